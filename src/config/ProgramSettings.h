@@ -1,0 +1,51 @@
+#pragma once
+// The program-wide settings, read once at start-up from the settings file and the registry store.
+
+#include "config/Profile.h"
+
+#include <QString>
+
+struct ProgramSettings {
+    QString SettingsFolder;
+    QString SettingsFilePath;
+    ProfileOptions DefaultProfileOptions;
+    bool SubDirs = true;
+    bool SysDirs = false;
+    bool SysFiles = false;
+    bool HiddenDirs = false;
+    bool HiddenFiles = false;
+    QString ExcludeDirs;
+    QString ExcludeFiles;
+    QString DeleteFiles;
+    QString FormPos;
+    int FormState = 0;
+    int Zoom = 100;
+    QString ProfilesFolder;   // path index 0; may hold placeholders
+    QString LogfilesFolder;   // path index 1
+    QString ShortcutFolder;   // path index 2
+    bool LogToFile = false;
+    bool DontShowHint = false;
+    bool ButtonBarsWithText = true;
+    bool IgnoreLockedFiles = false;
+    bool AllowUndo = false;
+    bool CancelAfterErrorUnattended = false;
+    bool DontAutoRunAfterError = false;
+    QString LanguageName;
+    int WheelScrollLines = 3;
+    double LastUpdateCheck = 0;
+    double NextUpdateCheck = 0;
+    int Runs = 0;
+    int NoStartupInfo = 0;  // the value of the main window's hidden check box chkNoStartupInfo
+};
+
+// The one instance for the whole program run.
+ProgramSettings& Settings();
+// Back to a default-constructed record (tests).
+void ResetProgramSettings();
+
+// Locates the settings file (creating its folder, copying the template from the program folder),
+// reads every key, reads the registry values and counts this start in "Runs". Never fails.
+void LoadProgramSettings();
+
+// Single-key writers used by the dialogs and by shutdown; they write one key at once.
+bool WriteSettingsString(const QString& section, const QString& key, const QString& value);

@@ -1,0 +1,61 @@
+#pragma once
+// The records of a compare: one side's scan list and the merged rows of all pairs.
+
+#include <QString>
+#include <QList>
+
+#include <cstdint>
+#include <vector>
+
+// Attribute word bits as the program uses them; all bits set means "the path does not exist".
+namespace Attr {
+constexpr uint32_t ReadOnly = 1;
+constexpr uint32_t Hidden = 2;
+constexpr uint32_t System = 4;
+constexpr uint32_t Directory = 16;
+constexpr uint32_t Archive = 32;
+constexpr uint32_t Invalid = 0xFFFFFFFFu;
+}  // namespace Attr
+
+// Signed direction code of a row.
+namespace SyncAction {
+constexpr int16_t LeftToRight = -1;
+constexpr int16_t NoAction = 0;
+constexpr int16_t RightToLeft = 1;
+// The direction that copies away from side s: -1 for the left, 1 for the right.
+constexpr int16_t AwayFrom(int s) { return static_cast<int16_t>(s - (1 - s)); }
+}  // namespace SyncAction
+
+struct ScanEntry {
+    QString SortKey;
+    QString FolderPath;  // file: holding folder with trailing '/'; folder: its own path, no '/'
+    QString Name;
+    uint32_t Attributes = 0;
+    double Modified = 0;  // local time, whole seconds, days since 30 Dec 1899; 0 for folders
+    int64_t Size = 0;     // full 64-bit size; 0 for folders
+    bool DeleteMatch = false;
+};
+
+// Entry 0 is the root of the side.
+using ScanList = std::vector<ScanEntry>;
+
+struct CompareRow {
+    int16_t SyncAction = 0;
+    bool Selected = false;
+    QString Folder[2];
+    QString Name[2];
+    uint32_t Attributes[2] = {0, 0};
+    double Time[2] = {0, 0};
+    int64_t Size[2] = {0, 0};
+    bool DeleteMatch = false;
+    // Set when this row lies below a folder that could not be listed on either side: the
+    // synchronisation neither copies nor deletes it.
+    bool Unreadable = false;
+
+    bool IsFolder() const { return (Attributes[0] & Attr::Directory) != 0; }
+    bool Exists(int side) const { return !Name[side].isEmpty(); }
+};
+
+// Index 0 holds no row of its own (the compare run uses its folders to quote unreadable roots);
+// rows 1..n are the rows of all pairs. The view list has the same type.
+using ResultList = std::vector<CompareRow>;

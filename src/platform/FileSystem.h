@@ -1,0 +1,70 @@
+#pragma once
+// The file system as the engine sees it. Paths are QStrings decoded with PathCodec. Every call
+// that can fail returns false (or an invalid value) and leaves the error number for LastError().
+// Symbolic links are never followed; sockets, pipes and devices are never listed.
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace FileSystem {
+
+// errno of the last failed call of this thread; 0 after success.
+int LastError();
+void SetLastError(int err);
+// The system's message text for an error number.
+QString ErrorText(int err);
+// The named checks: path not found (3), folder not empty (145), file in use (32).
+bool IsPathNotFound(int err);
+bool IsFolderNotEmpty(int err);
+bool IsFileInUse(int err);
+
+// ---- attributes and listing (scanner) ----
+
+// Attribute word of a path (by lstat); Attr::Invalid when it does not exist.
+uint32_t GetAttributes(const QString& path);
+
+struct ListedEntry {
+    QString name;
+    uint32_t attributes = 0;
+    int64_t mtimeSeconds = 0;  // seconds since the epoch (UTC)
+    int64_t size = 0;
+};
+// Lists a folder; false when it cannot be opened (LastError set). Only regular files, folders
+// and symbolic links are listed; "." and ".." are not.
+bool ListFolder(const QString& folder, std::vector<ListedEntry>& out);
+
+// ---- changes (file operations) ----
+
+// Sets read-only, hidden (where the file system keeps it), system and archive bits.
+bool SetAttributes(const QString& path, uint32_t attributes);
+bool DeleteFile(const QString& path);
+bool MoveToTrash(const QString& path);
+// Creates the folder (last level only) with the template folder's attributes.
+bool CreateFolderFrom(const QString& folder, const QString& templateFolder);
+bool RemoveFolder(const QString& folder);
+bool FolderExists(const QString& folder);
+
+// The fail-safe copy: data goes to a temporary file beside the destination, permissions and
+// modification time follow, then the temporary file replaces the destination in one rename.
+// A failed or cancelled copy leaves the old destination untouched and no temporary file.
+// progress(totalSize, copiedSoFar) is called after each chunk; cancel is polled between chunks
+// (a cancelled copy fails with ECANCELED).
+using CopyProgress = std::function<void(int64_t total, int64_t copied)>;
+bool CopyFile(const QString& source, const QString& destination, const CopyProgress& progress,
+              const std::atomic<bool>* cancel);
+
+// Temporary files of the fail-safe copy are recognisable by this prefix; the scanner never
+// lists them and the file operations remove stale ones beside the files they handle.
+bool IsCopyTemporaryName(const QString& name);
+// Removes stale temporary files of earlier (killed) runs from a folder; returns how many.
+int RemoveStaleCopyTemporaries(const QString& folder);
+
+// ---- fault injection for tests ----
+// Makes the n-th following write-type call (counted from 1) fail with err.
+void FailNthWriteForTests(int n, int err);
+
+}  // namespace FileSystem

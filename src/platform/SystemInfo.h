@@ -1,0 +1,24 @@
+#pragma once
+// Facts about the system and the running program.
+
+#include <QString>
+
+bool IsNtFamily();            // true: a multi-user system
+bool IsVersion6Nt();          // false
+QString GetWindowsVersionCode(const QString& separator);  // empty
+
+// Known folder codes: 26 application data, 5 documents, 13 music, 39 pictures, 14 video.
+// Returns the path without a trailing '/', empty on failure; creates it when createIfMissing.
+QString GetKnownFolder(int code, bool createIfMissing = true, bool verify = false);
+
+// The folder of the running executable (language files, templates and examples lie there).
+QString ProgramFolder();
+// Tests point the program folder at a build folder of their choice.
+void SetProgramFolderForTests(const QString& folder);
+
+// $TMPDIR, else /tmp.
+QString TempFolder();
+
+// Waits the given milliseconds, letting pending events run every 10 ms; a wait across
+// midnight ends after the requested time.
+void WaitWithEvents(int milliseconds);
