@@ -1,8 +1,133 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
+#include "app/HeadlessWindow.h"
+#include "app/LastErrorNotice.h"
+#include "app/ProfileCommands.h"
+#include "app/StartupWindow.h"
+#include "app/WindowedStart.h"
+#include "config/Profile.h"
+#include "config/ProgramSettings.h"
+#include "config/Registry.h"
+#include "config/StartupSwitches.h"
+#include "engine/HeadlessRunHost.h"
+#include "engine/RunState.h"
+#include "i18n/TextLookup.h"
+
 #include <QCoreApplication>
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+namespace {
+
+bool HasDisplay() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return true;  // offscreen, vnc, ...
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QStringList ArgumentsAfterProgram(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+void Complain(const QString& text) { std::fprintf(stderr, "tandor: %s\n", qPrintable(text)); }
+
+// Why an unattended run could not run, for standard error.
+int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
+    if (CurrentProfile().ProfilePath.isEmpty()) {
+        const QString path = ProfileArgument(commandLine);
+        if (path.isEmpty()) Complain(QStringLiteral("no profile named on the command line"));
+        else Complain(QStringLiteral("the profile \"%1\" cannot be loaded").arg(path));
+        return ExitNothingRan;
+    }
+    if (!window.LastCompareSucceeded()) {
+        Complain(QStringLiteral("a folder of the profile cannot be read; nothing was synchronised"));
+        return ExitNothingRan;
+    }
+    return Run().ErrorReported ? ExitWithErrors : ExitDone;
+}
+
+}  // namespace
+
+bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool canAsk) {
+    window.SetBusyPointer(true);                                        // 1
+    LoadProgramSettings();                                              // 2
+    ProgramSettings& settings = Settings();
+    window.ScaleAndLocalise();                                          // 3
+    window.HideNoStartupInfoBox(settings.NoStartupInfo);                // 4
+    if (settings.LanguageName.isEmpty()) {                              // 5
+        Host().Beep();
+        window.ChooseLanguage();
+        if (settings.LanguageName.isEmpty()) settings.LanguageName = QStringLiteral("English");
+        ReloadLocalizer();
+    }
+    window.ScaleAndLocalise();                                          // 6
+    ProfileOptions& defaults = settings.DefaultProfileOptions;          // 7
+    if (defaults.ListName[0].isEmpty()) defaults.ListName[0] = FormatMsg(127);
+    if (defaults.ListName[1].isEmpty()) defaults.ListName[1] = FormatMsg(128);
+    CurrentProfile().profile.Options = defaults;                        // 8
+    window.ExtendSystemMenu();                                          // 9
+    window.Prepare();                                                   // 10
+    ViewOptions& view = CurrentProfile().profile.View;                  // 11
+    view.SyncOptions = {true, true, false, false, false};
+    QRandomGenerator::global()->generate();                             // 12
+    window.StartTimer();
+    window.RestorePosition(settings.FormPos);                           // 13
+    const QString lastErrorDate =                                       // 14
+        ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorDate"), QString()).toString();
+    StartupSwitches& switches = Switches();                             // 15
+    switches = RecognizeSwitches(commandLine);
+    ApplyLastErrorRule(switches, lastErrorDate, settings.DontAutoRunAfterError);
+    if (!canAsk && !switches.DontAsk) {
+        // Nobody can answer: every question gets the answer of a run without questions, and
+        // errors are recorded for the next start exactly as with "-dontask".
+        switches.DontAsk = true;
+        std::fprintf(stderr, "tandor: no display; questions are answered as with -dontask\n");
+    }
+    if (ShowsLastErrorNotice(switches, lastErrorDate)) ShowLastErrorNotice(lastErrorDate);
+    if (!switches.RegisterClasses) window.ShowWindow(switches.Hidden, settings.FormState);  // 16
+    if (switches.RegisterClasses) {                                     // 17
+        Host().AppMessageBox(FormatMsg(909), MsgBox::Information);
+        window.CloseWindow();
+        return false;
+    }
+    if (switches.Hidden) OpenCommandLineProfile(window, commandLine);   // 18
+    window.SetBusyPointer(false);                                       // 19
+    // 20: a hidden start never shows the hint: it would stop an unattended run with a display.
+    if (!settings.DontShowHint && !switches.Hidden) window.ShowHint();
+    window.EnableCompare();                                             // 21
+    // 22: the update check with "-update" comes with the web pages; it is not part of this build.
+    return true;
+}
+
+void FirstActivation(StartupWindow& window, const QString& commandLine) {
+    static bool activatedOnce = false;
+    if (activatedOnce) return;
+    activatedOnce = true;
+    OpenCommandLineProfile(window, commandLine);
+}
 
 int RunProgram(int argc, char* argv[]) {
+    const QString commandLine = BuildCommandLine(ArgumentsAfterProgram(argc, argv));
+    const StartupSwitches requested = RecognizeSwitches(commandLine);
+
+    if (HasDisplay()) return RunWindowed(argc, argv, commandLine);
+
+    // No display at all (cron, ssh, CI): only a hidden start can run; nobody can answer a
+    // question, so each one is answered as "-dontask" would answer it and written to stderr.
     QCoreApplication app(argc, argv);
-    return 0;
+    if (!requested.Hidden && !requested.RegisterClasses) {
+        Complain(QStringLiteral("no display; start with -hide to run a profile without a window"));
+        return ExitNothingRan;
+    }
+    HeadlessRunHost host;
+    host.verbose = true;
+    SetHost(&host);
+    HeadlessWindow window;
+    const bool started = RunStartupSequence(window, commandLine, false);
+    const int status = started ? HiddenRunStatus(window, commandLine) : ExitDone;
+    SetHost(nullptr);
+    return status;
 }

@@ -1,0 +1,28 @@
+#pragma once
+// The command line as the program reads it: one string after the program name, searched for
+// switch texts, and the profile argument taken from it.
+
+#include "config/StartupSwitches.h"
+
+#include <QString>
+#include <QStringList>
+
+// Joins the arguments after the program name the way the original platform passes them to a
+// program: an argument that holds a blank is wrapped in double quotes, arguments are joined by
+// one blank. "/my files/a.tdp" -auto  ->  "\"/my files/a.tdp\" -auto".
+QString BuildCommandLine(const QStringList& arguments);
+
+// Searches the whole command line for each switch as a substring, ignoring case. With
+// "-regclasses" the switches -wizard, -auto, -dontask and -hide are not looked for.
+StartupSwitches RecognizeSwitches(const QString& commandLine);
+
+// After an unattended run that ended with an error, "-auto" does not synchronise again when
+// the setting says so.
+void ApplyLastErrorRule(StartupSwitches& switches, const QString& lastErrorDate,
+                        bool dontAutoRunAfterError);
+// Whether the last-error notice is shown at this start.
+bool ShowsLastErrorNotice(const StartupSwitches& switches, const QString& lastErrorDate);
+
+// The profile path of the command line: the text between the first two double quotes when the
+// line holds a quote, else its first blank-separated word. Empty for an empty line.
+QString ProfileArgument(const QString& commandLine);

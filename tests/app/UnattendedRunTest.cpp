@@ -1,0 +1,188 @@
+// Starts the real program the way cron or a scheduled task does: no display, a profile on the
+// command line, "-auto -dontask -hide", and checks what it leaves behind.
+
+#include "support/TempTree.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString standardError;
+};
+
+class UnattendedRun : public ::testing::Test {
+protected:
+    QTemporaryDir configHome;
+    TempTree tree;
+
+    ProgramRun Start(const QStringList& arguments) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
+        env.insert(QStringLiteral("TMPDIR"), tree.Path(QStringLiteral("tmp")));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TANDOR_EXE), arguments);
+        EXPECT_TRUE(p.waitForFinished(60000)) << "the program did not end by itself";
+        ProgramRun run;
+        run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        run.standardError = QString::fromLocal8Bit(p.readAllStandardError());
+        return run;
+    }
+
+    QString SettingsFile() const { return configHome.path() + QStringLiteral("/Tandor/Tandor.ini"); }
+    QString UserStore() const {
+        QFile f(configHome.path() + QStringLiteral("/Tandor/user.reg"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    QString LogFolder() const { return configHome.path() + QStringLiteral("/logs"); }
+
+    // Settings with logging on, written before the first start as a user would.
+    void WriteSettings() {
+        QDir().mkpath(configHome.path() + QStringLiteral("/Tandor"));
+        QDir().mkpath(LogFolder());
+        QFile f(SettingsFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[General]\r\nLogToFile=1\r\nDontShowHint=1\r\nLanguage=English\r\n[Paths]\r\nLogfiles=");
+        f.write(LogFolder().toUtf8());
+        f.write("\r\n");
+    }
+
+    QString WriteProfile(const QString& left, const QString& right, const char* syncOptions) {
+        QByteArray text = "[General]\r\nLeft=Left\r\nRight=Right\r\nTimeLag=00:00:02\r\nCompareSize=1\r\n[0]\r\n";
+        for (int i = 0; i < 5; ++i)
+            text += "SO" + QByteArray::number(i) + "=" + QByteArray(1, syncOptions[i]) + "\r\n";
+        text += "[1]\r\nS=" + left.toUtf8() + "\r\nD=" + right.toUtf8() +
+                "\r\nIS=*\r\nIF=*\r\nDF=*.tmp\r\n";
+        return tree.File(QStringLiteral("My Profile.tdp"), text);
+    }
+
+    QString TodaysLog() const {
+        QFile f(LogFolder() + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                QStringLiteral(".log"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+};
+
+const QDateTime kOld(QDate(2026, 1, 1), QTime(10, 0));
+const QDateTime kNew(QDate(2026, 6, 1), QTime(10, 0));
+
+}  // namespace
+
+TEST_F(UnattendedRun, HiddenStartWithoutProfileCountsTheRunCopiesTheTemplateAndExits2) {
+    ProgramRun first = Start({QStringLiteral("-hide")});
+    EXPECT_EQ(first.exitCode, 2);
+    EXPECT_TRUE(first.standardError.contains(QStringLiteral("profile"))) << qPrintable(first.standardError);
+    ProgramRun second = Start({QStringLiteral("-hide")});
+    EXPECT_EQ(second.exitCode, 2);
+    EXPECT_TRUE(QFile::exists(SettingsFile())) << "the settings template was not copied";
+    QFile tmpl(QStringLiteral(TANDOR_DATA_DIR) + QStringLiteral("/Tandor.ini"));
+    QFile copied(SettingsFile());
+    ASSERT_TRUE(tmpl.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), tmpl.readAll());
+    EXPECT_TRUE(UserStore().contains(QStringLiteral("\"Runs\"=dword:00000002"))) << qPrintable(UserStore());
+}
+
+TEST_F(UnattendedRun, NoDisplayAndNoHideEndsWithAReason) {
+    ProgramRun run = Start({});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.standardError.contains(QStringLiteral("display")));
+}
+
+TEST_F(UnattendedRun, SynchronisesBothWaysLogsAndExits0) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/a.txt"), "new left", kNew);
+    tree.File(QStringLiteral("R/a.txt"), "old", kOld);
+    tree.File(QStringLiteral("R/b.txt"), "new right", kNew);
+    tree.File(QStringLiteral("L/b.txt"), "old", kOld);
+    tree.File(QStringLiteral("L/sub/only left.txt"), "left only", kOld);
+    tree.File(QStringLiteral("R/deep/er/only right.txt"), "right only", kOld);
+    tree.File(QStringLiteral("L/scratch.tmp"), "to delete", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "11000");
+
+    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.Read(QStringLiteral("R/a.txt")), QByteArray("new left"));
+    EXPECT_EQ(tree.Read(QStringLiteral("L/b.txt")), QByteArray("new right"));
+    EXPECT_EQ(tree.Read(QStringLiteral("R/sub/only left.txt")), QByteArray("left only"));
+    EXPECT_EQ(tree.Read(QStringLiteral("L/deep/er/only right.txt")), QByteArray("right only"));
+    EXPECT_EQ(tree.Modified(QStringLiteral("R/a.txt")), kNew);
+    EXPECT_FALSE(tree.Exists(QStringLiteral("L/scratch.tmp"))) << "the delete mask was not applied";
+    EXPECT_FALSE(tree.Exists(QStringLiteral("R/scratch.tmp")));
+
+    const QStringList lines = TodaysLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << qPrintable(TodaysLog());
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tStart\t") + profile)) << qPrintable(lines[0]);
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\tEnd\t") + profile)) << qPrintable(lines[1]);
+    EXPECT_FALSE(UserStore().contains(QStringLiteral("LastErrorDate\"=\"2")));
+}
+
+TEST_F(UnattendedRun, AFailedCopyIsRecordedLoggedAndExits1) {
+    WriteSettings();
+    // A folder on the left where the right holds a file of the same name: the folder cannot be
+    // created there and the files below it cannot be copied.
+    tree.File(QStringLiteral("L/box/inside.txt"), "x", kOld);
+    tree.File(QStringLiteral("R/box"), "a file, not a folder", kOld);
+    tree.File(QStringLiteral("L/fine.txt"), "fine", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10000");
+
+    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.Read(QStringLiteral("R/fine.txt")), QByteArray("fine"));
+    EXPECT_EQ(tree.Read(QStringLiteral("R/box")), QByteArray("a file, not a folder"));
+    const QString store = UserStore();
+    EXPECT_TRUE(store.contains(QStringLiteral("\"LastErrorMsg\"=\""))) << qPrintable(store);
+    EXPECT_TRUE(store.contains(QStringLiteral("box"))) << qPrintable(store);
+    EXPECT_FALSE(store.contains(QStringLiteral("\"LastErrorDate\"=\"\""))) << qPrintable(store);
+    const QString log = TodaysLog();
+    EXPECT_TRUE(log.contains(QStringLiteral("\tStart\t")));
+    EXPECT_TRUE(log.contains(QStringLiteral("box")));
+    EXPECT_TRUE(log.contains(QStringLiteral("\tEnd\t")));
+}
+
+TEST_F(UnattendedRun, AMissingRootRunsNothingAndExits2) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/a.txt"), "a", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("missing")), "10000");
+    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_FALSE(tree.Exists(QStringLiteral("missing")));
+    EXPECT_TRUE(UserStore().contains(QStringLiteral("missing")));
+}
+
+TEST_F(UnattendedRun, DontAutoRunAfterErrorComparesButDoesNotSynchronise) {
+    WriteSettings();
+    {
+        QFile f(SettingsFile());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("[General]\r\nDontAutoRunAfterError=1\r\n");
+    }
+    QDir().mkpath(configHome.path() + QStringLiteral("/Tandor"));
+    QFile store(configHome.path() + QStringLiteral("/Tandor/user.reg"));
+    ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+    store.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Vellmark\\Tandor\\Flags]\r\n"
+                "\"LastErrorDate\"=\"2026-12-01 03:00:00\"\r\n\"LastErrorMsg\"=\"disk full\"\r\n\r\n");
+    store.close();
+    tree.File(QStringLiteral("L/a.txt"), "a", kOld);
+    tree.Folder(QStringLiteral("R"));
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10000");
+    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    EXPECT_FALSE(tree.Exists(QStringLiteral("R/a.txt")));
+    // "-dontask": no notice, the record stays for the next interactive start.
+    EXPECT_TRUE(UserStore().contains(QStringLiteral("disk full")));
+}
