@@ -34,6 +34,8 @@ struct ScanEntry {
     double Modified = 0;  // local time, whole seconds, days since 30 Dec 1899; 0 for folders
     int64_t Size = 0;     // full 64-bit size; 0 for folders
     bool DeleteMatch = false;
+    // For a folder that could not be listed: the error number (its contents are unknown).
+    int ListError = 0;
 };
 
 // Entry 0 is the root of the side.
@@ -51,6 +53,12 @@ struct CompareRow {
     // Set when this row lies below a folder that could not be listed on either side: the
     // synchronisation neither copies nor deletes it.
     bool Unreadable = false;
+    // Set when names that differ only in letter case made the pairing of this row ambiguous
+    // (for example a.txt and A.txt on one side, a.TXT on the other), and for every row below a
+    // folder whose pairing was ambiguous. Such a row is proposed as NoAction and unselected; the
+    // synchronisation neither copies nor deletes it, so that no file is written over or deleted
+    // in place of another whose name differs only in case.
+    bool CaseConflict = false;
 
     bool IsFolder() const { return (Attributes[0] & Attr::Directory) != 0; }
     bool Exists(int side) const { return !Name[side].isEmpty(); }

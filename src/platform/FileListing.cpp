@@ -1,0 +1,373 @@
+// Listing folders and reading and setting the attribute word.
+//
+// Linux has no attribute word, so it is derived: directory from lstat (a link is never a
+// folder), hidden from a leading ".", read-only from the owner's write permission. System,
+// hidden and archive come from the file system itself where it keeps DOS attributes (vfat
+// through its ioctl, NTFS and CIFS through their extended attributes). Elsewhere the archive
+// bit is emulated with an extended attribute that records the file's identity stamp (inode,
+// modification time, size) at the moment the program cleared the bit: any later change of the
+// file, or a new file in its place, no longer matches the stamp and so carries the bit again,
+// which is how the bit behaves where it is real. Without extended attributes it is always set.
+
+#include "platform/FileListing.h"
+
+#include "engine/CompareTypes.h"  // the attribute bits
+
+#include "platform/FaultInjection.h"
+#include "platform/PathCodec.h"
+
+#include <QHash>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+thread_local int lastError = 0;
+
+// ---- file system kinds ----
+
+constexpr long VfatMagic = 0x4d44;         // MSDOS_SUPER_MAGIC
+constexpr long NtfsMagic = 0x5346544e;     // the classic ntfs driver
+constexpr long Ntfs3Magic = 0x7366746e;    // ntfs3
+constexpr long CifsMagic = 0xFF534D42;
+constexpr long Smb2Magic = 0xFE534D42;
+
+enum class DosKind { None, Fat, XattrNtfs3, XattrNtfs3g, XattrCifs };
+
+DosKind KindOf(long fsType) {
+    switch (fsType) {
+    case VfatMagic: return DosKind::Fat;
+    case Ntfs3Magic: return DosKind::XattrNtfs3;
+    case NtfsMagic: return DosKind::XattrNtfs3g;
+    case CifsMagic:
+    case Smb2Magic: return DosKind::XattrCifs;
+    default: return DosKind::None;
+    }
+}
+
+const char* DosXattrName(DosKind kind) {
+    switch (kind) {
+    case DosKind::XattrNtfs3: return "system.dos_attrib";
+    case DosKind::XattrNtfs3g: return "system.ntfs_attrib";
+    case DosKind::XattrCifs: return "user.cifs.dosattrib";
+    default: return nullptr;
+    }
+}
+
+constexpr uint32_t DosBits = Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive;
+
+// The DOS attributes of a path on a file system that keeps them; false when they could not be
+// read (the caller then derives what it can).
+bool ReadDosAttributes(DosKind kind, const char* path, bool isLink, uint32_t& out) {
+    if (kind == DosKind::None || isLink) return false;
+    if (kind == DosKind::Fat) {
+        const int fd = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+        uint32_t a = 0;
+        const bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &a) == 0;
+        ::close(fd);
+        if (ok) out = a & DosBits;
+        return ok;
+    }
+    unsigned char buf[4] = {0, 0, 0, 0};
+    if (::lgetxattr(path, DosXattrName(kind), buf, sizeof buf) != 4) return false;
+    out = (uint32_t(buf[0]) | uint32_t(buf[1]) << 8 | uint32_t(buf[2]) << 16 | uint32_t(buf[3]) << 24) & DosBits;
+    return true;
+}
+
+bool WriteDosAttributes(DosKind kind, const char* path, uint32_t bits) {
+    if (kind == DosKind::Fat) {
+        const int fd = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+        uint32_t a = bits & DosBits;
+        const bool ok = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &a) == 0;
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return ok;
+    }
+    uint32_t old = 0;
+    unsigned char buf[4] = {0, 0, 0, 0};
+    if (::lgetxattr(path, DosXattrName(kind), buf, sizeof buf) == 4)
+        old = uint32_t(buf[0]) | uint32_t(buf[1]) << 8 | uint32_t(buf[2]) << 16 | uint32_t(buf[3]) << 24;
+    const uint32_t v = (old & ~DosBits) | (bits & DosBits);
+    const unsigned char out[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                  static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    return ::lsetxattr(path, DosXattrName(kind), out, sizeof out, 0) == 0;
+}
+
+// ---- the emulated archive bit ----
+
+int ArchiveStamp(const struct stat& st, char* buf, size_t size) {
+    return std::snprintf(buf, size, "%llu:%lld.%09ld:%lld", static_cast<unsigned long long>(st.st_ino),
+                         static_cast<long long>(st.st_mtim.tv_sec), static_cast<long>(st.st_mtim.tv_nsec),
+                         static_cast<long long>(st.st_size));
+}
+
+// Whether a regular file carries the archive bit. xattrUsable is cleared when the file system
+// refuses extended attributes, so that a folder full of files asks only once.
+bool ArchiveSet(const char* path, const struct stat& st, bool& xattrUsable) {
+    if (!xattrUsable) return true;
+    char stored[96];
+    const ssize_t n = ::lgetxattr(path, FileSystem::ArchiveXattrName, stored, sizeof stored - 1);
+    if (n < 0) {
+        if (errno == ENOTSUP) xattrUsable = false;
+        return true;
+    }
+    char expected[96];
+    const int m = ArchiveStamp(st, expected, sizeof expected);
+    return !(n == m && std::memcmp(stored, expected, static_cast<size_t>(n)) == 0);
+}
+
+// ---- the attribute word ----
+
+struct AttrContext {
+    DosKind dos = DosKind::None;
+    bool readArchive = true;
+    bool xattrUsable = true;
+};
+
+uint32_t AttributesOf(const char* fullPath, const char* name, const struct stat& st, AttrContext& ctx) {
+    const bool isDir = S_ISDIR(st.st_mode);
+    const bool isLink = S_ISLNK(st.st_mode);
+    uint32_t a = 0;
+    if (isDir) a |= Attr::Directory;
+    if (name[0] == '.') a |= Attr::Hidden;
+    // A link's own permission bits mean nothing (always rwx); it is never read-only.
+    if (!isLink && (st.st_mode & S_IWUSR) == 0) a |= Attr::ReadOnly;
+    uint32_t dos = 0;
+    if (ReadDosAttributes(ctx.dos, fullPath, isLink, dos)) {
+        a |= dos & (Attr::Hidden | Attr::System | Attr::ReadOnly);
+        if (!isDir) a |= dos & Attr::Archive;
+        return a;
+    }
+    if (!isDir && (!ctx.readArchive || ArchiveSet(fullPath, st, ctx.xattrUsable))) a |= Attr::Archive;
+    return a;
+}
+
+const char* BaseName(const QByteArray& path) {
+    const char* p = path.constData();
+    const char* slash = std::strrchr(p, '/');
+    return slash ? slash + 1 : p;
+}
+
+QByteArray WithoutTrailingSlash(const QString& path) {
+    QByteArray p = PathCodec::Encode(path);
+    while (p.size() > 1 && p.endsWith('/')) p.chop(1);
+    return p;
+}
+
+long FileSystemType(const char* path) {
+    struct statfs sf {};
+    if (::statfs(path, &sf) != 0) return 0;
+    return static_cast<long>(sf.f_type);
+}
+
+// ---- listing faults for tests ----
+
+std::mutex faultMutex;
+std::atomic<bool> anyFault{false};
+QHash<QByteArray, int>& ListingFaults() {
+    static QHash<QByteArray, int> faults;
+    return faults;
+}
+
+int ListingFault(const QByteArray& folder) {
+    if (!anyFault.load(std::memory_order_relaxed)) return 0;
+    std::lock_guard<std::mutex> lock(faultMutex);
+    return ListingFaults().value(folder, 0);
+}
+
+bool Fail(int err) {
+    lastError = err;
+    return false;
+}
+
+}  // namespace
+
+namespace FileSystem {
+
+int LastError() { return lastError; }
+void SetLastError(int err) { lastError = err; }
+
+QString ErrorText(int err) {
+    char buf[256];
+    // The GNU strerror_r returns the text, which may or may not live in buf.
+    const char* text = ::strerror_r(err, buf, sizeof buf);
+    return QString::fromLocal8Bit(text);
+}
+
+bool IsPathNotFound(int err) { return err == ENOENT || err == ENOTDIR; }
+bool IsFolderNotEmpty(int err) { return err == ENOTEMPTY || err == EEXIST; }
+bool IsFileInUse(int err) { return err == EBUSY || err == ETXTBSY; }
+
+uint32_t GetAttributes(const QString& path) {
+    const QByteArray p = WithoutTrailingSlash(path);
+    struct stat st {};
+    if (p.isEmpty() || ::lstat(p.constData(), &st) != 0) {
+        lastError = p.isEmpty() ? ENOENT : errno;
+        return Attr::Invalid;
+    }
+    AttrContext ctx;
+    if (!S_ISLNK(st.st_mode)) ctx.dos = KindOf(FileSystemType(p.constData()));
+    lastError = 0;
+    return AttributesOf(p.constData(), BaseName(p), st, ctx);
+}
+
+uint32_t GetRootAttributes(const QString& path) {
+    const uint32_t a = GetAttributes(path);
+    if (a == Attr::Invalid || (a & Attr::Directory) != 0) return a;
+    const QByteArray p = WithoutTrailingSlash(path);
+    struct stat st {};
+    if (::stat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode)) return a | Attr::Directory;
+    return a;
+}
+
+int64_t CurrentUtcOffsetSeconds() {
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    ::localtime_r(&now, &local);
+    return static_cast<int64_t>(local.tm_gmtoff);
+}
+
+bool ListFolder(const QString& folder, std::vector<ListedEntry>& out) {
+    return ListFolder(folder, out, ListOptions{});
+}
+
+bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const ListOptions& options) {
+    out.clear();
+    const QByteArray dir = WithoutTrailingSlash(folder);
+    if (dir.isEmpty()) return Fail(ENOENT);
+    if (const int injected = ListingFault(dir)) return Fail(injected);
+
+    // O_NOFOLLOW: a folder of the tree that was replaced by a link since its parent was listed
+    // is not entered; the listing never leaves the tree.
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (options.followLink ? 0 : O_NOFOLLOW);
+    const int fd = ::open(dir.constData(), flags);
+    if (fd < 0) return Fail(errno == ELOOP ? ENOTDIR : errno);
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        const int err = errno;
+        ::close(fd);
+        return Fail(err);
+    }
+
+    AttrContext ctx;
+    ctx.readArchive = options.readArchive;
+    {
+        struct statfs sf {};
+        if (::fstatfs(fd, &sf) == 0) ctx.dos = KindOf(static_cast<long>(sf.f_type));
+    }
+
+    // Full path buffer for the calls that take a path (extended attributes).
+    QByteArray full = dir;
+    if (!full.endsWith('/')) full.append('/');
+    const qsizetype base = full.size();
+
+    errno = 0;
+    while (const dirent* e = ::readdir(d)) {
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        // Sockets, pipes and devices are never listed; their type is known without a stat.
+        if (e->d_type != DT_REG && e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+            continue;
+        struct stat st {};
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished meanwhile
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
+
+        const size_t len = std::strlen(name);
+        full.truncate(base);
+        full.append(name, static_cast<qsizetype>(len));
+
+        ListedEntry entry;
+        entry.name = PathCodec::Decode(name, static_cast<qsizetype>(len));
+        entry.attributes = AttributesOf(full.constData(), name, st, ctx);
+        if (!S_ISDIR(st.st_mode)) {
+            entry.mtimeSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+            entry.size = static_cast<int64_t>(st.st_size);
+        }
+        out.push_back(std::move(entry));
+        errno = 0;
+    }
+    const int readErr = errno;
+    ::closedir(d);
+    if (readErr != 0) {
+        // A listing that broke off in the middle is not a listing: the caller must not take
+        // the missing names for deleted ones.
+        out.clear();
+        return Fail(readErr);
+    }
+    lastError = 0;
+    return true;
+}
+
+bool SetAttributes(const QString& path, uint32_t attributes) {
+    if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
+    const QByteArray p = WithoutTrailingSlash(path);
+    struct stat st {};
+    if (p.isEmpty() || ::lstat(p.constData(), &st) != 0) return Fail(p.isEmpty() ? ENOENT : errno);
+    // A link has no attributes of its own here; chmod would change the file it points at.
+    if (S_ISLNK(st.st_mode)) {
+        lastError = 0;
+        return true;
+    }
+
+    const DosKind dos = KindOf(FileSystemType(p.constData()));
+    if (dos != DosKind::None) {
+        if (!WriteDosAttributes(dos, p.constData(), attributes)) return Fail(errno);
+        lastError = 0;
+        return true;
+    }
+
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & Attr::ReadOnly) mode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
+    else mode |= S_IWUSR;
+    if (mode != (st.st_mode & 07777)) {
+        if (::chmod(p.constData(), mode) != 0) return Fail(errno);
+    }
+
+    if (!S_ISDIR(st.st_mode)) {
+        if (attributes & Attr::Archive) {
+            if (::lremovexattr(p.constData(), ArchiveXattrName) != 0 && errno != ENODATA && errno != ENOTSUP)
+                return Fail(errno);
+        } else {
+            // Stamp the file as it is now; chmod changed only its ctime, which the stamp ignores.
+            char stamp[96];
+            const int n = ArchiveStamp(st, stamp, sizeof stamp);
+            if (::lsetxattr(p.constData(), ArchiveXattrName, stamp, static_cast<size_t>(n), 0) != 0 &&
+                errno != ENOTSUP)
+                return Fail(errno);
+        }
+    }
+    lastError = 0;
+    return true;
+}
+
+void FailListingForTests(const QString& folder, int err) {
+    const QByteArray p = WithoutTrailingSlash(folder);
+    std::lock_guard<std::mutex> lock(faultMutex);
+    if (err == 0) ListingFaults().remove(p);
+    else ListingFaults().insert(p, err);
+    anyFault.store(!ListingFaults().isEmpty(), std::memory_order_relaxed);
+}
+
+void ClearListingFaultsForTests() {
+    std::lock_guard<std::mutex> lock(faultMutex);
+    ListingFaults().clear();
+    anyFault.store(false, std::memory_order_relaxed);
+}
+
+}  // namespace FileSystem
