@@ -1,55 +1,19 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
-#include "app/HeadlessWindow.h"
 #include "app/LastErrorNotice.h"
 #include "app/ProfileCommands.h"
 #include "app/StartupWindow.h"
-#include "app/WindowedStart.h"
 #include "config/Profile.h"
 #include "config/ProgramSettings.h"
 #include "config/Registry.h"
 #include "config/StartupSwitches.h"
-#include "engine/HeadlessRunHost.h"
-#include "engine/RunState.h"
+#include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
 
 #include <cstdio>
-
-namespace {
-
-bool HasDisplay() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return true;  // offscreen, vnc, ...
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-QStringList ArgumentsAfterProgram(int argc, char* argv[]) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-    return args;
-}
-
-void Complain(const QString& text) { std::fprintf(stderr, "tandor: %s\n", qPrintable(text)); }
-
-// Why an unattended run could not run, for standard error.
-int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
-    if (CurrentProfile().ProfilePath.isEmpty()) {
-        const QString path = ProfileArgument(commandLine);
-        if (path.isEmpty()) Complain(QStringLiteral("no profile named on the command line"));
-        else Complain(QStringLiteral("the profile \"%1\" cannot be loaded").arg(path));
-        return ExitNothingRan;
-    }
-    if (!window.LastCompareSucceeded()) {
-        Complain(QStringLiteral("a folder of the profile cannot be read; nothing was synchronised"));
-        return ExitNothingRan;
-    }
-    return Run().ErrorReported ? ExitWithErrors : ExitDone;
-}
-
-}  // namespace
 
 bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool canAsk) {
     window.SetBusyPointer(true);                                        // 1
@@ -109,25 +73,3 @@ void FirstActivation(StartupWindow& window, const QString& commandLine) {
     OpenCommandLineProfile(window, commandLine);
 }
 
-int RunProgram(int argc, char* argv[]) {
-    const QString commandLine = BuildCommandLine(ArgumentsAfterProgram(argc, argv));
-    const StartupSwitches requested = RecognizeSwitches(commandLine);
-
-    if (HasDisplay()) return RunWindowed(argc, argv, commandLine);
-
-    // No display at all (cron, ssh, CI): only a hidden start can run; nobody can answer a
-    // question, so each one is answered as "-dontask" would answer it and written to stderr.
-    QCoreApplication app(argc, argv);
-    if (!requested.Hidden && !requested.RegisterClasses) {
-        Complain(QStringLiteral("no display; start with -hide to run a profile without a window"));
-        return ExitNothingRan;
-    }
-    HeadlessRunHost host;
-    host.verbose = true;
-    SetHost(&host);
-    HeadlessWindow window;
-    const bool started = RunStartupSequence(window, commandLine, false);
-    const int status = started ? HiddenRunStatus(window, commandLine) : ExitDone;
-    SetHost(nullptr);
-    return status;
-}

@@ -5,9 +5,6 @@
 
 class StartupWindow;
 
-// The whole program: picks a windowed or a window-less start and returns the exit status.
-int RunProgram(int argc, char* argv[]);
-
 // The start-up order of the main window's load handler, steps 1 to 22. Returns false when the
 // program ends during start-up ("-regclasses"). canAsk is false where no window can be shown to
 // anyone; every question is then answered as with "-dontask".
@@ -17,6 +14,5 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
 // window does that itself) and open the command-line profile, once per program run.
 void FirstActivation(StartupWindow& window, const QString& commandLine);
 
-// Exit status of a run that ends by itself: 0 done without error, 1 done with errors, 2 nothing
-// could run (no loadable profile, a root folder not readable).
+// Exit status of a run that ends by itself.
 enum ExitStatus { ExitDone = 0, ExitWithErrors = 1, ExitNothingRan = 2 };

@@ -1,3 +1,3 @@
-#include "app/Startup.h"
+#include "app/ProgramEntry.h"
 
 int main(int argc, char* argv[]) { return RunProgram(argc, argv); }

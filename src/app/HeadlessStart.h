@@ -1,0 +1,12 @@
+#pragma once
+// The start where there is no display at all (cron, ssh, CI): no window is ever created.
+
+#include <QString>
+
+class StartupWindow;
+
+int RunHeadless(int argc, char* argv[], const QString& commandLine);
+
+// Exit status of a hidden run once it has ended: 0 done without error, 1 done with errors,
+// 2 nothing could run (no loadable profile, a root folder not readable). Says why on stderr.
+int HiddenRunStatus(const StartupWindow& window, const QString& commandLine);
