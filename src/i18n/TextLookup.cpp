@@ -2,6 +2,8 @@
 
 #include "config/ProgramSettings.h"
 #include "platform/IniFile.h"
+#include "platform/IniFileIo.h"
+#include "platform/IniFileLines.h"
 #include "platform/SystemInfo.h"
 
 #include <cstdio>
@@ -95,6 +97,50 @@ QString Format(const QString& languageName, const QHash<QString, QString>& table
     return FillPlaceholders(text, args);
 }
 
+// The key names of the section "" in file order, each line counted, as the platform's list call
+// gives them: a key written twice appears twice, which is how a duplicate is noticed at all.
+// Entries before the first header belong to that section; a later repetition of the section
+// adds nothing, as for every other reader of these files. The names share one buffer of
+// 32,767 characters, each with its separator; names that do not fit are not loaded.
+QStringList KeyLinesOfEmptySection(const QString& text)
+{
+    QStringList names;
+    bool inSection = false;   // inside the first section ""
+    bool seenSection = false; // the section "" has begun (and maybe ended)
+    bool anyHeader = false;
+    qsizetype used = 0;
+    const QStringView all(text);
+    qsizetype start = 0;
+    while (start < all.size()) {
+        qsizetype end = all.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = all.size();
+        const IniLines::Line line = IniLines::Classify(all.mid(start, end - start));
+        start = end + 1;
+        if (line.kind == IniLines::Kind::Section) {
+            anyHeader = true;
+            const bool empty = line.name.isEmpty();
+            inSection = empty && !seenSection;
+            if (empty)
+                seenSection = true;
+            continue;
+        }
+        if (line.kind != IniLines::Kind::Key)
+            continue;
+        if (!anyHeader && !seenSection) {
+            seenSection = true;
+            inSection = true;
+        }
+        if (!inSection)
+            continue;
+        if (used + line.name.size() + 1 > IniFile::MaxStringChars - 1)
+            break;
+        used += line.name.size() + 1;
+        names << line.name.toString();
+    }
+    return names;
+}
+
 std::unique_ptr<clsLocalizeControls>& SharedInstance()
 {
     static std::unique_ptr<clsLocalizeControls> instance;
@@ -110,8 +156,10 @@ clsLocalizeControls::clsLocalizeControls(const QString& languageName)
         return;
     filePath_ = ProgramFolder() + QLatin1Char('/') + languageName_ + QStringLiteral(".lang");
 
-    const IniFile::Document file = IniFile::Document::Load(filePath_);
-    const QStringList names = file.KeyNames(QString());
+    const IniFileIo::RawFile raw = IniFileIo::ReadFile(filePath_);
+    const QString text = IniFileIo::DecodeText(raw.bytes);
+    const IniFile::Document file = IniFile::Document::FromText(text);
+    const QStringList names = KeyLinesOfEmptySection(text);
     texts_.reserve(names.size());
     toolTips_.reserve(names.size());
     for (const QString& name : names) {
