@@ -1,0 +1,199 @@
+#include "engine/FileOperations.h"
+
+#include "config/Profile.h"
+#include "config/ProgramSettings.h"
+#include "config/Registry.h"
+#include "config/StartupSwitches.h"
+#include "engine/LogFile.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
+#include "i18n/TextLookup.h"
+#include "platform/Clock.h"
+#include "platform/CopyNames.h"
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+
+namespace {
+
+constexpr uint32_t kCleanUpBits = Attr::ReadOnly | Attr::Hidden | Attr::System;
+
+QString FolderWithoutSlash(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    return folder;
+}
+
+// The paths block of an error text, the same with and without questions.
+QString PathsBlock(const QString& first, const QString& second) {
+    const QChar lf(u'\n');
+    const bool both = !first.isEmpty() && !second.isEmpty();
+    QString text;
+    if (both) text += FormatMsg(812) + lf;
+    if (!first.isEmpty()) text += first + lf;
+    if (both) text += lf + FormatMsg(813) + lf;
+    if (!second.isEmpty()) text += second;
+    return text;
+}
+
+}  // namespace
+
+QString CopyDestinationPath(const CompareRow& row, int s) {
+    const int d = 1 - s;
+    // On a case-sensitive file system "a.txt" and "A.txt" are two files. When the compare
+    // matched them as one entry, the copy replaces the file that is there (as a copy onto a
+    // case-insensitive file system would) rather than adding a second file beside it.
+    if (row.Exists(d) && row.Name[d] != row.Name[s] && row.Name[d].compare(row.Name[s], Qt::CaseInsensitive) == 0)
+        return row.Folder[d] + row.Name[d];
+    return row.Folder[d] + row.Name[s];
+}
+
+void SetArchiveSwitches(int s) {
+    const ProfileOptions& o = CurrentProfile().profile.Options;
+    RunState& run = Run();
+    if (o.SynchMedium[0]) {
+        run.ResetSource = true;
+        run.ResetDestination = s == 0;
+    } else if (o.SynchMedium[1]) {
+        run.ResetSource = true;
+        run.ResetDestination = s == 1;
+    } else {
+        run.ResetSource = o.ResetArchiveAttrSource;
+        run.ResetDestination = o.ResetArchiveAttrDest;
+    }
+}
+
+int ReportOperationError(int result, int operationCode, int side, int row, ResultList& view) {
+    if (result > 0) return 0;
+    int err = FileSystem::LastError();
+    // A failure without an error number must never pass for success.
+    if (err == 0) err = EIO;
+    // Something left in a folder that is being removed is normal. EEXIST means the same only
+    // for a folder removal; elsewhere it is a real failure.
+    if (err == ENOTEMPTY || (err == EEXIST && operationCode == OpCode::RemoveFolder)) return 0;
+    if (Settings().IgnoreLockedFiles && FileSystem::IsFileInUse(err)) return 0;
+
+    RunState& run = Run();
+    run.ErrorReported = true;
+    const QString sys = FileSystem::ErrorText(err).left(1024);
+    QString first, second;
+    if (row >= 0 && static_cast<size_t>(row) < view.size() && (side == 0 || side == 1)) {
+        const CompareRow& r = view[static_cast<size_t>(row)];
+        if (operationCode & OpCode::FirstFolder) first = r.Folder[side];
+        if (operationCode & OpCode::FirstName) first += r.Name[side];
+        if (operationCode & OpCode::SecondFolder) second = r.Folder[1 - side];
+        if (operationCode & OpCode::SecondName) second += r.Name[side];
+    }
+
+    if (result == 0) {
+        if (Switches().DontAsk) {
+            const QString text = sys + QLatin1Char('\n') + PathsBlock(first, second);
+            WriteUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorMsg"), text);
+            WriteUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorDate"),
+                                   GeneralDateTimeText(Clock::Now()));
+            // Never clears a cancel that is already under way.
+            if (Settings().CancelAfterErrorUnattended) run.CancelRequested = true;
+        } else if (!run.IgnoredErrors.count(err)) {
+            const QString text = FormatMsg(814) + QString::number(err) + QStringLiteral(":\n") + sys +
+                                 QLatin1Char('\n') + PathsBlock(first, second);
+            const uint32_t answer =
+                Host().ShowMsg(text, MsgBox::CheckBoxFlag | MsgBox::Critical | MsgBox::OKCancel);
+            if (answer & MsgBox::CheckBoxFlag) run.IgnoredErrors.insert(err);
+            else if (answer == MsgBox::Cancel) run.CancelRequested = true;
+        }
+    }
+    WriteLogLine({QString::number(err), sys, first, second});
+    return err;
+}
+
+void DeleteOneFile(int side, int row, ResultList& view) {
+    const CompareRow& r = view[static_cast<size_t>(row)];
+    const QString path = r.Folder[side] + r.Name[side];
+    if (Settings().AllowUndo) {
+        const bool ok = FileSystem::MoveToTrash(path);
+        ReportOperationError(ok ? 1 : 0, OpCode::DeleteFile, side, row, view);
+        return;
+    }
+    if (r.Attributes[side] & Attr::ReadOnly) {
+        const bool ok = FileSystem::SetAttributes(path, r.Attributes[side] & ~Attr::ReadOnly);
+        ReportOperationError(ok ? 1 : 0, OpCode::SetSourceAttributes, side, row, view);
+    }
+    const bool ok = FileSystem::DeleteFile(path);
+    ReportOperationError(ok ? 1 : 0, OpCode::DeleteFile, side, row, view);
+}
+
+void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
+    if (flags & RunFlag::Counting) return;
+    const CompareRow& r = view[static_cast<size_t>(row)];
+    const QString target = FolderWithoutSlash(r.Folder[1 - s]);
+    bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder[s]));
+    if (!ok && FileSystem::LastError() == EEXIST) {
+        // Someone created it since the compare: the folder the run wants is there.
+        ok = FileSystem::FolderExists(target);
+        if (!ok) FileSystem::SetLastError(EEXIST);
+    }
+    ReportOperationError(ok ? 1 : 0, OpCode::CreateFolder, s, row, view);
+}
+
+bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason) {
+    if (reason != 0) return true;
+    try {
+        RunHost& host = Host();
+        if (host.ProgressVisible()) host.ProgressUpdate(totalSize, copied);
+        else host.LetEventsRun();
+    } catch (...) {
+        // A failing progress display must not break the copy.
+    }
+    return true;
+}
+
+void CopyOneFile(int s, int row, int flags, ResultList& view) {
+    const int d = 1 - s;
+    const CompareRow& r = view[static_cast<size_t>(row)];
+    const bool counting = flags & RunFlag::Counting;
+    const QString source = r.Folder[s] + r.Name[s];
+    const QString destination = CopyDestinationPath(r, s);
+    RunState& run = Run();
+    RunHost& host = Host();
+
+    if (r.Exists(d) && (r.Attributes[d] & kCleanUpBits) && !counting) {
+        const bool ok = FileSystem::SetAttributes(destination, r.Attributes[d] & ~kCleanUpBits);
+        ReportOperationError(ok ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
+    }
+    if (counting) {
+        run.TotalBytes += r.Size[s];
+        return;
+    }
+    if (host.ProgressVisible()) host.ProgressShowFile(r.Folder[s], r.Folder[d], r.Name[s]);
+
+    bool ok;
+    // Checked at copy time as well as in the compare: the folder may have changed since.
+    const QString destinationName = destination.mid(destination.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString variant = FileSystem::FindCaseVariant(FolderWithoutSlash(r.Folder[d]), destinationName);
+    if (!variant.isEmpty() && variant != r.Name[d]) {
+        // Another file whose name differs only in case: writing would leave two files where
+        // the user sees one, or replace the wrong one on a case-insensitive file system.
+        FileSystem::SetLastError(EEXIST);
+        ok = false;
+    } else {
+        ok = FileSystem::CopyFile(
+            source, destination,
+            [](int64_t total, int64_t copied) { CopyProgressCallback(total, copied, 0); },
+            &run.CancelRequested);
+    }
+    const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
+    if (run.CancelRequested) return;
+    // The archive resets only follow a copy that happened: a copy skipped because the file was
+    // locked (ignored error) must keep the source's "not yet backed up" mark.
+    if (err == 0 && ok) {
+        if (run.ResetSource) {
+            const bool done = FileSystem::SetAttributes(source, r.Attributes[s] & ~Attr::Archive);
+            ReportOperationError(done ? 1 : 0, OpCode::SetSourceAttributes, s, row, view);
+        }
+        if (run.CancelRequested) return;
+        if (run.ResetDestination) {
+            const bool done = FileSystem::SetAttributes(destination, r.Attributes[s] & ~Attr::Archive);
+            ReportOperationError(done ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
+        }
+    }
+    if (!Switches().DontAsk) host.ProgressFileDone(r.Size[s]);
+}

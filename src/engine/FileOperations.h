@@ -1,0 +1,55 @@
+#pragma once
+// The single-item operations of a synchronisation on one row of the view list and one side,
+// and the one error report that every failed file-system call goes through.
+
+#include "engine/CompareTypes.h"
+
+#include <cstdint>
+
+// Bits of the operation code handed to ReportOperationError: which paths the report quotes.
+namespace OpCode {
+constexpr int FirstFolder = 1;    // first path := Folder[side]
+constexpr int FirstName = 2;      // first path += Name[side]
+constexpr int SecondFolder = 4;   // second path := Folder[1-side]
+constexpr int SecondName = 8;     // second path += Name[side]
+// The codes in use (the upper bits name the kind of operation and are not interpreted).
+constexpr int SetSourceAttributes = 19;
+constexpr int DeleteFile = 35;
+constexpr int RemoveFolder = 1;
+constexpr int CreateFolder = 68;
+constexpr int CopyFile = 143;
+constexpr int SetDestinationAttributes = 28;
+}  // namespace OpCode
+
+// Bits of the run flags of the walks (the counting bit also reaches the single operations).
+namespace RunFlag {
+constexpr int Counting = 1;         // CopyRows: add sizes to TotalBytes, change nothing
+constexpr int OnlyOneSided = 2;     // CopyRows: skip entries missing on the destination, create
+                                    // no folders; DeleteRows: only entries missing on the other side
+constexpr int AnyDirection = 4;     // CopyRows: copy marked files whatever their direction
+constexpr int DeleteMatchOnly = 8;  // DeleteRows: only files matching the delete masks
+}  // namespace RunFlag
+
+// Deletes Folder[side] + Name[side]: into the trash with AllowUndo, else for good (clearing the
+// read-only bit first).
+void DeleteOneFile(int side, int row, ResultList& view);
+// Creates the destination folder Folder[1-s] with Folder[s] as its template (not when counting).
+void CreateDestinationFolder(int s, int row, int flags, ResultList& view);
+// Copies Folder[s] + Name[s] to the other side, with the attribute clean-up before and the
+// archive resets after; a counting pass only adds the size to TotalBytes.
+void CopyOneFile(int s, int row, int flags, ResultList& view);
+// Progress of the copy in work; reason 0 is "chunk finished". Always answers continue (true);
+// cancelling goes through the cancel flag.
+bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason);
+// The one error report. result > 0 is success; otherwise the last system error is ignored,
+// shown (or recorded for the next start in a run without questions) and logged. Returns the
+// error number, or 0 when there was no failure or it is ignored.
+int ReportOperationError(int result, int operationCode, int side, int row, ResultList& view);
+
+// Sets the archive switches of the run state for copies from side s (profile's medium sides
+// and reset switches).
+void SetArchiveSwitches(int s);
+
+// The destination path a copy from side s writes: Folder[1-s] + Name[s], except that a row
+// matching two names that differ only in case writes into the existing Name[1-s].
+QString CopyDestinationPath(const CompareRow& row, int s);

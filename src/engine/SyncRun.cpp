@@ -1,0 +1,277 @@
+#include "engine/SyncRun.h"
+
+#include "config/Profile.h"
+#include "config/StartupSwitches.h"
+#include "engine/FileOperations.h"
+#include "engine/FileView.h"
+#include "engine/LogFile.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
+#include "i18n/TextLookup.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+
+namespace {
+
+bool Cancelled() { return Run().CancelRequested.load(); }
+
+// A folder row's depth on side s: the separators in its folder path.
+int Level(const CompareRow& row, int s) { return static_cast<int>(row.Folder[s].count(QLatin1Char('/'))); }
+
+bool IsFolderOn(const CompareRow& row, int s) { return (row.Attributes[s] & Attr::Directory) != 0; }
+
+// Rows the run never touches: below a folder that could not be listed (its real contents are
+// unknown, so a one-sided entry there is not known to be one-sided), or paired ambiguously by
+// names that differ only in letter case.
+bool Untouchable(const CompareRow& row) { return row.Unreadable || row.CaseConflict; }
+
+bool InRange(const ResultList& view, size_t i) { return i >= 1 && i < view.size(); }
+
+QString FolderWithoutSlash(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    return folder;
+}
+
+std::function<void()>& RefreshCompare() {
+    static std::function<void()> compare;
+    return compare;
+}
+
+void Call(const std::function<void()>& hook) {
+    if (hook) hook();
+}
+
+// Status fields 0 and 2 cleared, field 1 the command's text; then let the window repaint.
+void ShowWorking(int statusMessage) {
+    RunHost& host = Host();
+    host.SetStatus(0, QString());
+    host.SetStatus(2, QString());
+    host.SetStatus(1, FormatMsg(statusMessage));
+    host.LetEventsRun();
+}
+
+void LogRunLine(const QString& what, const ResultList& view, int r) {
+    QStringList values{what, CurrentProfile().ProfilePath};
+    // Row 0 stands for the whole list and carries no paths.
+    if (r >= 1 && static_cast<size_t>(r) < view.size()) {
+        const CompareRow& row = view[static_cast<size_t>(r)];
+        values << row.Folder[0] << row.Folder[1];
+    }
+    WriteLogLine(values);
+}
+
+}  // namespace
+
+void CopyRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
+    SetArchiveSwitches(s);
+    const int d = 1 - s;
+    const size_t i0 = static_cast<size_t>(std::max(r, 1));
+    if (!InRange(view, i0)) return;
+
+    const CompareRow& start = view[i0];
+    if (!start.IsFolder()) {
+        // A single file row is copied whatever its direction and mark.
+        if (Untouchable(start) || !start.Exists(s)) return;
+        if (!FileSystem::FolderExists(FolderWithoutSlash(start.Folder[d])))
+            CreateDestinationFolder(s, static_cast<int>(i0), flags, view);
+        CopyOneFile(s, static_cast<int>(i0), flags, view);
+        return;
+    }
+
+    const int level0 = Level(start, s);
+    const int16_t away = SyncAction::AwayFrom(s);
+    for (size_t i = i0; i < view.size(); ++i) {
+        if (Cancelled()) return;
+        const CompareRow& row = view[i];
+        if (IsFolderOn(row, s)) {
+            const int level = Level(row, s);
+            if (r >= 1 && i > static_cast<size_t>(r) && level <= level0) return;
+            if (folderOnly && level > level0) return;
+            if (!(flags & RunFlag::OnlyOneSided) && row.SyncAction == away && row.Selected && !Untouchable(row))
+                CreateDestinationFolder(s, static_cast<int>(i), flags, view);
+        } else if (row.Selected) {
+            if ((row.SyncAction == away || (flags & RunFlag::AnyDirection)) &&
+                !(!row.Exists(d) && (flags & RunFlag::OnlyOneSided)) && row.Exists(s) && !Untouchable(row))
+                CopyOneFile(s, static_cast<int>(i), flags, view);
+        }
+    }
+}
+
+void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
+    const int d = 1 - s;
+    const size_t i0 = static_cast<size_t>(std::max(r, 1));
+    if (!InRange(view, i0)) return;
+
+    CompareRow& start = view[i0];
+    if (!start.IsFolder()) {
+        if (Untouchable(start) || !start.Exists(s)) return;
+        DeleteOneFile(s, static_cast<int>(i0), view);
+        return;
+    }
+
+    const int level0 = Level(start, s);
+    size_t stop = view.size();
+    for (size_t i = static_cast<size_t>(std::max(r + 1, 2)); i < view.size(); ++i) {
+        if (Cancelled()) return;
+        CompareRow& row = view[i];
+        if (IsFolderOn(row, s)) {
+            const int level = Level(row, s);
+            if ((r >= 1 && level <= level0) || (folderOnly && level > level0)) {
+                stop = i;
+                break;
+            }
+            continue;
+        }
+        if (row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
+            !((flags & RunFlag::DeleteMatchOnly) && !row.DeleteMatch) && !Untouchable(row)) {
+            DeleteOneFile(s, static_cast<int>(i), view);
+            // The later copy pass must not copy what this pass deleted (delete masks).
+            row.Name[s].clear();
+        }
+    }
+    if (flags & RunFlag::DeleteMatchOnly) return;
+
+    // Bottom-up, so that the deepest folders go first; a folder that still holds something
+    // stays (the report ignores "folder not empty").
+    for (size_t i = stop; i-- > i0;) {
+        if (Cancelled()) return;
+        const CompareRow& row = view[i];
+        if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
+            !Untouchable(row)) {
+            const bool ok = FileSystem::RemoveFolder(FolderWithoutSlash(row.Folder[s]));
+            ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, s, static_cast<int>(i), view);
+        }
+    }
+}
+
+void CopySelection(int s, int r, bool folderOnly, ResultList& view) {
+    RunState& run = Run();
+    RunHost& host = Host();
+    run.CancelRequested = false;
+    run.TotalBytes = 0;
+    CopyRows(s, r, RunFlag::Counting | RunFlag::AnyDirection, folderOnly, view);
+    host.SetBusy(true);
+    if (!Switches().DontAsk) host.ProgressInit(run.TotalBytes);
+    CopyRows(s, r, RunFlag::AnyDirection, folderOnly, view);
+    host.SetBusy(false);
+    if (host.ProgressVisible()) host.ProgressUnload();
+}
+
+bool SyncRun(int r, bool folderOnly, ResultList& view, const std::array<int, 3>& fileCounts) {
+    const std::array<bool, 5>& option = CurrentProfile().profile.View.SyncOptions;
+    RunHost& host = Host();
+    if (!option[0] && !option[1] && !option[3] && !option[4]) {
+        host.AppMessageBox(FormatMsg(808), MsgBox::Information);
+        return false;
+    }
+    if (fileCounts[0] == 0 && fileCounts[2] == 0) {
+        host.AppMessageBox(FormatMsg(809), MsgBox::Information);
+        return false;
+    }
+    if (!((option[0] || fileCounts[2] > 0) && (fileCounts[0] > 0 || option[1]))) {
+        host.AppMessageBox(FormatMsg(810), MsgBox::Information);
+        return false;
+    }
+
+    LogRunLine(QStringLiteral("Start"), view, r);
+    RunState& run = Run();
+    run.CancelRequested = false;
+    host.SetBusy(true);
+
+    // One-sided entries deleted where they are, instead of being copied.
+    if (option[3]) DeleteRows(0, r, RunFlag::OnlyOneSided, folderOnly, view);
+    if (option[4]) DeleteRows(1, r, RunFlag::OnlyOneSided, folderOnly, view);
+
+    // Per direction: the delete masks on the source side, then the count for the progress window.
+    run.TotalBytes = 0;
+    if (option[0]) {
+        DeleteRows(0, r, RunFlag::DeleteMatchOnly, folderOnly, view);
+        CopyRows(0, r, RunFlag::Counting | (option[3] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
+    }
+    if (option[1]) {
+        DeleteRows(1, r, RunFlag::DeleteMatchOnly, folderOnly, view);
+        CopyRows(1, r, RunFlag::Counting | (option[4] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
+    }
+    if ((option[0] || option[1]) && !Switches().DontAsk) host.ProgressInit(run.TotalBytes);
+
+    // Left to right always before right to left.
+    if (option[0]) CopyRows(0, r, option[3] ? RunFlag::OnlyOneSided : 0, folderOnly, view);
+    if (option[1]) CopyRows(1, r, option[4] ? RunFlag::OnlyOneSided : 0, folderOnly, view);
+
+    host.SetBusy(false);
+    if (host.ProgressVisible()) host.ProgressUnload();
+    LogRunLine(QStringLiteral("End"), view, r);
+    return true;
+}
+
+bool SyncRun(FileView& files, int r, bool folderOnly) {
+    return SyncRun(r, folderOnly, files.ViewList, files.FileCounts);
+}
+
+void SetRefreshCompare(std::function<void()> compare) { RefreshCompare() = std::move(compare); }
+
+namespace {
+
+void Refresh(const CommandHooks& hooks) {
+    Call(RefreshCompare());
+    Call(hooks.RestoreScroll);
+}
+
+}  // namespace
+
+bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
+    RunHost& host = Host();
+    if (files.Stale) {
+        // A grey list no longer shows what is on disk; this refusal is shown even without
+        // questions, so that an unattended run says why it did nothing.
+        host.ShowMsg(FormatMsg(803), MsgBox::Exclamation);
+        return false;
+    }
+    if (files.ViewList.size() <= 1) return false;
+    if (host.AppMessageBox(FormatMsg(804), MsgBox::YesNo | MsgBox::Exclamation | MsgBox::DefaultButton2) !=
+        MsgBox::Yes)
+        return false;
+
+    Call(hooks.Disable);
+    ShowWorking(852);
+    const bool ok = SyncRun(files, 0, false);
+    const StartupSwitches& sw = Switches();
+    // The program ends after an automatic hidden run; nothing to refresh or re-enable.
+    if (sw.AutoRun && sw.Hidden) return ok;
+    if (ok) Refresh(hooks);
+    Call(hooks.Enable);
+    return ok;
+}
+
+bool PopupSynchronizeCommand(FileView& files, int row, int entry, const CommandHooks& hooks) {
+    Call(hooks.Disable);
+    ShowWorking(852);
+    const bool ok = SyncRun(files, row, entry == 1);
+    if (ok) Refresh(hooks);
+    Call(hooks.Enable);
+    return ok;
+}
+
+bool PopupCopyCommand(FileView& files, int row, int entry, const CommandHooks& hooks) {
+    if (Host().AppMessageBox(FormatMsg(811), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2) != MsgBox::Yes)
+        return false;
+    Call(hooks.Disable);
+    ShowWorking(853);
+    CopySelection(entry & 1, row, (entry & 2) != 0, files.ViewList);
+    Refresh(hooks);
+    Call(hooks.Enable);
+    return true;
+}
+
+bool PopupDeleteCommand(FileView& files, int row, int entry, const CommandHooks& hooks) {
+    if (Host().AppMessageBox(FormatMsg(801), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2) != MsgBox::Yes)
+        return false;
+    Call(hooks.Disable);
+    ShowWorking(854);
+    Run().CancelRequested = false;
+    DeleteRows(entry & 1, row, 0, (entry & 2) != 0, files.ViewList);
+    Refresh(hooks);
+    Call(hooks.Enable);
+    return true;
+}

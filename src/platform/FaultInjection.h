@@ -1,0 +1,10 @@
+#pragma once
+// Internal to the platform layer: the write-type calls ask here whether a test wants them to
+// fail. FileSystem::FailNthWriteForTests arms it.
+
+namespace FileSystem::Faults {
+// Counts one write-type call; returns the error number it must fail with, or 0 to go ahead.
+int TakeWriteFault();
+// True while a test has armed a fault that has not fired yet.
+bool Armed();
+}  // namespace FileSystem::Faults
