@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace IniFile {
 
@@ -24,6 +25,8 @@ public:
     Document() = default;
     // Reads the whole file; a missing or unreadable file gives an empty document.
     static Document Load(const QString& path);
+    // Parses text that is already in memory.
+    static Document FromText(const QString& text);
 
     // Section names in file order, each counted once (first occurrence), cut so that the names
     // plus one separator each fit into bufferChars characters, as the platform's list call does.
@@ -35,11 +38,22 @@ public:
     QString GetString(const QString& section, const QString& key, const QString& def,
                       int maxChars = MaxStringChars) const;
     int GetInt(const QString& section, const QString& key, int def) const;
+    // The cleaned value, or nothing when the section or key is missing.
+    std::optional<QString> Find(const QString& section, const QString& key) const;
 
     struct Data;
 private:
     std::shared_ptr<const Data> d_;
 };
+
+// The leading decimal number of a value ("-5", "+3", "12abc" give -5, 3, 12); the default when
+// the text does not start with a number (also for an empty text). Out-of-range numbers clamp.
+int LeadingInt(QStringView text, int def);
+
+// The text written after "=" for a value: as it is, except that a value which a read would
+// change (surrounding blanks, enclosing quotes) is put in quotes so that it reads back exactly,
+// and line breaks, which would end the line, become blanks.
+QString EncodeValue(const QString& value);
 
 // Single-key calls, each reading the file anew (the settings file is written one key at a time).
 QString GetString(const QString& path, const QString& section, const QString& key,

@@ -13,6 +13,8 @@ QString GetKnownFolder(int code, bool createIfMissing = true, bool verify = fals
 
 // The folder of the running executable (language files, templates and examples lie there).
 QString ProgramFolder();
+// The executable's file name without its extension ("tandor").
+QString ProgramFileBaseName();
 // Tests point the program folder at a build folder of their choice.
 void SetProgramFolderForTests(const QString& folder);
 

@@ -1,0 +1,199 @@
+#include "platform/IniFileIo.h"
+
+#include "platform/PathCodec.h"
+
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Windows-1252 code points of the bytes 0x80..0x9F; the five unassigned bytes map to the C1
+// control of the same number, as the platform's conversion does.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool WriteAllBytes(int fd, const QByteArray& data) {
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// The file that a write really replaces: the target of a symbolic link, so the link survives.
+QByteArray ResolveTarget(const QByteArray& path) {
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* real = ::realpath(path.constData(), nullptr);
+        if (real) {
+            QByteArray out(real);
+            ::free(real);
+            return out;
+        }
+    }
+    return path;
+}
+
+QByteArray FolderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return QByteArrayLiteral(".");
+    if (slash == 0) return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+QByteArray NameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
+// Holds the advisory lock for its lifetime. Without a lock file (a folder we may not write)
+// the write goes ahead unlocked; it will then most likely fail on its own.
+class FileLock {
+public:
+    explicit FileLock(const QByteArray& target) {
+        const QByteArray lockPath = FolderOf(target) + "/." + NameOf(target) + ".lock";
+        fd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ >= 0) {
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~FileLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+IniFileIo::RawFile ReadEncoded(const QByteArray& path) {
+    IniFileIo::RawFile out;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return out;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return out;
+    }
+    out.exists = true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        const qint64 room = IniFileIo::MaxFileBytes - out.bytes.size();
+        if (n > room) {
+            out.bytes.append(buffer, static_cast<qsizetype>(room));
+            out.tooLarge = true;
+            break;
+        }
+        out.bytes.append(buffer, static_cast<qsizetype>(n));
+    }
+    ::close(fd);
+    return out;
+}
+
+bool WriteAtomically(const QByteArray& target, const QByteArray& contents, bool existed) {
+    QByteArray tempPath = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
+    const int fd = ::mkstemp(tempPath.data());
+    if (fd < 0) return false;
+    mode_t mode = 0644;
+    struct stat st {};
+    if (existed && ::stat(target.constData(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = WriteAllBytes(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(tempPath.constData(), target.constData()) == 0;
+    if (!ok) ::unlink(tempPath.constData());
+    return ok;
+}
+
+}  // namespace
+
+namespace IniFileIo {
+
+RawFile ReadFile(const QString& path) {
+    if (path.isEmpty()) return {};
+    return ReadEncoded(PathCodec::Encode(path));
+}
+
+bool IsValidUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString ignored = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+QString DecodeWindows1252(const QByteArray& bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        d[i] = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
+    }
+    return out;
+}
+
+QString DecodeText(const QByteArray& bytes, bool* hadUtf8Bom) {
+    if (hadUtf8Bom) *hadUtf8Bom = false;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        if (hadUtf8Bom) *hadUtf8Bom = true;
+        const QByteArray rest = bytes.mid(3);
+        return IsValidUtf8(rest) ? QString::fromUtf8(rest) : DecodeWindows1252(rest);
+    }
+    if (bytes.startsWith("\xFF\xFE")) {
+        QStringDecoder decoder(QStringDecoder::Utf16LE);
+        return decoder.decode(bytes.mid(2));
+    }
+    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
+}
+
+QString LineEndOf(const QString& text) {
+    const qsizetype lf = text.indexOf(QLatin1Char('\n'));
+    if (lf > 0 && text.at(lf - 1) == QLatin1Char('\r')) return QStringLiteral("\r\n");
+    if (lf >= 0) return QStringLiteral("\n");
+    return QStringLiteral("\r\n");
+}
+
+bool UpdateLocked(const QString& path,
+                  const std::function<std::optional<QByteArray>(const RawFile& old)>& change) {
+    if (path.isEmpty()) return false;
+    const QByteArray target = ResolveTarget(PathCodec::Encode(path));
+    FileLock lock(target);
+    const RawFile old = ReadEncoded(target);
+    if (old.tooLarge) return false;  // rewriting would cut the file
+    const std::optional<QByteArray> contents = change(old);
+    if (!contents) return true;
+    return WriteAtomically(target, *contents, old.exists);
+}
+
+bool ReplaceLocked(const QString& path, const QByteArray& contents) {
+    if (path.isEmpty()) return false;
+    const QByteArray target = ResolveTarget(PathCodec::Encode(path));
+    FileLock lock(target);
+    struct stat st {};
+    const bool existed = ::stat(target.constData(), &st) == 0;
+    return WriteAtomically(target, contents, existed);
+}
+
+}  // namespace IniFileIo

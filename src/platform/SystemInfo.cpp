@@ -1,0 +1,126 @@
+#include "platform/SystemInfo.h"
+
+#include "platform/Clock.h"
+#include "platform/IniFileIo.h"
+#include "platform/PathCodec.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <climits>
+#include <unistd.h>
+
+namespace {
+
+QString& ProgramFolderOverride() {
+    static QString folder;
+    return folder;
+}
+
+QString HomeFolder() {
+    const QString home = qEnvironmentVariable("HOME");
+    return home.isEmpty() ? QDir::homePath() : home;
+}
+
+QString ConfigHome() {
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The base directory specification ignores relative paths.
+    if (!xdg.isEmpty() && xdg.startsWith(QLatin1Char('/'))) return xdg;
+    return HomeFolder() + QStringLiteral("/.config");
+}
+
+QString StripTrailingSlash(QString path) {
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
+    return path;
+}
+
+// One entry of ~/.config/user-dirs.dirs: XDG_DOCUMENTS_DIR="$HOME/Documents".
+QString XdgUserDir(const QString& name, const QString& fallback) {
+    const IniFileIo::RawFile raw = IniFileIo::ReadFile(ConfigHome() + QStringLiteral("/user-dirs.dirs"));
+    const QString text = IniFileIo::DecodeText(raw.bytes);
+    const QString wanted = QStringLiteral("XDG_%1_DIR").arg(name);
+    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        const QStringView t = line.trimmed();
+        if (t.startsWith(QLatin1Char('#'))) continue;
+        const qsizetype eq = t.indexOf(QLatin1Char('='));
+        if (eq < 0 || t.left(eq).trimmed() != wanted) continue;
+        QString value = t.mid(eq + 1).trimmed().toString();
+        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'))) {
+            value = value.mid(1, value.size() - 2);
+        }
+        if (value.startsWith(QLatin1String("$HOME"))) value = HomeFolder() + value.mid(5);
+        if (!value.startsWith(QLatin1Char('/'))) continue;  // only absolute paths are valid there
+        return StripTrailingSlash(value);
+    }
+    return HomeFolder() + QLatin1Char('/') + fallback;
+}
+
+QString ExecutablePath() {
+    char buffer[PATH_MAX + 1];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0) return {};
+    return PathCodec::Decode(buffer, static_cast<qsizetype>(n));
+}
+
+}  // namespace
+
+bool IsNtFamily() { return true; }
+bool IsVersion6Nt() { return false; }
+QString GetWindowsVersionCode(const QString& separator) {
+    Q_UNUSED(separator);
+    return {};
+}
+
+QString GetKnownFolder(int code, bool createIfMissing, bool verify) {
+    QString path;
+    switch (code) {
+    case 26: path = ConfigHome(); break;
+    case 5: path = XdgUserDir(QStringLiteral("DOCUMENTS"), QStringLiteral("Documents")); break;
+    case 13: path = XdgUserDir(QStringLiteral("MUSIC"), QStringLiteral("Music")); break;
+    case 39: path = XdgUserDir(QStringLiteral("PICTURES"), QStringLiteral("Pictures")); break;
+    case 14: path = XdgUserDir(QStringLiteral("VIDEOS"), QStringLiteral("Videos")); break;
+    default: return {};
+    }
+    path = StripTrailingSlash(path);
+    const bool exists = QFileInfo(path).isDir();
+    if (!exists && createIfMissing) {
+        if (!QDir().mkpath(path)) return {};
+    } else if (!exists && verify) {
+        return {};
+    }
+    return path;
+}
+
+QString ProgramFolder() {
+    if (!ProgramFolderOverride().isEmpty()) return ProgramFolderOverride();
+    const QString exe = ExecutablePath();
+    if (exe.isEmpty()) return QDir::currentPath();
+    return QFileInfo(exe).absolutePath();
+}
+
+QString ProgramFileBaseName() {
+    const QString exe = ExecutablePath();
+    return exe.isEmpty() ? QStringLiteral("tandor") : QFileInfo(exe).completeBaseName();
+}
+
+void SetProgramFolderForTests(const QString& folder) { ProgramFolderOverride() = folder; }
+
+QString TempFolder() {
+    const QString tmp = qEnvironmentVariable("TMPDIR");
+    return tmp.isEmpty() ? QStringLiteral("/tmp") : StripTrailingSlash(tmp);
+}
+
+void WaitWithEvents(int milliseconds) {
+    const double wanted = milliseconds / 1000.0;
+    const double start = Clock::SecondsOfDay();
+    for (;;) {
+        if (QCoreApplication::instance()) QCoreApplication::processEvents();
+        QThread::msleep(10);
+        double now = Clock::SecondsOfDay();
+        // The seconds-of-day clock starts again at midnight; a wait across it goes on counting.
+        if (now < start) now += 86400.0;
+        if (now - start >= wanted) break;
+    }
+}
