@@ -1,0 +1,337 @@
+// The fail-safe copy on real files: what arrives, what stays when it fails, and its temporary
+// files.
+
+#include "platform/CopyNames.h"
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
+#include "support/TempTree.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Pattern(qsizetype size, char seed) {
+    QByteArray block(65521, Qt::Uninitialized);  // a prime length, so chunks never line up
+    for (qsizetype i = 0; i < block.size(); ++i) block[i] = static_cast<char>(seed + (i * 7) % 251);
+    QByteArray data;
+    data.reserve(size);
+    while (data.size() < size) data.append(block.constData(), std::min(block.size(), size - data.size()));
+    return data;
+}
+
+struct stat Stat(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(PathCodec::Encode(path).constData(), &st), 0) << qPrintable(path);
+    return st;
+}
+
+// Names in the folder that look like the copy's temporary files.
+QStringList Temporaries(const QString& folder) {
+    QStringList out;
+    for (const QString& n : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        if (n.startsWith(QLatin1String(".~tandor-"))) out << n;
+    return out;
+}
+
+bool Copy(const QString& from, const QString& to, const FileSystem::CopyProgress& progress = {},
+          const std::atomic<bool>* cancel = nullptr) {
+    return FileSystem::CopyFile(from, to, progress, cancel);
+}
+
+// A small tmpfs of our own, for a full disk or a read-only file system; skipped where mounting
+// is not permitted.
+class SmallVolume {
+public:
+    explicit SmallVolume(const char* options) {
+        path_ = tree_.Folder(QStringLiteral("mnt"));
+        mounted_ = ::mount("tmpfs", PathCodec::Encode(path_).constData(), "tmpfs", 0, options) == 0;
+    }
+    ~SmallVolume() {
+        if (mounted_) ::umount2(PathCodec::Encode(path_).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    QString path() const { return path_; }
+
+private:
+    TempTree tree_;
+    QString path_;
+    bool mounted_ = false;
+};
+
+}  // namespace
+
+TEST(FailSafeCopy, CopiesDataPermissionsAndNanosecondTime) {
+    TempTree t;
+    const QByteArray data = Pattern(3 * 1024 * 1024 + 17, 'a');
+    const QString src = t.File(QStringLiteral("src/big.bin"), data);
+    const QString dst = t.File(QStringLiteral("dst/big.bin"), "old");
+    ASSERT_EQ(::chmod(PathCodec::Encode(src).constData(), 0640), 0);
+    const struct timespec times[2] = {{1700000000, 123456789}, {1600000000, 987654321}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, PathCodec::Encode(src).constData(), times, 0), 0);
+
+    int64_t lastTotal = -1, lastCopied = -1;
+    int calls = 0;
+    ASSERT_TRUE(Copy(src, dst, [&](int64_t total, int64_t copied) {
+        lastTotal = total;
+        lastCopied = copied;
+        ++calls;
+    }));
+    EXPECT_EQ(t.Read(QStringLiteral("dst/big.bin")), data);
+    const struct stat st = Stat(dst);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
+    EXPECT_EQ(lastTotal, data.size());
+    EXPECT_EQ(lastCopied, data.size());
+    EXPECT_GE(calls, 1);
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("dst"))).isEmpty());
+    EXPECT_EQ(FileSystem::LastError(), 0);
+}
+
+TEST(FailSafeCopy, EmptyFileAndNewDestination) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("empty"), QByteArray());
+    t.Folder(QStringLiteral("out"));
+    ASSERT_TRUE(Copy(src, t.Path(QStringLiteral("out/empty"))));
+    EXPECT_TRUE(t.Exists(QStringLiteral("out/empty")));
+    EXPECT_TRUE(t.Read(QStringLiteral("out/empty")).isEmpty());
+}
+
+TEST(FailSafeCopy, SymbolicLinkIsCopiedAsLink) {
+    TempTree t;
+    t.File(QStringLiteral("target.txt"), "x");
+    const QString link = t.Path(QStringLiteral("link"));
+    ASSERT_EQ(::symlink("target.txt", PathCodec::Encode(link).constData()), 0);
+    const QString dst = t.File(QStringLiteral("out/link"), "a regular file that the link replaces");
+    ASSERT_TRUE(Copy(link, dst));
+    const struct stat st = Stat(dst);
+    ASSERT_TRUE(S_ISLNK(st.st_mode));
+    char buf[64] = {};
+    ASSERT_GT(::readlink(PathCodec::Encode(dst).constData(), buf, sizeof buf - 1), 0);
+    EXPECT_STREQ(buf, "target.txt");
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST(FailSafeCopy, CancelMidCopyKeepsOldDestinationAndLeavesNoTemporary) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src.bin"), Pattern(20 * 1024 * 1024, 'b'));
+    const QString dst = t.File(QStringLiteral("out/dst.bin"), "the old version");
+    std::atomic<bool> cancel{false};
+    int calls = 0;
+    EXPECT_FALSE(Copy(src, dst, [&](int64_t total, int64_t copied) {
+        ++calls;
+        EXPECT_LT(copied, total);  // cancelled in the middle, not at the end
+        cancel = true;
+    }, &cancel));
+    EXPECT_EQ(FileSystem::LastError(), ECANCELED);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.bin")), QByteArray("the old version"));
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST(FailSafeCopy, FailedWriteMidCopyKeepsOldDestination) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src.bin"), Pattern(20 * 1024 * 1024, 'c'));
+    const QString dst = t.File(QStringLiteral("out/dst.bin"), "old");
+    // 1: the temporary file, 2: the first chunk, 3: the second chunk.
+    FileSystem::FailNthWriteForTests(3, ENOSPC);
+    int64_t copiedBeforeFailure = 0;
+    EXPECT_FALSE(Copy(src, dst, [&](int64_t, int64_t copied) { copiedBeforeFailure = copied; }));
+    EXPECT_EQ(FileSystem::LastError(), ENOSPC);
+    EXPECT_GT(copiedBeforeFailure, 0);
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.bin")), QByteArray("old"));
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
+    // The fault fired once; the next copy works.
+    EXPECT_TRUE(Copy(src, dst));
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.bin")).size(), 20 * 1024 * 1024);
+}
+
+TEST(FailSafeCopy, FailedRenameKeepsOldDestination) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src.txt"), "new");
+    const QString dst = t.File(QStringLiteral("out/dst.txt"), "old");
+    FileSystem::FailNthWriteForTests(3, EIO);  // temporary file, one chunk, then the rename
+    EXPECT_FALSE(Copy(src, dst));
+    EXPECT_EQ(FileSystem::LastError(), EIO);
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.txt")), QByteArray("old"));
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST(FailSafeCopy, FullDiskFailsCleanly) {
+    SmallVolume volume("size=1m");
+    if (!volume.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    TempTree t;
+    const QString src = t.File(QStringLiteral("big.bin"), Pattern(3 * 1024 * 1024, 'd'));
+    const QString dst = volume.path() + QStringLiteral("/big.bin");
+    {
+        QFile f(dst);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    EXPECT_FALSE(Copy(src, dst));
+    EXPECT_EQ(FileSystem::LastError(), ENOSPC);
+    QFile f(dst);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("old"));
+    EXPECT_TRUE(Temporaries(volume.path()).isEmpty());
+}
+
+TEST(FailSafeCopy, ReadOnlyFileSystemIsAnError) {
+    SmallVolume volume("size=1m,ro");
+    if (!volume.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    TempTree t;
+    const QString src = t.File(QStringLiteral("a.txt"), "a");
+    EXPECT_FALSE(Copy(src, volume.path() + QStringLiteral("/a.txt")));
+    EXPECT_EQ(FileSystem::LastError(), EROFS);
+}
+
+TEST(FailSafeCopy, MissingSourceAndImpossiblePaths) {
+    TempTree t;
+    t.Folder(QStringLiteral("out"));
+    EXPECT_FALSE(Copy(t.Path(QStringLiteral("gone.txt")), t.Path(QStringLiteral("out/gone.txt"))));
+    EXPECT_EQ(FileSystem::LastError(), ENOENT);
+    EXPECT_FALSE(t.Exists(QStringLiteral("out/gone.txt")));
+
+    const QString src = t.File(QStringLiteral("a.txt"), "a");
+    QString deep = t.Path(QStringLiteral("out"));
+    while (deep.size() < 5000) deep += QStringLiteral("/abcdefghij");
+    EXPECT_FALSE(Copy(src, deep + QStringLiteral("/a.txt")));
+    EXPECT_EQ(FileSystem::LastError(), ENAMETOOLONG);
+
+    // Onto a folder of the same name: refused, the folder stays.
+    t.Folder(QStringLiteral("out/a.txt"));
+    EXPECT_FALSE(Copy(src, t.Path(QStringLiteral("out/a.txt"))));
+    EXPECT_EQ(FileSystem::LastError(), EISDIR);
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST(FailSafeCopy, LongAndNonUtf8Names) {
+    TempTree t;
+    t.Folder(QStringLiteral("out"));
+    // 255 bytes, the most a name may have: the temporary name must be shortened to fit.
+    const QString longName = QString(253, QChar(u'n')) + QStringLiteral("\u00e9");  // é is 2 bytes
+    ASSERT_EQ(PathCodec::Encode(longName).size(), 255);
+    const QString src = t.File(longName, "long");
+    ASSERT_TRUE(Copy(src, t.Path(QStringLiteral("out/") + longName)));
+    EXPECT_EQ(t.Read(QStringLiteral("out/") + longName), QByteArray("long"));
+
+    const QByteArray rawName("caf\xe9-\xff.txt");
+    const QByteArray rawSrc = PathCodec::Encode(t.Path()) + "/" + rawName;
+    {
+        const int fd = ::open(rawSrc.constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "bytes", 5), 5);
+        ::close(fd);
+    }
+    const QString name = PathCodec::Decode(rawName);
+    ASSERT_TRUE(Copy(t.Path(name), t.Path(QStringLiteral("out/") + name)));
+    struct stat st {};
+    EXPECT_EQ(::lstat((PathCodec::Encode(t.Path()) + "/out/" + rawName).constData(), &st), 0);
+    EXPECT_EQ(st.st_size, 5);
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
+    // Qt cannot name these files to remove them with the temporary folder.
+    ::unlink(rawSrc.constData());
+    ::unlink((PathCodec::Encode(t.Path()) + "/out/" + rawName).constData());
+}
+
+TEST(FailSafeCopy, TemporaryNamesAreRecognised) {
+    EXPECT_TRUE(FileSystem::IsCopyTemporaryName(QStringLiteral(".~tandor-123-4-report.doc.tmp")));
+    EXPECT_FALSE(FileSystem::IsCopyTemporaryName(QStringLiteral(".~tandor-notes.tmp")));
+    EXPECT_FALSE(FileSystem::IsCopyTemporaryName(QStringLiteral(".~tandor-123-4-report.doc")));
+    EXPECT_FALSE(FileSystem::IsCopyTemporaryName(QStringLiteral("~tandor-123-4-x.tmp")));
+    EXPECT_FALSE(FileSystem::IsCopyTemporaryName(QStringLiteral(".~tandor-x-4-x.tmp")));
+    EXPECT_FALSE(FileSystem::IsCopyTemporaryName(QStringLiteral("report.tmp")));
+}
+
+TEST(FailSafeCopy, RemovesOnlyStaleTemporariesOfDeadProcesses) {
+    TempTree t;
+    // A pid that surely is not running: a child that has ended and been reaped.
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const QString dead = QString::number(child);
+    const QString self = QString::number(::getpid());
+
+    t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp"), "stale");
+    t.File(QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp"), "ours, alive");
+    t.File(QStringLiteral(".~tandor-1-1-c.txt.tmp"), "pid 1 is alive");
+    t.File(QStringLiteral(".~tandor-notes.txt"), "not ours");
+    t.File(QStringLiteral("a.txt.tmp"), "not ours");
+    // A stale-looking temporary that a live copy still holds locked (another machine's run).
+    const QString locked = t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp"), "locked");
+    const int fd = ::open(PathCodec::Encode(locked).constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const QString linkTemp = t.Path(QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp"));
+    ASSERT_EQ(::symlink("nowhere", PathCodec::Encode(linkTemp).constData()), 0);
+    t.Folder(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp"));
+
+    EXPECT_EQ(FileSystem::RemoveStaleCopyTemporaries(t.Path()), 2);
+    ::close(fd);
+    const QStringList left = t.List();
+    EXPECT_FALSE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp")));
+    EXPECT_FALSE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp")));
+    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp")));
+    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-1-1-c.txt.tmp")));
+    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-notes.txt")));
+    EXPECT_TRUE(left.contains(QStringLiteral("a.txt.tmp")));
+    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp")));
+    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp/")));
+}
+
+TEST(FailSafeCopy, TwoProcessesCopyingToOneDestinationNeverMix) {
+    TempTree t;
+    const QByteArray a = Pattern(2 * 1024 * 1024, 'A');
+    const QByteArray b = Pattern(2 * 1024 * 1024, 'B');
+    const QString srcA = t.File(QStringLiteral("a.bin"), a);
+    const QString srcB = t.File(QStringLiteral("b.bin"), b);
+    const QString dst = t.Path(QStringLiteral("out/dst.bin"));
+    t.Folder(QStringLiteral("out"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        bool ok = true;
+        for (int i = 0; i < 30; ++i) ok = FileSystem::CopyFile(srcB, dst, {}, nullptr) && ok;
+        ::_exit(ok ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    bool ok = true;
+    for (int i = 0; i < 30; ++i) ok = Copy(srcA, dst) && ok;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const QByteArray result = t.Read(QStringLiteral("out/dst.bin"));
+    EXPECT_TRUE(result == a || result == b);
+    EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
+}
+
+TEST(FailSafeCopy, CaseVariantsFollowTheFolder) {
+    TempTree t;
+    t.File(QStringLiteral("out/Report.TXT"), "x");
+    const QString out = t.Path(QStringLiteral("out"));
+    EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("report.txt")), QStringLiteral("Report.TXT"));
+    EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("Report.TXT")).isEmpty());
+    EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("other.txt")).isEmpty());
+    // A name written by the copy, and one created behind its back, are both seen.
+    const QString src = t.File(QStringLiteral("new.txt"), "n");
+    ASSERT_TRUE(Copy(src, out + QStringLiteral("/new.txt")));
+    EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("NEW.txt")), QStringLiteral("new.txt"));
+    t.File(QStringLiteral("out/Later.txt"), "l");
+    EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("later.txt")), QStringLiteral("Later.txt"));
+    EXPECT_TRUE(FileSystem::FindCaseVariant(t.Path(QStringLiteral("missing")), QStringLiteral("a")).isEmpty());
+}
