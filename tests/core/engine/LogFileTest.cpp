@@ -1,0 +1,94 @@
+// The daily log file, byte for byte.
+
+#include "config/ProgramSettings.h"
+#include "engine/LogFile.h"
+#include "platform/Clock.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+namespace {
+
+class LogFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The C locale's stamp is the ISO form; the user's locale would change the bytes.
+        oldLocale_ = std::setlocale(LC_TIME, nullptr);
+        std::setlocale(LC_TIME, "C");
+        Settings().LogToFile = true;
+        Settings().LogfilesFolder = logs.Path();
+        SetNow(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 0)));
+    }
+    void TearDown() override { std::setlocale(LC_TIME, oldLocale_.c_str()); }
+    void SetNow(const QDateTime& now) {
+        Clock::SetNowForTests([now] { return now; });
+    }
+
+    IsolatedEnvironment env;
+    TempTree logs;
+    std::string oldLocale_;
+};
+
+}  // namespace
+
+TEST_F(LogFileTest, ErrorLineWithMultiLineTextAndNoSecondPath) {
+    WriteLogLine({QStringLiteral("5"), QStringLiteral("Access is denied.\r\n"), QStringLiteral("/a/x.txt"), QString()});
+    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
+              QByteArray("2026-12-05 10:00:00\t5\tAccess is denied.\t/a/x.txt\r\n"));
+}
+
+TEST_F(LogFileTest, LinesAppendAndRunLinesEndAfterTheProfile) {
+    WriteLogLine({QStringLiteral("Start"), QStringLiteral("/p/x.tdp"), QString(), QString()});
+    SetNow(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 7)));
+    WriteLogLine({QStringLiteral("End"), QStringLiteral("/p/x.tdp"), QStringLiteral("/l"), QStringLiteral("/r")});
+    WriteLogLine({});
+    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
+              QByteArray("2026-12-05 10:00:00\tStart\t/p/x.tdp\r\n"
+                         "2026-12-05 10:00:07\tEnd\t/p/x.tdp\t/l\t/r\r\n"
+                         "2026-12-05 10:00:07\r\n"));
+}
+
+TEST_F(LogFileTest, TabRules) {
+    // Empty middle fields: a pair of TABs becomes one, in one left-to-right pass, so three in a
+    // row become two. CR goes, LF becomes TAB.
+    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("a"), QString(), QStringLiteral("b")}),
+              QStringLiteral("2026-12-05 10:00:00\ta\tb"));
+    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("a"), QString(), QString(), QStringLiteral("b")}),
+              QStringLiteral("2026-12-05 10:00:00\ta\t\tb"));
+    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("x\r\ny\n"), QStringLiteral("z")}),
+              QStringLiteral("2026-12-05 10:00:00\tx\ty\tz"));
+    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("a\t"), QString(), QString()}),
+              QStringLiteral("2026-12-05 10:00:00\ta"));
+}
+
+TEST_F(LogFileTest, RunAcrossMidnightWritesTwoFiles) {
+    SetNow(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
+    WriteLogLine({QStringLiteral("Start"), QStringLiteral("/p.tdp")});
+    SetNow(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 5)));
+    WriteLogLine({QStringLiteral("End"), QStringLiteral("/p.tdp")});
+    EXPECT_EQ(logs.Read(QStringLiteral("20261231.log")), QByteArray("2026-12-31 23:59:59\tStart\t/p.tdp\r\n"));
+    EXPECT_EQ(logs.Read(QStringLiteral("20270101.log")), QByteArray("2027-01-01 00:00:05\tEnd\t/p.tdp\r\n"));
+}
+
+TEST_F(LogFileTest, OffOrMissingFolderWritesNothing) {
+    Settings().LogToFile = false;
+    WriteLogLine({QStringLiteral("Start")});
+    EXPECT_TRUE(logs.List().isEmpty());
+
+    Settings().LogToFile = true;
+    Settings().LogfilesFolder = logs.Path(QStringLiteral("missing"));
+    WriteLogLine({QStringLiteral("Start")});  // silently lost, and the folder is not created
+    EXPECT_TRUE(logs.List().isEmpty());
+}
+
+TEST_F(LogFileTest, FolderWithTrailingSlashAndRawFileNameBytes) {
+    Settings().LogfilesFolder = logs.Path() + QStringLiteral("/");
+    // A name whose bytes are not UTF-8 is logged with its own bytes.
+    WriteLogLine({QStringLiteral("2"), QStringLiteral("No such file or directory"),
+                  QStringLiteral("/a/caf") + QChar(0xDCE9) + QStringLiteral(".txt")});
+    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
+              QByteArray("2026-12-05 10:00:00\t2\tNo such file or directory\t/a/caf\xe9.txt\r\n"));
+}
