@@ -204,6 +204,11 @@ QString clsLocalizeControls::ControlToolTip(const QString& key) const
     return Resolve(toolTips_, key);
 }
 
+QString clsLocalizeControls::Text(const QString& key) const
+{
+    return texts_.value(NormalKey(key));
+}
+
 bool clsLocalizeControls::HasText(const QString& key) const
 {
     return texts_.contains(NormalKey(key));

@@ -20,6 +20,8 @@ public:
     // Raw table entries as control localisation uses them (":" references followed once).
     QString ControlText(const QString& key) const;
     QString ControlToolTip(const QString& key) const;
+    // The text table entry as the file holds it (no reference followed); empty when missing.
+    QString Text(const QString& key) const;
     bool HasText(const QString& key) const;
     bool HasToolTip(const QString& key) const;
     const QString& LanguageName() const { return languageName_; }
