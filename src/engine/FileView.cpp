@@ -1,0 +1,136 @@
+#include "engine/FileView.h"
+
+#include "config/Profile.h"
+#include "i18n/TextLookup.h"
+
+namespace {
+
+bool IsFolderRow(const CompareRow& row) { return (row.Attributes[0] & Attr::Directory) != 0; }
+
+bool PassesFilter1(const CompareRow& row, int filter) {
+    switch (filter) {
+    case 1: return row.SyncAction != SyncAction::NoAction || row.DeleteMatch || IsFolderRow(row);
+    case 2: return row.SyncAction == SyncAction::LeftToRight || (row.SyncAction <= 0 && IsFolderRow(row));
+    case 3: return row.SyncAction == SyncAction::RightToLeft || (row.SyncAction >= 0 && IsFolderRow(row));
+    case 4: return row.SyncAction == SyncAction::NoAction;
+    default: return true;
+    }
+}
+
+bool PassesFilter2(const CompareRow& row, int filter) {
+    // Names compared exactly: rows whose names differ in case only count as one-sided here.
+    switch (filter) {
+    case 1: return row.Name[0] == row.Name[1] || IsFolderRow(row);
+    case 2: return row.Name[0] != row.Name[1] || IsFolderRow(row);
+    default: return true;
+    }
+}
+
+}  // namespace
+
+void FileView::UpdateFilesView(int filter, ViewOptions& view) {
+    view.Filter1 = filter;
+    ViewList.assign(1, CompareRow());
+    ViewList.reserve(Results.size());
+    // The first row of the result list stays in the identical view whatever it proposes.
+    for (size_t i = 1; i < Results.size(); ++i) {
+        const CompareRow& row = Results[i];
+        if (!PassesFilter1(row, filter) && !(filter == 4 && i == 1)) continue;
+        if (Filter2Applies(filter) && !PassesFilter2(row, view.Filter2)) continue;
+        ViewList.push_back(row);
+    }
+
+    TreeRowList.assign(1, TreeRow());
+    TreeRowList.reserve(ViewList.size());
+    for (size_t i = 1; i < ViewList.size(); ++i) {
+        const CompareRow& row = ViewList[i];
+        TreeRow& t = TreeRowList.emplace_back();
+        t.LeftFolder = row.Folder[0];
+        t.RightFolder = row.Folder[1];
+        t.Name = row.Name[0].isEmpty() ? row.Name[1] : row.Name[0];
+        t.Attributes = row.Attributes[0] | row.Attributes[1];
+    }
+
+    if (!view.ShowEmptyFolders) {
+        // A folder row that proposes nothing and is followed by another folder row (or by
+        // nothing) has no file to show below it.
+        size_t out = 1;
+        const size_t n = ViewList.size();
+        for (size_t i = 1; i < n; ++i) {
+            const bool nextIsFolder = i + 1 >= n || IsFolderRow(ViewList[i + 1]);
+            const bool drop = IsFolderRow(ViewList[i]) && ViewList[i].SyncAction == SyncAction::NoAction && nextIsFolder;
+            if (drop) continue;
+            if (out != i) ViewList[out] = std::move(ViewList[i]);
+            ++out;
+        }
+        ViewList.resize(out);
+    }
+    ViewList.shrink_to_fit();
+
+    FileCounts = {0, 0, 0};
+    FolderCounts = {0, 0, 0};
+    size_t t = 1;
+    for (size_t i = 1; i < ViewList.size(); ++i) {
+        const CompareRow& row = ViewList[i];
+        const int a = row.SyncAction;
+        if (a >= -1 && a <= 1) {
+            if (IsFolderRow(row)) {
+                ++FolderCounts[static_cast<size_t>(a + 1)];
+            } else if (row.DeleteMatch && a == SyncAction::NoAction) {
+                // Deleted on whichever side the run copies from: counts toward both directions.
+                ++FileCounts[0];
+                ++FileCounts[2];
+            } else {
+                ++FileCounts[static_cast<size_t>(a + 1)];
+            }
+        }
+        while (t < TreeRowList.size()) {
+            TreeRow& entry = TreeRowList[t++];
+            entry.ViewIndex = static_cast<int>(i);
+            if (entry.LeftFolder == row.Folder[0]) break;
+        }
+    }
+    ApplySelectAll();
+}
+
+void FileView::ApplySelectAll() {
+    for (size_t i = 1; i < ViewList.size(); ++i) {
+        CompareRow& row = ViewList[i];
+        if (!SelectAll) {
+            row.Selected = false;
+        } else if (!row.Unreadable && !row.CaseConflict &&
+                   (row.SyncAction != SyncAction::NoAction || row.DeleteMatch || IsFolderRow(row))) {
+            row.Selected = true;
+        }
+    }
+}
+
+QString FileView::CountText(int box) const {
+    static const char* const fileKeys[3][2] = {{"700", "701"}, {"702", "703"}, {"700", "701"}};
+    static const char* const folderKeys[3][2] = {{"710", "711"}, {"712", "713"}, {"710", "711"}};
+    if (box < 0 || box > 2) return QString();
+    const size_t b = static_cast<size_t>(box);
+    const int files = FileCounts[b];
+    const int folders = FolderCounts[b];
+    return FormatMsg(QString::fromLatin1(fileKeys[b][files == 0 ? 0 : 1]), {QString::number(files)}) +
+           FormatMsg(QString::fromLatin1(folderKeys[b][folders == 0 ? 0 : 1]), {QString::number(folders)});
+}
+
+void FileView::Clear() {
+    Results.assign(1, CompareRow());
+    ViewList.assign(1, CompareRow());
+    TreeRowList.assign(1, TreeRow());
+    FileCounts = {0, 0, 0};
+    FolderCounts = {0, 0, 0};
+}
+
+namespace {
+FileView& Instance() {
+    static FileView view;
+    return view;
+}
+}  // namespace
+
+FileView& CurrentFileView() { return Instance(); }
+
+void ResetFileView() { Instance() = FileView(); }

@@ -1,0 +1,60 @@
+#pragma once
+// The list the program works on: the compare result, the filtered view list the window shows
+// and the synchronisation walks, the tree list of the tree view, and the counts. Plain code, so
+// that the main window and the unattended run build the same list from the same toolbar states.
+
+#include "engine/CompareTypes.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+struct ViewOptions;
+
+// One entry of the tree view's source list.
+struct TreeRow {
+    QString LeftFolder;
+    QString RightFolder;
+    QString Name;         // the left name, else the right one; empty for a pair's root
+    uint32_t Attributes = 0;
+    int ViewIndex = 0;    // the view-list row this entry leads to
+};
+
+class FileView {
+public:
+    // Rows 1..n; row 0 holds no row (the compare run quotes unreadable roots in the view's).
+    ResultList Results = ResultList(1);
+    ResultList ViewList = ResultList(1);
+    std::vector<TreeRow> TreeRowList = std::vector<TreeRow>(1);  // numbered from 1 like the view list
+    // Indexed by SyncAction + 1: what goes left to right, what stays, what goes right to left.
+    std::array<int, 3> FileCounts{0, 0, 0};
+    std::array<int, 3> FolderCounts{0, 0, 0};
+    // The shown result no longer matches the profile (grey list); a synchronisation refuses it.
+    bool Stale = false;
+    // The check mark of the title cell: on at start-up and whenever a profile is opened.
+    bool SelectAll = true;
+
+    // Rebuilds the view list, the tree list and the counts from Results with the view options
+    // (Filter1 := filter, then Filter2 unless filter is 4, then the empty folders), and applies
+    // SelectAll.
+    void UpdateFilesView(int filter, ViewOptions& view);
+    // SelectAll on: marks every row that proposes something, matches the delete masks or is a
+    // folder (other rows keep their mark); off: clears every mark. Rows flagged Unreadable or
+    // CaseConflict are never marked by it.
+    void ApplySelectAll();
+
+    // Whether toolbar 2 (Filter2) takes part: not while only identical rows are shown.
+    static bool Filter2Applies(int filter1) { return filter1 != 4; }
+    // The texts of the three count boxes (messages 700-703 and 710-713).
+    QString CountText(int box) const;
+    int LastIndex() const { return static_cast<int>(ViewList.size()) - 1; }
+
+    // Forgets every result (the state before the first compare).
+    void Clear();
+};
+
+// The view of the program's one main list.
+FileView& CurrentFileView();
+void ResetFileView();

@@ -1,0 +1,42 @@
+#pragma once
+// The merge of the two sorted scan lists of one folder pair into compare rows, and the rules
+// that propose a direction for every row.
+
+#include "engine/CompareTypes.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct ProfileOptions;
+
+struct MergeOptions {
+    uint32_t archiveMask = 0;  // Attr::Archive when the archive bit takes part, else 0
+    double tolerance = 0;      // days; a difference equal to it counts as equal
+    bool compareSize = true;
+    bool defaultMark = true;   // mark of rows that propose something
+};
+// The options of a profile: the time lag, or the largest date value while dates are ignored.
+MergeOptions MergeOptionsOf(const ProfileOptions& options, bool defaultMark);
+
+// A folder below a root that could not be listed, and the row that stands for it.
+struct UnreadableFolder {
+    size_t row = 0;
+    int side = 0;
+    int error = 0;
+};
+
+// Appends the rows of one pair to rows (which holds at least its unused row 0). leftRoot and
+// rightRoot are the two roots with their trailing '/'. Entries whose keys are equal are paired;
+// names that differ only in case are paired when each side holds exactly one of them, an
+// exact-case match first otherwise, and what cannot be paired unambiguously becomes one-sided
+// rows flagged CaseConflict. Every row at or below a folder that could not be listed on either
+// side is flagged Unreadable. Flagged rows propose nothing and are unselected. Empties the run's
+// IgnoredErrors. Returns the rows of the folders that could not be listed.
+std::vector<UnreadableFolder> MergeScanLists(const ScanList& left, const ScanList& right,
+                                             const QString& leftRoot, const QString& rightRoot,
+                                             const MergeOptions& options, ResultList& rows);
+
+// The direction of a row present on both sides (first matching rule wins).
+void ClassifyRow(CompareRow& row, const MergeOptions& options);

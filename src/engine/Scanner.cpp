@@ -1,0 +1,199 @@
+#include "engine/Scanner.h"
+
+#include "config/Profile.h"
+#include "platform/FileListing.h"
+#include "platform/FileSystem.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr QChar KeySeparator(u'\x01');
+constexpr QChar KeyFileMark(u'\x02');
+// Days from 30 December 1899 to 1 January 1970.
+constexpr int64_t EpochDays = 25569;
+
+inline QChar UpperUnit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80) return (u >= u'a' && u <= u'z') ? QChar(static_cast<char16_t>(u - 32)) : c;
+    if (QChar::isSurrogate(u)) return c;
+    return QChar(static_cast<char16_t>(QChar::toUpper(u)));
+}
+
+// Appends the upper-cased text with '/' turned into the key separator.
+void AppendKeyPart(QString& key, QStringView text) {
+    for (const QChar c : text) key.append(c == u'/' ? KeySeparator : UpperUnit(c));
+}
+
+// One scan of one side. The depth and the entry count live here, one instance per scan, so
+// that two scans can run at the same time.
+class TreeScanner {
+public:
+    TreeScanner(const MaskSet& dirMasks, const MaskSet& fileMasks, const QStringList& deleteMasks,
+                const ScanSwitches& switches, const ScanOptions& options, ScanList& list)
+        : dirMasks_(dirMasks), fileMasks_(fileMasks), deleteMasks_(deleteMasks), switches_(switches),
+          list_(list), offset_(FileSystem::CurrentUtcOffsetSeconds()) {
+        listOptions_.readArchive = options.readArchive;
+    }
+
+    // Lists path (ending with '/'); false when it cannot be listed (error in err).
+    bool ScanFolder(const QString& path, int& err) {
+        std::vector<FileSystem::ListedEntry> names;
+        FileSystem::ListOptions opts = listOptions_;
+        opts.followLink = depth_ == 0;  // the root was named by the user; below it no link is followed
+        if (!FileSystem::ListFolder(path, names, opts)) {
+            err = FileSystem::LastError();
+            return false;
+        }
+        ++depth_;
+        for (FileSystem::ListedEntry& e : names) {
+            const bool hidden = (e.attributes & Attr::Hidden) != 0;
+            const bool system = (e.attributes & Attr::System) != 0;
+            if ((e.attributes & Attr::Directory) == 0) {
+                if ((hidden && !switches_.HiddenFiles) || (system && !switches_.SysFiles)) continue;
+                if (FileSystem::IsCopyTemporaryName(e.name)) continue;
+                const QString upper = UpperName(e.name);
+                if (!MatchesMaskSet(upper, fileMasks_)) continue;
+                ScanEntry& s = list_.emplace_back();
+                s.FolderPath = path;  // shared by every file of the folder
+                s.Name = std::move(e.name);
+                s.Attributes = e.attributes;
+                s.Size = e.size;
+                s.Modified = FileTimeToLocalDate(e.mtimeSeconds, offset_);
+                s.DeleteMatch = MatchesDeleteMasks(upper, deleteMasks_);
+            } else {
+                if ((hidden && !switches_.HiddenDirs) || (system && !switches_.SysDirs)) continue;
+                if (!switches_.SubDirs) continue;
+                if (!MatchesMaskSet(UpperName(e.name), dirMasks_)) continue;
+                const size_t index = list_.size();
+                ScanEntry& s = list_.emplace_back();
+                s.FolderPath = path + e.name;
+                s.Name = std::move(e.name);
+                s.Attributes = e.attributes;
+                const QString sub = s.FolderPath + QLatin1Char('/');
+                int subErr = 0;
+                // The reference s may not survive the recursion (the list grows).
+                if (!ScanFolder(sub, subErr)) list_[index].ListError = subErr != 0 ? subErr : EIO;
+            }
+        }
+        --depth_;
+        return true;
+    }
+
+private:
+    const MaskSet& dirMasks_;
+    const MaskSet& fileMasks_;
+    const QStringList& deleteMasks_;
+    ScanSwitches switches_;
+    FileSystem::ListOptions listOptions_;
+    ScanList& list_;
+    int64_t offset_;
+    int depth_ = 0;
+};
+
+}  // namespace
+
+ScanSwitches SwitchesOf(const FolderPair& pair) {
+    ScanSwitches s;
+    s.SubDirs = pair.SubDirs;
+    s.SysDirs = pair.System[0];
+    s.SysFiles = pair.System[1];
+    s.HiddenDirs = pair.Hidden[0];
+    s.HiddenFiles = pair.Hidden[1];
+    return s;
+}
+
+bool ScanFolderTree(const QString& rootPath, const MaskSet& subfolderMasks, const MaskSet& fileMasks,
+                    const QStringList& deleteMasks, const ScanSwitches& switches, ScanList& list,
+                    int* rootError, const ScanOptions& options) {
+    list.clear();
+    list.reserve(1000);
+    ScanEntry& root = list.emplace_back();
+    root.FolderPath = rootPath;
+    while (root.FolderPath.size() > 1 && root.FolderPath.endsWith(QLatin1Char('/'))) root.FolderPath.chop(1);
+    root.Attributes = FileSystem::GetRootAttributes(root.FolderPath);
+
+    TreeScanner scanner(subfolderMasks, fileMasks, deleteMasks, switches, options, list);
+    int err = 0;
+    const bool failed = !scanner.ScanFolder(rootPath, err);
+    if (rootError) *rootError = failed ? err : 0;
+    if (failed) {
+        list.resize(1);
+        FileSystem::SetLastError(err);
+    }
+    list.shrink_to_fit();
+    return failed;
+}
+
+double FileTimeToLocalDate(int64_t utcSeconds) {
+    return FileTimeToLocalDate(utcSeconds, FileSystem::CurrentUtcOffsetSeconds());
+}
+
+double FileTimeToLocalDate(int64_t utcSeconds, int64_t offsetSeconds) {
+    const int64_t local = utcSeconds + offsetSeconds;
+    // Floor division, so that times before 1970 land on the right day.
+    int64_t days = local / 86400;
+    int64_t secondOfDay = local % 86400;
+    if (secondOfDay < 0) {
+        secondOfDay += 86400;
+        --days;
+    }
+    return static_cast<double>(days + EpochDays) + static_cast<double>(secondOfDay) / 86400.0;
+}
+
+void BuildSortKeys(ScanList& list, qsizetype startPosition) {
+    const qsizetype from = startPosition - 1;
+    const QChar* lastFolder = nullptr;
+    QString folderPart;  // key of the last file folder, without the file mark
+    for (ScanEntry& e : list) {
+        const QStringView rel = e.FolderPath.size() > from ? QStringView(e.FolderPath).mid(from) : QStringView();
+        QString key;
+        if (e.Attributes & Attr::Directory) {
+            key.reserve(rel.size() + 1);
+            AppendKeyPart(key, rel);
+            key.append(KeySeparator);
+        } else {
+            // Every file of a folder shares one FolderPath: convert it once per folder.
+            if (e.FolderPath.constData() != lastFolder || lastFolder == nullptr) {
+                folderPart.clear();
+                AppendKeyPart(folderPart, rel);
+                lastFolder = e.FolderPath.constData();
+            }
+            key.reserve(folderPart.size() + 1 + e.Name.size());
+            key.append(folderPart);
+            key.append(KeyFileMark);
+            AppendKeyPart(key, e.Name);
+        }
+        e.SortKey = std::move(key);
+    }
+}
+
+void SortScanList(ScanList& list, qsizetype low, qsizetype high) {
+    // Quicksort with the middle element as pivot (the middle of an odd span rounded to the even
+    // index). The smaller part is sorted by recursion and the larger one by the loop, so that
+    // the stack stays shallow; the partitions, and so the result, are the same either way.
+    while (low < high) {
+        const qsizetype sum = low + high;
+        qsizetype mid = sum / 2;
+        if (sum % 2 != 0 && mid % 2 != 0) ++mid;
+        const QString pivot = list[static_cast<size_t>(mid)].SortKey;
+        qsizetype i = low, j = high;
+        while (i <= j) {
+            while (list[static_cast<size_t>(i)].SortKey < pivot && i < high) ++i;
+            while (pivot < list[static_cast<size_t>(j)].SortKey && j > low) --j;
+            if (i <= j) {
+                std::swap(list[static_cast<size_t>(i)], list[static_cast<size_t>(j)]);
+                ++i;
+                --j;
+            }
+        }
+        if (j - low < high - i) {
+            if (low < j) SortScanList(list, low, j);
+            low = i;
+        } else {
+            if (i < high) SortScanList(list, i, high);
+            high = j;
+        }
+    }
+}

@@ -1,0 +1,58 @@
+#include "EngineTestLists.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+TEST(SortKeys, KeysAreRelativeUpperCaseWithSeparatorAndFileMark) {
+    ScanList list(4);
+    list[0].FolderPath = "/r";
+    list[0].Attributes = Attr::Directory;
+    list[1].FolderPath = "/r/";
+    list[1].Name = "read.me";
+    list[2].FolderPath = "/r/a/b";
+    list[2].Name = "b";
+    list[2].Attributes = Attr::Directory;
+    list[3].FolderPath = "/r/a/";
+    list[3].Name = "x.txt";
+    BuildSortKeys(list, 4);
+    EXPECT_EQ(list[0].SortKey, QString("\x01"));
+    EXPECT_EQ(list[1].SortKey, QString("\x02READ.ME"));
+    EXPECT_EQ(list[2].SortKey, QString("A\x01" "B\x01"));
+    EXPECT_EQ(list[3].SortKey, QString("A\x01\x02X.TXT"));
+}
+
+TEST(SortKeys, FolderFirstThenFilesThenSubfoldersSeparatorBeforeBlank) {
+    const ScanList list = MakeList("/r/", {{"a b/"}, {"a/b/"}, {"a/z.txt"}, {"a/b/c.txt"}, {"m.txt"}, {"a/"},
+                                           {"a b/q"}, {"A.txt"}});
+    QStringList order;
+    for (const ScanEntry& e : list) order << e.FolderPath.mid(3) + (e.Attributes & Attr::Directory ? "/" : e.Name);
+    EXPECT_EQ(order, (QStringList{"/", "A.txt", "m.txt", "a/", "a/z.txt", "a/b/", "a/b/c.txt", "a b/", "a b/q"}));
+}
+
+TEST(SortKeys, SortIsOrdinalAndCopesWithLargeSortedAndReversedLists) {
+    for (int variant = 0; variant < 3; ++variant) {
+        ScanList list(1);
+        list[0].SortKey = QString("\x01");
+        for (int i = 0; i < 50000; ++i) {
+            ScanEntry e;
+            e.SortKey = QString("K%1").arg(i, 6, 10, QChar('0'));
+            list.push_back(e);
+        }
+        if (variant == 1) std::reverse(list.begin() + 1, list.end());
+        if (variant == 2) std::shuffle(list.begin() + 1, list.end(), std::mt19937(7));
+        SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
+        EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+                                   [](const ScanEntry& a, const ScanEntry& b) { return a.SortKey < b.SortKey; }));
+        EXPECT_EQ(list[0].SortKey, QString("\x01"));
+    }
+    // Ordinal, not by locale: upper-case 'Z' (0x5A) before '_' (0x5F) before 'a'.
+    ScanList small(3);
+    small[0].SortKey = "_";
+    small[1].SortKey = "a";
+    small[2].SortKey = "Z";
+    SortScanList(small, 0, 2);
+    EXPECT_EQ(small[0].SortKey, "Z");
+    EXPECT_EQ(small[1].SortKey, "_");
+}
