@@ -1,0 +1,233 @@
+#include "platform/IniFile.h"
+#include "platform/IniFileIo.h"
+
+#include "support/TempTree.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+TEST(IniFileRead, NamesIgnoreCaseAndBlanksAndValuesLoseOnePairOfQuotes) {
+    TempTree t;
+    const QString path = t.File("a.ini",
+        "  [ General ]  \r\n"
+        "  Left = one two \r\n"
+        "Quoted=\"\"inner\"\"\r\n"
+        "Single=' x '\r\n"
+        "Eq=a=b=c\r\n"
+        "NoValue\r\n"
+        "; comment=1\r\n");
+    const IniFile::Document doc = IniFile::Document::Load(path);
+    EXPECT_EQ(doc.GetString("general", "LEFT", "d"), "one two");
+    EXPECT_EQ(doc.GetString("GENERAL ", " left", "d"), "one two");
+    EXPECT_EQ(doc.GetString("General", "Quoted", "d"), "\"inner\"");
+    EXPECT_EQ(doc.GetString("General", "Single", "d"), " x ");
+    EXPECT_EQ(doc.GetString("General", "Eq", "d"), "a=b=c");
+    EXPECT_EQ(doc.GetString("General", "NoValue", "d"), "");
+    EXPECT_EQ(doc.GetString("General", "; comment", "d"), "d");
+    EXPECT_EQ(doc.GetString("General", "Missing", "d"), "d");
+    EXPECT_EQ(doc.GetString("Other", "Left", "d"), "d");
+    EXPECT_EQ(doc.SectionNames(), QStringList{"General"});
+    EXPECT_EQ(doc.KeyNames("general"), (QStringList{"Left", "Quoted", "Single", "Eq", "NoValue"}));
+}
+
+TEST(IniFileRead, IntegersComeFromTheLeadingNumber) {
+    TempTree t;
+    const QString path = t.File("a.ini",
+        "[N]\nneg=-5\nplus=+3\nlead= 12abc\nempty=\ntext=abc\nbig=99999999999\nsmall=-99999999999\nsign=-\n");
+    EXPECT_EQ(IniFile::GetInt(path, "N", "neg", 7), -5);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "plus", 7), 3);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "lead", 7), 12);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "empty", 7), 7);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "text", 7), 7);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "big", 7), INT_MAX);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "small", 7), INT_MIN);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "sign", 7), 7);
+    EXPECT_EQ(IniFile::GetInt(path, "N", "missing", 7), 7);
+    EXPECT_EQ(IniFile::GetInt(t.Path("none.ini"), "N", "neg", 7), 7);
+}
+
+TEST(IniFileRead, FirstSectionAndFirstKeyWinAndEntriesBeforeAHeaderAreSectionEmpty) {
+    TempTree t;
+    const QString path = t.File("a.ini", "top=1\n[S]\nk=first\nK=second\n[s]\nk=third\nother=4\n[T]\n");
+    const IniFile::Document doc = IniFile::Document::Load(path);
+    EXPECT_EQ(doc.GetString("", "top", "d"), "1");
+    EXPECT_EQ(doc.GetString("S", "k", "d"), "first");
+    EXPECT_EQ(doc.GetString("S", "other", "d"), "d");
+    EXPECT_EQ(doc.SectionNames(), (QStringList{"", "S", "T"}));
+    EXPECT_TRUE(doc.HasSection("t"));
+}
+
+TEST(IniFileRead, LongValuesAndLongNameListsAreCut) {
+    TempTree t;
+    QByteArray text = "[V]\nlong=" + QByteArray(40000, 'x') + "\n";
+    // 40 sections of 1,000 characters: only those whose names fit into 32,767 characters.
+    for (int i = 0; i < 40; ++i) text += "[" + QByteArray::number(i).rightJustified(1000, '0') + "]\n";
+    const QString path = t.File("a.ini", text);
+    const IniFile::Document doc = IniFile::Document::Load(path);
+    EXPECT_EQ(doc.GetString("V", "long", "").size(), IniFile::MaxStringChars);
+    EXPECT_EQ(doc.GetString("V", "long", "", 99).size(), 99);
+    const QStringList names = doc.SectionNames();
+    EXPECT_EQ(names.size(), 1 + 32);  // "V" plus 32 names of 1,001 characters each
+    qsizetype used = 0;
+    for (const QString& n : names) used += n.size() + 1;
+    EXPECT_LE(used, IniFile::MaxStringChars - 1);
+}
+
+TEST(IniFileRead, Windows1252FilesAreReadAsSuch) {
+    TempTree t;
+    const QString path = t.File("a.ini", "[G]\nName=Caf\xe9 \x80 \x93q\x94\n");
+    EXPECT_EQ(IniFile::GetString(path, "G", "Name", ""), QString::fromUtf8("Café € “q”"));
+    const QString utf8 = t.File("b.ini", "\xEF\xBB\xBF[G]\nName=Caf\xc3\xa9\n");
+    EXPECT_EQ(IniFile::GetString(utf8, "G", "Name", ""), QString::fromUtf8("Café"));
+}
+
+TEST(IniFileWrite, KeyIsWrittenWithItsExactTextAndFoundWithOrWithoutTheBlank) {
+    TempTree t;
+    const QString path = t.Path("new.ini");
+    ASSERT_TRUE(IniFile::WriteString(path, "General", "IgnoreLockedFiles ", "1"));
+    EXPECT_EQ(t.Read("new.ini"), QByteArray("[General]\r\nIgnoreLockedFiles =1\r\n"));
+    EXPECT_EQ(IniFile::GetInt(path, "General", "IgnoreLockedFiles ", 0), 1);
+    EXPECT_EQ(IniFile::GetInt(path, "general", "ignorelockedfiles", 0), 1);
+    // Writing it again replaces the line in place, keeping its spelling.
+    ASSERT_TRUE(IniFile::WriteString(path, "GENERAL", "ignorelockedfiles", "0"));
+    EXPECT_EQ(t.Read("new.ini"), QByteArray("[General]\r\nIgnoreLockedFiles =0\r\n"));
+}
+
+TEST(IniFileWrite, ReplacesInPlaceAppendsToItsSectionAndAddsNewSectionsAtTheEnd) {
+    TempTree t;
+    const QString path = t.File("a.ini", "; mine\n[A]\nx=1\ny = 2\n\n[B]\nz=3\n");
+    ASSERT_TRUE(IniFile::WriteString(path, "a", "Y", "20"));
+    EXPECT_EQ(t.Read("a.ini"), QByteArray("; mine\n[A]\nx=1\ny =20\n\n[B]\nz=3\n"));
+    ASSERT_TRUE(IniFile::WriteString(path, "A", "new", "n"));
+    EXPECT_EQ(t.Read("a.ini"), QByteArray("; mine\n[A]\nx=1\ny =20\nnew=n\n\n[B]\nz=3\n"));
+    ASSERT_TRUE(IniFile::WriteString(path, "C", "c", "v"));
+    EXPECT_EQ(t.Read("a.ini"), QByteArray("; mine\n[A]\nx=1\ny =20\nnew=n\n\n[B]\nz=3\n[C]\nc=v\n"));
+}
+
+TEST(IniFileWrite, KeepsTheLineEndStyleAndConvertsOldCodePageTextToUtf8) {
+    TempTree t;
+    const QString crlf = t.File("crlf.ini", "[A]\r\nx=1");
+    ASSERT_TRUE(IniFile::WriteString(crlf, "A", "y", "2"));
+    EXPECT_EQ(t.Read("crlf.ini"), QByteArray("[A]\r\nx=1\r\ny=2\r\n"));
+    const QString ansi = t.File("ansi.ini", "[A]\nname=Caf\xe9\n");
+    ASSERT_TRUE(IniFile::WriteString(ansi, "A", "y", QString::fromUtf8("€")));
+    EXPECT_EQ(t.Read("ansi.ini"), QByteArray("[A]\nname=Caf\xc3\xa9\ny=\xe2\x82\xac\n"));
+    EXPECT_EQ(IniFile::GetString(ansi, "A", "name", ""), QString::fromUtf8("Café"));
+}
+
+TEST(IniFileWrite, ValuesThatAReadWouldChangeAreQuotedSoTheyReadBack) {
+    TempTree t;
+    const QString path = t.Path("q.ini");
+    const QStringList values{" lead", "trail ", "\"quoted\"", "'single'", "plain", "", "two\r\nlines"};
+    for (int i = 0; i < values.size(); ++i) ASSERT_TRUE(IniFile::WriteString(path, "Q", QString::number(i), values[i]));
+    for (int i = 0; i < values.size() - 1; ++i) EXPECT_EQ(IniFile::GetString(path, "Q", QString::number(i), "d"), values[i]);
+    EXPECT_EQ(IniFile::GetString(path, "Q", "6", "d"), "two lines");
+    EXPECT_TRUE(t.Read("q.ini").contains("4=plain\r\n"));
+}
+
+TEST(IniFileWrite, SectionEmptyIsThePartBeforeTheFirstHeader) {
+    TempTree t;
+    const QString path = t.File("l.lang", "1=one\n[X]\nk=v\n");
+    ASSERT_TRUE(IniFile::WriteString(path, "", "2", "two"));
+    EXPECT_EQ(t.Read("l.lang"), QByteArray("1=one\n2=two\n[X]\nk=v\n"));
+}
+
+TEST(IniFileWrite, FailsWithoutAFolderAndRefusesNamesThatCannotStandInAFile) {
+    TempTree t;
+    EXPECT_FALSE(IniFile::WriteString(t.Path("missing/a.ini"), "A", "k", "v"));
+    EXPECT_FALSE(IniFile::WriteString(t.Path("a.ini"), "A", "k=x", "v"));
+    EXPECT_FALSE(IniFile::WriteString(t.Path("a.ini"), "A]", "k", "v"));
+    EXPECT_FALSE(IniFile::WriteString(t.Path("a.ini"), "A", " ", "v"));
+    EXPECT_FALSE(t.Exists("a.ini"));
+}
+
+TEST(IniFileWrite, LeavesNoTemporaryFilesAndKeepsASymbolicLinkALink) {
+    TempTree t;
+    const QString real = t.File("real.ini", "[A]\nx=1\n");
+    ASSERT_EQ(::symlink(real.toUtf8().constData(), t.Path("link.ini").toUtf8().constData()), 0);
+    ASSERT_TRUE(IniFile::WriteString(t.Path("link.ini"), "A", "x", "2"));
+    EXPECT_TRUE(QFileInfo(t.Path("link.ini")).isSymLink());
+    EXPECT_EQ(t.Read("real.ini"), QByteArray("[A]\nx=2\n"));
+    for (const QString& name : t.List()) {
+        EXPECT_TRUE(name == "real.ini" || name == "link.ini" || name == ".real.ini.lock") << qPrintable(name);
+    }
+}
+
+TEST(IniFileWrite, WholeFileInOrderWithCrLf) {
+    TempTree t;
+    const QString path = t.File("p.tdp", "[Old]\nstale=1\n");
+    ASSERT_TRUE(IniFile::WriteWholeFile(path, {{"B", {{"k", "v"}, {"a", " x"}}}, {"A", {}}}));
+    EXPECT_EQ(t.Read("p.tdp"), QByteArray("[B]\r\nk=v\r\na=\" x\"\r\n[A]\r\n"));
+}
+
+void WriteMany(const QString& path, const QString& prefix, int count) {
+    for (int i = 0; i < count; ++i) {
+        ASSERT_TRUE(IniFile::WriteString(path, "S", prefix + QString::number(i), QString::number(i)));
+    }
+}
+
+TEST(IniFileWrite, TwoWritersAtOnceLoseNoKeys) {
+    TempTree t;
+    const QString path = t.Path("shared.ini");
+    std::thread a([&] { WriteMany(path, "a", 60); });
+    std::thread b([&] { WriteMany(path, "b", 60); });
+    a.join();
+    b.join();
+    const IniFile::Document doc = IniFile::Document::Load(path);
+    EXPECT_EQ(doc.KeyNames("S").size(), 120);
+    for (int i = 0; i < 60; ++i) {
+        EXPECT_EQ(doc.GetInt("S", "a" + QString::number(i), -1), i);
+        EXPECT_EQ(doc.GetInt("S", "b" + QString::number(i), -1), i);
+    }
+}
+
+TEST(IniFileWrite, TwoProcessesAtOnceLoseNoKeys) {
+    TempTree t;
+    const QString path = t.Path("shared.ini");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool ok = true;
+        for (int i = 0; i < 50; ++i) ok = IniFile::WriteString(path, "S", "child" + QString::number(i), "c") && ok;
+        ::_exit(ok ? 0 : 1);
+    }
+    WriteMany(path, "parent", 50);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(IniFile::Document::Load(path).KeyNames("S").size(), 100);
+}
+
+TEST(IniFileDocument, LoadsALanguageFileOfThreeThousandKeysQuickly) {
+    TempTree t;
+    QByteArray text;
+    for (int i = 0; i < 3000; ++i) {
+        text += QByteArray::number(i) + "=Text number " + QByteArray::number(i) + " with some words|A tip\r\n";
+    }
+    const QString path = t.File("big.lang", text);
+    qint64 best = LLONG_MAX;
+    for (int round = 0; round < 5; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        const IniFile::Document doc = IniFile::Document::Load(path);
+        best = std::min(best, timer.elapsed());
+        ASSERT_EQ(doc.GetString("", "2999", ""), "Text number 2999 with some words|A tip");
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(best, 100);
+#else
+    EXPECT_LT(best, 20);
+#endif
+}
+
+}  // namespace
