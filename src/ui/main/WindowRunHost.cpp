@@ -1,0 +1,165 @@
+#include "ui/main/WindowRunHost.h"
+
+#include "config/StartupSwitches.h"
+#include "ui/main/dlgMsgBox.h"
+#include "ui/main/dlgProgress.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace {
+
+struct StandardAnswer {
+    QMessageBox::StandardButton button;
+    int result;
+};
+
+QList<StandardAnswer> ButtonsOf(int set) {
+    switch (set) {
+    case MsgBox::OKOnly: return {{QMessageBox::Ok, MsgBox::OK}};
+    case MsgBox::OKCancel: return {{QMessageBox::Ok, MsgBox::OK}, {QMessageBox::Cancel, MsgBox::Cancel}};
+    case MsgBox::AbortRetryIgnore:
+        return {{QMessageBox::Abort, MsgBox::Abort}, {QMessageBox::Retry, MsgBox::Retry}, {QMessageBox::Ignore, MsgBox::Ignore}};
+    case MsgBox::YesNoCancel:
+        return {{QMessageBox::Yes, MsgBox::Yes}, {QMessageBox::No, MsgBox::No}, {QMessageBox::Cancel, MsgBox::Cancel}};
+    case MsgBox::YesNo: return {{QMessageBox::Yes, MsgBox::Yes}, {QMessageBox::No, MsgBox::No}};
+    case MsgBox::RetryCancel: return {{QMessageBox::Retry, MsgBox::Retry}, {QMessageBox::Cancel, MsgBox::Cancel}};
+    default: return {{QMessageBox::Ok, MsgBox::OK}};
+    }
+}
+
+QMessageBox::Icon IconOf(int style) {
+    switch (style & 0xF0) {
+    case MsgBox::Critical: return QMessageBox::Critical;
+    case MsgBox::Question: return QMessageBox::Question;
+    case MsgBox::Exclamation: return QMessageBox::Warning;
+    case MsgBox::Information: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+AppMessageBoxDialog::AppMessageBoxDialog(const QString& text, int style, const QString& title, QWidget* owner)
+    : QMessageBox(owner) {
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Tandor!") : title);
+    setText(text);
+    setIcon(IconOf(style));
+    const int set = style & 0x0F;
+    const QList<StandardAnswer> answers = ButtonsOf(set);
+    QList<QPushButton*> added;
+    for (const StandardAnswer& a : answers) added << addButton(a.button);
+    if ((style & MsgBox::DefaultButton2) && added.size() >= 2) setDefaultButton(added[1]);
+    else if ((style & MsgBox::DefaultButton3) && added.size() >= 3) setDefaultButton(added[2]);
+    else setDefaultButton(added[0]);
+    if (style & MsgBox::RightToLeftReading) setLayoutDirection(Qt::RightToLeft);
+    canClose_ = !(set == MsgBox::AbortRetryIgnore || set == MsgBox::YesNo);
+    if (!canClose_) {
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    } else {
+        // The platform's box answers a close with its Cancel, or with OK where OK stands alone.
+        setEscapeButton(added.last());
+    }
+}
+
+int AppMessageBoxDialog::Result() const {
+    QAbstractButton* clicked = clickedButton();
+    if (!clicked) return 0;
+    switch (standardButton(clicked)) {
+    case QMessageBox::Ok: return MsgBox::OK;
+    case QMessageBox::Cancel: return MsgBox::Cancel;
+    case QMessageBox::Abort: return MsgBox::Abort;
+    case QMessageBox::Retry: return MsgBox::Retry;
+    case QMessageBox::Ignore: return MsgBox::Ignore;
+    case QMessageBox::Yes: return MsgBox::Yes;
+    case QMessageBox::No: return MsgBox::No;
+    default: return 0;
+    }
+}
+
+void AppMessageBoxDialog::keyPressEvent(QKeyEvent* event) {
+    if (!canClose_ && event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QMessageBox::keyPressEvent(event);
+}
+
+void AppMessageBoxDialog::closeEvent(QCloseEvent* event) {
+    if (!canClose_) {
+        event->ignore();
+        return;
+    }
+    QMessageBox::closeEvent(event);
+}
+
+QWidget* WindowRunHost::Owner() const {
+    QWidget* w = owner ? owner() : nullptr;
+    return w ? w : QApplication::activeWindow();
+}
+
+int WindowRunHost::AppMessageBox(const QString& text, int style, const QString& title) {
+    // A run that must not ask gets the answer that lets it go on.
+    if (Switches().DontAsk) return MsgBox::Yes;
+    QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    AppMessageBoxDialog box(text, style, title, Owner());
+    box.exec();
+    QGuiApplication::restoreOverrideCursor();
+    const int result = box.Result();
+    // Closed some other way (the application quitting): the answer of the escape button.
+    return result != 0 ? result : ((style & 0x0F) == MsgBox::OKOnly ? MsgBox::OK : MsgBox::Cancel);
+}
+
+uint32_t WindowRunHost::ShowMsg(const QString& prompt, uint32_t buttons, const QString& title) {
+    return dlgMsgBox::ShowMsg(prompt, buttons, title, Owner());
+}
+
+void WindowRunHost::ProgressInit(int64_t totalBytes) {
+    dlgProgress* progress = dlgProgress::Instance(Owner());
+    progress->show();
+    progress->Init(totalBytes);
+}
+
+bool WindowRunHost::ProgressVisible() const {
+    const dlgProgress* progress = dlgProgress::Existing();
+    return progress && progress->isVisible();
+}
+
+void WindowRunHost::ProgressShowFile(const QString& fromFolder, const QString& toFolder, const QString& name) {
+    if (dlgProgress* progress = dlgProgress::Existing()) progress->ShowFile(fromFolder, toFolder, name);
+}
+
+void WindowRunHost::ProgressUpdate(int64_t fileSize, int64_t bytesCopied) {
+    if (dlgProgress* progress = dlgProgress::Existing()) progress->Update(fileSize, bytesCopied);
+}
+
+void WindowRunHost::ProgressFileDone(int64_t size) {
+    if (dlgProgress* progress = dlgProgress::Existing()) progress->FileDone(size);
+}
+
+void WindowRunHost::ProgressUnload() { dlgProgress::Unload(); }
+
+void WindowRunHost::SetStatus(int field, const QString& text) {
+    if (onStatus) onStatus(field, text);
+}
+
+void WindowRunHost::SetCompareStage(int stage) {
+    if (onCompareStage) onCompareStage(stage);
+}
+
+void WindowRunHost::SetBusy(bool busy) {
+    if (onBusy) onBusy(busy);
+}
+
+void WindowRunHost::LetEventsRun() {
+    // A scan of a million names must not spend its time in the event loop: at most every
+    // 30 ms, which keeps the window responsive and Cancel prompt.
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < 30) return;
+    sinceEvents_.start();
+    QCoreApplication::processEvents();
+}
+
+void WindowRunHost::Beep() { QApplication::beep(); }

@@ -1,0 +1,134 @@
+#include "ui/main/clsLongScroll.h"
+
+#include "ui/main/HalfEvenDivide.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+constexpr int ClientMaximum = 32767;
+constexpr int ClientLargeChange = 10;
+
+int64_t Distance(int64_t a, int64_t b) { return a > b ? a - b : b - a; }
+}  // namespace
+
+clsLongScroll::clsLongScroll(QObject* parent) : QObject(parent) {}
+
+bool clsLongScroll::SetClient(QObject* client) {
+    auto* bar = qobject_cast<QScrollBar*>(client);
+    if (client && !bar) return false;
+    if (client_) disconnect(client_, nullptr, this, nullptr);
+    client_ = bar;
+    if (!client_) return true;
+    writingClient_ = true;
+    client_->setRange(0, ClientMaximum);
+    client_->setSingleStep(1);
+    client_->setPageStep(ClientLargeChange);
+    client_->setValue(0);
+    writingClient_ = false;
+    ReadClient();
+    // valueChanged covers arrow clicks, page clicks, dragging the thumb and the wheel alike.
+    connect(client_, &QScrollBar::valueChanged, this, &clsLongScroll::OnClientValueChanged);
+    return true;
+}
+
+void clsLongScroll::ReadClient() {
+    if (!client_) return;
+    clientValue_ = client_->value();
+    clientMin_ = client_->minimum();
+    clientMax_ = client_->maximum();
+    clientSmall_ = client_->singleStep();
+    clientLarge_ = client_->pageStep();
+}
+
+int32_t clsLongScroll::Clamp(int64_t v) const {
+    const int64_t low = std::min(min_, max_);
+    const int64_t high = std::max(min_, max_);
+    return static_cast<int32_t>(std::clamp(v, low, high));
+}
+
+void clsLongScroll::SetMin(int32_t m) {
+    min_ = m;
+    if (value_ != Clamp(value_)) {
+        SetValue(Clamp(value_));
+    } else {
+        // The same value stands at another place of a changed range.
+        PlaceThumb();
+    }
+}
+
+void clsLongScroll::SetMax(int32_t m) {
+    max_ = m;
+    if (value_ != Clamp(value_)) {
+        SetValue(Clamp(value_));
+    } else {
+        PlaceThumb();
+    }
+}
+
+int clsLongScroll::ClientPositionFor(int32_t v) const {
+    const int64_t span = Distance(max_, min_);
+    const int64_t clientSpan = Distance(clientMax_, clientMin_);
+    int64_t offset = 0;  // clientSpan * |v - Min| / span, rounded
+    if (span != 0) {
+        offset = DivideRoundHalfEven(static_cast<WideInt>(clientSpan) * Distance(v, min_), span).value_or(0);
+    }
+    const bool mirrored = min_ > max_;
+    int64_t position = mirrored ? clientMax_ - offset : clientMin_ + offset;
+    // The thumb reaches an end only when the value does: a list that is not at its top never
+    // shows a thumb that says it is.
+    const int64_t minEnd = mirrored ? clientMax_ : clientMin_;
+    const int64_t maxEnd = mirrored ? clientMin_ : clientMax_;
+    const int inward = mirrored ? -1 : 1;
+    if (clientSpan >= 2) {
+        if (position == minEnd && v != min_) position = minEnd + inward;
+        else if (position == maxEnd && v != max_) position = maxEnd - inward;
+    }
+    return static_cast<int>(position);
+}
+
+void clsLongScroll::PlaceThumb() {
+    if (!client_) return;
+    ReadClient();
+    const int position = ClientPositionFor(value_);
+    writingClient_ = true;
+    client_->setValue(position);
+    writingClient_ = false;
+    clientValue_ = client_->value();
+}
+
+void clsLongScroll::SetValue(int32_t v) {
+    ReadClient();
+    value_ = Clamp(v);
+    PlaceThumb();
+    emit Change();
+}
+
+void clsLongScroll::OnClientValueChanged(int clientValue) {
+    if (writingClient_) return;
+    const int previous = clientValue_;
+    clientMin_ = client_->minimum();
+    clientMax_ = client_->maximum();
+    clientSmall_ = client_->singleStep();
+    clientLarge_ = client_->pageStep();
+    const int d = clientValue - previous;
+    const int64_t step = d > 0 ? 1 : -1;
+    if (d != 0 && std::abs(d) == clientSmall_) {
+        value_ = Clamp(static_cast<int64_t>(value_) + step * smallChange_);
+    } else if (d != 0 && std::abs(d) == clientLarge_) {
+        value_ = Clamp(static_cast<int64_t>(value_) + step * largeChange_);
+    } else {
+        // The thumb was dragged: its place within the client's range is the place of the value.
+        const int64_t span = Distance(max_, min_);
+        const int64_t clientSpan = Distance(clientMax_, clientMin_);
+        const int64_t along = min_ > max_ ? clientMax_ - clientValue : clientValue - clientMin_;
+        int64_t offset = 0;
+        if (clientSpan != 0) {
+            offset = DivideRoundHalfEven(static_cast<WideInt>(along) * span, clientSpan).value_or(0);
+        }
+        value_ = Clamp(min_ > max_ ? static_cast<int64_t>(min_) - offset : static_cast<int64_t>(min_) + offset);
+    }
+    clientValue_ = clientValue;
+    PlaceThumb();
+    emit Change();
+}
