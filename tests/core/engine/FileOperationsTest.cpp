@@ -13,13 +13,17 @@
 #include "support/TempTree.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <clocale>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -361,4 +365,36 @@ TEST_F(FileOperationsTest, CreateDestinationFolderTakesTemplateButStaysWritable)
     CreateDestinationFolder(0, 1, 0, view);
     EXPECT_FALSE(::Run().ErrorReported);
     ::chmod(PathCodec::Encode(left.Path(QStringLiteral("d"))).constData(), 0755);
+}
+
+TEST_F(FileOperationsTest, DeleteWithUndoOnAnotherVolumeUsesItsOwnTrash) {
+    TempTree mountPoint;
+    const QByteArray mnt = PathCodec::Encode(mountPoint.Path());
+    if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    {
+        QFile f(mountPoint.Path(QStringLiteral("d/x.txt")));
+        QDir().mkpath(mountPoint.Path(QStringLiteral("d")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("on the volume");
+    }
+    Settings().AllowUndo = true;
+    CompareRow r;
+    r.Folder[0] = mountPoint.Path(QStringLiteral("d/"));
+    r.Name[0] = QStringLiteral("x.txt");
+    view.push_back(r);
+    DeleteOneFile(0, 1, view);
+    const QString trash = mountPoint.Path(QStringLiteral(".Trash-") + QString::number(::getuid()));
+    EXPECT_FALSE(::Run().ErrorReported);
+    EXPECT_FALSE(QFileInfo::exists(mountPoint.Path(QStringLiteral("d/x.txt"))));
+    QFile moved(trash + QStringLiteral("/files/x.txt"));
+    ASSERT_TRUE(moved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(moved.readAll(), QByteArray("on the volume"));
+    QFile info(trash + QStringLiteral("/info/x.txt.trashinfo"));
+    ASSERT_TRUE(info.open(QIODevice::ReadOnly));
+    // Relative to the top of the volume.
+    EXPECT_EQ(info.readAll(), QByteArray("[Trash Info]\nPath=d/x.txt\nDeletionDate=2026-03-01T08:30:00\n"));
+    moved.close();
+    info.close();
+    ::umount2(mnt.constData(), MNT_DETACH);
 }

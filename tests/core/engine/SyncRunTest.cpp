@@ -19,6 +19,7 @@
 #include "support/TempTree.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -336,4 +337,25 @@ TEST_F(SyncRunTest, PopupSynchronizeOfOneFolderWithoutSubfolders) {
     EXPECT_EQ(lines[0], QStringLiteral("2026-04-02 09:00:00\tStart\t/profiles/test.tdp\t") + left.Path(QStringLiteral("d")) +
                             QLatin1Char('\t') + right.Path(QStringLiteral("d")));
     EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(SyncRunTest, VanishedRootIsReportedPerItemAndCreatesNothing) {
+    TempTree outer;
+    const QString rightRoot = outer.Folder(QStringLiteral("right"));
+    left.File(QStringLiteral("a.txt"), "a");
+    left.File(QStringLiteral("d/b.txt"), "b");
+    Compare();
+    // Point the rows at a right root that then disappears, as an unplugged disk would.
+    for (CompareRow& r : files.ViewList) r.Folder[1].replace(right.Path(), rightRoot);
+    ASSERT_TRUE(QDir(rightRoot).removeRecursively());
+    Switches().DontAsk = true;
+    ASSERT_TRUE(SyncRun(files, 0, false));
+    EXPECT_TRUE(::Run().ErrorReported);
+    EXPECT_FALSE(QFileInfo::exists(rightRoot));
+    const QStringList lines = LogLines();
+    ASSERT_GE(lines.size(), 3);
+    for (qsizetype i = 1; i + 1 < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].startsWith(QStringLiteral("2026-04-02 09:00:00\t") + QString::number(ENOENT) + QLatin1Char('\t')))
+            << qPrintable(lines[i]);
+    EXPECT_TRUE(lines.last().contains(QStringLiteral("\tEnd\t")));
 }
