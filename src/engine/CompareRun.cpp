@@ -1,0 +1,294 @@
+#include "engine/CompareRun.h"
+
+#include "config/Placeholders.h"
+#include "config/Profile.h"
+#include "engine/FileOperations.h"
+#include "engine/FileView.h"
+#include "engine/Merge.h"
+#include "engine/RunHost.h"
+#include "engine/RunState.h"
+#include "engine/Scanner.h"
+#include "i18n/TextLookup.h"
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace {
+
+// ---- volume labels ----
+
+struct VolumeSources {
+    QString byLabel = QStringLiteral("/dev/disk/by-label");
+    QString mountInfo = QStringLiteral("/proc/self/mountinfo");
+};
+VolumeSources& Sources() {
+    static VolumeSources s;
+    return s;
+}
+
+// udev writes unsafe characters of a label as "\xHH".
+QString DecodeLabel(const QString& name) {
+    QByteArray raw = PathCodec::Encode(name);
+    QByteArray out;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x') {
+            bool ok = false;
+            const int v = raw.mid(i + 2, 2).toInt(&ok, 16);
+            if (ok) {
+                out.append(static_cast<char>(v));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(raw[i]);
+    }
+    return QString::fromUtf8(out);
+}
+
+// mountinfo writes blanks and backslashes in paths as octal escapes ("\040").
+QByteArray DecodeMountField(const QByteArray& field) {
+    QByteArray out;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int v = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out.append(static_cast<char>(v));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(field[i]);
+    }
+    return out;
+}
+
+// The mount point of the first mount (in mount order) of the device, or empty.
+QString MountPointOf(const QString& device) {
+    QFile f(Sources().mountInfo);
+    if (!f.open(QIODevice::ReadOnly)) return QString();
+    const QByteArray dev = PathCodec::Encode(device);
+    QByteArray devNumber;
+    struct stat st {};
+    if (::stat(dev.constData(), &st) == 0 && S_ISBLK(st.st_mode))
+        devNumber = QByteArray::number(major(st.st_rdev)) + ':' + QByteArray::number(minor(st.st_rdev));
+    QString fallback;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        // id parent major:minor root mountpoint options [optional...] - fstype source superoptions
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 10) continue;
+        const qsizetype dash = fields.indexOf("-");
+        if (dash < 0 || dash + 2 >= fields.size()) continue;
+        const QByteArray source = DecodeMountField(fields[dash + 2]);
+        const bool match = source == dev || (!devNumber.isEmpty() && fields[2] == devNumber);
+        if (!match) continue;
+        const QString mountPoint = PathCodec::Decode(DecodeMountField(fields[4]));
+        // A mount of the file system's own root is what the label names; a bind mount of a
+        // folder inside it only serves when nothing else does.
+        if (fields[3] == "/") return mountPoint;
+        if (fallback.isEmpty()) fallback = mountPoint;
+    }
+    return fallback;
+}
+
+// ---- the two scans of a pair ----
+
+struct SideScan {
+    QString root;  // ending with '/'
+    ScanList list;
+    bool failed = false;
+    int error = 0;
+};
+
+struct PairMasks {
+    MaskSet dirs;
+    MaskSet files;
+    QStringList deletes;
+    ScanSwitches switches;
+    ScanOptions options;
+};
+
+void ScanSide(SideScan& side, const PairMasks& m) {
+    side.failed = ScanFolderTree(side.root, m.dirs, m.files, m.deletes, m.switches, side.list, &side.error, m.options);
+    BuildSortKeys(side.list, side.root.size() + 1);
+    SortScanList(side.list, 0, static_cast<qsizetype>(side.list.size()) - 1);
+}
+
+// Scans both sides at once: a scan is pure file-system work, and the two sides usually live on
+// different disks. Only this (the user-interface) thread talks to the host meanwhile.
+void ScanBothSides(SideScan sides[2], const PairMasks& m) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done[2] = {false, false};
+    auto work = [&](int s) {
+        ScanSide(sides[s], m);
+        std::lock_guard<std::mutex> lock(mutex);
+        done[s] = true;
+        changed.notify_all();
+    };
+    std::thread workers[2];
+    for (int s = 0; s < 2; ++s) {
+        try {
+            workers[s] = std::thread(work, s);
+        } catch (const std::system_error&) {
+            work(s);  // no thread to be had: scan here
+        }
+    }
+    bool leftReported = false;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait_for(lock, std::chrono::milliseconds(20), [&] { return done[0] && done[1]; });
+            if (done[0] && !leftReported) {
+                leftReported = true;
+                lock.unlock();
+                Host().SetCompareStage(2);
+                lock.lock();
+            }
+            if (done[0] && done[1]) break;
+        }
+        Host().LetEventsRun();
+    }
+    for (std::thread& t : workers)
+        if (t.joinable()) t.join();
+}
+
+QString RootOf(const QString& stored) {
+    QString root = ExpandPathPlaceholders(stored);
+    if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
+    return ResolveVolumeLabelPath(root);
+}
+
+void ClearStatusAround(const QString& middle) {
+    Host().SetStatus(0, QString());
+    Host().SetStatus(2, QString());
+    Host().SetStatus(1, middle);
+}
+
+}  // namespace
+
+QString ResolveVolumeLabelPath(const QString& path) {
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('%'))) return path;
+    const qsizetype slash = path.indexOf(QLatin1Char('/'));
+    const QString label = slash < 0 ? path : path.left(slash);
+    const QString rest = slash < 0 ? QString() : path.mid(slash + 1);
+    if (label.isEmpty()) return path;
+    const QDir byLabel(Sources().byLabel);
+    const QStringList names = byLabel.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QString& name : names) {
+        if (DecodeLabel(name).compare(label, Qt::CaseInsensitive) != 0) continue;
+        const QString device = QFileInfo(byLabel.filePath(name)).canonicalFilePath();
+        if (device.isEmpty()) continue;
+        const QString mountPoint = MountPointOf(device);
+        if (mountPoint.isEmpty()) continue;
+        return (mountPoint.endsWith(QLatin1Char('/')) ? mountPoint : mountPoint + QLatin1Char('/')) + rest;
+    }
+    return path;
+}
+
+void SetVolumeSourcesForTests(const QString& byLabelFolder, const QString& mountInfoFile) {
+    Sources() = VolumeSources();
+    if (!byLabelFolder.isEmpty()) Sources().byLabel = byLabelFolder;
+    if (!mountInfoFile.isEmpty()) Sources().mountInfo = mountInfoFile;
+}
+
+void ConnectSideCredentials(const Profile& profile, int side, const QString& root) {
+    // The share connected for this side by an earlier run is forgotten first; nothing can have
+    // been connected, since the platform step below connects nothing.
+    static QString connectedShare[2];
+    connectedShare[side].clear();
+    (void)profile;
+    (void)root;
+}
+
+CompareRunResult CompareRun(Profile& profile, FileView& view) {
+    CompareRunResult result;
+    if (profile.Pairs.isEmpty()) {
+        Host().AppMessageBox(FormatMsg(802), MsgBox::Exclamation);
+        result.outcome = CompareOutcome::EmptyProfile;
+        return result;
+    }
+    Host().SetBusy(true);
+    view.Results.assign(1, CompareRow());
+    const MergeOptions mergeOptions = MergeOptionsOf(profile.Options, Run().DefaultMark);
+
+    for (qsizetype p = 0; p < profile.Pairs.size(); ++p) {
+        const FolderPair& pair = profile.Pairs[p];
+        ClearStatusAround(FormatMsg(850));
+        Host().SetCompareStage(1);
+        int missingRoot = 0;
+
+        SideScan sides[2];
+        for (int s = 0; s < 2; ++s) sides[s].root = RootOf(pair.Dir[static_cast<size_t>(s)]);
+        PairMasks masks;
+        masks.dirs = BuildMaskSet(pair.Mask[MaskIncludeDirs], pair.Mask[MaskExcludeDirs]);
+        masks.files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
+        masks.deletes = SplitMasks(pair.Mask[MaskDeleteFiles]);
+        masks.switches = SwitchesOf(pair);
+        if (p == 0) {
+            ConnectSideCredentials(profile, 0, sides[0].root);
+            ConnectSideCredentials(profile, 1, sides[1].root);
+        }
+        ScanBothSides(sides, masks);
+
+        for (int s = 0; s < 2; ++s) {
+            if (!sides[s].failed) continue;
+            if (FileSystem::IsPathNotFound(sides[s].error) && pair.AutoCreate[static_cast<size_t>(s)]) {
+                // Missing root to be created: the root row proposes the copy toward it.
+                missingRoot = s == 0 ? SyncAction::RightToLeft : SyncAction::LeftToRight;
+                continue;
+            }
+            // Row 0 of the view list quotes the root in the report: the left one as folder 1
+            // (code 1), the right one as folder 2 (code 4).
+            CompareRow& quote = view.ViewList.empty() ? view.ViewList.emplace_back() : view.ViewList[0];
+            quote.Folder[s] = sides[s].root;
+            FileSystem::SetLastError(sides[s].error);
+            ReportOperationError(0, s == 0 ? OpCode::FirstFolder : OpCode::SecondFolder, 0, 0, view.ViewList);
+            result.errorFlag += s + 1;
+        }
+        Host().SetStatus(0, QString());
+        if (result.errorFlag != 0) break;
+
+        Host().SetStatus(1, FormatMsg(851));
+        Host().SetCompareStage(3);
+        Host().LetEventsRun();
+        const size_t before = view.Results.size();
+        const std::vector<UnreadableFolder> unreadable =
+            MergeScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, mergeOptions, view.Results);
+        if (view.Results.size() > before && missingRoot != 0)
+            view.Results[before].SyncAction = static_cast<int16_t>(missingRoot);
+        for (const UnreadableFolder& u : unreadable) {
+            FileSystem::SetLastError(u.error);
+            ReportOperationError(0, OpCode::FirstFolder, u.side, static_cast<int>(u.row), view.Results);
+        }
+        result.unreadableFolders += static_cast<int>(unreadable.size());
+        Host().LetEventsRun();
+    }
+
+    if (result.errorFlag != 0) {
+        ClearStatusAround(FormatMsg(854 + result.errorFlag));
+        // No result at all: neither the new rows nor the old list, whose roots may be the
+        // very folders that can no longer be read.
+        view.Clear();
+        result.outcome = CompareOutcome::RootUnreadable;
+    } else {
+        view.UpdateFilesView(profile.View.Filter1, profile.View);
+        view.Stale = false;
+    }
+    Host().SetCompareStage(0);
+    Host().SetBusy(false);
+    return result;
+}
+
+CompareRunResult CompareRun() { return CompareRun(CurrentProfile().profile, CurrentFileView()); }
