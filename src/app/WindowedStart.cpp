@@ -1,0 +1,46 @@
+#include "app/WindowedStart.h"
+
+#include "app/HeadlessStart.h"
+#include "app/Startup.h"
+#include "config/StartupSwitches.h"
+#include "engine/SyncRun.h"
+#include "ui/main/WindowRunHost.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+
+#include <clocale>
+
+int RunWindowed(int argc, char* argv[], const QString& commandLine) {
+    QApplication app(argc, argv);
+    // The list shows dates and times in the user's own formats.
+    std::setlocale(LC_TIME, "");
+    WindowRunHost host;
+    SetHost(&host);
+    int status = ExitDone;
+    {
+        frmMain window;
+        host.owner = [&window]() -> QWidget* { return &window; };
+        host.onStatus = [&window](int field, const QString& text) { window.SetStatus(field, text); };
+        host.onCompareStage = [&window](int stage) { window.SetCompareStage(stage); };
+        host.onBusy = [&window](bool busy) { window.SetBusy(busy); };
+        SetRefreshCompare([&window] { window.RunCompare(); });
+        window.SetFirstActivationHandler([&window, commandLine] { FirstActivation(window, commandLine); });
+        const bool started = RunStartupSequence(window, commandLine, true);
+        if (!started) {
+            status = ExitDone;
+        } else if (Switches().Hidden) {
+            // A hidden start never shows the window: it ends once the command-line profile has run.
+            status = HiddenRunStatus(window, commandLine);
+        } else {
+            status = app.exec();
+        }
+        SetRefreshCompare(nullptr);
+        host.owner = nullptr;
+        host.onStatus = nullptr;
+        host.onCompareStage = nullptr;
+        host.onBusy = nullptr;
+    }
+    SetHost(nullptr);
+    return status;
+}

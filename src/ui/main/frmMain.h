@@ -1,0 +1,209 @@
+#pragma once
+// The main window: the profile's folder pairs above, the compared files below, the toolbars
+// that filter the list and set the synchronisation options, and the commands of the profile.
+
+#include "app/StartupWindow.h"
+#include "config/Profile.h"
+#include "ui/main/FilesMenu.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class QFrame;
+class QTableWidget;
+class clsLongScroll;
+class FileView;
+
+namespace Ui {
+class frmMain;
+}
+
+class frmMain : public QMainWindow, public StartupWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // StartupWindow
+    void SetBusyPointer(bool busy) override;
+    void ScaleAndLocalise() override;
+    void HideNoStartupInfoBox(int value) override;
+    bool ChooseLanguage() override;
+    void ExtendSystemMenu() override;
+    void Prepare() override;
+    void StartTimer() override;
+    void RestorePosition(const QString& formPos) override;
+    void ShowWindow(bool hidden, int formState) override;
+    void ShowHint() override;
+    void EnableCompare() override;
+    void ClearLists() override;
+    void ShowLoadedProfile() override;
+    void SetProfileTitle(const QString& profileName) override;
+    void RunCompare() override;
+    void RunSynchronize() override;
+    bool LastCompareSucceeded() const override { return lastCompareOk_; }
+    void CloseWindow() override;
+
+    // What the first activation runs (start-up supplies it with the command line).
+    void SetFirstActivationHandler(std::function<void()> handler) { firstActivation_ = std::move(handler); }
+
+    // Profile list.
+    void PrepareDirsTitle();
+    void PrepareDirsWidth();
+    void FormatDirsRow(int row);
+    void ToggleDirsSwitch(int row, int col);
+    void AddPair();
+    void EditPair(int row);
+    void RemovePair(int row);
+    void ClickDirs(int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers keys, bool onData,
+                   const QPoint& globalPos);
+    bool DropProfileFile(const QStringList& paths, bool ctrl);
+    int HighlightedDirsRow() const { return highlightedRow_; }
+    bool DirsRowSelected() const { return dirsRowSelected_; }
+
+    // File list.
+    void PrepareFilesTitle();
+    void DisplayFiles();
+    void UpdateFilesView(int filter);
+    void MarkStale();
+    bool IsStale() const;
+    void ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt::KeyboardModifiers keys,
+                    const QPoint& globalPos);
+    void DoubleClickFiles(int mouseRow, int mouseCol);
+    FilesMenuPlan ShowFilesMenu(int mouseRow, int mouseCol, const QPoint& globalPos);
+    void MouseWheel(int notches, const QPoint& globalPos);
+    void ToolbarClick(int bar, int button);
+    int PageSize() const;
+    int CurrentViewIndex() const { return currentViewIndex_; }
+
+    // Popup actions of the file list; row 0 is the whole list.
+    void PopupSync(int item);
+    void PopupCopy(int item);
+    void PopupDelete(int item);
+
+    // Profile commands.
+    void OpenProfile();
+    bool SaveProfileAs();
+    void OpenExampleProfile(int index);
+    void RestoreExampleFiles();
+    void DeleteExampleFiles();
+    void RebuildExampleList();
+
+    // Layout of the two lists.
+    void SetDirsVisibleRows(int rows);
+    int DirsVisibleRows() const { return dirsVisibleRows_; }
+
+    // The file dialogs; a test replaces them.
+    std::function<QString(const QString& title, const QString& filter, const QString& start)> openDialog;
+    std::function<QString(const QString& title, const QString& filter, const QString& start)> saveDialog;
+    // Opening a file or folder with its program; a test replaces it.
+    std::function<bool(const QString& path)> openWithShell;
+
+    QTableWidget* flexDirs() const;
+    QTableWidget* flexFiles() const;
+    clsLongScroll* vlsbFiles() const { return vlsbFiles_; }
+    QToolBar* toolbar(int index) const { return tbar_[static_cast<size_t>(index)]; }
+    QToolButton* toolbarButton(int bar, int index) const;
+    QMenu* mnuPop1() const { return mnuPop1_; }
+    QMenu* mnuPop3() const { return mnuPop3_; }
+    QMenu* mnuPop4() const { return mnuPop4_; }
+    QString CountBoxText(int box) const;
+    QString StatusText(int field) const;
+    bool CompareEnabled() const;
+    bool SynchEnabled() const;
+
+    // Status bar and busy animation, driven by the run host.
+    void SetStatus(int field, const QString& text);
+    void SetCompareStage(int stage);
+    void SetBusy(bool busy);
+
+    // The file-dialog filter: the language's text with its separator turned into Qt's form.
+    static QString ProfileFilter();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BuildToolbars();
+    void BuildMenus();
+    void ConnectControls();
+    void LocaliseComputedTexts();
+    void ApplyToolbarStates();
+    void ShowCounts();
+    void SetButtonsRunning(bool running);
+    bool AskSaveChanges(bool withCancel, bool* cancelled);
+    void RunPopupAction(int statusKey, const std::function<void()>& action);
+    void ShowOptionsMenu(const QPoint& globalPos);
+    void PaintDirsRow(int row, bool highlighted);
+    void LayoutLists();
+    void tmrMain_Timer();
+    void tmrProgress_Timer();
+    void StartSplitDrag(int y);
+    bool HandleKey(QKeyEvent* event);
+    bool DirsEvent(QObject* watched, QEvent* event);
+    bool FilesEvent(QObject* watched, QEvent* event);
+    void SetFilesCell(int row, int col, const struct FilesCell& cell);
+    bool suppressRelease_ = false;
+    QString DirsMark(bool on) const;
+
+    std::unique_ptr<Ui::frmMain> ui;
+    clsLongScroll* vlsbFiles_ = nullptr;
+    std::array<QToolBar*, 4> tbar_{};
+    QMenu* mnuPop1_ = nullptr;
+    QMenu* mnuPop2_ = nullptr;
+    QMenu* mnuPop3_ = nullptr;
+    QMenu* mnuPop4_ = nullptr;
+    QMenu* mnuExamples_ = nullptr;
+    std::array<QAction*, 2> mnuPop3_Sync_{};
+    std::array<QAction*, 4> mnuPop3_Copy_{};
+    std::array<QAction*, 4> mnuPop3_Del_{};
+    QAction* mnuPop3_Sep0_ = nullptr;
+    QAction* mnuPop3_Sep1_ = nullptr;
+    QAction* mnuPop1_SubDirs_ = nullptr;
+    std::array<QAction*, 4> mnuPop1_Attr_{};
+    QAction* mnuPop2_Save_ = nullptr;
+    QAction* mnuPop4_MakeShortcut_ = nullptr;
+    QList<QAction*> exampleEntries_;
+    std::array<QLabel*, 3> status_{};
+    QFrame* picSplit_ = nullptr;
+    QTimer tmrMain_;
+    QTimer tmrProgress_;
+
+    int highlightedRow_ = 0;
+    bool dirsRowSelected_ = false;
+    int currentDirsRow_ = 0;
+    int currentViewIndex_ = 0;
+    int dirsVisibleRows_ = 4;
+    bool splitterDragging_ = false;
+    int splitGrab_ = 0;
+    bool handlingKey_ = false;
+    bool activatedOnce_ = false;
+    bool firstTickDone_ = false;
+    bool lastCompareOk_ = false;
+    bool running_ = false;
+    bool closing_ = false;
+    int busyCounter_ = 1;
+    int busyStep_ = 1;
+    bool busySide_[2] = {false, false};
+    std::function<void()> firstActivation_;
+    // Last mouse-down on the lists: the click handlers decide by these.
+    Qt::MouseButton dirsButton_ = Qt::NoButton;
+    Qt::KeyboardModifiers dirsKeys_;
+    Qt::MouseButton filesButton_ = Qt::NoButton;
+    Qt::KeyboardModifiers filesKeys_;
+};
