@@ -84,7 +84,9 @@ private:
 
 IniFileIo::RawFile ReadEncoded(const QByteArray& path) {
     IniFileIo::RawFile out;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a pipe given as a settings or profile path must not hang the program;
+    // only regular files are read (the flag does not matter for them).
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return out;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

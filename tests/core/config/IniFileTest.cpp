@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -228,6 +229,18 @@ TEST(IniFileDocument, LoadsALanguageFileOfThreeThousandKeysQuickly) {
 #else
     EXPECT_LT(best, 20);
 #endif
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IniFileRead, FoldersAndPipesAreNoFiles) {
+    TempTree t;
+    t.Folder("dir.ini");
+    EXPECT_TRUE(IniFile::GetSectionNames(t.Path("dir.ini")).isEmpty());
+    ASSERT_EQ(::mkfifo(t.Path("pipe.ini").toUtf8().constData(), 0600), 0);
+    EXPECT_TRUE(IniFile::GetSectionNames(t.Path("pipe.ini")).isEmpty());  // returns at once
 }
 
 }  // namespace
