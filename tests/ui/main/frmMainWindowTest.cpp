@@ -1,0 +1,171 @@
+// The main window on real folders: loading a profile, the stale grey, the profile list's
+// switches and drops, and a copy and a delete from the file list's popup menu.
+
+#include "support/TempTree.h"
+#include "app/ProfileCommands.h"
+#include "config/ProfileFile.h"
+#include "config/ProgramSettings.h"
+#include "engine/FileView.h"
+#include "engine/HeadlessRunHost.h"
+#include "engine/SyncRun.h"
+#include "ui/main/FilesPage.h"
+#include "ui/main/frmMain.h"
+#include "ui/main/clsLongScroll.h"
+
+#include <QMenu>
+#include <QTableWidget>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+struct WindowFixture : ::testing::Test {
+    IsolatedEnvironment env;
+    HeadlessRunHost host;
+    TempTree tree;
+    std::unique_ptr<frmMain> window;
+
+    void SetUp() override {
+        SetHost(&host);
+        ResetFileView();
+        Settings().LanguageName = QStringLiteral("English");
+        window = std::make_unique<frmMain>();
+        window->resize(900, 640);
+        window->Prepare();
+        SetRefreshCompare([this] { window->RunCompare(); });
+    }
+    void TearDown() override {
+        SetRefreshCompare(nullptr);
+        CurrentProfile().ProfileChanged = false;
+        window.reset();
+        SetHost(nullptr);
+    }
+    QString WriteProfile() {
+        Profile profile;
+        FolderPair pair;
+        pair.Dir = {tree.Path(QStringLiteral("left")), tree.Path(QStringLiteral("right"))};
+        pair.Mask = {QStringLiteral("*"), QString(), QStringLiteral("*"), QString(), QString()};
+        profile.Pairs << pair;
+        const QString path = tree.Path(QStringLiteral("p.tdp"));
+        WriteProfileFile(path, profile);
+        return path;
+    }
+    int RowOf(const QString& name) {
+        const FileView& view = CurrentFileView();
+        for (int i = 1; i <= view.LastIndex(); ++i)
+            if (view.ViewList[static_cast<size_t>(i)].Name[0] == name ||
+                view.ViewList[static_cast<size_t>(i)].Name[1] == name)
+                return i;
+        return 0;
+    }
+};
+}  // namespace
+
+TEST_F(WindowFixture, LoadingComparesAndAProfileChangeGreysTheList) {
+    tree.File(QStringLiteral("left/a.txt"), "new", QDateTime::currentDateTime());
+    tree.File(QStringLiteral("right/a.txt"), "old", QDateTime::currentDateTime().addDays(-1));
+    tree.File(QStringLiteral("left/only.txt"), "x");
+    CurrentProfile().ProfilePath = WriteProfile();
+    ASSERT_TRUE(LoadProfile(*window));
+    EXPECT_TRUE(window->LastCompareSucceeded());
+    EXPECT_FALSE(window->IsStale());
+    EXPECT_EQ(window->flexDirs()->rowCount(), 1);
+    EXPECT_EQ(window->flexDirs()->item(0, 2)->text(), Marker::Ticked);
+    ASSERT_GT(RowOf(QStringLiteral("a.txt")), 0);
+    EXPECT_EQ(window->flexFiles()->palette().color(QPalette::Base), FilesColor::Current);
+    EXPECT_FALSE(window->CountBoxText(0).isEmpty());
+
+    // A click on a switch cell flips it, marks the profile changed and greys the file list.
+    window->ClickDirs(1, 2, Qt::LeftButton, Qt::NoModifier, true, QPoint());
+    EXPECT_FALSE(CurrentProfile().profile.Pairs[0].SubDirs);
+    EXPECT_EQ(window->flexDirs()->item(0, 2)->text(), Marker::Empty);
+    EXPECT_TRUE(CurrentProfile().ProfileChanged);
+    EXPECT_TRUE(window->IsStale());
+    EXPECT_EQ(window->flexFiles()->palette().color(QPalette::Base), FilesColor::Stale);
+    // With Shift the row is highlighted but nothing toggles.
+    window->ClickDirs(1, 2, Qt::LeftButton, Qt::ShiftModifier, true, QPoint());
+    EXPECT_FALSE(CurrentProfile().profile.Pairs[0].SubDirs);
+    EXPECT_EQ(window->HighlightedDirsRow(), 1);
+
+    // The popup on a stale list answers with message 803 and no menu.
+    const int shown = static_cast<int>(host.messagesShown.size());
+    const FilesMenuPlan plan = window->ShowFilesMenu(1, 1, QPoint());
+    EXPECT_EQ(plan.outcome, FilesMenuOutcome::Stale);
+    EXPECT_EQ(host.messagesShown.size(), shown + 1);
+
+    // Removing the only pair leaves a title-only list and an unchanged profile.
+    window->RemovePair(1);
+    EXPECT_EQ(window->flexDirs()->rowCount(), 0);
+    EXPECT_FALSE(CurrentProfile().ProfileChanged);
+}
+
+TEST_F(WindowFixture, RejectedDropsChangeNothing) {
+    const QString path = WriteProfile();
+    const QString other = tree.File(QStringLiteral("notes.txt"), "x");
+    EXPECT_FALSE(window->DropProfileFile({path, path}, false));
+    EXPECT_FALSE(window->DropProfileFile({other}, false));
+    EXPECT_FALSE(window->DropProfileFile({tree.Folder(QStringLiteral("dir.tdp"))}, false));
+    EXPECT_FALSE(window->DropProfileFile({}, false));
+    EXPECT_TRUE(CurrentProfile().ProfilePath.isEmpty());
+    EXPECT_TRUE(window->DropProfileFile({path}, false));
+    EXPECT_EQ(CurrentProfile().ProfilePath, path);
+    EXPECT_EQ(CurrentProfile().profile.Pairs.size(), 1);
+    // With Ctrl and a loaded profile the pairs are appended.
+    EXPECT_TRUE(window->DropProfileFile({path}, true));
+    EXPECT_EQ(CurrentProfile().profile.Pairs.size(), 2);
+    EXPECT_EQ(window->flexDirs()->rowCount(), 2);
+    EXPECT_TRUE(window->IsStale());
+}
+
+TEST_F(WindowFixture, PopupCopyAndDeleteActOnRealFolders) {
+    tree.File(QStringLiteral("left/copy me.txt"), "data");
+    tree.File(QStringLiteral("right/delete me.txt"), "gone");
+    CurrentProfile().ProfilePath = WriteProfile();
+    ASSERT_TRUE(LoadProfile(*window));
+    const int copyRow = RowOf(QStringLiteral("copy me.txt"));
+    ASSERT_GT(copyRow, 0);
+    window->vlsbFiles()->SetValue(1);
+
+    // Right-click the left name, answer Yes, copy it to the right.
+    const FilesMenuPlan plan = window->ShowFilesMenu(copyRow, 1, QPoint());
+    ASSERT_EQ(plan.outcome, FilesMenuOutcome::Menu);
+    EXPECT_TRUE(window->mnuPop3()->findChild<QAction*>(QStringLiteral("mnuPop3_Copy_0"))->isVisible());
+    EXPECT_TRUE(window->mnuPop3()->findChild<QAction*>(QStringLiteral("mnuPop3_Copy_0"))->text().contains(QStringLiteral("copy me.txt")));
+    host.queuedAnswers << MsgBox::Yes;
+    window->PopupCopy(0);
+    EXPECT_EQ(tree.Read(QStringLiteral("right/copy me.txt")), QByteArray("data"));
+    EXPECT_TRUE(window->CompareEnabled());
+
+    // The list was compared again; delete the right-only file from its row.
+    const int deleteRow = RowOf(QStringLiteral("delete me.txt"));
+    ASSERT_GT(deleteRow, 0);
+    ASSERT_EQ(window->ShowFilesMenu(deleteRow, 7, QPoint()).outcome, FilesMenuOutcome::Menu);
+    host.queuedAnswers << MsgBox::Yes;
+    window->PopupDelete(1);
+    EXPECT_FALSE(tree.Exists(QStringLiteral("right/delete me.txt")));
+    EXPECT_TRUE(tree.Exists(QStringLiteral("left/copy me.txt")));
+}
+
+TEST_F(WindowFixture, ToolbarsFilterAndSelectAllClearsEveryMark) {
+    tree.File(QStringLiteral("left/same.txt"), "s", QDateTime::currentDateTime().addDays(-2));
+    tree.File(QStringLiteral("right/same.txt"), "s", QDateTime::currentDateTime().addDays(-2));
+    tree.File(QStringLiteral("left/changed.txt"), "x");
+    CurrentProfile().ProfilePath = WriteProfile();
+    ASSERT_TRUE(LoadProfile(*window));
+    ASSERT_GT(RowOf(QStringLiteral("same.txt")), 0);
+    window->ToolbarClick(1, 1);  // "Mod": only what changes
+    EXPECT_EQ(RowOf(QStringLiteral("same.txt")), 0);
+    EXPECT_GT(RowOf(QStringLiteral("changed.txt")), 0);
+    window->ToolbarClick(1, 5);  // "Same": toolbar 2 is switched off
+    EXPECT_FALSE(window->toolbar(2)->isEnabled());
+    EXPECT_GT(RowOf(QStringLiteral("same.txt")), 0);
+    window->ToolbarClick(1, 0);
+    EXPECT_TRUE(window->toolbar(2)->isEnabled());
+
+    window->ClickFiles(0, 0, Qt::LeftButton, Qt::NoModifier, QPoint());  // title mark off
+    for (int i = 1; i <= CurrentFileView().LastIndex(); ++i)
+        EXPECT_FALSE(CurrentFileView().ViewList[static_cast<size_t>(i)].Selected);
+    EXPECT_EQ(window->flexFiles()->horizontalHeaderItem(0)->text(), Marker::Empty);
+    // A click beyond the end of the list does nothing.
+    window->ClickFiles(window->flexFiles()->rowCount(), 1, Qt::LeftButton, Qt::NoModifier, QPoint());
+}
