@@ -135,6 +135,7 @@ struct Result {
     std::string ours;
     std::string peer;
     std::string ratio;
+    std::string cpuRatio;  // of user + system time, which the load of the machine hardly moves
     std::string target;
     std::string verdict;
 };
@@ -165,6 +166,20 @@ double MedianSeconds(const std::vector<Sample>& samples) {
     return Median(v);
 }
 
+double MedianCpu(const std::vector<Sample>& samples) {
+    std::vector<double> v;
+    for (const Sample& s : samples) if (s.ok) v.push_back(s.cpuSeconds);
+    return Median(v);
+}
+
+// The load-independent companion of a time ratio, for the table.
+std::string g_nextCpuRatio;
+void CpuRatio(const std::vector<Sample>& ours, const std::vector<Sample>& peer) {
+    const double a = MedianCpu(ours), b = MedianCpu(peer);
+    std::printf("  cpu time (user + system): ours %.3f s, peer %.3f s\n", a, b);
+    g_nextCpuRatio = b > 0 ? Fmt("%.2fx", a / b) : "-";
+}
+
 double MedianValue(const std::vector<Sample>& samples, size_t index) {
     std::vector<double> v;
     for (const Sample& s : samples) if (s.ok && s.values.size() > index) v.push_back(s.values[index]);
@@ -189,6 +204,8 @@ void Verdict(const std::string& what, double oursValue, double peerValue, double
     r.ours = Fmt("%.3f", oursValue) + unit;
     r.peer = Fmt("%.3f", peerValue) + unit;
     r.ratio = ratioText.empty() ? Fmt("%.2fx", ratio) : ratioText;
+    r.cpuRatio = g_nextCpuRatio.empty() ? "-" : g_nextCpuRatio;
+    g_nextCpuRatio.clear();
     r.target = target;
     r.verdict = met ? "met" : "MISSED";
     g_results.push_back(r);
@@ -279,6 +296,7 @@ void SectionCompare(const Options& o, const Trees& t) {
     const double ours = MedianSeconds(p.ours), peer = MedianSeconds(p.peer);
     std::printf("  result list rows: %.0f, view list rows: %.0f\n", MedianValue(p.ours, 0), MedianValue(p.ours, 1));
     g_compareRatio = ours / peer;
+    CpuRatio(p.ours, p.peer);
     Verdict("compare " + std::to_string(o.files) + " files", ours, peer, ours / peer, " s", "<= 0.50x", ours / peer <= 0.5);
 }
 
@@ -308,6 +326,7 @@ void SectionIncremental(const Options& o, const Trees& t) {
     restore();
     if (!AllOk(p.ours, "ours") || !AllOk(p.peer, "rsync")) return;
     const double ours = MedianSeconds(p.ours), peer = MedianSeconds(p.peer);
+    CpuRatio(p.ours, p.peer);
     Verdict("incremental sync " + std::to_string(o.files) + " files", ours, peer, ours / peer, " s", "<= 1.00x",
             ours / peer <= 1.0);
 }
@@ -356,6 +375,7 @@ void SectionEndToEnd(const Options& o, const Trees& t) {
     RestoreAddedTree(t.right, spec);
     if (!AllOk(p.ours, "program") || !AllOk(p.peer, "rsync")) return;
     const double ours = MedianSeconds(p.ours), peer = MedianSeconds(p.peer);
+    CpuRatio(p.ours, p.peer);
     Verdict("end-to-end program, incremental " + std::to_string(o.files), ours, peer, ours / peer, " s", "<= 1.00x",
             ours / peer <= 1.0);
 }
@@ -390,7 +410,9 @@ void SectionFirstSync(const Options& o, const Trees& t) {
     fresh(false);
     if (!AllOk(ours, "ours") || !AllOk(cp, "cp") || !AllOk(rsync, "rsync")) return;
     const double o1 = MedianSeconds(ours), c = MedianSeconds(cp), r = MedianSeconds(rsync);
+    CpuRatio(ours, cp);
     Verdict("first sync " + std::to_string(o.files) + " files vs cp -a", o1, c, o1 / c, " s", "<= 1.00x", o1 / c <= 1.0);
+    CpuRatio(ours, rsync);
     Verdict("first sync " + std::to_string(o.files) + " files vs rsync -a", o1, r, o1 / r, " s", "(info)", true);
 }
 
@@ -474,6 +496,7 @@ void SectionLarge(const Options& o) {
     }
     RemoveTree(o.dir + "/large", o.dir);
     if (!AllOk(ours, "ours") || !AllOk(cp, "cp")) return;
+    CpuRatio(ours, cp);
     const double mib = static_cast<double>(o.largeMiB);
     const double oursRate = mib / MedianSeconds(ours), cpRate = mib / MedianSeconds(cp);
     Verdict(std::to_string(o.largeMiB) + " MiB file throughput", oursRate, cpRate, oursRate / cpRate, " MiB/s",
@@ -594,10 +617,10 @@ void SectionScaling(const Options& o) {
 
 void PrintTable() {
     Note("\n== summary (medians; ratio = ours / peer, throughput ratio = ours / cp) ==");
-    std::printf("| measurement | ours | peer | ratio | target | verdict |\n|---|---|---|---|---|---|\n");
+    std::printf("| measurement | ours | peer | ratio | cpu ratio | target | verdict |\n|---|---|---|---|---|---|---|\n");
     for (const Result& r : g_results)
-        std::printf("| %s | %s | %s | %s | %s | %s |\n", r.what.c_str(), r.ours.c_str(), r.peer.c_str(), r.ratio.c_str(),
-                    r.target.c_str(), r.verdict.c_str());
+        std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", r.what.c_str(), r.ours.c_str(), r.peer.c_str(),
+                    r.ratio.c_str(), r.cpuRatio.c_str(), r.target.c_str(), r.verdict.c_str());
     std::fflush(stdout);
 }
 

@@ -68,6 +68,11 @@ std::string ReadAll(int fd) {
     return out;
 }
 
+double CpuSeconds(const rusage& u) {
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 }  // namespace
 
 Sample RunInChild(const std::function<void(Sample&)>& body) {
@@ -91,7 +96,10 @@ Sample RunInChild(const std::function<void(Sample&)>& body) {
         try {
             body(s);
             s.peakKiB = PeakResidentKiB();
-            out << "ok " << s.seconds << ' ' << s.peakKiB << ' ' << s.values.size();
+            rusage usage{};
+            ::getrusage(RUSAGE_SELF, &usage);
+            s.cpuSeconds = CpuSeconds(usage);
+            out << "ok " << s.seconds << ' ' << s.cpuSeconds << ' ' << s.peakKiB << ' ' << s.values.size();
             for (double v : s.values) out << ' ' << v;
             if (!s.error.empty()) out << "\nerror " << s.error;
         } catch (const std::exception& e) {
@@ -112,7 +120,7 @@ Sample RunInChild(const std::function<void(Sample&)>& body) {
     in >> tag;
     if (tag == "ok") {
         size_t count = 0;
-        in >> result.seconds >> result.peakKiB >> count;
+        in >> result.seconds >> result.cpuSeconds >> result.peakKiB >> count;
         result.values.resize(count);
         for (double& v : result.values) in >> v;
         result.ok = true;
@@ -158,6 +166,7 @@ Sample RunCommand(const std::vector<std::string>& argv, const std::vector<int>& 
     }
     result.seconds = NowSeconds() - start;
     result.peakKiB = usage.ru_maxrss;
+    result.cpuSeconds = CpuSeconds(usage);
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.ok = code == 0 || std::find(acceptedStatus.begin(), acceptedStatus.end(), code) != acceptedStatus.end();
     if (!result.ok) result.error = argv[0] + " ended with status " + std::to_string(code);

@@ -13,6 +13,7 @@ namespace bench {
 // set-up in the same child is not timed).
 struct Sample {
     double seconds = 0;
+    double cpuSeconds = 0;         // user + system time of the whole child (all its threads)
     int64_t peakKiB = 0;           // VmHWM of the child at its end
     std::vector<double> values;    // free numbers the measured code reports (counts, etc.)
     bool ok = false;
