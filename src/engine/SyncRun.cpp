@@ -2,6 +2,7 @@
 
 #include "config/Profile.h"
 #include "config/StartupSwitches.h"
+#include "engine/CompareRun.h"
 #include "engine/FileOperations.h"
 #include "engine/FileView.h"
 #include "engine/LogFile.h"
@@ -213,8 +214,10 @@ void SetRefreshCompare(std::function<void()> compare) { RefreshCompare() = std::
 
 namespace {
 
-void Refresh(const CommandHooks& hooks) {
-    Call(RefreshCompare());
+// The new compare that shows what is still different after a command.
+void Refresh(FileView& files, const CommandHooks& hooks) {
+    if (RefreshCompare()) RefreshCompare()();
+    else CompareRun(CurrentProfile().profile, files);
     Call(hooks.RestoreScroll);
 }
 
@@ -239,7 +242,7 @@ bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
     const StartupSwitches& sw = Switches();
     // The program ends after an automatic hidden run; nothing to refresh or re-enable.
     if (sw.AutoRun && sw.Hidden) return ok;
-    if (ok) Refresh(hooks);
+    if (ok) Refresh(files, hooks);
     Call(hooks.Enable);
     return ok;
 }
@@ -248,7 +251,7 @@ bool PopupSynchronizeCommand(FileView& files, int row, int entry, const CommandH
     Call(hooks.Disable);
     ShowWorking(852);
     const bool ok = SyncRun(files, row, entry == 1);
-    if (ok) Refresh(hooks);
+    if (ok) Refresh(files, hooks);
     Call(hooks.Enable);
     return ok;
 }
@@ -259,7 +262,7 @@ bool PopupCopyCommand(FileView& files, int row, int entry, const CommandHooks& h
     Call(hooks.Disable);
     ShowWorking(853);
     CopySelection(entry & 1, row, (entry & 2) != 0, files.ViewList);
-    Refresh(hooks);
+    Refresh(files, hooks);
     Call(hooks.Enable);
     return true;
 }
@@ -271,7 +274,7 @@ bool PopupDeleteCommand(FileView& files, int row, int entry, const CommandHooks&
     ShowWorking(854);
     Run().CancelRequested = false;
     DeleteRows(entry & 1, row, 0, (entry & 2) != 0, files.ViewList);
-    Refresh(hooks);
+    Refresh(files, hooks);
     Call(hooks.Enable);
     return true;
 }

@@ -32,8 +32,8 @@ struct CommandHooks {
     std::function<void()> Enable;
 };
 
-// The compare that refreshes the list after a command; the program installs the real compare
-// run, tests may install their own. Unset, no refresh happens.
+// The compare that refreshes the list after a command: CompareRun of the current profile into
+// the command's view, unless a test installs its own (an empty function restores it).
 void SetRefreshCompare(std::function<void()> compare);
 
 // The Synchronize button. Returns the result of the run (false when nothing ran).

@@ -360,6 +360,10 @@ bool CopyFile(const QString& source, const QString& destination, const CopyProgr
     const bool replacing = ::lstat(to.constData(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode)) return Fail(EISDIR);
 
+    // The folder as the name cache knew it, before our temporary file changes it.
+    FolderStamp before;
+    const bool knewFolder = folderNames.contains(folder) && StampOf(folder, before);
+
     QByteArray temp;
     FdGuard out;
     for (int attempt = 0;; ++attempt) {
@@ -389,8 +393,6 @@ bool CopyFile(const QString& source, const QString& destination, const CopyProgr
     if (const int closeErr = out.Close(); err == 0) err = closeErr;
     if (err == 0 && Cancelled(cancel)) err = ECANCELED;
     if (err == 0) err = Faults::TakeWriteFault();
-    FolderStamp before;
-    const bool knewFolder = err == 0 && folderNames.contains(folder) && StampOf(folder, before);
     if (err == 0 && ::rename(temp.constData(), to.constData()) != 0) err = errno;
     if (err != 0) {
         ::unlink(temp.constData());

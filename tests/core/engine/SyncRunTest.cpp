@@ -4,6 +4,7 @@
 #include "config/Profile.h"
 #include "config/ProgramSettings.h"
 #include "config/StartupSwitches.h"
+#include "engine/CompareRun.h"
 #include "engine/FileOperations.h"
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
@@ -358,4 +359,27 @@ TEST_F(SyncRunTest, VanishedRootIsReportedPerItemAndCreatesNothing) {
         EXPECT_TRUE(lines[i].startsWith(QStringLiteral("2026-04-02 09:00:00\t") + QString::number(ENOENT) + QLatin1Char('\t')))
             << qPrintable(lines[i]);
     EXPECT_TRUE(lines.last().contains(QStringLiteral("\tEnd\t")));
+}
+
+TEST_F(SyncRunTest, SynchronizeButtonWithTheRealCompareRefresh) {
+    SetRefreshCompare({});
+    left.File(QStringLiteral("d/a.txt"), "a", New);
+    right.File(QStringLiteral("d/a.txt"), "old", Old);
+    right.File(QStringLiteral("r.txt"), "r");
+    FolderPair pair;
+    pair.Dir = {left.Path(), right.Path()};
+    pair.Mask[MaskIncludeDirs] = QStringLiteral("*");
+    pair.Mask[MaskIncludeFiles] = QStringLiteral("*");
+    CurrentProfile().profile.Pairs = {pair};
+    CurrentProfile().profile.Options.TimeLag = 2.0 / 86400;
+    ASSERT_EQ(CompareRun(CurrentProfile().profile, files).outcome, CompareOutcome::Done);
+    ASSERT_EQ(files.FileCounts[0], 1);
+    ASSERT_EQ(files.FileCounts[2], 1);
+    host.queuedAnswers = {MsgBox::Yes};
+    ASSERT_TRUE(SynchronizeCommand(files));
+    EXPECT_EQ(right.Read(QStringLiteral("d/a.txt")), QByteArray("a"));
+    EXPECT_EQ(left.Read(QStringLiteral("r.txt")), QByteArray("r"));
+    // The list was compared again: nothing is left to copy.
+    EXPECT_EQ(files.FileCounts[0], 0);
+    EXPECT_EQ(files.FileCounts[2], 0);
 }
