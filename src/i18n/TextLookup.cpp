@@ -97,14 +97,21 @@ QString Format(const QString& languageName, const QHash<QString, QString>& table
     return FillPlaceholders(text, args);
 }
 
-// The key names of the section "" in file order, each line counted, as the platform's list call
-// gives them: a key written twice appears twice, which is how a duplicate is noticed at all.
-// Entries before the first header belong to that section; a later repetition of the section
-// adds nothing, as for every other reader of these files. The names share one buffer of
-// 32,767 characters, each with its separator; names that do not fit are not loaded.
-QStringList KeyLinesOfEmptySection(const QString& text)
+// One entry line of the section "" as the INI reader understands it.
+struct KeyLine {
+    QString name;
+    QString value;  // cleaned as the reader cleans it, cut to the value buffer
+};
+
+// The entries of the section "" in file order, each line counted, as the platform's list call
+// gives the key names: a key written twice appears twice, which is how a duplicate is noticed
+// at all; the reader's value of a key is its first line. Entries before the first header belong
+// to that section; a later repetition of the section adds nothing, as for every other reader of
+// these files. The names share one buffer of 32,767 characters, each with its separator; names
+// that do not fit are not loaded. One pass over the text keeps a large file fast to load.
+QList<KeyLine> KeyLinesOfEmptySection(const QString& text)
 {
-    QStringList names;
+    QList<KeyLine> lines;
     bool inSection = false;   // inside the first section ""
     bool seenSection = false; // the section "" has begun (and maybe ended)
     bool anyHeader = false;
@@ -136,9 +143,10 @@ QStringList KeyLinesOfEmptySection(const QString& text)
         if (used + line.name.size() + 1 > IniFile::MaxStringChars - 1)
             break;
         used += line.name.size() + 1;
-        names << line.name.toString();
+        lines.push_back({line.name.toString(),
+                         IniLines::CleanValue(line.value).left(IniFile::MaxStringChars)});
     }
-    return names;
+    return lines;
 }
 
 std::unique_ptr<clsLocalizeControls>& SharedInstance()
@@ -157,17 +165,23 @@ clsLocalizeControls::clsLocalizeControls(const QString& languageName)
     filePath_ = ProgramFolder() + QLatin1Char('/') + languageName_ + QStringLiteral(".lang");
 
     const IniFileIo::RawFile raw = IniFileIo::ReadFile(filePath_);
-    const QString text = IniFileIo::DecodeText(raw.bytes);
-    const IniFile::Document file = IniFile::Document::FromText(text);
-    const QStringList names = KeyLinesOfEmptySection(text);
-    texts_.reserve(names.size());
-    toolTips_.reserve(names.size());
-    for (const QString& name : names) {
+    const QList<KeyLine> lines = KeyLinesOfEmptySection(IniFileIo::DecodeText(raw.bytes));
+    texts_.reserve(lines.size());
+    toolTips_.reserve(lines.size());
+    QHash<QString, QString> firstValues;  // the reader's value of a key is that of its first line
+    firstValues.reserve(lines.size());
+    for (const KeyLine& line : lines) {
+        const QString& name = line.name;
         if (name.isEmpty())
             continue;
-        const QString value = file.GetString(QString(), name, QString());
-        const QStringList parts = value.split(QLatin1Char('|'));
         const QString key = NormalKey(name);
+        QString value = line.value;
+        const auto first = firstValues.constFind(key);
+        if (first == firstValues.constEnd())
+            firstValues.insert(key, value);
+        else
+            value = first.value();
+        const QStringList parts = value.split(QLatin1Char('|'));
         // The first occurrence of a key stays in force; each refused addition is reported.
         if (!parts.value(0).isEmpty()) {
             if (texts_.contains(key))

@@ -1,0 +1,242 @@
+// The shipped language files against the key table and against the keys the code uses: a key
+// that a window or a message needs and a language file lacks shows an empty text to the user.
+
+#include "i18n/TextLookup.h"
+
+#include "platform/SystemInfo.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+QString SourceRoot()
+{
+    // tests/core/i18n/<this file> -> the repository.
+    QDir dir = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
+    dir.cdUp();
+    dir.cdUp();
+    dir.cdUp();
+    return dir.absolutePath();
+}
+
+QString ReadText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+struct LangEntry {
+    QString key;
+    QString value;
+    int line = 0;
+};
+
+// The entries of a language file line by line, as written (comments and blank lines skipped).
+QList<LangEntry> ReadEntries(const QString& path)
+{
+    QList<LangEntry> entries;
+    const QStringList lines = ReadText(path).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0) {
+            entries.push_back({line, QString(), i + 1});
+            continue;
+        }
+        entries.push_back({line.left(eq).trimmed(), line.mid(eq + 1).trimmed(), i + 1});
+    }
+    return entries;
+}
+
+struct TableRow {
+    QString key, window, element, text, toolTip;
+};
+
+QList<TableRow> ReadTable()
+{
+    QList<TableRow> rows;
+    const QStringList lines = ReadText(SourceRoot() + QStringLiteral("/src/i18n/KeyTable.tsv")).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList f = line.split(QLatin1Char('\t'));
+        rows.push_back({f.value(0), f.value(1), f.value(2), f.value(3), f.value(4)});
+    }
+    return rows;
+}
+
+// The placeholders a text uses ("%1", "%2" ...), so that a translation asks for the same values.
+QSet<QString> Placeholders(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("%(\\d+)"));
+    QSet<QString> found;
+    auto it = re.globalMatch(text);
+    while (it.hasNext())
+        found.insert(it.next().captured(1));
+    return found;
+}
+
+// Keys named in the sources: FormatMsg / FormatToolTip with a literal key, "key" properties of
+// .ui files and keys set on controls in code.
+QMap<QString, QString> KeysUsedBySources()
+{
+    static const QRegularExpression callNumber(
+        QStringLiteral("Format(?:Msg|ToolTip)\\(\\s*(\\d+)\\s*[,)]"));
+    static const QRegularExpression callText(
+        QStringLiteral("Format(?:Msg|ToolTip)\\(\\s*(?:QStringLiteral|QLatin1String|QString)\\(\\s*\"([^\"]+)\"\\s*\\)"));
+    static const QRegularExpression uiKey(QStringLiteral(
+        "<property name=\"key\"[^>]*>\\s*<(?:number|string)>\\s*([^<\\s]+)\\s*</(?:number|string)>"));
+    static const QRegularExpression codeKey(QStringLiteral("setProperty\\(\\s*\"key\"\\s*,\\s*(\\d+)\\s*\\)"));
+
+    QMap<QString, QString> used;  // key -> first file that uses it
+    QDirIterator it(SourceRoot() + QStringLiteral("/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.ui")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString text = ReadText(path);
+        const QString relative = QDir(SourceRoot()).relativeFilePath(path);
+        const bool ui = path.endsWith(QLatin1String(".ui"));
+        for (const QRegularExpression* re : ui ? std::initializer_list<const QRegularExpression*>{&uiKey}
+                                               : std::initializer_list<const QRegularExpression*>{&callNumber, &callText, &codeKey}) {
+            auto match = re->globalMatch(text);
+            while (match.hasNext()) {
+                const QString key = match.next().captured(1);
+                if (key == QLatin1String("0"))
+                    continue;
+                if (!used.contains(key.toUpper()))
+                    used.insert(key.toUpper(), relative);
+            }
+        }
+    }
+    return used;
+}
+
+const QStringList& LanguageFiles()
+{
+    static const QStringList files{QStringLiteral("English"), QStringLiteral("Deutsch")};
+    return files;
+}
+
+QString LangPath(const QString& language)
+{
+    return SourceRoot() + QStringLiteral("/data/") + language + QStringLiteral(".lang");
+}
+
+TEST(LanguageFiles, HoldNoKeyTwiceAndNoLineWithoutEqualsSign)
+{
+    for (const QString& language : LanguageFiles()) {
+        const QList<LangEntry> entries = ReadEntries(LangPath(language));
+        ASSERT_GT(entries.size(), 300) << qPrintable(language);
+        QMap<QString, int> seen;
+        for (const LangEntry& e : entries) {
+            EXPECT_FALSE(e.value.isNull()) << qPrintable(language) << " line " << e.line << " has no '='";
+            const QString folded = e.key.toUpper();
+            EXPECT_FALSE(seen.contains(folded))
+                << qPrintable(language) << ": key " << qPrintable(e.key) << " on lines " << seen.value(folded)
+                << " and " << e.line;
+            seen.insert(folded, e.line);
+        }
+    }
+}
+
+TEST(LanguageFiles, LoadWithoutDuplicateMessages)
+{
+    IsolatedEnvironment env;
+    SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
+    int messages = 0;
+    clsLocalizeControls::SetDuplicateSink([&messages](const QString&, const QString&) { ++messages; });
+    for (const QString& language : LanguageFiles()) {
+        const clsLocalizeControls texts(language);
+        EXPECT_TRUE(texts.HasText(QStringLiteral("homepage"))) << qPrintable(language);
+    }
+    EXPECT_EQ(messages, 0);
+    clsLocalizeControls::SetDuplicateSink({});
+    SetProgramFolderForTests(QString());
+}
+
+TEST(LanguageFiles, HoldEveryKeyOfTheTableWithTheSamePlaceholders)
+{
+    const QList<TableRow> table = ReadTable();
+    ASSERT_GT(table.size(), 300);
+    QMap<QString, QMap<QString, QString>> files;  // language -> key -> value
+    for (const QString& language : LanguageFiles()) {
+        for (const LangEntry& e : ReadEntries(LangPath(language)))
+            files[language].insert(e.key.toUpper(), e.value);
+    }
+    QSet<QString> tableKeys;
+    for (const TableRow& row : table) {
+        const QString key = row.key.toUpper();
+        EXPECT_FALSE(tableKeys.contains(key)) << "key " << qPrintable(row.key) << " twice in the table";
+        tableKeys.insert(key);
+        for (const QString& language : LanguageFiles()) {
+            EXPECT_TRUE(files[language].contains(key))
+                << qPrintable(language) << " lacks key " << qPrintable(row.key) << " (" << qPrintable(row.window)
+                << " " << qPrintable(row.element) << ")";
+        }
+        const QString english = files[QStringLiteral("English")].value(key);
+        const QString german = files[QStringLiteral("Deutsch")].value(key);
+        EXPECT_EQ(Placeholders(english), Placeholders(german)) << "placeholders differ for key " << qPrintable(row.key);
+    }
+    // Nothing in a language file that the table does not know: a stray key is a typo.
+    for (const QString& language : LanguageFiles()) {
+        for (auto it = files[language].cbegin(); it != files[language].cend(); ++it)
+            EXPECT_TRUE(tableKeys.contains(it.key())) << qPrintable(language) << " key " << qPrintable(it.key()) << " is not in the table";
+    }
+}
+
+TEST(LanguageFiles, EnglishFileMatchesTheDesignTextsOfTheTable)
+{
+    IsolatedEnvironment env;
+    SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
+    const clsLocalizeControls english(QStringLiteral("English"));
+    for (const TableRow& row : ReadTable()) {
+        EXPECT_EQ(english.Text(row.key), row.text) << "key " << qPrintable(row.key);
+        EXPECT_EQ(english.ControlToolTip(row.key), row.toolTip) << "tooltip of key " << qPrintable(row.key);
+    }
+    SetProgramFolderForTests(QString());
+}
+
+TEST(LanguageFiles, HoldEveryKeyTheSourcesUse)
+{
+    const QMap<QString, QString> used = KeysUsedBySources();
+    ASSERT_FALSE(used.isEmpty());
+    for (const QString& language : LanguageFiles()) {
+        QSet<QString> present;
+        for (const LangEntry& e : ReadEntries(LangPath(language)))
+            present.insert(e.key.toUpper());
+        for (auto it = used.cbegin(); it != used.cend(); ++it) {
+            EXPECT_TRUE(present.contains(it.key()))
+                << qPrintable(language) << " lacks key " << qPrintable(it.key()) << " used in " << qPrintable(it.value());
+        }
+    }
+}
+
+TEST(LanguageFiles, ExampleProfilePathsNameTheShippedExamples)
+{
+    IsolatedEnvironment env;
+    SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
+    for (const QString& language : LanguageFiles()) {
+        const clsLocalizeControls texts(language);
+        const QString path = texts.FormatMsg(QStringLiteral("4230"), {QStringLiteral("1")});
+        ASSERT_TRUE(path.startsWith(QLatin1String("%AppDir%/"))) << qPrintable(path);
+        const QString relative = path.mid(QStringLiteral("%AppDir%/").size());
+        EXPECT_TRUE(QFileInfo::exists(SourceRoot() + QStringLiteral("/data/") + relative)) << qPrintable(relative);
+        EXPECT_FALSE(texts.FormatMsg(QStringLiteral("4220"), {QStringLiteral("1")}).contains(QLatin1String("%1")));
+    }
+    SetProgramFolderForTests(QString());
+}
+
+}  // namespace
