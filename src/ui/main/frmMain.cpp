@@ -287,13 +287,16 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activatedOnce_) {
-        activatedOnce_ = true;
-        // "All" on both filter toolbars, then the profile of the command line.
-        toolbarButton(1, 0)->setChecked(true);
-        toolbarButton(2, 0)->setChecked(true);
-        if (firstActivation_) QTimer::singleShot(0, this, [this] { firstActivation_(); });
-    }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FirstActivationNow();
+}
+
+void frmMain::FirstActivationNow() {
+    if (activatedOnce_) return;
+    activatedOnce_ = true;
+    // "All" on both filter toolbars, then the profile of the command line.
+    tbar_[1]->actions().first()->setChecked(true);
+    tbar_[2]->actions().first()->setChecked(true);
+    if (firstActivation_) QTimer::singleShot(0, this, [this] { firstActivation_(); });
 }
 
 void frmMain::tmrMain_Timer() {
@@ -475,6 +478,25 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         rest %= 120;
         MouseWheel(notches, we->globalPosition().toPoint());
         return true;
+    }
+    if (event->type() == QEvent::Resize && watched == ui->flexFiles->viewport()) {
+        // The page holds as many rows as the grid shows.
+        vlsbFiles_->SetLargeChange(PageSize());
+        QTimer::singleShot(0, this, [this] { DisplayFiles(); });
+        return false;
+    }
+    if (event->type() == QEvent::Resize && watched == ui->flexDirs->viewport()) {
+        QTimer::singleShot(0, this, [this] { PrepareDirsWidth(); });
+        return false;
+    }
+    if (event->type() == QEvent::Show && watched == ui->centralwidget && !activatedOnce_) {
+        // Without a window manager the window may never become active: the first showing
+        // stands in for the first activation then.
+        QTimer::singleShot(300, this, [this] {
+            if (!activatedOnce_) {
+                FirstActivationNow();
+            }
+        });
     }
     if (watched == ui->flexDirs->viewport() || watched == ui->flexDirs->horizontalHeader()->viewport())
         return DirsEvent(watched, event);

@@ -152,6 +152,7 @@ private:
     void PaintDirsRow(int row, bool highlighted);
     void LayoutLists();
     void tmrMain_Timer();
+    void FirstActivationNow();
     void tmrProgress_Timer();
     void StartSplitDrag(int y);
     bool HandleKey(QKeyEvent* event);

@@ -95,6 +95,8 @@ void frmMain::BuildToolbars() {
             const int index = static_cast<int>(i);
             connect(action, &QAction::triggered, this, [this, b, index] { ToolbarClick(b, index); });
         }
+        // In a row of the window a toolbar would otherwise fold its buttons away.
+        bars[b]->setMinimumWidth(bars[b]->sizeHint().width());
     }
 }
 
@@ -117,6 +119,7 @@ void frmMain::LocaliseComputedTexts() {
             // stays even when the setting asks for bars without text.
             if (!text.isEmpty()) action->setText(text);
             action->setToolTip(tip);
+            bar->setMinimumWidth(bar->sizeHint().width());
             if (QWidget* w = bar->widgetForAction(action)) {
                 w->setAccessibleName(action->text());
                 w->setAccessibleDescription(tip);
