@@ -52,6 +52,15 @@ QString WithoutMnemonic(const QString& caption)
     return out;
 }
 
+bool HasWord(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber())
+            return true;
+    }
+    return false;
+}
+
 QString CaptionOf(QWidget* w)
 {
     if (auto* b = qobject_cast<QAbstractButton*>(w))
@@ -97,7 +106,8 @@ void UpdateAccessibleName(QWidget* w)
         name = w->toolTip();
     } else {
         name = WithoutMnemonic(CaptionOf(w));
-        if (name.trimmed().isEmpty())
+        // "..." or an arrow says nothing when read aloud; the tooltip says what the button does.
+        if (!HasWord(name) && !w->toolTip().trimmed().isEmpty())
             name = w->toolTip();
     }
     if (name.trimmed().isEmpty())

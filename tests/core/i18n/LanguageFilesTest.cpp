@@ -155,6 +155,7 @@ TEST(LanguageFiles, HoldNoKeyTwiceAndNoLineWithoutEqualsSign)
 TEST(LanguageFiles, LoadWithoutDuplicateMessages)
 {
     IsolatedEnvironment env;
+    const QString savedProgramFolder = ProgramFolder();
     SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
     int messages = 0;
     clsLocalizeControls::SetDuplicateSink([&messages](const QString&, const QString&) { ++messages; });
@@ -164,7 +165,7 @@ TEST(LanguageFiles, LoadWithoutDuplicateMessages)
     }
     EXPECT_EQ(messages, 0);
     clsLocalizeControls::SetDuplicateSink({});
-    SetProgramFolderForTests(QString());
+    SetProgramFolderForTests(savedProgramFolder);
 }
 
 TEST(LanguageFiles, HoldEveryKeyOfTheTableWithTheSamePlaceholders)
@@ -200,13 +201,14 @@ TEST(LanguageFiles, HoldEveryKeyOfTheTableWithTheSamePlaceholders)
 TEST(LanguageFiles, EnglishFileMatchesTheDesignTextsOfTheTable)
 {
     IsolatedEnvironment env;
+    const QString savedProgramFolder = ProgramFolder();
     SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
     const clsLocalizeControls english(QStringLiteral("English"));
     for (const TableRow& row : ReadTable()) {
         EXPECT_EQ(english.Text(row.key), row.text) << "key " << qPrintable(row.key);
         EXPECT_EQ(english.ControlToolTip(row.key), row.toolTip) << "tooltip of key " << qPrintable(row.key);
     }
-    SetProgramFolderForTests(QString());
+    SetProgramFolderForTests(savedProgramFolder);
 }
 
 TEST(LanguageFiles, HoldEveryKeyTheSourcesUse)
@@ -227,6 +229,7 @@ TEST(LanguageFiles, HoldEveryKeyTheSourcesUse)
 TEST(LanguageFiles, ExampleProfilePathsNameTheShippedExamples)
 {
     IsolatedEnvironment env;
+    const QString savedProgramFolder = ProgramFolder();
     SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
     for (const QString& language : LanguageFiles()) {
         const clsLocalizeControls texts(language);
@@ -236,7 +239,7 @@ TEST(LanguageFiles, ExampleProfilePathsNameTheShippedExamples)
         EXPECT_TRUE(QFileInfo::exists(SourceRoot() + QStringLiteral("/data/") + relative)) << qPrintable(relative);
         EXPECT_FALSE(texts.FormatMsg(QStringLiteral("4220"), {QStringLiteral("1")}).contains(QLatin1String("%1")));
     }
-    SetProgramFolderForTests(QString());
+    SetProgramFolderForTests(savedProgramFolder);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ class TextLookupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        savedProgramFolder_ = ProgramFolder();
         SetProgramFolderForTests(tree_.Path());
         clsLocalizeControls::SetDuplicateSink(
             [this](const QString& text, const QString& title) { messages_.push_back({text, title}); });
@@ -35,7 +36,7 @@ protected:
     {
         clsLocalizeControls::SetDuplicateSink({});
         ReloadLocalizer();
-        SetProgramFolderForTests(QString());
+        SetProgramFolderForTests(savedProgramFolder_);
     }
     QString Write(const QString& language, const QByteArray& contents)
     {
@@ -44,6 +45,7 @@ protected:
 
     IsolatedEnvironment env_;
     TempTree tree_;
+    QString savedProgramFolder_;
     std::vector<Message> messages_;
 };
 

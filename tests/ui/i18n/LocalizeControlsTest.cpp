@@ -1,0 +1,240 @@
+// Localising small windows built in code: captions, tooltips, text boxes, menus, tabs, combo
+// boxes, key 0, missing keys and accessible names.
+
+#include "i18n/forms/LocalizeControls.h"
+
+#include "i18n/TextLookup.h"
+#include "platform/SystemInfo.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+class LocalizeControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedProgramFolder_ = ProgramFolder();
+        SetProgramFolderForTests(tree_.Path());
+        tree_.File(QStringLiteral("Test.lang"),
+                   "1000=Dialog title\n"
+                   "1001=&Start|Starts the run\n"
+                   "1002=Caption only\n"
+                   "1003=|Tip only\n"
+                   "1004=Typed contents|Name box tip\n"
+                   "1005=Group title\n"
+                   "1006=Label text\n"
+                   "1007=Menu &entry|Menu tip\n"
+                   "1008=Menu title\n"
+                   "1010=First tab|First tab tip\n"
+                   "1011=Second tab\n"
+                   "1020=:1002|:1003\n"
+                   "1021=:1999\n"
+                   "Red=Rot\n"
+                   "Green=Gr\xC3\xBCn\n");
+        texts_ = std::make_unique<clsLocalizeControls>(QStringLiteral("Test"));
+    }
+    void TearDown() override { SetProgramFolderForTests(savedProgramFolder_); }
+
+    template <typename W>
+    W* Add(const char* name, int key)
+    {
+        auto* w = new W(&window_);
+        w->setObjectName(QLatin1String(name));
+        w->setProperty("key", key);
+        return w;
+    }
+
+    IsolatedEnvironment env_;
+    TempTree tree_;
+    QString savedProgramFolder_;
+    std::unique_ptr<clsLocalizeControls> texts_;
+    QDialog window_;
+};
+
+TEST_F(LocalizeControlsTest, SetsCaptionsTooltipsAndTextBoxContents)
+{
+    window_.setProperty("key", 1000);
+    auto* start = Add<QPushButton>("cmdStart", 1001);
+    start->setText(QStringLiteral("Design"));
+    auto* check = Add<QCheckBox>("chkOption", 1002);
+    check->setToolTip(QStringLiteral("Design tip"));
+    auto* tipOnly = Add<QToolButton>("cmdGetDir", 1003);
+    tipOnly->setText(QStringLiteral("..."));
+    auto* name = Add<QLineEdit>("txtName", 1004);
+    auto* group = Add<QGroupBox>("fraOptions", 1005);
+    auto* label = Add<QLabel>("lblInfo", 1006);
+
+    LocalizeControls(&window_, *texts_);
+
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Dialog title"));
+    EXPECT_EQ(start->text(), QStringLiteral("&Start"));
+    EXPECT_EQ(start->toolTip(), QStringLiteral("Starts the run"));
+    EXPECT_EQ(check->text(), QStringLiteral("Caption only"));
+    // No tooltip in the file: the design tooltip is cleared.
+    EXPECT_EQ(check->toolTip(), QString());
+    // No text in the file: the design caption stays.
+    EXPECT_EQ(tipOnly->text(), QStringLiteral("..."));
+    EXPECT_EQ(tipOnly->toolTip(), QStringLiteral("Tip only"));
+    EXPECT_EQ(name->text(), QStringLiteral("Typed contents"));
+    EXPECT_EQ(group->title(), QStringLiteral("Group title"));
+    EXPECT_EQ(label->text(), QStringLiteral("Label text"));
+}
+
+TEST_F(LocalizeControlsTest, KeyZeroAndNoKeyKeepTheDesignTexts)
+{
+    auto* zero = Add<QPushButton>("cmdZero", 0);
+    zero->setText(QStringLiteral("Design zero"));
+    zero->setToolTip(QStringLiteral("Design zero tip"));
+    auto* none = new QPushButton(QStringLiteral("No key"), &window_);
+    none->setToolTip(QStringLiteral("No key tip"));
+    window_.setWindowTitle(QStringLiteral("Design title"));
+
+    LocalizeControls(&window_, *texts_);
+
+    EXPECT_EQ(zero->text(), QStringLiteral("Design zero"));
+    EXPECT_EQ(zero->toolTip(), QStringLiteral("Design zero tip"));
+    EXPECT_EQ(none->text(), QStringLiteral("No key"));
+    EXPECT_EQ(none->toolTip(), QStringLiteral("No key tip"));
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Design title"));
+    EXPECT_FALSE(LocalizeControl(zero, *texts_));
+}
+
+TEST_F(LocalizeControlsTest, MissingKeyKeepsCaptionButClearsTooltip)
+{
+    auto* button = Add<QPushButton>("cmdMissing", 4711);
+    button->setText(QStringLiteral("Design"));
+    button->setToolTip(QStringLiteral("Design tip"));
+    LocalizeControls(&window_, *texts_);
+    EXPECT_EQ(button->text(), QStringLiteral("Design"));
+    EXPECT_EQ(button->toolTip(), QString());
+}
+
+TEST_F(LocalizeControlsTest, ReferencesAreFollowedAndTextsUsedAsTheyStand)
+{
+    auto* referring = Add<QPushButton>("cmdRef", 1020);
+    auto* broken = Add<QPushButton>("cmdBroken", 1021);
+    broken->setText(QStringLiteral("Design"));
+    LocalizeControls(&window_, *texts_);
+    EXPECT_EQ(referring->text(), QStringLiteral("Caption only"));
+    EXPECT_EQ(referring->toolTip(), QStringLiteral("Tip only"));
+    // A reference to a missing key gives an empty text, which leaves the design caption.
+    EXPECT_EQ(broken->text(), QStringLiteral("Design"));
+}
+
+TEST_F(LocalizeControlsTest, MenusActionsTabsAndComboItems)
+{
+    auto* menu = new QMenu(&window_);
+    menu->setObjectName(QStringLiteral("mnuPop1"));
+    menu->setProperty("key", 1008);
+    QAction* entry = menu->addAction(QStringLiteral("Design entry"));
+    entry->setProperty("key", 1007);
+    QAction* plain = menu->addAction(QStringLiteral("Plain"));
+
+    auto* tabs = Add<QTabWidget>("tbsMain", 0);
+    auto* page1 = new QWidget;
+    page1->setProperty("key", 1010);
+    auto* page2 = new QWidget;
+    page2->setProperty("key", 1011);
+    tabs->addTab(page1, QStringLiteral("T1"));
+    tabs->addTab(page2, QStringLiteral("T2"));
+    tabs->setTabToolTip(1, QStringLiteral("Design tab tip"));
+
+    auto* bar = Add<QTabBar>("tbsBar", 0);
+    bar->addTab(QStringLiteral("B1"));
+    bar->addTab(QStringLiteral("B2"));
+    bar->setTabData(0, 1011);
+    bar->setProperty("tabKeys", QVariantList{0, 1010});
+
+    auto* combo = Add<QComboBox>("cboColour", 1002);
+    combo->addItems({QStringLiteral("Red"), QStringLiteral("Blue"), QStringLiteral("green")});
+    combo->setToolTip(QStringLiteral("Combo tip"));
+
+    LocalizeControls(&window_, *texts_);
+
+    EXPECT_EQ(menu->title(), QStringLiteral("Menu title"));
+    EXPECT_EQ(entry->text(), QStringLiteral("Menu &entry"));
+    EXPECT_EQ(entry->toolTip(), QStringLiteral("Menu tip"));
+    EXPECT_EQ(plain->text(), QStringLiteral("Plain"));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("First tab"));
+    EXPECT_EQ(tabs->tabToolTip(0), QStringLiteral("First tab tip"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Second tab"));
+    EXPECT_EQ(tabs->tabToolTip(1), QString());
+    // The page carries the tab's key; it is not localised as a control of its own.
+    EXPECT_EQ(page1->toolTip(), QString());
+    EXPECT_EQ(bar->tabText(0), QStringLiteral("Second tab"));
+    EXPECT_EQ(bar->tabText(1), QStringLiteral("First tab"));
+    // Each item's text is a key; the combo box itself keeps its caption and tooltip.
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("Rot"));
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("Blue"));
+    EXPECT_EQ(combo->itemText(2), QStringLiteral("Gr\u00fcn"));
+    EXPECT_EQ(combo->toolTip(), QStringLiteral("Combo tip"));
+}
+
+TEST_F(LocalizeControlsTest, EmptyLanguageChangesNothing)
+{
+    const clsLocalizeControls none{QString()};
+    window_.setProperty("key", 1000);
+    window_.setWindowTitle(QStringLiteral("Design title"));
+    auto* button = Add<QPushButton>("cmdStart", 1001);
+    button->setText(QStringLiteral("Design"));
+    button->setToolTip(QStringLiteral("Design tip"));
+    LocalizeControls(&window_, none);
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Design title"));
+    EXPECT_EQ(button->text(), QStringLiteral("Design"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Design tip"));
+}
+
+TEST_F(LocalizeControlsTest, GivesControlsAnAccessibleNameFromTheirCaption)
+{
+    auto* start = Add<QPushButton>("cmdStart", 1001);
+    auto* browse = Add<QToolButton>("cmdGetDir", 1003);
+    browse->setText(QStringLiteral("..."));
+    auto* named = Add<QCheckBox>("chkNamed", 1002);
+    named->setAccessibleName(QStringLiteral("Set by the window"));
+    auto* lonely = Add<QLineEdit>("txtName", 1004);
+    auto* withBuddy = Add<QLineEdit>("txtOther", 1004);
+    auto* buddy = new QLabel(QStringLiteral("&Other:"), &window_);
+    buddy->setBuddy(withBuddy);
+
+    LocalizeControls(&window_, *texts_);
+
+    EXPECT_EQ(start->accessibleName(), QStringLiteral("Start"));
+    EXPECT_EQ(browse->accessibleName(), QStringLiteral("Tip only"));
+    EXPECT_EQ(named->accessibleName(), QStringLiteral("Set by the window"));
+    EXPECT_EQ(lonely->accessibleName(), QStringLiteral("Name box tip"));
+    EXPECT_EQ(withBuddy->accessibleName(), QString());
+
+    // A second language replaces the names localisation gave, not the window's own.
+    tree_.File(QStringLiteral("Other.lang"), "1001=&Begin\n1002=Other caption\n");
+    const clsLocalizeControls other(QStringLiteral("Other"));
+    LocalizeControls(&window_, other);
+    EXPECT_EQ(start->accessibleName(), QStringLiteral("Begin"));
+    EXPECT_EQ(named->accessibleName(), QStringLiteral("Set by the window"));
+}
+
+TEST_F(LocalizeControlsTest, SharedInstanceLocalisesWithTheSettingsLanguage)
+{
+    tree_.File(QStringLiteral("English.lang"), "1001=From the shared file\n");
+    ReloadLocalizer();
+    auto* start = Add<QPushButton>("cmdStart", 1001);
+    LocalizeControls(&window_);
+    EXPECT_EQ(start->text(), QStringLiteral("From the shared file"));
+    ReloadLocalizer();
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// Window scaling on small windows built in code: the factors, the frame rule, the rules per
+// control type, fonts, layouts and repeated zoom changes.
+
+#include "i18n/forms/ScaleForm.h"
+
+#include "config/ProgramSettings.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+
+class ScaleFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetZoomFactors();
+        window_.setFont(QFont(QStringLiteral("Sans"), 10));
+        window_.resize(400, 300);
+    }
+    void TearDown() override { ResetZoomFactors(); }
+
+    template <typename W>
+    W* Add(const char* name, const QRect& rect, QWidget* parent = nullptr)
+    {
+        auto* w = new W(parent ? parent : &window_);
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(rect);
+        return w;
+    }
+
+    IsolatedEnvironment env_;
+    QDialog window_;
+};
+
+TEST_F(ScaleFormTest, NothingChangesAtTwelveTwipsPerPixelAndZoom100)
+{
+    auto* button = Add<QPushButton>("cmdOK", QRect(10, 20, 80, 24));
+    ScaleForm(&window_, false, 100, 120.0, 120.0);
+    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.0F);
+    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.0F);
+    EXPECT_EQ(window_.size(), QSize(400, 300));
+    EXPECT_EQ(button->geometry(), QRect(10, 20, 80, 24));
+    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 10.0);
+}
+
+TEST_F(ScaleFormTest, UsualScreenScalesClientAreaControlsAndFonts)
+{
+    auto* button = Add<QPushButton>("cmdOK", QRect(10, 20, 80, 24));
+    auto* line = Add<QFrame>("linTop", QRect(0, 8, 200, 2));
+    line->setFrameShape(QFrame::HLine);
+    ScaleForm(&window_, false, 100, 96.0, 96.0);  // 15 twips per pixel
+    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.25F);
+    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.25F);
+    EXPECT_EQ(window_.size(), QSize(500, 375));
+    EXPECT_EQ(button->geometry(), QRect(13, 25, 100, 30));
+    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 12.5);
+    EXPECT_EQ(line->geometry(), QRect(0, 10, 250, 3));
+}
+
+TEST_F(ScaleFormTest, HorizontalAndVerticalFactorsFollowTheirOwnResolution)
+{
+    auto* button = Add<QPushButton>("cmdOK", QRect(100, 100, 100, 100));
+    ScaleForm(&window_, false, 100, 96.0, 120.0);
+    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.25F);
+    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.0F);
+    EXPECT_EQ(button->geometry(), QRect(125, 100, 125, 100));
+    // Fonts follow the vertical factor.
+    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 10.0);
+}
+
+TEST_F(ScaleFormTest, ListBoxesAndScrollBarsKeepTheirFixedDimension)
+{
+    auto* list = Add<QListWidget>("lstZoom", QRect(10, 10, 100, 200));
+    auto* vertical = Add<QScrollBar>("vsbFiles", QRect(300, 10, 16, 200));
+    vertical->setOrientation(Qt::Vertical);
+    auto* horizontal = Add<QScrollBar>("hsbFiles", QRect(10, 250, 200, 16));
+    horizontal->setOrientation(Qt::Horizontal);
+    ScaleForm(&window_, true, 150, 0, 0);
+    EXPECT_EQ(list->geometry(), QRect(15, 15, 150, 200));
+    EXPECT_DOUBLE_EQ(list->font().pointSizeF(), 15.0);
+    EXPECT_EQ(vertical->geometry(), QRect(450, 15, 16, 300));
+    EXPECT_EQ(horizontal->geometry(), QRect(15, 375, 300, 16));
+}
+
+TEST_F(ScaleFormTest, MainWindowKeepsItsSizeButItsControlsScale)
+{
+    window_.setObjectName(QStringLiteral("frmMain"));
+    auto* button = Add<QPushButton>("cmdCompare", QRect(10, 10, 100, 20));
+    ScaleForm(&window_, true, 200, 0, 0);
+    EXPECT_EQ(window_.size(), QSize(400, 300));
+    EXPECT_EQ(button->geometry(), QRect(20, 20, 200, 40));
+}
+
+TEST_F(ScaleFormTest, InheritedFontsGrowOnceAndQtPartsAreLeftToTheirControl)
+{
+    auto* group = Add<QGroupBox>("fraOptions", QRect(10, 10, 200, 100));
+    auto* label = Add<QLabel>("lblInside", QRect(5, 20, 100, 20), group);
+    auto* unnamed = new QLabel(&window_);
+    unnamed->setGeometry(1, 2, 30, 40);
+    ScaleForm(&window_, true, 200, 0, 0);
+    EXPECT_DOUBLE_EQ(group->font().pointSizeF(), 20.0);
+    EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 20.0);
+    // Positions inside a container are relative to it.
+    EXPECT_EQ(label->geometry(), QRect(10, 40, 200, 40));
+    EXPECT_EQ(unnamed->geometry(), QRect(1, 2, 30, 40));
+}
+
+TEST_F(ScaleFormTest, ControlsPlacedByALayoutGetOnlyTheirFont)
+{
+    auto* layout = new QVBoxLayout(&window_);
+    auto* button = new QPushButton(QStringLiteral("In layout"));
+    button->setObjectName(QStringLiteral("cmdInLayout"));
+    layout->addWidget(button);
+    window_.layout()->activate();
+    const QRect before = button->geometry();
+    ScaleForm(&window_, true, 120, 0, 0);
+    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 12.0);
+    EXPECT_EQ(window_.size(), QSize(480, 360));
+    EXPECT_NE(button->geometry(), QRect(before.x() * 6 / 5, before.y() * 6 / 5, before.width() * 6 / 5,
+                                        before.height() * 6 / 5));
+}
+
+TEST_F(ScaleFormTest, ZoomChangesScaleFromTheCurrentZoomNotOnTopOfIt)
+{
+    auto* button = Add<QPushButton>("cmdOK", QRect(100, 100, 100, 20));
+    ScaleForm(&window_, false, 100, 120.0, 120.0);
+    ScaleForm(&window_, true, 120, 0, 0);
+    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.2F);
+    EXPECT_EQ(button->geometry(), QRect(120, 120, 120, 24));
+    EXPECT_EQ(window_.size(), QSize(480, 360));
+    ScaleForm(&window_, true, 150, 0, 0);
+    EXPECT_EQ(button->geometry(), QRect(150, 150, 150, 30));
+    // Back to 100 %: the window returns to its design size.
+    ScaleForm(&window_, true, 100, 0, 0);
+    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.0F);
+    EXPECT_EQ(button->geometry(), QRect(100, 100, 100, 20));
+    EXPECT_EQ(window_.size(), QSize(400, 300));
+    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 10.0);
+}
+
+TEST_F(ScaleFormTest, ZoomOnlyAfterAScreenFactorKeepsTheScreenFactor)
+{
+    auto* button = Add<QPushButton>("cmdOK", QRect(40, 40, 80, 20));
+    ScaleForm(&window_, false, 100, 96.0, 96.0);
+    EXPECT_EQ(button->geometry(), QRect(50, 50, 100, 25));
+    ScaleForm(&window_, true, 120, 0, 0);
+    EXPECT_EQ(button->geometry(), QRect(60, 60, 120, 30));
+}
+
+TEST_F(ScaleFormTest, ReadsZoomFromTheSettingsAndTheWindowsResolution)
+{
+    Settings().Zoom = 100;
+    auto* button = Add<QPushButton>("cmdOK", QRect(12, 12, 120, 24));
+    const double expected = (1440.0 / window_.logicalDpiY()) / 12.0;
+    ScaleForm(&window_, false);
+    EXPECT_FLOAT_EQ(ZoomFactorY(), static_cast<float>(expected));
+    EXPECT_EQ(button->height(), static_cast<int>(std::lround(24 * expected)));
+}
+
+}  // namespace
