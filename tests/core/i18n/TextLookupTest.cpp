@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cstdio>
@@ -282,6 +285,43 @@ TEST_F(TextLookupTest, SharedInstanceReadsTheSettingAndEnglishWhenNoneIsSet)
     EXPECT_EQ(FormatMsg(128), QStringLiteral("Destination"));
     ReloadLocalizer();
     EXPECT_EQ(FormatMsg(QStringLiteral("128")), QStringLiteral("Ziel"));
+}
+
+// Damaged copies of the shipped English file: flipped bytes, cut ends, doubled lines. Loading
+// never fails, and every key that a doubled line repeats is reported.
+TEST_F(TextLookupTest, DamagedCopiesOfTheShippedFileLoadSafely)
+{
+    QDir source = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
+    QFile shipped(source.absoluteFilePath(QStringLiteral("../../../data/English.lang")));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const QByteArray original = shipped.readAll();
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray damaged = original;
+        const int kind = round % 3;
+        if (kind == 0) {
+            for (int i = 0; i < 20; ++i)
+                damaged[random.bounded(static_cast<int>(damaged.size()))] = static_cast<char>(random.bounded(256));
+        } else if (kind == 1) {
+            damaged.truncate(random.bounded(static_cast<int>(damaged.size())));
+        } else {
+            const QList<QByteArray> lines = damaged.split('\n');
+            const QByteArray line = lines[random.bounded(static_cast<int>(lines.size()))];
+            damaged += "\n" + line + "\n";
+        }
+        messages_.clear();
+        Write(QStringLiteral("Damaged"), damaged);
+        const clsLocalizeControls texts(QStringLiteral("Damaged"));
+        for (const char* key : {"115", "125", "4230", "90800", "1hint", "homepage"})
+            (void)texts.FormatMsg(QLatin1String(key), {QStringLiteral("|"), QStringLiteral("a"), QStringLiteral("b")});
+        if (kind == 2) {
+            const QByteArray line = damaged.split('\n').value(damaged.split('\n').size() - 2).trimmed();
+            const bool isEntry = !line.isEmpty() && !line.startsWith(';') && line.contains('=') &&
+                                 line.indexOf('=') > 0 && line.mid(line.indexOf('=') + 1).trimmed() != "|" &&
+                                 !line.mid(line.indexOf('=') + 1).trimmed().isEmpty();
+            EXPECT_EQ(!messages_.empty(), isEntry) << line.constData();
+        }
+    }
 }
 
 TEST_F(TextLookupTest, LoadsThreeThousandKeysQuickly)
