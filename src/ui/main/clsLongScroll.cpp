@@ -29,6 +29,7 @@ bool clsLongScroll::SetClient(QObject* client) {
     ReadClient();
     // valueChanged covers arrow clicks, page clicks, dragging the thumb and the wheel alike.
     connect(client_, &QScrollBar::valueChanged, this, &clsLongScroll::OnClientValueChanged);
+    connect(client_, &QScrollBar::actionTriggered, this, [this](int action) { pendingAction_ = action; });
     return true;
 }
 
@@ -113,9 +114,17 @@ void clsLongScroll::OnClientValueChanged(int clientValue) {
     clientLarge_ = client_->pageStep();
     const int d = clientValue - previous;
     const int64_t step = d > 0 ? 1 : -1;
-    if (d != 0 && std::abs(d) == clientSmall_) {
+    // The scrollbar says what was clicked; a change without such a report (set from outside)
+    // is told apart by its size: one small step is an arrow, one large step a page.
+    const int action = pendingAction_;
+    pendingAction_ = QAbstractSlider::SliderNoAction;
+    const bool arrow = action == QAbstractSlider::SliderSingleStepAdd || action == QAbstractSlider::SliderSingleStepSub ||
+                       (action == QAbstractSlider::SliderNoAction && d != 0 && std::abs(d) == clientSmall_);
+    const bool page = action == QAbstractSlider::SliderPageStepAdd || action == QAbstractSlider::SliderPageStepSub ||
+                      (action == QAbstractSlider::SliderNoAction && d != 0 && std::abs(d) == clientLarge_);
+    if (arrow && d != 0) {
         value_ = Clamp(static_cast<int64_t>(value_) + step * smallChange_);
-    } else if (d != 0 && std::abs(d) == clientLarge_) {
+    } else if (page && d != 0) {
         value_ = Clamp(static_cast<int64_t>(value_) + step * largeChange_);
     } else {
         // The thumb was dragged: its place within the client's range is the place of the value.

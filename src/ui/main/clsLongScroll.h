@@ -63,4 +63,6 @@ private:
     int clientSmall_ = 1;
     int clientLarge_ = 10;
     bool writingClient_ = false;
+    // What the user did on the client, as the scrollbar reports it before the value changes.
+    int pendingAction_ = QAbstractSlider::SliderNoAction;
 };

@@ -1,0 +1,145 @@
+#include "ui/main/WindowRunHost.h"
+
+#include "config/StartupSwitches.h"
+#include "engine/RunState.h"
+#include "support/TempTree.h"
+#include "ui/main/dlgMsgBox.h"
+#include "ui/main/dlgProgress.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WindowRunHostTest : public ::testing::Test {
+protected:
+    void TearDown() override { dlgProgress::Unload(); }
+    IsolatedEnvironment env;
+    WindowRunHost host;
+};
+
+// Answers the next modal box by pressing the button with the given standard role.
+void AnswerNextBox(QMessageBox::StandardButton which) {
+    QTimer::singleShot(0, [which] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (QAbstractButton* b = box->button(which)) b->click();
+        }
+    });
+    QTimer::singleShot(3000, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->buttons().first()->click();
+    });
+}
+
+TEST_F(WindowRunHostTest, DontAskAnswersYesWithoutShowingAnything) {
+    Switches().DontAsk = true;
+    EXPECT_EQ(host.AppMessageBox(QStringLiteral("Delete?"), MsgBox::YesNo | MsgBox::Question), MsgBox::Yes);
+    EXPECT_EQ(host.AppMessageBox(QStringLiteral("Notice"), MsgBox::OKOnly), MsgBox::Yes);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(WindowRunHostTest, AppMessageBoxReturnsThePlatformCodes) {
+    AnswerNextBox(QMessageBox::No);
+    EXPECT_EQ(host.AppMessageBox(QStringLiteral("Save?"), MsgBox::YesNoCancel), MsgBox::No);
+    AnswerNextBox(QMessageBox::Retry);
+    EXPECT_EQ(host.AppMessageBox(QStringLiteral("Again?"), MsgBox::AbortRetryIgnore), MsgBox::Retry);
+    AnswerNextBox(QMessageBox::Ok);
+    EXPECT_EQ(host.AppMessageBox(QStringLiteral("Done"), MsgBox::OKOnly | MsgBox::Information), MsgBox::OK);
+}
+
+TEST_F(WindowRunHostTest, StyleWordGivesButtonsIconDefaultAndEscape) {
+    AppMessageBoxDialog yesNo(QStringLiteral("Q"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
+                              QString(), nullptr);
+    EXPECT_EQ(yesNo.windowTitle(), QStringLiteral("Tandor!"));
+    EXPECT_EQ(yesNo.icon(), QMessageBox::Question);
+    EXPECT_EQ(yesNo.buttons().size(), 2);
+    EXPECT_EQ(yesNo.defaultButton(), yesNo.button(QMessageBox::No));
+    EXPECT_FALSE(yesNo.CanClose());
+    yesNo.show();
+    QApplication::processEvents();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&yesNo, &escape);
+    EXPECT_TRUE(yesNo.isVisible());
+    EXPECT_EQ(yesNo.Result(), 0);
+    yesNo.button(QMessageBox::Yes)->click();
+    EXPECT_EQ(yesNo.Result(), MsgBox::Yes);
+
+    AppMessageBoxDialog retry(QStringLiteral("R"), MsgBox::RetryCancel | MsgBox::Critical, QStringLiteral("T"), nullptr);
+    EXPECT_EQ(retry.icon(), QMessageBox::Critical);
+    EXPECT_EQ(retry.defaultButton(), retry.button(QMessageBox::Retry));
+    retry.show();
+    QApplication::processEvents();
+    QApplication::sendEvent(&retry, &escape);
+    EXPECT_EQ(retry.Result(), MsgBox::Cancel);
+
+    AppMessageBoxDialog three(QStringLiteral("3"), MsgBox::YesNoCancel | MsgBox::DefaultButton3, QString(), nullptr);
+    EXPECT_EQ(three.defaultButton(), three.button(QMessageBox::Cancel));
+}
+
+TEST_F(WindowRunHostTest, ShowMsgGoesThroughTheOwnMessageBox) {
+    QTimer::singleShot(0, [] {
+        if (auto* box = qobject_cast<dlgMsgBox*>(QApplication::activeModalWidget())) box->Buttons()[2]->click();
+    });
+    QTimer::singleShot(3000, [] {
+        if (auto* box = qobject_cast<dlgMsgBox*>(QApplication::activeModalWidget())) box->Buttons()[0]->click();
+    });
+    EXPECT_EQ(host.ShowMsg(QStringLiteral("Copy failed."), MsgBox::AbortRetryIgnore | MsgBox::Exclamation), 5u);
+}
+
+TEST_F(WindowRunHostTest, ProgressCallsDriveTheSharedProgressWindow) {
+    EXPECT_FALSE(host.ProgressVisible());
+    host.ProgressInit(400);
+    ASSERT_TRUE(host.ProgressVisible());
+    dlgProgress* p = dlgProgress::Existing();
+    host.ProgressShowFile(QStringLiteral("/a/"), QStringLiteral("/b/"), QStringLiteral("f.txt"));
+    EXPECT_EQ(p->FileText(), QStringLiteral("f.txt"));
+    host.ProgressUpdate(200, 100);
+    EXPECT_EQ(p->PercentText(), QStringLiteral("25 %"));
+    host.ProgressFileDone(200);
+    EXPECT_EQ(p->PercentText(), QStringLiteral("50 %"));
+    host.ProgressUnload();
+    EXPECT_FALSE(host.ProgressVisible());
+    EXPECT_EQ(dlgProgress::Existing(), nullptr);
+    // Calls after the window is gone do nothing.
+    host.ProgressUpdate(1, 1);
+    host.ProgressFileDone(1);
+}
+
+TEST_F(WindowRunHostTest, StatusStageAndBusyReachTheHooks) {
+    host.SetStatus(1, QStringLiteral("no hook yet"));  // unset hooks are harmless
+    QString status;
+    int field = -1, stage = -1;
+    bool busy = false;
+    host.onStatus = [&](int f, const QString& t) { field = f; status = t; };
+    host.onCompareStage = [&](int s) { stage = s; };
+    host.onBusy = [&](bool b) { busy = b; };
+    host.SetStatus(2, QStringLiteral("Comparing"));
+    host.SetCompareStage(3);
+    host.SetBusy(true);
+    EXPECT_EQ(field, 2);
+    EXPECT_EQ(status, QStringLiteral("Comparing"));
+    EXPECT_EQ(stage, 3);
+    EXPECT_TRUE(busy);
+}
+
+TEST_F(WindowRunHostTest, LetEventsRunDeliversPendingEventsButNotOnEveryCall) {
+    int delivered = 0;
+    QTimer::singleShot(0, [&] { ++delivered; });
+    host.LetEventsRun();
+    EXPECT_EQ(delivered, 1);
+    QTimer::singleShot(0, [&] { ++delivered; });
+    host.LetEventsRun();  // right after the last: throttled
+    EXPECT_EQ(delivered, 1);
+    QElapsedTimer wait;
+    wait.start();
+    while (wait.elapsed() < 40) {
+    }
+    host.LetEventsRun();
+    EXPECT_EQ(delivered, 2);
+}
+
+}  // namespace
