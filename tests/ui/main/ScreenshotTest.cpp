@@ -1,9 +1,10 @@
-// Pictures of the message box and the progress window in English and German, for looking at
+// Pictures of the message box, the progress window and the hint window in English and German, for looking at
 // them. Runs only when TANDOR_SHOT_DIR names the folder for the PNG files.
 
 #include "config/ProgramSettings.h"
 #include "i18n/TextLookup.h"
 #include "support/TempTree.h"
+#include "ui/main/dlgHint.h"
 #include "ui/main/dlgMsgBox.h"
 #include "ui/main/dlgProgress.h"
 
@@ -60,6 +61,12 @@ TEST(Screenshots, MessageBoxAndProgressInEnglishAndGerman) {
         if (qEnvironmentVariableIsSet("TANDOR_SHOT_HOLD")) QThread::sleep(3);
         dlgProgress::Unload();
         Settle();
+
+        dlgHint hint;
+        hint.show();
+        Settle();
+        EXPECT_TRUE(hint.grab().save(folder + QStringLiteral("/hint-%1.png").arg(language.name)));
+        hint.close();
     }
     ReloadLocalizer();
 }
