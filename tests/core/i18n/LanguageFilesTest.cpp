@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -109,8 +111,10 @@ QMap<QString, QString> KeysUsedBySources()
         const QString text = ReadText(path);
         const QString relative = QDir(SourceRoot()).relativeFilePath(path);
         const bool ui = path.endsWith(QLatin1String(".ui"));
-        for (const QRegularExpression* re : ui ? std::initializer_list<const QRegularExpression*>{&uiKey}
-                                               : std::initializer_list<const QRegularExpression*>{&callNumber, &callText, &codeKey}) {
+        const std::vector<const QRegularExpression*> patterns =
+            ui ? std::vector<const QRegularExpression*>{&uiKey}
+               : std::vector<const QRegularExpression*>{&callNumber, &callText, &codeKey};
+        for (const QRegularExpression* re : patterns) {
             auto match = re->globalMatch(text);
             while (match.hasNext()) {
                 const QString key = match.next().captured(1);
