@@ -236,6 +236,8 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         masks.files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
         masks.deletes = SplitMasks(pair.Mask[MaskDeleteFiles]);
         masks.switches = SwitchesOf(pair);
+        // The archive bit costs a call per file; without the archive rule nothing reads it.
+        masks.options.readArchive = profile.Options.CheckArchiveAttr != 0;
         if (p == 0) {
             ConnectSideCredentials(profile, 0, sides[0].root);
             ConnectSideCredentials(profile, 1, sides[1].root);

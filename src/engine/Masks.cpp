@@ -134,3 +134,13 @@ bool MatchesDeleteMasks(QStringView upperName, const QStringList& deleteMasks) {
         if (MatchesMask(upperName, m)) return true;
     return false;
 }
+
+bool MatchesNoName(const QStringList& masks) {
+    for (const QString& m : masks)
+        if (!m.isEmpty()) return false;
+    return true;
+}
+
+bool PassesEveryName(const MaskSet& masks) {
+    return masks.Lists[0].contains(QStringLiteral("*")) && MatchesNoName(masks.Lists[1]);
+}

@@ -28,3 +28,8 @@ bool MatchesMask(QStringView upperName, QStringView mask);
 // True when the name matches an include mask and no exclude mask.
 bool MatchesMaskSet(QStringView upperName, const MaskSet& masks);
 bool MatchesDeleteMasks(QStringView upperName, const QStringList& deleteMasks);
+
+// Shortcuts for a scan, decided once per mask set: every non-empty name passes (an include "*"
+// and no exclude mask but empty ones), or no non-empty name can match (only empty masks).
+bool PassesEveryName(const MaskSet& masks);
+bool MatchesNoName(const QStringList& masks);

@@ -4,6 +4,7 @@
 #include "platform/FileListing.h"
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <cmath>
 #include <utility>
 
@@ -33,7 +34,8 @@ public:
     TreeScanner(const MaskSet& dirMasks, const MaskSet& fileMasks, const QStringList& deleteMasks,
                 const ScanSwitches& switches, const ScanOptions& options, ScanList& list)
         : dirMasks_(dirMasks), fileMasks_(fileMasks), deleteMasks_(deleteMasks), switches_(switches),
-          list_(list), offset_(FileSystem::CurrentUtcOffsetSeconds()) {
+          list_(list), offset_(FileSystem::CurrentUtcOffsetSeconds()), allFiles_(PassesEveryName(fileMasks)),
+          allDirs_(PassesEveryName(dirMasks)), noDeletes_(MatchesNoName(deleteMasks)) {
         listOptions_.readArchive = options.readArchive;
     }
 
@@ -53,19 +55,21 @@ public:
             if ((e.attributes & Attr::Directory) == 0) {
                 if ((hidden && !switches_.HiddenFiles) || (system && !switches_.SysFiles)) continue;
                 if (FileSystem::IsCopyTemporaryName(e.name)) continue;
-                const QString upper = UpperName(e.name);
-                if (!MatchesMaskSet(upper, fileMasks_)) continue;
+                // The usual masks ("*", no exclusion, no delete mask) need no upper-case copy.
+                QString upper;
+                if (!allFiles_ || !noDeletes_) upper = UpperName(e.name);
+                if (!allFiles_ && !MatchesMaskSet(upper, fileMasks_)) continue;
                 ScanEntry& s = list_.emplace_back();
                 s.FolderPath = path;  // shared by every file of the folder
                 s.Name = std::move(e.name);
                 s.Attributes = e.attributes;
                 s.Size = e.size;
                 s.Modified = FileTimeToLocalDate(e.mtimeSeconds, offset_);
-                s.DeleteMatch = MatchesDeleteMasks(upper, deleteMasks_);
+                s.DeleteMatch = !noDeletes_ && MatchesDeleteMasks(upper, deleteMasks_);
             } else {
                 if ((hidden && !switches_.HiddenDirs) || (system && !switches_.SysDirs)) continue;
                 if (!switches_.SubDirs) continue;
-                if (!MatchesMaskSet(UpperName(e.name), dirMasks_)) continue;
+                if (!allDirs_ && !MatchesMaskSet(UpperName(e.name), dirMasks_)) continue;
                 const size_t index = list_.size();
                 ScanEntry& s = list_.emplace_back();
                 s.FolderPath = path + e.name;
@@ -89,6 +93,9 @@ private:
     FileSystem::ListOptions listOptions_;
     ScanList& list_;
     int64_t offset_;
+    bool allFiles_;
+    bool allDirs_;
+    bool noDeletes_;
     int depth_ = 0;
 };
 

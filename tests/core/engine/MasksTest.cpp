@@ -71,3 +71,13 @@ TEST(Masks, IncludeThenExcludeAndEmptyTexts) {
     EXPECT_FALSE(MatchesDeleteMasks(UpperName("x.txt"), SplitMasks("*.bak;*.tmp")));
     EXPECT_FALSE(MatchesDeleteMasks(UpperName("x.txt"), SplitMasks("")));
 }
+
+TEST(Masks, ScanShortcutsAgreeWithTheFullTest) {
+    EXPECT_TRUE(PassesEveryName(BuildMaskSet("*", "")));
+    EXPECT_TRUE(PassesEveryName(BuildMaskSet("*.txt;*", ";")));
+    EXPECT_FALSE(PassesEveryName(BuildMaskSet("*", "~*")));
+    EXPECT_FALSE(PassesEveryName(BuildMaskSet("*.*", "")));
+    EXPECT_TRUE(MatchesNoName(SplitMasks("")));
+    EXPECT_TRUE(MatchesNoName(SplitMasks(";;")));
+    EXPECT_FALSE(MatchesNoName(SplitMasks("; ")));  // a blank is a mask of its own
+}
