@@ -41,7 +41,9 @@ int RunHeadless(int argc, char* argv[], const QString& commandLine) {
         return ExitNothingRan;
     }
     HeadlessRunHost host;
-    host.verbose = true;
+    // With "-dontask" the user asked for silence (cron mails every line); without it, each
+    // question that nobody could see is written to stderr with the answer it got.
+    host.verbose = !requested.DontAsk;
     SetHost(&host);
     HeadlessWindow window;
     const bool started = RunStartupSequence(window, commandLine, false);

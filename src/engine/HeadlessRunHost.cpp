@@ -10,6 +10,12 @@ HeadlessRunHost& DefaultHost() {
     static HeadlessRunHost host;
     return host;
 }
+const char* AnswerName(uint32_t answer) {
+    static const char* const names[] = {"?", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+    const uint32_t code = answer & ~MsgBox::CheckBoxFlag;
+    return code < 8 ? names[code] : "?";
+}
+
 RunHost*& CurrentHost() {
     static RunHost* host = nullptr;
     return host;
@@ -30,19 +36,21 @@ uint32_t HeadlessRunHost::NextAnswer(uint32_t fallback) {
 
 int HeadlessRunHost::AppMessageBox(const QString& text, int style, const QString&) {
     messagesShown << text;
-    if (verbose) std::fprintf(stderr, "%s\n", qPrintable(text));
     // Nobody can answer: the answer of a run without questions.
     const int set = style & 0x0F;
     const uint32_t fallback = (set == MsgBox::YesNo || set == MsgBox::YesNoCancel) ? MsgBox::Yes : MsgBox::OK;
-    return static_cast<int>(NextAnswer(fallback));
+    const uint32_t answer = NextAnswer(fallback);
+    if (verbose) std::fprintf(stderr, "tandor: %s [answered %s]\n", qPrintable(text), AnswerName(answer));
+    return static_cast<int>(answer);
 }
 
 uint32_t HeadlessRunHost::ShowMsg(const QString& prompt, uint32_t buttons, const QString&) {
     messagesShown << prompt;
-    if (verbose) std::fprintf(stderr, "%s\n", qPrintable(prompt));
     const uint32_t set = buttons & 0x0F;
     const uint32_t fallback = (set == MsgBox::YesNo || set == MsgBox::YesNoCancel) ? MsgBox::Yes : MsgBox::OK;
-    return NextAnswer(fallback);
+    const uint32_t answer = NextAnswer(fallback);
+    if (verbose) std::fprintf(stderr, "tandor: %s [answered %s]\n", qPrintable(prompt), AnswerName(answer));
+    return answer;
 }
 
 void HeadlessRunHost::ProgressInit(int64_t totalBytes) {
