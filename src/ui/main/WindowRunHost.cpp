@@ -104,6 +104,8 @@ QWidget* WindowRunHost::Owner() const {
 int WindowRunHost::AppMessageBox(const QString& text, int style, const QString& title) {
     // A run that must not ask gets the answer that lets it go on.
     if (Switches().DontAsk) return MsgBox::Yes;
+    asked << text;
+    if (!presetAnswers.isEmpty()) return presetAnswers.takeFirst();
     QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     AppMessageBoxDialog box(text, style, title, Owner());
     box.exec();
@@ -114,6 +116,8 @@ int WindowRunHost::AppMessageBox(const QString& text, int style, const QString& 
 }
 
 uint32_t WindowRunHost::ShowMsg(const QString& prompt, uint32_t buttons, const QString& title) {
+    asked << prompt;
+    if (!presetMsgAnswers.isEmpty()) return presetMsgAnswers.takeFirst();
     return dlgMsgBox::ShowMsg(prompt, buttons, title, Owner());
 }
 

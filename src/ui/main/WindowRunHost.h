@@ -5,7 +5,9 @@
 #include "engine/RunHost.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QMessageBox>
+#include <QStringList>
 
 #include <functional>
 
@@ -54,6 +56,12 @@ public:
     // The window the message boxes and the progress window belong to; the active window when
     // this returns null or is unset.
     std::function<QWidget*()> owner;
+
+    // Tests: answers taken in order instead of showing a box, so that no test ever blocks;
+    // every text asked through either box is recorded in order.
+    QList<int> presetAnswers;          // AppMessageBox
+    QList<uint32_t> presetMsgAnswers;  // ShowMsg
+    QStringList asked;
 
 private:
     QWidget* Owner() const;

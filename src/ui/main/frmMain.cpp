@@ -7,7 +7,7 @@
 #include "engine/FileView.h"
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
-#include "ui/main/MarkerDelegate.h"
+#include "ui/main/TOFlexGrid.h"
 #include "ui/main/clsLongScroll.h"
 #include "ui/main/clsMousePointer.h"
 
@@ -22,7 +22,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -77,25 +76,31 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     picSplit_->setStyleSheet(QStringLiteral("background: palette(highlight);"));
     picSplit_->hide();
     ui->chkNoStartupInfo->hide();
-    for (QTableWidget* grid : {ui->flexDirs, ui->flexFiles}) {
-        grid->setItemDelegate(new MarkerDelegate(grid));
-        grid->verticalHeader()->hide();
+    for (TOFlexGrid* grid : {ui->flexDirs, ui->flexFiles}) {
+        // The window paints its own highlight; the grid's selection and focus frame stay off.
         grid->setSelectionMode(QAbstractItemView::NoSelection);
-        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        grid->setWordWrap(true);
+        grid->SetHighLight(TOFlexGrid::HighlightNever);
+        grid->SetFocusRect(false);
+        grid->SetFixedRows(1);
+        grid->SetFixedCols(0);
+        grid->SetAllowUserResizing(false);
+        grid->setMouseTracking(true);
         grid->viewport()->installEventFilter(this);
         grid->horizontalHeader()->viewport()->installEventFilter(this);
-        grid->horizontalHeader()->setSectionsClickable(true);
-        grid->horizontalHeader()->setHighlightSections(false);
-        grid->setMouseTracking(true);
+        // A right-click on a list opens the list's own menu, never the window's options menu.
+        for (QWidget* w : {static_cast<QWidget*>(grid), grid->viewport(), static_cast<QWidget*>(grid->horizontalHeader()),
+                           grid->horizontalHeader()->viewport()})
+            w->setContextMenuPolicy(Qt::PreventContextMenu);
     }
-    ui->flexDirs->setColumnCount(7);
-    ui->flexDirs->viewport()->setAcceptDrops(true);
-    ui->flexDirs->setAcceptDrops(true);
-    ui->flexFiles->setColumnCount(8);
-    ui->flexFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ui->flexFiles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ui->flexFiles->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    ui->flexDirs->SetCols(7);
+    ui->flexDirs->SetWordWrap(true);
+    ui->flexDirs->SetScrollBars(TOFlexGrid::ScrollBarVertical);
+    ui->flexDirs->SetMergeCells(2);
+    ui->flexDirs->SetOLEDropMode(1);
+    ui->flexFiles->SetCols(8);
+    ui->flexFiles->SetWordWrap(false);
+    ui->flexFiles->SetScrollBars(TOFlexGrid::ScrollBarNone);
+    ui->flexFiles->SetMergeCells(2);
     // The page is what the grid shows; the scrollbar beside it moves through the list.
     ui->flexFiles->setFocusProxy(ui->vsbFiles);
     ui->lblSplit->installEventFilter(this);
@@ -107,6 +112,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     BuildToolbars();
     BuildMenus();
     ConnectControls();
+    ConnectGrids();
     connect(&tmrMain_, &QTimer::timeout, this, &frmMain::tmrMain_Timer);
     connect(&tmrProgress_, &QTimer::timeout, this, &frmMain::tmrProgress_Timer);
     tmrProgress_.setInterval(150);
@@ -117,8 +123,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
 
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
 
-QTableWidget* frmMain::flexDirs() const { return ui->flexDirs; }
-QTableWidget* frmMain::flexFiles() const { return ui->flexFiles; }
+TOFlexGrid* frmMain::flexDirs() const { return ui->flexDirs; }
+TOFlexGrid* frmMain::flexFiles() const { return ui->flexFiles; }
 
 QString frmMain::CountBoxText(int box) const {
     const QLineEdit* boxes[3] = {ui->lblFilesAndDirs_0, ui->lblFilesAndDirs_1, ui->lblFilesAndDirs_2};
@@ -401,8 +407,8 @@ void frmMain::MouseWheel(int notches, const QPoint& globalPos) {
         const int64_t target = vlsbFiles_->Value() - step * notches;
         vlsbFiles_->SetValue(static_cast<int32_t>(std::clamp<int64_t>(target, INT32_MIN, INT32_MAX)));
     } else if (p.y() >= dirs.top() && p.y() <= dirs.bottom()) {
-        QScrollBar* bar = ui->flexDirs->verticalScrollBar();
-        bar->setValue(bar->value() - notches);
+        TOFlexGrid* grid = ui->flexDirs;
+        if (grid->Rows() > 1) grid->SetTopRow(std::clamp(grid->TopRow() - notches, 1, grid->Rows() - 1));
     }
 }
 
@@ -412,7 +418,7 @@ void frmMain::SetDirsVisibleRows(int rows) {
 }
 
 void frmMain::LayoutLists() {
-    const int title = ui->flexDirs->horizontalHeader()->height();
+    const int title = ui->flexDirs->RowHeight(0);
     const int height = title * (dirsVisibleRows_ + 1) + 2 * ui->flexDirs->frameWidth();
     ui->flexDirs->setFixedHeight(height);
 }
@@ -458,7 +464,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
             splitterDragging_ = false;
             picSplit_->hide();
             const int top = picSplit_->y() - ui->flexDirs->y();
-            const int title = qMax(1, ui->flexDirs->horizontalHeader()->height());
+            const int title = qMax(1, ui->flexDirs->RowHeight(0));
             SetDirsVisibleRows(qRound(static_cast<double>(top) / title - 1));
             return true;
         }
@@ -498,9 +504,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
             }
         });
     }
-    if (watched == ui->flexDirs->viewport() || watched == ui->flexDirs->horizontalHeader()->viewport())
-        return DirsEvent(watched, event);
-    if (watched == ui->flexFiles->viewport() || watched == ui->flexFiles->horizontalHeader()->viewport())
-        return FilesEvent(watched, event);
+    if (event->type() == QEvent::ToolTip && watched == ui->flexFiles->viewport()) return FilesToolTip(event);
     return QMainWindow::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 
 #include "app/StartupWindow.h"
 #include "config/Profile.h"
+#include "engine/SyncRun.h"
 #include "ui/main/FilesMenu.h"
 
 #include <QMainWindow>
@@ -20,7 +21,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class QFrame;
-class QTableWidget;
+class TOFlexGrid;
 class clsLongScroll;
 class FileView;
 
@@ -109,8 +110,8 @@ public:
     // Opening a file or folder with its program; a test replaces it.
     std::function<bool(const QString& path)> openWithShell;
 
-    QTableWidget* flexDirs() const;
-    QTableWidget* flexFiles() const;
+    TOFlexGrid* flexDirs() const;
+    TOFlexGrid* flexFiles() const;
     clsLongScroll* vlsbFiles() const { return vlsbFiles_; }
     QToolBar* toolbar(int index) const { return tbar_[static_cast<size_t>(index)]; }
     QToolButton* toolbarButton(int bar, int index) const;
@@ -156,10 +157,14 @@ private:
     void tmrProgress_Timer();
     void StartSplitDrag(int y);
     bool HandleKey(QKeyEvent* event);
-    bool DirsEvent(QObject* watched, QEvent* event);
-    bool FilesEvent(QObject* watched, QEvent* event);
+    void ConnectGrids();
+    bool FilesToolTip(QEvent* event);
     void SetFilesCell(int row, int col, const struct FilesCell& cell);
-    bool suppressRelease_ = false;
+    // The command hooks of the synchronisation and the popup actions: the buttons off and the
+    // scroll position kept while they run, the refreshed list scrolled back afterwards.
+    CommandHooks MakeCommandHooks(int* scroll);
+    bool dirsSuppressClick_ = false;
+    bool filesSuppressClick_ = false;
     QString DirsMark(bool on) const;
 
     std::unique_ptr<Ui::frmMain> ui;

@@ -11,7 +11,7 @@
 #include "i18n/TextLookup.h"
 #include "ui/main/FilesPage.h"
 #include "ui/main/FolderPairForm.h"
-#include "ui/main/MarkerDelegate.h"
+#include "ui/main/TOFlexGrid.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTableWidget>
 #include <QUrl>
 
 namespace {
@@ -32,15 +31,6 @@ bool& SwitchOf(FolderPair& pair, int col) {
     case 6: return pair.Hidden[1];
     default: return pair.SubDirs;
     }
-}
-
-QTableWidgetItem* ItemAt(QTableWidget* grid, int row, int col) {
-    QTableWidgetItem* item = grid->item(row, col);
-    if (!item) {
-        item = new QTableWidgetItem;
-        grid->setItem(row, col, item);
-    }
-    return item;
 }
 
 // How many lines a text needs in a column of the given width, wrapping as the cell does.
@@ -56,79 +46,64 @@ constexpr const char* DirsTitleDefault = "Folder 1|Folder 2|Su|SD|HD|SF|HF";
 QString frmMain::DirsMark(bool on) const { return Marker::Check(on); }
 
 void frmMain::PrepareDirsTitle() {
-    QTableWidget* grid = ui->flexDirs;
-    grid->clearContents();
-    grid->setRowCount(0);
+    TOFlexGrid* grid = ui->flexDirs;
+    grid->Clear();
+    grid->SetRows(1);
     const ProfileOptions& options = CurrentProfile().profile.Options;
-    QStringList titles = FormatMsg(115, {QStringLiteral("|"), options.ListName[0], options.ListName[1]})
-                             .split(QLatin1Char('|'));
-    if (titles.size() < 7) titles = QString::fromLatin1(DirsTitleDefault).split(QLatin1Char('|'));
-    grid->setHorizontalHeaderLabels(titles.mid(0, 7));
+    QString format = FormatMsg(115, {QStringLiteral("|"), options.ListName[0], options.ListName[1]});
+    if (format.split(QLatin1Char('|')).size() < 7) format = QString::fromLatin1(DirsTitleDefault);
+    grid->SetFormatString(format.section(QLatin1Char('|'), 0, 6));
     highlightedRow_ = 0;
     dirsRowSelected_ = false;
     currentDirsRow_ = 0;
-    const int title = grid->horizontalHeader()->sizeHint().height();
-    for (int c = 2; c < 7; ++c) grid->setColumnWidth(c, title + 8);
+    // The switch columns are as wide as their titles, and never narrower than a square box.
+    for (int c = 2; c < 7; ++c) grid->SetColWidth(c, qMax(grid->ColWidth(c), grid->RowHeight(0) + 8));
 }
 
 void frmMain::PrepareDirsWidth() {
-    QTableWidget* grid = ui->flexDirs;
+    TOFlexGrid* grid = ui->flexDirs;
     int free = grid->viewport()->width();
-    for (int c = 2; c < 7; ++c) free -= grid->columnWidth(c);
+    for (int c = 2; c < 7; ++c) free -= grid->ColWidth(c);
     // The viewport already leaves out a visible scrollbar.
     const int half = qMax(40, static_cast<int>(free / 2.0 + 0.5));
-    grid->setColumnWidth(0, half);
-    grid->setColumnWidth(1, half);
-    for (int r = 1; r <= grid->rowCount(); ++r) {
-        if (r <= CurrentProfile().profile.Pairs.size()) FormatDirsRow(r);
-    }
+    if (grid->ColWidth(0) == half && grid->ColWidth(1) == half) return;
+    grid->SetColWidth(0, half);
+    grid->SetColWidth(1, half);
+    const int pairs = static_cast<int>(CurrentProfile().profile.Pairs.size());
+    for (int r = 1; r < grid->Rows() && r <= pairs; ++r) FormatDirsRow(r);
 }
 
 void frmMain::FormatDirsRow(int row) {
-    QTableWidget* grid = ui->flexDirs;
+    TOFlexGrid* grid = ui->flexDirs;
     const QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
-    if (row < 1 || row > pairs.size() || row > grid->rowCount()) return;
+    if (row < 1 || row > pairs.size() || row >= grid->Rows()) return;
     const FolderPair& pair = pairs[row - 1];
-    const int r = row - 1;
-    for (int s = 0; s < 2; ++s) {
-        QTableWidgetItem* item = ItemAt(grid, r, s);
-        item->setText(pair.Dir[static_cast<size_t>(s)]);
-    }
+    for (int c = 2; c < 7; ++c) grid->SetCellFontName(row, c, TOFlexGridModel::MarkerFont);
+    grid->SetTextMatrix(row, 0, pair.Dir[0]);
+    grid->SetTextMatrix(row, 1, pair.Dir[1]);
     const bool marks[5] = {pair.SubDirs, pair.System[0], pair.Hidden[0], pair.System[1], pair.Hidden[1]};
-    const QStringList names = {QStringLiteral("Su"), QStringLiteral("SD"), QStringLiteral("HD"),
-                               QStringLiteral("SF"), QStringLiteral("HF")};
-    for (int c = 2; c < 7; ++c) {
-        QTableWidgetItem* item = ItemAt(grid, r, c);
-        item->setText(DirsMark(marks[c - 2]));
-        item->setData(MarkerDelegate::MarkerRole, true);
-        item->setData(Qt::AccessibleTextRole,
-                      names[c - 2] + QLatin1Char(' ') + MarkerDelegate::SpokenText(item->text()));
-    }
+    for (int c = 2; c < 7; ++c) grid->SetTextMatrix(row, c, DirsMark(marks[c - 2]));
     // A long path wraps in its cell and the row grows to whole multiples of the title height.
     const QFontMetrics metrics(grid->font());
-    const int lines = qMax(LineCount(metrics, grid->columnWidth(0), pair.Dir[0]),
-                           LineCount(metrics, grid->columnWidth(1), pair.Dir[1]));
-    const int title = qMax(grid->horizontalHeader()->sizeHint().height(), metrics.height() + 6);
-    grid->setRowHeight(r, title * lines);
+    const int lines = qMax(LineCount(metrics, grid->ColWidth(0), pair.Dir[0]),
+                           LineCount(metrics, grid->ColWidth(1), pair.Dir[1]));
+    const int title = qMax(grid->RowHeight(0), metrics.height() + 6);
+    grid->SetRowHeight(row, title * lines);
     PaintDirsRow(row, row == highlightedRow_);
 }
 
 void frmMain::PaintDirsRow(int row, bool highlighted) {
-    QTableWidget* grid = ui->flexDirs;
-    if (row < 1 || row > grid->rowCount()) return;
-    const QPalette& palette = grid->palette();
+    TOFlexGrid* grid = ui->flexDirs;
+    if (row < 1 || row >= grid->Rows()) return;
     for (int c = 0; c < 7; ++c) {
-        QTableWidgetItem* item = ItemAt(grid, row - 1, c);
-        item->setBackground(highlighted ? palette.brush(QPalette::Highlight) : QBrush());
-        item->setForeground(highlighted ? palette.brush(QPalette::HighlightedText) : QBrush());
+        grid->SetCellBackColor(row, c, highlighted ? grid->BackColorSel() : QColor());
+        grid->SetCellForeColor(row, c, highlighted ? grid->ForeColorSel() : QColor());
     }
 }
 
 void frmMain::MarkStale() {
     CurrentFileView().Stale = true;
-    QPalette palette = ui->flexFiles->palette();
-    palette.setColor(QPalette::Base, FilesColor::Stale);
-    ui->flexFiles->setPalette(palette);
+    ui->flexFiles->SetBackColor(FilesColor::Stale);
 }
 
 bool frmMain::IsStale() const { return CurrentFileView().Stale; }
@@ -138,8 +113,7 @@ void frmMain::ToggleDirsSwitch(int row, int col) {
     if (col < 2 || col > 6 || row < 1 || row > pairs.size()) return;
     bool& value = SwitchOf(pairs[row - 1], col);
     value = !value;
-    ItemAt(ui->flexDirs, row - 1, col)->setText(DirsMark(value));
-    FormatDirsRow(row);
+    ui->flexDirs->SetTextMatrix(row, col, DirsMark(value));
     CurrentProfile().ProfileChanged = true;
     MarkStale();
 }
@@ -161,8 +135,9 @@ void frmMain::AddPair() {
     CurrentProfile().ProfileChanged = true;
     MarkStale();
     const int row = static_cast<int>(CurrentProfile().profile.Pairs.size());
-    ui->flexDirs->setRowCount(row);
+    ui->flexDirs->SetRows(row + 1);
     currentDirsRow_ = row;
+    ui->flexDirs->SetRow(row);
     FormatDirsRow(row);
     PrepareDirsWidth();
 }
@@ -187,11 +162,11 @@ void frmMain::RemovePair(int row) {
     QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
     if (row < 1 || row > pairs.size()) return;
     pairs.removeAt(row - 1);
-    if (ui->flexDirs->rowCount() <= 1) {
-        ui->flexDirs->setRowCount(0);
+    if (ui->flexDirs->Rows() <= 2) {
+        ui->flexDirs->SetRows(1);
         CurrentProfile().ProfileChanged = false;
     } else {
-        ui->flexDirs->removeRow(row - 1);
+        ui->flexDirs->RemoveItem(row);
         CurrentProfile().ProfileChanged = true;
     }
     // The highlight and the selection belonged to the removed row.
@@ -204,16 +179,17 @@ void frmMain::RemovePair(int row) {
 
 void frmMain::ClickDirs(int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers keys, bool onData,
                         const QPoint& globalPos) {
-    QTableWidget* grid = ui->flexDirs;
-    const bool dataRow = onData && row >= 1 && row <= grid->rowCount();
+    TOFlexGrid* grid = ui->flexDirs;
+    const bool dataRow = onData && row >= 1 && row < grid->Rows();
     if (dataRow) {
-        grid->setUpdatesEnabled(false);
-        if (highlightedRow_ >= 1 && highlightedRow_ <= grid->rowCount()) PaintDirsRow(highlightedRow_, false);
+        grid->SetRedraw(false);
+        if (highlightedRow_ >= 1 && highlightedRow_ < grid->Rows()) PaintDirsRow(highlightedRow_, false);
         highlightedRow_ = row;
         currentDirsRow_ = row;
         PaintDirsRow(row, true);
-        grid->setCurrentCell(row - 1, col);
-        grid->setUpdatesEnabled(true);
+        grid->SetRow(row);
+        if (col >= 0) grid->SetCol(col);
+        grid->SetRedraw(true);
         dirsRowSelected_ = true;
     }
     const Qt::KeyboardModifiers mods = keys & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
@@ -250,7 +226,7 @@ bool frmMain::DropProfileFile(const QStringList& paths, bool ctrl) {
         }
         MarkStale();
         const int count = static_cast<int>(current.profile.Pairs.size());
-        ui->flexDirs->setRowCount(count);
+        ui->flexDirs->SetRows(count + 1);
         for (int r = 1; r <= count; ++r) FormatDirsRow(r);
         PrepareDirsWidth();
         return true;
@@ -264,64 +240,66 @@ bool frmMain::DropProfileFile(const QStringList& paths, bool ctrl) {
     return true;
 }
 
-bool frmMain::DirsEvent(QObject* watched, QEvent* event) {
-    QTableWidget* grid = ui->flexDirs;
-    const bool header = watched == grid->horizontalHeader()->viewport();
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* me = static_cast<QMouseEvent*>(event);
-        dirsButton_ = me->button();
-        dirsKeys_ = me->modifiers();
-        grid->setFocus();
-        return header;  // the title row does not sort or select
-    }
-    case QEvent::MouseButtonRelease: {
-        if (suppressRelease_) {
-            suppressRelease_ = false;
-            return true;
+void frmMain::ConnectGrids() {
+    TOFlexGrid* dirs = ui->flexDirs;
+    connect(dirs, &TOFlexGrid::MouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers keys, int, int) {
+        dirsButton_ = button;
+        dirsKeys_ = keys;
+    });
+    connect(dirs, &TOFlexGrid::Click, this, [this, dirs] {
+        // The release that ends a double-click is no click of its own.
+        if (dirsSuppressClick_) {
+            dirsSuppressClick_ = false;
+            return;
         }
-        auto* me = static_cast<QMouseEvent*>(event);
-        const QPoint pos = me->position().toPoint();
-        const QModelIndex index = header ? QModelIndex() : grid->indexAt(pos);
-        const int col = header ? grid->horizontalHeader()->logicalIndexAt(pos) : index.column();
-        ClickDirs(index.isValid() ? index.row() + 1 : 0, col, dirsButton_, dirsKeys_, index.isValid(),
-                  me->globalPosition().toPoint());
-        return true;
-    }
-    case QEvent::MouseButtonDblClick: {
-        auto* me = static_cast<QMouseEvent*>(event);
-        suppressRelease_ = true;
-        if (me->button() != Qt::LeftButton || me->modifiers() != Qt::NoModifier) return true;
-        const QModelIndex index = header ? QModelIndex() : grid->indexAt(me->position().toPoint());
-        if (index.isValid()) EditPair(index.row() + 1);
+        const int row = dirs->MouseRow();
+        ClickDirs(row, dirs->MouseCol(), dirsButton_, dirsKeys_, row >= 1, QCursor::pos());
+    });
+    connect(dirs, &TOFlexGrid::DblClick, this, [this, dirs] {
+        dirsSuppressClick_ = true;
+        if (dirsButton_ != Qt::LeftButton || (dirsKeys_ & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+            return;
+        const int row = dirs->MouseRow();
+        if (row >= 1 && row < dirs->Rows()) EditPair(row);
         else AddPair();
-        return true;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* de = static_cast<QDragMoveEvent*>(event);
-        de->setDropAction((de->modifiers() & Qt::ControlModifier) && !(de->modifiers() & ~Qt::ControlModifier)
-                              ? Qt::CopyAction : Qt::MoveAction);
-        de->accept();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* de = static_cast<QDropEvent*>(event);
-        QStringList paths;
-        const QMimeData* mime = de->mimeData();
-        if (mime->hasUrls()) {
-            for (const QUrl& url : mime->urls()) paths << (url.isLocalFile() ? url.toLocalFile() : QString());
-        } else if (mime->hasText()) {
-            const QString text = mime->text().trimmed();
-            if (!text.contains(QLatin1Char('\n'))) paths << text;
+    });
+    connect(dirs, &TOFlexGrid::OLEDragOver, this,
+            [](const QMimeData*, Qt::DropAction* effect, Qt::MouseButtons, Qt::KeyboardModifiers keys, int, int) {
+                *effect = keys == Qt::ControlModifier ? Qt::CopyAction : Qt::MoveAction;
+            });
+    connect(dirs, &TOFlexGrid::OLEDragDrop, this,
+            [this](const QMimeData* mime, Qt::DropAction, Qt::MouseButtons, Qt::KeyboardModifiers keys, int, int) {
+                QStringList paths;
+                if (mime->hasUrls()) {
+                    for (const QUrl& url : mime->urls()) paths << (url.isLocalFile() ? url.toLocalFile() : QString());
+                } else if (mime->hasText()) {
+                    const QString text = mime->text().trimmed();
+                    if (!text.contains(QLatin1Char('\n'))) paths << text;
+                }
+                if (paths.size() == 1 && paths.first().isEmpty()) paths.clear();
+                DropProfileFile(paths, keys == Qt::ControlModifier);
+            });
+
+    TOFlexGrid* files = ui->flexFiles;
+    connect(files, &TOFlexGrid::MouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers keys, int, int) {
+        filesButton_ = button;
+        filesKeys_ = keys;
+        ui->vsbFiles->setFocus();
+    });
+    connect(files, &TOFlexGrid::Click, this, [this, files] {
+        if (filesSuppressClick_) {
+            filesSuppressClick_ = false;
+            return;
         }
-        if (paths.size() == 1 && paths.first().isEmpty()) paths.clear();
-        const bool ctrl = de->modifiers() == Qt::ControlModifier;
-        de->acceptProposedAction();
-        DropProfileFile(paths, ctrl);
-        return true;
-    }
-    default:
-        return false;
-    }
+        // Below the last row of the page counts as beyond the list.
+        const int row = files->MouseRow() < 0 ? files->Rows() : files->MouseRow();
+        ClickFiles(row, files->MouseCol(), filesButton_, filesKeys_, QCursor::pos());
+    });
+    connect(files, &TOFlexGrid::DblClick, this, [this, files] {
+        filesSuppressClick_ = true;
+        if (filesButton_ != Qt::LeftButton || (filesKeys_ & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+            return;
+        const int row = files->MouseRow() < 0 ? files->Rows() : files->MouseRow();
+        DoubleClickFiles(row, files->MouseCol());
+    });
 }

@@ -12,7 +12,7 @@
 #include "i18n/TextLookup.h"
 #include "ui/main/FilesPage.h"
 #include "ui/main/FilesSelection.h"
-#include "ui/main/MarkerDelegate.h"
+#include "ui/main/TOFlexGrid.h"
 #include "ui/main/clsLongScroll.h"
 #include "ui/main/clsMousePointer.h"
 
@@ -29,7 +29,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
-#include <QTableWidget>
 #include <QTime>
 #include <QToolBar>
 #include <QToolButton>
@@ -49,15 +48,6 @@ const char* const ToolbarDesign[4][6] = {{"Empty"},
                                          {"All", "Both", "Singles"},
                                          {"Src", "Dest", "Reverse", "Delete in 1", "Delete in 2"}};
 constexpr const char* FilesTitleDefault = "|Folder 1|Size|Modified||Modified|Size|Folder 2";
-
-QTableWidgetItem* ItemAt(QTableWidget* grid, int row, int col) {
-    QTableWidgetItem* item = grid->item(row, col);
-    if (!item) {
-        item = new QTableWidgetItem;
-        grid->setItem(row, col, item);
-    }
-    return item;
-}
 
 // The sample date and time that sizes the time columns: 30 November 2005, 12:59:59.
 QString SampleTime() {
@@ -192,82 +182,75 @@ int frmMain::PageSize() const {
 }
 
 void frmMain::PrepareFilesTitle() {
-    QTableWidget* grid = ui->flexFiles;
+    TOFlexGrid* grid = ui->flexFiles;
     const FileView& files = CurrentFileView();
     const ProfileOptions& options = CurrentProfile().profile.Options;
     const QString mark = Marker::Check(files.SelectAll);
-    // The sizing titles: the sample date stands where a time column's title goes.
-    QStringList sizing = (mark + FormatMsg(125, {QStringLiteral("|"), SampleTime(), options.ListName[0],
-                                                 options.ListName[1]})).split(QLatin1Char('|'));
-    QStringList titles = (mark + FormatMsg(126, {QStringLiteral("|"), options.ListName[0], options.ListName[1]}))
-                             .split(QLatin1Char('|'));
-    if (titles.size() < 8) titles = (mark + QString::fromLatin1(FilesTitleDefault)).split(QLatin1Char('|'));
-    if (sizing.size() < 8) sizing = titles;
-    const QFontMetrics metrics(grid->font());
+    grid->Clear();
+    grid->SetRows(1);
+    // The sizing titles: the sample date stands where a time column's title goes, so that the
+    // time columns fit a full date and time.
+    QString sizing = mark + FormatMsg(125, {QStringLiteral("|"), SampleTime(), options.ListName[0], options.ListName[1]});
+    QString titles = mark + FormatMsg(126, {QStringLiteral("|"), options.ListName[0], options.ListName[1]});
+    if (titles.split(QLatin1Char('|')).size() < 8) titles = mark + QString::fromLatin1(FilesTitleDefault);
+    if (sizing.split(QLatin1Char('|')).size() < 8) sizing = titles;
+    grid->SetFormatString(sizing);
+    // Folder rows are bold: the sized columns leave room for their texts too.
     const QFontMetrics bold([&] { QFont f = grid->font(); f.setBold(true); return f; }());
-    const int title = grid->horizontalHeader()->sizeHint().height();
-    for (int c = 0; c < 8; ++c) {
-        if (c == 0 || c == 4) grid->setColumnWidth(c, title);
-        else if (c == 2 || c == 3 || c == 5 || c == 6) grid->setColumnWidth(c, bold.horizontalAdvance(sizing[c]) + 16);
-    }
+    const QStringList sized = sizing.split(QLatin1Char('|'));
+    for (int c : {2, 3, 5, 6}) grid->SetColWidth(c, qMax(grid->ColWidth(c), bold.horizontalAdvance(sized[c]) + 12));
+    const int title = grid->RowHeight(0);
+    grid->SetColWidth(0, title);
+    grid->SetColWidth(4, title);
     int remaining = grid->viewport()->width();
-    for (int c : {0, 2, 3, 4, 5, 6}) remaining -= grid->columnWidth(c);
+    for (int c : {0, 2, 3, 4, 5, 6}) remaining -= grid->ColWidth(c);
     const int half = qMax(40, static_cast<int>(remaining / 2.0 + 0.5));
-    grid->setColumnWidth(1, half);
-    grid->setColumnWidth(7, half);
-    for (int c = 0; c < 8; ++c) {
-        QTableWidgetItem* header = grid->horizontalHeaderItem(c);
-        if (!header) {
-            header = new QTableWidgetItem;
-            grid->setHorizontalHeaderItem(c, header);
-        }
-        header->setText(c == 0 ? MarkerDelegate::SpokenText(mark).isEmpty() ? mark : mark : titles[c]);
-    }
-    grid->horizontalHeaderItem(0)->setData(Qt::AccessibleTextRole, MarkerDelegate::SpokenText(mark));
+    grid->SetColWidth(1, half);
+    grid->SetColWidth(7, half);
+    std::array<int, 8> widths{};
+    for (int c = 0; c < 8; ++c) widths[static_cast<size_t>(c)] = grid->ColWidth(c);
+    grid->SetFormatString(titles);
+    grid->SetCellFontName(0, 0, TOFlexGridModel::MarkerFont);
+    for (int c = 0; c < 8; ++c) grid->SetColWidth(c, widths[static_cast<size_t>(c)]);
 }
 
 void frmMain::SetFilesCell(int row, int col, const FilesCell& cell) {
-    QTableWidgetItem* item = ItemAt(ui->flexFiles, row, col);
-    item->setText(cell.text);
-    QColor fore = cell.fore;
-    if (cell.greyText) fore = ui->flexFiles->palette().color(QPalette::Disabled, QPalette::Text);
-    item->setForeground(fore.isValid() ? QBrush(fore) : QBrush());
-    item->setBackground(cell.back.isValid() ? QBrush(cell.back) : QBrush());
-    QFont font = ui->flexFiles->font();
-    font.setBold(cell.bold);
-    item->setFont(font);
-    item->setData(MarkerDelegate::MarkerRole, cell.marker);
-    item->setData(Qt::AccessibleTextRole, cell.marker ? MarkerDelegate::SpokenText(cell.text) : QVariant());
+    const QColor grey = ui->flexFiles->palette().color(QPalette::Disabled, QPalette::Text);
+    ui->flexFiles->Model()->Edit(row, col, [&](TOFlexGridCell& target) {
+        target.text = cell.text;
+        target.fore = cell.greyText ? grey : cell.fore;
+        target.back = cell.back;
+        target.bold = cell.bold;
+        target.fontName = cell.marker ? TOFlexGridModel::MarkerFont : QString();
+    });
 }
 
 void frmMain::DisplayFiles() {
-    QTableWidget* grid = ui->flexFiles;
+    TOFlexGrid* grid = ui->flexFiles;
     FileView& files = CurrentFileView();
-    grid->setUpdatesEnabled(false);
+    grid->SetRedraw(false);
     PrepareFilesTitle();
     const int page = qMax(1, vlsbFiles_->LargeChange());
-    grid->clearSpans();
-    grid->setRowCount(page);
+    grid->SetRows(page + 1);
     const int count = files.LastIndex();
     const int value = vlsbFiles_->Value();
     const std::array<bool, 5>& options = CurrentProfile().profile.View.SyncOptions;
     const uint32_t archive = static_cast<uint32_t>(CurrentProfile().profile.Options.CheckArchiveAttr);
-    const FilesCell empty;
-    for (int r = 0; r < page; ++r) {
-        const int i = value + r;
+    FilesCell empty;
+    empty.marker = true;  // the check and direction columns are marker cells on every page row
+    for (int r = 1; r <= page; ++r) {
+        const int i = value + r - 1;
         if (value >= 1 && i <= count) {
             const FilesPageRow row = FormatFilesRow(files.ViewList[static_cast<size_t>(i)], options, archive);
             for (int c = 0; c < 8; ++c) SetFilesCell(r, c, row.cells[static_cast<size_t>(c)]);
-            if (row.folder) {
-                // Equal neighbouring cells of a folder row merge into one per side.
-                grid->setSpan(r, 1, 1, 3);
-                grid->setSpan(r, 5, 1, 3);
-            }
+            // Equal neighbouring cells of a folder row merge into one per side.
+            if (row.folder) grid->SetMergeRow(r, true);
         } else {
-            for (int c = 0; c < 8; ++c) SetFilesCell(r, c, empty);
+            SetFilesCell(r, 0, empty);
+            SetFilesCell(r, 4, empty);
         }
     }
-    grid->setUpdatesEnabled(true);
+    grid->SetRedraw(true);
     vlsbFiles_->SetMax(qMax(count - page + 1, 1));
 }
 
@@ -312,7 +295,7 @@ void frmMain::ShowLoadedProfile() {
     ApplyToolbarStates();
     PrepareDirsTitle();
     const int count = static_cast<int>(CurrentProfile().profile.Pairs.size());
-    ui->flexDirs->setRowCount(count);
+    ui->flexDirs->SetRows(count + 1);
     PrepareDirsWidth();
     for (int r = 1; r <= count; ++r) FormatDirsRow(r);
     MarkStale();
@@ -331,7 +314,8 @@ void frmMain::ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt:
             DisplayFiles();
             return;
         }
-        ui->flexFiles->setCurrentCell(mouseRow - 1, qMax(0, mouseCol));
+        ui->flexFiles->SetRow(mouseRow);
+        ui->flexFiles->SetCol(qMax(0, mouseCol));
         currentViewIndex_ = vlsbFiles_->Value() + mouseRow - 1;
         if (files.LastIndex() < 1 || currentViewIndex_ < 1 || currentViewIndex_ > files.LastIndex()) return;
         ToggleFilesRow(files.ViewList, static_cast<size_t>(currentViewIndex_), mods == Qt::ShiftModifier);
@@ -354,8 +338,7 @@ void frmMain::DoubleClickFiles(int mouseRow, int mouseCol) {
         return;
     }
     if (mouseCol == 0 || mouseCol == 4 || mouseCol < 0) return;
-    const QTableWidgetItem* item = ui->flexFiles->item(mouseRow - 1, mouseCol);
-    if (!item || item->text().isEmpty()) return;
+    if (mouseRow >= ui->flexFiles->Rows() || ui->flexFiles->TextMatrix(mouseRow, mouseCol).isEmpty()) return;
     const int index = vlsbFiles_->Value() + mouseRow - 1;
     if (index < 1 || index > files.LastIndex()) return;
     const CompareRow& row = files.ViewList[static_cast<size_t>(index)];
@@ -402,65 +385,26 @@ FilesMenuPlan frmMain::ShowFilesMenu(int mouseRow, int mouseCol, const QPoint& g
     return plan;
 }
 
-bool frmMain::FilesEvent(QObject* watched, QEvent* event) {
-    QTableWidget* grid = ui->flexFiles;
-    const bool header = watched == grid->horizontalHeader()->viewport();
-    auto cellAt = [&](const QPoint& pos, int& row, int& col) {
-        if (header) {
-            row = 0;
-            col = grid->horizontalHeader()->logicalIndexAt(pos);
-        } else {
-            row = grid->rowAt(pos.y());
-            row = row < 0 ? grid->rowCount() + 1 : row + 1;
-            col = grid->columnAt(pos.x());
-        }
-    };
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* me = static_cast<QMouseEvent*>(event);
-        filesButton_ = me->button();
-        filesKeys_ = me->modifiers();
-        ui->vsbFiles->setFocus();
+bool frmMain::FilesToolTip(QEvent* event) {
+    // A cell whose text does not fit shows it whole as its tooltip.
+    TOFlexGrid* grid = ui->flexFiles;
+    auto* he = static_cast<QHelpEvent*>(event);
+    const QPoint at = grid->viewport()->mapTo(grid, he->pos());
+    const int row = grid->RowAtPoint(at), col = grid->ColAtPoint(at);
+    const TOFlexGridCell& cell = grid->Model()->Cell(row, col);
+    if (row < 1 || col < 0 || cell.text.isEmpty() || TOFlexGridModel::IsMarker(cell)) {
+        QToolTip::hideText();
+        grid->setToolTip(QString());
         return true;
     }
-    case QEvent::MouseButtonRelease: {
-        if (suppressRelease_) {
-            suppressRelease_ = false;
-            return true;
-        }
-        auto* me = static_cast<QMouseEvent*>(event);
-        int row = 0, col = 0;
-        cellAt(me->position().toPoint(), row, col);
-        ClickFiles(row, col, filesButton_, filesKeys_, me->globalPosition().toPoint());
-        return true;
-    }
-    case QEvent::MouseButtonDblClick: {
-        auto* me = static_cast<QMouseEvent*>(event);
-        suppressRelease_ = true;
-        if (me->button() != Qt::LeftButton || me->modifiers() != Qt::NoModifier) return true;
-        int row = 0, col = 0;
-        cellAt(me->position().toPoint(), row, col);
-        DoubleClickFiles(row, col);
-        return true;
-    }
-    case QEvent::ToolTip: {
-        // A cell whose text does not fit shows it whole as its tooltip.
-        auto* he = static_cast<QHelpEvent*>(event);
-        const QModelIndex index = header ? QModelIndex() : grid->indexAt(he->pos());
-        const QTableWidgetItem* item = index.isValid() ? grid->item(index.row(), index.column()) : nullptr;
-        if (!item || item->data(MarkerDelegate::MarkerRole).toBool() || item->text().isEmpty()) {
-            QToolTip::hideText();
-            return true;
-        }
-        const QFontMetrics metrics(item->font());
-        const int width = grid->visualRect(index).width();
-        if (metrics.horizontalAdvance(item->text()) + 6 > width) QToolTip::showText(he->globalPos(), item->text(), grid);
-        else QToolTip::hideText();
-        return true;
-    }
-    default:
-        return false;
-    }
+    QFont font = grid->font();
+    font.setBold(cell.bold);
+    const int width = grid->CellRect(row, col).width();
+    const bool tooWide = QFontMetrics(font).horizontalAdvance(cell.text) + 6 > width;
+    grid->setToolTip(tooWide ? cell.text : QString());
+    if (tooWide) QToolTip::showText(he->globalPos(), cell.text, grid);
+    else QToolTip::hideText();
+    return true;
 }
 
 // ---- Compare, synchronise and the popup actions ---------------------------------------------
@@ -477,15 +421,15 @@ void frmMain::RunCompare() {
     if (lastCompareOk_) {
         // The run rebuilt the view list; the page starts at its top again.
         CurrentFileView().Stale = false;
-        QPalette palette = ui->flexFiles->palette();
-        palette.setColor(QPalette::Base, FilesColor::Current);
-        ui->flexFiles->setPalette(palette);
+        ui->flexFiles->SetBackColor(FilesColor::Current);
         tbar_[2]->setEnabled(FileView::Filter2Applies(CurrentProfile().profile.View.Filter1));
         const int page = qMax(1, vlsbFiles_->LargeChange());
         vlsbFiles_->SetMin(1);
         vlsbFiles_->SetMax(qMax(CurrentFileView().LastIndex() - page + 1, 1));
         vlsbFiles_->SetSmallChange(1);
         vlsbFiles_->SetValue(1);
+        // The run's working texts are done with; an error text (855-857) stays.
+        SetStatus(1, QString());
         ShowCounts();
         DisplayFiles();
     } else {
@@ -499,49 +443,49 @@ void frmMain::RunCompare() {
 #endif
 }
 
-void frmMain::RunSynchronize() {
-    if (running_) return;
-    int scroll = 1;
+CommandHooks frmMain::MakeCommandHooks(int* scroll) {
     CommandHooks hooks;
-    hooks.Disable = [this, &scroll] {
-        scroll = vlsbFiles_->Value();
+    hooks.Disable = [this, scroll] {
+        *scroll = vlsbFiles_->Value();
         SetButtonsRunning(true);
     };
-    hooks.RestoreScroll = [this, &scroll] { vlsbFiles_->SetValue(scroll); };
+    hooks.RestoreScroll = [this, scroll] { vlsbFiles_->SetValue(*scroll); };
     hooks.Enable = [this] { SetButtonsRunning(false); };
-    SynchronizeCommand(CurrentFileView(), hooks);
-    if (!running_) DisplayFiles();
+    return hooks;
 }
 
-void frmMain::RunPopupAction(int, const std::function<void()>& action) {
+void frmMain::RunSynchronize() {
+    RunPopupAction(852, [this] {
+        int scroll = 1;
+        SynchronizeCommand(CurrentFileView(), MakeCommandHooks(&scroll));
+    });
+}
+
+void frmMain::RunPopupAction(int statusKey, const std::function<void()>& action) {
     if (running_) return;
     action();
-    DisplayFiles();
+    // A command that stopped at one of its checks ran no compare: its working text goes.
+    if (StatusText(1) == FormatMsg(statusKey)) SetStatus(1, QString());
+    if (!closing_) DisplayFiles();
 }
 
 void frmMain::PopupSync(int item) {
-    int scroll = 1;
-    CommandHooks hooks;
-    hooks.Disable = [this, &scroll] { scroll = vlsbFiles_->Value(); SetButtonsRunning(true); };
-    hooks.RestoreScroll = [this, &scroll] { vlsbFiles_->SetValue(scroll); };
-    hooks.Enable = [this] { SetButtonsRunning(false); };
-    RunPopupAction(852, [&] { PopupSynchronizeCommand(CurrentFileView(), currentViewIndex_, item, hooks); });
+    RunPopupAction(852, [this, item] {
+        int scroll = 1;
+        PopupSynchronizeCommand(CurrentFileView(), currentViewIndex_, item, MakeCommandHooks(&scroll));
+    });
 }
 
 void frmMain::PopupCopy(int item) {
-    int scroll = 1;
-    CommandHooks hooks;
-    hooks.Disable = [this, &scroll] { scroll = vlsbFiles_->Value(); SetButtonsRunning(true); };
-    hooks.RestoreScroll = [this, &scroll] { vlsbFiles_->SetValue(scroll); };
-    hooks.Enable = [this] { SetButtonsRunning(false); };
-    RunPopupAction(853, [&] { PopupCopyCommand(CurrentFileView(), currentViewIndex_, item, hooks); });
+    RunPopupAction(853, [this, item] {
+        int scroll = 1;
+        PopupCopyCommand(CurrentFileView(), currentViewIndex_, item, MakeCommandHooks(&scroll));
+    });
 }
 
 void frmMain::PopupDelete(int item) {
-    int scroll = 1;
-    CommandHooks hooks;
-    hooks.Disable = [this, &scroll] { scroll = vlsbFiles_->Value(); SetButtonsRunning(true); };
-    hooks.RestoreScroll = [this, &scroll] { vlsbFiles_->SetValue(scroll); };
-    hooks.Enable = [this] { SetButtonsRunning(false); };
-    RunPopupAction(854, [&] { PopupDeleteCommand(CurrentFileView(), currentViewIndex_, item, hooks); });
+    RunPopupAction(854, [this, item] {
+        int scroll = 1;
+        PopupDeleteCommand(CurrentFileView(), currentViewIndex_, item, MakeCommandHooks(&scroll));
+    });
 }

@@ -13,7 +13,7 @@
 #include "ui/main/clsLongScroll.h"
 
 #include <QMenu>
-#include <QTableWidget>
+#include "ui/main/TOFlexGrid.h"
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -69,19 +69,19 @@ TEST_F(WindowFixture, LoadingComparesAndAProfileChangeGreysTheList) {
     ASSERT_TRUE(LoadProfile(*window));
     EXPECT_TRUE(window->LastCompareSucceeded());
     EXPECT_FALSE(window->IsStale());
-    EXPECT_EQ(window->flexDirs()->rowCount(), 1);
-    EXPECT_EQ(window->flexDirs()->item(0, 2)->text(), Marker::Ticked);
+    EXPECT_EQ(window->flexDirs()->Rows(), 2);
+    EXPECT_EQ(window->flexDirs()->TextMatrix(1, 2), Marker::Ticked);
     ASSERT_GT(RowOf(QStringLiteral("a.txt")), 0);
-    EXPECT_EQ(window->flexFiles()->palette().color(QPalette::Base), FilesColor::Current);
+    EXPECT_EQ(window->flexFiles()->BackColor(), FilesColor::Current);
     EXPECT_FALSE(window->CountBoxText(0).isEmpty());
 
     // A click on a switch cell flips it, marks the profile changed and greys the file list.
     window->ClickDirs(1, 2, Qt::LeftButton, Qt::NoModifier, true, QPoint());
     EXPECT_FALSE(CurrentProfile().profile.Pairs[0].SubDirs);
-    EXPECT_EQ(window->flexDirs()->item(0, 2)->text(), Marker::Empty);
+    EXPECT_EQ(window->flexDirs()->TextMatrix(1, 2), Marker::Empty);
     EXPECT_TRUE(CurrentProfile().ProfileChanged);
     EXPECT_TRUE(window->IsStale());
-    EXPECT_EQ(window->flexFiles()->palette().color(QPalette::Base), FilesColor::Stale);
+    EXPECT_EQ(window->flexFiles()->BackColor(), FilesColor::Stale);
     // With Shift the row is highlighted but nothing toggles.
     window->ClickDirs(1, 2, Qt::LeftButton, Qt::ShiftModifier, true, QPoint());
     EXPECT_FALSE(CurrentProfile().profile.Pairs[0].SubDirs);
@@ -95,7 +95,7 @@ TEST_F(WindowFixture, LoadingComparesAndAProfileChangeGreysTheList) {
 
     // Removing the only pair leaves a title-only list and an unchanged profile.
     window->RemovePair(1);
-    EXPECT_EQ(window->flexDirs()->rowCount(), 0);
+    EXPECT_EQ(window->flexDirs()->Rows(), 1);
     EXPECT_FALSE(CurrentProfile().ProfileChanged);
 }
 
@@ -113,7 +113,7 @@ TEST_F(WindowFixture, RejectedDropsChangeNothing) {
     // With Ctrl and a loaded profile the pairs are appended.
     EXPECT_TRUE(window->DropProfileFile({path}, true));
     EXPECT_EQ(CurrentProfile().profile.Pairs.size(), 2);
-    EXPECT_EQ(window->flexDirs()->rowCount(), 2);
+    EXPECT_EQ(window->flexDirs()->Rows(), 3);
     EXPECT_TRUE(window->IsStale());
 }
 
@@ -165,7 +165,7 @@ TEST_F(WindowFixture, ToolbarsFilterAndSelectAllClearsEveryMark) {
     window->ClickFiles(0, 0, Qt::LeftButton, Qt::NoModifier, QPoint());  // title mark off
     for (int i = 1; i <= CurrentFileView().LastIndex(); ++i)
         EXPECT_FALSE(CurrentFileView().ViewList[static_cast<size_t>(i)].Selected);
-    EXPECT_EQ(window->flexFiles()->horizontalHeaderItem(0)->text(), Marker::Empty);
+    EXPECT_EQ(window->flexFiles()->TextMatrix(0, 0), Marker::Empty);
     // A click beyond the end of the list does nothing.
-    window->ClickFiles(window->flexFiles()->rowCount(), 1, Qt::LeftButton, Qt::NoModifier, QPoint());
+    window->ClickFiles(window->flexFiles()->Rows(), 1, Qt::LeftButton, Qt::NoModifier, QPoint());
 }

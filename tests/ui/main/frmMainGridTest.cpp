@@ -1,0 +1,314 @@
+// What the file list's grid shows and does for each kind of row: colours, markers and merged
+// folder cells under the five options, the boxed title mark, filters and counts, select-all,
+// folder walks with and without Shift, and the popup menu's items and captions.
+
+#include "support/TempTree.h"
+#include "config/ProfileFile.h"
+#include "config/ProgramSettings.h"
+#include "engine/FileView.h"
+#include "engine/HeadlessRunHost.h"
+#include "i18n/TextLookup.h"
+#include "ui/main/FilesPage.h"
+#include "ui/main/TOFlexGrid.h"
+#include "ui/main/clsLongScroll.h"
+#include "ui/main/frmMain.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CompareRow Folder(int16_t action, const QString& left, const QString& right, bool leftExists = true,
+                  bool rightExists = true) {
+    CompareRow row;
+    row.SyncAction = action;
+    row.Folder[0] = left;
+    row.Folder[1] = right;
+    // A folder on one side only carries its attributes on both, as the merge gives it.
+    row.Attributes[0] = row.Attributes[1] = Attr::Directory;
+    if (leftExists) row.Name[0] = QStringLiteral("d");
+    if (rightExists) row.Name[1] = QStringLiteral("d");
+    return row;
+}
+
+CompareRow File(int16_t action, const QString& folder, const QString& left, const QString& right,
+                bool deleteMatch = false) {
+    CompareRow row;
+    row.SyncAction = action;
+    row.Folder[0] = QStringLiteral("/l/") + folder;
+    row.Folder[1] = QStringLiteral("/r/") + folder;
+    row.Name[0] = left;
+    row.Name[1] = right;
+    row.Size[0] = left.isEmpty() ? 0 : 10;
+    row.Size[1] = right.isEmpty() ? 0 : 20;
+    row.Time[0] = row.Time[1] = 40000.5;
+    row.DeleteMatch = deleteMatch;
+    return row;
+}
+
+// Result rows of every kind, in the order a compare produces them.
+enum Row { Root = 1, Same, CaseOnly, DeleteMatch, ToRight, LeftOnly, ToLeft, RightOnly, LeftSub, LeftSubFile, RightSub, RightSubFile };
+
+struct GridFixture : ::testing::Test {
+    IsolatedEnvironment env;
+    HeadlessRunHost host;
+    std::unique_ptr<frmMain> window;
+    TOFlexGrid* grid = nullptr;
+
+    void SetUp() override {
+        SetHost(&host);
+        ResetFileView();
+        Settings().LanguageName = QStringLiteral("English");
+        window = std::make_unique<frmMain>();
+        window->resize(1000, 800);
+        window->Prepare();
+        window->show();
+        QCoreApplication::processEvents();
+        grid = window->flexFiles();
+        FileView& view = CurrentFileView();
+        view.Results = ResultList(1);
+        view.Results.push_back(Folder(0, QStringLiteral("/l/"), QStringLiteral("/r/")));
+        view.Results.push_back(File(0, QString(), QStringLiteral("same.txt"), QStringLiteral("same.txt")));
+        view.Results.push_back(File(0, QString(), QStringLiteral("Case.txt"), QStringLiteral("case.txt")));
+        view.Results.push_back(File(0, QString(), QStringLiteral("x.tmp"), QStringLiteral("x.tmp"), true));
+        view.Results.push_back(File(-1, QString(), QStringLiteral("new.txt"), QStringLiteral("new.txt")));
+        view.Results.push_back(File(-1, QString(), QStringLiteral("lonly.txt"), QString()));
+        view.Results.push_back(File(1, QString(), QStringLiteral("rnew.txt"), QStringLiteral("rnew.txt")));
+        view.Results.push_back(File(1, QString(), QString(), QStringLiteral("ronly.txt")));
+        view.Results.push_back(Folder(-1, QStringLiteral("/l/sub/"), QStringLiteral("/r/sub/"), true, false));
+        view.Results.push_back(File(-1, QStringLiteral("sub/"), QStringLiteral("in sub.txt"), QString()));
+        view.Results.push_back(Folder(1, QStringLiteral("/l/rsub/"), QStringLiteral("/r/rsub/"), false, true));
+        view.Results.push_back(File(1, QStringLiteral("rsub/"), QString(), QStringLiteral("in rsub.txt")));
+        view.Stale = false;
+        ViewOptions& options = CurrentProfile().profile.View;
+        options.SyncOptions = {true, true, false, false, false};
+        options.ShowEmptyFolders = true;
+        window->UpdateFilesView(0);
+        ASSERT_GE(window->PageSize(), RightSubFile);
+    }
+    void TearDown() override {
+        window.reset();
+        SetHost(nullptr);
+    }
+    const TOFlexGridCell& Cell(int row, int col) const { return grid->Model()->Cell(row, col); }
+    bool Selected(int index) const { return CurrentFileView().ViewList[static_cast<size_t>(index)].Selected; }
+    void Option(int digit, bool on) {
+        window->toolbar(3)->actions()[digit]->setChecked(on);
+        window->ToolbarClick(3, digit);
+    }
+    QAction* Item(const char* name) const { return window->mnuPop3()->findChild<QAction*>(QString::fromLatin1(name)); }
+};
+
+}  // namespace
+
+TEST_F(GridFixture, FileRowsShowTheirColoursAndMarkersAsPictures) {
+    EXPECT_EQ(grid->Rows(), window->PageSize() + 1);
+    EXPECT_EQ(Cell(Same, 1).text, QStringLiteral("same.txt"));
+    EXPECT_EQ(Cell(Same, 2).text, QStringLiteral("10"));
+    EXPECT_EQ(Cell(Same, 6).text, QStringLiteral("20"));
+    EXPECT_EQ(Cell(Same, 1).fore, FilesColor::Same);
+    EXPECT_EQ(Cell(CaseOnly, 7).fore, FilesColor::CaseOnly);
+    EXPECT_EQ(Cell(DeleteMatch, 4).text, Marker::Delete);
+    EXPECT_EQ(Cell(DeleteMatch, 1).fore, FilesColor::DeleteMatch);
+    EXPECT_EQ(Cell(ToRight, 4).text, Marker::ToRight);
+    EXPECT_EQ(Cell(ToRight, 3).fore, FilesColor::ToRight);
+    EXPECT_EQ(Cell(ToLeft, 4).text, Marker::ToLeft);
+    EXPECT_EQ(Cell(ToLeft, 5).fore, FilesColor::ToLeft);
+    // A side that is missing leaves its three cells empty.
+    for (int c : {5, 6, 7}) EXPECT_TRUE(Cell(LeftOnly, c).text.isEmpty());
+    for (int c : {1, 2, 3}) EXPECT_TRUE(Cell(RightOnly, c).text.isEmpty());
+    // Checks and arrows are marker cells: drawn as pictures, read out as words.
+    for (int r = Root; r <= RightSubFile; ++r) {
+        EXPECT_TRUE(TOFlexGridModel::IsMarker(Cell(r, 0))) << r;
+        EXPECT_EQ(Cell(r, 0).text, Marker::Check(Selected(r))) << r;
+    }
+    EXPECT_TRUE(TOFlexGridModel::IsMarker(Cell(ToRight, 4)));
+    const QModelIndex arrow = grid->model()->index(ToRight - 1, 4);
+    EXPECT_EQ(arrow.data(Qt::AccessibleTextRole).toString(), TOFlexGridModel::MarkerMeaning(Marker::ToRight));
+    // Empty page rows below the list have no marks.
+    EXPECT_TRUE(Cell(RightSubFile + 1, 0).text.isEmpty());
+}
+
+TEST_F(GridFixture, TheFiveOptionsChangeTheMarkersButNotTheColours) {
+    Option(0, false);  // no copying to the right: no arrow, the colour stays
+    EXPECT_TRUE(Cell(ToRight, 4).text.isEmpty());
+    EXPECT_EQ(Cell(ToRight, 1).fore, FilesColor::ToRight);
+    Option(3, true);  // delete in 1: what exists on the left only gets the delete mark
+    EXPECT_EQ(Cell(LeftOnly, 4).text, Marker::Delete);
+    EXPECT_EQ(Cell(LeftSub, 4).text, Marker::Delete);
+    EXPECT_TRUE(Cell(ToRight, 4).text.isEmpty());
+    Option(1, false);
+    EXPECT_TRUE(Cell(ToLeft, 4).text.isEmpty());
+    Option(4, true);
+    EXPECT_EQ(Cell(RightOnly, 4).text, Marker::Delete);
+    EXPECT_EQ(Cell(RightSub, 4).text, Marker::Delete);
+    EXPECT_TRUE(Cell(ToLeft, 4).text.isEmpty());
+    Option(2, true);  // reverse: changes nothing in the list
+    EXPECT_EQ(Cell(RightOnly, 4).text, Marker::Delete);
+    EXPECT_EQ(CurrentProfile().profile.View.SyncOptions, (std::array<bool, 5>{false, false, true, true, true}));
+    Option(0, true);
+    Option(1, true);
+    Option(3, false);
+    Option(4, false);
+    EXPECT_EQ(Cell(LeftOnly, 4).text, Marker::ToRight);
+    EXPECT_EQ(Cell(RightOnly, 4).text, Marker::ToLeft);
+}
+
+TEST_F(GridFixture, FolderRowsAreBoldOnBlueAndMergeEachSide) {
+    for (int r : {Root, LeftSub, RightSub}) {
+        EXPECT_EQ(Cell(r, 0).back, FilesColor::FolderBack) << r;
+        EXPECT_TRUE(Cell(r, 1).bold) << r;
+        EXPECT_EQ(grid->columnSpan(r - 1, 1), 3) << r;
+        EXPECT_EQ(grid->columnSpan(r - 1, 5), 3) << r;
+    }
+    EXPECT_EQ(Cell(Root, 1).fore, FilesColor::FolderSame);
+    EXPECT_EQ(Cell(LeftSub, 1).text, QStringLiteral("/l/sub/"));
+    EXPECT_EQ(Cell(LeftSub, 1).fore, FilesColor::ToRight);
+    EXPECT_FALSE(Cell(LeftSub, 4).bold);
+    EXPECT_EQ(Cell(RightSub, 4).text, Marker::ToLeft);
+    // File rows do not merge, even where neighbouring texts are equal.
+    EXPECT_EQ(grid->columnSpan(Same - 1, 1), 1);
+}
+
+TEST_F(GridFixture, TitleMarkIsABoxAndSelectAllFollowsIt) {
+    // The title cell keeps its character for the program and is drawn as a box, never as "þ".
+    EXPECT_EQ(grid->TextMatrix(0, 0), Marker::Ticked);
+    EXPECT_TRUE(TOFlexGridModel::IsMarker(Cell(0, 0)));
+    EXPECT_TRUE(grid->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString().isEmpty());
+    EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal, Qt::AccessibleTextRole).toString(),
+              TOFlexGridModel::MarkerMeaning(Marker::Ticked));
+    EXPECT_EQ(grid->TextMatrix(0, 1), FormatMsg(126, {QStringLiteral("|"), CurrentProfile().profile.Options.ListName[0],
+                                                      CurrentProfile().profile.Options.ListName[1]}).section(QLatin1Char('|'), 1, 1));
+
+    // Every row that proposes something, matches the delete masks or is a folder starts ticked.
+    EXPECT_FALSE(Selected(Same));
+    EXPECT_FALSE(Selected(CaseOnly));
+    EXPECT_TRUE(Selected(DeleteMatch));
+    EXPECT_TRUE(Selected(Root));
+    // An unticked row shows its direction in grey.
+    window->ClickFiles(ToRight, 1, Qt::LeftButton, Qt::NoModifier, QPoint());
+    EXPECT_FALSE(Selected(ToRight));
+    EXPECT_EQ(Cell(ToRight, 4).fore, grid->palette().color(QPalette::Disabled, QPalette::Text));
+    EXPECT_EQ(Cell(ToRight, 0).text, Marker::Empty);
+
+    window->ClickFiles(0, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
+    EXPECT_EQ(grid->TextMatrix(0, 0), Marker::Empty);
+    for (int r = Root; r <= RightSubFile; ++r) EXPECT_FALSE(Selected(r)) << r;
+    window->ClickFiles(0, 0, Qt::LeftButton, Qt::ShiftModifier, QPoint());
+    EXPECT_EQ(grid->TextMatrix(0, 0), Marker::Ticked);
+    EXPECT_TRUE(Selected(ToRight));
+    EXPECT_FALSE(Selected(Same));
+    // A double-click on the title ticks every row, the unchanged ones too.
+    window->DoubleClickFiles(0, 0);
+    for (int r = Root; r <= RightSubFile; ++r) EXPECT_TRUE(Selected(r)) << r;
+}
+
+TEST_F(GridFixture, FolderClicksWalkTheirFilesAndWithShiftTheirSubfolders) {
+    // Without Shift the walk ends at the next folder row.
+    window->ClickFiles(Root, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
+    for (int r = Root; r <= RightOnly; ++r) EXPECT_FALSE(Selected(r)) << r;
+    EXPECT_TRUE(Selected(LeftSub));
+    EXPECT_TRUE(Selected(LeftSubFile));
+    // Ticking again marks only the rows with something to do.
+    window->ClickFiles(Root, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
+    EXPECT_TRUE(Selected(ToRight));
+    EXPECT_TRUE(Selected(DeleteMatch));
+    EXPECT_FALSE(Selected(Same));
+    // With Shift it runs on through the folders inside the clicked one.
+    window->ClickFiles(Root, 0, Qt::LeftButton, Qt::ShiftModifier, QPoint());
+    for (int r = Root; r <= RightSubFile; ++r) EXPECT_FALSE(Selected(r)) << r;
+    window->ClickFiles(LeftSub, 0, Qt::LeftButton, Qt::ShiftModifier, QPoint());
+    EXPECT_TRUE(Selected(LeftSub));
+    EXPECT_TRUE(Selected(LeftSubFile));
+    EXPECT_FALSE(Selected(RightSub));  // outside /l/sub/
+    EXPECT_EQ(Cell(LeftSubFile, 0).text, Marker::Ticked);
+    // With Ctrl nothing is ticked.
+    window->ClickFiles(Same, 0, Qt::LeftButton, Qt::ControlModifier, QPoint());
+    EXPECT_FALSE(Selected(Same));
+}
+
+TEST_F(GridFixture, FiltersRebuildTheListAndTheCounts) {
+    const FileView& view = CurrentFileView();
+    EXPECT_EQ(view.LastIndex(), RightSubFile);
+    EXPECT_EQ(view.FileCounts, (std::array<int, 3>{4, 2, 4}));
+    EXPECT_EQ(view.FolderCounts, (std::array<int, 3>{1, 1, 1}));
+    for (int b = 0; b < 3; ++b) EXPECT_EQ(window->CountBoxText(b), view.CountText(b)) << b;
+    EXPECT_EQ(window->CountBoxText(1), FormatMsg(703, {QStringLiteral("2")}) + FormatMsg(713, {QStringLiteral("1")}));
+
+    window->ToolbarClick(1, 2);  // modified in folder 1
+    for (int i = 1; i <= view.LastIndex(); ++i) {
+        const CompareRow& row = view.ViewList[static_cast<size_t>(i)];
+        EXPECT_TRUE(row.SyncAction == -1 || (row.SyncAction <= 0 && (row.Attributes[0] & Attr::Directory)));
+    }
+    EXPECT_EQ(view.FileCounts, (std::array<int, 3>{3, 0, 0}));
+    EXPECT_EQ(window->CountBoxText(2), view.CountText(2));
+    window->ToolbarClick(1, 3);  // modified in folder 2
+    EXPECT_EQ(view.FileCounts, (std::array<int, 3>{0, 0, 3}));
+    window->ToolbarClick(1, 0);
+    window->ToolbarClick(2, 2);  // one side only: names that differ, and folders
+    for (int i = 1; i <= view.LastIndex(); ++i) {
+        const CompareRow& row = view.ViewList[static_cast<size_t>(i)];
+        EXPECT_TRUE(row.Name[0] != row.Name[1] || (row.Attributes[0] & Attr::Directory)) << i;
+    }
+    EXPECT_EQ(grid->TextMatrix(2, 1), QStringLiteral("Case.txt"));
+    window->ToolbarClick(2, 1);  // both sides
+    EXPECT_EQ(view.FileCounts, (std::array<int, 3>{2, 1, 2}));
+    window->ToolbarClick(2, 0);
+    // Without empty folders, a folder with nothing to do followed by a folder row goes.
+    CurrentFileView().Results[Root].SyncAction = 0;
+    window->toolbar(0)->actions()[0]->setChecked(false);
+    window->ToolbarClick(0, 0);
+    EXPECT_FALSE(CurrentProfile().profile.View.ShowEmptyFolders);
+    EXPECT_EQ(view.LastIndex(), RightSubFile);  // the root is followed by files: kept
+    CurrentFileView().Results.erase(CurrentFileView().Results.begin() + Same, CurrentFileView().Results.begin() + LeftSub);
+    window->ToolbarClick(1, 0);
+    EXPECT_EQ(view.ViewList[1].Folder[0], QStringLiteral("/l/sub/"));
+    // An empty result gives a page of empty rows and a scroll maximum of 1.
+    CurrentFileView().Results = ResultList(1);
+    window->ToolbarClick(1, 0);
+    EXPECT_EQ(window->vlsbFiles()->Max(), 1);
+    EXPECT_TRUE(grid->TextMatrix(1, 1).isEmpty());
+    EXPECT_TRUE(grid->TextMatrix(1, 0).isEmpty());
+}
+
+TEST_F(GridFixture, PopupItemsAndCaptionsByRowKind) {
+    // Title row: the first synchronise item; captions without argument, key + 0.
+    ASSERT_EQ(window->ShowFilesMenu(0, 1, QPoint()).outcome, FilesMenuOutcome::Menu);
+    EXPECT_TRUE(Item("mnuPop3_Sync_0")->isVisible());
+    EXPECT_FALSE(Item("mnuPop3_Sync_1")->isVisible());
+    EXPECT_EQ(Item("mnuPop3_Sync_0")->text(), FormatMsg(500));
+    EXPECT_TRUE(Item("mnuPop3_Copy_0")->isVisible());
+    EXPECT_FALSE(Item("mnuPop3_Copy_1")->isVisible());
+    EXPECT_EQ(window->CurrentViewIndex(), 0);
+
+    // Folder row, right side: both synchronise items (keys + 1 and + 2), right-side items.
+    ASSERT_EQ(window->ShowFilesMenu(Root, 6, QPoint()).outcome, FilesMenuOutcome::Menu);
+    EXPECT_TRUE(Item("mnuPop3_Sync_1")->isVisible());
+    EXPECT_EQ(Item("mnuPop3_Sync_0")->text(), FormatMsg(501));
+    EXPECT_EQ(Item("mnuPop3_Sync_1")->text(), FormatMsg(512));
+    EXPECT_TRUE(Item("mnuPop3_Copy_1")->isVisible());
+    EXPECT_TRUE(Item("mnuPop3_Copy_3")->isVisible());
+    EXPECT_TRUE(Item("mnuPop3_Del_3")->isVisible());
+    EXPECT_FALSE(Item("mnuPop3_Copy_0")->isVisible());
+    EXPECT_EQ(Item("mnuPop3_Del_1")->text(), FormatMsg(571));
+    EXPECT_EQ(window->CurrentViewIndex(), Root);
+
+    // File row on the left: its name in the captions (key + 2), no folder-only items.
+    ASSERT_EQ(window->ShowFilesMenu(ToRight, 1, QPoint()).outcome, FilesMenuOutcome::Menu);
+    EXPECT_FALSE(Item("mnuPop3_Sync_0")->isVisible());
+    EXPECT_EQ(Item("mnuPop3_Copy_0")->text(), FormatMsg(522, {QStringLiteral("new.txt")}));
+    EXPECT_TRUE(Item("mnuPop3_Del_0")->isVisible());
+    EXPECT_FALSE(Item("mnuPop3_Copy_2")->isVisible());
+    EXPECT_FALSE(Item("mnuPop3_Copy_1")->isVisible());
+
+    // The empty left half of a right-only row, the marker columns and rows beyond the list: no menu.
+    EXPECT_EQ(window->ShowFilesMenu(RightOnly, 1, QPoint()).outcome, FilesMenuOutcome::None);
+    EXPECT_EQ(window->ShowFilesMenu(RightOnly, 7, QPoint()).outcome, FilesMenuOutcome::Menu);
+    EXPECT_EQ(window->ShowFilesMenu(ToRight, 0, QPoint()).outcome, FilesMenuOutcome::None);
+    EXPECT_EQ(window->ShowFilesMenu(ToRight, 4, QPoint()).outcome, FilesMenuOutcome::None);
+    EXPECT_EQ(window->ShowFilesMenu(RightSubFile + 1, 1, QPoint()).outcome, FilesMenuOutcome::None);
+}
