@@ -62,6 +62,10 @@ void ApplyKeyTexts(QWidget* root) {
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()) {
     ui->setupUi(this);
+    // The file list takes the height the window has to spare; the profile list sits at the top
+    // beside its buttons.
+    ui->layMain->setStretchFactor(ui->layFiles, 1);
+    ui->layDirs->setAlignment(ui->flexDirs, Qt::AlignTop);
     vlsbFiles_ = new clsLongScroll(this);
     vlsbFiles_->SetClient(ui->vsbFiles);
     for (int i = 0; i < 3; ++i) {

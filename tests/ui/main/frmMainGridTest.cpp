@@ -312,3 +312,4 @@ TEST_F(GridFixture, PopupItemsAndCaptionsByRowKind) {
     EXPECT_EQ(window->ShowFilesMenu(ToRight, 4, QPoint()).outcome, FilesMenuOutcome::None);
     EXPECT_EQ(window->ShowFilesMenu(RightSubFile + 1, 1, QPoint()).outcome, FilesMenuOutcome::None);
 }
+
