@@ -3,6 +3,7 @@
 
 #include "config/Registry.h"
 #include "platform/RegistryStore.h"
+#include "support/QtPrinters.h"
 #include "support/TempTree.h"
 
 #include <QDate>
@@ -190,4 +191,22 @@ TEST_F(UnattendedRun, DontAutoRunAfterErrorComparesButDoesNotSynchronise) {
     EXPECT_FALSE(tree.Exists(QStringLiteral("R/a.txt")));
     // "-dontask": no notice, the record stays for the next interactive start.
     EXPECT_EQ(UserValue("LastErrorMsg"), QStringLiteral("disk full"));
+}
+
+TEST_F(UnattendedRun, NestedFoldersDoExactlyWhatTheRowsSay) {
+    WriteSettings();
+    // Folder 2 lies inside folder 1: the compare is a snapshot, so the run copies what it listed
+    // once and ends, however the copies change folder 1 meanwhile.
+    tree.File(QStringLiteral("data/a.txt"), "a", kOld);
+    tree.File(QStringLiteral("data/sub/b.txt"), "b", kOld);
+    tree.Folder(QStringLiteral("data/Backup"));
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("data")), tree.Path(QStringLiteral("data/Backup")), "10000");
+    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.List().join(QLatin1Char('\n')), (QStringList{
+        QStringLiteral("My Profile.tdp"), QStringLiteral("data/"), QStringLiteral("data/Backup/"),
+        QStringLiteral("data/Backup/Backup/"), QStringLiteral("data/Backup/a.txt"),
+        QStringLiteral("data/Backup/sub/"), QStringLiteral("data/Backup/sub/b.txt"),
+        QStringLiteral("data/a.txt"), QStringLiteral("data/sub/"), QStringLiteral("data/sub/b.txt")})
+                                             .join(QLatin1Char('\n')));
 }
