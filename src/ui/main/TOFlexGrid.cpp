@@ -101,11 +101,19 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        // The style's header drawing puts back the clip it found by setting that region again;
+        // on a painter without any clip that region is empty, and everything drawn after it
+        // would be clipped away. The painter's own state is therefore kept around it.
+        painter->save();
         QHeaderView::paintSection(painter, rect, logicalIndex);
+        painter->restore();
         const TOFlexGridCell& cell = grid_->Model()->Cell(0, logicalIndex);
         if (grid_->Model()->HeaderRows() > 0 && TOFlexGridModel::IsMarker(cell)) {
             const QColor color = cell.fore.isValid() ? cell.fore : palette().color(QPalette::ButtonText);
+            painter->save();
+            painter->setClipRect(rect);
             DrawMarker(painter, rect, cell.text, color, this);
+            painter->restore();
         }
     }
 

@@ -121,6 +121,44 @@ TEST_F(FlexGridTest, MarkersAreDrawnAsPicturesNotAsLetters) {
     EXPECT_GT(magenta, 30);
 }
 
+// The title cell of a check column shows its box: what the header draws must reach the screen,
+// and the ticked and the empty box must look different there.
+TEST_F(FlexGridTest, TitleMarkerIsDrawnInTheHeader) {
+    grid.SetColWidth(0, 30);
+    grid.SetRowHeight(0, 30);
+    grid.SetCellFontName(0, 0, QStringLiteral("Wingdings"));
+    grid.show();
+    QApplication::processEvents();
+    QHeaderView* header = grid.horizontalHeader();
+    const QRect cell(header->sectionViewportPosition(0), 0, header->sectionSize(0), header->viewport()->height());
+    auto grabTitle = [&](const QString& marker) {
+        grid.SetTextMatrix(0, 0, marker);
+        QApplication::processEvents();
+        return header->viewport()->grab(cell).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage plain = grabTitle(QStringLiteral("X"));
+    const QImage empty = grabTitle(QStringLiteral("o"));
+    const QImage ticked = grabTitle(Ticked);
+    ASSERT_EQ(empty.size(), ticked.size());
+    auto differing = [](const QImage& a, const QImage& b) {
+        int count = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (a.pixel(x, y) != b.pixel(x, y)) ++count;
+        return count;
+    };
+    // The tick itself: a good number of pixels inside the box change.
+    EXPECT_GT(differing(empty, ticked), 10);
+    // The empty box is a box, not a bare title cell or the letter "o".
+    EXPECT_GT(differing(plain, empty), 10);
+    // The marker sits inside the cell, away from its border.
+    int inner = 0;
+    for (int y = 8; y < empty.height() - 8; ++y)
+        for (int x = 8; x < empty.width() - 8; ++x)
+            if (empty.pixel(x, y) != ticked.pixel(x, y)) ++inner;
+    EXPECT_GT(inner, 5);
+}
+
 TEST_F(FlexGridTest, ScreenReadersReachColumnTitlesAndCells) {
     grid.SetTextMatrix(1, 1, QStringLiteral("a.txt"));
     grid.SetTextMatrix(1, 0, Ticked);
