@@ -12,6 +12,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -68,6 +69,24 @@ class FlexDelegate : public QStyledItemDelegate {
 public:
     explicit FlexDelegate(TOFlexGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
+protected:
+    // The windows pick their text colours by meaning (what is copied where); on a light cell
+    // background some of them are too faint to read, white on light blue above all. The text
+    // keeps its hue and only gets as much darker (or lighter) as it needs to stay readable.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->state & QStyle::State_Selected) return;
+        const QColor back = option->backgroundBrush.style() != Qt::NoBrush ? option->backgroundBrush.color()
+                                                                           : option->palette.color(QPalette::Base);
+        const TOFlexGridModel* model = grid_->Model();
+        const bool marker = TOFlexGridModel::IsMarker(model->Cell(index.row() + model->HeaderRows(), index.column()));
+        const QColor fore = option->palette.color(QPalette::Text);
+        option->palette.setColor(QPalette::Text, TOFlexGrid::ReadableOn(fore, back, marker ? TOFlexGrid::MinimumGraphicContrast
+                                                                                              : TOFlexGrid::MinimumTextContrast));
+    }
+
+public:
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
         const bool showSelection = grid_->HighLight() == TOFlexGrid::HighlightAlways ||
@@ -120,6 +139,12 @@ protected:
 private:
     TOFlexGrid* grid_;
 };
+
+double RelativeLuminance(const QColor& color) {
+    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const QColor rgb = color.toRgb();
+    return 0.2126 * channel(rgb.redF()) + 0.7152 * channel(rgb.greenF()) + 0.0722 * channel(rgb.blueF());
+}
 
 int WidthOfTitle(const QFontMetrics& metrics, const QString& title) {
     int widest = 0;
@@ -521,6 +546,32 @@ void TOFlexGrid::SetSizeY(int height) {
     sizeY_ = std::max(0, height);
     const int border = this->height() - contentsRect().height();
     resize(width(), sizeY_ + border);
+}
+
+// ---- readable colours ----
+
+double TOFlexGrid::Contrast(const QColor& a, const QColor& b) {
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor TOFlexGrid::ReadableOn(const QColor& fore, const QColor& back, double minimumContrast) {
+    if (!fore.isValid() || !back.isValid() || Contrast(fore, back) >= minimumContrast) return fore;
+    // Move the lightness away from the background's, hue and saturation kept, and take the
+    // colour nearest to the original that reaches the contrast.
+    const QColor hsl = fore.toHsl();
+    const float hue = hsl.hslHueF(), saturation = hsl.hslSaturationF();
+    const bool darken = Contrast(Qt::black, back) >= Contrast(Qt::white, back);
+    float reach = darken ? 0.0f : 1.0f;  // always reaches the contrast (black or white)
+    float start = hsl.lightnessF();       // never reaches it
+    for (int step = 0; step < 24; ++step) {
+        const float middle = (reach + start) / 2;
+        if (Contrast(QColor::fromHslF(hue, saturation, middle), back) >= minimumContrast) reach = middle;
+        else start = middle;
+    }
+    QColor result = QColor::fromHslF(hue, saturation, reach).toRgb();
+    result.setAlphaF(fore.alphaF());
+    return result;
 }
 
 // ---- methods ----

@@ -151,6 +151,17 @@ public:
     int OLEDropMode() const { return oleDropMode_; }
     void SetOLEDropMode(int mode);
 
+    // Readable colours: a cell's text colour is drawn with at least MinimumTextContrast against
+    // the cell's background (markers, which are pictures, with MinimumGraphicContrast). The
+    // cells keep the colours they were given; only the drawing adjusts them.
+    static constexpr double MinimumTextContrast = 4.5;
+    static constexpr double MinimumGraphicContrast = 3.0;
+    // The contrast ratio of two colours by their relative luminance, from 1 (same) to 21.
+    static double Contrast(const QColor& a, const QColor& b);
+    // fore itself when it reaches minimumContrast on back; else the same hue and saturation,
+    // darker on a light background (lighter on a dark one), just far enough to reach it.
+    static QColor ReadableOn(const QColor& fore, const QColor& back, double minimumContrast);
+
     // The usable (client) size: the inside of the border, whatever the border is.
     int SizeX() const { return sizeX_; }
     void SetSizeX(int width);

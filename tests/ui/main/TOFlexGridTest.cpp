@@ -159,6 +159,54 @@ TEST_F(FlexGridTest, TitleMarkerIsDrawnInTheHeader) {
     EXPECT_GT(inner, 5);
 }
 
+TEST(FlexGridColours, ReadableOnKeepsGoodColoursAndDarkensFaintOnesInTheirHue) {
+    const QColor white(255, 255, 255), lightBlue(192, 192, 255), black(0, 0, 0);
+    EXPECT_NEAR(TOFlexGrid::Contrast(black, white), 21.0, 0.01);
+    EXPECT_NEAR(TOFlexGrid::Contrast(white, white), 1.0, 0.001);
+    // Colours that are readable already stay exactly as they are.
+    EXPECT_EQ(TOFlexGrid::ReadableOn(QColor(0, 0, 255), white, TOFlexGrid::MinimumTextContrast), QColor(0, 0, 255));
+    EXPECT_EQ(TOFlexGrid::ReadableOn(black, lightBlue, TOFlexGrid::MinimumTextContrast), black);
+    // White on light blue turns into a grey that reads, not into another colour.
+    const QColor grey = TOFlexGrid::ReadableOn(white, lightBlue, TOFlexGrid::MinimumTextContrast);
+    EXPECT_GE(TOFlexGrid::Contrast(grey, lightBlue), TOFlexGrid::MinimumTextContrast);
+    EXPECT_EQ(grey.red(), grey.green());
+    EXPECT_EQ(grey.green(), grey.blue());
+    EXPECT_GT(grey.red(), 40);  // only as dark as needed: not black
+    // Orange on white keeps its hue and only darkens as far as needed.
+    const QColor orange(255, 160, 0);
+    const QColor darker = TOFlexGrid::ReadableOn(orange, white, TOFlexGrid::MinimumTextContrast);
+    EXPECT_GE(TOFlexGrid::Contrast(darker, white), TOFlexGrid::MinimumTextContrast);
+    EXPECT_LT(TOFlexGrid::Contrast(darker, white), TOFlexGrid::MinimumTextContrast + 0.3);
+    EXPECT_NEAR(darker.hslHueF(), orange.hslHueF(), 0.02);
+    // On a dark background a faint colour gets lighter.
+    const QColor navy(0, 0, 64);
+    const QColor lighter = TOFlexGrid::ReadableOn(QColor(0, 0, 160), navy, TOFlexGrid::MinimumTextContrast);
+    EXPECT_GT(lighter.lightness(), QColor(0, 0, 160).lightness());
+    EXPECT_GE(TOFlexGrid::Contrast(lighter, navy), TOFlexGrid::MinimumTextContrast);
+}
+
+// What reaches the screen: white bold text on a light blue row is drawn dark enough to read.
+TEST_F(FlexGridTest, FaintTextIsDrawnReadableOnItsBackground) {
+    const QColor lightBlue(192, 192, 255);
+    grid.SetColWidth(1, 200);
+    grid.SetRowHeight(1, 24);
+    for (int c = 0; c < 3; ++c) {
+        grid.SetCellBackColor(1, c, lightBlue);
+        grid.SetCellForeColor(1, c, QColor(255, 255, 255));
+        grid.SetCellFontBold(1, c, true);
+    }
+    grid.SetTextMatrix(1, 1, QStringLiteral("/home/user/Documents"));
+    grid.show();
+    QApplication::processEvents();
+    const QImage image = grid.grab(grid.CellRect(1, 1)).toImage();
+    double best = 1.0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) best = std::max(best, TOFlexGrid::Contrast(image.pixelColor(x, y), lightBlue));
+    EXPECT_GE(best, TOFlexGrid::MinimumTextContrast - 0.2);
+    // The cell keeps the colour it was given.
+    EXPECT_EQ(grid.Model()->Cell(1, 1).fore, QColor(255, 255, 255));
+}
+
 TEST_F(FlexGridTest, ScreenReadersReachColumnTitlesAndCells) {
     grid.SetTextMatrix(1, 1, QStringLiteral("a.txt"));
     grid.SetTextMatrix(1, 0, Ticked);
