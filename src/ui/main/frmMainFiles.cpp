@@ -212,6 +212,11 @@ void frmMain::PrepareFilesTitle() {
     grid->SetFormatString(titles);
     grid->SetCellFontName(0, 0, TOFlexGridModel::MarkerFont);
     for (int c = 0; c < 8; ++c) grid->SetColWidth(c, widths[static_cast<size_t>(c)]);
+    // Sizes line up by their last digit, their titles above them.
+    for (int c : {2, 6}) grid->SetColAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    // A path or name too long for its cell keeps its beginning and its end (the folder that
+    // tells rows apart, the file's extension); the tooltip shows it whole.
+    if (grid->textElideMode() != Qt::ElideMiddle) grid->setTextElideMode(Qt::ElideMiddle);
 }
 
 void frmMain::SetFilesCell(int row, int col, const FilesCell& cell) {
