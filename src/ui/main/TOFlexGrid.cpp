@@ -16,6 +16,9 @@
 
 namespace {
 
+// Room beside a column title, on top of the style's own margin.
+constexpr int TitlePadding = 3;
+
 // Draws a marker character as what it means, in the cell's text colour.
 void DrawMarker(QPainter* painter, const QRect& cellRect, const QString& marker, const QColor& color,
                 const QWidget* widget) {
@@ -120,11 +123,21 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-        // The style's header drawing puts back the clip it found by setting that region again;
-        // on a painter without any clip that region is empty, and everything drawn after it
-        // would be clipped away. The painter's own state is therefore kept around it.
+        // The style's whole-section drawing puts back the clip it found by setting that region
+        // again; on a painter without any clip that region is empty, and everything drawn after
+        // it would be clipped away. The section and its title are drawn one by one instead, in
+        // a saved painter state.
         painter->save();
-        QHeaderView::paintSection(painter, rect, logicalIndex);
+        QStyleOptionHeaderV2 option;
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, logicalIndex);
+        option.rect = rect;
+        style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+        // The style leaves a title right at the border, where a right-aligned title runs into
+        // the next column's: the titles get a little room on both sides.
+        QStyleOptionHeaderV2 label = option;
+        label.rect = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this).adjusted(TitlePadding, 0, -TitlePadding, 0);
+        if (label.rect.isValid()) style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
         painter->restore();
         const TOFlexGridCell& cell = grid_->Model()->Cell(0, logicalIndex);
         if (grid_->Model()->HeaderRows() > 0 && TOFlexGridModel::IsMarker(cell)) {
@@ -149,7 +162,7 @@ double RelativeLuminance(const QColor& color) {
 int WidthOfTitle(const QFontMetrics& metrics, const QString& title) {
     int widest = 0;
     for (const QString& line : title.split(QLatin1Char('\n'))) widest = std::max(widest, metrics.horizontalAdvance(line));
-    return widest + 12;
+    return widest + 12 + 2 * TitlePadding;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
+#include "i18n/TextLookup.h"
 #include "ui/main/FilesPage.h"
 #include "ui/main/TOFlexGrid.h"
 #include "ui/main/frmMain.h"
@@ -122,4 +123,50 @@ TEST_F(FilesLook, SizesAlignRightUnderTheirTitlesAndLongTextsKeepTheirEnds) {
     const QFontMetrics metrics(grid->font());
     EXPECT_GE(grid->ColWidth(3), metrics.horizontalAdvance(grid->TextMatrix(2, 3)) + 6);
     EXPECT_GE(grid->ColWidth(5), metrics.horizontalAdvance(grid->TextMatrix(2, 5)) + 6);
+}
+
+// A picture of the list with every kind of row, current and stale, in English and German, for
+// looking at it. Runs only when TANDOR_SHOT_DIR names the folder for the PNG files.
+TEST_F(FilesLook, PictureOfEveryKindOfRow) {
+    const QString folder = qEnvironmentVariable("TANDOR_SHOT_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "TANDOR_SHOT_DIR not set";
+    FileView& view = CurrentFileView();
+    view.Results = ResultList(1);
+    view.Results.push_back(FolderRow(0, QStringLiteral("/home/user/Documents"), QStringLiteral("/media/backup/Documents")));
+    view.Results.push_back(FileRow(0, QStringLiteral("same.txt")));
+    CompareRow caseOnly = FileRow(0, QStringLiteral("Case.txt"));
+    caseOnly.Name[1] = QStringLiteral("case.txt");
+    view.Results.push_back(caseOnly);
+    CompareRow deleteMatch = FileRow(0, QStringLiteral("~scratch.tmp"));
+    deleteMatch.DeleteMatch = true;
+    view.Results.push_back(deleteMatch);
+    view.Results.push_back(FileRow(-1, QStringLiteral("to the right.txt")));
+    CompareRow archive = FileRow(-1, QStringLiteral("archive bit only.txt"));
+    archive.Attributes[0] = Attr::Archive;
+    view.Results.push_back(archive);
+    view.Results.push_back(FileRow(1, QStringLiteral("to the left.txt")));
+    CompareRow archiveLeft = FileRow(1, QStringLiteral("archive bit on the right.txt"));
+    archiveLeft.Attributes[1] = Attr::Archive;
+    view.Results.push_back(archiveLeft);
+    view.Results.push_back(FolderRow(-1, QStringLiteral("/home/user/Documents/a rather long folder name that does not fit into its cell at all/and deeper still"),
+                                     QStringLiteral("/media/backup/Documents/a rather long folder name that does not fit into its cell at all/and deeper still")));
+    view.Results.push_back(FileRow(-1, QStringLiteral("unticked.txt")));
+    view.Results.push_back(FolderRow(1, QStringLiteral("/home/user/Documents/Old"), QStringLiteral("/media/backup/Documents/Old")));
+    CurrentProfile().profile.Options.CheckArchiveAttr = static_cast<int>(Attr::Archive);
+    CurrentProfile().profile.View.SyncOptions = {true, true, false, false, false};
+    CurrentProfile().profile.Options.ListName[0] = QStringLiteral("Documents");
+    CurrentProfile().profile.Options.ListName[1] = QStringLiteral("Backup");
+    for (const char* language : {"English", "Deutsch"}) {
+        Settings().LanguageName = QString::fromLatin1(language);
+        ReloadLocalizer();
+        view.Stale = false;
+        grid->SetBackColor(FilesColor::Current);
+        window->UpdateFilesView(0);
+        window->ClickFiles(10, 1, Qt::LeftButton, Qt::NoModifier, QPoint());  // unticks "unticked.txt"
+        QApplication::processEvents();
+        EXPECT_TRUE(window->grab().save(folder + QStringLiteral("/files-%1.png").arg(QString::fromLatin1(language))));
+        window->MarkStale();
+        QApplication::processEvents();
+        EXPECT_TRUE(window->grab().save(folder + QStringLiteral("/files-stale-%1.png").arg(QString::fromLatin1(language))));
+    }
 }
