@@ -58,6 +58,8 @@ void frmMain::PrepareDirsTitle() {
     currentDirsRow_ = 0;
     // The switch columns are as wide as their titles, and never narrower than a square box.
     for (int c = 2; c < 7; ++c) grid->SetColWidth(c, qMax(grid->ColWidth(c), grid->RowHeight(0) + 8));
+    // Their titles stand centred over the boxes, which are drawn in the middle of the cells.
+    for (int c = 2; c < 7; ++c) grid->SetColAlignment(c, Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
 void frmMain::PrepareDirsWidth() {

@@ -119,6 +119,10 @@ TEST_F(FilesLook, SizesAlignRightUnderTheirTitlesAndLongTextsKeepTheirEnds) {
     for (int c : {1, 3, 5, 7}) EXPECT_TRUE(grid->ColAlignment(c) & Qt::AlignLeft) << c;
     EXPECT_EQ(grid->TextMatrix(2, 2), QStringLiteral("12345"));
     EXPECT_EQ(grid->textElideMode(), Qt::ElideMiddle);
+    // The switch titles of the folder pair list stand centred over their boxes.
+    for (int c = 2; c < 7; ++c)
+        EXPECT_TRUE(window->flexDirs()->model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                    Qt::AlignHCenter) << c;
     // The time columns hold a whole date and time, the size columns the size of the title.
     const QFontMetrics metrics(grid->font());
     EXPECT_GE(grid->ColWidth(3), metrics.horizontalAdvance(grid->TextMatrix(2, 3)) + 6);
