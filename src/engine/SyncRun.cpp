@@ -9,6 +9,7 @@
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "i18n/TextLookup.h"
+#include "platform/CopyNames.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -149,6 +150,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
 void CopySelection(int s, int r, bool folderOnly, ResultList& view) {
     RunState& run = Run();
     RunHost& host = Host();
+    const FileSystem::FolderHandleScope folders;
     run.CancelRequested = false;
     run.TotalBytes = 0;
     CopyRows(s, r, RunFlag::Counting | RunFlag::AnyDirection, folderOnly, view);
@@ -176,6 +178,7 @@ bool SyncRun(int r, bool folderOnly, ResultList& view, const std::array<int, 3>&
     }
 
     LogRunLine(QStringLiteral("Start"), view, r);
+    const FileSystem::FolderHandleScope folders;
     RunState& run = Run();
     run.CancelRequested = false;
     host.SetBusy(true);

@@ -13,4 +13,18 @@ namespace FileSystem {
 // the copy are removed from the folder whenever it is read.
 QString FindCaseVariant(const QString& folder, const QString& name);
 
+// While one lives on a thread, the fail-safe copy keeps the last source and destination folders
+// open from one file to the next instead of walking their paths for every file, and trusts them
+// without looking at the paths again: a folder that is replaced by another of the same path
+// while the scope lives is not noticed (the files go on into, or come from, the folder that
+// was there). A synchronisation holds one for its whole run; the folders close when the last
+// scope of the thread ends, so nothing keeps a volume busy after the run.
+class FolderHandleScope {
+public:
+    FolderHandleScope();
+    ~FolderHandleScope();
+    FolderHandleScope(const FolderHandleScope&) = delete;
+    FolderHandleScope& operator=(const FolderHandleScope&) = delete;
+};
+
 }  // namespace FileSystem

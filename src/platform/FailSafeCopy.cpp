@@ -1,8 +1,13 @@
-// The fail-safe copy. The data goes into a temporary file beside the destination; only when
-// every byte, the permissions and the modification time are in place does one rename put it
-// over the destination. A copy that fails or is cancelled at any point removes its temporary
-// file and leaves the old destination exactly as it was; a process killed mid-copy leaves at
-// most a temporary file, which the next run recognises by its name and removes.
+// The fail-safe copy. A new destination is written into an unnamed file (O_TMPFILE) in the
+// destination folder and gets its name with one linkat when every byte, the permissions and the
+// modification time are in place: a process killed mid-copy leaves nothing behind, and linkat
+// never replaces a file that appeared meanwhile (that case is handled as a replacement). An
+// existing destination is replaced through a named temporary file beside it, renamed over it in
+// one step; so are new files where the file system has no unnamed files. A copy that fails or
+// is cancelled at any point removes what it wrote and leaves the old destination exactly as it
+// was; a killed process leaves at most a named temporary file, which the next run recognises by
+// its name and removes. All calls on the destination work relative to the open destination
+// folder, so the long path is walked once per file.
 //
 // Durability against a power cut. rename() is atomic against a crash of the process, but
 // after a power cut the file system may have written the rename before the data. We therefore
@@ -10,12 +15,13 @@
 // case where a lost race would destroy the user's old version. A NEW destination is not
 // synced one by one. A per-file fdatasync costs a journal commit: measured on ext4 on a virtual
 // disk, writing and renaming a 4 KiB file took 0.26 ms without it and 8.1 ms with it, so a
-// first copy of 100,000 small files would be about 30 times slower than cp; and what a power cut can cost there is a new file that is short or
-// empty while its source is intact, which the next compare sees as different (size) and copies
-// again. Nothing the user had is lost in either case.
+// first copy of 100,000 small files would be about 30 times slower than cp; and what a power
+// cut can cost there is a new file that is short or empty while its source is intact, which
+// the next compare sees as different (size) and copies again. Nothing the user had is lost in
+// either case.
 //
-// Write-type calls counted by FileSystem::FailNthWriteForTests: creating the temporary file,
-// each data chunk, and the final rename.
+// Write-type calls counted by FileSystem::FailNthWriteForTests, the same three kinds on both
+// paths: creating the unnamed or temporary file, each data chunk, and the final link or rename.
 
 #include "platform/CopyNames.h"
 #include "platform/FaultInjection.h"
@@ -28,6 +34,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -74,6 +81,11 @@ public:
     FdGuard& operator=(const FdGuard&) = delete;
     int get() const { return fd_; }
     void reset(int fd) { Close(); fd_ = fd; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now and reports the close error (a network file system reports write errors here).
     int Close() {
         if (fd_ < 0) return 0;
@@ -262,10 +274,12 @@ struct FolderStamp {
     }
 };
 
-bool StampOf(const QByteArray& folder, FolderStamp& stamp) {
+FolderStamp StampOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_mtim}; }
+
+bool StampOf(int dirFd, FolderStamp& stamp) {
     struct stat st {};
-    if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    stamp = {st.st_dev, st.st_ino, st.st_mtim};
+    if (::fstat(dirFd, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    stamp = StampOf(st);
     return true;
 }
 
@@ -284,17 +298,21 @@ QByteArray FolderKey(const QString& folder) {
     return key;
 }
 
-FolderNames* ReadFolderNames(const QByteArray& folder) {
-    FolderStamp stamp;
-    if (!StampOf(folder, stamp)) {
-        folderNames.remove(folder);
-        return nullptr;
-    }
+// The names of the folder open as dirFd (whose stat is st), from the cache while the folder's
+// stamp is unchanged. A folder the run has just created is read once, empty, and then kept
+// current by the copy itself, so its check costs no listing at all.
+FolderNames* ReadFolderNames(const QByteArray& folder, int dirFd, const struct stat& st) {
+    const FolderStamp stamp = StampOf(st);
     auto it = folderNames.find(folder);
     if (it != folderNames.end() && it->stamp == stamp) return &*it;
 
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir) return nullptr;
+    const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) return nullptr;
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return nullptr;
+    }
     FolderNames names;
     names.stamp = stamp;
     bool sawTemporary = false;
@@ -311,18 +329,18 @@ FolderNames* ReadFolderNames(const QByteArray& folder) {
     }
     ::closedir(dir);
     if (sawTemporary && FileSystem::RemoveStaleCopyTemporaries(PathCodec::Decode(folder)) > 0)
-        StampOf(folder, names.stamp);
+        StampOf(dirFd, names.stamp);
     if (folderNames.size() >= kCachedFolders) folderNames.clear();
     return &*folderNames.insert(folder, std::move(names));
 }
 
-// After the copy renamed a new name into folder: when the cached names were current just
+// After the copy gave a new name to a file in folder: when the cached names were current just
 // before, they are current now with that name added.
-void NoteWrittenName(const QByteArray& folder, const FolderStamp& before, const QByteArray& name) {
+void NoteWrittenName(const QByteArray& folder, const FolderStamp& before, int dirFd, const QByteArray& name) {
     auto it = folderNames.find(folder);
     if (it == folderNames.end()) return;
     FolderStamp after;
-    if (!(it->stamp == before) || !StampOf(folder, after)) {
+    if (!(it->stamp == before) || !StampOf(dirFd, after)) {
         folderNames.erase(it);
         return;
     }
@@ -332,85 +350,334 @@ void NoteWrittenName(const QByteArray& folder, const FolderStamp& before, const 
     it->stamp = after;
 }
 
+// ---- the open source and destination folders ----
+
+// The copy works relative to the source and destination folders opened with O_PATH (no access
+// needed, nothing listed), so a long path is walked once per folder instead of once per call.
+// Outside a FolderHandleScope a folder is opened for one copy: the letter-case check opens the
+// destination and hands it to the copy that follows it on the same thread, and nothing stays
+// open after that copy. Inside a scope (one synchronisation) the last source and destination
+// folders stay open from one file to the next and are closed when the scope ends, so no folder
+// handle keeps a removable volume busy after a run.
+struct OpenFolder {
+    QByteArray path;  // without a trailing '/'
+    FdGuard fd;
+    struct stat st {};
+    bool handedOver = false;  // opened (or checked) by the letter-case check for the next copy
+};
+thread_local OpenFolder sourceFolder;
+thread_local OpenFolder destinationFolder;
+thread_local int scopeDepth = 0;
+
+bool OpenFolderAt(const QByteArray& path, OpenFolder& out) {
+    out.path = path;
+    out.handedOver = false;
+    out.fd.reset(::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (out.fd.get() < 0) return false;
+    if (::fstat(out.fd.get(), &out.st) != 0) {
+        const int err = errno;
+        out.fd.reset(-1);
+        errno = err;
+        return false;
+    }
+    return true;
+}
+
+// The folder open for path: kept from before while a scope runs (or when the letter-case check
+// has just opened it), else opened now. False (errno set) when it cannot be opened.
+bool UseFolder(const QByteArray& path, OpenFolder& folder) {
+    const bool reuse = folder.fd.get() >= 0 && folder.path == path && (scopeDepth > 0 || folder.handedOver);
+    folder.handedOver = false;
+    if (reuse) return true;
+    return OpenFolderAt(path, folder);
+}
+
+// Outside a scope nothing stays open after a copy.
+void DoneWithFolders() {
+    if (scopeDepth > 0) return;
+    sourceFolder.fd.reset(-1);
+    destinationFolder.fd.reset(-1);
+}
+
+// ---- naming an unnamed file ----
+
+// O_TMPFILE writes into a file that has no name until it is complete: nothing to clean up when
+// the process is killed, no rename, and linkat refuses (EEXIST) instead of replacing a file
+// that appeared meanwhile. 0 = not tried yet, 1 = usable, -1 = not usable in this process.
+std::atomic<int> unnamedFiles{0};
+// How linkat can name an open file: by AT_EMPTY_PATH (root, or newer kernels for the file's
+// creator) or through /proc. 0 = not known yet, 1 = AT_EMPTY_PATH, 2 = /proc.
+std::atomic<int> linkMethod{0};
+
+// Gives the unnamed file fd the name in dirFd; 0 or the errno.
+int LinkUnnamed(int fd, int dirFd, const char* name) {
+    const int known = linkMethod.load(std::memory_order_relaxed);
+    int err = 0;
+    if (known != 2) {
+        if (::linkat(fd, "", dirFd, name, AT_EMPTY_PATH) == 0) {
+            linkMethod.store(1, std::memory_order_relaxed);
+            return 0;
+        }
+        err = errno;
+        // Without the privilege AT_EMPTY_PATH answers ENOENT (or EPERM); anything else is real.
+        if (known == 1 || (err != ENOENT && err != EPERM)) return err;
+    }
+    char proc[64];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, proc, dirFd, name, AT_SYMLINK_FOLLOW) == 0) {
+        linkMethod.store(2, std::memory_order_relaxed);
+        return 0;
+    }
+    return errno;
+}
+
+// Result of one attempt: done, failed (errno in err), or "retry with a named temporary file"
+// (the unnamed file could not be created or named in this process).
+enum class Attempt { Done, Failed, RetryNamed };
+
+struct CopyJob {
+    int in = -1;
+    const struct stat* src = nullptr;
+    const OpenFolder* folder = nullptr;
+    QByteArray name;  // the destination's name in the folder
+    bool replacing = false;
+    bool knewFolder = false;
+    FolderStamp before;
+    const FileSystem::CopyProgress* progress = nullptr;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// Owner, permissions and times of the finished data; 0 or the errno.
+int SetMetadata(int out, const struct stat& src, const struct stat& folderStat) {
+    // A new file already belongs to us (and to the folder's group where the folder is setgid).
+    static const uid_t euid = ::geteuid();
+    static const gid_t egid = ::getegid();
+    if (euid == 0 && (src.st_uid != euid || src.st_gid != egid || (folderStat.st_mode & S_ISGID) != 0))
+        (void)::fchown(out, src.st_uid, src.st_gid);
+    // Permissions cannot be kept on every file system (vfat refuses); the data and the time
+    // stamp are what the next compare relies on.
+    (void)::fchmod(out, src.st_mode & 07777);
+    const struct timespec times[2] = {src.st_atim, src.st_mtim};
+    return ::futimens(out, times) != 0 ? errno : 0;
+}
+
+Attempt CopyUnnamed(CopyJob& job, int& err) {
+    const int dirFd = job.folder->fd.get();
+    if (const int injected = FileSystem::Faults::TakeWriteFault()) {
+        err = injected;
+        return Attempt::Failed;
+    }
+    FdGuard out(::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (out.get() < 0) {
+        err = errno;
+        // The file system has no unnamed files: the named temporary file does the same job.
+        if (err == EOPNOTSUPP || err == EISDIR || err == EINVAL) {
+            unnamedFiles.store(-1, std::memory_order_relaxed);
+            return Attempt::RetryNamed;
+        }
+        return Attempt::Failed;
+    }
+    err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = SetMetadata(out.get(), *job.src, job.folder->st);
+    if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
+    if (err == 0) err = FileSystem::Faults::TakeWriteFault();
+    if (err != 0) return Attempt::Failed;  // closing the unnamed file discards it
+
+    struct stat mine {};
+    if (::fstat(out.get(), &mine) != 0) {
+        err = errno;
+        return Attempt::Failed;
+    }
+    err = LinkUnnamed(out.get(), dirFd, job.name.constData());
+    if (err == 0) {
+        unnamedFiles.store(1, std::memory_order_relaxed);
+        if (const int closeErr = out.Close()) {
+            // The data may not have arrived (a file system that reports write errors on
+            // close): take back the name we gave, unless another file took it since.
+            struct stat named {};
+            if (::fstatat(dirFd, job.name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                named.st_dev == mine.st_dev && named.st_ino == mine.st_ino)
+                ::unlinkat(dirFd, job.name.constData(), 0);
+            err = closeErr;
+            return Attempt::Failed;
+        }
+        return Attempt::Done;
+    }
+    if (err == EEXIST) {
+        // Another process created the destination since we looked: replace it as any existing
+        // destination is replaced, synced first and renamed over in one step.
+        QByteArray temp;
+        for (int attempt = 0;; ++attempt) {
+            temp = TemporaryName(job.name);
+            err = LinkUnnamed(out.get(), dirFd, temp.constData());
+            if (err == 0) break;
+            if (err != EEXIST || attempt > 100) return Attempt::Failed;
+        }
+        if (::fdatasync(out.get()) != 0) err = errno;
+        if (const int closeErr = out.Close(); err == 0) err = closeErr;
+        if (err == 0 && ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) != 0) err = errno;
+        if (err != 0) {
+            ::unlinkat(dirFd, temp.constData(), 0);
+            return Attempt::Failed;
+        }
+        return Attempt::Done;
+    }
+    // Naming is impossible here (no /proc, no privilege): named temporary files from now on,
+    // unless naming worked before, in which case this is a real failure.
+    if (unnamedFiles.load(std::memory_order_relaxed) != 1 && linkMethod.load(std::memory_order_relaxed) == 0 &&
+        (err == ENOENT || err == EPERM || err == EACCES)) {
+        unnamedFiles.store(-1, std::memory_order_relaxed);
+        return Attempt::RetryNamed;
+    }
+    return Attempt::Failed;
+}
+
+Attempt CopyNamed(CopyJob& job, int& err) {
+    const int dirFd = job.folder->fd.get();
+    QByteArray temp;
+    FdGuard out;
+    for (int attempt = 0;; ++attempt) {
+        if (const int injected = FileSystem::Faults::TakeWriteFault()) {
+            err = injected;
+            return Attempt::Failed;
+        }
+        temp = TemporaryName(job.name);
+        // O_EXCL: two runs never share a temporary file, whatever their names.
+        out.reset(::openat(dirFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (out.get() >= 0) break;
+        if (errno != EEXIST || attempt > 100) {
+            err = errno;
+            return Attempt::Failed;
+        }
+    }
+    // The lock tells a cleaning run that this temporary file is alive even where the pid in
+    // its name means nothing (another machine writing into a shared folder).
+    (void)::flock(out.get(), LOCK_EX | LOCK_NB);
+
+    err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = SetMetadata(out.get(), *job.src, job.folder->st);
+    if (err == 0 && job.replacing && ::fdatasync(out.get()) != 0) err = errno;
+    if (const int closeErr = out.Close(); err == 0) err = closeErr;
+    if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
+    if (err == 0) err = FileSystem::Faults::TakeWriteFault();
+    if (err == 0 && ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) != 0) err = errno;
+    if (err != 0) {
+        ::unlinkat(dirFd, temp.constData(), 0);
+        return Attempt::Failed;
+    }
+    return Attempt::Done;
+}
+
+bool CopyFileInFolders(const QString& source, const QString& destination, const FileSystem::CopyProgress& progress,
+                       const std::atomic<bool>* cancel) {
+    const QByteArray from = PathCodec::Encode(source);
+    const QByteArray to = PathCodec::Encode(destination);
+    if (Cancelled(cancel)) return Fail(ECANCELED);
+
+    QByteArray sourceFolderPath, sourceName;
+    SplitPath(from, sourceFolderPath, sourceName);
+    if (sourceName.isEmpty()) return Fail(EISDIR);
+    if (!UseFolder(sourceFolderPath, sourceFolder)) return Fail(errno);
+    const int sourceFd = sourceFolder.fd.get();
+    struct stat src {};
+    if (::fstatat(sourceFd, sourceName.constData(), &src, AT_SYMLINK_NOFOLLOW) != 0) return Fail(errno);
+    if (S_ISLNK(src.st_mode)) return CopySymbolicLink(from, to, src);
+    if (S_ISDIR(src.st_mode)) return Fail(EISDIR);
+    if (!S_ISREG(src.st_mode)) return Fail(EINVAL);  // sockets, pipes, devices are never opened
+
+    FdGuard in(::openat(sourceFd, sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (in.get() < 0) return Fail(errno);
+    if (::fstat(in.get(), &src) != 0) return Fail(errno);
+    if (!S_ISREG(src.st_mode)) return Fail(EINVAL);
+
+    QByteArray folderPath, name;
+    SplitPath(to, folderPath, name);
+    if (name.isEmpty()) return Fail(EISDIR);
+    if (name.size() > kNameMax) return Fail(ENAMETOOLONG);
+    if (!UseFolder(folderPath, destinationFolder)) return Fail(errno);
+    const OpenFolder& folder = destinationFolder;
+
+    struct stat old {};
+    const bool replacing = ::fstatat(folder.fd.get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (replacing && S_ISDIR(old.st_mode)) return Fail(EISDIR);
+
+    CopyJob job;
+    job.in = in.get();
+    job.src = &src;
+    job.folder = &folder;
+    job.name = name;
+    job.replacing = replacing;
+    job.progress = &progress;
+    job.cancel = cancel;
+    // The folder as the name cache knew it (at the letter-case check), before our file changes it.
+    job.knewFolder = folderNames.contains(folder.path);
+    if (job.knewFolder) job.before = StampOf(folder.st);
+
+    int err = 0;
+    Attempt result = Attempt::RetryNamed;
+    if (!replacing && unnamedFiles.load(std::memory_order_relaxed) >= 0) {
+        result = CopyUnnamed(job, err);
+        if (result == Attempt::RetryNamed && ::lseek(in.get(), 0, SEEK_SET) != 0) {
+            err = errno;
+            result = Attempt::Failed;
+        }
+    }
+    if (result == Attempt::RetryNamed) result = CopyNamed(job, err);
+    if (result != Attempt::Done) return Fail(err);
+    if (job.knewFolder) NoteWrittenName(folder.path, job.before, folder.fd.get(), name);
+    FileSystem::SetLastError(0);
+    return true;
+}
+
 }  // namespace
 
 namespace FileSystem {
 
 bool CopyFile(const QString& source, const QString& destination, const CopyProgress& progress,
               const std::atomic<bool>* cancel) {
-    const QByteArray from = PathCodec::Encode(source);
-    const QByteArray to = PathCodec::Encode(destination);
-    if (Cancelled(cancel)) return Fail(ECANCELED);
-
-    struct stat src {};
-    if (::lstat(from.constData(), &src) != 0) return Fail(errno);
-    if (S_ISLNK(src.st_mode)) return CopySymbolicLink(from, to, src);
-    if (S_ISDIR(src.st_mode)) return Fail(EISDIR);
-    if (!S_ISREG(src.st_mode)) return Fail(EINVAL);  // sockets, pipes, devices are never opened
-
-    FdGuard in(::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (in.get() < 0) return Fail(errno);
-    if (::fstat(in.get(), &src) != 0) return Fail(errno);
-    if (!S_ISREG(src.st_mode)) return Fail(EINVAL);
-
-    QByteArray folder, name;
-    SplitPath(to, folder, name);
-    if (name.isEmpty()) return Fail(EISDIR);
-    struct stat old {};
-    const bool replacing = ::lstat(to.constData(), &old) == 0;
-    if (replacing && S_ISDIR(old.st_mode)) return Fail(EISDIR);
-
-    // The folder as the name cache knew it, before our temporary file changes it.
-    FolderStamp before;
-    const bool knewFolder = folderNames.contains(folder) && StampOf(folder, before);
-
-    QByteArray temp;
-    FdGuard out;
-    for (int attempt = 0;; ++attempt) {
-        if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
-        temp = JoinPath(folder, TemporaryName(name));
-        // O_EXCL: two runs never share a temporary file, whatever their names.
-        out.reset(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-        if (out.get() >= 0) break;
-        if (errno != EEXIST || attempt > 100) return Fail(errno);
-    }
-    // The lock tells a cleaning run that this temporary file is alive even where the pid in
-    // its name means nothing (another machine writing into a shared folder).
-    (void)::flock(out.get(), LOCK_EX | LOCK_NB);
-
-    struct stat outStat {};
-    int err = ::fstat(out.get(), &outStat) == 0 ? 0 : errno;
-    if (err == 0) err = CopyData(in.get(), out.get(), src, outStat.st_dev, progress, cancel);
-    if (err == 0) {
-        if (::geteuid() == 0) (void)::fchown(out.get(), src.st_uid, src.st_gid);
-        // Permissions cannot be kept on every file system (vfat refuses); the data and the
-        // time stamp are what the next compare relies on.
-        (void)::fchmod(out.get(), src.st_mode & 07777);
-        const struct timespec times[2] = {src.st_atim, src.st_mtim};
-        if (::futimens(out.get(), times) != 0) err = errno;
-    }
-    if (err == 0 && replacing && ::fdatasync(out.get()) != 0) err = errno;
-    if (const int closeErr = out.Close(); err == 0) err = closeErr;
-    if (err == 0 && Cancelled(cancel)) err = ECANCELED;
-    if (err == 0) err = Faults::TakeWriteFault();
-    if (err == 0 && ::rename(temp.constData(), to.constData()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(temp.constData());
-        return Fail(err);
-    }
-    if (knewFolder) NoteWrittenName(folder, before, name);
-    SetLastError(0);
-    return true;
+    const bool ok = CopyFileInFolders(source, destination, progress, cancel);
+    const int err = LastError();
+    DoneWithFolders();
+    SetLastError(err);
+    return ok;
 }
 
 QString FindCaseVariant(const QString& folder, const QString& name) {
-    const FolderNames* names = ReadFolderNames(FolderKey(folder));
-    if (!names) return {};
-    const auto it = names->byFoldedName.constFind(name.toCaseFolded());
-    if (it == names->byFoldedName.constEnd()) return {};
-    for (const QString& other : *it)
-        if (other != name) return other;
-    return {};
+    const QByteArray key = FolderKey(folder);
+    OpenFolder& open = destinationFolder;
+    if (scopeDepth > 0 && open.fd.get() >= 0 && open.path == key) {
+        // Kept open by the run: only its stamp is needed, without walking the path.
+        if (::fstat(open.fd.get(), &open.st) != 0) open.fd.reset(-1);
+    }
+    if ((open.fd.get() < 0 || open.path != key) && !OpenFolderAt(key, open)) {
+        folderNames.remove(key);
+        return {};
+    }
+    open.handedOver = true;  // for the copy into it that usually follows on this thread
+    QString variant;
+    if (const FolderNames* names = ReadFolderNames(key, open.fd.get(), open.st)) {
+        const auto it = names->byFoldedName.constFind(name.toCaseFolded());
+        if (it != names->byFoldedName.constEnd()) {
+            for (const QString& other : *it) {
+                if (other != name) {
+                    variant = other;
+                    break;
+                }
+            }
+        }
+    }
+    // A refused copy does not follow.
+    if (!variant.isEmpty()) {
+        open.handedOver = false;
+        DoneWithFolders();
+    }
+    return variant;
+}
+
+FolderHandleScope::FolderHandleScope() { ++scopeDepth; }
+
+FolderHandleScope::~FolderHandleScope() {
+    if (--scopeDepth == 0) DoneWithFolders();
 }
 
 bool IsCopyTemporaryName(const QString& name) {

@@ -335,3 +335,107 @@ TEST(FailSafeCopy, CaseVariantsFollowTheFolder) {
     EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("later.txt")), QStringLiteral("Later.txt"));
     EXPECT_TRUE(FileSystem::FindCaseVariant(t.Path(QStringLiteral("missing")), QStringLiteral("a")).isEmpty());
 }
+
+// ---- new destinations (written unnamed, named at the end) and the run's open folders ----
+
+namespace {
+
+// Every entry of the folder, dot files included: a new destination must leave nothing else.
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// How many of this process's open files name path (or lie below it).
+int OpenHandlesTo(const QString& path) {
+    int n = 0;
+    const QByteArray target = PathCodec::Encode(path);
+    for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        char buf[4096] = {};
+        const QByteArray link = QByteArray("/proc/self/fd/") + fd.toLatin1();
+        const ssize_t len = ::readlink(link.constData(), buf, sizeof buf - 1);
+        if (len > 0 && QByteArray(buf, len).startsWith(target)) ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(FailSafeCopy, NewDestinationLeavesNothingWhenCancelledOrFailing) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src.bin"), Pattern(20 * 1024 * 1024, 'n'));
+    const QString out = t.Folder(QStringLiteral("out"));
+    const QString dst = out + QStringLiteral("/new.bin");
+
+    std::atomic<bool> cancel{false};
+    EXPECT_FALSE(Copy(src, dst, [&](int64_t, int64_t) { cancel = true; }, &cancel));
+    EXPECT_EQ(FileSystem::LastError(), ECANCELED);
+    EXPECT_TRUE(Entries(out).isEmpty());
+
+    // 1: the new file, 2..: the chunks; the second chunk fails.
+    FileSystem::FailNthWriteForTests(3, ENOSPC);
+    EXPECT_FALSE(Copy(src, dst));
+    EXPECT_EQ(FileSystem::LastError(), ENOSPC);
+    EXPECT_TRUE(Entries(out).isEmpty());
+
+    // Creating the file fails.
+    FileSystem::FailNthWriteForTests(1, EROFS);
+    EXPECT_FALSE(Copy(src, dst));
+    EXPECT_EQ(FileSystem::LastError(), EROFS);
+    EXPECT_TRUE(Entries(out).isEmpty());
+
+    // The final naming fails: a small file is the file, one chunk, then the name.
+    const QString small = t.File(QStringLiteral("small.txt"), "small");
+    FileSystem::FailNthWriteForTests(3, EIO);
+    EXPECT_FALSE(Copy(small, out + QStringLiteral("/small.txt")));
+    EXPECT_EQ(FileSystem::LastError(), EIO);
+    EXPECT_TRUE(Entries(out).isEmpty());
+
+    ASSERT_TRUE(Copy(small, out + QStringLiteral("/small.txt")));
+    EXPECT_EQ(Entries(out), QStringList{QStringLiteral("small.txt")});
+    EXPECT_EQ(t.Read(QStringLiteral("out/small.txt")), QByteArray("small"));
+}
+
+TEST(FailSafeCopy, DestinationThatAppearsMidCopyIsReplacedWhole) {
+    TempTree t;
+    const QByteArray data = Pattern(20 * 1024 * 1024, 'm');
+    const QString src = t.File(QStringLiteral("src.bin"), data);
+    const QString out = t.Folder(QStringLiteral("out"));
+    bool created = false;
+    ASSERT_TRUE(Copy(src, out + QStringLiteral("/dst.bin"), [&](int64_t, int64_t) {
+        if (!created) created = !t.File(QStringLiteral("out/dst.bin"), "written by someone else").isEmpty();
+    }));
+    EXPECT_TRUE(created);
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.bin")), data);
+    EXPECT_EQ(Entries(out), QStringList{QStringLiteral("dst.bin")});
+}
+
+TEST(FailSafeCopy, RunScopeKeepsFoldersOpenOnlyWhileItLives) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src/a.txt"), "a");
+    t.File(QStringLiteral("src/b.txt"), "b");
+    const QString out = t.Folder(QStringLiteral("out"));
+    {
+        const FileSystem::FolderHandleScope scope;
+        EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("a.txt")).isEmpty());
+        ASSERT_TRUE(Copy(src, out + QStringLiteral("/a.txt")));
+        EXPECT_GE(OpenHandlesTo(out), 1);
+        // A name created behind the run's back in the folder it keeps open is still seen.
+        t.File(QStringLiteral("out/B.TXT"), "other");
+        EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("b.txt")), QStringLiteral("B.TXT"));
+        // A name the copy wrote is seen without listing again.
+        EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("A.txt")), QStringLiteral("a.txt"));
+        ASSERT_TRUE(Copy(t.Path(QStringLiteral("src/b.txt")), out + QStringLiteral("/c.txt")));
+    }
+    EXPECT_EQ(OpenHandlesTo(t.Path(QStringLiteral("out"))), 0);
+    EXPECT_EQ(OpenHandlesTo(t.Path(QStringLiteral("src"))), 0);
+    EXPECT_EQ(t.Read(QStringLiteral("out/c.txt")), QByteArray("b"));
+
+    // Outside a scope every copy looks at the path again: a folder replaced by a new one of the
+    // same name receives the next copy, and nothing stays open.
+    ASSERT_TRUE(QDir(out).removeRecursively());
+    t.Folder(QStringLiteral("out"));
+    EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("a.txt")).isEmpty());
+    ASSERT_TRUE(Copy(src, out + QStringLiteral("/a.txt")));
+    EXPECT_EQ(Entries(out), QStringList{QStringLiteral("a.txt")});
+    EXPECT_EQ(OpenHandlesTo(t.Path(QStringLiteral("out"))), 0);
+}
