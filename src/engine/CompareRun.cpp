@@ -107,6 +107,7 @@ QString MountPointOf(const QString& device) {
 struct SideScan {
     QString root;  // ending with '/'
     ScanList list;
+    std::vector<QChar> keys;  // the characters of every SortKey of list
     bool failed = false;
     int error = 0;
 };
@@ -121,7 +122,7 @@ struct PairMasks {
 
 void ScanSide(SideScan& side, const PairMasks& m) {
     side.failed = ScanFolderTree(side.root, m.dirs, m.files, m.deletes, m.switches, side.list, &side.error, m.options);
-    BuildSortKeys(side.list, side.root.size() + 1);
+    BuildSortKeys(side.list, side.root.size() + 1, side.keys);
     SortScanList(side.list, 0, static_cast<qsizetype>(side.list.size()) - 1);
 }
 
@@ -267,7 +268,9 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         Host().LetEventsRun();
         const size_t before = view.Results.size();
         const std::vector<UnreadableFolder> unreadable =
-            MergeScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, mergeOptions, view.Results);
+            MergeAndReleaseScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, mergeOptions,
+                                     view.Results);
+        for (SideScan& side : sides) std::vector<QChar>().swap(side.keys);
         if (view.Results.size() > before && missingRoot != 0)
             view.Results[before].SyncAction = static_cast<int16_t>(missingRoot);
         for (const UnreadableFolder& u : unreadable) {

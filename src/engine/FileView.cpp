@@ -65,7 +65,6 @@ void FileView::UpdateFilesView(int filter, ViewOptions& view) {
         }
         ViewList.resize(out);
     }
-    ViewList.shrink_to_fit();
 
     FileCounts = {0, 0, 0};
     FolderCounts = {0, 0, 0};

@@ -29,7 +29,10 @@ public:
         root_[1] = rightRoot;
     }
 
-    void Merge(const ScanList& left, const ScanList& right) {
+    // release: the lists belong to the caller's compare run and are dropped after the merge, so
+    // each entry's sort key is freed as soon as the entry has become a row (where the keys have
+    // their own strings; keys that point into one buffer cost nothing to drop).
+    void Merge(const ScanList& left, const ScanList& right, bool release) {
         const ScanList* lists[2] = {&left, &right};
         size_t at[2] = {0, 0};
         std::vector<const ScanEntry*> group[2];
@@ -46,6 +49,10 @@ public:
                     group[s].push_back(&(*lists[s])[at[s]++]);
             }
             MergeGroup(groupKey, group[0], group[1]);
+            if (release) {
+                for (int s = 0; s < 2; ++s)
+                    for (const ScanEntry* e : group[s]) const_cast<ScanEntry*>(e)->SortKey = QString();
+            }
         }
     }
 
@@ -76,10 +83,7 @@ private:
         return c.result;
     }
 
-    CompareRow& NewRow() {
-        if (rows_.size() == rows_.capacity()) rows_.reserve(rows_.size() + 1000 + rows_.size() / 2);
-        return rows_.emplace_back();
-    }
+    CompareRow& NewRow() { return rows_.emplace_back(); }
 
     void Paired(const ScanEntry& l, const ScanEntry& r, bool conflict) {
         CompareRow& row = NewRow();
@@ -222,12 +226,34 @@ void ClassifyRow(CompareRow& row, const MergeOptions& o) {
     propose(SyncAction::NoAction, false);
 }
 
-std::vector<UnreadableFolder> MergeScanLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
-                                             const QString& rightRoot, const MergeOptions& options, ResultList& rows) {
+namespace {
+
+std::vector<UnreadableFolder> MergeLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
+                                         const QString& rightRoot, const MergeOptions& options, ResultList& rows,
+                                         bool release) {
     if (rows.empty()) rows.emplace_back();  // the unused row 0
+    // One reservation for the most rows the pair can give (every entry one-sided). The part a
+    // typical pair leaves unused is never touched and costs no resident memory, while growing
+    // step by step would copy the whole list at its largest and a final shrink_to_fit once more.
+    rows.reserve(rows.size() + left.size() + right.size());
     PairMerger merger(leftRoot, rightRoot, options, rows);
-    merger.Merge(left, right);
-    rows.shrink_to_fit();
+    merger.Merge(left, right, release);
     Run().IgnoredErrors.clear();
     return std::move(merger.unreadable);
+}
+
+}  // namespace
+
+std::vector<UnreadableFolder> MergeScanLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
+                                             const QString& rightRoot, const MergeOptions& options, ResultList& rows) {
+    return MergeLists(left, right, leftRoot, rightRoot, options, rows, false);
+}
+
+std::vector<UnreadableFolder> MergeAndReleaseScanLists(ScanList& left, ScanList& right, const QString& leftRoot,
+                                                       const QString& rightRoot, const MergeOptions& options,
+                                                       ResultList& rows) {
+    std::vector<UnreadableFolder> unreadable = MergeLists(left, right, leftRoot, rightRoot, options, rows, true);
+    ScanList().swap(left);
+    ScanList().swap(right);
+    return unreadable;
 }

@@ -38,5 +38,11 @@ std::vector<UnreadableFolder> MergeScanLists(const ScanList& left, const ScanLis
                                              const QString& leftRoot, const QString& rightRoot,
                                              const MergeOptions& options, ResultList& rows);
 
+// The same for a compare run that drops the lists afterwards: each entry's sort key is freed as
+// soon as it is merged, and both lists are empty on return.
+std::vector<UnreadableFolder> MergeAndReleaseScanLists(ScanList& left, ScanList& right, const QString& leftRoot,
+                                                       const QString& rightRoot, const MergeOptions& options,
+                                                       ResultList& rows);
+
 // The direction of a row present on both sides (first matching rule wins).
 void ClassifyRow(CompareRow& row, const MergeOptions& options);

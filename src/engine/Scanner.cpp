@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -129,7 +130,8 @@ bool ScanFolderTree(const QString& rootPath, const MaskSet& subfolderMasks, cons
         list.resize(1);
         FileSystem::SetLastError(err);
     }
-    list.shrink_to_fit();
+    // No shrink_to_fit: it would copy the whole list once more at the moment memory peaks; the
+    // unused tail of the last growth was never touched and costs no resident memory.
     return failed;
 }
 
@@ -173,6 +175,52 @@ void BuildSortKeys(ScanList& list, qsizetype startPosition) {
             AppendKeyPart(key, e.Name);
         }
         e.SortKey = std::move(key);
+    }
+}
+
+void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& buffer) {
+    const qsizetype from = startPosition - 1;
+    auto relative = [from](const ScanEntry& e) {
+        return e.FolderPath.size() > from ? QStringView(e.FolderPath).mid(from) : QStringView();
+    };
+    // Every key has the length of its relative path (plus one): size the buffer exactly first,
+    // since the keys point into it and it must never move.
+    size_t total = 0;
+    for (const ScanEntry& e : list) {
+        const size_t rel = static_cast<size_t>(relative(e).size());
+        total += (e.Attributes & Attr::Directory) ? rel + 1 : rel + 1 + static_cast<size_t>(e.Name.size());
+    }
+    buffer.clear();
+    buffer.shrink_to_fit();
+    buffer.resize(total);
+    QChar* out = buffer.data();
+    const QChar* lastFolder = nullptr;
+    const QChar* folderPart = nullptr;  // key of the last file folder inside the buffer
+    qsizetype folderPartSize = 0;
+    auto put = [&out](QStringView text) {
+        for (const QChar c : text) *out++ = c == u'/' ? KeySeparator : UpperUnit(c);
+    };
+    for (ScanEntry& e : list) {
+        QChar* const start = out;
+        if (e.Attributes & Attr::Directory) {
+            put(relative(e));
+            *out++ = KeySeparator;
+        } else {
+            // Every file of a folder shares one FolderPath: convert it once per folder and copy
+            // the converted part for the next files.
+            if (e.FolderPath.constData() != lastFolder || lastFolder == nullptr) {
+                put(relative(e));
+                folderPart = start;
+                folderPartSize = out - start;
+                lastFolder = e.FolderPath.constData();
+            } else {
+                std::copy(folderPart, folderPart + folderPartSize, out);
+                out += folderPartSize;
+            }
+            *out++ = KeyFileMark;
+            put(e.Name);
+        }
+        e.SortKey = QString::fromRawData(start, out - start);
     }
 }
 

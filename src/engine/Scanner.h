@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 struct FolderPair;
 
@@ -45,6 +46,10 @@ double FileTimeToLocalDate(int64_t utcSeconds, int64_t offsetSeconds);
 // plus 1: the key is built from the path below the root, '/' replaced by chr(1), a file's name
 // joined with chr(2), all in upper case; a folder's key ends with chr(1).
 void BuildSortKeys(ScanList& list, qsizetype startPosition);
+// The same keys, written one after the other into buffer, which every SortKey then points into
+// (no allocation per entry; the characters of all keys take one block). buffer must outlive
+// the keys and stay untouched while they are in use.
+void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& buffer);
 
 // Sorts entries low..high in place by SortKey, ordinal comparison.
 void SortScanList(ScanList& list, qsizetype low, qsizetype high);

@@ -56,3 +56,39 @@ TEST(SortKeys, SortIsOrdinalAndCopesWithLargeSortedAndReversedLists) {
     EXPECT_EQ(small[0].SortKey, "Z");
     EXPECT_EQ(small[1].SortKey, "_");
 }
+
+TEST(SortKeys, KeysInOneBufferEqualTheOwnedKeysAndSortAlike) {
+    // Files of one folder share the folder string (as the scanner makes them), folders between
+    // them, non-ASCII and surrogate names, a root that is only "/".
+    ScanList list;
+    const QString root = QStringLiteral("/r");
+    const QString sub = QStringLiteral("/r/ä b/");
+    auto add = [&](const QString& folder, const QString& name, bool dir) {
+        ScanEntry& e = list.emplace_back();
+        e.FolderPath = folder;
+        e.Name = name;
+        e.Attributes = dir ? Attr::Directory : 0;
+    };
+    add(root, QString(), true);
+    add(QStringLiteral("/r/ä b"), QStringLiteral("ä b"), true);
+    for (const QString& n : {QStringLiteral("z.txt"), QStringLiteral("émile"), QString::fromUtf8("\xF0\x9F\x98\x80.png"),
+                             QStringLiteral("A"), QStringLiteral("a")})
+        add(sub, n, false);
+    add(QStringLiteral("/r/ä b/Deeper"), QStringLiteral("Deeper"), true);
+    add(QStringLiteral("/r/"), QStringLiteral("top.TXT"), false);
+    add(QStringLiteral("/r/"), QStringLiteral("Top.txt"), false);
+
+    ScanList owned = list;
+    BuildSortKeys(owned, root.size() + 2);
+    std::vector<QChar> buffer;
+    BuildSortKeys(list, root.size() + 2, buffer);
+    ASSERT_EQ(list.size(), owned.size());
+    for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list[i].SortKey, owned[i].SortKey) << i;
+
+    SortScanList(owned, 0, static_cast<qsizetype>(owned.size()) - 1);
+    SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
+    for (size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i].SortKey, owned[i].SortKey) << i;
+        EXPECT_EQ(list[i].Name, owned[i].Name) << i;
+    }
+}
