@@ -42,13 +42,10 @@ struct ScanEntry {
 using ScanList = std::vector<ScanEntry>;
 
 struct CompareRow {
+    // The small fields first, so that they share one word instead of padding two (the view and
+    // result lists hold a row per entry).
     int16_t SyncAction = 0;
     bool Selected = false;
-    QString Folder[2];
-    QString Name[2];
-    uint32_t Attributes[2] = {0, 0};
-    double Time[2] = {0, 0};
-    int64_t Size[2] = {0, 0};
     bool DeleteMatch = false;
     // Set when this row lies below a folder that could not be listed on either side: the
     // synchronisation neither copies nor deletes it.
@@ -59,6 +56,11 @@ struct CompareRow {
     // synchronisation neither copies nor deletes it, so that no file is written over or deleted
     // in place of another whose name differs only in case.
     bool CaseConflict = false;
+    uint32_t Attributes[2] = {0, 0};
+    QString Folder[2];
+    QString Name[2];
+    double Time[2] = {0, 0};
+    int64_t Size[2] = {0, 0};
 
     bool IsFolder() const { return (Attributes[0] & Attr::Directory) != 0; }
     bool Exists(int side) const { return !Name[side].isEmpty(); }

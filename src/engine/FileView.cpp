@@ -28,28 +28,28 @@ bool PassesFilter2(const CompareRow& row, int filter) {
 
 }  // namespace
 
+namespace {
+
+bool PassesFilters(const CompareRow& row, size_t i, int filter, int filter2) {
+    // The first row of the result list stays in the identical view whatever it proposes.
+    if (!PassesFilter1(row, filter) && !(filter == 4 && i == 1)) return false;
+    return !FileView::Filter2Applies(filter) || PassesFilter2(row, filter2);
+}
+
+}  // namespace
+
 void FileView::UpdateFilesView(int filter, ViewOptions& view) {
     view.Filter1 = filter;
     ViewList.assign(1, CompareRow());
     ViewList.reserve(Results.size());
-    // The first row of the result list stays in the identical view whatever it proposes.
     for (size_t i = 1; i < Results.size(); ++i) {
         const CompareRow& row = Results[i];
-        if (!PassesFilter1(row, filter) && !(filter == 4 && i == 1)) continue;
-        if (Filter2Applies(filter) && !PassesFilter2(row, view.Filter2)) continue;
-        ViewList.push_back(row);
+        if (PassesFilters(row, i, filter, view.Filter2)) ViewList.push_back(row);
     }
-
-    TreeRowList.assign(1, TreeRow());
-    TreeRowList.reserve(ViewList.size());
-    for (size_t i = 1; i < ViewList.size(); ++i) {
-        const CompareRow& row = ViewList[i];
-        TreeRow& t = TreeRowList.emplace_back();
-        t.LeftFolder = row.Folder[0];
-        t.RightFolder = row.Folder[1];
-        t.Name = row.Name[0].isEmpty() ? row.Name[1] : row.Name[0];
-        t.Attributes = row.Attributes[0] | row.Attributes[1];
-    }
+    treeRows_.assign(1, TreeRow());
+    treeRowsCurrent_ = false;
+    treeFilter1_ = filter;
+    treeFilter2_ = view.Filter2;
 
     if (!view.ShowEmptyFolders) {
         // A folder row that proposes nothing and is followed by another folder row (or by
@@ -68,28 +68,47 @@ void FileView::UpdateFilesView(int filter, ViewOptions& view) {
 
     FileCounts = {0, 0, 0};
     FolderCounts = {0, 0, 0};
-    size_t t = 1;
     for (size_t i = 1; i < ViewList.size(); ++i) {
         const CompareRow& row = ViewList[i];
         const int a = row.SyncAction;
-        if (a >= -1 && a <= 1) {
-            if (IsFolderRow(row)) {
-                ++FolderCounts[static_cast<size_t>(a + 1)];
-            } else if (row.DeleteMatch && a == SyncAction::NoAction) {
-                // Deleted on whichever side the run copies from: counts toward both directions.
-                ++FileCounts[0];
-                ++FileCounts[2];
-            } else {
-                ++FileCounts[static_cast<size_t>(a + 1)];
-            }
-        }
-        while (t < TreeRowList.size()) {
-            TreeRow& entry = TreeRowList[t++];
-            entry.ViewIndex = static_cast<int>(i);
-            if (entry.LeftFolder == row.Folder[0]) break;
+        if (a < -1 || a > 1) continue;
+        if (IsFolderRow(row)) {
+            ++FolderCounts[static_cast<size_t>(a + 1)];
+        } else if (row.DeleteMatch && a == SyncAction::NoAction) {
+            // Deleted on whichever side the run copies from: counts toward both directions.
+            ++FileCounts[0];
+            ++FileCounts[2];
+        } else {
+            ++FileCounts[static_cast<size_t>(a + 1)];
         }
     }
     ApplySelectAll();
+}
+
+const std::vector<TreeRow>& FileView::TreeRows() {
+    if (treeRowsCurrent_) return treeRows_;
+    treeRowsCurrent_ = true;
+    treeRows_.assign(1, TreeRow());
+    for (size_t i = 1; i < Results.size(); ++i) {
+        const CompareRow& row = Results[i];
+        if (!PassesFilters(row, i, treeFilter1_, treeFilter2_)) continue;
+        TreeRow& t = treeRows_.emplace_back();
+        t.LeftFolder = row.Folder[0];
+        t.RightFolder = row.Folder[1];
+        t.Name = row.Name[0].isEmpty() ? row.Name[1] : row.Name[0];
+        t.Attributes = row.Attributes[0] | row.Attributes[1];
+    }
+    // Each entry leads to the view row it stands for; a dropped empty folder to the next row
+    // that is shown.
+    size_t t = 1;
+    for (size_t i = 1; i < ViewList.size(); ++i) {
+        while (t < treeRows_.size()) {
+            TreeRow& entry = treeRows_[t++];
+            entry.ViewIndex = static_cast<int>(i);
+            if (entry.LeftFolder == ViewList[i].Folder[0]) break;
+        }
+    }
+    return treeRows_;
 }
 
 void FileView::ApplySelectAll() {
@@ -118,7 +137,8 @@ QString FileView::CountText(int box) const {
 void FileView::Clear() {
     Results.assign(1, CompareRow());
     ViewList.assign(1, CompareRow());
-    TreeRowList.assign(1, TreeRow());
+    treeRows_.assign(1, TreeRow());
+    treeRowsCurrent_ = true;
     FileCounts = {0, 0, 0};
     FolderCounts = {0, 0, 0};
 }

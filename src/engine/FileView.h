@@ -27,7 +27,6 @@ public:
     // Rows 1..n; row 0 holds no row (the compare run quotes unreadable roots in the view's).
     ResultList Results = ResultList(1);
     ResultList ViewList = ResultList(1);
-    std::vector<TreeRow> TreeRowList = std::vector<TreeRow>(1);  // numbered from 1 like the view list
     // Indexed by SyncAction + 1: what goes left to right, what stays, what goes right to left.
     std::array<int, 3> FileCounts{0, 0, 0};
     std::array<int, 3> FolderCounts{0, 0, 0};
@@ -36,10 +35,14 @@ public:
     // The check mark of the title cell: on at start-up and whenever a profile is opened.
     bool SelectAll = true;
 
-    // Rebuilds the view list, the tree list and the counts from Results with the view options
-    // (Filter1 := filter, then Filter2 unless filter is 4, then the empty folders), and applies
-    // SelectAll.
+    // Rebuilds the view list and the counts from Results with the view options (Filter1 :=
+    // filter, then Filter2 unless filter is 4, then the empty folders), and applies SelectAll.
     void UpdateFilesView(int filter, ViewOptions& view);
+    // The tree view's source list, numbered from 1 like the view list: every row of the view
+    // before empty folders were dropped, each leading to the view row it stands for. Built on
+    // first use after each UpdateFilesView (from Results with the same filters), since only the
+    // tree window needs it and a run without that window should not hold it.
+    const std::vector<TreeRow>& TreeRows();
     // SelectAll on: marks every row that proposes something, matches the delete masks or is a
     // folder (other rows keep their mark); off: clears every mark. Rows flagged Unreadable or
     // CaseConflict are never marked by it.
@@ -53,6 +56,12 @@ public:
 
     // Forgets every result (the state before the first compare).
     void Clear();
+
+private:
+    std::vector<TreeRow> treeRows_ = std::vector<TreeRow>(1);
+    bool treeRowsCurrent_ = true;
+    int treeFilter1_ = 0;
+    int treeFilter2_ = 0;
 };
 
 // The view of the program's one main list.

@@ -51,7 +51,13 @@ public:
             MergeGroup(groupKey, group[0], group[1]);
             if (release) {
                 for (int s = 0; s < 2; ++s)
-                    for (const ScanEntry* e : group[s]) const_cast<ScanEntry*>(e)->SortKey = QString();
+                    for (const ScanEntry* e : group[s]) {
+                        // The row holds what it needs; a right-hand name equal to the left one
+                        // is freed here instead of at the end.
+                        ScanEntry* done = const_cast<ScanEntry*>(e);
+                        done->SortKey = QString();
+                        done->Name = QString();
+                    }
             }
         }
     }

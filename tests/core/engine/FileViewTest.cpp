@@ -99,13 +99,13 @@ TEST(FileView, EmptyFoldersAreDroppedUnlessShownTreeListKeepsThem) {
     // a file and stays.
     EXPECT_EQ(Shown(v), (QStringList{"/", "a.txt", "b.txt", "c.txt", "Case.txt", "right.txt", "/both/inner/", "e.tmp"}));
     // The tree list has every row from before the drop, each leading to a view row.
-    ASSERT_EQ(v.TreeRowList.size(), 11u);
-    EXPECT_EQ(v.TreeRowList[7].LeftFolder, "/l/both");
-    EXPECT_EQ(v.TreeRowList[7].ViewIndex, 7);  // the dropped folder leads to the next shown row
-    EXPECT_EQ(v.TreeRowList[8].ViewIndex, 7);
-    EXPECT_EQ(v.TreeRowList[9].ViewIndex, 8);
-    EXPECT_EQ(v.TreeRowList[6].Name, "right.txt");
-    EXPECT_EQ(v.TreeRowList[1].ViewIndex, 1);
+    ASSERT_EQ(v.TreeRows().size(), 11u);
+    EXPECT_EQ(v.TreeRows()[7].LeftFolder, "/l/both");
+    EXPECT_EQ(v.TreeRows()[7].ViewIndex, 7);  // the dropped folder leads to the next shown row
+    EXPECT_EQ(v.TreeRows()[8].ViewIndex, 7);
+    EXPECT_EQ(v.TreeRows()[9].ViewIndex, 8);
+    EXPECT_EQ(v.TreeRows()[6].Name, "right.txt");
+    EXPECT_EQ(v.TreeRows()[1].ViewIndex, 1);
     // A folder that proposes something is never dropped.
     FileView w;
     w.Results.push_back(Folder(""));
