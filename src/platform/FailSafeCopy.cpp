@@ -364,6 +364,11 @@ struct OpenFolder {
     FdGuard fd;
     struct stat st {};
     bool handedOver = false;  // opened (or checked) by the letter-case check for the next copy
+    // The name the letter-case check looked for, and whether the folder's current names (as
+    // the cache knows them) lack it: the copy that follows then needs no look of its own. Should
+    // the name have appeared meanwhile, linkat refuses and the copy becomes a replacement.
+    QByteArray checkedName;
+    bool checkedAbsent = false;
 };
 thread_local OpenFolder sourceFolder;
 thread_local OpenFolder destinationFolder;
@@ -372,6 +377,7 @@ thread_local int scopeDepth = 0;
 bool OpenFolderAt(const QByteArray& path, OpenFolder& out) {
     out.path = path;
     out.handedOver = false;
+    out.checkedAbsent = false;
     out.fd.reset(::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (out.fd.get() < 0) return false;
     if (::fstat(out.fd.get(), &out.st) != 0) {
@@ -448,15 +454,16 @@ struct CopyJob {
 };
 
 // Owner, permissions and times of the finished data; 0 or the errno.
-int SetMetadata(int out, const struct stat& src, const struct stat& folderStat) {
-    // A new file already belongs to us (and to the folder's group where the folder is setgid).
-    static const uid_t euid = ::geteuid();
-    static const gid_t egid = ::getegid();
-    if (euid == 0 && (src.st_uid != euid || src.st_gid != egid || (folderStat.st_mode & S_ISGID) != 0))
+// created: the new file as it was created (owner and mode), so that only what differs is set.
+int SetMetadata(int out, const struct stat& src, const struct stat& created) {
+    bool chowned = false;
+    if (::geteuid() == 0 && (created.st_uid != src.st_uid || created.st_gid != src.st_gid)) {
         (void)::fchown(out, src.st_uid, src.st_gid);
+        chowned = true;  // which clears set-id bits: the mode is set again below
+    }
     // Permissions cannot be kept on every file system (vfat refuses); the data and the time
     // stamp are what the next compare relies on.
-    (void)::fchmod(out, src.st_mode & 07777);
+    if (chowned || (created.st_mode & 07777) != (src.st_mode & 07777)) (void)::fchmod(out, src.st_mode & 07777);
     const struct timespec times[2] = {src.st_atim, src.st_mtim};
     return ::futimens(out, times) != 0 ? errno : 0;
 }
@@ -467,7 +474,9 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
         err = injected;
         return Attempt::Failed;
     }
-    FdGuard out(::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    // Created with the source's permission bits: an unnamed file is reachable by no one, and
+    // where the umask keeps them no chmod is needed afterwards.
+    FdGuard out(::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, job.src->st_mode & 0777));
     if (out.get() < 0) {
         err = errno;
         // The file system has no unnamed files: the named temporary file does the same job.
@@ -477,17 +486,14 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
         }
         return Attempt::Failed;
     }
-    err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
-    if (err == 0) err = SetMetadata(out.get(), *job.src, job.folder->st);
+    struct stat mine {};
+    err = ::fstat(out.get(), &mine) == 0 ? 0 : errno;
+    if (err == 0) err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = SetMetadata(out.get(), *job.src, mine);
     if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
     if (err == 0) err = FileSystem::Faults::TakeWriteFault();
     if (err != 0) return Attempt::Failed;  // closing the unnamed file discards it
 
-    struct stat mine {};
-    if (::fstat(out.get(), &mine) != 0) {
-        err = errno;
-        return Attempt::Failed;
-    }
     err = LinkUnnamed(out.get(), dirFd, job.name.constData());
     if (err == 0) {
         unnamedFiles.store(1, std::memory_order_relaxed);
@@ -554,8 +560,10 @@ Attempt CopyNamed(CopyJob& job, int& err) {
     // its name means nothing (another machine writing into a shared folder).
     (void)::flock(out.get(), LOCK_EX | LOCK_NB);
 
-    err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
-    if (err == 0) err = SetMetadata(out.get(), *job.src, job.folder->st);
+    struct stat created {};
+    err = ::fstat(out.get(), &created) == 0 ? 0 : errno;
+    if (err == 0) err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = SetMetadata(out.get(), *job.src, created);
     if (err == 0 && job.replacing && ::fdatasync(out.get()) != 0) err = errno;
     if (const int closeErr = out.Close(); err == 0) err = closeErr;
     if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
@@ -595,10 +603,13 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     if (name.isEmpty()) return Fail(EISDIR);
     if (name.size() > kNameMax) return Fail(ENAMETOOLONG);
     if (!UseFolder(folderPath, destinationFolder)) return Fail(errno);
+    const bool knownAbsent = destinationFolder.checkedAbsent && destinationFolder.checkedName == name;
+    destinationFolder.checkedAbsent = false;
     const OpenFolder& folder = destinationFolder;
 
     struct stat old {};
-    const bool replacing = ::fstatat(folder.fd.get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool replacing =
+        !knownAbsent && ::fstatat(folder.fd.get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (replacing && S_ISDIR(old.st_mode)) return Fail(EISDIR);
 
     CopyJob job;
@@ -655,6 +666,7 @@ QString FindCaseVariant(const QString& folder, const QString& name) {
     }
     open.handedOver = true;  // for the copy into it that usually follows on this thread
     QString variant;
+    open.checkedAbsent = false;
     if (const FolderNames* names = ReadFolderNames(key, open.fd.get(), open.st)) {
         const auto it = names->byFoldedName.constFind(name.toCaseFolded());
         if (it != names->byFoldedName.constEnd()) {
@@ -665,6 +677,8 @@ QString FindCaseVariant(const QString& folder, const QString& name) {
                 }
             }
         }
+        open.checkedAbsent = it == names->byFoldedName.constEnd() || !it->contains(name);
+        if (open.checkedAbsent) open.checkedName = PathCodec::Encode(name);
     }
     // A refused copy does not follow.
     if (!variant.isEmpty()) {
