@@ -224,6 +224,21 @@ void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& 
     }
 }
 
+namespace {
+
+// Ordinal comparison of UTF-16 code units, as QString's operator< compares, inlined: keys of
+// one folder share a long prefix, and the sort makes about n log n of these comparisons.
+inline bool KeyLess(const QString& a, const QString& b) {
+    const QChar* p = a.constData();
+    const QChar* q = b.constData();
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype k = 0; k < n; ++k)
+        if (p[k] != q[k]) return p[k].unicode() < q[k].unicode();
+    return a.size() < b.size();
+}
+
+}  // namespace
+
 void SortScanList(ScanList& list, qsizetype low, qsizetype high) {
     // Quicksort with the middle element as pivot (the middle of an odd span rounded to the even
     // index). The smaller part is sorted by recursion and the larger one by the loop, so that
@@ -235,8 +250,8 @@ void SortScanList(ScanList& list, qsizetype low, qsizetype high) {
         const QString pivot = list[static_cast<size_t>(mid)].SortKey;
         qsizetype i = low, j = high;
         while (i <= j) {
-            while (list[static_cast<size_t>(i)].SortKey < pivot && i < high) ++i;
-            while (pivot < list[static_cast<size_t>(j)].SortKey && j > low) --j;
+            while (KeyLess(list[static_cast<size_t>(i)].SortKey, pivot) && i < high) ++i;
+            while (KeyLess(pivot, list[static_cast<size_t>(j)].SortKey) && j > low) --j;
             if (i <= j) {
                 std::swap(list[static_cast<size_t>(i)], list[static_cast<size_t>(j)]);
                 ++i;
