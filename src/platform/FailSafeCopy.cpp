@@ -369,6 +369,14 @@ struct OpenFolder {
     // the name have appeared meanwhile, linkat refuses and the copy becomes a replacement.
     QByteArray checkedName;
     bool checkedAbsent = false;
+    // What a new file in this folder is created with (umask, default ACL, setgid folder) for
+    // the permission bits asked for: learnt from the first new file, so that the next ones need
+    // no look of their own to know whether owner and mode must still be set.
+    bool creationKnown = false;
+    mode_t requestedMode = 0;
+    mode_t createdMode = 0;
+    uid_t createdUid = 0;
+    gid_t createdGid = 0;
 };
 thread_local OpenFolder sourceFolder;
 thread_local OpenFolder destinationFolder;
@@ -378,6 +386,7 @@ bool OpenFolderAt(const QByteArray& path, OpenFolder& out) {
     out.path = path;
     out.handedOver = false;
     out.checkedAbsent = false;
+    out.creationKnown = false;
     out.fd.reset(::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (out.fd.get() < 0) return false;
     if (::fstat(out.fd.get(), &out.st) != 0) {
@@ -444,7 +453,7 @@ enum class Attempt { Done, Failed, RetryNamed };
 struct CopyJob {
     int in = -1;
     const struct stat* src = nullptr;
-    const OpenFolder* folder = nullptr;
+    OpenFolder* folder = nullptr;
     QByteArray name;  // the destination's name in the folder
     bool replacing = false;
     bool knewFolder = false;
@@ -456,8 +465,9 @@ struct CopyJob {
 // Owner, permissions and times of the finished data; 0 or the errno.
 // created: the new file as it was created (owner and mode), so that only what differs is set.
 int SetMetadata(int out, const struct stat& src, const struct stat& created) {
+    static const uid_t euid = ::geteuid();
     bool chowned = false;
-    if (::geteuid() == 0 && (created.st_uid != src.st_uid || created.st_gid != src.st_gid)) {
+    if ((created.st_uid != src.st_uid || created.st_gid != src.st_gid) && euid == 0) {
         (void)::fchown(out, src.st_uid, src.st_gid);
         chowned = true;  // which clears set-id bits: the mode is set again below
     }
@@ -487,7 +497,22 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
         return Attempt::Failed;
     }
     struct stat mine {};
-    err = ::fstat(out.get(), &mine) == 0 ? 0 : errno;
+    OpenFolder& folder = *job.folder;
+    const mode_t requested = job.src->st_mode & 0777;
+    if (folder.creationKnown && folder.requestedMode == requested) {
+        mine.st_mode = folder.createdMode;
+        mine.st_uid = folder.createdUid;
+        mine.st_gid = folder.createdGid;
+    } else {
+        err = ::fstat(out.get(), &mine) == 0 ? 0 : errno;
+        if (err == 0) {
+            folder.creationKnown = true;
+            folder.requestedMode = requested;
+            folder.createdMode = mine.st_mode & 07777;
+            folder.createdUid = mine.st_uid;
+            folder.createdGid = mine.st_gid;
+        }
+    }
     if (err == 0) err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
     if (err == 0) err = SetMetadata(out.get(), *job.src, mine);
     if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
@@ -499,10 +524,12 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
         unnamedFiles.store(1, std::memory_order_relaxed);
         if (const int closeErr = out.Close()) {
             // The data may not have arrived (a file system that reports write errors on
-            // close): take back the name we gave, unless another file took it since.
+            // close): take back the name we gave, unless another file took it since (ours
+            // carries the source's size and nanosecond modification time).
             struct stat named {};
-            if (::fstatat(dirFd, job.name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                named.st_dev == mine.st_dev && named.st_ino == mine.st_ino)
+            if (::fstatat(dirFd, job.name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(named.st_mode) &&
+                named.st_size == job.src->st_size && named.st_mtim.tv_sec == job.src->st_mtim.tv_sec &&
+                named.st_mtim.tv_nsec == job.src->st_mtim.tv_nsec)
                 ::unlinkat(dirFd, job.name.constData(), 0);
             err = closeErr;
             return Attempt::Failed;
@@ -605,7 +632,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     if (!UseFolder(folderPath, destinationFolder)) return Fail(errno);
     const bool knownAbsent = destinationFolder.checkedAbsent && destinationFolder.checkedName == name;
     destinationFolder.checkedAbsent = false;
-    const OpenFolder& folder = destinationFolder;
+    OpenFolder& folder = destinationFolder;
 
     struct stat old {};
     const bool replacing =
