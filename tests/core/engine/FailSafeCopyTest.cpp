@@ -439,3 +439,21 @@ TEST(FailSafeCopy, RunScopeKeepsFoldersOpenOnlyWhileItLives) {
     EXPECT_EQ(Entries(out), QStringList{QStringLiteral("a.txt")});
     EXPECT_EQ(OpenHandlesTo(t.Path(QStringLiteral("out"))), 0);
 }
+
+TEST(FailSafeCopy, NewFilesInOneFolderKeepEachSourceModeWhateverTheUmask) {
+    TempTree t;
+    const QString out = t.Folder(QStringLiteral("out"));
+    const mode_t oldMask = ::umask(077);  // strips bits the sources have: the copy must set them again
+    const mode_t modes[] = {0644, 0644, 0600, 0755, 0444, 0644};
+    const FileSystem::FolderHandleScope scope;
+    for (size_t i = 0; i < std::size(modes); ++i) {
+        const QString name = QStringLiteral("f%1").arg(i);
+        const QString src = t.File(QStringLiteral("src/") + name, QByteArray::number(static_cast<int>(i)));
+        ASSERT_EQ(::chmod(PathCodec::Encode(src).constData(), modes[i]), 0);
+        EXPECT_TRUE(FileSystem::FindCaseVariant(out, name).isEmpty());
+        ASSERT_TRUE(Copy(src, out + QLatin1Char('/') + name)) << i;
+        EXPECT_EQ(Stat(out + QLatin1Char('/') + name).st_mode & 07777, modes[i]) << i;
+    }
+    ::umask(oldMask);
+    EXPECT_EQ(t.Read(QStringLiteral("out/f4")), QByteArray("4"));
+}
