@@ -38,6 +38,7 @@ struct Options {
     std::set<std::string> sections;
     std::vector<int64_t> scaling;
     int64_t largeMiB = 1024;
+    bool emptyScaling = false;
     std::string program;
     bool keep = false;
 };
@@ -55,6 +56,8 @@ void Usage() {
         "  --quick       CI-sized: 10000 files, 3 repetitions, a 128 MiB large file, scaling 1000,10000\n"
         "  --scaling     tree sizes of the cost-per-entry and memory table (default 10000 and --files)\n"
         "  --large-mib   size of the large file (default 1024)\n"
+        "  --empty-scaling  the scaling trees hold empty files (changed ones 1 byte): memory and compare\n"
+        "                time depend on the entries, not their contents; a million files then fit in RAM\n"
         "  --program     the program binary for the end-to-end run (default: tandor beside this one)\n"
         "  --keep        leave the trees in place at the end\n");
 }
@@ -93,6 +96,7 @@ Options ParseOptions(int argc, char** argv) {
             while (std::getline(in, s, ',')) o.sections.insert(s);
         } else if (a == "--scaling") { o.scaling = ParseList(next()); scalingGiven = true; }
         else if (a == "--large-mib") { o.largeMiB = std::stoll(next()); largeGiven = true; }
+        else if (a == "--empty-scaling") o.emptyScaling = true;
         else if (a == "--program") o.program = next();
         else if (a == "--keep") o.keep = true;
         else {
@@ -222,13 +226,14 @@ struct Trees {
     std::string right;  // 0.5 % added
 };
 
-Trees EnsureComparePair(const Options& o, int64_t files) {
+Trees EnsureComparePair(const Options& o, int64_t files, bool emptyFiles = false) {
     Trees t;
-    t.base = o.dir + "/n" + std::to_string(files);
+    t.base = o.dir + "/n" + std::to_string(files) + (emptyFiles ? "e" : "");
     t.left = t.base + "/left";
     t.right = t.base + "/right";
     TreeSpec spec;
     spec.files = files;
+    spec.emptyFiles = emptyFiles;
     if (!PathExists(t.left) || !PathExists(t.right)) {
         RemoveTree(t.base, o.dir);
         MakeFolders(t.base);
@@ -575,7 +580,7 @@ void SectionScaling(const Options& o) {
     };
     std::vector<Row> rows;
     for (int64_t n : o.scaling) {
-        const Trees t = EnsureComparePair(o, n);
+        const Trees t = EnsureComparePair(o, n, o.emptyScaling);
         const int reps = n >= 1000000 ? std::min(o.reps, 3) : o.reps;
         OursCompare(t.left, t.right);
         RunCommand(RsyncDryRun(t.left, t.right));
@@ -652,7 +657,7 @@ int main(int argc, char** argv) {
         if (!o.keep) {
             RemoveTree(o.dir + "/first", o.dir);
             RemoveTree(o.dir + "/empty", o.dir);
-            for (int64_t n : o.scaling) RemoveTree(o.dir + "/n" + std::to_string(n), o.dir);
+            for (int64_t n : o.scaling) RemoveTree(o.dir + "/n" + std::to_string(n) + (o.emptyScaling ? "e" : ""), o.dir);
             RemoveTree(o.dir + "/n" + std::to_string(o.files), o.dir);
             RemoveTree(o.dir + "/xdg-config", o.dir);
             RemoveTree(o.dir + "/xdg-data", o.dir);

@@ -114,7 +114,8 @@ void WriteTreeFile(const std::string& root, const TreeSpec& spec, int64_t file, 
     uint64_t state = spec.seed ^ (static_cast<uint64_t>(file) * 0x2545F4914F6CDD1Dull) ^
                      (static_cast<uint64_t>(version) << 60);
     // About 4 KiB: 3 KiB to 4 KiB, so that every file takes one block.
-    const size_t size = 3072 + static_cast<size_t>(SplitMix(state) % 1025);
+    size_t size = 3072 + static_cast<size_t>(SplitMix(state) % 1025);
+    if (spec.emptyFiles) size = version != 0 ? 1 : 0;
     std::vector<unsigned char> data(size);
     FillRandom(data, state);
     const int64_t mtime = BaseTime + file + (version != 0 ? ChangedOffset : 0);
@@ -123,7 +124,7 @@ void WriteTreeFile(const std::string& root, const TreeSpec& spec, int64_t file, 
 
 void WriteAddedFile(const std::string& root, const TreeSpec& spec, int64_t added) {
     uint64_t state = spec.seed ^ 0xADDEDull ^ (static_cast<uint64_t>(added) * 0x9E3779B97F4A7C15ull);
-    const size_t size = 3072 + static_cast<size_t>(SplitMix(state) % 1025);
+    const size_t size = spec.emptyFiles ? 0 : 3072 + static_cast<size_t>(SplitMix(state) % 1025);
     std::vector<unsigned char> data(size);
     FillRandom(data, state);
     WriteWhole(Join(root, AddedFilePath(spec, added)), data, AddedTimeBase + added);

@@ -14,6 +14,9 @@ namespace bench {
 struct TreeSpec {
     int64_t files = 100000;
     uint64_t seed = 0x7A4D0C5EEDull;
+    // Empty base and added files, changed files of one byte (the memory and compare-time runs at
+    // a million files, which depend on the entries and not on their contents).
+    bool emptyFiles = false;
 };
 
 constexpr int FilesPerFolder = 50;
