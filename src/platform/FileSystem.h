@@ -48,8 +48,9 @@ bool CreateFolderFrom(const QString& folder, const QString& templateFolder);
 bool RemoveFolder(const QString& folder);
 bool FolderExists(const QString& folder);
 
-// The fail-safe copy: data goes to a temporary file beside the destination, permissions and
-// modification time follow, then the temporary file replaces the destination in one rename.
+// The fail-safe copy: data goes to a file beside the destination that has no name yet (or a
+// temporary name), permissions and modification time follow, then one link gives a new
+// destination its name, or one rename puts the temporary file over an existing destination.
 // A failed or cancelled copy leaves the old destination untouched and no temporary file.
 // progress(totalSize, copiedSoFar) is called after each chunk; cancel is polled between chunks
 // (a cancelled copy fails with ECANCELED).
