@@ -710,6 +710,7 @@ QString FindCaseVariant(const QString& folder, const QString& name) {
     // A refused copy does not follow.
     if (!variant.isEmpty()) {
         open.handedOver = false;
+        open.checkedAbsent = false;
         DoneWithFolders();
     }
     return variant;
