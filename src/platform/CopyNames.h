@@ -19,6 +19,12 @@ QString FindCaseVariant(const QString& folder, const QString& name);
 // while the scope lives is not noticed (the files go on into, or come from, the folder that
 // was there). A synchronisation holds one for its whole run; the folders close when the last
 // scope of the thread ends, so nothing keeps a volume busy after the run.
+//
+// A folder that the run creates itself (FileSystem::CreateFolderFrom) holds, for the letter-case
+// check, what the run writes into it: the check there costs no system call, and a name that
+// another program puts into that folder during the run is not seen by it (a file of exactly the
+// destination's name is still never overwritten unseen: the copy finds it when it names its file
+// and replaces it as an existing destination, as any copy would).
 class FolderHandleScope {
 public:
     FolderHandleScope();
@@ -26,5 +32,9 @@ public:
     FolderHandleScope(const FolderHandleScope&) = delete;
     FolderHandleScope& operator=(const FolderHandleScope&) = delete;
 };
+
+// Called by the folder creation: while a scope lives, the new (empty) folder is known to hold
+// only what the run writes into it.
+void NoteCreatedFolder(const QString& folder);
 
 }  // namespace FileSystem

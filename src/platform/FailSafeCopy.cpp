@@ -286,6 +286,9 @@ bool StampOf(int dirFd, FolderStamp& stamp) {
 struct FolderNames {
     FolderStamp stamp;
     QHash<QString, QStringList> byFoldedName;
+    // Created by the running synchronisation (FileSystem::NoteCreatedFolder): it holds what the
+    // run wrote into it, and its names need no stamp.
+    bool createdByRun = false;
 };
 
 // A handful of folders is enough: a run copies folder by folder.
@@ -339,6 +342,10 @@ FolderNames* ReadFolderNames(const QByteArray& folder, int dirFd, const struct s
 void NoteWrittenName(const QByteArray& folder, const FolderStamp& before, int dirFd, const QByteArray& name) {
     auto it = folderNames.find(folder);
     if (it == folderNames.end()) return;
+    if (it->createdByRun) {
+        it->byFoldedName[PathCodec::Decode(name).toCaseFolded()].append(PathCodec::Decode(name));
+        return;
+    }
     FolderStamp after;
     if (!(it->stamp == before) || !StampOf(dirFd, after)) {
         folderNames.erase(it);
@@ -683,7 +690,10 @@ bool CopyFile(const QString& source, const QString& destination, const CopyProgr
 QString FindCaseVariant(const QString& folder, const QString& name) {
     const QByteArray key = FolderKey(folder);
     OpenFolder& open = destinationFolder;
-    if (scopeDepth > 0 && open.fd.get() >= 0 && open.path == key) {
+    const auto known = folderNames.constFind(key);
+    // A folder the running synchronisation created holds what the run wrote into it: no look.
+    const bool ownFolder = scopeDepth > 0 && known != folderNames.constEnd() && known->createdByRun;
+    if (scopeDepth > 0 && open.fd.get() >= 0 && open.path == key && !ownFolder) {
         // Kept open by the run: only its stamp is needed, without walking the path.
         if (::fstat(open.fd.get(), &open.st) != 0) open.fd.reset(-1);
     }
@@ -694,7 +704,7 @@ QString FindCaseVariant(const QString& folder, const QString& name) {
     open.handedOver = true;  // for the copy into it that usually follows on this thread
     QString variant;
     open.checkedAbsent = false;
-    if (const FolderNames* names = ReadFolderNames(key, open.fd.get(), open.st)) {
+    if (const FolderNames* names = ownFolder ? &*known : ReadFolderNames(key, open.fd.get(), open.st)) {
         const auto it = names->byFoldedName.constFind(name.toCaseFolded());
         if (it != names->byFoldedName.constEnd()) {
             for (const QString& other : *it) {
@@ -719,7 +729,18 @@ QString FindCaseVariant(const QString& folder, const QString& name) {
 FolderHandleScope::FolderHandleScope() { ++scopeDepth; }
 
 FolderHandleScope::~FolderHandleScope() {
-    if (--scopeDepth == 0) DoneWithFolders();
+    if (--scopeDepth != 0) return;
+    DoneWithFolders();
+    // After the run its folders are like any other: their names are read again when needed.
+    folderNames.removeIf([](const auto& entry) { return entry.value().createdByRun; });
+}
+
+void NoteCreatedFolder(const QString& folder) {
+    if (scopeDepth == 0) return;
+    if (folderNames.size() >= kCachedFolders) folderNames.clear();
+    FolderNames names;
+    names.createdByRun = true;
+    folderNames.insert(FolderKey(folder), std::move(names));
 }
 
 bool IsCopyTemporaryName(const QString& name) {

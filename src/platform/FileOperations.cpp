@@ -2,6 +2,7 @@
 // template, remove an empty folder, test a folder. Every failure leaves its errno for
 // FileSystem::LastError(); the engine turns it into the one error report.
 
+#include "platform/CopyNames.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
@@ -71,6 +72,7 @@ bool CreateFolderFrom(const QString& folder, const QString& templateFolder) {
     // mkdir applies the umask; the template's bits are meant literally (as a copy would keep
     // them), so set them again. A failure here leaves a usable folder and is not an error.
     if (mode != 0777) (void)::chmod(p.constData(), mode);
+    NoteCreatedFolder(folder);
     return Succeed();
 }
 

@@ -457,3 +457,28 @@ TEST(FailSafeCopy, NewFilesInOneFolderKeepEachSourceModeWhateverTheUmask) {
     ::umask(oldMask);
     EXPECT_EQ(t.Read(QStringLiteral("out/f4")), QByteArray("4"));
 }
+
+TEST(FailSafeCopy, FolderCreatedByTheRunIsCheckedFromWhatTheRunWrote) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src/a.txt"), "a");
+    const QString made = t.Path(QStringLiteral("made"));
+    {
+        const FileSystem::FolderHandleScope scope;
+        ASSERT_TRUE(FileSystem::CreateFolderFrom(made, t.Path(QStringLiteral("src"))));
+        EXPECT_TRUE(FileSystem::FindCaseVariant(made, QStringLiteral("a.txt")).isEmpty());
+        ASSERT_TRUE(Copy(src, made + QStringLiteral("/a.txt")));
+        // What the run wrote is known: a second file differing only in case is refused.
+        EXPECT_EQ(FileSystem::FindCaseVariant(made, QStringLiteral("A.TXT")), QStringLiteral("a.txt"));
+        // A file of exactly the destination's name that someone else puts there meanwhile is
+        // replaced whole, never mixed with.
+        t.File(QStringLiteral("made/b.txt"), "someone else's");
+        EXPECT_TRUE(FileSystem::FindCaseVariant(made, QStringLiteral("b.txt")).isEmpty());
+        ASSERT_TRUE(Copy(src, made + QStringLiteral("/b.txt")));
+        EXPECT_EQ(t.Read(QStringLiteral("made/b.txt")), QByteArray("a"));
+        EXPECT_TRUE(Temporaries(made).isEmpty());
+    }
+    // After the run the folder is read like any other: names written behind its back count.
+    t.File(QStringLiteral("made/Later.txt"), "l");
+    EXPECT_EQ(FileSystem::FindCaseVariant(made, QStringLiteral("later.TXT")), QStringLiteral("Later.txt"));
+    EXPECT_EQ(FileSystem::FindCaseVariant(made, QStringLiteral("A.txt")), QStringLiteral("a.txt"));
+}
