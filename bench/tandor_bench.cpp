@@ -231,19 +231,19 @@ Trees EnsureComparePair(const Options& o, int64_t files, bool emptyFiles = false
     t.base = o.dir + "/n" + std::to_string(files) + (emptyFiles ? "e" : "");
     t.left = t.base + "/left";
     t.right = t.base + "/right";
-    TreeSpec spec;
-    spec.files = files;
-    spec.emptyFiles = emptyFiles;
+    TreeShape shape;
+    shape.files = files;
+    shape.emptyFiles = emptyFiles;
     if (!PathExists(t.left) || !PathExists(t.right)) {
         RemoveTree(t.base, o.dir);
         MakeFolders(t.base);
         const double start = NowSeconds();
-        MakeTree(t.left, spec, TreeKind::Changed);
-        MakeTree(t.right, spec, TreeKind::Added);
+        MakeTree(t.left, shape, TreeKind::Changed);
+        MakeTree(t.right, shape, TreeKind::Added);
         SyncFileSystem();
         std::printf("  built %lld + %lld files in %lld folders per side in %.1f s\n",
-                    static_cast<long long>(files), static_cast<long long>(AddedFileCount(spec)),
-                    static_cast<long long>(TotalFolders(spec)), NowSeconds() - start);
+                    static_cast<long long>(files), static_cast<long long>(AddedFileCount(shape)),
+                    static_cast<long long>(TotalFolders(shape)), NowSeconds() - start);
     }
     return t;
 }
@@ -307,10 +307,10 @@ void SectionCompare(const Options& o, const Trees& t) {
 
 void SectionIncremental(const Options& o, const Trees& t) {
     Note("\n== incremental synchronisation (1 % changed left, 0.5 % only right; mirror)  vs  rsync -a --delete ==");
-    TreeSpec spec;
-    spec.files = o.files;
+    TreeShape shape;
+    shape.files = o.files;
     auto restore = [&] {
-        RestoreAddedTree(t.right, spec);
+        RestoreAddedTree(t.right, shape);
         SyncFileSystem();
     };
     Pairing p;
@@ -357,13 +357,13 @@ void SectionEndToEnd(const Options& o, const Trees& t) {
         Note("  skipped: " + written.error);
         return;
     }
-    TreeSpec spec;
-    spec.files = o.files;
+    TreeShape shape;
+    shape.files = o.files;
     const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + o.dir + "/xdg-config",
                                           "XDG_DATA_HOME=" + o.dir + "/xdg-data", "QT_QPA_PLATFORM=offscreen"};
     Pairing p;
     for (int i = 0; i < o.reps; ++i) {
-        RestoreAddedTree(t.right, spec);
+        RestoreAddedTree(t.right, shape);
         SyncFileSystem();
         p.ours.push_back(RunCommand({o.program, tdp, "-auto", "-dontask", "-hide"}, {}, env));
         if (i == 0) {
@@ -371,13 +371,13 @@ void SectionEndToEnd(const Options& o, const Trees& t) {
             std::printf("  after the program: right holds %lld files (expected %lld)\n",
                         static_cast<long long>(c.files), static_cast<long long>(o.files));
         }
-        RestoreAddedTree(t.right, spec);
+        RestoreAddedTree(t.right, shape);
         SyncFileSystem();
         p.peer.push_back(RunCommand({"rsync", "-a", "--delete", t.left + "/", t.right + "/"}));
         std::printf("  rep %d: program %.3f s (peak %lld KiB), rsync -a --delete %.3f s\n", i + 1,
                     p.ours.back().seconds, static_cast<long long>(p.ours.back().peakKiB), p.peer.back().seconds);
     }
-    RestoreAddedTree(t.right, spec);
+    RestoreAddedTree(t.right, shape);
     if (!AllOk(p.ours, "program") || !AllOk(p.peer, "rsync")) return;
     const double ours = MedianSeconds(p.ours), peer = MedianSeconds(p.peer);
     CpuRatio(p.ours, p.peer);

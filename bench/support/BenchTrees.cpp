@@ -72,20 +72,20 @@ std::string Join(const std::string& root, const std::string& rel) { return root 
 
 }  // namespace
 
-int64_t LeafFolders(const TreeSpec& spec) { return (spec.files + FilesPerFolder - 1) / FilesPerFolder; }
+int64_t LeafFolders(const TreeShape& shape) { return (shape.files + FilesPerFolder - 1) / FilesPerFolder; }
 
-int64_t TotalFolders(const TreeSpec& spec) {
-    const int64_t leaves = LeafFolders(spec);
+int64_t TotalFolders(const TreeShape& shape) {
+    const int64_t leaves = LeafFolders(shape);
     return leaves + (leaves + FoldersPerTop - 1) / FoldersPerTop;
 }
 
-std::vector<int64_t> ChangedFiles(const TreeSpec& spec) {
+std::vector<int64_t> ChangedFiles(const TreeShape& shape) {
     std::vector<int64_t> out;
-    for (int64_t i = 37; i < spec.files; i += 100) out.push_back(i);
+    for (int64_t i = 37; i < shape.files; i += 100) out.push_back(i);
     return out;
 }
 
-int64_t AddedFileCount(const TreeSpec& spec) { return spec.files / 200; }
+int64_t AddedFileCount(const TreeShape& shape) { return shape.files / 200; }
 
 std::string FolderOf(int64_t file) {
     const int64_t leaf = file / FilesPerFolder;
@@ -101,61 +101,61 @@ std::string FilePath(int64_t file) {
     return FolderOf(file) + buf;
 }
 
-std::string AddedFilePath(const TreeSpec& spec, int64_t added) {
+std::string AddedFilePath(const TreeShape& shape, int64_t added) {
     // Spread the new files over the existing leaf folders.
-    const int64_t leaves = LeafFolders(spec);
+    const int64_t leaves = LeafFolders(shape);
     const int64_t leaf = (added * 7919) % leaves;
     char buf[32];
     std::snprintf(buf, sizeof buf, "/a%07lld.dat", static_cast<long long>(added));
     return FolderOf(leaf * FilesPerFolder) + buf;
 }
 
-void WriteTreeFile(const std::string& root, const TreeSpec& spec, int64_t file, int version) {
-    uint64_t state = spec.seed ^ (static_cast<uint64_t>(file) * 0x2545F4914F6CDD1Dull) ^
+void WriteTreeFile(const std::string& root, const TreeShape& shape, int64_t file, int version) {
+    uint64_t state = shape.seed ^ (static_cast<uint64_t>(file) * 0x2545F4914F6CDD1Dull) ^
                      (static_cast<uint64_t>(version) << 60);
     // About 4 KiB: 3 KiB to 4 KiB, so that every file takes one block.
     size_t size = 3072 + static_cast<size_t>(SplitMix(state) % 1025);
-    if (spec.emptyFiles) size = version != 0 ? 1 : 0;
+    if (shape.emptyFiles) size = version != 0 ? 1 : 0;
     std::vector<unsigned char> data(size);
     FillRandom(data, state);
     const int64_t mtime = BaseTime + file + (version != 0 ? ChangedOffset : 0);
     WriteWhole(Join(root, FilePath(file)), data, mtime);
 }
 
-void WriteAddedFile(const std::string& root, const TreeSpec& spec, int64_t added) {
-    uint64_t state = spec.seed ^ 0xADDEDull ^ (static_cast<uint64_t>(added) * 0x9E3779B97F4A7C15ull);
-    const size_t size = spec.emptyFiles ? 0 : 3072 + static_cast<size_t>(SplitMix(state) % 1025);
+void WriteAddedFile(const std::string& root, const TreeShape& shape, int64_t added) {
+    uint64_t state = shape.seed ^ 0xADDEDull ^ (static_cast<uint64_t>(added) * 0x9E3779B97F4A7C15ull);
+    const size_t size = shape.emptyFiles ? 0 : 3072 + static_cast<size_t>(SplitMix(state) % 1025);
     std::vector<unsigned char> data(size);
     FillRandom(data, state);
-    WriteWhole(Join(root, AddedFilePath(spec, added)), data, AddedTimeBase + added);
+    WriteWhole(Join(root, AddedFilePath(shape, added)), data, AddedTimeBase + added);
 }
 
-int64_t MakeTree(const std::string& root, const TreeSpec& spec, TreeKind kind) {
+int64_t MakeTree(const std::string& root, const TreeShape& shape, TreeKind kind) {
     if (PathExists(root)) throw std::runtime_error("tree already exists: " + root);
     MakeFolders(root);
     std::vector<bool> changed;
     if (kind == TreeKind::Changed) {
-        changed.assign(static_cast<size_t>(spec.files), false);
-        for (int64_t i : ChangedFiles(spec)) changed[static_cast<size_t>(i)] = true;
+        changed.assign(static_cast<size_t>(shape.files), false);
+        for (int64_t i : ChangedFiles(shape)) changed[static_cast<size_t>(i)] = true;
     }
     int64_t bytes = 0;
-    for (int64_t i = 0; i < spec.files; ++i) {
+    for (int64_t i = 0; i < shape.files; ++i) {
         if (i % (FilesPerFolder * FoldersPerTop) == 0) MakeFolder(Join(root, FolderOf(i).substr(0, 4)));
         if (i % FilesPerFolder == 0) MakeFolder(Join(root, FolderOf(i)));
         const int version = (kind == TreeKind::Changed && changed[static_cast<size_t>(i)]) ? 1 : 0;
-        WriteTreeFile(root, spec, i, version);
+        WriteTreeFile(root, shape, i, version);
         bytes += 4096;
     }
     if (kind == TreeKind::Added) {
-        for (int64_t a = 0; a < AddedFileCount(spec); ++a) WriteAddedFile(root, spec, a);
+        for (int64_t a = 0; a < AddedFileCount(shape); ++a) WriteAddedFile(root, shape, a);
     }
     // Folder times are not part of any comparison, but keep them reproducible too.
     return bytes;
 }
 
-void RestoreAddedTree(const std::string& root, const TreeSpec& spec) {
-    for (int64_t i : ChangedFiles(spec)) WriteTreeFile(root, spec, i, 0);
-    for (int64_t a = 0; a < AddedFileCount(spec); ++a) WriteAddedFile(root, spec, a);
+void RestoreAddedTree(const std::string& root, const TreeShape& shape) {
+    for (int64_t i : ChangedFiles(shape)) WriteTreeFile(root, shape, i, 0);
+    for (int64_t a = 0; a < AddedFileCount(shape); ++a) WriteAddedFile(root, shape, a);
 }
 
 void WriteLargeFile(const std::string& path, int64_t size, uint64_t seed) {

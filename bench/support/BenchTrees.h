@@ -11,7 +11,7 @@
 
 namespace bench {
 
-struct TreeSpec {
+struct TreeShape {
     int64_t files = 100000;
     uint64_t seed = 0x7A4D0C5EEDull;
     // Empty base and added files, changed files of one byte (the memory and compare-time runs at
@@ -22,32 +22,32 @@ struct TreeSpec {
 constexpr int FilesPerFolder = 50;
 constexpr int FoldersPerTop = 50;
 
-int64_t LeafFolders(const TreeSpec& spec);
-int64_t TotalFolders(const TreeSpec& spec);  // leaf and top folders
+int64_t LeafFolders(const TreeShape& shape);
+int64_t TotalFolders(const TreeShape& shape);  // leaf and top folders
 
 // The numbers of the files that the "changed" side rewrites (1 %, spread evenly).
-std::vector<int64_t> ChangedFiles(const TreeSpec& spec);
+std::vector<int64_t> ChangedFiles(const TreeShape& shape);
 // How many files the "added" side holds in addition (0.5 %).
-int64_t AddedFileCount(const TreeSpec& spec);
+int64_t AddedFileCount(const TreeShape& shape);
 
 // Relative paths (below the tree root, no leading '/').
 std::string FolderOf(int64_t file);
 std::string FilePath(int64_t file);
-std::string AddedFilePath(const TreeSpec& spec, int64_t added);
+std::string AddedFilePath(const TreeShape& shape, int64_t added);
 
 // Writes one file. version 0 is the base file; version 1 is its changed form (other size and
 // content, a newer modification time).
-void WriteTreeFile(const std::string& root, const TreeSpec& spec, int64_t file, int version);
-void WriteAddedFile(const std::string& root, const TreeSpec& spec, int64_t added);
+void WriteTreeFile(const std::string& root, const TreeShape& shape, int64_t file, int version);
+void WriteAddedFile(const std::string& root, const TreeShape& shape, int64_t added);
 
 enum class TreeKind { Base, Changed, Added };
 // Builds a tree at root (which must not exist): the base tree, the base tree with 1 % of the
 // files changed, or the base tree plus 0.5 % new files. Returns the bytes written.
-int64_t MakeTree(const std::string& root, const TreeSpec& spec, TreeKind kind);
+int64_t MakeTree(const std::string& root, const TreeShape& shape, TreeKind kind);
 // Turns a tree that was made equal to the Changed tree back into the Added tree (rewrites the
 // changed files in their base form, writes the added files again). Used between repetitions of
 // the incremental synchronisation.
-void RestoreAddedTree(const std::string& root, const TreeSpec& spec);
+void RestoreAddedTree(const std::string& root, const TreeShape& shape);
 
 // Writes a file of the given size with reproducible content (the 1 GiB throughput test).
 void WriteLargeFile(const std::string& path, int64_t size, uint64_t seed);
