@@ -2,6 +2,7 @@
 // folder rows stay readable on their light blue, sizes line up on the right and long paths
 // keep their ends.
 
+#include "MainWindowTesting.h"
 #include "support/TempTree.h"
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
@@ -50,13 +51,7 @@ struct FilesLook : ::testing::Test {
 
     void SetUp() override {
         SetHost(&host);
-        ResetFileView();
-        Settings().LanguageName = QStringLiteral("English");
-        window = std::make_unique<frmMain>();
-        window->resize(1000, 700);
-        window->Prepare();
-        window->show();
-        QApplication::processEvents();
+        window = MakePreparedMainWindow(1000, 700, true);
         grid = window->flexFiles();
         FileView& view = CurrentFileView();
         view.Results = ResultList(1);

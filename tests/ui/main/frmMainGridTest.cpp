@@ -2,6 +2,7 @@
 // folder cells under the five options, the boxed title mark, filters and counts, select-all,
 // folder walks with and without Shift, and the popup menu's items and captions.
 
+#include "MainWindowTesting.h"
 #include "support/TempTree.h"
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
@@ -61,13 +62,7 @@ struct GridFixture : ::testing::Test {
 
     void SetUp() override {
         SetHost(&host);
-        ResetFileView();
-        Settings().LanguageName = QStringLiteral("English");
-        window = std::make_unique<frmMain>();
-        window->resize(1000, 800);
-        window->Prepare();
-        window->show();
-        QCoreApplication::processEvents();
+        window = MakePreparedMainWindow(1000, 800, true);
         grid = window->flexFiles();
         FileView& view = CurrentFileView();
         view.Results = ResultList(1);

@@ -2,6 +2,7 @@
 // progress window, Cancel during a large copy, the error prompt with its check box, the status
 // line and the scroll position around the refreshing compare, and the popup actions.
 
+#include "MainWindowTesting.h"
 #include "support/TempTree.h"
 #include "app/ProfileCommands.h"
 #include "config/ProfileFile.h"
@@ -70,14 +71,10 @@ struct SyncFixture : ::testing::Test {
         });
         watchdog.start();
         SetHost(&host);
-        ResetFileView();
-        Settings().LanguageName = QStringLiteral("English");
-        window = std::make_unique<frmMain>();
+        window = MakePreparedMainWindow(900, 640, false);
         host.owner = [this]() -> QWidget* { return window.get(); };
         host.onStatus = [this](int field, const QString& text) { window->SetStatus(field, text); };
         host.onCompareStage = [this](int stage) { window->SetCompareStage(stage); };
-        window->resize(900, 640);
-        window->Prepare();
         window->show();
         QCoreApplication::processEvents();
         SetRefreshCompare([this] { window->RunCompare(); });
@@ -97,14 +94,7 @@ struct SyncFixture : ::testing::Test {
     void Load() {
         tree.Folder(QStringLiteral("left"));
         tree.Folder(QStringLiteral("right"));
-        Profile profile;
-        FolderPair pair;
-        pair.Dir = {tree.Path(QStringLiteral("left")), tree.Path(QStringLiteral("right"))};
-        pair.Mask = {QStringLiteral("*"), QString(), QStringLiteral("*"), QString(), QString()};
-        profile.Pairs << pair;
-        const QString path = tree.Path(QStringLiteral("p.tdp"));
-        WriteProfileFile(path, profile);
-        CurrentProfile().ProfilePath = path;
+        CurrentProfile().ProfilePath = WriteLeftRightProfile(tree);
         ASSERT_TRUE(LoadProfile(*window));
         ASSERT_TRUE(window->LastCompareSucceeded());
     }

@@ -1,6 +1,7 @@
 // The main window on real folders: loading a profile, the stale grey, the profile list's
 // switches and drops, and a copy and a delete from the file list's popup menu.
 
+#include "MainWindowTesting.h"
 #include "support/TempTree.h"
 #include "app/ProfileCommands.h"
 #include "config/ProfileFile.h"
@@ -27,11 +28,7 @@ struct WindowFixture : ::testing::Test {
 
     void SetUp() override {
         SetHost(&host);
-        ResetFileView();
-        Settings().LanguageName = QStringLiteral("English");
-        window = std::make_unique<frmMain>();
-        window->resize(900, 640);
-        window->Prepare();
+        window = MakePreparedMainWindow(900, 640, false);
         SetRefreshCompare([this] { window->RunCompare(); });
     }
     void TearDown() override {
@@ -41,14 +38,7 @@ struct WindowFixture : ::testing::Test {
         SetHost(nullptr);
     }
     QString WriteProfile() {
-        Profile profile;
-        FolderPair pair;
-        pair.Dir = {tree.Path(QStringLiteral("left")), tree.Path(QStringLiteral("right"))};
-        pair.Mask = {QStringLiteral("*"), QString(), QStringLiteral("*"), QString(), QString()};
-        profile.Pairs << pair;
-        const QString path = tree.Path(QStringLiteral("p.tdp"));
-        WriteProfileFile(path, profile);
-        return path;
+        return WriteLeftRightProfile(tree);
     }
     int RowOf(const QString& name) {
         const FileView& view = CurrentFileView();

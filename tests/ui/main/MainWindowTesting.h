@@ -1,0 +1,39 @@
+#pragma once
+// Set-up shared by the main window's tests.
+
+#include "config/Profile.h"
+#include "config/ProfileFile.h"
+#include "config/ProgramSettings.h"
+#include "engine/FileView.h"
+#include "support/TempTree.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+
+#include <memory>
+
+// A main window in English with empty lists, prepared as start-up prepares it; shown when asked.
+inline std::unique_ptr<frmMain> MakePreparedMainWindow(int width, int height, bool show) {
+    ResetFileView();
+    Settings().LanguageName = QStringLiteral("English");
+    auto window = std::make_unique<frmMain>();
+    window->resize(width, height);
+    window->Prepare();
+    if (show) {
+        window->show();
+        QApplication::processEvents();
+    }
+    return window;
+}
+
+// A profile file with one pair "left" -> "right" inside the tree, every file and folder included.
+inline QString WriteLeftRightProfile(TempTree& tree) {
+    Profile profile;
+    FolderPair pair;
+    pair.Dir = {tree.Path(QStringLiteral("left")), tree.Path(QStringLiteral("right"))};
+    pair.Mask = {QStringLiteral("*"), QString(), QStringLiteral("*"), QString(), QString()};
+    profile.Pairs << pair;
+    const QString path = tree.Path(QStringLiteral("p.tdp"));
+    WriteProfileFile(path, profile);
+    return path;
+}
