@@ -1,5 +1,7 @@
 #include "ui/main/frmMain.h"
 
+#include "i18n/forms/LocalizeControls.h"
+
 #include "ui_frmMain.h"
 
 #include "config/ProgramSettings.h"
@@ -38,26 +40,6 @@ QString Caption(int key, const QString& design) {
     return text.isEmpty() ? design : text;
 }
 
-void ApplyKeyTexts(QWidget* root) {
-    // Every element with a key number gets the language's caption and tooltip.
-    for (QWidget* w : root->findChildren<QWidget*>()) {
-        const int key = w->property("key").toInt();
-        if (key == 0) continue;
-        const QString id = QString::number(key);
-        const QString text = Localizer().ControlText(id);
-        const QString tip = Localizer().ControlToolTip(id);
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            if (!text.isEmpty()) button->setText(text);
-            button->setAccessibleName(QString(button->text()).remove(QLatin1Char('&')));
-        } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
-            if (!text.isEmpty() && line->property("designText").isNull()) line->setText(text);
-        } else if (auto* label = qobject_cast<QLabel*>(w)) {
-            if (!text.isEmpty()) label->setText(text);
-        }
-        w->setToolTip(tip);
-        if (!tip.isEmpty() && w->accessibleDescription().isEmpty()) w->setAccessibleDescription(tip);
-    }
-}
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()) {
@@ -170,7 +152,9 @@ void frmMain::SetBusyPointer(bool busy) {
 }
 
 void frmMain::ScaleAndLocalise() {
-    ApplyKeyTexts(this);
+    // The wheel's lines per notch are the desktop's to tell, asked once the settings are read.
+    Settings().WheelScrollLines = QApplication::wheelScrollLines();
+    LocalizeControls(this);
     const int windowKey = property("key").toInt();
     setWindowTitle(Caption(windowKey, QStringLiteral("Tandor")));
     LocaliseComputedTexts();
