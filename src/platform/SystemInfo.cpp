@@ -26,7 +26,7 @@ QString HomeFolder() {
 
 QString ConfigHome() {
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification ignores relative paths.
+    // Relative XDG base directories are ignored, as the freedesktop.org rules say.
     if (!xdg.isEmpty() && xdg.startsWith(QLatin1Char('/'))) return xdg;
     return HomeFolder() + QStringLiteral("/.config");
 }

@@ -27,24 +27,24 @@ constexpr uint32_t CheckBoxFlag = 0x80000000u;
 constexpr int Margin = 8;
 constexpr int IconPosition = 12;
 
-struct ButtonSpec {
+struct ButtonDef {
     int result;
     QDialogButtonBox::StandardButton platformButton;
     const char* languageKey;
 };
 
-const ButtonSpec OkButton{1, QDialogButtonBox::Ok, "90800"};
-const ButtonSpec CancelButton{2, QDialogButtonBox::Cancel, "90801"};
-const ButtonSpec AbortButton{3, QDialogButtonBox::Abort, "90802"};
-const ButtonSpec RetryButton{4, QDialogButtonBox::Retry, "90803"};
-const ButtonSpec IgnoreButton{5, QDialogButtonBox::Ignore, "90804"};
-const ButtonSpec YesButton{6, QDialogButtonBox::Yes, "90805"};
-const ButtonSpec NoButton{7, QDialogButtonBox::No, "90806"};
+const ButtonDef OkButton{1, QDialogButtonBox::Ok, "90800"};
+const ButtonDef CancelButton{2, QDialogButtonBox::Cancel, "90801"};
+const ButtonDef AbortButton{3, QDialogButtonBox::Abort, "90802"};
+const ButtonDef RetryButton{4, QDialogButtonBox::Retry, "90803"};
+const ButtonDef IgnoreButton{5, QDialogButtonBox::Ignore, "90804"};
+const ButtonDef YesButton{6, QDialogButtonBox::Yes, "90805"};
+const ButtonDef NoButton{7, QDialogButtonBox::No, "90806"};
 // Set 3 has its own key for Cancel so that a language may word it differently there.
-const ButtonSpec CancelOfYesNo{2, QDialogButtonBox::Cancel, "90807"};
+const ButtonDef CancelOfYesNo{2, QDialogButtonBox::Cancel, "90807"};
 
 struct ButtonSet {
-    QList<ButtonSpec> buttons;
+    QList<ButtonDef> buttons;
     int escapeIndex;  // -1: Escape does nothing and the window cannot be closed
 };
 
@@ -62,13 +62,13 @@ ButtonSet SetOf(uint32_t set) {
 
 // On a multi-user system the captions are the platform's own, in the platform's language;
 // elsewhere they come from the language file.
-QString CaptionOf(const ButtonSpec& spec) {
+QString CaptionOf(const ButtonDef& def) {
     QString caption;
     if (IsNtFamily()) {
         QDialogButtonBox box;
-        caption = box.addButton(spec.platformButton)->text();
+        caption = box.addButton(def.platformButton)->text();
     } else {
-        caption = FormatMsg(QString::fromLatin1(spec.languageKey));
+        caption = FormatMsg(QString::fromLatin1(def.languageKey));
     }
     return caption.trimmed();
 }
@@ -187,8 +187,8 @@ void dlgMsgBox::Prepare(const QString& prompt, uint32_t buttons, const QString& 
     // Captions and sizes first: every button gets the size of the widest.
     const ButtonSet set = SetOf(buttons & SetMask);
     QStringList captions;
-    for (const ButtonSpec& spec : set.buttons) {
-        captions << CaptionOf(spec);
+    for (const ButtonDef& def : set.buttons) {
+        captions << CaptionOf(def);
         QPushButton probe(captions.last());
         probe.setFont(font);
         buttonWidth = std::max(buttonWidth, probe.sizeHint().width());

@@ -7,7 +7,7 @@
 
 #include <initializer_list>
 
-struct EntrySpec {
+struct EntryDef {
     QString path;
     double time = 45000.5;  // a day-based local time
     int64_t size = 0;
@@ -17,11 +17,11 @@ struct EntrySpec {
 };
 
 // root ends with '/'. Returns a sorted list with keys, entry 0 the root.
-inline ScanList MakeList(const QString& root, std::initializer_list<EntrySpec> specs) {
+inline ScanList MakeList(const QString& root, std::initializer_list<EntryDef> entries) {
     ScanList list(1);
     list[0].FolderPath = root.chopped(1);
     list[0].Attributes = Attr::Directory;
-    for (const EntrySpec& s : specs) {
+    for (const EntryDef& s : entries) {
         ScanEntry e;
         if (s.path.endsWith('/')) {
             const QString rel = s.path.chopped(1);

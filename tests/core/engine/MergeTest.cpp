@@ -24,7 +24,7 @@ MergeOptions Options(double toleranceSeconds = 2, bool compareSize = true, uint3
 }
 
 // Merges one file present on both sides and returns its row.
-CompareRow MergeOne(EntrySpec left, EntrySpec right, const MergeOptions& o) {
+CompareRow MergeOne(EntryDef left, EntryDef right, const MergeOptions& o) {
     ResultList rows;
     MergeScanLists(MakeList(L, {left}), MakeList(R, {right}), L, R, o, rows);
     EXPECT_EQ(rows.size(), 3u);  // unused row 0, the root row, the file
