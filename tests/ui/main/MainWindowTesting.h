@@ -5,10 +5,14 @@
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
+#include "engine/HeadlessRunHost.h"
 #include "support/TempTree.h"
+#include "ui/main/TOFlexGrid.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -37,3 +41,22 @@ inline QString WriteLeftRightProfile(TempTree& tree) {
     WriteProfileFile(path, profile);
     return path;
 }
+
+// A shown main window in an isolated environment, answering through a headless host, with its
+// file list at hand; the test fills the results and rebuilds the view itself.
+struct FileListFixture : ::testing::Test {
+    IsolatedEnvironment env;
+    HeadlessRunHost host;
+    std::unique_ptr<frmMain> window;
+    TOFlexGrid* grid = nullptr;
+
+    void OpenWindow(int width, int height) {
+        SetHost(&host);
+        window = MakePreparedMainWindow(width, height, true);
+        grid = window->flexFiles();
+    }
+    void TearDown() override {
+        window.reset();
+        SetHost(nullptr);
+    }
+};

@@ -43,16 +43,9 @@ CompareRow FileRow(int16_t action, const QString& name) {
     return row;
 }
 
-struct FilesLook : ::testing::Test {
-    IsolatedEnvironment env;
-    HeadlessRunHost host;
-    std::unique_ptr<frmMain> window;
-    TOFlexGrid* grid = nullptr;
-
+struct FilesLook : FileListFixture {
     void SetUp() override {
-        SetHost(&host);
-        window = MakePreparedMainWindow(1000, 700, true);
-        grid = window->flexFiles();
+        OpenWindow(1000, 700);
         FileView& view = CurrentFileView();
         view.Results = ResultList(1);
         view.Results.push_back(FolderRow(0, QStringLiteral("/home/user/Documents"), QStringLiteral("/media/backup/Documents")));
@@ -61,10 +54,6 @@ struct FilesLook : ::testing::Test {
         CurrentProfile().profile.View.ShowEmptyFolders = true;
         window->UpdateFilesView(0);
         QApplication::processEvents();
-    }
-    void TearDown() override {
-        window.reset();
-        SetHost(nullptr);
     }
     QImage TitleCheck() const {
         QHeaderView* header = grid->horizontalHeader();

@@ -54,16 +54,9 @@ CompareRow File(int16_t action, const QString& folder, const QString& left, cons
 // Result rows of every kind, in the order a compare produces them.
 enum Row { Root = 1, Same, CaseOnly, DeleteMatch, ToRight, LeftOnly, ToLeft, RightOnly, LeftSub, LeftSubFile, RightSub, RightSubFile };
 
-struct GridFixture : ::testing::Test {
-    IsolatedEnvironment env;
-    HeadlessRunHost host;
-    std::unique_ptr<frmMain> window;
-    TOFlexGrid* grid = nullptr;
-
+struct GridFixture : FileListFixture {
     void SetUp() override {
-        SetHost(&host);
-        window = MakePreparedMainWindow(1000, 800, true);
-        grid = window->flexFiles();
+        OpenWindow(1000, 800);
         FileView& view = CurrentFileView();
         view.Results = ResultList(1);
         view.Results.push_back(Folder(0, QStringLiteral("/l/"), QStringLiteral("/r/")));
@@ -84,10 +77,6 @@ struct GridFixture : ::testing::Test {
         options.ShowEmptyFolders = true;
         window->UpdateFilesView(0);
         ASSERT_GE(window->PageSize(), RightSubFile);
-    }
-    void TearDown() override {
-        window.reset();
-        SetHost(nullptr);
     }
     const TOFlexGridCell& Cell(int row, int col) const { return grid->Model()->Cell(row, col); }
     bool Selected(int index) const { return CurrentFileView().ViewList[static_cast<size_t>(index)].Selected; }
