@@ -35,6 +35,17 @@ QString PathsBlock(const QString& first, const QString& second) {
     return text;
 }
 
+// The system's text for an errno; the language file's for the program's own error numbers.
+QString ErrorTextOf(int err) {
+    switch (err) {
+    case FileSystem::ErrChangedSinceCompare: return FormatMsg(870);
+    case FileSystem::ErrUnsafePath: return FormatMsg(871);
+    case FileSystem::ErrTypeConflict: return FormatMsg(872);
+    case FileSystem::ErrCaseConflict: return FormatMsg(873);
+    default: return FileSystem::ErrorText(err);
+    }
+}
+
 }  // namespace
 
 QString CopyDestinationPath(const CompareRow& row, int s) {
@@ -74,7 +85,7 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
 
     RunState& run = Run();
     run.ErrorReported = true;
-    const QString sys = FileSystem::ErrorText(err).left(1024);
+    const QString sys = ErrorTextOf(err).left(1024);
     QString first, second;
     if (row >= 0 && static_cast<size_t>(row) < view.size() && (side == 0 || side == 1)) {
         const CompareRow& r = view[static_cast<size_t>(row)];

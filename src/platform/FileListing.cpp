@@ -233,7 +233,16 @@ namespace FileSystem {
 int LastError() { return lastError; }
 void SetLastError(int err) { lastError = err; }
 
+bool IsProgramError(int err) { return err >= ErrChangedSinceCompare && err <= ErrCaseConflict; }
+
 QString ErrorText(int err) {
+    switch (err) {
+    case ErrChangedSinceCompare: return QStringLiteral("The entry was changed after the compare.");
+    case ErrUnsafePath: return QStringLiteral("The path leads through a symbolic link or out of its root folder.");
+    case ErrTypeConflict: return QStringLiteral("A folder on one side has a file, link or special file of the same name on the other.");
+    case ErrCaseConflict: return QStringLiteral("Names that differ only in letter case cannot be told apart here.");
+    default: break;
+    }
     char buf[256];
     // The GNU strerror_r returns the text, which may or may not live in buf.
     const char* text = ::strerror_r(err, buf, sizeof buf);

@@ -22,6 +22,14 @@ bool IsPathNotFound(int err);
 bool IsFolderNotEmpty(int err);
 bool IsFileInUse(int err);
 
+// Error numbers beyond errno for conditions the program detects itself. They lie above every
+// errno value; ErrorText gives an English text, the engine's error report the user's language.
+constexpr int ErrChangedSinceCompare = 0x7401;  // the entry is no longer what the compare saw
+constexpr int ErrUnsafePath = 0x7402;           // the path leads through a link or out of its root
+constexpr int ErrTypeConflict = 0x7403;         // a folder on one side, a file, link or special entry on the other
+constexpr int ErrCaseConflict = 0x7404;         // names that differ only in letter case cannot be told apart
+bool IsProgramError(int err);
+
 // ---- attributes and listing (scanner) ----
 
 // Attribute word of a path (by lstat); Attr::Invalid when it does not exist.
