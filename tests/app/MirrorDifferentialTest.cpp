@@ -1,0 +1,213 @@
+// A mirror run of the real program on a copy of a real tree, checked against what rsync makes of
+// the same starting point: after seeded changes on both sides, "left to right" with "delete in
+// 2" must leave the right tree exactly as `rsync -a --delete --update --modify-window=2` leaves a
+// copy of it (files, links, contents, modification times, permissions).
+
+#include "support/TempTree.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <random>
+
+namespace {
+
+// Where the real tree comes from: a system folder full of ordinary documentation, links and
+// names that differ only in letter case.
+const char* const kSourceTree = "/usr/share/doc";
+
+bool RunTool(const QString& program, const QStringList& arguments, QString* output = nullptr) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    if (!p.waitForFinished(120000)) return false;
+    if (output) *output = QString::fromLocal8Bit(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+void SetTime(const QString& path, time_t seconds) {
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0)
+        << qPrintable(path);
+}
+
+struct Entry {
+    char kind = '?';  // f file, d folder, l link
+    QByteArray content;  // file data or link target
+    int64_t mtime = 0;   // files and links
+    mode_t mode = 0;     // files
+    bool operator==(const Entry& o) const {
+        return kind == o.kind && content == o.content && mtime == o.mtime && mode == o.mode;
+    }
+};
+
+// Everything below root by relative path. Folder times are left out: copying into a folder
+// changes its time, and neither side promises more.
+std::map<QString, Entry> Snapshot(const QString& root) {
+    std::map<QString, Entry> out;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0) continue;
+        Entry e;
+        if (S_ISLNK(st.st_mode)) {
+            e.kind = 'l';
+            char target[4096];
+            const ssize_t n = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+            e.content = QByteArray(target, n > 0 ? static_cast<qsizetype>(n) : 0);
+            e.mtime = st.st_mtim.tv_sec;
+        } else if (S_ISDIR(st.st_mode)) {
+            e.kind = 'd';
+        } else {
+            e.kind = 'f';
+            QFile f(path);
+            if (f.open(QIODevice::ReadOnly)) e.content = f.readAll();
+            e.mtime = st.st_mtim.tv_sec;
+            e.mode = st.st_mode & 07777;
+        }
+        out[path.mid(root.size() + 1)] = e;
+    }
+    return out;
+}
+
+class MirrorDifferential : public ::testing::Test {
+protected:
+    QTemporaryDir configHome;
+    TempTree tree;
+
+    int RunProgram(const QString& profile, QString* standardError) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
+        env.insert(QStringLiteral("TMPDIR"), tree.Path(QStringLiteral("tmp")));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TANDOR_EXE), {profile, QStringLiteral("-auto"), QStringLiteral("-dontask"),
+                                             QStringLiteral("-hide")});
+        EXPECT_TRUE(p.waitForFinished(120000)) << "the program did not end by itself";
+        *standardError = QString::fromLocal8Bit(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+};
+
+}  // namespace
+
+TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
+    if (QStandardPaths::findExecutable(QStringLiteral("rsync")).isEmpty()) GTEST_FAIL() << "rsync is not installed";
+    ASSERT_TRUE(QFileInfo(QString::fromLatin1(kSourceTree)).isDir()) << kSourceTree << " is missing";
+    const QString left = tree.Path(QStringLiteral("left"));
+    const QString right = tree.Path(QStringLiteral("right"));
+    const QString expected = tree.Path(QStringLiteral("expected"));
+    tree.Folder(QStringLiteral("tmp"));
+    // -a keeps links as links, times and modes; the copy is ours to change.
+    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {QStringLiteral("-a"), QString::fromLatin1(kSourceTree), left}));
+    ASSERT_TRUE(RunTool(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), left}));
+    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {QStringLiteral("-a"), left, right}));
+
+    // Seeded changes: newer files on the left, newer files on the right (kept by both), files
+    // and folders only on the left (copied) and only on the right (deleted), links retargeted.
+    std::vector<QString> files, links;
+    for (const auto& [path, e] : Snapshot(left)) {
+        if (e.kind == 'f') files.push_back(path);
+        if (e.kind == 'l') links.push_back(path);
+    }
+    ASSERT_GT(files.size(), 200u) << "the source tree is too small to tell anything";
+    std::mt19937 random(20261206);
+    std::shuffle(files.begin(), files.end(), random);
+    const time_t later = 1798761600;  // 2027-01-01, newer than anything installed
+    size_t at = 0;
+    auto take = [&](size_t share) {
+        std::vector<QString> some(files.begin() + static_cast<std::ptrdiff_t>(at),
+                                  files.begin() + static_cast<std::ptrdiff_t>(at + files.size() / share));
+        at += files.size() / share;
+        return some;
+    };
+    for (const QString& f : take(30)) {  // changed on the left
+        QFile file(left + QLatin1Char('/') + f);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("\nchanged on the left\n");
+        file.close();
+        SetTime(file.fileName(), later);
+    }
+    for (const QString& f : take(100)) {  // changed later on the right: stays
+        QFile file(right + QLatin1Char('/') + f);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("\nedited in the backup\n");
+        file.close();
+        SetTime(file.fileName(), later + 3600);
+    }
+    for (const QString& f : take(100)) ASSERT_TRUE(QFile::remove(right + QLatin1Char('/') + f));  // copied again
+    for (const QString& f : take(100)) ASSERT_TRUE(QFile::remove(left + QLatin1Char('/') + f));   // deleted on the right
+    // Of names that differ only in letter case ("index.html" and "Index.html"), the backup has
+    // lost the second: it must come back beside the first, not replace it or be refused.
+    std::map<QString, QStringList> byFoldedName;
+    for (size_t i = at; i < files.size(); ++i) byFoldedName[files[i].toCaseFolded()].append(files[i]);
+    int twins = 0;
+    for (const auto& [folded, names] : byFoldedName) {
+        if (names.size() < 2) continue;
+        ASSERT_TRUE(QFile::remove(right + QLatin1Char('/') + names.last()));
+        ++twins;
+    }
+    tree.File(QStringLiteral("left/new folder/deeper/new.txt"), "new on the left");
+    tree.File(QStringLiteral("left/.hidden settings"), "hidden and new");
+    tree.File(QStringLiteral("right/old folder/sub/stale.txt"), "only in the backup");
+    tree.File(QStringLiteral("right/.stale hidden"), "only in the backup");
+    for (size_t i = 0; i < links.size() && i < 5; ++i) {
+        const QString link = left + QLatin1Char('/') + links[i];
+        ASSERT_TRUE(QFile::remove(link));
+        ASSERT_EQ(::symlink("retargeted", QFile::encodeName(link).constData()), 0);
+        SetTime(link, later);
+    }
+    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {QStringLiteral("-a"), right, expected}));
+
+    QFile profile(tree.Path(QStringLiteral("mirror.tdp")));
+    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+    profile.write("[General]\r\nTimeLag=00:00:02\r\nCompareDate=1\r\nCompareSize=1\r\n[0]\r\n"
+                  "SO0=1\r\nSO1=0\r\nSO2=0\r\nSO3=0\r\nSO4=1\r\n[1]\r\nS=" + QFile::encodeName(left) +
+                  "\r\nD=" + QFile::encodeName(right) +
+                  "\r\nSu=1\r\nHD=1\r\nHF=1\r\nSD=1\r\nSF=1\r\nIS=*\r\nES=\r\nIF=*\r\nEF=\r\nDF=\r\n");
+    profile.close();
+
+    QString standardError;
+    EXPECT_EQ(RunProgram(profile.fileName(), &standardError), 0) << qPrintable(standardError);
+    QString rsyncOutput;
+    ASSERT_TRUE(RunTool(QStringLiteral("rsync"), {QStringLiteral("-a"), QStringLiteral("--delete"),
+                                                  QStringLiteral("--update"), QStringLiteral("--modify-window=2"),
+                                                  left + QLatin1Char('/'), expected + QLatin1Char('/')},
+                        &rsyncOutput))
+        << qPrintable(rsyncOutput);
+
+    const std::map<QString, Entry> ours = Snapshot(right);
+    const std::map<QString, Entry> theirs = Snapshot(expected);
+    int differences = 0;
+    for (const auto& [path, e] : theirs) {
+        const auto it = ours.find(path);
+        if (it == ours.end()) {
+            if (++differences <= 20) ADD_FAILURE() << "missing after the mirror: " << qPrintable(path);
+        } else if (!(it->second == e)) {
+            if (++differences <= 20)
+                ADD_FAILURE() << "differs: " << qPrintable(path) << " kind " << it->second.kind << "/" << e.kind
+                              << " mtime " << it->second.mtime << "/" << e.mtime << " mode " << std::oct
+                              << it->second.mode << "/" << e.mode << std::dec;
+        }
+    }
+    for (const auto& [path, e] : ours)
+        if (!theirs.count(path) && ++differences <= 20) ADD_FAILURE() << "left behind by the mirror: " << qPrintable(path);
+    EXPECT_EQ(ours.size(), theirs.size());
+    RecordProperty("case twins", twins);
+}
