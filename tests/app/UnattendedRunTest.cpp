@@ -6,6 +6,7 @@
 #include "support/QtPrinters.h"
 #include "support/TempTree.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -269,7 +270,10 @@ TEST_F(UnattendedRun, ALinkOppositeAFolderIsReportedAndNothingIsWrittenThroughIt
 
 TEST_F(UnattendedRun, ARootThatIsNoAbsoluteFolderRunsNothingAndExits2) {
     WriteSettings();
-    tree.File(QStringLiteral("R/a.txt"), "a", kOld);
+    // A name of this test's own, so that a run that wrote into "/" is seen and cleaned up.
+    const QString name = QStringLiteral("tandor-root-test-%1.txt").arg(QCoreApplication::applicationPid());
+    const QString inRoot = QStringLiteral("/") + name;
+    tree.File(QStringLiteral("R/") + name, "a", kOld);
     tree.Folder(QStringLiteral("cwd"));
     workingDirectory = tree.Path(QStringLiteral("cwd"));
     // A gio that cannot mount: no test may reach out to a network share.
@@ -284,7 +288,8 @@ TEST_F(UnattendedRun, ARootThatIsNoAbsoluteFolderRunsNothingAndExits2) {
         EXPECT_EQ(run.exitCode, 2) << qPrintable(left) << qPrintable(run.standardError);
         EXPECT_EQ(QDir(workingDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList())
             << qPrintable(left);
-        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/a.txt"))) << "the run wrote into /";
+        EXPECT_FALSE(QFileInfo::exists(inRoot)) << "the run wrote into /";
+        QFile::remove(inRoot);
         EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty()) << qPrintable(left);
     }
 }

@@ -3,6 +3,8 @@
 
 #include "CompareRunFixture.h"
 
+#include "engine/FileOperations.h"
+#include "engine/SyncRun.h"
 #include "platform/NetworkShare.h"
 
 #include <QHash>
@@ -277,4 +279,32 @@ TEST_F(CompareRunTest, TheOtherRootInsideARootIsNoContentOfIt) {
             EXPECT_EQ(innerRows, QStringList{"archived.txt"}) << qPrintable(inner) << outerSide;
         }
     }
+}
+
+TEST_F(CompareRunTest, NoWalkTouchesATypeConflictEvenWhenTheUserTicksIt) {
+    TempTree t;
+    t.File("l/d/in.txt", "newer, from the left", QDateTime(QDate(2026, 6, 1), QTime(10, 0)));
+    t.File("outside/in.txt", "precious");
+    t.Folder("r");
+    ASSERT_EQ(::symlink(qPrintable(t.Path("outside")), qPrintable(t.Path("r/d"))), 0);
+    t.File("r/k/x.txt", "right folder k");
+    t.File("l/k", "left file k");
+    AddPair(t.Path("l"), t.Path("r"));
+    ASSERT_EQ(Compare().typeConflicts, 2);
+    const QStringList before = t.List();
+    // Ticked by hand, copied both ways, one-sided entries deleted on both sides, and each row
+    // copied and deleted on its own as the row menu does.
+    for (CompareRow& row : view_.Results) row.Selected = true;
+    for (int s = 0; s < 2; ++s) {
+        CopyRows(s, 1, RunFlag::AnyDirection, false, view_.Results);
+        DeleteRows(s, 1, RunFlag::OnlyOneSided, false, view_.Results);
+        for (size_t i = 2; i < view_.Results.size(); ++i) {
+            CopyRows(s, static_cast<int>(i), 0, false, view_.Results);
+            DeleteRows(s, static_cast<int>(i), 0, false, view_.Results);
+        }
+    }
+    EXPECT_EQ(t.List(), before);
+    EXPECT_EQ(t.Read("outside/in.txt"), QByteArray("precious"));
+    EXPECT_EQ(t.Read("l/k"), QByteArray("left file k"));
+    EXPECT_EQ(t.Read("r/k/x.txt"), QByteArray("right folder k"));
 }
