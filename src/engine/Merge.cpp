@@ -136,10 +136,12 @@ private:
         const bool isFolder = ((l.empty() ? r[0] : l[0])->Attributes & Attr::Directory) != 0;
         typeConflictHere_ = false;
         if (typeConflicts_) {
-            const QString fileForm = isFolder ? FileFormOfFolderKey(key) : QString();
-            typeConflictHere_ = typeConflicts_->contains(isFolder ? fileForm : key);
-            if (typeConflictHere_ && !reportedTypeConflicts_.contains(isFolder ? fileForm : key)) {
-                reportedTypeConflicts_.insert(isFolder ? fileForm : key);
+            // The conflict set names paths in the form of a file's key; each is reported once,
+            // at its first row (the file's, which sorts before the folder's).
+            const QString pathKey = isFolder ? FileFormOfFolderKey(key) : key;
+            typeConflictHere_ = typeConflicts_->contains(pathKey);
+            if (typeConflictHere_ && !reportedTypeConflicts_.contains(pathKey)) {
+                reportedTypeConflicts_.insert(pathKey);
                 problems.push_back({rows_.size(), l.empty() ? 1 : 0, FileSystem::ErrTypeConflict});
             }
         }
