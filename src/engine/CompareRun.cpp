@@ -9,13 +9,17 @@
 #include "engine/RunState.h"
 #include "engine/Scanner.h"
 #include "i18n/TextLookup.h"
+#include "engine/TypeConflicts.h"
+#include "platform/FileListing.h"
 #include "platform/FileSystem.h"
+#include "platform/NetworkShare.h"
 #include "platform/PathCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -106,7 +110,10 @@ QString MountPointOf(const QString& device) {
 
 struct SideScan {
     QString root;  // ending with '/'
+    FileSystem::FolderIdentity otherRoot;  // the other side's root, left out of this scan
+    bool otherRootKnown = false;
     ScanList list;
+    ScanList specials;  // sockets, pipes and devices, with keys like files
     std::vector<QChar> keys;  // the characters of every SortKey of list
     bool failed = false;
     int error = 0;
@@ -118,11 +125,16 @@ struct PairMasks {
     QStringList deletes;
     ScanSwitches switches;
     ScanOptions options;
+    KeyCase keyCase = KeyCase::Folded;
 };
 
 void ScanSide(SideScan& side, const PairMasks& m) {
-    side.failed = ScanFolderTree(side.root, m.dirs, m.files, m.deletes, m.switches, side.list, &side.error, m.options);
-    BuildSortKeys(side.list, side.root.size() + 1, side.keys);
+    ScanOptions options = m.options;
+    options.specials = &side.specials;
+    options.skipFolder = side.otherRootKnown ? &side.otherRoot : nullptr;
+    side.failed = ScanFolderTree(side.root, m.dirs, m.files, m.deletes, m.switches, side.list, &side.error, options);
+    BuildSortKeys(side.list, side.root.size() + 1, side.keys, m.keyCase);
+    BuildSortKeys(side.specials, side.root.size() + 1, m.keyCase);
     SortScanList(side.list, 0, static_cast<qsizetype>(side.list.size()) - 1);
 }
 
@@ -165,11 +177,9 @@ void ScanBothSides(SideScan sides[2], const PairMasks& m) {
         if (t.joinable()) t.join();
 }
 
-QString RootOf(const QString& stored) {
-    QString root = ExpandPathPlaceholders(stored);
-    if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
-    return ResolveVolumeLabelPath(root);
-}
+// How long the mount of a network share may take before the root counts as unreadable: an
+// unattended run must end even where the server does not answer.
+constexpr int ShareMountTimeoutMs = 30000;
 
 void ClearStatusAround(const QString& middle) {
     Host().SetStatus(0, QString());
@@ -204,13 +214,24 @@ void SetVolumeSourcesForTests(const QString& byLabelFolder, const QString& mount
     if (!mountInfoFile.isEmpty()) Sources().mountInfo = mountInfoFile;
 }
 
-void ConnectSideCredentials(const Profile& profile, int side, const QString& root) {
-    // The share connected for this side by an earlier run is forgotten first; nothing can have
-    // been connected, since the platform step below connects nothing.
-    static QString connectedShare[2];
-    connectedShare[side].clear();
-    (void)profile;
-    (void)root;
+QString ConnectSideCredentials(const Profile& profile, int side, const QString& root) {
+    FileSystem::ShareAddress address;
+    if (!FileSystem::ParseSharePath(root, address)) return QString();
+    const size_t s = static_cast<size_t>(side);
+    const QString folder = FileSystem::MountShare(address, profile.Options.Username[s], profile.Options.Password[s], ShareMountTimeoutMs);
+    if (folder.isEmpty()) return QString();
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+QString ResolvedRoot(const Profile& profile, int side, const QString& stored) {
+    const QString expanded = ExpandPathPlaceholders(stored);
+    if (expanded.trimmed().isEmpty()) return QString();
+    if (expanded.startsWith(QLatin1String("//"))) return ConnectSideCredentials(profile, side, expanded);
+    QString root = expanded;
+    if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
+    root = ResolveVolumeLabelPath(root);
+    // A label that no mounted file system carries comes back unchanged, as a relative path.
+    return root.startsWith(QLatin1Char('/')) ? root : QString();
 }
 
 CompareRunResult CompareRun(Profile& profile, FileView& view) {
@@ -231,7 +252,18 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         int missingRoot = 0;
 
         SideScan sides[2];
-        for (int s = 0; s < 2; ++s) sides[s].root = RootOf(pair.Dir[static_cast<size_t>(s)]);
+        for (int s = 0; s < 2; ++s) {
+            sides[s].root = ResolvedRoot(profile, s, pair.Dir[static_cast<size_t>(s)]);
+            if (!sides[s].root.isEmpty()) continue;
+            // Not a folder at all: reported as a root that cannot be read, with the text the
+            // user wrote, and never scanned (AutoCreate does not apply either).
+            CompareRow& quote = view.ViewList.empty() ? view.ViewList.emplace_back() : view.ViewList[0];
+            quote.Folder[s] = pair.Dir[static_cast<size_t>(s)];
+            FileSystem::SetLastError(ENOENT);
+            ReportOperationError(0, s == 0 ? OpCode::FirstFolder : OpCode::SecondFolder, 0, 0, view.ViewList);
+            result.errorFlag += s + 1;
+        }
+        if (result.errorFlag != 0) break;
         PairMasks masks;
         masks.dirs = BuildMaskSet(pair.Mask[MaskIncludeDirs], pair.Mask[MaskExcludeDirs]);
         masks.files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
@@ -239,10 +271,14 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         masks.switches = SwitchesOf(pair);
         // The archive bit costs a call per file; without the archive rule nothing reads it.
         masks.options.readArchive = profile.Options.CheckArchiveAttr != 0;
-        if (p == 0) {
-            ConnectSideCredentials(profile, 0, sides[0].root);
-            ConnectSideCredentials(profile, 1, sides[1].root);
-        }
+        // Names pair by exact spelling unless a side's file system folds letter case.
+        uint8_t foldsCase = 0;
+        for (int s = 0; s < 2; ++s)
+            if (FileSystem::FolderFoldsCase(sides[s].root)) foldsCase |= static_cast<uint8_t>(1u << s);
+        masks.keyCase = foldsCase != 0 ? KeyCase::Folded : KeyCase::Exact;
+        // A root inside the other side's root is left out of that side's scan.
+        for (int s = 0; s < 2; ++s)
+            sides[s].otherRootKnown = FileSystem::IdentityOfFolder(sides[1 - s].root, sides[s].otherRoot);
         ScanBothSides(sides, masks);
 
         for (int s = 0; s < 2; ++s) {
@@ -267,17 +303,27 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         Host().SetCompareStage(3);
         Host().LetEventsRun();
         const size_t before = view.Results.size();
-        const std::vector<UnreadableFolder> unreadable =
-            MergeAndReleaseScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, mergeOptions,
-                                     view.Results);
+        MergeOptions pairOptions = mergeOptions;
+        pairOptions.foldsCase = foldsCase;
+        const TypeConflictKeys typeConflicts =
+            FindTypeConflicts(sides[0].list, sides[1].list, sides[0].specials, sides[1].specials);
+        const std::vector<RowProblem> problems =
+            MergeAndReleaseScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, pairOptions,
+                                     view.Results, &typeConflicts);
         for (SideScan& side : sides) std::vector<QChar>().swap(side.keys);
         if (view.Results.size() > before && missingRoot != 0)
             view.Results[before].SyncAction = static_cast<int16_t>(missingRoot);
-        for (const UnreadableFolder& u : unreadable) {
+        // Reported in every compare, so that what a run leaves alone is never passed over in
+        // silence: a log line, the last error of an unattended run, a question otherwise.
+        for (const RowProblem& u : problems) {
+            const CompareRow& row = view.Results[u.row];
             FileSystem::SetLastError(u.error);
-            ReportOperationError(0, OpCode::FirstFolder, u.side, static_cast<int>(u.row), view.Results);
+            const int code = row.IsFolder() ? OpCode::FirstFolder : OpCode::FirstFolder | OpCode::FirstName;
+            ReportOperationError(0, code, u.side, static_cast<int>(u.row), view.Results);
+            if (u.error == FileSystem::ErrCaseConflict) ++result.caseConflicts;
+            else if (u.error == FileSystem::ErrTypeConflict) ++result.typeConflicts;
+            else ++result.unreadableFolders;
         }
-        result.unreadableFolders += static_cast<int>(unreadable.size());
         Host().LetEventsRun();
     }
 

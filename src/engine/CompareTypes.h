@@ -56,6 +56,13 @@ struct CompareRow {
     // synchronisation neither copies nor deletes it, so that no file is written over or deleted
     // in place of another whose name differs only in case.
     bool CaseConflict = false;
+    // Bit 1 << side: that side's root lies on a file system (or in a folder) that folds letter
+    // case, so a name there also stands for every spelling of it that differs only in case.
+    uint8_t FoldsCase = 0;
+    // Set when the same path is a folder on one side and a file, link or special entry on the
+    // other, and for every row below such a folder. Such a row is proposed as NoAction and
+    // unselected; the synchronisation neither copies nor deletes it, on either side.
+    bool TypeConflict = false;
     uint32_t Attributes[2] = {0, 0};
     QString Folder[2];
     QString Name[2];
@@ -64,6 +71,7 @@ struct CompareRow {
 
     bool IsFolder() const { return (Attributes[0] & Attr::Directory) != 0; }
     bool Exists(int side) const { return !Name[side].isEmpty(); }
+    bool SideFoldsCase(int side) const { return (FoldsCase & (1u << side)) != 0; }
 };
 
 // Index 0 holds no row of its own (the compare run uses its folders to quote unreadable roots);

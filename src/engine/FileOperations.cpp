@@ -177,9 +177,14 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
     if (host.ProgressVisible()) host.ProgressShowFile(r.Folder[s], r.Folder[d], r.Name[s]);
 
     bool ok;
-    // Checked at copy time as well as in the compare: the folder may have changed since.
-    const QString destinationName = destination.mid(destination.lastIndexOf(QLatin1Char('/')) + 1);
-    const QString variant = FileSystem::FindCaseVariant(FolderWithoutSlash(r.Folder[d]), destinationName);
+    // Where the destination folds letter case, checked at copy time as well as in the compare:
+    // the folder may have changed since. Where it does not, "a.txt" and "A.txt" are two files
+    // and the copy of one never touches the other.
+    QString variant;
+    if (r.SideFoldsCase(d)) {
+        const QString destinationName = destination.mid(destination.lastIndexOf(QLatin1Char('/')) + 1);
+        variant = FileSystem::FindCaseVariant(FolderWithoutSlash(r.Folder[d]), destinationName);
+    }
     if (!variant.isEmpty() && variant != r.Name[d]) {
         // Another file whose name differs only in case: writing would leave two files where
         // the user sees one, or replace the wrong one on a case-insensitive file system.

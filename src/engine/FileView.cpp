@@ -116,7 +116,7 @@ void FileView::ApplySelectAll() {
         CompareRow& row = ViewList[i];
         if (!SelectAll) {
             row.Selected = false;
-        } else if (!row.Unreadable && !row.CaseConflict &&
+        } else if (!row.Unreadable && !row.CaseConflict && !row.TypeConflict &&
                    (row.SyncAction != SyncAction::NoAction || row.DeleteMatch || IsFolderRow(row))) {
             row.Selected = true;
         }

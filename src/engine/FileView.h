@@ -44,8 +44,8 @@ public:
     // tree window needs it and a run without that window should not hold it.
     const std::vector<TreeRow>& TreeRows();
     // SelectAll on: marks every row that proposes something, matches the delete masks or is a
-    // folder (other rows keep their mark); off: clears every mark. Rows flagged Unreadable or
-    // CaseConflict are never marked by it.
+    // folder (other rows keep their mark); off: clears every mark. Rows flagged Unreadable,
+    // CaseConflict or TypeConflict are never marked by it.
     void ApplySelectAll();
 
     // Whether toolbar 2 (Filter2) takes part: not while only identical rows are shown.

@@ -2,12 +2,11 @@
 
 #include "config/Profile.h"
 #include "engine/RunState.h"
+#include "platform/FileSystem.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr QChar KeySeparator(u'\x01');
 
 void FillSide(CompareRow& row, int s, const ScanEntry& e) {
     row.Folder[s] = e.FolderPath;
@@ -23,8 +22,10 @@ double SecondsOf(double days) { return std::round(days * 86400.0 * 1000.0) / 100
 
 class PairMerger {
 public:
-    PairMerger(const QString& leftRoot, const QString& rightRoot, const MergeOptions& options, ResultList& rows)
-        : options_(options), rows_(rows) {
+    PairMerger(const QString& leftRoot, const QString& rightRoot, const MergeOptions& options, ResultList& rows,
+               const TypeConflictKeys* typeConflicts)
+        : options_(options), rows_(rows),
+          typeConflicts_(typeConflicts && !typeConflicts->isEmpty() ? typeConflicts : nullptr) {
         root_[0] = leftRoot;
         root_[1] = rightRoot;
     }
@@ -62,7 +63,7 @@ public:
         }
     }
 
-    std::vector<UnreadableFolder> unreadable;
+    std::vector<RowProblem> problems;
 
 private:
     QStringView Relative(int s, const QString& folderPath) const {
@@ -89,7 +90,11 @@ private:
         return c.result;
     }
 
-    CompareRow& NewRow() { return rows_.emplace_back(); }
+    CompareRow& NewRow() {
+        CompareRow& row = rows_.emplace_back();
+        row.FoldsCase = options_.foldsCase;
+        return row;
+    }
 
     void Paired(const ScanEntry& l, const ScanEntry& r, bool conflict) {
         CompareRow& row = NewRow();
@@ -116,7 +121,8 @@ private:
     void Flag(CompareRow& row, bool conflict) {
         if (conflict) row.CaseConflict = true;
         if (inUnreadable_) row.Unreadable = true;
-        if (row.CaseConflict || row.Unreadable) {
+        if (inTypeConflict_ || typeConflictHere_) row.TypeConflict = true;
+        if (row.CaseConflict || row.Unreadable || row.TypeConflict) {
             row.SyncAction = SyncAction::NoAction;
             row.Selected = false;
         }
@@ -126,6 +132,19 @@ private:
         // Leaving the subtree of an unreadable or ambiguous folder?
         if (inUnreadable_ && !key.startsWith(unreadablePrefix_)) inUnreadable_ = false;
         if (inConflict_ && !key.startsWith(conflictPrefix_)) inConflict_ = false;
+        if (inTypeConflict_ && !key.startsWith(typeConflictPrefix_)) inTypeConflict_ = false;
+        const bool isFolder = ((l.empty() ? r[0] : l[0])->Attributes & Attr::Directory) != 0;
+        typeConflictHere_ = false;
+        if (typeConflicts_) {
+            // The conflict set names paths in the form of a file's key; each is reported once,
+            // at its first row (the file's, which sorts before the folder's).
+            const QString pathKey = isFolder ? FileFormOfFolderKey(key) : key;
+            typeConflictHere_ = typeConflicts_->contains(pathKey);
+            if (typeConflictHere_ && !reportedTypeConflicts_.contains(pathKey)) {
+                reportedTypeConflicts_.insert(pathKey);
+                problems.push_back({rows_.size(), l.empty() ? 1 : 0, FileSystem::ErrTypeConflict});
+            }
+        }
 
         const size_t first = rows_.size();
         for (const auto* side : {&l, &r}) {
@@ -162,14 +181,28 @@ private:
                     }
                 }
             }
-            for (size_t a = 0; a < l.size(); ++a)
-                if (!usedLeft[a]) { OneSided(0, *l[a], true); ambiguous = true; }
-            for (size_t b = 0; b < r.size(); ++b)
-                if (!usedRight[b]) { OneSided(1, *r[b], true); ambiguous = true; }
+            // Each ambiguous name is reported, unless the folder above it already was.
+            const bool report = !inConflict_;
+            for (size_t a = 0; a < l.size(); ++a) {
+                if (usedLeft[a]) continue;
+                if (report) problems.push_back({rows_.size(), 0, FileSystem::ErrCaseConflict});
+                OneSided(0, *l[a], true);
+                ambiguous = true;
+            }
+            for (size_t b = 0; b < r.size(); ++b) {
+                if (usedRight[b]) continue;
+                if (report) problems.push_back({rows_.size(), 1, FileSystem::ErrCaseConflict});
+                OneSided(1, *r[b], true);
+                ambiguous = true;
+            }
         }
-        if (ambiguous && key.endsWith(KeySeparator) && !inConflict_) {
+        if (ambiguous && isFolder && !inConflict_) {
             inConflict_ = true;
             conflictPrefix_ = key;
+        }
+        if (typeConflictHere_ && isFolder && !inTypeConflict_) {
+            inTypeConflict_ = true;
+            typeConflictPrefix_ = key;
         }
 
         // The rows of folders that could not be listed, for the error report.
@@ -179,7 +212,7 @@ private:
                 const auto& side = s == 0 ? l : r;
                 for (const ScanEntry* e : side)
                     if (e->ListError != 0 && e->Name == rows_[k].Name[s] && e->FolderPath == rows_[k].Folder[s])
-                        unreadable.push_back({k, s, e->ListError});
+                        problems.push_back({k, s, e->ListError});
             }
         }
     }
@@ -199,6 +232,11 @@ private:
     QString unreadablePrefix_;
     bool inConflict_ = false;
     QString conflictPrefix_;
+    const TypeConflictKeys* typeConflicts_;
+    bool typeConflictHere_ = false;  // the group being merged is a conflict itself
+    bool inTypeConflict_ = false;
+    QString typeConflictPrefix_;
+    QSet<QString> reportedTypeConflicts_;
 };
 
 }  // namespace
@@ -234,32 +272,33 @@ void ClassifyRow(CompareRow& row, const MergeOptions& o) {
 
 namespace {
 
-std::vector<UnreadableFolder> MergeLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
-                                         const QString& rightRoot, const MergeOptions& options, ResultList& rows,
-                                         bool release) {
+std::vector<RowProblem> MergeLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
+                                   const QString& rightRoot, const MergeOptions& options, ResultList& rows,
+                                   bool release, const TypeConflictKeys* typeConflicts) {
     if (rows.empty()) rows.emplace_back();  // the unused row 0
     // One reservation for the most rows the pair can give (every entry one-sided). The part a
     // typical pair leaves unused is never touched and costs no resident memory, while growing
     // step by step would copy the whole list at its largest and a final shrink_to_fit once more.
     rows.reserve(rows.size() + left.size() + right.size());
-    PairMerger merger(leftRoot, rightRoot, options, rows);
+    PairMerger merger(leftRoot, rightRoot, options, rows, typeConflicts);
     merger.Merge(left, right, release);
     Run().IgnoredErrors.clear();
-    return std::move(merger.unreadable);
+    return std::move(merger.problems);
 }
 
 }  // namespace
 
-std::vector<UnreadableFolder> MergeScanLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
-                                             const QString& rightRoot, const MergeOptions& options, ResultList& rows) {
-    return MergeLists(left, right, leftRoot, rightRoot, options, rows, false);
+std::vector<RowProblem> MergeScanLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
+                                       const QString& rightRoot, const MergeOptions& options, ResultList& rows,
+                                       const TypeConflictKeys* typeConflicts) {
+    return MergeLists(left, right, leftRoot, rightRoot, options, rows, false, typeConflicts);
 }
 
-std::vector<UnreadableFolder> MergeAndReleaseScanLists(ScanList& left, ScanList& right, const QString& leftRoot,
-                                                       const QString& rightRoot, const MergeOptions& options,
-                                                       ResultList& rows) {
-    std::vector<UnreadableFolder> unreadable = MergeLists(left, right, leftRoot, rightRoot, options, rows, true);
+std::vector<RowProblem> MergeAndReleaseScanLists(ScanList& left, ScanList& right, const QString& leftRoot,
+                                                 const QString& rightRoot, const MergeOptions& options,
+                                                 ResultList& rows, const TypeConflictKeys* typeConflicts) {
+    std::vector<RowProblem> problems = MergeLists(left, right, leftRoot, rightRoot, options, rows, true, typeConflicts);
     ScanList().swap(left);
     ScanList().swap(right);
-    return unreadable;
+    return problems;
 }

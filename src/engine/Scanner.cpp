@@ -13,8 +13,14 @@ namespace {
 
 constexpr QChar KeySeparator(u'\x01');
 constexpr QChar KeyFileMark(u'\x02');
+// Put before a name character that is itself one of the three key characters, so that a name
+// such as "x<chr 1>y" never yields the key of the path "x/y": no two paths share a key, and a
+// folder's key is a prefix of exactly the keys of what lies below it.
+constexpr QChar KeyEscape(u'\x03');
 // Days from 30 December 1899 to 1 January 1970.
 constexpr int64_t EpochDays = 25569;
+
+inline bool IsKeyCharacter(char16_t u) { return u <= KeyEscape.unicode(); }
 
 inline QChar UpperUnit(QChar c) {
     const char16_t u = c.unicode();
@@ -23,9 +29,40 @@ inline QChar UpperUnit(QChar c) {
     return QChar(static_cast<char16_t>(QChar::toUpper(u)));
 }
 
-// Appends the upper-cased text with '/' turned into the key separator.
-void AppendKeyPart(QString& key, QStringView text) {
-    for (const QChar c : text) key.append(c == u'/' ? KeySeparator : UpperUnit(c));
+// Writes the key form of text at out: '/' becomes the separator, key characters are escaped,
+// and with fold every character is upper-cased. Returns the end of what was written.
+template <bool fold>
+QChar* PutKeyPart(QChar* out, QStringView text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'/') {
+            *out++ = KeySeparator;
+        } else if (IsKeyCharacter(u)) {
+            *out++ = KeyEscape;
+            *out++ = c;
+        } else {
+            *out++ = fold ? UpperUnit(c) : c;
+        }
+    }
+    return out;
+}
+
+QChar* PutKeyPart(QChar* out, QStringView text, KeyCase keyCase) {
+    return keyCase == KeyCase::Folded ? PutKeyPart<true>(out, text) : PutKeyPart<false>(out, text);
+}
+
+// The length of the key form of text: one more for every key character in it.
+qsizetype KeyPartSize(QStringView text) {
+    qsizetype n = text.size();
+    for (const QChar c : text) n += IsKeyCharacter(c.unicode()) ? 1 : 0;
+    return n;
+}
+
+// Appends the key form of text.
+void AppendKeyPart(QString& key, QStringView text, KeyCase keyCase) {
+    const qsizetype at = key.size();
+    key.resize(at + KeyPartSize(text));
+    PutKeyPart(key.data() + at, text, keyCase);
 }
 
 // One scan of one side. The depth and the entry count live here, one instance per scan, so
@@ -38,6 +75,9 @@ public:
           list_(list), offset_(FileSystem::CurrentUtcOffsetSeconds()), allFiles_(PassesEveryName(fileMasks)),
           allDirs_(PassesEveryName(dirMasks)), noDeletes_(MatchesNoName(deleteMasks)) {
         listOptions_.readArchive = options.readArchive;
+        listOptions_.skipFolder = options.skipFolder;
+        if (options.specials) listOptions_.specialNames = &specialNames_;
+        specials_ = options.specials;
     }
 
     // Lists path (ending with '/'); false when it cannot be listed (error in err).
@@ -45,9 +85,18 @@ public:
         std::vector<FileSystem::ListedEntry> names;
         FileSystem::ListOptions opts = listOptions_;
         opts.followLink = depth_ == 0;  // the root was named by the user; below it no link is followed
+        specialNames_.clear();
         if (!FileSystem::ListFolder(path, names, opts)) {
             err = FileSystem::LastError();
             return false;
+        }
+        if (specials_) {
+            for (QString& name : specialNames_) {
+                ScanEntry& s = specials_->emplace_back();
+                s.FolderPath = path;
+                s.Name = std::move(name);
+            }
+            specialNames_.clear();
         }
         ++depth_;
         for (FileSystem::ListedEntry& e : names) {
@@ -93,6 +142,8 @@ private:
     ScanSwitches switches_;
     FileSystem::ListOptions listOptions_;
     ScanList& list_;
+    ScanList* specials_ = nullptr;
+    std::vector<QString> specialNames_;
     int64_t offset_;
     bool allFiles_;
     bool allDirs_;
@@ -117,6 +168,7 @@ bool ScanFolderTree(const QString& rootPath, const MaskSet& subfolderMasks, cons
                     int* rootError, const ScanOptions& options) {
     list.clear();
     list.reserve(1000);
+    if (options.specials) options.specials->clear();
     ScanEntry& root = list.emplace_back();
     root.FolderPath = rootPath;
     while (root.FolderPath.size() > 1 && root.FolderPath.endsWith(QLatin1Char('/'))) root.FolderPath.chop(1);
@@ -128,6 +180,7 @@ bool ScanFolderTree(const QString& rootPath, const MaskSet& subfolderMasks, cons
     if (rootError) *rootError = failed ? err : 0;
     if (failed) {
         list.resize(1);
+        if (options.specials) options.specials->clear();
         FileSystem::SetLastError(err);
     }
     // No shrink_to_fit: it would copy the whole list once more at the moment memory peaks; the
@@ -151,7 +204,7 @@ double FileTimeToLocalDate(int64_t utcSeconds, int64_t offsetSeconds) {
     return static_cast<double>(days + EpochDays) + static_cast<double>(secondOfDay) / 86400.0;
 }
 
-void BuildSortKeys(ScanList& list, qsizetype startPosition) {
+void BuildSortKeys(ScanList& list, qsizetype startPosition, KeyCase keyCase) {
     const qsizetype from = startPosition - 1;
     const QChar* lastFolder = nullptr;
     QString folderPart;  // key of the last file folder, without the file mark
@@ -159,36 +212,45 @@ void BuildSortKeys(ScanList& list, qsizetype startPosition) {
         const QStringView rel = e.FolderPath.size() > from ? QStringView(e.FolderPath).mid(from) : QStringView();
         QString key;
         if (e.Attributes & Attr::Directory) {
-            key.reserve(rel.size() + 1);
-            AppendKeyPart(key, rel);
+            AppendKeyPart(key, rel, keyCase);
             key.append(KeySeparator);
         } else {
             // Every file of a folder shares one FolderPath: convert it once per folder.
             if (e.FolderPath.constData() != lastFolder || lastFolder == nullptr) {
                 folderPart.clear();
-                AppendKeyPart(folderPart, rel);
+                AppendKeyPart(folderPart, rel, keyCase);
                 lastFolder = e.FolderPath.constData();
             }
             key.reserve(folderPart.size() + 1 + e.Name.size());
             key.append(folderPart);
             key.append(KeyFileMark);
-            AppendKeyPart(key, e.Name);
+            AppendKeyPart(key, e.Name, keyCase);
         }
         e.SortKey = std::move(key);
     }
 }
 
-void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& buffer) {
+void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& buffer, KeyCase keyCase) {
     const qsizetype from = startPosition - 1;
     auto relative = [from](const ScanEntry& e) {
         return e.FolderPath.size() > from ? QStringView(e.FolderPath).mid(from) : QStringView();
     };
-    // Every key has the length of its relative path (plus one): size the buffer exactly first,
-    // since the keys point into it and it must never move.
+    // Size the buffer exactly first, since the keys point into it and it must never move: every
+    // key has the length of its relative path (plus one), one more per escaped character. The
+    // files of one folder share its FolderPath, which is measured once.
     size_t total = 0;
+    const QChar* lastMeasured = nullptr;
+    size_t lastFolderSize = 0;
     for (const ScanEntry& e : list) {
-        const size_t rel = static_cast<size_t>(relative(e).size());
-        total += (e.Attributes & Attr::Directory) ? rel + 1 : rel + 1 + static_cast<size_t>(e.Name.size());
+        if (e.Attributes & Attr::Directory) {
+            total += static_cast<size_t>(KeyPartSize(relative(e))) + 1;
+            continue;
+        }
+        if (e.FolderPath.constData() != lastMeasured || lastMeasured == nullptr) {
+            lastFolderSize = static_cast<size_t>(KeyPartSize(relative(e)));
+            lastMeasured = e.FolderPath.constData();
+        }
+        total += lastFolderSize + 1 + static_cast<size_t>(KeyPartSize(e.Name));
     }
     buffer.clear();
     buffer.shrink_to_fit();
@@ -197,19 +259,16 @@ void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& 
     const QChar* lastFolder = nullptr;
     const QChar* folderPart = nullptr;  // key of the last file folder inside the buffer
     qsizetype folderPartSize = 0;
-    auto put = [&out](QStringView text) {
-        for (const QChar c : text) *out++ = c == u'/' ? KeySeparator : UpperUnit(c);
-    };
     for (ScanEntry& e : list) {
         QChar* const start = out;
         if (e.Attributes & Attr::Directory) {
-            put(relative(e));
+            out = PutKeyPart(out, relative(e), keyCase);
             *out++ = KeySeparator;
         } else {
             // Every file of a folder shares one FolderPath: convert it once per folder and copy
             // the converted part for the next files.
             if (e.FolderPath.constData() != lastFolder || lastFolder == nullptr) {
-                put(relative(e));
+                out = PutKeyPart(out, relative(e), keyCase);
                 folderPart = start;
                 folderPartSize = out - start;
                 lastFolder = e.FolderPath.constData();
@@ -218,7 +277,7 @@ void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& 
                 out += folderPartSize;
             }
             *out++ = KeyFileMark;
-            put(e.Name);
+            out = PutKeyPart(out, e.Name, keyCase);
         }
         e.SortKey = QString::fromRawData(start, out - start);
     }

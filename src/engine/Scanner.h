@@ -5,6 +5,7 @@
 
 #include "engine/CompareTypes.h"
 #include "engine/Masks.h"
+#include "platform/FileListing.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,12 @@ struct ScanOptions {
     // Read the archive bit of every file (one extra call per file); a compare that ignores the
     // bit does without.
     bool readArchive = true;
+    // A folder that is left out wherever the scan meets it: the other root of the pair, when it
+    // lies inside this one, is never this side's content.
+    const FileSystem::FolderIdentity* skipFolder = nullptr;
+    // When set, receives the sockets, pipes and devices met by the scan, as file entries with
+    // folder and name only (they are never rows, but nothing may take their place).
+    ScanList* specials = nullptr;
 };
 
 // Lists the tree below rootPath (ending with '/') into list, entry 0 the root itself. Returns
@@ -42,14 +49,23 @@ bool ScanFolderTree(const QString& rootPath, const MaskSet& subfolderMasks, cons
 double FileTimeToLocalDate(int64_t utcSeconds);
 double FileTimeToLocalDate(int64_t utcSeconds, int64_t offsetSeconds);
 
+// Whether sort keys fold letter case: they do where a root of the pair lies on a file system
+// that folds case (names that differ only in case then meet in one key and are paired, or
+// flagged where that is ambiguous); elsewhere names are paired by exact spelling.
+enum class KeyCase { Folded, Exact };
+
 // Fills SortKey of every entry. startPosition is the length of the root path with its '/'
 // plus 1: the key is built from the path below the root, '/' replaced by chr(1), a file's name
-// joined with chr(2), all in upper case; a folder's key ends with chr(1).
-void BuildSortKeys(ScanList& list, qsizetype startPosition);
+// joined with chr(2), a chr(1), chr(2) or chr(3) in a name preceded by chr(3) (so that no two
+// paths share a key), all in upper case with KeyCase::Folded; a folder's key ends with chr(1).
+// Sorted by code unit, a folder's row comes first, then its files, then its subfolders each
+// followed by what lies below it.
+void BuildSortKeys(ScanList& list, qsizetype startPosition, KeyCase keyCase = KeyCase::Folded);
 // The same keys, written one after the other into buffer, which every SortKey then points into
 // (no allocation per entry; the characters of all keys take one block). buffer must outlive
 // the keys and stay untouched while they are in use.
-void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& buffer);
+void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& buffer,
+                   KeyCase keyCase = KeyCase::Folded);
 
 // Sorts entries low..high in place by SortKey, ordinal comparison.
 void SortScanList(ScanList& list, qsizetype low, qsizetype high);

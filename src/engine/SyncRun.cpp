@@ -26,7 +26,7 @@ bool IsFolderOn(const CompareRow& row, int s) { return (row.Attributes[s] & Attr
 // Rows the run never touches: below a folder that could not be listed (its real contents are
 // unknown, so a one-sided entry there is not known to be one-sided), or paired ambiguously by
 // names that differ only in letter case.
-bool Untouchable(const CompareRow& row) { return row.Unreadable || row.CaseConflict; }
+bool Untouchable(const CompareRow& row) { return row.Unreadable || row.CaseConflict || row.TypeConflict; }
 
 bool InRange(const ResultList& view, size_t i) { return i >= 1 && i < view.size(); }
 

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -28,10 +29,12 @@
 #include <dirent.h>
 #include <sys/syscall.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -46,6 +49,11 @@ constexpr long NtfsMagic = 0x5346544e;     // the classic ntfs driver
 constexpr long Ntfs3Magic = 0x7366746e;    // ntfs3
 constexpr long CifsMagic = 0xFF534D42;
 constexpr long Smb2Magic = 0xFE534D42;
+constexpr long SmbMagic = 0x517B;
+constexpr long ExfatMagic = 0x2011BAB0;
+constexpr long FuseMagic = 0x65735546;
+// The casefold flag of a folder on ext4 and f2fs (FS_CASEFOLD_FL of linux/fs.h).
+constexpr int CasefoldFlag = 0x40000000;
 
 enum class DosKind { None, Fat, XattrNtfs3, XattrNtfs3g, XattrCifs };
 
@@ -206,6 +214,52 @@ long FileSystemType(const char* path) {
     return static_cast<long>(sf.f_type);
 }
 
+// ---- letter case ----
+
+// The file system type that /proc/self/mountinfo gives for the mount of device dev ("fuseblk",
+// "fuse.gvfsd-fuse" ...), or empty.
+QByteArray MountedTypeOf(dev_t dev) {
+    FILE* f = std::fopen("/proc/self/mountinfo", "re");
+    if (!f) return {};
+    const QByteArray wanted = QByteArray::number(major(dev)) + ':' + QByteArray::number(minor(dev));
+    QByteArray type;
+    char* line = nullptr;
+    size_t size = 0;
+    while (::getline(&line, &size, f) > 0) {
+        // id parent major:minor root mountpoint options [optional...] - fstype source superoptions
+        const QList<QByteArray> fields = QByteArray(line).trimmed().split(' ');
+        if (fields.size() < 3 || fields[2] != wanted) continue;
+        const qsizetype dash = fields.indexOf("-");
+        if (dash >= 0 && dash + 1 < fields.size()) type = fields[dash + 1];
+    }
+    std::free(line);
+    std::fclose(f);
+    return type;
+}
+
+// A user-space file system folds case where it stands for one that does: ntfs-3g and the
+// exfat driver mount as "fuseblk", and a GVfs share lies below "smb-share:".
+bool FuseFoldsCase(dev_t dev, const QByteArray& path) {
+    const QByteArray type = MountedTypeOf(dev);
+    if (type == "fuseblk" || type.contains("ntfs") || type.contains("exfat")) return true;
+    return type == "fuse.gvfsd-fuse" && path.contains("/smb-share:");
+}
+
+std::mutex foldingMutex;
+std::vector<QString>& FoldingFoldersForTests() {
+    static std::vector<QString> folders;
+    return folders;
+}
+
+bool FoldsCaseForTests(const QString& folder) {
+    std::lock_guard<std::mutex> lock(foldingMutex);
+    for (const QString& f : FoldingFoldersForTests()) {
+        if (folder == f || (folder.startsWith(f) && (f.endsWith(QLatin1Char('/')) || folder[f.size()] == u'/')))
+            return true;
+    }
+    return false;
+}
+
 // ---- listing faults for tests ----
 
 std::mutex faultMutex;
@@ -320,14 +374,24 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
     while (const dirent* e = ::readdir(d)) {
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        const size_t len = std::strlen(name);
         // Sockets, pipes and devices are never listed; their type is known without a stat.
-        if (e->d_type != DT_REG && e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+        if (e->d_type != DT_REG && e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) {
+            if (options.specialNames)
+                options.specialNames->push_back(PathCodec::Decode(name, static_cast<qsizetype>(len)));
             continue;
+        }
         struct stat st {};
         if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished meanwhile
-        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) {
+            if (options.specialNames)
+                options.specialNames->push_back(PathCodec::Decode(name, static_cast<qsizetype>(len)));
+            continue;
+        }
+        if (options.skipFolder && S_ISDIR(st.st_mode) && static_cast<uint64_t>(st.st_ino) == options.skipFolder->inode &&
+            static_cast<uint64_t>(st.st_dev) == options.skipFolder->device)
+            continue;
 
-        const size_t len = std::strlen(name);
         full.truncate(base);
         full.append(name, static_cast<qsizetype>(len));
 
@@ -393,6 +457,56 @@ bool SetAttributes(const QString& path, uint32_t attributes) {
     }
     lastError = 0;
     return true;
+}
+
+bool IdentityOfFolder(const QString& path, FolderIdentity& out) {
+    const QByteArray p = WithoutTrailingSlash(path);
+    struct stat st {};
+    if (p.isEmpty() || ::stat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    out.device = static_cast<uint64_t>(st.st_dev);
+    out.inode = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
+bool FolderFoldsCase(const QString& folder) {
+    QByteArray p = WithoutTrailingSlash(folder);
+    if (p.isEmpty()) return false;
+    if (FoldsCaseForTests(PathCodec::Decode(p))) return true;
+    int fd = ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    // A folder still to be made (AutoCreate) gets the letter case rules of the folder it will
+    // be made in.
+    while (fd < 0 && errno == ENOENT && p.lastIndexOf('/') > 0) {
+        p.truncate(p.lastIndexOf('/'));
+        fd = ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    }
+    if (fd < 0) return false;
+    bool folds = false;
+    struct statfs sf {};
+    struct stat st {};
+    if (::fstatfs(fd, &sf) == 0) {
+        switch (static_cast<long>(sf.f_type)) {
+        case VfatMagic:
+        case ExfatMagic:
+        case NtfsMagic:
+        case Ntfs3Magic:
+        case CifsMagic:
+        case Smb2Magic:
+        case SmbMagic: folds = true; break;
+        case FuseMagic: folds = ::fstat(fd, &st) == 0 && FuseFoldsCase(st.st_dev, p); break;
+        default: {
+            // ext4 and f2fs fold case per folder; the flag passes to the folders made in it.
+            int flags = 0;
+            folds = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & CasefoldFlag) != 0;
+        }
+        }
+    }
+    ::close(fd);
+    return folds;
+}
+
+void SetCaseFoldingFoldersForTests(const std::vector<QString>& folders) {
+    std::lock_guard<std::mutex> lock(foldingMutex);
+    FoldingFoldersForTests() = folders;
 }
 
 void FailListingForTests(const QString& folder, int err) {

@@ -6,9 +6,11 @@
 #include "support/QtPrinters.h"
 #include "support/TempTree.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -27,6 +29,8 @@ class UnattendedRun : public ::testing::Test {
 protected:
     QTemporaryDir configHome;
     TempTree tree;
+    QString workingDirectory;  // where the program starts; the test's own when empty
+    QString pathPrefix;        // folders searched for programs before the usual ones
 
     ProgramRun Start(const QStringList& arguments) {
         QProcess p;
@@ -36,7 +40,10 @@ protected:
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
         env.insert(QStringLiteral("TMPDIR"), tree.Path(QStringLiteral("tmp")));
+        if (!pathPrefix.isEmpty())
+            env.insert(QStringLiteral("PATH"), pathPrefix + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         p.setProcessEnvironment(env);
+        if (!workingDirectory.isEmpty()) p.setWorkingDirectory(workingDirectory);
         p.start(QStringLiteral(TANDOR_EXE), arguments);
         EXPECT_TRUE(p.waitForFinished(60000)) << "the program did not end by itself";
         ProgramRun run;
@@ -195,8 +202,8 @@ TEST_F(UnattendedRun, DontAutoRunAfterErrorComparesButDoesNotSynchronise) {
 
 TEST_F(UnattendedRun, NestedFoldersDoExactlyWhatTheRowsSay) {
     WriteSettings();
-    // Folder 2 lies inside folder 1: the compare is a snapshot, so the run copies what it listed
-    // once and ends, however the copies change folder 1 meanwhile.
+    // Folder 2 lies inside folder 1: it is no content of folder 1, so nothing is copied into
+    // itself, and the compare is a snapshot: the run copies what it listed once and ends.
     tree.File(QStringLiteral("data/a.txt"), "a", kOld);
     tree.File(QStringLiteral("data/sub/b.txt"), "b", kOld);
     tree.Folder(QStringLiteral("data/Backup"));
@@ -205,8 +212,84 @@ TEST_F(UnattendedRun, NestedFoldersDoExactlyWhatTheRowsSay) {
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
     EXPECT_EQ(tree.List().join(QLatin1Char('\n')), (QStringList{
         QStringLiteral("My Profile.tdp"), QStringLiteral("data/"), QStringLiteral("data/Backup/"),
-        QStringLiteral("data/Backup/Backup/"), QStringLiteral("data/Backup/a.txt"),
+        QStringLiteral("data/Backup/a.txt"),
         QStringLiteral("data/Backup/sub/"), QStringLiteral("data/Backup/sub/b.txt"),
         QStringLiteral("data/a.txt"), QStringLiteral("data/sub/"), QStringLiteral("data/sub/b.txt")})
                                              .join(QLatin1Char('\n')));
+}
+
+TEST_F(UnattendedRun, AMirrorOfAFolderIntoTheFolderHoldingItKeepsIt) {
+    WriteSettings();
+    // Folder 1 lies inside folder 2, and folder 2 is mirrored from it: folder 1 is not a
+    // one-sided entry of folder 2, so neither it nor the only copy in it is deleted.
+    tree.File(QStringLiteral("X/backup/archived.txt"), "only copy", kOld);
+    tree.File(QStringLiteral("X/a.txt"), "a", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("X/backup")), tree.Path(QStringLiteral("X")), "10001");
+    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.Read(QStringLiteral("X/backup/archived.txt")), QByteArray("only copy"));
+    EXPECT_EQ(tree.Read(QStringLiteral("X/archived.txt")), QByteArray("only copy"));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("X/a.txt"))) << "the mirror did not delete what folder 1 lacks";
+}
+
+TEST_F(UnattendedRun, NamesThatDifferOnlyInLetterCaseAreBothBackedUpInEveryRun) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/html/index.html"), "lower", kOld);
+    tree.File(QStringLiteral("L/html/Index.html"), "upper", kNew);
+    tree.File(QStringLiteral("R/html/index.html"), "lower", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10000");
+    for (int runNumber = 0; runNumber < 2; ++runNumber) {
+        ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+        EXPECT_EQ(run.exitCode, 0) << runNumber << qPrintable(run.standardError);
+        EXPECT_EQ(tree.Read(QStringLiteral("R/html/index.html")), QByteArray("lower"));
+        EXPECT_EQ(tree.Read(QStringLiteral("R/html/Index.html")), QByteArray("upper"));
+        EXPECT_EQ(tree.Modified(QStringLiteral("R/html/Index.html")), kNew);
+    }
+    EXPECT_EQ(UserValue("LastErrorMsg"), QString());
+}
+
+TEST_F(UnattendedRun, ALinkOppositeAFolderIsReportedAndNothingIsWrittenThroughIt) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/d/in.txt"), "newer, from the left", kNew);
+    tree.File(QStringLiteral("outside/in.txt"), "precious, outside both folders", kOld);
+    tree.Folder(QStringLiteral("R"));
+    ASSERT_TRUE(QFile::link(tree.Path(QStringLiteral("outside")), tree.Path(QStringLiteral("R/d"))));
+    tree.File(QStringLiteral("L/fine.txt"), "fine", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "11001");
+    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.Read(QStringLiteral("outside/in.txt")), QByteArray("precious, outside both folders"));
+    EXPECT_TRUE(QFileInfo(tree.Path(QStringLiteral("R/d"))).isSymLink()) << "the link was deleted or replaced";
+    EXPECT_EQ(tree.Read(QStringLiteral("L/d/in.txt")), QByteArray("newer, from the left"));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("L/d/d")));
+    EXPECT_EQ(tree.Read(QStringLiteral("R/fine.txt")), QByteArray("fine"));
+    EXPECT_TRUE(UserValue("LastErrorMsg").contains(tree.Path(QStringLiteral("R/d")))) << qPrintable(UserValue("LastErrorMsg"));
+    const QString log = TodaysLog();
+    EXPECT_TRUE(log.contains(tree.Path(QStringLiteral("R/d")))) << qPrintable(log);
+}
+
+TEST_F(UnattendedRun, ARootThatIsNoAbsoluteFolderRunsNothingAndExits2) {
+    WriteSettings();
+    // A name of this test's own, so that a run that wrote into "/" is seen and cleaned up.
+    const QString name = QStringLiteral("tandor-root-test-%1.txt").arg(QCoreApplication::applicationPid());
+    const QString inRoot = QStringLiteral("/") + name;
+    tree.File(QStringLiteral("R/") + name, "a", kOld);
+    tree.Folder(QStringLiteral("cwd"));
+    workingDirectory = tree.Path(QStringLiteral("cwd"));
+    // A gio that cannot mount: no test may reach out to a network share.
+    tree.File(QStringLiteral("bin/gio"), "#!/bin/sh\ncat > /dev/null\nexit 2\n");
+    ASSERT_TRUE(QFile::setPermissions(tree.Path(QStringLiteral("bin/gio")),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    pathPrefix = tree.Path(QStringLiteral("bin"));
+    for (const QString& left : {QString(), QStringLiteral("relative/folder"), QStringLiteral("NO-SUCH-LABEL/Backup"),
+                                QStringLiteral("//server/share/dir")}) {
+        const QString profile = WriteProfile(left, tree.Path(QStringLiteral("R")), "01000");
+        ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+        EXPECT_EQ(run.exitCode, 2) << qPrintable(left) << qPrintable(run.standardError);
+        EXPECT_EQ(QDir(workingDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList())
+            << qPrintable(left);
+        EXPECT_FALSE(QFileInfo::exists(inRoot)) << "the run wrote into /";
+        QFile::remove(inRoot);
+        EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty()) << qPrintable(left);
+    }
 }

@@ -1,72 +1,4 @@
-#include "config/Profile.h"
-#include "engine/CompareRun.h"
-#include "engine/FileView.h"
-#include "engine/HeadlessRunHost.h"
-#include "engine/RunState.h"
-#include "i18n/TextLookup.h"
-#include "config/ProgramSettings.h"
-#include "platform/FileListing.h"
-#include "platform/SystemInfo.h"
-#include "support/TempTree.h"
-
-#include <QDir>
-#include <QFile>
-
-#include <gtest/gtest.h>
-
-#include <cerrno>
-
-#include <unistd.h>
-
-namespace {
-
-class CompareRunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // A language file whose texts name their own numbers, so a status can be told by number.
-        QByteArray lang;
-        for (int key : {802, 850, 851, 855, 856, 857}) lang += QByteArray::number(key) + "=T" + QByteArray::number(key) + "\n";
-        program_.File("Test.lang", lang);
-        SetProgramFolderForTests(program_.Path());
-        Settings().LanguageName = "Test";
-        ReloadLocalizer();
-        SetHost(&host_);
-    }
-    void TearDown() override {
-        SetHost(nullptr);
-        FileSystem::ClearListingFaultsForTests();
-        SetProgramFolderForTests(QString());
-        ReloadLocalizer();
-    }
-
-    FolderPair& AddPair(const QString& left, const QString& right) {
-        FolderPair p;
-        p.Dir = {left, right};
-        p.Mask = {"*", "", "*", "", ""};
-        profile_.Pairs.append(p);
-        return profile_.Pairs.last();
-    }
-
-    CompareRunResult Compare() { return CompareRun(profile_, view_); }
-
-    // Rows of the result as "L|R|action" with paths relative to the trees' parents.
-    QStringList Rows() const {
-        QStringList out;
-        for (size_t i = 1; i < view_.Results.size(); ++i) {
-            const CompareRow& r = view_.Results[i];
-            out << QString("%1|%2|%3").arg(r.Name[0], r.Name[1]).arg(r.SyncAction);
-        }
-        return out;
-    }
-
-    IsolatedEnvironment env_;
-    TempTree program_;
-    HeadlessRunHost host_;
-    Profile profile_;
-    FileView view_;
-};
-
-}  // namespace
+#include "CompareRunFixture.h"
 
 TEST_F(CompareRunTest, EmptyProfileShowsMessage802AndChangesNothing) {
     view_.Results.resize(5);
@@ -199,29 +131,6 @@ TEST_F(CompareRunTest, UnreadableSubfolderIsReportedOnceAndNothingBelowItIsTouch
         }
     }
     EXPECT_EQ(flagged, 4);  // locked, other.txt, deep, more.txt
-}
-
-TEST_F(CompareRunTest, CaseCollisionOnARealTree) {
-    TempTree t;
-    t.File("l/a.txt", "lower");
-    t.File("l/A.txt", "upper");
-    t.File("r/a.txt", "lower");
-    t.SetModified("r/a.txt", t.Modified("l/a.txt"));
-    AddPair(t.Path("l"), t.Path("r"));
-    Compare();
-    ASSERT_EQ(view_.Results.size(), 4u);
-    for (size_t i = 2; i < 4; ++i) {
-        const CompareRow& r = view_.Results[i];
-        if (r.Name[0] == "a.txt") {
-            EXPECT_EQ(r.Name[1], "a.txt");
-            EXPECT_FALSE(r.CaseConflict);
-        } else {
-            EXPECT_EQ(r.Name[0], "A.txt");
-            EXPECT_TRUE(r.Name[1].isEmpty());
-            EXPECT_TRUE(r.CaseConflict);
-            EXPECT_EQ(r.SyncAction, SyncAction::NoAction);
-        }
-    }
 }
 
 TEST_F(CompareRunTest, PlaceholdersAndVolumeLabelsAreResolvedBeforeScanning) {

@@ -325,17 +325,30 @@ TEST_F(FileOperationsTest, InjectedWriteFailureMidCopy) {
     EXPECT_TRUE(Log().startsWith("2026-03-01 08:30:00\t" + QByteArray::number(ENOSPC) + "\t"));
 }
 
-TEST_F(FileOperationsTest, NeverWritesOverAnotherFileDifferingOnlyInCase) {
+TEST_F(FileOperationsTest, WhereTheDestinationFoldsCaseNeverWritesOverAnotherFileDifferingOnlyInCase) {
     left.File(QStringLiteral("a.txt"), "left a");
     right.File(QStringLiteral("A.txt"), "right A, a different file");
     // The row did not match them: the right side's a.txt is missing as far as the row knows.
     const int row = AddFileRow(QStringLiteral("a.txt"), QString(), SyncAction::LeftToRight);
+    view[static_cast<size_t>(row)].FoldsCase = 2;
     Switches().DontAsk = true;
     CopyOneFile(0, row, 0, view);
     EXPECT_TRUE(::Run().ErrorReported);
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("A.txt")});
     EXPECT_EQ(right.Read(QStringLiteral("A.txt")), QByteArray("right A, a different file"));
     EXPECT_TRUE(Log().startsWith("2026-03-01 08:30:00\t" + QByteArray::number(EEXIST) + "\t"));
+}
+
+TEST_F(FileOperationsTest, WhereTheDestinationKeepsCaseAFileDifferingOnlyInCaseIsAnotherFile) {
+    left.File(QStringLiteral("a.txt"), "left a");
+    right.File(QStringLiteral("A.txt"), "right A, a different file");
+    const int row = AddFileRow(QStringLiteral("a.txt"), QString(), SyncAction::LeftToRight);
+    view[static_cast<size_t>(row)].FoldsCase = 1;  // only the source folds case
+    CopyOneFile(0, row, 0, view);
+    EXPECT_FALSE(::Run().ErrorReported);
+    EXPECT_EQ(right.List(), (QStringList{QStringLiteral("A.txt"), QStringLiteral("a.txt")}));
+    EXPECT_EQ(right.Read(QStringLiteral("a.txt")), QByteArray("left a"));
+    EXPECT_EQ(right.Read(QStringLiteral("A.txt")), QByteArray("right A, a different file"));
 }
 
 TEST_F(FileOperationsTest, MatchedCaseVariantIsReplacedInPlace) {

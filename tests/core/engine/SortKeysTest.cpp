@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 #include <algorithm>
 #include <random>
 
@@ -91,4 +93,91 @@ TEST(SortKeys, KeysInOneBufferEqualTheOwnedKeysAndSortAlike) {
         EXPECT_EQ(list[i].SortKey, owned[i].SortKey) << i;
         EXPECT_EQ(list[i].Name, owned[i].Name) << i;
     }
+}
+
+namespace {
+
+// A list as the scanner makes it: root "/r", each path a folder when it ends with '/'.
+ScanList ListOf(const QStringList& paths) {
+    ScanList list(1);
+    list[0].FolderPath = "/r";
+    list[0].Attributes = Attr::Directory;
+    for (const QString& p : paths) {
+        ScanEntry& e = list.emplace_back();
+        if (p.endsWith('/')) {
+            e.FolderPath = "/r/" + p.chopped(1);
+            e.Name = p.chopped(1).section('/', -1);
+            e.Attributes = Attr::Directory;
+        } else {
+            const qsizetype slash = p.lastIndexOf('/');
+            e.FolderPath = "/r/" + p.left(slash + 1);
+            e.Name = p.mid(slash + 1);
+        }
+    }
+    return list;
+}
+
+QString Shown(const ScanEntry& e) {
+    return e.FolderPath.mid(3) + (e.Attributes & Attr::Directory ? "/" : e.Name);
+}
+
+}  // namespace
+
+TEST(SortKeys, KeyCharactersInNamesNeverMakeTwoPathsShareAKey) {
+    // A name holding the separator, the file mark or the escape character itself must not give
+    // the key of another path: "x<1>y" is not "x/y", "x<2>y" is not the file y in x.
+    const QString one(QChar(1)), two(QChar(2)), three(QChar(3));
+    const QStringList paths{"x/", "x/y/", "x/y/f", "x" + one + "y/", "x" + one + "y/f", "x" + two + "y",
+                            "x/y" + one, "x" + three + "/", "x" + three + one + "y/", "x" + three + "/y/",
+                            "x/" + two + "y", "x" + one + "/", "x" + one + "/" + one + "y"};
+    for (bool buffered : {false, true}) {
+        ScanList list = ListOf(paths);
+        std::vector<QChar> buffer;
+        if (buffered) BuildSortKeys(list, 4, buffer);
+        else BuildSortKeys(list, 4);
+        QSet<QString> keys;
+        for (const ScanEntry& e : list) keys.insert(e.SortKey);
+        EXPECT_EQ(keys.size(), static_cast<qsizetype>(list.size())) << "buffered " << buffered;
+        if (buffered) {
+            // Sized exactly: the last key ends where the buffer ends.
+            EXPECT_EQ(list.back().SortKey.constData() + list.back().SortKey.size(), buffer.data() + buffer.size());
+        }
+
+        // The order rules still hold: a folder, then its files, then each subfolder followed
+        // by what lies below it, and nothing else in between.
+        SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
+        QStringList order;
+        for (const ScanEntry& e : list) order << Shown(e);
+        for (qsizetype i = 0; i < order.size(); ++i) {
+            if (!order[i].endsWith('/') || order[i] == "/") continue;
+            qsizetype j = i + 1;
+            while (j < order.size() && order[j].startsWith(order[i])) ++j;
+            for (qsizetype k = j; k < order.size(); ++k)
+                EXPECT_FALSE(order[k].startsWith(order[i])) << qPrintable(order[k]) << " after the subtree of " << i;
+            bool subfolderSeen = false;
+            for (qsizetype k = i + 1; k < j; ++k) {
+                if (order[k].endsWith('/')) {
+                    subfolderSeen = true;
+                } else if (order[k].lastIndexOf('/') == order[i].size() - 1) {
+                    EXPECT_FALSE(subfolderSeen) << k;
+                }
+            }
+        }
+    }
+}
+
+TEST(SortKeys, ExactKeysKeepLetterCaseAndSortByCodeUnit) {
+    ScanList list = ListOf({"a.txt", "A.txt", "Docs/", "docs/", "docs/x"});
+    std::vector<QChar> buffer;
+    ScanList owned = list;
+    BuildSortKeys(owned, 4, KeyCase::Exact);
+    BuildSortKeys(list, 4, buffer, KeyCase::Exact);
+    for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list[i].SortKey, owned[i].SortKey) << i;
+    EXPECT_EQ(list[1].SortKey, QString("\x02" "a.txt"));
+    EXPECT_EQ(list[2].SortKey, QString("\x02" "A.txt"));
+    EXPECT_EQ(list[3].SortKey, QString("Docs\x01"));
+    SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
+    QStringList order;
+    for (const ScanEntry& e : list) order << Shown(e);
+    EXPECT_EQ(order, (QStringList{"/", "A.txt", "a.txt", "Docs/", "docs/", "docs/x"}));
 }

@@ -11,6 +11,7 @@
 #include "engine/RunState.h"
 #include "engine/SyncRun.h"
 #include "i18n/TextLookup.h"
+#include "platform/FileListing.h"
 #include "ui/main/TOFlexGrid.h"
 #include "ui/main/WindowRunHost.h"
 #include "ui/main/clsLongScroll.h"
@@ -199,6 +200,8 @@ TEST_F(SyncFixture, AFailedCopyAsksWithTheCheckBoxAndATickIgnoresTheSameErrorAft
     tree.File(QStringLiteral("left/one.txt"), "1", now);
     tree.File(QStringLiteral("left/two.txt"), "2", now);
     tree.Folder(QStringLiteral("right"));
+    // The right side folds letter case (as vfat would), so "ONE.txt" stands for "one.txt" there.
+    FileSystem::SetCaseFoldingFoldersForTests({tree.Path(QStringLiteral("right"))});
     Load();
     // After the compare, files whose names differ only in case appear on the right: writing
     // would leave two files where the user sees one, so both copies fail with the same error.
@@ -221,6 +224,7 @@ TEST_F(SyncFixture, AFailedCopyAsksWithTheCheckBoxAndATickIgnoresTheSameErrorAft
     host.presetAnswers << MsgBox::Yes;
     PressSynchronize();
     answer.stop();
+    FileSystem::SetCaseFoldingFoldersForTests({});
     // One prompt for the first failure; the tick ignores the same error for the second file.
     EXPECT_EQ(prompts, 1);
     EXPECT_TRUE(checkBoxShown);

@@ -1,0 +1,310 @@
+// What the compare must never get wrong, on real folder trees: which entries it pairs, which
+// rows it keeps away from every walk and reports, and which roots it refuses to scan at all.
+
+#include "CompareRunFixture.h"
+
+#include "engine/FileOperations.h"
+#include "engine/SyncRun.h"
+#include "platform/NetworkShare.h"
+
+#include <QHash>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The row whose entry on side s has this path below its root ("" for the root row).
+const CompareRow* RowOf(const ResultList& rows, int s, const QString& root, const QString& relative) {
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const CompareRow& r = rows[i];
+        if (!r.Exists(s) && !(i == 1 && relative.isEmpty())) continue;
+        const QString path = r.IsFolder() && r.Exists(s) ? r.Folder[s] : r.Folder[s] + r.Name[s];
+        if (path == root + (relative.isEmpty() ? "" : "/" + relative)) return &r;
+    }
+    return nullptr;
+}
+
+// Environment values set for one test and put back afterwards.
+class ScopedEnv {
+public:
+    void Set(const char* name, const QByteArray& value) {
+        if (!saved_.contains(name)) saved_.insert(name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
+        qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        for (auto it = saved_.begin(); it != saved_.end(); ++it) {
+            if (it.value().isNull()) qunsetenv(it.key().constData());
+            else qputenv(it.key().constData(), it.value());
+        }
+    }
+
+private:
+    QHash<QByteArray, QByteArray> saved_;
+};
+
+}  // namespace
+
+TEST_F(CompareRunTest, AKeyCharacterInANameNeverPairsAnotherPath) {
+    TempTree t;
+    const QString odd = QString("x") + QChar(1) + "y";
+    t.File("l/" + odd + "/f.txt", "left");
+    t.File("r/x/y/f.txt", "right");
+    AddPair(t.Path("l"), t.Path("r"));
+    ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+    for (size_t i = 2; i < view_.Results.size(); ++i)
+        EXPECT_NE(view_.Results[i].Exists(0), view_.Results[i].Exists(1)) << "row " << i << " pairs two paths";
+    const CompareRow* left = RowOf(view_.Results, 0, t.Path("l"), odd + "/f.txt");
+    ASSERT_NE(left, nullptr);
+    EXPECT_EQ(left->Folder[1], t.Path("r") + "/" + odd + "/");
+}
+
+TEST_F(CompareRunTest, NamesPairByExactSpellingWhereNoSideFoldsCase) {
+    // As in /usr/share/doc/libffi8/html: index.html and Index.html are two files.
+    TempTree t;
+    t.File("l/html/index.html", "lower");
+    t.File("l/html/Index.html", "upper");
+    t.File("r/html/index.html", "lower");
+    t.SetModified("r/html/index.html", t.Modified("l/html/index.html"));
+    AddPair(t.Path("l"), t.Path("r"));
+    EXPECT_EQ(Compare().caseConflicts, 0);
+    const CompareRow* upper = RowOf(view_.Results, 0, t.Path("l"), "html/Index.html");
+    ASSERT_NE(upper, nullptr);
+    EXPECT_FALSE(upper->Exists(1));
+    EXPECT_FALSE(upper->CaseConflict);
+    EXPECT_EQ(upper->SyncAction, SyncAction::LeftToRight);
+    EXPECT_TRUE(upper->Selected);
+    EXPECT_EQ(upper->FoldsCase, 0);
+    const CompareRow* lower = RowOf(view_.Results, 0, t.Path("l"), "html/index.html");
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(lower->Name[1], "index.html");
+    EXPECT_TRUE(host_.messagesShown.isEmpty());
+    EXPECT_FALSE(::Run().ErrorReported);
+}
+
+TEST_F(CompareRunTest, WhereASideFoldsCaseAmbiguousNamesAreFlaggedAndReportedInEveryCompare) {
+    TempTree t;
+    t.File("l/a.txt", "lower");
+    t.File("l/A.txt", "upper");
+    t.File("l/Readme", "r");
+    t.File("r/a.txt", "lower");
+    t.File("r/README", "r");
+    t.SetModified("r/a.txt", t.Modified("l/a.txt"));
+    FileSystem::SetCaseFoldingFoldersForTests({t.Path("r")});
+    AddPair(t.Path("l"), t.Path("r"));
+    for (int compare = 0; compare < 2; ++compare) {
+        host_.messagesShown.clear();
+        ::Run().ErrorReported = false;
+        EXPECT_EQ(Compare().caseConflicts, 1) << compare;
+        const CompareRow* upper = RowOf(view_.Results, 0, t.Path("l"), "A.txt");
+        ASSERT_NE(upper, nullptr);
+        EXPECT_TRUE(upper->CaseConflict);
+        EXPECT_EQ(upper->SyncAction, SyncAction::NoAction);
+        EXPECT_FALSE(upper->Selected);
+        EXPECT_EQ(upper->FoldsCase, 2);
+        // One name on each side that differs only in case is still one entry there.
+        const CompareRow* readme = RowOf(view_.Results, 0, t.Path("l"), "Readme");
+        ASSERT_NE(readme, nullptr);
+        EXPECT_EQ(readme->Name[1], "README");
+        ASSERT_EQ(host_.messagesShown.size(), 1) << compare;
+        EXPECT_TRUE(host_.messagesShown[0].contains("T873")) << qPrintable(host_.messagesShown[0]);
+        EXPECT_TRUE(host_.messagesShown[0].contains(t.Path("l/A.txt"))) << qPrintable(host_.messagesShown[0]);
+        EXPECT_TRUE(::Run().ErrorReported);
+    }
+}
+
+TEST_F(CompareRunTest, AFolderOppositeAFileLinkOrSpecialEntryIsATypeConflictOnBothSides) {
+    TempTree t;
+    t.File("l/d/in.txt", "1");
+    t.File("l/d/sub/deep.txt", "2");
+    t.File("r/d", "a file where the left has a folder");
+    t.Folder("outside");
+    ASSERT_EQ(::symlink(qPrintable(t.Path("outside")), qPrintable(t.Path("l/k"))), 0);
+    t.File("r/k/x.txt", "3");
+    t.File("l/p", "a file where the right has a pipe");
+    t.Folder("r");
+    ASSERT_EQ(::mkfifo(qPrintable(t.Path("r/p")), 0600), 0);
+    t.File("l/q/y.txt", "4");
+    ASSERT_EQ(::mkfifo(qPrintable(t.Path("r/q")), 0600), 0);
+    t.File("l/ok.txt", "fine");
+    t.File("l/dd/z.txt", "a neighbour whose name starts alike");
+    AddPair(t.Path("l"), t.Path("r"));
+
+    const CompareRunResult res = Compare();
+    EXPECT_EQ(res.outcome, CompareOutcome::Done);
+    EXPECT_EQ(res.typeConflicts, 4);
+    int flagged = 0;
+    for (size_t i = 2; i < view_.Results.size(); ++i) {
+        const CompareRow& r = view_.Results[i];
+        const int s = r.Exists(0) ? 0 : 1;
+        const QString rel = (r.IsFolder() ? r.Folder[s] : r.Folder[s] + r.Name[s]).mid(t.Path("l").size() + 1);
+        const bool conflict = rel == "d" || rel.startsWith("d/") || rel == "k" || rel.startsWith("k/") || rel == "p" ||
+                              rel == "q" || rel.startsWith("q/");
+        EXPECT_EQ(r.TypeConflict, conflict) << qPrintable(rel);
+        if (conflict) {
+            ++flagged;
+            EXPECT_EQ(r.SyncAction, SyncAction::NoAction) << qPrintable(rel);
+            EXPECT_FALSE(r.Selected) << qPrintable(rel);
+        } else {
+            EXPECT_EQ(r.SyncAction, SyncAction::LeftToRight) << qPrintable(rel);
+        }
+    }
+    // d (file), d (folder), d/in.txt, d/sub, d/sub/deep.txt, k (link), k (folder), k/x.txt, p,
+    // q, q/y.txt.
+    EXPECT_EQ(flagged, 11);
+    ASSERT_EQ(host_.messagesShown.size(), 4);
+    for (const QString& m : host_.messagesShown) EXPECT_TRUE(m.contains("T872")) << qPrintable(m);
+    EXPECT_TRUE(host_.messagesShown.join("\n").contains(t.Path("r/d"))) << qPrintable(host_.messagesShown.join("\n"));
+}
+
+TEST_F(CompareRunTest, ARootThatIsNoAbsoluteFolderIsNeverScanned) {
+    TempTree t;
+    t.File("r/a.txt", "a");
+    t.Folder("labels");
+    t.File("mountinfo", "");
+    SetVolumeSourcesForTests(t.Path("labels"), t.Path("mountinfo"));
+    // Empty (today "/" would be scanned), relative (the current folder), a label that no
+    // mounted file system carries, and only placeholders that name nothing.
+    for (const QString& left : {QString(), QString("  "), QString("backup/here"), QString("NoSuchLabel/Backup"),
+                                QString("%TANDOR_TEST_UNSET%")}) {
+        profile_.Pairs.clear();
+        AddPair(left, t.Path("r")).AutoCreate = {true, true};
+        host_.messagesShown.clear();
+        const CompareRunResult res = Compare();
+        EXPECT_EQ(res.outcome, CompareOutcome::RootUnreadable) << qPrintable(left);
+        EXPECT_EQ(res.errorFlag, 1) << qPrintable(left);
+        EXPECT_EQ(host_.status[1], "T855");
+        EXPECT_EQ(view_.Results.size(), 1u) << qPrintable(left);
+        EXPECT_EQ(host_.messagesShown.size(), 1) << qPrintable(left);
+    }
+    // Either side.
+    profile_.Pairs.clear();
+    AddPair(t.Path("r"), "");
+    EXPECT_EQ(Compare().errorFlag, 2);
+    SetVolumeSourcesForTests(QString(), QString());
+}
+
+TEST_F(CompareRunTest, AShareRootIsMountedThroughGioAndScannedAtItsGvfsFolder) {
+    TempTree t;
+    ScopedEnv env;
+    env.Set("XDG_RUNTIME_DIR", t.Path("run").toUtf8());
+    env.Set("PATH", t.Path("bin").toUtf8());
+    // A stand-in for gio: it records its arguments and what it reads, and mounts as GVfs would.
+    t.File("bin/gio",
+           "#!/bin/sh\n"
+           "PATH=/usr/bin:/bin\n"
+           "printf '%s\\n' \"$@\" > \"$XDG_RUNTIME_DIR/../gio-args\"\n"
+           "cat > \"$XDG_RUNTIME_DIR/../gio-input\"\n"
+           "[ -f \"$XDG_RUNTIME_DIR/../gio-fails\" ] && exit 2\n"
+           "mkdir -p \"$XDG_RUNTIME_DIR/gvfs/smb-share:server=srv,share=data/dir\"\n"
+           "echo remote > \"$XDG_RUNTIME_DIR/gvfs/smb-share:server=srv,share=data/dir/f.txt\"\n");
+    ASSERT_EQ(::chmod(qPrintable(t.Path("bin/gio")), 0755), 0);
+    t.Folder("run");
+    t.Folder("r");
+    AddPair("//srv/data/dir", t.Path("r"));
+    profile_.Options.Username[0] = "alice";
+    profile_.Options.Password[0] = "s3cret pass";
+
+    EXPECT_EQ(FileSystem::GvfsPathOf({"srv", "data", "dir"}), t.Path("run/gvfs/smb-share:server=srv,share=data/dir"));
+    ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+    EXPECT_EQ(view_.Results[1].Folder[0], t.Path("run/gvfs/smb-share:server=srv,share=data/dir"));
+    const CompareRow* remote = RowOf(view_.Results, 0, t.Path("run/gvfs/smb-share:server=srv,share=data/dir"), "f.txt");
+    ASSERT_NE(remote, nullptr);
+    EXPECT_EQ(remote->SyncAction, SyncAction::LeftToRight);
+    EXPECT_EQ(t.Read("gio-args"), QByteArray("mount\nsmb://srv/data\n"));
+    EXPECT_EQ(t.Read("gio-input"), QByteArray("alice\n\ns3cret pass\n"));
+
+    // Mounted already: used as it is, also under another spelling GVfs chose, without gio.
+    ASSERT_TRUE(QFile::remove(t.Path("gio-args")));
+    ASSERT_TRUE(QDir().rename(t.Path("run/gvfs/smb-share:server=srv,share=data"),
+                              t.Path("run/gvfs/smb-share:domain=WG,server=SRV,share=data,user=alice")));
+    ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+    EXPECT_EQ(view_.Results[1].Folder[0], t.Path("run/gvfs/smb-share:domain=WG,server=SRV,share=data,user=alice/dir"));
+    EXPECT_FALSE(t.Exists("gio-args"));
+}
+
+TEST_F(CompareRunTest, AShareThatCannotBeMountedIsARootThatCannotBeRead) {
+    TempTree t;
+    ScopedEnv env;
+    env.Set("XDG_RUNTIME_DIR", t.Path("run").toUtf8());
+    t.Folder("run");
+    t.Folder("r");
+    t.Folder("empty-bin");
+    AddPair(t.Path("r"), "//srv/data/dir").AutoCreate = {true, true};
+    profile_.Options.Username[1] = "bob";
+    profile_.Options.Password[1] = "pw";
+
+    // No gio at all.
+    env.Set("PATH", t.Path("empty-bin").toUtf8());
+    CompareRunResult res = Compare();
+    EXPECT_EQ(res.outcome, CompareOutcome::RootUnreadable);
+    EXPECT_EQ(res.errorFlag, 2);
+
+    // gio that fails (no server, a wrong password).
+    t.File("bin/gio", "#!/bin/sh\n/bin/cat > /dev/null\necho 'gio: smb://srv/data/: Failed to mount' >&2\nexit 2\n");
+    ASSERT_EQ(::chmod(qPrintable(t.Path("bin/gio")), 0755), 0);
+    env.Set("PATH", t.Path("bin").toUtf8());
+    res = Compare();
+    EXPECT_EQ(res.outcome, CompareOutcome::RootUnreadable);
+    EXPECT_EQ(res.errorFlag, 2);
+    EXPECT_EQ(view_.Results.size(), 1u);
+
+    // A path with a server but no share.
+    profile_.Pairs[0].Dir[1] = "//srv";
+    EXPECT_EQ(Compare().errorFlag, 2);
+}
+
+TEST_F(CompareRunTest, TheOtherRootInsideARootIsNoContentOfIt) {
+    TempTree t;
+    t.File("X/a.txt", "a");
+    t.File("X/sub/b.txt", "b");
+    t.File("X/backup/archived.txt", "only copy");
+    t.Folder("elsewhere");
+    // Another spelling of the inner root: a link to it outside the tree.
+    ASSERT_EQ(::symlink(qPrintable(t.Path("X/backup")), qPrintable(t.Path("elsewhere/link"))), 0);
+    for (const QString& inner : {t.Path("X/backup"), t.Path("X/sub/../backup"), t.Path("elsewhere/link")}) {
+        for (int outerSide = 0; outerSide < 2; ++outerSide) {
+            profile_.Pairs.clear();
+            if (outerSide == 0) AddPair(t.Path("X"), inner);
+            else AddPair(inner, t.Path("X"));
+            ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+            QStringList outer, innerRows;
+            for (size_t i = 2; i < view_.Results.size(); ++i) {
+                const CompareRow& r = view_.Results[i];
+                if (r.Exists(outerSide))
+                    outer << r.Folder[outerSide].mid(t.Path("X").size()) + (r.IsFolder() ? "" : r.Name[outerSide]);
+                if (r.Exists(1 - outerSide)) innerRows << r.Name[1 - outerSide];
+            }
+            outer.sort();
+            EXPECT_EQ(outer, (QStringList{"/a.txt", "/sub", "/sub/b.txt"})) << qPrintable(inner) << outerSide;
+            EXPECT_EQ(innerRows, QStringList{"archived.txt"}) << qPrintable(inner) << outerSide;
+        }
+    }
+}
+
+TEST_F(CompareRunTest, NoWalkTouchesATypeConflictEvenWhenTheUserTicksIt) {
+    TempTree t;
+    t.File("l/d/in.txt", "newer, from the left", QDateTime(QDate(2026, 6, 1), QTime(10, 0)));
+    t.File("outside/in.txt", "precious");
+    t.Folder("r");
+    ASSERT_EQ(::symlink(qPrintable(t.Path("outside")), qPrintable(t.Path("r/d"))), 0);
+    t.File("r/k/x.txt", "right folder k");
+    t.File("l/k", "left file k");
+    AddPair(t.Path("l"), t.Path("r"));
+    ASSERT_EQ(Compare().typeConflicts, 2);
+    const QStringList before = t.List();
+    // Ticked by hand, copied both ways, one-sided entries deleted on both sides, and each row
+    // copied and deleted on its own as the row menu does.
+    for (CompareRow& row : view_.Results) row.Selected = true;
+    for (int s = 0; s < 2; ++s) {
+        CopyRows(s, 1, RunFlag::AnyDirection, false, view_.Results);
+        DeleteRows(s, 1, RunFlag::OnlyOneSided, false, view_.Results);
+        for (size_t i = 2; i < view_.Results.size(); ++i) {
+            CopyRows(s, static_cast<int>(i), 0, false, view_.Results);
+            DeleteRows(s, static_cast<int>(i), 0, false, view_.Results);
+        }
+    }
+    EXPECT_EQ(t.List(), before);
+    EXPECT_EQ(t.Read("outside/in.txt"), QByteArray("precious"));
+    EXPECT_EQ(t.Read("l/k"), QByteArray("left file k"));
+    EXPECT_EQ(t.Read("r/k/x.txt"), QByteArray("right folder k"));
+}
