@@ -1,0 +1,36 @@
+#include "platform/FolderIdentity.h"
+
+#include "platform/PathCodec.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include <sys/stat.h>
+
+namespace FileSystem {
+
+QString ResolvedFolderPath(const QString& path) {
+    if (path.isEmpty()) return QString();
+    char resolved[PATH_MAX];
+    if (!::realpath(PathCodec::Encode(path).constData(), resolved)) return QString();
+    struct stat st {};
+    if (::stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode)) return QString();
+    return PathCodec::Decode(QByteArray(resolved));
+}
+
+std::vector<FolderId> FolderAndAncestorIds(const QString& path) {
+    std::vector<FolderId> ids;
+    QByteArray folder = PathCodec::Encode(ResolvedFolderPath(path));
+    if (folder.isEmpty()) return ids;
+    for (;;) {
+        struct stat st {};
+        if (::stat(folder.constData(), &st) != 0) break;
+        ids.push_back({static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
+        if (folder == "/") break;
+        const qsizetype slash = folder.lastIndexOf('/');
+        folder.truncate(slash > 0 ? slash : 1);
+    }
+    return ids;
+}
+
+}  // namespace FileSystem
