@@ -106,8 +106,8 @@ void ReportSkippedPart(const QString& text) {
 }
 
 bool IsMassDeletion(const PairGuard& g, int s) {
+    // At 100 no run can pass the limit: the guard is off.
     const int limit = Settings().MaxDeletePercent;
-    if (limit >= 100) return false;
     const int64_t planned = g.PlannedDeletions[s];
     return planned > 10 && planned * 100 > static_cast<int64_t>(std::max(limit, 0)) * g.FilesHeld[s];
 }
