@@ -115,9 +115,10 @@ bool IsMassDeletion(const PairGuard& g, int s) {
 // ---- shared and nested roots ----
 
 struct RootPlace {
-    QString lexical;   // absolute, cleaned
-    QString resolved;  // links followed, where the folder exists
-    std::vector<FileSystem::FolderId> ids;  // the folder and its ancestors, where it exists
+    QString lexical;  // absolute, cleaned
+    // The folder and its ancestors where it exists: links and bind mounts show one folder at
+    // several paths, and only its identity tells.
+    std::vector<FileSystem::FolderId> ids;
 };
 
 RootPlace PlaceOf(const QString& stored) {
@@ -128,7 +129,6 @@ RootPlace PlaceOf(const QString& stored) {
     // A root that does not resolve to an absolute path never runs; nothing to compare.
     if (!path.startsWith(QLatin1Char('/'))) return place;
     place.lexical = QDir::cleanPath(path);
-    place.resolved = FileSystem::ResolvedFolderPath(place.lexical);
     place.ids = FileSystem::FolderAndAncestorIds(place.lexical);
     return place;
 }
@@ -141,8 +141,6 @@ bool WithinOrEqual(const QString& inner, const QString& outer) {
 
 bool Overlap(const RootPlace& a, const RootPlace& b) {
     if (WithinOrEqual(a.lexical, b.lexical) || WithinOrEqual(b.lexical, a.lexical)) return true;
-    if (WithinOrEqual(a.resolved, b.resolved) || WithinOrEqual(b.resolved, a.resolved)) return true;
-    // Bind mounts show one folder at two paths: only its identity tells.
     auto holds = [](const std::vector<FileSystem::FolderId>& chain, const std::vector<FileSystem::FolderId>& other) {
         return !chain.empty() && !other.empty() && std::find(chain.begin(), chain.end(), other.front()) != chain.end();
     };

@@ -9,18 +9,23 @@
 
 namespace FileSystem {
 
-QString ResolvedFolderPath(const QString& path) {
-    if (path.isEmpty()) return QString();
+namespace {
+
+// The absolute path of an existing folder with every link resolved, or empty.
+QByteArray ResolvedFolderPath(const QString& path) {
+    if (path.isEmpty()) return QByteArray();
     char resolved[PATH_MAX];
-    if (!::realpath(PathCodec::Encode(path).constData(), resolved)) return QString();
+    if (!::realpath(PathCodec::Encode(path).constData(), resolved)) return QByteArray();
     struct stat st {};
-    if (::stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode)) return QString();
-    return PathCodec::Decode(QByteArray(resolved));
+    if (::stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode)) return QByteArray();
+    return QByteArray(resolved);
 }
+
+}  // namespace
 
 std::vector<FolderId> FolderAndAncestorIds(const QString& path) {
     std::vector<FolderId> ids;
-    QByteArray folder = PathCodec::Encode(ResolvedFolderPath(path));
+    QByteArray folder = ResolvedFolderPath(path);
     if (folder.isEmpty()) return ids;
     for (;;) {
         struct stat st {};

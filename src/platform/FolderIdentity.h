@@ -15,8 +15,6 @@ struct FolderId {
     bool operator==(const FolderId&) const = default;
 };
 
-// The resolved absolute path of an existing folder (links followed), or empty.
-QString ResolvedFolderPath(const QString& path);
 // The identities of an existing folder and of every folder above it up to "/", the folder
 // itself first; empty when the path does not lead to a folder. Links in the path are followed.
 std::vector<FolderId> FolderAndAncestorIds(const QString& path);
