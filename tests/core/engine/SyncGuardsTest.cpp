@@ -176,6 +176,20 @@ TEST_F(SyncGuardsTest, DeleteMaskDeletionsCountTowardTheGuard) {
               FormatMsg(881, {QStringLiteral("12"), QStringLiteral("13"), left.Path(), QStringLiteral("50")}));
     EXPECT_EQ(left.List(), leftBefore);
     EXPECT_EQ(right.Read(QStringLiteral("work.txt")), QByteArray("w"));
+
+    // A one-sided file that also matches the masks is deleted once, so it counts once: 6 of
+    // 12 files, no question.
+    Empty(left);
+    Empty(right);
+    Files(left, QStringLiteral("s"), 6);
+    Files(right, QStringLiteral("s"), 6);
+    for (int i = 1; i <= 6; ++i) left.File(QStringLiteral("t%1.tmp").arg(i), "t", Old);
+    Compare(QStringLiteral("*.tmp"));
+    SetOptions({true, false, false, true, false});
+    host.messagesShown.clear();
+    ASSERT_TRUE(SyncRun(files, 0, false));
+    EXPECT_EQ(host.messagesShown, QStringList());
+    EXPECT_FALSE(left.Exists(QStringLiteral("t6.tmp")));
 }
 
 TEST_F(SyncGuardsTest, EachPairIsCountedOnItsOwnEvenWhereTheListHidesItsRootRow) {
