@@ -63,6 +63,11 @@ std::vector<int> SplitIntoPairs(const ResultList& list, std::vector<PairGuard>& 
 // was not built from these results).
 bool MapViewOntoResults(const ResultList& results, const std::vector<int>& resultPair, const ResultList& view,
                         std::vector<int>& viewPair) {
+    // A view that left nothing out is the result list itself.
+    if (view.size() == results.size()) {
+        viewPair = resultPair;
+        return true;
+    }
     viewPair.assign(view.size(), 0);
     size_t j = 1;
     for (size_t i = 1; i < view.size(); ++i) {
