@@ -26,6 +26,10 @@ int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
         Complain(QStringLiteral("a folder of the profile cannot be read; nothing was synchronised"));
         return ExitNothingRan;
     }
+    if (Run().Refused) {
+        Complain(QStringLiteral("the run refused work it could not ask about; see the log file"));
+        return ExitNothingRan;
+    }
     if (Run().ErrorReported) {
         Complain(QStringLiteral("the run ended with errors; see the log file and the next start's notice"));
         return ExitWithErrors;

@@ -8,5 +8,6 @@ class StartupWindow;
 int RunHeadless(int argc, char* argv[], const QString& commandLine);
 
 // Exit status of a hidden run once it has ended: 0 done without error, 1 done with errors,
-// 2 nothing could run (no loadable profile, a root folder not readable). Says why on stderr.
+// 2 nothing could run (no loadable profile, a root folder not readable) or the run refused
+// work it could not ask about. Says why on stderr.
 int HiddenRunStatus(const StartupWindow& window, const QString& commandLine);

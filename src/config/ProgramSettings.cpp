@@ -8,6 +8,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -100,6 +101,7 @@ void ReadSettingsFile(ProgramSettings& s) {
     s.AllowUndo = Flag(doc, "General", "AllowUndo", false);
     s.CancelAfterErrorUnattended = Flag(doc, "General", "CancelAfterErrorUnattended", false);
     s.DontAutoRunAfterError = Flag(doc, "General", "DontAutoRunAfterError", false);
+    s.MaxDeletePercent = std::clamp(doc.GetInt(QStringLiteral("General"), QStringLiteral("MaxDeletePercent"), 50), 0, 100);
     s.NoStartupInfo = doc.GetInt(QStringLiteral("General"), QStringLiteral("NoStartupInfo"), 0);
 }
 

@@ -30,6 +30,9 @@ struct ProgramSettings {
     bool AllowUndo = false;
     bool CancelAfterErrorUnattended = false;
     bool DontAutoRunAfterError = false;
+    // A run that would delete more than this share (percent) of the files one side of a pair
+    // holds asks first; 100 lets every run delete what it proposes.
+    int MaxDeletePercent = 50;
     QString LanguageName;
     int WheelScrollLines = 3;
     double LastUpdateCheck = 0;

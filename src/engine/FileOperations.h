@@ -23,7 +23,8 @@ constexpr int SetDestinationAttributes = 28;
 
 // Bits of the run flags of the walks (the counting bit also reaches the single operations).
 namespace RunFlag {
-constexpr int Counting = 1;         // CopyRows: add sizes to TotalBytes, change nothing
+constexpr int Counting = 1;         // CopyRows: add sizes to TotalBytes, change nothing;
+                                    // DeleteRows: note what would be deleted, change nothing
 constexpr int OnlyOneSided = 2;     // CopyRows: skip entries missing on the destination, create
                                     // no folders; DeleteRows: only entries missing on the other side
 constexpr int AnyDirection = 4;     // CopyRows: copy marked files whatever their direction

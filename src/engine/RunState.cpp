@@ -18,4 +18,8 @@ void ResetRunState() {
     s.ResetDestination = false;
     s.DefaultMark = true;
     s.ErrorReported = false;
+    s.Refused = false;
+    s.Pairs.clear();
+    s.RowPair.clear();
+    s.PlannedDelete.clear();
 }

@@ -8,6 +8,7 @@
 #include "engine/LogFile.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
+#include "engine/SyncGuards.h"
 #include "i18n/TextLookup.h"
 #include "platform/CopyNames.h"
 #include "platform/FileSystem.h"
@@ -29,6 +30,12 @@ bool IsFolderOn(const CompareRow& row, int s) { return (row.Attributes[s] & Attr
 bool Untouchable(const CompareRow& row) { return row.Unreadable || row.CaseConflict || row.TypeConflict; }
 
 bool InRange(const ResultList& view, size_t i) { return i >= 1 && i < view.size(); }
+
+// The "only one-sided" restriction of a copy pass, except toward a root folder that this run
+// creates: the entries opposite it are copied where the direction allows, never deleted.
+bool OnlyOneSidedFor(int flags, size_t row, int destination) {
+    return (flags & RunFlag::OnlyOneSided) && !CreatesRootOf(row, destination);
+}
 
 QString FolderWithoutSlash(QString folder) {
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
@@ -90,11 +97,11 @@ void CopyRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
             const int level = Level(row, s);
             if (r >= 1 && i > static_cast<size_t>(r) && level <= level0) return;
             if (folderOnly && level > level0) return;
-            if (!(flags & RunFlag::OnlyOneSided) && row.SyncAction == away && row.Selected && !Untouchable(row))
+            if (!OnlyOneSidedFor(flags, i, d) && row.SyncAction == away && row.Selected && !Untouchable(row))
                 CreateDestinationFolder(s, static_cast<int>(i), flags, view);
         } else if (row.Selected) {
             if ((row.SyncAction == away || (flags & RunFlag::AnyDirection)) &&
-                !(!row.Exists(d) && (flags & RunFlag::OnlyOneSided)) && row.Exists(s) && !Untouchable(row))
+                !(!row.Exists(d) && OnlyOneSidedFor(flags, i, d)) && row.Exists(s) && !Untouchable(row))
                 CopyOneFile(s, static_cast<int>(i), flags, view);
         }
     }
@@ -108,7 +115,8 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
     CompareRow& start = view[i0];
     if (!start.IsFolder()) {
         if (Untouchable(start) || !start.Exists(s)) return;
-        DeleteOneFile(s, static_cast<int>(i0), view);
+        if (flags & RunFlag::Counting) PlanDeletion(i0, s);
+        else if (!DeletionHeld(i0, s)) DeleteOneFile(s, static_cast<int>(i0), view);
         return;
     }
 
@@ -127,12 +135,17 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
         }
         if (row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
             !((flags & RunFlag::DeleteMatchOnly) && !row.DeleteMatch) && !Untouchable(row)) {
+            if (flags & RunFlag::Counting) {
+                PlanDeletion(i, s);
+                continue;
+            }
+            if (DeletionHeld(i, s)) continue;
             DeleteOneFile(s, static_cast<int>(i), view);
             // The later copy pass must not copy what this pass deleted (delete masks).
             row.Name[s].clear();
         }
     }
-    if (flags & RunFlag::DeleteMatchOnly) return;
+    if (flags & (RunFlag::DeleteMatchOnly | RunFlag::Counting)) return;
 
     // Bottom-up, so that the deepest folders go first; a folder that still holds something
     // stays (the report ignores "folder not empty").
@@ -140,7 +153,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
         if (Cancelled()) return;
         const CompareRow& row = view[i];
         if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
-            !Untouchable(row)) {
+            !Untouchable(row) && !DeletionHeld(i, s)) {
             const bool ok = FileSystem::RemoveFolder(FolderWithoutSlash(row.Folder[s]));
             ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, s, static_cast<int>(i), view);
         }
@@ -161,26 +174,43 @@ void CopySelection(int s, int r, bool folderOnly, ResultList& view) {
     if (host.ProgressVisible()) host.ProgressUnload();
 }
 
-bool SyncRun(int r, bool folderOnly, ResultList& view, const std::array<int, 3>& fileCounts) {
+bool SyncRun(FileView& files, int r, bool folderOnly) {
+    ResultList& view = files.ViewList;
+    const std::array<int, 3>& fileCounts = files.FileCounts;
     const std::array<bool, 5>& option = CurrentProfile().profile.View.SyncOptions;
     RunHost& host = Host();
     if (!option[0] && !option[1] && !option[3] && !option[4]) {
+        // A run that did nothing says so in the log, where an unattended run's user looks.
+        LogRunLine(QStringLiteral("Start"), view, r);
+        WriteLogLine({FormatMsg(808)});
+        LogRunLine(QStringLiteral("End"), view, r);
         host.AppMessageBox(FormatMsg(808), MsgBox::Information);
         return false;
     }
-    if (fileCounts[0] == 0 && fileCounts[2] == 0) {
+
+    RunState& run = Run();
+    run.CancelRequested = false;
+    const RunGuardScope guards(files.Results, view);
+    // The deletions are work too (a mirror whose other side only holds extra entries), and the
+    // guards below need their counts before anything changes.
+    if (option[3]) DeleteRows(0, r, RunFlag::Counting | RunFlag::OnlyOneSided, folderOnly, view);
+    if (option[4]) DeleteRows(1, r, RunFlag::Counting | RunFlag::OnlyOneSided, folderOnly, view);
+    if (option[0]) DeleteRows(0, r, RunFlag::Counting | RunFlag::DeleteMatchOnly, folderOnly, view);
+    if (option[1]) DeleteRows(1, r, RunFlag::Counting | RunFlag::DeleteMatchOnly, folderOnly, view);
+    const bool deletes = PlannedDeletionCount() > 0;
+    if (fileCounts[0] == 0 && fileCounts[2] == 0 && !deletes) {
         host.AppMessageBox(FormatMsg(809), MsgBox::Information);
         return false;
     }
-    if (!((option[0] || fileCounts[2] > 0) && (fileCounts[0] > 0 || option[1]))) {
+    if (!((option[0] || fileCounts[2] > 0) && (fileCounts[0] > 0 || option[1])) && !deletes) {
         host.AppMessageBox(FormatMsg(810), MsgBox::Information);
         return false;
     }
+    if (!SharedRootsAllowed(CurrentProfile().profile)) return false;
 
     LogRunLine(QStringLiteral("Start"), view, r);
     const FileSystem::FolderHandleScope folders;
-    RunState& run = Run();
-    run.CancelRequested = false;
+    DecideDeletions();
     host.SetBusy(true);
 
     // One-sided entries deleted where they are, instead of being copied.
@@ -209,10 +239,6 @@ bool SyncRun(int r, bool folderOnly, ResultList& view, const std::array<int, 3>&
     return true;
 }
 
-bool SyncRun(FileView& files, int r, bool folderOnly) {
-    return SyncRun(r, folderOnly, files.ViewList, files.FileCounts);
-}
-
 void SetRefreshCompare(std::function<void()> compare) { RefreshCompare() = std::move(compare); }
 
 namespace {
@@ -229,9 +255,10 @@ void Refresh(FileView& files, const CommandHooks& hooks) {
 bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
     RunHost& host = Host();
     if (files.Stale) {
-        // A grey list no longer shows what is on disk; this refusal is shown even without
-        // questions, so that an unattended run says why it did nothing.
-        host.ShowMsg(FormatMsg(803), MsgBox::Exclamation);
+        // A grey list no longer shows what is on disk. Without questions nothing may wait for a
+        // click: the refusal goes to the log and the last error instead.
+        if (Switches().DontAsk) RefuseUnattended(FormatMsg(803));
+        else host.ShowMsg(FormatMsg(803), MsgBox::Exclamation);
         return false;
     }
     if (files.ViewList.size() <= 1) return false;

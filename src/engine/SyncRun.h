@@ -13,13 +13,14 @@ class FileView;
 // Copies from side s over the subtree of view row r (0: the whole list; a folder row: it and
 // the rows below it; a file row: that file alone). flags: RunFlag bits.
 void CopyRows(int s, int r, int flags, bool folderOnly, ResultList& view);
-// Deletes on side s over the subtree of row r: files forward, then folders bottom-up.
+// Deletes on side s over the subtree of row r: files forward, then folders bottom-up. With
+// RunFlag::Counting it only notes the files it would delete (for the guards of a run).
 void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view);
 // The popup's plain copy: marked files of the subtree from side s whatever their direction.
 void CopySelection(int s, int r, bool folderOnly, ResultList& view);
-// The passes of the profile's sync options over the subtree of row r; fileCounts are the
-// view's counts (index SyncAction + 1). False when a check stopped it (messages 808-810).
-bool SyncRun(int r, bool folderOnly, ResultList& view, const std::array<int, 3>& fileCounts);
+// The passes of the profile's sync options over the subtree of view row r, with the view's
+// counts and the guards of SyncGuards.h. False when a check or a guard stopped it (messages
+// 808-810, pairs that share folders).
 bool SyncRun(FileView& files, int r, bool folderOnly);
 
 // What the window does around a command; every hook may be empty (unattended runs, tests).

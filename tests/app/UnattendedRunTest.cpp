@@ -32,12 +32,14 @@ protected:
     QString workingDirectory;  // where the program starts; the test's own when empty
     QString pathPrefix;        // folders searched for programs before the usual ones
 
-    ProgramRun Start(const QStringList& arguments) {
+    // withDisplay: an offscreen display, where a modal window would wait for a click.
+    ProgramRun Start(const QStringList& arguments, bool withDisplay = false) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        if (withDisplay) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
         env.insert(QStringLiteral("TMPDIR"), tree.Path(QStringLiteral("tmp")));
         if (!pathPrefix.isEmpty())
@@ -45,7 +47,12 @@ protected:
         p.setProcessEnvironment(env);
         if (!workingDirectory.isEmpty()) p.setWorkingDirectory(workingDirectory);
         p.start(QStringLiteral(TANDOR_EXE), arguments);
-        EXPECT_TRUE(p.waitForFinished(60000)) << "the program did not end by itself";
+        const bool ended = p.waitForFinished(60000);
+        EXPECT_TRUE(ended) << "the program did not end by itself";
+        if (!ended) {
+            p.kill();
+            p.waitForFinished();
+        }
         ProgramRun run;
         run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         run.standardError = QString::fromLocal8Bit(p.readAllStandardError());
@@ -81,12 +88,22 @@ protected:
     }
 
     QString WriteProfile(const QString& left, const QString& right, const char* syncOptions) {
+        return WriteProfilePairs({PairSection(left, right)}, syncOptions);
+    }
+    // The keys of one folder pair; more adds keys such as "SA=1\r\n" (create folder 1).
+    static QByteArray PairSection(const QString& left, const QString& right, const QByteArray& more = QByteArray()) {
+        return "S=" + left.toUtf8() + "\r\nD=" + right.toUtf8() + "\r\nIS=*\r\nIF=*\r\nDF=*.tmp\r\n" + more;
+    }
+    QString WriteProfilePairs(const QList<QByteArray>& pairs, const char* syncOptions) {
         QByteArray text = "[General]\r\nLeft=Left\r\nRight=Right\r\nTimeLag=00:00:02\r\nCompareSize=1\r\n[0]\r\n";
         for (int i = 0; i < 5; ++i)
             text += "SO" + QByteArray::number(i) + "=" + QByteArray(1, syncOptions[i]) + "\r\n";
-        text += "[1]\r\nS=" + left.toUtf8() + "\r\nD=" + right.toUtf8() +
-                "\r\nIS=*\r\nIF=*\r\nDF=*.tmp\r\n";
+        for (qsizetype p = 0; p < pairs.size(); ++p) text += "[" + QByteArray::number(p + 1) + "]\r\n" + pairs[p];
         return tree.File(QStringLiteral("My Profile.tdp"), text);
+    }
+    QStringList LogLines() const { return TodaysLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts); }
+    ProgramRun StartUnattended(const QString& profile, bool withDisplay = false) {
+        return Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")}, withDisplay);
     }
 
     QString TodaysLog() const {
@@ -292,4 +309,104 @@ TEST_F(UnattendedRun, ARootThatIsNoAbsoluteFolderRunsNothingAndExits2) {
         QFile::remove(inRoot);
         EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty()) << qPrintable(left);
     }
+}
+
+// ---- what a run must not delete, and runs that say what they did not do ----
+
+TEST_F(UnattendedRun, AMirrorOfAMissingRootThatItWouldCreateDeletesNothingAndExits1) {
+    WriteSettings();
+    tree.File(QStringLiteral("R/a.txt"), "a", kOld);
+    tree.File(QStringLiteral("R/d/b.txt"), "b", kOld);
+    const QString profile = WriteProfilePairs(
+        {PairSection(tree.Path(QStringLiteral("unplugged")), tree.Path(QStringLiteral("R")), "SA=1\r\n")}, "10001");
+    ProgramRun run = StartUnattended(profile);
+    EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.Read(QStringLiteral("R/a.txt")), QByteArray("a"));
+    EXPECT_EQ(tree.Read(QStringLiteral("R/d/b.txt")), QByteArray("b"));
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 3) << qPrintable(TodaysLog());
+    EXPECT_TRUE(lines[1].contains(tree.Path(QStringLiteral("unplugged"))) && lines[1].contains(tree.Path(QStringLiteral("R"))))
+        << qPrintable(lines[1]);
+    EXPECT_TRUE(UserValue("LastErrorMsg").contains(tree.Path(QStringLiteral("unplugged"))));
+}
+
+TEST_F(UnattendedRun, AMassDeletionIsRefusedWithExit2UnlessTheSettingAllowsIt) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/keep.txt"), "keep", kOld);
+    tree.File(QStringLiteral("R/keep.txt"), "keep", kOld);
+    for (int i = 1; i <= 12; ++i) tree.File(QStringLiteral("R/old/%1.txt").arg(i), QByteArray::number(i), kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10001");
+    const QStringList before = tree.List();
+    ProgramRun run = StartUnattended(profile);
+    EXPECT_EQ(run.exitCode, 2) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.List(), before);
+    EXPECT_EQ(tree.Read(QStringLiteral("R/old/12.txt")), QByteArray("12"));
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 3) << qPrintable(TodaysLog());
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(" 12 ")) && lines[1].contains(QStringLiteral(" 13 "))) << qPrintable(lines[1]);
+    EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty());
+
+    WriteSettings("MaxDeletePercent=100\r\n");
+    run = StartUnattended(profile);
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    EXPECT_FALSE(tree.Exists(QStringLiteral("R/old")));
+    EXPECT_EQ(tree.Read(QStringLiteral("R/keep.txt")), QByteArray("keep"));
+}
+
+TEST_F(UnattendedRun, NestedPairsWithADeleteOptionRefuseBeforeTheFirstPair) {
+    WriteSettings();
+    tree.File(QStringLiteral("data/a.txt"), "a", kOld);
+    tree.File(QStringLiteral("data/photos/p.jpg"), "p", kOld);
+    tree.Folder(QStringLiteral("B1"));
+    tree.Folder(QStringLiteral("B2"));
+    const QString profile = WriteProfilePairs(
+        {PairSection(tree.Path(QStringLiteral("data")), tree.Path(QStringLiteral("B1"))),
+         PairSection(tree.Path(QStringLiteral("data/photos")), tree.Path(QStringLiteral("B2")))},
+        "10001");
+    const QStringList before = tree.List();
+    ProgramRun run = StartUnattended(profile);
+    EXPECT_EQ(run.exitCode, 2) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.List(), before);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1) << qPrintable(TodaysLog());
+    EXPECT_TRUE(lines[0].contains(tree.Path(QStringLiteral("B1"))) && lines[0].contains(tree.Path(QStringLiteral("B2"))))
+        << qPrintable(lines[0]);
+}
+
+TEST_F(UnattendedRun, AMirrorDeletesExtraEntriesWhenNothingNeedsCopying) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/same.txt"), "same", kOld);
+    tree.File(QStringLiteral("R/same.txt"), "same", kOld);
+    tree.File(QStringLiteral("R/extra.txt"), "x", kOld);
+    tree.File(QStringLiteral("R/gone/y.txt"), "y", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10001");
+    ProgramRun run = StartUnattended(profile);
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    EXPECT_EQ(tree.List(), (QStringList{QStringLiteral("L/"), QStringLiteral("L/same.txt"), QStringLiteral("My Profile.tdp"),
+                                        QStringLiteral("R/"), QStringLiteral("R/same.txt")}));
+    EXPECT_EQ(LogLines().size(), 2) << qPrintable(TodaysLog());
+}
+
+TEST_F(UnattendedRun, ARunWithNoDirectionLogsThatNothingWasDone) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/a.txt"), "a", kOld);
+    tree.Folder(QStringLiteral("R"));
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "00100");
+    ProgramRun run = StartUnattended(profile);
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
+    EXPECT_FALSE(tree.Exists(QStringLiteral("R/a.txt")));
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 3) << qPrintable(TodaysLog());
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tStart\t") + profile));
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("\tEnd\t") + profile));
+}
+
+TEST_F(UnattendedRun, WithADisplayAndDontAskARunThatCannotGoOnNeverWaitsForAClick) {
+    WriteSettings();
+    tree.File(QStringLiteral("L/a.txt"), "a", kOld);
+    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("missing")), "10000");
+    ProgramRun run = StartUnattended(profile, true);
+    EXPECT_EQ(run.exitCode, 2) << qPrintable(run.standardError);
+    EXPECT_FALSE(tree.Exists(QStringLiteral("missing")));
+    EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty());
 }

@@ -29,7 +29,7 @@ const QByteArray kSettingsSeed =
     "[General]\r\nLeft=Work\r\nRight=Stick\r\nSynchMediumLeft=0\r\nSynchMediumRight=1\r\nCheckArchiveAttr=1\r\n"
     "CompareDate=1\r\nTimeLag=00:00:02\r\nCompareSize=1\r\nResetArchiveAttrSource=0\r\nResetArchiveAttrDest=0\r\n"
     "LogToFile=1\r\nDontShowHint=0\r\nButtonBarsWithText=1\r\nLanguage=English\r\nIgnoreLockedFiles =1\r\n"
-    "AllowUndo=1\r\nCancelAfterErrorUnattended=0\r\nDontAutoRunAfterError=0\r\nNoStartupInfo=1\r\n"
+    "AllowUndo=1\r\nCancelAfterErrorUnattended=0\r\nDontAutoRunAfterError=0\r\nMaxDeletePercent=40\r\nNoStartupInfo=1\r\n"
     "[Include]\r\nSubDirs=1\r\nSysDirs=0\r\nSysFiles=0\r\nHiddenDirs=1\r\nHiddenFiles=0\r\n"
     "[Exclude]\r\nDirs=tmp;cache\r\nFiles=*.bak\r\n[Delete]\r\nFiles=~*\r\n"
     "[Form]\r\nPos=120;240;9600;7200\r\nState=2\r\nZoom=125\r\n[Paths]\r\nProfiles=%AppData%/Tandor/Profiles\r\n"

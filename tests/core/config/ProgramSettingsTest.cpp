@@ -53,18 +53,20 @@ TEST_F(SettingsTest, NoFileAnywhereGivesTheTableDefaults) {
     EXPECT_TRUE(s.ButtonBarsWithText);
     EXPECT_TRUE(s.LanguageName.isEmpty());
     EXPECT_EQ(s.NoStartupInfo, 0);
+    EXPECT_EQ(s.MaxDeletePercent, 50);
     EXPECT_EQ(s.Runs, 1);
 }
 
 TEST_F(SettingsTest, KeysAreReadWithTheirRules) {
     WriteSettings("[general]\nCheckArchiveAttr=1\nIgnoreLockedFiles =1\nLanguage=Deutsch\nTimeLag=00:00:02\n"
-                  "CompareDate=0\nLeft=Mine\nUsername0=never\n"
+                  "CompareDate=0\nLeft=Mine\nUsername0=never\nMaxDeletePercent=250\n"
                   "[Form]\nPos=1;2;3;4\nZoom=125\nState=2\n[Paths]\nLogfiles=%AppData%/logs\n"
                   "[Include]\nSubDirs=0\nHiddenFiles=1\n[Exclude]\nDirs=tmp\n[Delete]\nFiles=*.bak\n");
     LoadProgramSettings();
     const ProgramSettings& s = Settings();
     EXPECT_EQ(s.DefaultProfileOptions.CheckArchiveAttr, 32);
     EXPECT_TRUE(s.IgnoreLockedFiles);
+    EXPECT_EQ(s.MaxDeletePercent, 100);  // a share beyond 100 is the guard switched off
     EXPECT_EQ(s.LanguageName, "Deutsch");
     EXPECT_DOUBLE_EQ(s.DefaultProfileOptions.TimeLag, 2.0 / 86400);
     EXPECT_FALSE(s.DefaultProfileOptions.CompareDate);
@@ -123,6 +125,7 @@ TEST_F(SettingsTest, TheShippedTemplateHoldsTheTableDefaults) {
     EXPECT_EQ(fromTemplate.SubDirs, defaults.SubDirs);
     EXPECT_EQ(fromTemplate.ButtonBarsWithText, defaults.ButtonBarsWithText);
     EXPECT_EQ(fromTemplate.IgnoreLockedFiles, defaults.IgnoreLockedFiles);
+    EXPECT_EQ(fromTemplate.MaxDeletePercent, defaults.MaxDeletePercent);
     EXPECT_EQ(fromTemplate.DefaultProfileOptions.CompareDate, defaults.DefaultProfileOptions.CompareDate);
     EXPECT_EQ(fromTemplate.DefaultProfileOptions.CompareSize, defaults.DefaultProfileOptions.CompareSize);
     EXPECT_DOUBLE_EQ(fromTemplate.DefaultProfileOptions.TimeLag, defaults.DefaultProfileOptions.TimeLag);

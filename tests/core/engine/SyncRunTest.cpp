@@ -1,121 +1,11 @@
 // The synchronisation run on real trees: rows come from the real scan and merge of two
 // temporary folders, the run changes the folders, the test reads what is there.
 
-#include "config/Profile.h"
-#include "config/ProgramSettings.h"
-#include "config/StartupSwitches.h"
-#include "engine/CompareRun.h"
-#include "engine/FileOperations.h"
-#include "engine/FileView.h"
-#include "engine/HeadlessRunHost.h"
-#include "engine/Masks.h"
-#include "engine/Merge.h"
-#include "engine/RunState.h"
-#include "engine/Scanner.h"
-#include "engine/SyncRun.h"
-#include "i18n/TextLookup.h"
-#include "platform/Clock.h"
-#include "platform/FileListing.h"
-#include "platform/SystemInfo.h"
-#include "support/TempTree.h"
-
-#include <QDir>
-#include <QFileInfo>
-
-#include <gtest/gtest.h>
+#include "SyncRunFixture.h"
 
 #include <cerrno>
-#include <clocale>
 
-namespace {
-
-const QDateTime Old(QDate(2025, 1, 1), QTime(10, 0, 0));
-const QDateTime New(QDate(2025, 6, 1), QTime(10, 0, 0));
-
-class SyncRunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::setlocale(LC_TIME, "C");
-        SetHost(&host);
-        SetProgramFolderForTests(QStringLiteral(TANDOR_DATA_DIR));
-        Settings().LanguageName = QStringLiteral("English");
-        ReloadLocalizer();
-        Settings().LogToFile = true;
-        Settings().LogfilesFolder = logs.Path();
-        Clock::SetNowForTests([] { return QDateTime(QDate(2026, 4, 2), QTime(9, 0, 0)); });
-        CurrentProfile().ProfilePath = QStringLiteral("/profiles/test.tdp");
-        SetOptions({true, true, false, false, false});
-        SetRefreshCompare([this] {
-            ++refreshes;
-            Compare();
-        });
-    }
-    void TearDown() override {
-        SetRefreshCompare({});
-        FileSystem::ClearListingFaultsForTests();
-        Settings().LanguageName.clear();
-        ReloadLocalizer();
-        SetProgramFolderForTests(QString());
-        SetHost(nullptr);
-    }
-
-    void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
-
-    // Scans and merges the two trees into the view, marks and counts as the view would.
-    void Compare(const QString& deleteMasks = QString()) {
-        deleteMasks_ = deleteMasks.isNull() ? deleteMasks_ : deleteMasks;
-        ScanList sides[2];
-        const QString roots[2] = {left.Path() + QLatin1Char('/'), right.Path() + QLatin1Char('/')};
-        const MaskSet all = BuildMaskSet(QStringLiteral("*"), QString());
-        for (int s = 0; s < 2; ++s) {
-            ScanFolderTree(roots[s], all, all, SplitMasks(deleteMasks_), ScanSwitches{}, sides[s]);
-            BuildSortKeys(sides[s], roots[s].size() + 1);
-            SortScanList(sides[s], 0, static_cast<qsizetype>(sides[s].size()) - 1);
-        }
-        ProfileOptions options;
-        options.TimeLag = 2.0 / 86400;
-        files.Results = ResultList(1);
-        MergeScanLists(sides[0], sides[1], roots[0], roots[1], MergeOptionsOf(options, true), files.Results);
-        files.ViewList = files.Results;
-        files.FileCounts = {0, 0, 0};
-        for (size_t i = 1; i < files.ViewList.size(); ++i) {
-            const CompareRow& r = files.ViewList[i];
-            if (r.IsFolder()) continue;
-            ++files.FileCounts[static_cast<size_t>(r.SyncAction + 1)];
-            if (r.DeleteMatch && r.SyncAction == SyncAction::NoAction) {
-                ++files.FileCounts[0];
-                ++files.FileCounts[2];
-            }
-        }
-    }
-    // The row of a relative path (a folder "d", a file "d/x.txt").
-    int RowOf(const QString& relative) const {
-        for (size_t i = 1; i < files.ViewList.size(); ++i) {
-            const CompareRow& r = files.ViewList[i];
-            for (int s = 0; s < 2; ++s) {
-                const QString root = (s == 0 ? left : right).Path() + QLatin1Char('/');
-                const QString full = r.IsFolder() ? r.Folder[s] : r.Folder[s] + r.Name[s];
-                if (!r.Name[s].isEmpty() && full == root + relative) return static_cast<int>(i);
-            }
-        }
-        ADD_FAILURE() << "no row for " << qPrintable(relative);
-        return 0;
-    }
-    QStringList LogLines() const {
-        QStringList lines = QString::fromUtf8(logs.Read(QStringLiteral("20260402.log"))).split(QStringLiteral("\r\n"));
-        lines.removeAll(QString());
-        return lines;
-    }
-
-    IsolatedEnvironment env;
-    HeadlessRunHost host;
-    TempTree left, right, logs;
-    FileView files;
-    QString deleteMasks_;
-    int refreshes = 0;
-};
-
-}  // namespace
+using namespace sync_run_test;
 
 TEST_F(SyncRunTest, LeftToRightBeforeRightToLeftBetweenOneStartAndOneEnd) {
     left.File(QStringLiteral("b.txt"), "left new", New);
@@ -144,16 +34,38 @@ TEST_F(SyncRunTest, DeleteOneSidedOnTheLeftRemovesFilesThenFolder) {
     right.File(QStringLiteral("keep.txt"), "k");
     left.File(QStringLiteral("keep.txt"), "k");
     Compare();
-    // Option 3 alone does not fit a list whose changes all go left to right (message 810).
+    // Option 3 alone: the deletions are the run's work, with no copy direction on.
     SetOptions({false, false, false, true, false});
-    EXPECT_FALSE(SyncRun(files, 0, false));
-    EXPECT_EQ(host.messagesShown, QStringList{FormatMsg(810)});
-    SetOptions({true, false, false, true, false});
     ASSERT_TRUE(SyncRun(files, 0, false));
     EXPECT_EQ(left.List(), QStringList{QStringLiteral("keep.txt")});
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("keep.txt")});
-    EXPECT_EQ(host.messagesShown.size(), 1);
+    EXPECT_EQ(host.messagesShown, QStringList());
     EXPECT_EQ(host.filesShown, QStringList());  // nothing was copied
+}
+
+TEST_F(SyncRunTest, MirrorDeletesExtraEntriesEvenWhenNothingNeedsCopying) {
+    left.File(QStringLiteral("same.txt"), "s", Old);
+    right.File(QStringLiteral("same.txt"), "s", Old);
+    right.File(QStringLiteral("extra/x.txt"), "x");
+    right.File(QStringLiteral("y.txt"), "y");
+    Compare();
+    SetOptions({true, false, false, false, true});  // "Src" and "Delete in 2"
+    ASSERT_TRUE(SyncRun(files, 0, false));
+    EXPECT_EQ(right.List(), QStringList{QStringLiteral("same.txt")});
+    EXPECT_EQ(left.List(), QStringList{QStringLiteral("same.txt")});
+    EXPECT_EQ(host.messagesShown, QStringList());
+    EXPECT_EQ(LogLines().size(), 2);  // Start and End
+
+    // Delete masks are work as well: the only change goes right to left, yet the source holds
+    // a file that matches them.
+    left.File(QStringLiteral("scratch.tmp"), "old", Old);
+    right.File(QStringLiteral("scratch.tmp"), "new", New);
+    Compare(QStringLiteral("*.tmp"));
+    SetOptions({true, false, false, false, false});
+    ASSERT_TRUE(SyncRun(files, 0, false));
+    EXPECT_FALSE(left.Exists(QStringLiteral("scratch.tmp")));
+    EXPECT_EQ(right.Read(QStringLiteral("scratch.tmp")), QByteArray("new"));
+    EXPECT_EQ(host.messagesShown, QStringList());
 }
 
 TEST_F(SyncRunTest, OneSidedFolderIsCreatedBeforeItsFiles) {
@@ -247,7 +159,10 @@ TEST_F(SyncRunTest, ChecksRefuseWithTheirMessages) {
     EXPECT_FALSE(SyncRun(files, 0, false));
     EXPECT_EQ(host.messagesShown, QStringList({FormatMsg(808), FormatMsg(810), FormatMsg(809)}));
     EXPECT_FALSE(host.messagesShown[0].isEmpty());
-    EXPECT_TRUE(LogLines().isEmpty());
+    // Only the run without any direction leaves lines: it did nothing, and says so.
+    EXPECT_EQ(LogLines(), QStringList({QStringLiteral("2026-04-02 09:00:00\tStart\t/profiles/test.tdp"),
+                                       QStringLiteral("2026-04-02 09:00:00\t") + FormatMsg(808),
+                                       QStringLiteral("2026-04-02 09:00:00\tEnd\t/profiles/test.tdp")}));
 }
 
 TEST_F(SyncRunTest, CancelDuringALargeCopyStopsTheRunButEndsIt) {
@@ -280,6 +195,7 @@ TEST_F(SyncRunTest, SynchronizeButtonRefusesStaleListAndHonoursNo) {
     files.Stale = true;
     EXPECT_FALSE(SynchronizeCommand(files));
     EXPECT_EQ(host.messagesShown, QStringList{FormatMsg(803)});
+    EXPECT_FALSE(::Run().Refused);
     files.Stale = false;
     host.queuedAnswers = {MsgBox::No};
     int disabled = 0, enabled = 0;
@@ -295,6 +211,19 @@ TEST_F(SyncRunTest, SynchronizeButtonRefusesStaleListAndHonoursNo) {
     EXPECT_EQ(disabled, 1);
     EXPECT_EQ(enabled, 1);
     EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(SyncRunTest, StaleListWithoutQuestionsIsLoggedRecordedAndRefused) {
+    left.File(QStringLiteral("a.txt"), "a");
+    Compare();
+    files.Stale = true;
+    Switches().DontAsk = true;
+    EXPECT_FALSE(SynchronizeCommand(files));
+    EXPECT_EQ(host.messagesShown, QStringList());  // nothing that would wait for a click
+    EXPECT_FALSE(right.Exists(QStringLiteral("a.txt")));
+    EXPECT_TRUE(::Run().Refused);
+    EXPECT_EQ(LastErrorMsg(), FormatMsg(803));
+    EXPECT_EQ(LogLines(), QStringList{QStringLiteral("2026-04-02 09:00:00\t") + FormatMsg(803).replace(QLatin1Char('\n'), QLatin1Char('\t'))});
 }
 
 TEST_F(SyncRunTest, UnattendedHiddenRunEndsWithoutRefresh) {
