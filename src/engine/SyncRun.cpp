@@ -9,6 +9,7 @@
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "i18n/TextLookup.h"
+#include "platform/BeneathRoot.h"
 #include "platform/CopyNames.h"
 #include "platform/FileSystem.h"
 
@@ -141,8 +142,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
         const CompareRow& row = view[i];
         if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
             !Untouchable(row)) {
-            const bool ok = FileSystem::RemoveFolder(FolderWithoutSlash(row.Folder[s]));
-            ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, s, static_cast<int>(i), view);
+            RemoveOneFolder(s, static_cast<int>(i), view);
         }
     }
 }
@@ -150,6 +150,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
 void CopySelection(int s, int r, bool folderOnly, ResultList& view) {
     RunState& run = Run();
     RunHost& host = Host();
+    const FileSystem::RootScope roots(RootsOfRows(view));
     const FileSystem::FolderHandleScope folders;
     run.CancelRequested = false;
     run.TotalBytes = 0;
@@ -178,6 +179,7 @@ bool SyncRun(int r, bool folderOnly, ResultList& view, const std::array<int, 3>&
     }
 
     LogRunLine(QStringLiteral("Start"), view, r);
+    const FileSystem::RootScope roots(RootsOfRows(view));
     const FileSystem::FolderHandleScope folders;
     RunState& run = Run();
     run.CancelRequested = false;
@@ -210,6 +212,8 @@ bool SyncRun(int r, bool folderOnly, ResultList& view, const std::array<int, 3>&
 }
 
 bool SyncRun(FileView& files, int r, bool folderOnly) {
+    // The full result list names every pair's root, also where the view leaves the row out.
+    const FileSystem::RootScope roots(RootsOfRows(files.Results));
     return SyncRun(r, folderOnly, files.ViewList, files.FileCounts);
 }
 
@@ -264,6 +268,7 @@ bool PopupCopyCommand(FileView& files, int row, int entry, const CommandHooks& h
         return false;
     Call(hooks.Disable);
     ShowWorking(853);
+    const FileSystem::RootScope roots(RootsOfRows(files.Results));
     CopySelection(entry & 1, row, (entry & 2) != 0, files.ViewList);
     Refresh(files, hooks);
     Call(hooks.Enable);
@@ -276,6 +281,7 @@ bool PopupDeleteCommand(FileView& files, int row, int entry, const CommandHooks&
     Call(hooks.Disable);
     ShowWorking(854);
     Run().CancelRequested = false;
+    const FileSystem::RootScope roots(RootsOfRows(files.Results));
     DeleteRows(entry & 1, row, 0, (entry & 2) != 0, files.ViewList);
     Refresh(files, hooks);
     Call(hooks.Enable);

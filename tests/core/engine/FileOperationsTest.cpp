@@ -7,6 +7,7 @@
 #include "engine/FileOperations.h"
 #include "engine/HeadlessRunHost.h"
 #include "engine/RunState.h"
+#include "engine/Scanner.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
@@ -63,6 +64,7 @@ protected:
             if (r.Name[s].isEmpty()) continue;
             r.Attributes[s] = FileSystem::GetAttributes(r.Folder[s] + r.Name[s]);
             r.Size[s] = QFileInfo(r.Folder[s] + r.Name[s]).size();
+            r.Time[s] = FileTimeToLocalDate(QFileInfo(r.Folder[s] + r.Name[s]).lastModified().toSecsSinceEpoch());
         }
         if (r.Name[0].isEmpty()) r.Attributes[0] = r.Attributes[1];
         if (r.Name[1].isEmpty()) r.Attributes[1] = r.Attributes[0];
@@ -113,7 +115,7 @@ TEST_F(FileOperationsTest, DeleteWithUndoMovesToTheTrashUnchanged) {
 
     // A second file of the same name does not replace the first one in the trash.
     left.File(QStringLiteral("sub/ro file%.txt"), "second");
-    DeleteOneFile(0, row, view);
+    DeleteOneFile(0, AddFileRow(QStringLiteral("ro file%.txt"), QString(), SyncAction::LeftToRight, QStringLiteral("sub")), view);
     EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/ro file%.2.txt")), QByteArray("second"));
     EXPECT_TRUE(dataHome.Exists(QStringLiteral("Trash/info/ro file%.2.txt.trashinfo")));
     EXPECT_FALSE(::Run().ErrorReported);
@@ -382,6 +384,8 @@ TEST_F(FileOperationsTest, DeleteWithUndoOnAnotherVolumeUsesItsOwnTrash) {
     CompareRow r;
     r.Folder[0] = mountPoint.Path(QStringLiteral("d/"));
     r.Name[0] = QStringLiteral("x.txt");
+    r.Size[0] = 13;
+    r.Time[0] = FileTimeToLocalDate(QFileInfo(r.Folder[0] + r.Name[0]).lastModified().toSecsSinceEpoch());
     view.push_back(r);
     DeleteOneFile(0, 1, view);
     const QString trash = mountPoint.Path(QStringLiteral(".Trash-") + QString::number(::getuid()));
