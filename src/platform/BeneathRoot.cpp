@@ -64,6 +64,7 @@ bool IsBelow(const QByteArray& path, const QByteArray& root) {
 Root* RootOf(const QByteArray& path) {
     Root* best = nullptr;
     for (Root& r : roots) {
+        if (r.path.isEmpty()) continue;  // the mark where a scope begins
         if ((path == r.path || IsBelow(path, r.path)) && (!best || r.path.size() > best->path.size())) best = &r;
     }
     return best;
@@ -147,6 +148,8 @@ RootScope::~RootScope() {
 }
 
 bool RootsRegistered() { return !roots.empty(); }
+
+void UseOpenat2ForTests(bool use) { haveOpenat2.store(use, std::memory_order_relaxed); }
 
 int OpenFolderBeneathRoot(const QByteArray& folderPath) {
     const QByteArray folder = WithoutTrailingSlash(folderPath);
