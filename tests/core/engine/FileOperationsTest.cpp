@@ -164,6 +164,40 @@ TEST_F(FileOperationsTest, ArchiveResetsAfterCopy) {
     EXPECT_NE(FileSystem::GetAttributes(right.Path(QStringLiteral("a.txt"))) & Attr::Archive, 0u);
 }
 
+// Run also as an ordinary user (root may write the mark of any file): a read-only source keeps
+// its mode, loses its archive mark, and the copy is no error.
+TEST_F(FileOperationsTest, ArchiveResetOfAReadOnlySource) {
+    const QString source = left.File(QStringLiteral("ro.txt"), "read-only source");
+    ASSERT_EQ(::chmod(PathCodec::Encode(source).constData(), 0444), 0);
+    const int row = AddFileRow(QStringLiteral("ro.txt"), QString(), SyncAction::LeftToRight);
+    ASSERT_TRUE(view[row].Attributes[0] & Attr::Archive);
+    ::Run().ResetSource = true;
+    ::Run().ResetDestination = true;
+    CopyOneFile(0, row, 0, view);
+    EXPECT_FALSE(::Run().ErrorReported) << Log().constData();
+    EXPECT_EQ(right.Read(QStringLiteral("ro.txt")), QByteArray("read-only source"));
+    EXPECT_EQ(FileSystem::GetAttributes(source) & (Attr::Archive | Attr::ReadOnly), Attr::ReadOnly);
+    EXPECT_EQ(FileSystem::GetAttributes(right.Path(QStringLiteral("ro.txt"))) & (Attr::Archive | Attr::ReadOnly),
+              Attr::ReadOnly);
+    EXPECT_EQ(ModeOf(source), 0444u);
+    EXPECT_EQ(ModeOf(right.Path(QStringLiteral("ro.txt"))), 0444u);
+}
+
+TEST_F(FileOperationsTest, FailedDeletePutsBackTheReadOnlyMark) {
+    const QString path = left.File(QStringLiteral("ro.txt"), "stays");
+    ASSERT_EQ(::chmod(PathCodec::Encode(path).constData(), 0444), 0);
+    const int row = AddFileRow(QStringLiteral("ro.txt"), QString(), SyncAction::LeftToRight);
+    Switches().DontAsk = true;
+    // The first write clears the mark, the second (the delete) fails.
+    FileSystem::FailNthWriteForTests(2, EBUSY);
+    DeleteOneFile(0, row, view);
+    FileSystem::FailNthWriteForTests(0, 0);
+    EXPECT_EQ(left.Read(QStringLiteral("ro.txt")), QByteArray("stays"));
+    EXPECT_EQ(ModeOf(path), 0444u);
+    EXPECT_TRUE(::Run().ErrorReported);
+    EXPECT_TRUE(Log().contains(QByteArray("\t") + QByteArray::number(EBUSY) + "\t")) << Log().constData();
+}
+
 TEST_F(FileOperationsTest, ArchiveSwitchTable) {
     ProfileOptions& o = CurrentProfile().profile.Options;
     o.ResetArchiveAttrSource = true;
