@@ -94,6 +94,7 @@ void ReadSettingsFile(ProgramSettings& s) {
     s.LogfilesFolder = Text(doc, "Paths", "Logfiles", s.SettingsFolder);
 
     s.LogToFile = Flag(doc, "General", "LogToFile", false);
+    s.LogChanges = Flag(doc, "General", "LogChanges", false);
     s.DontShowHint = Flag(doc, "General", "DontShowHint", false);
     s.ButtonBarsWithText = Flag(doc, "General", "ButtonBarsWithText", true);
     s.LanguageName = Text(doc, "General", "Language", QString(), 254);

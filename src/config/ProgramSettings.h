@@ -24,6 +24,9 @@ struct ProgramSettings {
     QString LogfilesFolder;   // path index 1
     QString ShortcutFolder;   // path index 2
     bool LogToFile = false;
+    // One log line per copy, folder creation, deletion and folder removal (off: the log holds
+    // the run lines and the errors only, as readers of older logs expect).
+    bool LogChanges = false;
     bool DontShowHint = false;
     bool ButtonBarsWithText = true;
     bool IgnoreLockedFiles = false;

@@ -10,9 +10,11 @@
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/CopyNames.h"
+#include "platform/FileListing.h"
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cmath>
 
 namespace {
 
@@ -46,7 +48,51 @@ QString ErrorTextOf(int err) {
     }
 }
 
+// Days from 30 Dec 1899 (the day count of the compare's times) to 1 Jan 1970.
+constexpr int64_t kEpochDays = 25569;
+
+// What the compare saw on one side of a row, for the check right before a change. The compare
+// keeps local time in whole seconds; the offset in force now turns it back into file time (a
+// change of daylight saving time between compare and run makes the row look changed: it is then
+// skipped and reported, never overwritten).
+FileSystem::SeenEntry SeenOn(const CompareRow& row, int side) {
+    FileSystem::SeenEntry seen;
+    using Kind = FileSystem::SeenEntry::Kind;
+    if (!row.Exists(side)) {
+        seen.kind = Kind::Absent;
+    } else if (row.Attributes[side] & Attr::Directory) {
+        seen.kind = Kind::Folder;
+    } else {
+        seen.kind = Kind::File;
+        seen.size = row.Size[side];
+        const auto localSeconds = static_cast<int64_t>(std::llround((row.Time[side] - kEpochDays) * 86400.0));
+        seen.mtimeSeconds = localSeconds - FileSystem::CurrentUtcOffsetSeconds();
+    }
+    return seen;
+}
+
+// With LogChanges on, one line per change made: time, kind, path(s).
+void LogChange(const char* kind, const QString& path, const QString& second = QString()) {
+    if (!Settings().LogChanges) return;
+    QStringList values{QLatin1String(kind), path};
+    if (!second.isEmpty()) values << second;
+    WriteLogLine(values);
+}
+
 }  // namespace
+
+QStringList RootsOfRows(const ResultList& view) {
+    QStringList roots;
+    for (size_t i = 1; i < view.size(); ++i) {
+        const CompareRow& row = view[i];
+        if (row.Exists(0) || row.Exists(1)) continue;
+        for (const QString& folder : row.Folder) {
+            const QString root = FolderWithoutSlash(folder);
+            if (!root.isEmpty() && !roots.contains(root)) roots << root;
+        }
+    }
+    return roots;
+}
 
 QString CopyDestinationPath(const CompareRow& row, int s) {
     const int d = 1 - s;
@@ -119,17 +165,38 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
 void DeleteOneFile(int side, int row, ResultList& view) {
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString path = r.Folder[side] + r.Name[side];
+    const FileSystem::SeenEntry seen = SeenOn(r, side);
     if (Settings().AllowUndo) {
-        const bool ok = FileSystem::MoveToTrash(path);
+        const bool ok = FileSystem::MoveToTrash(path, seen);
         ReportOperationError(ok ? 1 : 0, OpCode::DeleteFile, side, row, view);
+        if (ok) LogChange("Trash", path);
         return;
     }
-    if (r.Attributes[side] & Attr::ReadOnly) {
-        const bool ok = FileSystem::SetAttributes(path, r.Attributes[side] & ~Attr::ReadOnly);
+    const bool readOnly = (r.Attributes[side] & Attr::ReadOnly) != 0;
+    if (readOnly) {
+        const bool ok = FileSystem::SetAttributes(path, r.Attributes[side] & ~Attr::ReadOnly, seen);
+        const int err = FileSystem::LastError();
         ReportOperationError(ok ? 1 : 0, OpCode::SetSourceAttributes, side, row, view);
+        // A file that is not what the compare saw, or lies beyond a link, is left alone.
+        if (!ok && FileSystem::IsProgramError(err)) return;
     }
-    const bool ok = FileSystem::DeleteFile(path);
+    const bool ok = FileSystem::DeleteFile(path, seen);
+    const int err = FileSystem::LastError();
+    if (!ok && readOnly && !FileSystem::IsProgramError(err)) {
+        // The file stays: it keeps the read-only mark it had.
+        (void)FileSystem::SetAttributes(path, r.Attributes[side]);
+        FileSystem::SetLastError(err);
+    }
     ReportOperationError(ok ? 1 : 0, OpCode::DeleteFile, side, row, view);
+    if (ok) LogChange("Delete", path);
+}
+
+void RemoveOneFolder(int side, int row, ResultList& view) {
+    const CompareRow& r = view[static_cast<size_t>(row)];
+    const QString folder = FolderWithoutSlash(r.Folder[side]);
+    const bool ok = FileSystem::RemoveFolder(folder);
+    ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, side, row, view);
+    if (ok) LogChange("RemoveFolder", folder);
 }
 
 void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
@@ -137,12 +204,14 @@ void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString target = FolderWithoutSlash(r.Folder[1 - s]);
     bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder[s]));
+    const bool created = ok;
     if (!ok && FileSystem::LastError() == EEXIST) {
         // Someone created it since the compare: the folder the run wants is there.
         ok = FileSystem::FolderExists(target);
         if (!ok) FileSystem::SetLastError(EEXIST);
     }
     ReportOperationError(ok ? 1 : 0, OpCode::CreateFolder, s, row, view);
+    if (created) LogChange("CreateFolder", target);
 }
 
 bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason) {
@@ -166,9 +235,13 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
     RunState& run = Run();
     RunHost& host = Host();
 
+    const FileSystem::SeenEntry destinationSeen = SeenOn(r, d);
     if (r.Exists(d) && (r.Attributes[d] & kCleanUpBits) && !counting) {
-        const bool ok = FileSystem::SetAttributes(destination, r.Attributes[d] & ~kCleanUpBits);
+        const bool ok = FileSystem::SetAttributes(destination, r.Attributes[d] & ~kCleanUpBits, destinationSeen);
+        const int err = FileSystem::LastError();
         ReportOperationError(ok ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
+        // A destination that is not what the compare saw, or lies beyond a link, is left alone.
+        if (!ok && FileSystem::IsProgramError(err)) return;
     }
     if (counting) {
         run.TotalBytes += r.Size[s];
@@ -194,9 +267,10 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
         ok = FileSystem::CopyFile(
             source, destination,
             [](int64_t total, int64_t copied) { CopyProgressCallback(total, copied, 0); },
-            &run.CancelRequested);
+            &run.CancelRequested, destinationSeen);
     }
     const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
+    if (ok) LogChange("Copy", source, destination);
     if (run.CancelRequested) return;
     // The archive resets only follow a copy that happened: a copy skipped because the file was
     // locked (ignored error) must keep the source's "not yet backed up" mark.

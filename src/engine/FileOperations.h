@@ -32,12 +32,17 @@ constexpr int DeleteMatchOnly = 8;  // DeleteRows: only files matching the delet
 }  // namespace RunFlag
 
 // Deletes Folder[side] + Name[side]: into the trash with AllowUndo, else for good (clearing the
-// read-only bit first).
+// read-only bit first, and setting it again when the delete fails). A file that is no longer
+// what the compare saw is left alone and reported.
 void DeleteOneFile(int side, int row, ResultList& view);
+// Removes the folder row's folder on side; "not empty" is no error (something stays in it).
+void RemoveOneFolder(int side, int row, ResultList& view);
 // Creates the destination folder Folder[1-s] with Folder[s] as its template (not when counting).
 void CreateDestinationFolder(int s, int row, int flags, ResultList& view);
 // Copies Folder[s] + Name[s] to the other side, with the attribute clean-up before and the
-// archive resets after; a counting pass only adds the size to TotalBytes.
+// archive resets after; a counting pass only adds the size to TotalBytes. A destination that is
+// no longer what the compare saw (or a name that something took since) is left alone and
+// reported.
 void CopyOneFile(int s, int row, int flags, ResultList& view);
 // Progress of the copy in work; reason 0 is "chunk finished". Always answers continue (true);
 // cancelling goes through the cancel flag.
@@ -50,6 +55,10 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
 // Sets the archive switches of the run state for copies from side s (profile's medium sides
 // and reset switches).
 void SetArchiveSwitches(int s);
+
+// The root folders of the pairs in a list: the folders of the rows that name no entry on
+// either side (each pair's first row), without trailing '/'.
+QStringList RootsOfRows(const ResultList& view);
 
 // The destination path a copy from side s writes: Folder[1-s] + Name[s], except that a row
 // matching two names that differ only in case writes into the existing Name[1-s].

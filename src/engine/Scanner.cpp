@@ -104,7 +104,7 @@ public:
             const bool system = (e.attributes & Attr::System) != 0;
             if ((e.attributes & Attr::Directory) == 0) {
                 if ((hidden && !switches_.HiddenFiles) || (system && !switches_.SysFiles)) continue;
-                if (FileSystem::IsCopyTemporaryName(e.name)) continue;
+                if (FileSystem::IsCopyTemporaryName(e.name) && FileSystem::IsCopyTemporary(path, e.name)) continue;
                 // The usual masks ("*", no exclusion, no delete mask) need no upper-case copy.
                 QString upper;
                 if (!allFiles_ || !noDeletes_) upper = UpperName(e.name);

@@ -10,6 +10,7 @@
 #include "engine/RunState.h"
 #include "engine/SyncGuards.h"
 #include "i18n/TextLookup.h"
+#include "platform/BeneathRoot.h"
 #include "platform/CopyNames.h"
 #include "platform/FileSystem.h"
 
@@ -154,8 +155,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
         const CompareRow& row = view[i];
         if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
             !Untouchable(row) && !DeletionHeld(i, s)) {
-            const bool ok = FileSystem::RemoveFolder(FolderWithoutSlash(row.Folder[s]));
-            ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, s, static_cast<int>(i), view);
+            RemoveOneFolder(s, static_cast<int>(i), view);
         }
     }
 }
@@ -163,6 +163,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
 void CopySelection(int s, int r, bool folderOnly, ResultList& view) {
     RunState& run = Run();
     RunHost& host = Host();
+    const FileSystem::RootScope roots(RootsOfRows(view));
     const FileSystem::FolderHandleScope folders;
     run.CancelRequested = false;
     run.TotalBytes = 0;
@@ -209,6 +210,7 @@ bool SyncRun(FileView& files, int r, bool folderOnly) {
     if (!SharedRootsAllowed(CurrentProfile().profile)) return false;
 
     LogRunLine(QStringLiteral("Start"), view, r);
+    const FileSystem::RootScope roots(RootsOfRows(files.Results));
     const FileSystem::FolderHandleScope folders;
     DecideDeletions();
     host.SetBusy(true);
@@ -291,6 +293,7 @@ bool PopupCopyCommand(FileView& files, int row, int entry, const CommandHooks& h
         return false;
     Call(hooks.Disable);
     ShowWorking(853);
+    const FileSystem::RootScope roots(RootsOfRows(files.Results));
     CopySelection(entry & 1, row, (entry & 2) != 0, files.ViewList);
     Refresh(files, hooks);
     Call(hooks.Enable);
@@ -303,6 +306,7 @@ bool PopupDeleteCommand(FileView& files, int row, int entry, const CommandHooks&
     Call(hooks.Disable);
     ShowWorking(854);
     Run().CancelRequested = false;
+    const FileSystem::RootScope roots(RootsOfRows(files.Results));
     DeleteRows(entry & 1, row, 0, (entry & 2) != 0, files.ViewList);
     Refresh(files, hooks);
     Call(hooks.Enable);

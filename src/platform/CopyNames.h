@@ -33,6 +33,10 @@ public:
     FolderHandleScope& operator=(const FolderHandleScope&) = delete;
 };
 
+// The extended attribute the copy sets on its temporary entries while they have a temporary
+// name: a user's file whose name merely looks like one never carries it.
+constexpr const char* CopyTemporaryMark = "user.tandor.temporary";
+
 // Called by the folder creation: while a scope lives, the new (empty) folder is known to hold
 // only what the run writes into it.
 void NoteCreatedFolder(const QString& folder);

@@ -6,7 +6,7 @@
 // one step; so are new files where the file system has no unnamed files. A copy that fails or
 // is cancelled at any point removes what it wrote and leaves the old destination exactly as it
 // was; a killed process leaves at most a named temporary file, which the next run recognises by
-// its name and removes. All calls on the destination work relative to the open destination
+// the mark the copy set on it (never by its name alone) and removes. All calls on the destination work relative to the open destination
 // folder, so the long path is walked once per file.
 //
 // Durability against a power cut. rename() is atomic against a crash of the process, but
@@ -23,10 +23,12 @@
 // Write-type calls counted by FileSystem::FailNthWriteForTests, the same three kinds on both
 // paths: creating the unnamed or temporary file, each data chunk, and the final link or rename.
 
+#include "platform/BeneathRoot.h"
 #include "platform/CopyNames.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
+#include "platform/SeenCheck.h"
 
 #include <QHash>
 
@@ -45,6 +47,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -119,6 +122,22 @@ QByteArray TemporaryName(const QByteArray& finalName) {
     return head + name + tail;
 }
 
+// Our temporary entries are told from a user's file of the same form of name by what only the
+// copy gives them: the lock a running copy holds on them, and an extended attribute that
+// outlives a killed copy. Without extended attributes (vfat, some network file systems) the
+// name with the pid of a process that no longer runs and a free lock is all there is to go by.
+constexpr const char* kTempMark = FileSystem::CopyTemporaryMark;
+
+// Marks an open temporary entry as ours; false when the file system keeps no mark.
+bool MarkTemporary(int fd) {
+    // The lock tells a cleaning run that the entry is alive even where the pid in its name
+    // means nothing (another machine writing into a shared folder).
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+    return ::fsetxattr(fd, kTempMark, "1", 1, 0) == 0;
+}
+
+void UnmarkTemporary(int fd) { (void)::fremovexattr(fd, kTempMark); }
+
 void SplitPath(const QByteArray& path, QByteArray& folder, QByteArray& name) {
     const qsizetype slash = path.lastIndexOf('/');
     if (slash < 0) {
@@ -128,10 +147,6 @@ void SplitPath(const QByteArray& path, QByteArray& folder, QByteArray& name) {
         folder = slash == 0 ? QByteArray("/") : path.left(slash);
         name = path.mid(slash + 1);
     }
-}
-
-QByteArray JoinPath(const QByteArray& folder, const QByteArray& name) {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
 bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
@@ -202,37 +217,59 @@ int CopyData(int in, int out, const struct stat& src, dev_t toDevice, const File
     return 0;
 }
 
-bool CopySymbolicLink(const QByteArray& from, const QByteArray& to, const struct stat& st) {
+// Copies the link name in sourceFd as toName in toFd. A new destination is created under its
+// own name at once (symlinkat never replaces anything, and a link has no data that could be
+// half written); an existing one is replaced by a link made under a temporary name and renamed
+// over it. A link cannot carry the mark of our temporary files, so that one is made inside a
+// marked temporary folder, which a killed run leaves recognisable as ours.
+bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& st, int toFd, const QByteArray& toName,
+                      bool replacing) {
     std::vector<char> target(static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 256);
     ssize_t n;
     for (;;) {
-        n = ::readlink(from.constData(), target.data(), target.size());
+        n = ::readlinkat(sourceFd, name.constData(), target.data(), target.size());
         if (n < 0) return Fail(errno);
         if (static_cast<size_t>(n) < target.size()) break;
         if (target.size() > (size_t{1} << 20)) return Fail(ENAMETOOLONG);
         target.resize(target.size() * 2);
     }
     target[static_cast<size_t>(n)] = '\0';
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
 
-    QByteArray folder, name;
-    SplitPath(to, folder, name);
-    QByteArray temp;
+    if (!replacing) {
+        if (const int injected = FileSystem::Faults::TakeWriteFault()) return Fail(injected);
+        if (::symlinkat(target.data(), toFd, toName.constData()) != 0) return Fail(errno);
+        if (::geteuid() == 0) (void)::fchownat(toFd, toName.constData(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
+        int err = 0;
+        if (::utimensat(toFd, toName.constData(), times, AT_SYMLINK_NOFOLLOW) != 0) err = errno;
+        if (err == 0) err = FileSystem::Faults::TakeWriteFault();
+        if (err != 0) {
+            ::unlinkat(toFd, toName.constData(), 0);
+            return Fail(err);
+        }
+        FileSystem::SetLastError(0);
+        return true;
+    }
+
+    QByteArray holder;
+    FdGuard holderFd;
     for (int attempt = 0;; ++attempt) {
         if (const int injected = FileSystem::Faults::TakeWriteFault()) return Fail(injected);
-        temp = JoinPath(folder, TemporaryName(name));
-        if (::symlink(target.data(), temp.constData()) == 0) break;
+        holder = TemporaryName(toName);
+        if (::mkdirat(toFd, holder.constData(), 0700) == 0) break;
         if (errno != EEXIST || attempt > 100) return Fail(errno);
     }
-    if (::geteuid() == 0) (void)::lchown(temp.constData(), st.st_uid, st.st_gid);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    int err = 0;
-    if (::utimensat(AT_FDCWD, temp.constData(), times, AT_SYMLINK_NOFOLLOW) != 0) err = errno;
+    holderFd.reset(::openat(toFd, holder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    int err = holderFd.get() < 0 ? errno : 0;
+    if (err == 0) MarkTemporary(holderFd.get());
+    if (err == 0 && ::symlinkat(target.data(), holderFd.get(), "l") != 0) err = errno;
+    if (err == 0 && ::geteuid() == 0) (void)::fchownat(holderFd.get(), "l", st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
+    if (err == 0 && ::utimensat(holderFd.get(), "l", times, AT_SYMLINK_NOFOLLOW) != 0) err = errno;
     if (err == 0) err = FileSystem::Faults::TakeWriteFault();
-    if (err == 0 && ::rename(temp.constData(), to.constData()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(temp.constData());
-        return Fail(err);
-    }
+    if (err == 0 && ::renameat(holderFd.get(), "l", toFd, toName.constData()) != 0) err = errno;
+    if (holderFd.get() >= 0) ::unlinkat(holderFd.get(), "l", 0);
+    ::unlinkat(toFd, holder.constData(), AT_REMOVEDIR);
+    if (err != 0) return Fail(err);
     FileSystem::SetLastError(0);
     return true;
 }
@@ -260,6 +297,35 @@ long TemporaryOwner(const QByteArray& name) {
 bool ProcessIsRunning(long pid) {
     if (pid == static_cast<long>(::getpid())) return true;
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+enum class TempState { NotOurs, Alive, Stale };
+
+// What the entry name (whose name has the form of our temporary names) in dirFd is. With
+// Stale, lockedFd receives the entry opened and locked, so that no copy can take it up while
+// it is removed; the caller closes it.
+TempState ClassifyTemporary(int dirFd, const QByteArray& name, int* lockedFd = nullptr) {
+    const long pid = TemporaryOwner(name);
+    if (pid == 0) return TempState::NotOurs;
+    struct stat st {};
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return TempState::NotOurs;
+    // Only files (the data) and folders (holding a new link) are made under these names.
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return TempState::NotOurs;
+    const int fd = ::openat(dirFd, name.constData(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (S_ISDIR(st.st_mode) ? O_DIRECTORY : 0));
+    if (fd < 0) return TempState::NotOurs;
+    char value = 0;
+    const bool marked = ::fgetxattr(fd, kTempMark, &value, 1) >= 0;
+    const bool noMarks = !marked && (errno == ENOTSUP || errno == EOPNOTSUPP);
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    TempState state = TempState::NotOurs;
+    if (marked || noMarks) {
+        if (!free) state = TempState::Alive;
+        else if (!ProcessIsRunning(pid)) state = TempState::Stale;
+    }
+    if (state == TempState::Stale && lockedFd) *lockedFd = fd;
+    else ::close(fd);
+    return state;
 }
 
 
@@ -324,8 +390,9 @@ FolderNames* ReadFolderNames(const QByteArray& folder, int dirFd, const struct s
         if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
         const QByteArray raw(n);
         if (raw.startsWith(kTempPrefix)) {
-            sawTemporary = true;
-            continue;
+            const TempState temp = ClassifyTemporary(dirFd, raw);
+            if (temp == TempState::Stale) sawTemporary = true;
+            if (temp != TempState::NotOurs) continue;
         }
         const QString name = PathCodec::Decode(raw);
         names.byFoldedName[name.toCaseFolded()].append(name);
@@ -394,7 +461,8 @@ bool OpenFolderAt(const QByteArray& path, OpenFolder& out) {
     out.handedOver = false;
     out.checkedAbsent = false;
     out.creationKnown = false;
-    out.fd.reset(::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    // Beneath the run's root and through no link (see platform/BeneathRoot.h).
+    out.fd.reset(FileSystem::OpenFolderBeneathRoot(path));
     if (out.fd.get() < 0) return false;
     if (::fstat(out.fd.get(), &out.st) != 0) {
         const int err = errno;
@@ -463,6 +531,7 @@ struct CopyJob {
     OpenFolder* folder = nullptr;
     QByteArray name;  // the destination's name in the folder
     bool replacing = false;
+    const FileSystem::SeenEntry* seen = nullptr;  // what the compare saw at the destination
     bool knewFolder = false;
     FolderStamp before;
     const FileSystem::CopyProgress* progress = nullptr;
@@ -543,9 +612,20 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
         }
         return Attempt::Done;
     }
+    if (err == EEXIST && job.seen->kind != FileSystem::SeenEntry::Kind::NotChecked) {
+        // Something took the name since the compare: not ours to replace.
+        struct stat there {};
+        err = ::fstatat(dirFd, job.name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0
+                  ? FileSystem::SeenMismatch(&there, *job.seen)
+                  : FileSystem::ErrChangedSinceCompare;
+        if (err == 0) err = FileSystem::ErrChangedSinceCompare;
+        return Attempt::Failed;
+    }
     if (err == EEXIST) {
         // Another process created the destination since we looked: replace it as any existing
-        // destination is replaced, synced first and renamed over in one step.
+        // destination is replaced, synced first and renamed over in one step. Named, the file
+        // carries the temporary mark until the rename.
+        const bool marked = MarkTemporary(out.get());
         QByteArray temp;
         for (int attempt = 0;; ++attempt) {
             temp = TemporaryName(job.name);
@@ -554,6 +634,7 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
             if (err != EEXIST || attempt > 100) return Attempt::Failed;
         }
         if (::fdatasync(out.get()) != 0) err = errno;
+        if (err == 0 && marked) UnmarkTemporary(out.get());
         if (const int closeErr = out.Close(); err == 0) err = closeErr;
         if (err == 0 && ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) != 0) err = errno;
         if (err != 0) {
@@ -570,6 +651,28 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
         return Attempt::RetryNamed;
     }
     return Attempt::Failed;
+}
+
+// Renames the finished temporary file to the destination's name; 0 or the error. Right before,
+// the destination is checked once more against what the compare saw (a copy of a large file
+// takes a while, and a user may save the file meanwhile); a new file never replaces one that
+// appeared since.
+int PutInPlace(const CopyJob& job, int dirFd, const QByteArray& temp) {
+    const FileSystem::SeenEntry& seen = *job.seen;
+    if (seen.kind != FileSystem::SeenEntry::Kind::NotChecked && job.replacing) {
+        struct stat now {};
+        const bool present = ::fstatat(dirFd, job.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+        if (const int err = FileSystem::SeenMismatch(present ? &now : nullptr, seen)) return err;
+    }
+    if (seen.kind != FileSystem::SeenEntry::Kind::NotChecked && !job.replacing) {
+        if (::renameat2(dirFd, temp.constData(), dirFd, job.name.constData(), RENAME_NOREPLACE) == 0) return 0;
+        if (errno == EEXIST) return FileSystem::ErrChangedSinceCompare;
+        if (errno != EINVAL && errno != ENOSYS) return errno;
+        // The file system cannot refuse to replace: look, then rename.
+        struct stat now {};
+        if (::fstatat(dirFd, job.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0) return FileSystem::ErrChangedSinceCompare;
+    }
+    return ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) == 0 ? 0 : errno;
 }
 
 Attempt CopyNamed(CopyJob& job, int& err) {
@@ -590,19 +693,20 @@ Attempt CopyNamed(CopyJob& job, int& err) {
             return Attempt::Failed;
         }
     }
-    // The lock tells a cleaning run that this temporary file is alive even where the pid in
-    // its name means nothing (another machine writing into a shared folder).
-    (void)::flock(out.get(), LOCK_EX | LOCK_NB);
+    const bool marked = MarkTemporary(out.get());
 
     struct stat created {};
     err = ::fstat(out.get(), &created) == 0 ? 0 : errno;
     if (err == 0) err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
     if (err == 0) err = SetMetadata(out.get(), *job.src, created);
     if (err == 0 && job.replacing && ::fdatasync(out.get()) != 0) err = errno;
+    // The finished file is the user's: it gets its name without our mark. (Between the close
+    // and the rename another run's scan may list it as a file: it never removes it.)
+    if (err == 0 && marked) UnmarkTemporary(out.get());
     if (const int closeErr = out.Close(); err == 0) err = closeErr;
     if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
     if (err == 0) err = FileSystem::Faults::TakeWriteFault();
-    if (err == 0 && ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) != 0) err = errno;
+    if (err == 0) err = PutInPlace(job, dirFd, temp);
     if (err != 0) {
         ::unlinkat(dirFd, temp.constData(), 0);
         return Attempt::Failed;
@@ -611,7 +715,7 @@ Attempt CopyNamed(CopyJob& job, int& err) {
 }
 
 bool CopyFileInFolders(const QString& source, const QString& destination, const FileSystem::CopyProgress& progress,
-                       const std::atomic<bool>* cancel) {
+                       const std::atomic<bool>* cancel, const FileSystem::SeenEntry& seen) {
     const QByteArray from = PathCodec::Encode(source);
     const QByteArray to = PathCodec::Encode(destination);
     if (Cancelled(cancel)) return Fail(ECANCELED);
@@ -623,28 +727,41 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     const int sourceFd = sourceFolder.fd.get();
     struct stat src {};
     if (::fstatat(sourceFd, sourceName.constData(), &src, AT_SYMLINK_NOFOLLOW) != 0) return Fail(errno);
-    if (S_ISLNK(src.st_mode)) return CopySymbolicLink(from, to, src);
     if (S_ISDIR(src.st_mode)) return Fail(EISDIR);
-    if (!S_ISREG(src.st_mode)) return Fail(EINVAL);  // sockets, pipes, devices are never opened
+    if (!S_ISREG(src.st_mode) && !S_ISLNK(src.st_mode)) return Fail(EINVAL);  // sockets, pipes, devices are never opened
 
-    FdGuard in(::openat(sourceFd, sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (in.get() < 0) return Fail(errno);
-    if (::fstat(in.get(), &src) != 0) return Fail(errno);
-    if (!S_ISREG(src.st_mode)) return Fail(EINVAL);
+    FdGuard in;
+    if (S_ISREG(src.st_mode)) {
+        in.reset(::openat(sourceFd, sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (in.get() < 0) return Fail(errno);
+        if (::fstat(in.get(), &src) != 0) return Fail(errno);
+        if (!S_ISREG(src.st_mode)) return Fail(EINVAL);
+    }
 
     QByteArray folderPath, name;
     SplitPath(to, folderPath, name);
     if (name.isEmpty()) return Fail(EISDIR);
     if (name.size() > kNameMax) return Fail(ENAMETOOLONG);
     if (!UseFolder(folderPath, destinationFolder)) return Fail(errno);
-    const bool knownAbsent = destinationFolder.checkedAbsent && destinationFolder.checkedName == name;
+    // The letter-case check found the name absent just now; a destination the compare saw is
+    // looked at all the same, to check it against what the compare saw.
+    const bool knownAbsent = destinationFolder.checkedAbsent && destinationFolder.checkedName == name &&
+                             seen.kind != FileSystem::SeenEntry::Kind::File &&
+                             seen.kind != FileSystem::SeenEntry::Kind::Folder;
     destinationFolder.checkedAbsent = false;
     OpenFolder& folder = destinationFolder;
 
     struct stat old {};
-    const bool replacing =
-        !knownAbsent && ::fstatat(folder.fd.get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    bool replacing = false;
+    if (!knownAbsent) {
+        replacing = ::fstatat(folder.fd.get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!replacing && errno != ENOENT) return Fail(errno);
+    }
+    if (const int err = FileSystem::SeenMismatch(replacing ? &old : nullptr, seen)) return Fail(err);
     if (replacing && S_ISDIR(old.st_mode)) return Fail(EISDIR);
+    if (replacing && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) return Fail(FileSystem::ErrTypeConflict);
+
+    if (S_ISLNK(src.st_mode)) return CopySymbolicLink(sourceFd, sourceName, src, folder.fd.get(), name, replacing);
 
     CopyJob job;
     job.in = in.get();
@@ -652,6 +769,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     job.folder = &folder;
     job.name = name;
     job.replacing = replacing;
+    job.seen = &seen;
     job.progress = &progress;
     job.cancel = cancel;
     // The folder as the name cache knew it (at the letter-case check), before our file changes it.
@@ -679,8 +797,8 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
 namespace FileSystem {
 
 bool CopyFile(const QString& source, const QString& destination, const CopyProgress& progress,
-              const std::atomic<bool>* cancel) {
-    const bool ok = CopyFileInFolders(source, destination, progress, cancel);
+              const std::atomic<bool>* cancel, const SeenEntry& destinationSeen) {
+    const bool ok = CopyFileInFolders(source, destination, progress, cancel, destinationSeen);
     const int err = LastError();
     DoneWithFolders();
     SetLastError(err);
@@ -747,6 +865,15 @@ bool IsCopyTemporaryName(const QString& name) {
     return name.startsWith(QLatin1String(kTempPrefix)) && TemporaryOwner(PathCodec::Encode(name)) != 0;
 }
 
+bool IsCopyTemporary(const QString& folder, const QString& name) {
+    if (!IsCopyTemporaryName(name)) return false;
+    QByteArray path = PathCodec::Encode(folder);
+    while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+    FdGuard dir(::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) return false;
+    return ClassifyTemporary(dir.get(), PathCodec::Encode(name)) != TempState::NotOurs;
+}
+
 int RemoveStaleCopyTemporaries(const QString& folder) {
     const QByteArray path = PathCodec::Encode(folder);
     const int dirFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -756,25 +883,21 @@ int RemoveStaleCopyTemporaries(const QString& folder) {
         ::close(dirFd);
         return 0;
     }
-    std::vector<QByteArray> stale;
+    std::vector<QByteArray> candidates;
     while (const dirent* e = ::readdir(dir)) {
         const QByteArray name(e->d_name);
-        const long pid = TemporaryOwner(name);
-        if (pid != 0 && !ProcessIsRunning(pid)) stale.push_back(name);
+        if (TemporaryOwner(name) != 0) candidates.push_back(name);
     }
     int removed = 0;
-    for (const QByteArray& name : stale) {
+    for (const QByteArray& name : candidates) {
+        int fd = -1;
+        if (ClassifyTemporary(dirFd, name, &fd) != TempState::Stale) continue;
+        // Held locked while it goes, so that no copy takes it up meanwhile. A folder holds the
+        // link a killed copy was about to put in place.
         struct stat st {};
-        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        if (S_ISLNK(st.st_mode)) {
-            if (::unlinkat(dirFd, name.constData(), 0) == 0) ++removed;
-            continue;
-        }
-        if (!S_ISREG(st.st_mode)) continue;  // only what the copy itself creates
-        const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        // A copy that still holds its lock is alive, whatever its pid says.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlinkat(dirFd, name.constData(), 0) == 0) ++removed;
+        const bool isFolder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+        if (isFolder) ::unlinkat(fd, "l", 0);
+        if (::unlinkat(dirFd, name.constData(), isFolder ? AT_REMOVEDIR : 0) == 0) ++removed;
         ::close(fd);
     }
     ::closedir(dir);

@@ -13,8 +13,10 @@
 
 #include "engine/CompareTypes.h"  // the attribute bits
 
+#include "platform/BeneathRoot.h"
 #include "platform/FaultInjection.h"
 #include "platform/PathCodec.h"
+#include "platform/SeenCheck.h"
 
 #include <QHash>
 
@@ -98,9 +100,10 @@ bool ReadDosAttributes(DosKind kind, const char* path, bool isLink, uint32_t& ou
     return true;
 }
 
+// path names the entry through /proc/self/fd (see SetAttributes), which must be followed.
 bool WriteDosAttributes(DosKind kind, const char* path, uint32_t bits) {
     if (kind == DosKind::Fat) {
-        const int fd = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return false;
         uint32_t a = bits & DosBits;
         const bool ok = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &a) == 0;
@@ -111,12 +114,12 @@ bool WriteDosAttributes(DosKind kind, const char* path, uint32_t bits) {
     }
     uint32_t old = 0;
     unsigned char buf[4] = {0, 0, 0, 0};
-    if (::lgetxattr(path, DosXattrName(kind), buf, sizeof buf) == 4)
+    if (::getxattr(path, DosXattrName(kind), buf, sizeof buf) == 4)
         old = uint32_t(buf[0]) | uint32_t(buf[1]) << 8 | uint32_t(buf[2]) << 16 | uint32_t(buf[3]) << 24;
     const uint32_t v = (old & ~DosBits) | (bits & DosBits);
     const unsigned char out[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
                                   static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
-    return ::lsetxattr(path, DosXattrName(kind), out, sizeof out, 0) == 0;
+    return ::setxattr(path, DosXattrName(kind), out, sizeof out, 0) == 0;
 }
 
 // ---- the emulated archive bit ----
@@ -417,44 +420,73 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
     return true;
 }
 
-bool SetAttributes(const QString& path, uint32_t attributes) {
+bool SetAttributes(const QString& path, uint32_t attributes, const SeenEntry& seen) {
     if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
     const QByteArray p = WithoutTrailingSlash(path);
+    if (p.isEmpty()) return Fail(ENOENT);
+    QByteArray name;
+    const ParentFolder folder = ParentForChange(p, name);
+    if (folder.fd() < 0) return Fail(FileSystem::LastError());
+    // The entry itself, never the file a link points at: O_PATH with O_NOFOLLOW opens a link
+    // as a link, and every change below goes through this handle.
+    const int fd = ::openat(folder.fd(), name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT && seen.kind != SeenEntry::Kind::NotChecked) return Fail(SeenMismatch(nullptr, seen));
+        return Fail(err);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
-    if (p.isEmpty() || ::lstat(p.constData(), &st) != 0) return Fail(p.isEmpty() ? ENOENT : errno);
+    if (::fstat(fd, &st) != 0) return Fail(errno);
+    if (const int err = SeenMismatch(&st, seen)) return Fail(err);
     // A link has no attributes of its own here; chmod would change the file it points at.
     if (S_ISLNK(st.st_mode)) {
         lastError = 0;
         return true;
     }
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return Fail(ErrTypeConflict);
+    // The handle as a path the calls below accept (an O_PATH handle serves no fchmod or
+    // fsetxattr); /proc resolves it to the very entry opened above.
+    char proc[64];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
 
-    const DosKind dos = KindOf(FileSystemType(p.constData()));
+    const DosKind dos = KindOf(FileSystemType(proc));
     if (dos != DosKind::None) {
-        if (!WriteDosAttributes(dos, p.constData(), attributes)) return Fail(errno);
+        if (!WriteDosAttributes(dos, proc, attributes)) return Fail(errno);
         lastError = 0;
         return true;
     }
 
-    mode_t mode = st.st_mode & 07777;
+    const mode_t oldMode = st.st_mode & 07777;
+    mode_t mode = oldMode;
     if (attributes & Attr::ReadOnly) mode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
     else mode |= S_IWUSR;
-    if (mode != (st.st_mode & 07777)) {
-        if (::chmod(p.constData(), mode) != 0) return Fail(errno);
-    }
 
     if (!S_ISDIR(st.st_mode)) {
+        // The archive mark is written while the file is still writable: an ordinary user may
+        // not set an extended attribute on a file without write permission, so a read-only
+        // file is opened up for the moment of the write (the owner may always change the mode).
+        mode_t current = oldMode;
+        if ((oldMode & S_IWUSR) == 0 && ::chmod(proc, oldMode | S_IWUSR) == 0) current = oldMode | S_IWUSR;
+        int err = 0;
         if (attributes & Attr::Archive) {
-            if (::lremovexattr(p.constData(), ArchiveXattrName) != 0 && errno != ENODATA && errno != ENOTSUP)
-                return Fail(errno);
+            if (::removexattr(proc, ArchiveXattrName) != 0 && errno != ENODATA && errno != ENOTSUP) err = errno;
         } else {
-            // Stamp the file as it is now; chmod changed only its ctime, which the stamp ignores.
+            // Stamp the file as it is now; chmod changes only its ctime, which the stamp ignores.
             char stamp[96];
             const int n = ArchiveStamp(st, stamp, sizeof stamp);
-            if (::lsetxattr(p.constData(), ArchiveXattrName, stamp, static_cast<size_t>(n), 0) != 0 &&
-                errno != ENOTSUP)
-                return Fail(errno);
+            if (::setxattr(proc, ArchiveXattrName, stamp, static_cast<size_t>(n), 0) != 0 && errno != ENOTSUP)
+                err = errno;
         }
+        if (mode != current && ::chmod(proc, mode) != 0 && err == 0) err = errno;
+        if (err != 0) return Fail(err);
+        lastError = 0;
+        return true;
     }
+    if (mode != oldMode && ::chmod(proc, mode) != 0) return Fail(errno);
     lastError = 0;
     return true;
 }

@@ -46,12 +46,27 @@ struct ListedEntry {
 bool ListFolder(const QString& folder, std::vector<ListedEntry>& out);
 
 // ---- changes (file operations) ----
+// While a RootScope (platform/BeneathRoot.h) lives, every change below works only beneath the
+// registered roots and never through a symbolic link; a link in the way fails with
+// ErrUnsafePath.
+
+// What the compare saw of an entry that is about to be replaced or deleted. Checked right
+// before the change with one look at the open folder: an entry that is no longer what the
+// compare saw fails with ErrChangedSinceCompare, a folder or a pipe, socket or device where a
+// file is to go with ErrTypeConflict, and the entry stays as it is.
+struct SeenEntry {
+    enum class Kind : uint8_t { NotChecked, Absent, Folder, File };  // File: a file or a link
+    Kind kind = Kind::NotChecked;
+    int64_t size = 0;
+    int64_t mtimeSeconds = 0;  // seconds since the epoch (UTC)
+};
 
 // Sets read-only, hidden (where the file system keeps it), system and archive bits.
-bool SetAttributes(const QString& path, uint32_t attributes);
-bool DeleteFile(const QString& path);
-bool MoveToTrash(const QString& path);
-// Creates the folder (last level only) with the template folder's attributes.
+bool SetAttributes(const QString& path, uint32_t attributes, const SeenEntry& seen = {});
+bool DeleteFile(const QString& path, const SeenEntry& seen = {});
+bool MoveToTrash(const QString& path, const SeenEntry& seen = {});
+// Creates the folder (last level only) with the template folder's attributes. A file, link or
+// special file of that name fails with ErrTypeConflict; an existing folder with EEXIST.
 bool CreateFolderFrom(const QString& folder, const QString& templateFolder);
 bool RemoveFolder(const QString& folder);
 bool FolderExists(const QString& folder);
@@ -63,13 +78,20 @@ bool FolderExists(const QString& folder);
 // progress(totalSize, copiedSoFar) is called after each chunk; cancel is polled between chunks
 // (a cancelled copy fails with ECANCELED).
 using CopyProgress = std::function<void(int64_t total, int64_t copied)>;
+// destinationSeen: what the compare saw at the destination (Absent for a new file); a copy
+// whose destination changed since fails as described at SeenEntry and writes nothing.
 bool CopyFile(const QString& source, const QString& destination, const CopyProgress& progress,
-              const std::atomic<bool>* cancel);
+              const std::atomic<bool>* cancel, const SeenEntry& destinationSeen = {});
 
-// Temporary files of the fail-safe copy are recognisable by this prefix; the scanner never
-// lists them and the file operations remove stale ones beside the files they handle.
+// Whether the entry name in folder is a temporary file of the fail-safe copy: a name of their
+// form alone is not enough (a user may own such a file); the entry must also carry the mark
+// only the copy sets, or be locked by a running copy. The scanner never lists them.
+bool IsCopyTemporary(const QString& folder, const QString& name);
+// Whether a name has the form of the copy's temporary names (a cheap test before the look at
+// the entry that IsCopyTemporary makes).
 bool IsCopyTemporaryName(const QString& name);
 // Removes stale temporary files of earlier (killed) runs from a folder; returns how many.
+// Only entries IsCopyTemporary recognises are removed, never a user's file of such a name.
 int RemoveStaleCopyTemporaries(const QString& folder);
 
 // ---- fault injection for tests ----

@@ -8,10 +8,12 @@
 // Order as the trash layout asks: the .trashinfo file is created first (O_EXCL reserves the
 // name), then the file is renamed into files/; if that fails the info file is removed again.
 
+#include "platform/BeneathRoot.h"
 #include "platform/Clock.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
+#include "platform/SeenCheck.h"
 
 #include <cerrno>
 
@@ -117,12 +119,21 @@ bool WriteAll(int fd, const QByteArray& data) {
 
 namespace FileSystem {
 
-bool MoveToTrash(const QString& path) {
+bool MoveToTrash(const QString& path, const SeenEntry& seen) {
     if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
     QByteArray file = AbsolutePath(PathCodec::Encode(path));
     while (file.size() > 1 && file.endsWith('/')) file.chop(1);
+    // The file is taken from its folder opened beneath the run's root; only the trash, which
+    // belongs to the user and not to the synchronised tree, is reached by its path.
+    QByteArray fileName;
+    const ParentFolder folder = ParentForChange(file, fileName);
+    if (folder.fd() < 0) return false;
     struct stat st {};
-    if (::lstat(file.constData(), &st) != 0) return Fail(errno);
+    if (::fstatat(folder.fd(), fileName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT || seen.kind == SeenEntry::Kind::NotChecked) return Fail(errno);
+        return Fail(SeenMismatch(nullptr, seen));
+    }
+    if (const int err = SeenMismatch(&st, seen)) return Fail(err);
 
     QByteArray trash;
     QByteArray pathForInfo = file;
@@ -177,7 +188,7 @@ bool MoveToTrash(const QString& path) {
             ::unlink(infoPath.constData());
             continue;
         }
-        if (::rename(file.constData(), target.constData()) != 0) {
+        if (::renameat(folder.fd(), fileName.constData(), AT_FDCWD, target.constData()) != 0) {
             const int err = errno;
             ::unlink(infoPath.constData());
             return Fail(err);

@@ -50,6 +50,7 @@ TEST_F(SettingsTest, NoFileAnywhereGivesTheTableDefaults) {
     EXPECT_EQ(s.LogfilesFolder, s.SettingsFolder);
     EXPECT_EQ(s.ShortcutFolder, env_.ConfigHome() + "/" + ProgramFileBaseName());
     EXPECT_FALSE(s.LogToFile || s.DontShowHint || s.IgnoreLockedFiles || s.AllowUndo);
+    EXPECT_FALSE(s.LogChanges);
     EXPECT_TRUE(s.ButtonBarsWithText);
     EXPECT_TRUE(s.LanguageName.isEmpty());
     EXPECT_EQ(s.NoStartupInfo, 0);
@@ -58,7 +59,7 @@ TEST_F(SettingsTest, NoFileAnywhereGivesTheTableDefaults) {
 }
 
 TEST_F(SettingsTest, KeysAreReadWithTheirRules) {
-    WriteSettings("[general]\nCheckArchiveAttr=1\nIgnoreLockedFiles =1\nLanguage=Deutsch\nTimeLag=00:00:02\n"
+    WriteSettings("[general]\nCheckArchiveAttr=1\nIgnoreLockedFiles =1\nLogChanges=1\nLanguage=Deutsch\nTimeLag=00:00:02\n"
                   "CompareDate=0\nLeft=Mine\nUsername0=never\nMaxDeletePercent=250\n"
                   "[Form]\nPos=1;2;3;4\nZoom=125\nState=2\n[Paths]\nLogfiles=%AppData%/logs\n"
                   "[Include]\nSubDirs=0\nHiddenFiles=1\n[Exclude]\nDirs=tmp\n[Delete]\nFiles=*.bak\n");
@@ -67,6 +68,7 @@ TEST_F(SettingsTest, KeysAreReadWithTheirRules) {
     EXPECT_EQ(s.DefaultProfileOptions.CheckArchiveAttr, 32);
     EXPECT_TRUE(s.IgnoreLockedFiles);
     EXPECT_EQ(s.MaxDeletePercent, 100);  // a share beyond 100 is the guard switched off
+    EXPECT_TRUE(s.LogChanges);
     EXPECT_EQ(s.LanguageName, "Deutsch");
     EXPECT_DOUBLE_EQ(s.DefaultProfileOptions.TimeLag, 2.0 / 86400);
     EXPECT_FALSE(s.DefaultProfileOptions.CompareDate);

@@ -20,6 +20,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -266,32 +267,72 @@ TEST(FailSafeCopy, RemovesOnlyStaleTemporariesOfDeadProcesses) {
     ::waitpid(child, nullptr, 0);
     const QString dead = QString::number(child);
     const QString self = QString::number(::getpid());
+    auto mark = [](const QString& path) {
+        ASSERT_EQ(::setxattr(PathCodec::Encode(path).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
+    };
 
-    t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp"), "stale");
-    t.File(QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp"), "ours, alive");
-    t.File(QStringLiteral(".~tandor-1-1-c.txt.tmp"), "pid 1 is alive");
+    mark(t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp"), "stale"));
+    mark(t.File(QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp"), "ours, alive"));
+    mark(t.File(QStringLiteral(".~tandor-1-1-c.txt.tmp"), "pid 1 is alive"));
     t.File(QStringLiteral(".~tandor-notes.txt"), "not ours");
     t.File(QStringLiteral("a.txt.tmp"), "not ours");
+    // A user's file that merely has the form of our names (and a pid that no longer runs).
+    t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp"), "the user's");
     // A stale-looking temporary that a live copy still holds locked (another machine's run).
     const QString locked = t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp"), "locked");
+    mark(locked);
     const int fd = ::open(PathCodec::Encode(locked).constData(), O_RDONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    // A link of that form is never one of ours (a new link is created under its own name).
     const QString linkTemp = t.Path(QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp"));
     ASSERT_EQ(::symlink("nowhere", PathCodec::Encode(linkTemp).constData()), 0);
-    t.Folder(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp"));
+    // The folder a killed copy made to hold the link it was about to put in place.
+    const QString holder = t.Folder(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp"));
+    mark(holder);
+    ASSERT_EQ(::symlink("target", PathCodec::Encode(holder + QStringLiteral("/l")).constData()), 0);
+    const QString userFolder = t.Folder(QStringLiteral(".~tandor-") + dead + QStringLiteral("-5-folder.tmp"));
 
     EXPECT_EQ(FileSystem::RemoveStaleCopyTemporaries(t.Path()), 2);
     ::close(fd);
     const QStringList left = t.List();
     EXPECT_FALSE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp")));
-    EXPECT_FALSE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp")));
+    EXPECT_FALSE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp/")));
+    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp")));
     EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp")));
     EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-1-1-c.txt.tmp")));
     EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-notes.txt")));
     EXPECT_TRUE(left.contains(QStringLiteral("a.txt.tmp")));
+    EXPECT_EQ(t.Read(QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp")), QByteArray("the user's"));
     EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp")));
-    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp/")));
+    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-5-folder.tmp/")));
+    EXPECT_TRUE(FileSystem::IsCopyTemporary(t.Path(), QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp")));
+    EXPECT_FALSE(FileSystem::IsCopyTemporary(t.Path(), QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp")));
+    (void)userFolder;
+}
+
+TEST(FailSafeCopy, KilledCopyLeavesAMarkedTemporaryThatTheNextRunRemoves) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src/big.bin"), Pattern(24 * 1024 * 1024, 'k'));
+    t.File(QStringLiteral("out/big.bin"), "old version");
+    t.File(QStringLiteral("out/.~tandor-1-1-lookalike.tmp"), "a user's file");
+    // The copy replaces the old version through a named temporary file; the child dies after
+    // the first chunk, as a killed run would.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileSystem::CopyFile(src, t.Path(QStringLiteral("out/big.bin")), [](int64_t, int64_t) { ::_exit(0); }, nullptr);
+        ::_exit(1);
+    }
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const QString out = t.Path(QStringLiteral("out"));
+    const QStringList left = Temporaries(out);
+    ASSERT_EQ(left.size(), 2) << qPrintable(left.join(u' '));
+    for (const QString& name : left)
+        EXPECT_EQ(FileSystem::IsCopyTemporary(out, name), name != QStringLiteral(".~tandor-1-1-lookalike.tmp"));
+    EXPECT_EQ(FileSystem::RemoveStaleCopyTemporaries(out), 1);
+    EXPECT_EQ(Temporaries(out), QStringList{QStringLiteral(".~tandor-1-1-lookalike.tmp")});
+    EXPECT_EQ(t.Read(QStringLiteral("out/big.bin")), QByteArray("old version"));
 }
 
 TEST(FailSafeCopy, TwoProcessesCopyingToOneDestinationNeverMix) {

@@ -7,6 +7,7 @@
 #include "engine/FileOperations.h"
 #include "engine/HeadlessRunHost.h"
 #include "engine/RunState.h"
+#include "engine/Scanner.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
@@ -63,6 +64,7 @@ protected:
             if (r.Name[s].isEmpty()) continue;
             r.Attributes[s] = FileSystem::GetAttributes(r.Folder[s] + r.Name[s]);
             r.Size[s] = QFileInfo(r.Folder[s] + r.Name[s]).size();
+            r.Time[s] = FileTimeToLocalDate(QFileInfo(r.Folder[s] + r.Name[s]).lastModified().toSecsSinceEpoch());
         }
         if (r.Name[0].isEmpty()) r.Attributes[0] = r.Attributes[1];
         if (r.Name[1].isEmpty()) r.Attributes[1] = r.Attributes[0];
@@ -113,7 +115,7 @@ TEST_F(FileOperationsTest, DeleteWithUndoMovesToTheTrashUnchanged) {
 
     // A second file of the same name does not replace the first one in the trash.
     left.File(QStringLiteral("sub/ro file%.txt"), "second");
-    DeleteOneFile(0, row, view);
+    DeleteOneFile(0, AddFileRow(QStringLiteral("ro file%.txt"), QString(), SyncAction::LeftToRight, QStringLiteral("sub")), view);
     EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/ro file%.2.txt")), QByteArray("second"));
     EXPECT_TRUE(dataHome.Exists(QStringLiteral("Trash/info/ro file%.2.txt.trashinfo")));
     EXPECT_FALSE(::Run().ErrorReported);
@@ -160,6 +162,40 @@ TEST_F(FileOperationsTest, ArchiveResetsAfterCopy) {
     EXPECT_EQ(FileSystem::GetAttributes(left.Path(QStringLiteral("a.txt"))) & Attr::Archive, 0u);
     // The copy gave the destination the archive bit, and nothing took it away.
     EXPECT_NE(FileSystem::GetAttributes(right.Path(QStringLiteral("a.txt"))) & Attr::Archive, 0u);
+}
+
+// Run also as an ordinary user (root may write the mark of any file): a read-only source keeps
+// its mode, loses its archive mark, and the copy is no error.
+TEST_F(FileOperationsTest, ArchiveResetOfAReadOnlySource) {
+    const QString source = left.File(QStringLiteral("ro.txt"), "read-only source");
+    ASSERT_EQ(::chmod(PathCodec::Encode(source).constData(), 0444), 0);
+    const int row = AddFileRow(QStringLiteral("ro.txt"), QString(), SyncAction::LeftToRight);
+    ASSERT_TRUE(view[row].Attributes[0] & Attr::Archive);
+    ::Run().ResetSource = true;
+    ::Run().ResetDestination = true;
+    CopyOneFile(0, row, 0, view);
+    EXPECT_FALSE(::Run().ErrorReported) << Log().constData();
+    EXPECT_EQ(right.Read(QStringLiteral("ro.txt")), QByteArray("read-only source"));
+    EXPECT_EQ(FileSystem::GetAttributes(source) & (Attr::Archive | Attr::ReadOnly), Attr::ReadOnly);
+    EXPECT_EQ(FileSystem::GetAttributes(right.Path(QStringLiteral("ro.txt"))) & (Attr::Archive | Attr::ReadOnly),
+              Attr::ReadOnly);
+    EXPECT_EQ(ModeOf(source), 0444u);
+    EXPECT_EQ(ModeOf(right.Path(QStringLiteral("ro.txt"))), 0444u);
+}
+
+TEST_F(FileOperationsTest, FailedDeletePutsBackTheReadOnlyMark) {
+    const QString path = left.File(QStringLiteral("ro.txt"), "stays");
+    ASSERT_EQ(::chmod(PathCodec::Encode(path).constData(), 0444), 0);
+    const int row = AddFileRow(QStringLiteral("ro.txt"), QString(), SyncAction::LeftToRight);
+    Switches().DontAsk = true;
+    // The first write clears the mark, the second (the delete) fails.
+    FileSystem::FailNthWriteForTests(2, EBUSY);
+    DeleteOneFile(0, row, view);
+    FileSystem::FailNthWriteForTests(0, 0);
+    EXPECT_EQ(left.Read(QStringLiteral("ro.txt")), QByteArray("stays"));
+    EXPECT_EQ(ModeOf(path), 0444u);
+    EXPECT_TRUE(::Run().ErrorReported);
+    EXPECT_TRUE(Log().contains(QByteArray("\t") + QByteArray::number(EBUSY) + "\t")) << Log().constData();
 }
 
 TEST_F(FileOperationsTest, ArchiveSwitchTable) {
@@ -395,6 +431,8 @@ TEST_F(FileOperationsTest, DeleteWithUndoOnAnotherVolumeUsesItsOwnTrash) {
     CompareRow r;
     r.Folder[0] = mountPoint.Path(QStringLiteral("d/"));
     r.Name[0] = QStringLiteral("x.txt");
+    r.Size[0] = 13;
+    r.Time[0] = FileTimeToLocalDate(QFileInfo(r.Folder[0] + r.Name[0]).lastModified().toSecsSinceEpoch());
     view.push_back(r);
     DeleteOneFile(0, 1, view);
     const QString trash = mountPoint.Path(QStringLiteral(".Trash-") + QString::number(::getuid()));

@@ -1,4 +1,5 @@
 #include "engine/Scanner.h"
+#include "platform/CopyNames.h"
 #include "platform/FileListing.h"
 #include "platform/PathCodec.h"
 #include "support/TempTree.h"
@@ -10,6 +11,7 @@
 #include <cerrno>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -187,11 +189,14 @@ TEST(Scanner, SizesAreSixtyFourBit) {
     EXPECT_EQ(Find(ScanTree(t.Path()), "big.bin")->Size, size);
 }
 
-TEST(Scanner, CopyTemporariesAreNeverListed) {
+TEST(Scanner, CopyTemporariesAreNeverListedButLookalikesAre) {
     TempTree t;
-    t.File(".~tandor-123-4-a.txt.tmp", "partial");
+    // A temporary file of the copy carries the copy's mark; a user's file of that form does not.
+    const QString ours = t.File(".~tandor-123-4-a.txt.tmp", "partial");
+    ASSERT_EQ(::setxattr(PathCodec::Encode(ours).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
+    t.File(".~tandor-124-5-b.txt.tmp", "a user's file");
     t.File("a.txt", "");
-    EXPECT_EQ(Listed(ScanTree(t.Path()), t.Path()), QStringList{"a.txt"});
+    EXPECT_EQ(Listed(ScanTree(t.Path()), t.Path()), QStringList({".~tandor-124-5-b.txt.tmp", "a.txt"}));
 }
 
 TEST(Scanner, UnlistableSubfolderKeepsItsEntryWithTheError) {

@@ -276,7 +276,8 @@ TEST_F(SyncRunTest, VanishedRootIsReportedPerItemAndCreatesNothing) {
     left.File(QStringLiteral("d/b.txt"), "b");
     Compare();
     // Point the rows at a right root that then disappears, as an unplugged disk would.
-    for (CompareRow& r : files.ViewList) r.Folder[1].replace(right.Path(), rightRoot);
+    for (ResultList* list : {&files.ViewList, &files.Results})
+        for (CompareRow& r : *list) r.Folder[1].replace(right.Path(), rightRoot);
     ASSERT_TRUE(QDir(rightRoot).removeRecursively());
     Switches().DontAsk = true;
     ASSERT_TRUE(SyncRun(files, 0, false));
