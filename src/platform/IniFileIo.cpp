@@ -156,25 +156,39 @@ QString DecodeWindows1252(const QByteArray& bytes) {
     return out;
 }
 
+QString DecodeLine(const QByteArray& line) {
+    return IsValidUtf8(line) ? QString::fromUtf8(line) : DecodeWindows1252(line);
+}
+
+QString DecodeLines(const QByteArray& bytes) {
+    // Nearly every file is UTF-8 throughout: one check of the whole, and only a file that fails
+    // it is looked at line by line. A line feed never occurs inside a UTF-8 sequence, so the
+    // split cannot cut a character.
+    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) end = bytes.size();
+        out += DecodeLine(QByteArray::fromRawData(bytes.constData() + start, end - start));
+        if (end < bytes.size()) out += QLatin1Char('\n');
+        start = end + 1;
+    }
+    return out;
+}
+
 QString DecodeText(const QByteArray& bytes, bool* hadUtf8Bom) {
     if (hadUtf8Bom) *hadUtf8Bom = false;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         if (hadUtf8Bom) *hadUtf8Bom = true;
-        const QByteArray rest = bytes.mid(3);
-        return IsValidUtf8(rest) ? QString::fromUtf8(rest) : DecodeWindows1252(rest);
+        return DecodeLines(bytes.mid(3));
     }
     if (bytes.startsWith("\xFF\xFE")) {
         QStringDecoder decoder(QStringDecoder::Utf16LE);
         return decoder.decode(bytes.mid(2));
     }
-    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
-}
-
-QString LineEndOf(const QString& text) {
-    const qsizetype lf = text.indexOf(QLatin1Char('\n'));
-    if (lf > 0 && text.at(lf - 1) == QLatin1Char('\r')) return QStringLiteral("\r\n");
-    if (lf >= 0) return QStringLiteral("\n");
-    return QStringLiteral("\r\n");
+    return DecodeLines(bytes);
 }
 
 bool UpdateLocked(const QString& path,
