@@ -5,7 +5,9 @@
 
 class StartupWindow;
 
-int RunHeadless(int argc, char* argv[], const QString& commandLine);
+// unreachableDisplay: the display that is named but cannot be opened, for the messages; empty
+// when none is named.
+int RunHeadless(int argc, char* argv[], const QString& commandLine, const QString& unreachableDisplay);
 
 // Exit status of a hidden run once it has ended: 0 done without error, 1 done with errors,
 // 2 nothing could run (no loadable profile, a root folder not readable). Says why on stderr.
