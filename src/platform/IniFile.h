@@ -73,6 +73,7 @@ struct Section {
     QString name;
     QList<QPair<QString, QString>> keys;
 };
+// Returns false when the file cannot be written; errno then tells why.
 bool WriteWholeFile(const QString& path, const QList<Section>& sections);
 
 }  // namespace IniFile

@@ -125,9 +125,19 @@ bool WriteAtomically(const QByteArray& target, const QByteArray& contents, bool 
         mode = 0666 & ~mask;
     }
     bool ok = WriteAllBytes(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(tempPath.constData(), target.constData()) == 0;
-    if (!ok) ::unlink(tempPath.constData());
+    int why = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        why = errno;
+    }
+    if (ok && ::rename(tempPath.constData(), target.constData()) != 0) {
+        ok = false;
+        why = errno;
+    }
+    if (!ok) {
+        ::unlink(tempPath.constData());
+        errno = why;  // the caller tells the user why, not what the clean-up did
+    }
     return ok;
 }
 
@@ -193,23 +203,45 @@ QString DecodeText(const QByteArray& bytes, bool* hadUtf8Bom) {
 
 bool UpdateLocked(const QString& path,
                   const std::function<std::optional<QByteArray>(const RawFile& old)>& change) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty()) {
+        errno = ENOENT;
+        return false;
+    }
     const QByteArray target = ResolveTarget(PathCodec::Encode(path));
-    FileLock lock(target);
-    const RawFile old = ReadEncoded(target);
-    if (old.tooLarge) return false;  // rewriting would cut the file
-    const std::optional<QByteArray> contents = change(old);
-    if (!contents) return true;
-    return WriteAtomically(target, *contents, old.exists);
+    bool ok = true;
+    int why = 0;
+    {
+        FileLock lock(target);
+        const RawFile old = ReadEncoded(target);
+        if (old.tooLarge) {
+            errno = EFBIG;  // rewriting would cut the file
+            return false;
+        }
+        const std::optional<QByteArray> contents = change(old);
+        if (contents) ok = WriteAtomically(target, *contents, old.exists);
+        why = errno;
+    }
+    if (!ok) errno = why;  // releasing the lock must not hide the reason
+    return ok;
 }
 
 bool ReplaceLocked(const QString& path, const QByteArray& contents) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty()) {
+        errno = ENOENT;
+        return false;
+    }
     const QByteArray target = ResolveTarget(PathCodec::Encode(path));
-    FileLock lock(target);
-    struct stat st {};
-    const bool existed = ::stat(target.constData(), &st) == 0;
-    return WriteAtomically(target, contents, existed);
+    bool ok = false;
+    int why = 0;
+    {
+        FileLock lock(target);
+        struct stat st {};
+        const bool existed = ::stat(target.constData(), &st) == 0;
+        ok = WriteAtomically(target, contents, existed);
+        why = errno;
+    }
+    if (!ok) errno = why;  // releasing the lock must not hide the reason
+    return ok;
 }
 
 }  // namespace IniFileIo

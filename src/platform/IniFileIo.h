@@ -34,8 +34,8 @@ QString DecodeWindows1252(const QByteArray& bytes);
 // Under an exclusive advisory lock (flock on ".<name>.lock" beside the file), reads the file,
 // lets `change` compute the new contents from the old ones, writes them to a temporary file
 // beside it and renames that over the file. `change` returning nothing leaves the file as it is
-// (and counts as success). Returns false when the file cannot be written; the old file is then
-// untouched. A symbolic link is followed, so the link stays a link.
+// (and counts as success). Returns false when the file cannot be written (errno tells why); the
+// old file is then untouched. A symbolic link is followed, so the link stays a link.
 bool UpdateLocked(const QString& path,
                   const std::function<std::optional<QByteArray>(const RawFile& old)>& change);
 

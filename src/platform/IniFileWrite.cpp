@@ -3,6 +3,8 @@
 #include "platform/IniFileIo.h"
 #include "platform/IniFileLines.h"
 
+#include <cerrno>
+
 namespace IniFile {
 
 namespace {
@@ -142,10 +144,16 @@ bool WriteWholeFile(const QString& path, const QList<Section>& sections) {
     const QString eol = QStringLiteral("\r\n");
     QString text;
     for (const Section& s : sections) {
-        if (!IsWritableName(s.name, true)) return false;
+        if (!IsWritableName(s.name, true)) {
+            errno = EINVAL;
+            return false;
+        }
         text += QLatin1Char('[') + s.name + QLatin1Char(']') + eol;
         for (const auto& [key, value] : s.keys) {
-            if (!IsWritableName(key, false)) return false;
+            if (!IsWritableName(key, false)) {
+                errno = EINVAL;
+                return false;
+            }
             text += key + QLatin1Char('=') + EncodeValue(value) + eol;
         }
     }
