@@ -10,5 +10,7 @@ class StartupWindow;
 int RunHeadless(int argc, char* argv[], const QString& commandLine, const QString& unreachableDisplay);
 
 // Exit status of a hidden run once it has ended: 0 done without error, 1 done with errors,
-// 2 nothing could run (no loadable profile, a root folder not readable). Says why on stderr.
+// 2 nothing could run (no loadable profile, a profile without folder pairs, a root folder not
+// readable, "-auto" withheld after an earlier error). Says why on stderr (and, where the log has
+// no line about it yet, in the log).
 int HiddenRunStatus(const StartupWindow& window, const QString& commandLine);
