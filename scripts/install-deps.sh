@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick fonts-dejavu-core
-  rsync attr
+  rsync attr locales
 )
 missing=()
 for p in "${packages[@]}"; do

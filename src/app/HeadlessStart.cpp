@@ -3,9 +3,13 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessWindow.h"
 #include "app/Startup.h"
+#include "app/UnattendedReport.h"
 #include "config/Profile.h"
+#include "config/Registry.h"
+#include "config/StartupSwitches.h"
 #include "engine/HeadlessRunHost.h"
 #include "engine/RunState.h"
+#include "i18n/TextLookup.h"
 
 #include <QCoreApplication>
 
@@ -22,10 +26,21 @@ int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
         else Complain(QStringLiteral("the profile \"%1\" cannot be loaded").arg(path));
         return ExitNothingRan;
     }
-    if (!window.LastCompareSucceeded()) {
-        Complain(QStringLiteral("a folder of the profile cannot be read; nothing was synchronised"));
+    if (CurrentProfile().profile.Pairs.isEmpty()) {
+        ReportUnattended(FormatMsg(892), CurrentProfile().ProfilePath);
         return ExitNothingRan;
     }
+    if (!window.LastCompareSucceeded()) {
+        QString reason;
+        // Without questions the compare recorded its error for the next start: say it here too.
+        if (Switches().DontAsk)
+            reason = QStringLiteral(": ") + ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorMsg"), QString())
+                                                .toString()
+                                                .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        Complain(QStringLiteral("a folder of the profile cannot be read; nothing was synchronised") + reason);
+        return ExitNothingRan;
+    }
+    if (AutoRunWithheldAfterError()) return ExitNothingRan;  // said so at start-up
     if (Run().Refused) {
         Complain(QStringLiteral("the run refused work it could not ask about; see the log file"));
         return ExitNothingRan;
@@ -37,13 +52,18 @@ int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
     return ExitDone;
 }
 
-int RunHeadless(int argc, char* argv[], const QString& commandLine) {
+int RunHeadless(int argc, char* argv[], const QString& commandLine, const QString& unreachableDisplay) {
     QCoreApplication app(argc, argv);
     const StartupSwitches requested = RecognizeSwitches(commandLine);
     if (!requested.Hidden && !requested.RegisterClasses) {
-        Complain(QStringLiteral("no display; start with -hide to run a profile without a window"));
+        const QString noDisplay = unreachableDisplay.isEmpty()
+                                      ? QStringLiteral("no display")
+                                      : QStringLiteral("the display \"%1\" cannot be opened").arg(unreachableDisplay);
+        Complain(noDisplay + QStringLiteral("; start with -hide to run a profile without a window"));
         return ExitNothingRan;
     }
+    if (!unreachableDisplay.isEmpty() && !requested.DontAsk)
+        Complain(QStringLiteral("the display \"%1\" cannot be opened; running without a window").arg(unreachableDisplay));
     HeadlessRunHost host;
     // With "-dontask" the user asked for silence (cron mails every line); without it, each
     // question that nobody could see is written to stderr with the answer it got.

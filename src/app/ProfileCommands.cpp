@@ -44,7 +44,9 @@ void OpenCommandLineProfile(StartupWindow& window, const QString& commandLine) {
     if (!LoadProfile(window)) return;
     StartupSwitches& switches = Switches();
     if (!switches.AutoRun) return;
-    window.RunSynchronize();
+    // After a compare that could not list a root, or a profile without pairs, there is nothing
+    // to synchronise: the run would only refuse an out-of-date list (and ask about it).
+    if (window.LastCompareSucceeded()) window.RunSynchronize();
     if (switches.Hidden) window.CloseWindow();
     else switches.AutoRun = false;
 }

@@ -2,13 +2,13 @@
 
 #include "app/CommandLine.h"
 #include "app/HeadlessStart.h"
+#include "app/WindowedDisplayProbe.h"
 #include "app/WindowedStart.h"
 
 namespace {
-bool HasDisplay() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return true;  // offscreen, vnc, ...
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
+// Long enough for a display on a busy machine or across a network, short enough that a cron
+// job with a dead display host loses only a moment before it runs without windows.
+constexpr int kDisplayAnswerMs = 3000;
 
 QStringList ArgumentsAfterProgram(int argc, char* argv[]) {
     QStringList args;
@@ -19,6 +19,10 @@ QStringList ArgumentsAfterProgram(int argc, char* argv[]) {
 
 int RunProgram(int argc, char* argv[]) {
     const QString commandLine = BuildCommandLine(ArgumentsAfterProgram(argc, argv));
-    if (HasDisplay()) return RunWindowed(argc, argv, commandLine);
-    return RunHeadless(argc, argv, commandLine);
+    switch (ProbeDisplay(kDisplayAnswerMs)) {
+    case DisplayState::Reachable: return RunWindowed(argc, argv, commandLine);
+    case DisplayState::Unreachable: return RunHeadless(argc, argv, commandLine, NamedDisplay());
+    case DisplayState::None: break;
+    }
+    return RunHeadless(argc, argv, commandLine, QString());
 }

@@ -4,6 +4,7 @@
 #include "app/LastErrorNotice.h"
 #include "app/ProfileCommands.h"
 #include "app/StartupWindow.h"
+#include "app/UnattendedReport.h"
 #include "config/Profile.h"
 #include "config/ProgramSettings.h"
 #include "config/Registry.h"
@@ -15,15 +16,26 @@
 
 #include <cstdio>
 
+namespace {
+bool& AutoRunWithheld() {
+    static bool withheld = false;
+    return withheld;
+}
+}  // namespace
+
+bool AutoRunWithheldAfterError() { return AutoRunWithheld(); }
+
 bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool canAsk) {
     window.SetBusyPointer(true);                                        // 1
     LoadProgramSettings();                                              // 2
     ProgramSettings& settings = Settings();
     window.ScaleAndLocalise();                                          // 3
     window.HideNoStartupInfoBox(settings.NoStartupInfo);                // 4
+    // A run without questions never waits for a click, not even for the first language choice.
+    const bool mayAsk = canAsk && !RecognizeSwitches(commandLine).DontAsk;
     if (settings.LanguageName.isEmpty()) {                              // 5
         Host().Beep();
-        window.ChooseLanguage();
+        if (mayAsk) window.ChooseLanguage();
         if (settings.LanguageName.isEmpty()) settings.LanguageName = QStringLiteral("English");
         ReloadLocalizer();
     }
@@ -43,7 +55,11 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
         ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorDate"), QString()).toString();
     StartupSwitches& switches = Switches();                             // 15
     switches = RecognizeSwitches(commandLine);
+    const bool autoRunRequested = switches.AutoRun;
     ApplyLastErrorRule(switches, lastErrorDate, settings.DontAutoRunAfterError);
+    AutoRunWithheld() = autoRunRequested && !switches.AutoRun;
+    // A skipped automatic run is never silent: whoever started it learns why nothing was done.
+    if (AutoRunWithheld()) ReportUnattended(FormatMsg(891, {lastErrorDate}), ProfileArgument(commandLine));
     if (!canAsk && !switches.DontAsk) {
         // Nobody can answer: every question gets the answer of a run without questions, and
         // errors are recorded for the next start exactly as with "-dontask".

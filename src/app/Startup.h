@@ -10,6 +10,10 @@ class StartupWindow;
 // anyone; every question is then answered as with "-dontask".
 bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool canAsk);
 
+// Whether this start was asked for "-auto" but does not synchronise, because the last
+// unattended run ended with an error and DontAutoRunAfterError is on (already reported).
+bool AutoRunWithheldAfterError();
+
 // What the first activation of the main window does: press "All" on the filter toolbars (the
 // window does that itself) and open the command-line profile, once per program run.
 void FirstActivation(StartupWindow& window, const QString& commandLine);

@@ -14,7 +14,8 @@ bool ReadProfileFile(const QString& path, const ProfileOptions& defaults, Profil
 
 // Writes the whole profile: [General], [0], then [1]..[n] in list order, keys in their fixed
 // order. The file is replaced at once, so it holds only what is written now and a failed save
-// leaves the old file as it was. Returns false when the file cannot be written.
+// leaves the old file as it was. Returns false when the file cannot be written; errno then
+// tells why.
 bool WriteProfileFile(const QString& path, const Profile& p);
 
 // Appends the folder pairs of the profile at `path` to `into` ([General] and [0] of that file

@@ -11,11 +11,41 @@
 #include <ctime>
 
 #include <fcntl.h>
+#include <langinfo.h>
 #include <unistd.h>
+
+QByteArray WithFourDigitYear(const QByteArray& format) {
+    QByteArray out;
+    out.reserve(format.size() + 8);
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 >= format.size()) {
+            out += format[i];
+            continue;
+        }
+        // One conversion: "%", flags and width, an E or O modifier, the letter.
+        qsizetype j = i + 1;
+        while (j < format.size() && format[j] != '\0' && std::strchr("_-0^#123456789", format[j])) ++j;
+        const bool era = j < format.size() && format[j] == 'E';
+        if (j < format.size() && (format[j] == 'E' || format[j] == 'O')) ++j;
+        if (j >= format.size()) {
+            out += format.mid(i);
+            break;
+        }
+        const char letter = format[j];
+        if (letter == 'y') out += era ? "%EY" : "%Y";
+        else if (letter == 'D') out += "%m/%d/%Y";
+        else out += format.mid(i, j - i + 1);
+        i = j;
+    }
+    return out;
+}
 
 QString GeneralDateTimeText(const QDateTime& local) {
     const char* current = std::setlocale(LC_TIME, nullptr);
-    const bool plainC = !current || std::strcmp(current, "C") == 0 || std::strcmp(current, "POSIX") == 0;
+    // The C locale (also its UTF-8 twin, the usual locale of cron and containers) writes dates
+    // month first with a two-digit year; the ISO form says the same unambiguously.
+    const bool plainC = !current || std::strcmp(current, "C") == 0 || std::strcmp(current, "POSIX") == 0 ||
+                        std::strncmp(current, "C.", 2) == 0;
     if (plainC) return local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QDate d = local.date();
     const QTime t = local.time();
@@ -29,8 +59,10 @@ QString GeneralDateTimeText(const QDateTime& local) {
     tm.tm_min = t.minute();
     tm.tm_sec = t.second();
     tm.tm_isdst = -1;
+    // The user's own date and time forms, but never a two-digit year: a log is read for years.
+    const QByteArray format = WithFourDigitYear(QByteArray(::nl_langinfo(D_FMT)) + ' ' + ::nl_langinfo(T_FMT));
     char buf[256];
-    const size_t n = std::strftime(buf, sizeof buf, "%x %X", &tm);
+    const size_t n = std::strftime(buf, sizeof buf, format.constData(), &tm);
     if (n == 0) return local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     return QString::fromLocal8Bit(buf, static_cast<qsizetype>(n));
 }

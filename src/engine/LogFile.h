@@ -14,10 +14,12 @@ void WriteLogLine(const QStringList& values);
 // rules applied).
 QString FormatLogLine(const QDateTime& now, const QStringList& values);
 
-// The user's general date-and-time text (the C library's LC_TIME date and time forms; ISO
-// "yyyy-mm-dd hh:mm:ss" under the C locale, whose own date form is ambiguous). Used for the log
-// lines and for the recorded date of the last unattended error.
+// The user's general date-and-time text (the C library's LC_TIME date and time forms with the
+// year always in four digits; ISO "yyyy-mm-dd hh:mm:ss" under the C locale, whose own date form
+// is ambiguous). Used for the log lines and for the recorded date of the last unattended error.
 QString GeneralDateTimeText(const QDateTime& local);
+// A strftime format with every two-digit year ("%y", "%Ey", "%Oy", "%D") made four-digit.
+QByteArray WithFourDigitYear(const QByteArray& format);
 
 // Path of the log file for a day in the expanded log folder.
 QString LogFilePath(const QDate& day);

@@ -5,9 +5,10 @@
 // a key is written with its exact text ("IgnoreLockedFiles " keeps its blank); a value is the
 // text after the first "=", trimmed, with one pair of enclosing quotes removed; an integer read
 // takes the leading decimal number; string reads and name lists are cut at 32,767 characters.
-// CR LF and LF files are read alike; text is UTF-8, a file that is not valid UTF-8 is read as
-// Windows-1252. Writes are atomic (temporary file, rename) and serialised by an advisory lock,
-// so two program instances never lose each other's keys.
+// CR LF and LF files are read alike; text is UTF-8, a line that is not valid UTF-8 is read as
+// Windows-1252. A single-key write changes the bytes of the line it changes and of no other.
+// Writes are atomic (temporary file, rename) and serialised by an advisory lock, so two program
+// instances never lose each other's keys.
 
 #include <QString>
 #include <QStringList>
@@ -72,6 +73,7 @@ struct Section {
     QString name;
     QList<QPair<QString, QString>> keys;
 };
+// Returns false when the file cannot be written; errno then tells why.
 bool WriteWholeFile(const QString& path, const QList<Section>& sections);
 
 }  // namespace IniFile

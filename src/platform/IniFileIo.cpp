@@ -125,9 +125,19 @@ bool WriteAtomically(const QByteArray& target, const QByteArray& contents, bool 
         mode = 0666 & ~mask;
     }
     bool ok = WriteAllBytes(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(tempPath.constData(), target.constData()) == 0;
-    if (!ok) ::unlink(tempPath.constData());
+    int why = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        why = errno;
+    }
+    if (ok && ::rename(tempPath.constData(), target.constData()) != 0) {
+        ok = false;
+        why = errno;
+    }
+    if (!ok) {
+        ::unlink(tempPath.constData());
+        errno = why;  // the caller tells the user why, not what the clean-up did
+    }
     return ok;
 }
 
@@ -156,46 +166,82 @@ QString DecodeWindows1252(const QByteArray& bytes) {
     return out;
 }
 
+QString DecodeLine(const QByteArray& line) {
+    return IsValidUtf8(line) ? QString::fromUtf8(line) : DecodeWindows1252(line);
+}
+
+QString DecodeLines(const QByteArray& bytes) {
+    // Nearly every file is UTF-8 throughout: one check of the whole, and only a file that fails
+    // it is looked at line by line. A line feed never occurs inside a UTF-8 sequence, so the
+    // split cannot cut a character.
+    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) end = bytes.size();
+        out += DecodeLine(QByteArray::fromRawData(bytes.constData() + start, end - start));
+        if (end < bytes.size()) out += QLatin1Char('\n');
+        start = end + 1;
+    }
+    return out;
+}
+
 QString DecodeText(const QByteArray& bytes, bool* hadUtf8Bom) {
     if (hadUtf8Bom) *hadUtf8Bom = false;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         if (hadUtf8Bom) *hadUtf8Bom = true;
-        const QByteArray rest = bytes.mid(3);
-        return IsValidUtf8(rest) ? QString::fromUtf8(rest) : DecodeWindows1252(rest);
+        return DecodeLines(bytes.mid(3));
     }
     if (bytes.startsWith("\xFF\xFE")) {
         QStringDecoder decoder(QStringDecoder::Utf16LE);
         return decoder.decode(bytes.mid(2));
     }
-    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
-}
-
-QString LineEndOf(const QString& text) {
-    const qsizetype lf = text.indexOf(QLatin1Char('\n'));
-    if (lf > 0 && text.at(lf - 1) == QLatin1Char('\r')) return QStringLiteral("\r\n");
-    if (lf >= 0) return QStringLiteral("\n");
-    return QStringLiteral("\r\n");
+    return DecodeLines(bytes);
 }
 
 bool UpdateLocked(const QString& path,
                   const std::function<std::optional<QByteArray>(const RawFile& old)>& change) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty()) {
+        errno = ENOENT;
+        return false;
+    }
     const QByteArray target = ResolveTarget(PathCodec::Encode(path));
-    FileLock lock(target);
-    const RawFile old = ReadEncoded(target);
-    if (old.tooLarge) return false;  // rewriting would cut the file
-    const std::optional<QByteArray> contents = change(old);
-    if (!contents) return true;
-    return WriteAtomically(target, *contents, old.exists);
+    bool ok = true;
+    int why = 0;
+    {
+        FileLock lock(target);
+        const RawFile old = ReadEncoded(target);
+        if (old.tooLarge) {
+            errno = EFBIG;  // rewriting would cut the file
+            return false;
+        }
+        const std::optional<QByteArray> contents = change(old);
+        if (contents) ok = WriteAtomically(target, *contents, old.exists);
+        why = errno;
+    }
+    if (!ok) errno = why;  // releasing the lock must not hide the reason
+    return ok;
 }
 
 bool ReplaceLocked(const QString& path, const QByteArray& contents) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty()) {
+        errno = ENOENT;
+        return false;
+    }
     const QByteArray target = ResolveTarget(PathCodec::Encode(path));
-    FileLock lock(target);
-    struct stat st {};
-    const bool existed = ::stat(target.constData(), &st) == 0;
-    return WriteAtomically(target, contents, existed);
+    bool ok = false;
+    int why = 0;
+    {
+        FileLock lock(target);
+        struct stat st {};
+        const bool existed = ::stat(target.constData(), &st) == 0;
+        ok = WriteAtomically(target, contents, existed);
+        why = errno;
+    }
+    if (!ok) errno = why;  // releasing the lock must not hide the reason
+    return ok;
 }
 
 }  // namespace IniFileIo

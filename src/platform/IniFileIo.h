@@ -21,22 +21,21 @@ struct RawFile {
 };
 RawFile ReadFile(const QString& path);
 
-// UTF-8 (with or without its byte-order mark), UTF-16LE with its byte-order mark (files saved by
-// the original platform's registry editor), and Windows-1252 for anything that is not valid UTF-8.
+// UTF-8 (with or without its byte-order mark) and UTF-16LE with its byte-order mark (files saved
+// by the original platform's registry editor). Line by line: a line that is not valid UTF-8 is
+// read as Windows-1252, so one stray byte of an old editor (even in a comment) leaves every
+// other line as it was meant.
 QString DecodeText(const QByteArray& bytes, bool* hadUtf8Bom = nullptr);
+// One line without its line feed: UTF-8 when it is valid UTF-8, else Windows-1252.
+QString DecodeLine(const QByteArray& line);
 bool IsValidUtf8(const QByteArray& bytes);
 QString DecodeWindows1252(const QByteArray& bytes);
-
-// Line-end style of a text: CR LF when the first line ends in CR LF, LF when it ends in LF alone;
-// a text without any line end (new or one-line files) gets CR LF, because profile and settings
-// files travel between systems.
-QString LineEndOf(const QString& text);
 
 // Under an exclusive advisory lock (flock on ".<name>.lock" beside the file), reads the file,
 // lets `change` compute the new contents from the old ones, writes them to a temporary file
 // beside it and renames that over the file. `change` returning nothing leaves the file as it is
-// (and counts as success). Returns false when the file cannot be written; the old file is then
-// untouched. A symbolic link is followed, so the link stays a link.
+// (and counts as success). Returns false when the file cannot be written (errno tells why); the
+// old file is then untouched. A symbolic link is followed, so the link stays a link.
 bool UpdateLocked(const QString& path,
                   const std::function<std::optional<QByteArray>(const RawFile& old)>& change);
 

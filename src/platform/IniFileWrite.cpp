@@ -3,6 +3,8 @@
 #include "platform/IniFileIo.h"
 #include "platform/IniFileLines.h"
 
+#include <cerrno>
+
 namespace IniFile {
 
 namespace {
@@ -22,22 +24,43 @@ QByteArray Encode(const QString& text, bool withBom) {
     return out;
 }
 
-// The file's lines without their line ends.
-QStringList SplitLines(const QString& text) {
-    QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString& line : lines) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+// One line of the file as it stands: its bytes, and its own line end ("\r\n", "\n", or none
+// for a last line without one). A single-key write keeps both of every line it does not change,
+// so a line in an old code page keeps its bytes.
+struct RawLine {
+    QByteArray text;
+    QByteArray end;
+};
+
+QList<RawLine> SplitRawLines(const QByteArray& bytes) {
+    QList<RawLine> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype lf = bytes.indexOf('\n', start);
+        if (lf < 0) {
+            lines.append({bytes.mid(start), QByteArray()});
+            break;
+        }
+        const bool cr = lf > start && bytes.at(lf - 1) == '\r';
+        lines.append({bytes.mid(start, lf - start - (cr ? 1 : 0)),
+                      cr ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n")});
+        start = lf + 1;
     }
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     return lines;
 }
 
-QString SetKey(const QString& text, const QString& section, const QString& key, const QString& value) {
-    QStringList lines = SplitLines(text);
-    const QString eol = IniFileIo::LineEndOf(text);
+// The file's line-end style: that of its first line; CR LF for a file without any.
+QByteArray LineEndOf(const QList<RawLine>& lines) {
+    if (!lines.isEmpty() && !lines.first().end.isEmpty()) return lines.first().end;
+    return QByteArrayLiteral("\r\n");
+}
+
+QByteArray SetKey(const QByteArray& bytes, const QString& section, const QString& key, const QString& value) {
+    QList<RawLine> lines = SplitRawLines(bytes);
+    const QByteArray eol = LineEndOf(lines);
     const QString wantedSection = IniLines::Fold(section);
     const QString wantedKey = IniLines::Fold(key);
-    const QString encoded = EncodeValue(value);
+    const QByteArray encoded = EncodeValue(value).toUtf8();
 
     // Section "" is the part before the first header.
     bool inTarget = wantedSection.isEmpty();
@@ -45,7 +68,8 @@ QString SetKey(const QString& text, const QString& section, const QString& key, 
     qsizetype lastContent = -1;
     qsizetype keyLine = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const IniLines::Line line = IniLines::Classify(lines[i]);
+        const QString text = IniFileIo::DecodeLine(lines[i].text);
+        const IniLines::Line line = IniLines::Classify(text);
         if (line.kind == IniLines::Kind::Section) {
             if (inTarget) break;  // only the first section of that name counts
             if (!found && IniLines::Fold(line.name) == wantedSection) {
@@ -62,17 +86,28 @@ QString SetKey(const QString& text, const QString& section, const QString& key, 
         if (line.kind != IniLines::Kind::Blank) lastContent = i;
     }
 
+    // A line that gets a successor needs a line end of its own.
+    auto endLine = [&](qsizetype i) {
+        if (i >= 0 && lines[i].end.isEmpty()) lines[i].end = eol;
+    };
     if (keyLine >= 0) {
-        // Keep the key exactly as it stands (its case, its blanks); only the value changes.
-        const QString& old = lines[keyLine];
-        const qsizetype eq = old.indexOf(QLatin1Char('='));
-        lines[keyLine] = (eq >= 0 ? old.left(eq) : old) + QLatin1Char('=') + encoded;
+        // Keep the key exactly as it stands (its case, its blanks, its bytes); only the value
+        // changes. "=" is one byte in UTF-8 and in Windows-1252 alike.
+        QByteArray& old = lines[keyLine].text;
+        const qsizetype eq = old.indexOf('=');
+        old = (eq >= 0 ? old.left(eq) : old) + '=' + encoded;
     } else if (found) {
-        lines.insert(lastContent + 1, key + QLatin1Char('=') + encoded);
+        endLine(lastContent);
+        lines.insert(lastContent + 1, {key.toUtf8() + '=' + encoded, eol});
     } else {
-        lines << QLatin1Char('[') + section + QLatin1Char(']') << key + QLatin1Char('=') + encoded;
+        endLine(lines.size() - 1);
+        lines.append({'[' + section.toUtf8() + ']', eol});
+        lines.append({key.toUtf8() + '=' + encoded, eol});
     }
-    return lines.join(eol) + eol;
+    QByteArray out;
+    out.reserve(bytes.size() + encoded.size() + key.size() + section.size() + 8);
+    for (const RawLine& line : lines) out += line.text + line.end;
+    return out;
 }
 
 }  // namespace
@@ -90,9 +125,16 @@ bool WriteString(const QString& path, const QString& section, const QString& key
                  const QString& value) {
     if (!IsWritableName(section, true) || !IsWritableName(key, false)) return false;
     return IniFileIo::UpdateLocked(path, [&](const IniFileIo::RawFile& old) -> std::optional<QByteArray> {
-        bool bom = false;
-        const QString text = IniFileIo::DecodeText(old.bytes, &bom);
-        QByteArray updated = Encode(SetKey(text, section, key, value), bom);
+        QByteArray bytes = old.bytes;
+        QByteArray bom;
+        if (bytes.startsWith("\xEF\xBB\xBF")) {
+            bom = bytes.left(3);
+            bytes.remove(0, 3);
+        } else if (bytes.startsWith("\xFF\xFE")) {
+            // A UTF-16 file (from the original platform's registry editor) becomes UTF-8.
+            bytes = IniFileIo::DecodeText(bytes).toUtf8();
+        }
+        const QByteArray updated = bom + SetKey(bytes, section, key, value);
         if (old.exists && updated == old.bytes) return std::nullopt;  // nothing changes
         return updated;
     });
@@ -102,10 +144,16 @@ bool WriteWholeFile(const QString& path, const QList<Section>& sections) {
     const QString eol = QStringLiteral("\r\n");
     QString text;
     for (const Section& s : sections) {
-        if (!IsWritableName(s.name, true)) return false;
+        if (!IsWritableName(s.name, true)) {
+            errno = EINVAL;
+            return false;
+        }
         text += QLatin1Char('[') + s.name + QLatin1Char(']') + eol;
         for (const auto& [key, value] : s.keys) {
-            if (!IsWritableName(key, false)) return false;
+            if (!IsWritableName(key, false)) {
+                errno = EINVAL;
+                return false;
+            }
             text += key + QLatin1Char('=') + EncodeValue(value) + eol;
         }
     }

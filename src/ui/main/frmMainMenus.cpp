@@ -11,6 +11,7 @@
 #include "engine/FileView.h"
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
+#include "platform/FileSystem.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -19,6 +20,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
+
+#include <cerrno>
 
 namespace {
 QAction* AddItem(QMenu* menu, const char* name, int key, const QString& design) {
@@ -198,8 +201,14 @@ bool frmMain::SaveProfileAs() {
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
     }
     if (chosen.isEmpty()) return false;
+    if (!WriteProfileFile(chosen, current.profile)) {
+        // Nothing was saved: the profile stays changed under its old name and path, so that
+        // closing still asks and the edits are not lost.
+        const int why = errno;
+        Host().ShowMsg(FormatMsg(890, {chosen, FileSystem::ErrorText(why)}), MsgBox::Critical);
+        return false;
+    }
     current.ProfilePath = chosen;
-    WriteProfileFile(chosen, current.profile);
     current.ProfileChanged = false;
     SetProfileTitle(ProfileNameOf(chosen));
     return true;

@@ -115,15 +115,51 @@ TEST(IniFileWrite, ReplacesInPlaceAppendsToItsSectionAndAddsNewSectionsAtTheEnd)
     EXPECT_EQ(t.Read("a.ini"), QByteArray("; mine\n[A]\nx=1\ny =20\nnew=n\n\n[B]\nz=3\n[C]\nc=v\n"));
 }
 
-TEST(IniFileWrite, KeepsTheLineEndStyleAndConvertsOldCodePageTextToUtf8) {
+TEST(IniFileRead, AStrayOldCodePageByteSpoilsOnlyItsOwnLine) {
+    TempTree t;
+    // UTF-8 throughout, except one Windows-1252 dash in a comment and one old value.
+    const QByteArray body = "; edited on the old system \x96 keep\r\n[G]\r\nName=M\xc3\xbcller \xe2\x82\xac\r\n"
+                            "Old=Stra\xdf" "e\r\nLast=\xc3\xa9t\xc3\xa9";
+    for (const QByteArray& bom : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+        const QString path = t.File("mixed.ini", bom + body);
+        const IniFile::Document doc = IniFile::Document::Load(path);
+        EXPECT_EQ(doc.GetString("G", "Name", ""), QString::fromUtf8("Müller €")) << bom.size();
+        EXPECT_EQ(doc.GetString("G", "Old", ""), QString::fromUtf8("Straße")) << bom.size();
+        EXPECT_EQ(doc.GetString("G", "Last", ""), QString::fromUtf8("été")) << bom.size();
+    }
+}
+
+TEST(IniFileWrite, KeepsTheLineEndStyleAndTheBytesOfEveryLineItDoesNotChange) {
     TempTree t;
     const QString crlf = t.File("crlf.ini", "[A]\r\nx=1");
     ASSERT_TRUE(IniFile::WriteString(crlf, "A", "y", "2"));
     EXPECT_EQ(t.Read("crlf.ini"), QByteArray("[A]\r\nx=1\r\ny=2\r\n"));
+
+    // A whole file in the old code page: the new line is UTF-8, the old one keeps its byte, and
+    // both read back as written.
     const QString ansi = t.File("ansi.ini", "[A]\nname=Caf\xe9\n");
     ASSERT_TRUE(IniFile::WriteString(ansi, "A", "y", QString::fromUtf8("€")));
-    EXPECT_EQ(t.Read("ansi.ini"), QByteArray("[A]\nname=Caf\xc3\xa9\ny=\xe2\x82\xac\n"));
+    EXPECT_EQ(t.Read("ansi.ini"), QByteArray("[A]\nname=Caf\xe9\ny=\xe2\x82\xac\n"));
     EXPECT_EQ(IniFile::GetString(ansi, "A", "name", ""), QString::fromUtf8("Café"));
+    EXPECT_EQ(IniFile::GetString(ansi, "A", "y", ""), QString::fromUtf8("€"));
+
+    // A UTF-8 file with one stray byte: replacing, appending and adding a section touch only
+    // the lines they write; the comment keeps its dash byte, the UTF-8 values stay UTF-8.
+    const QByteArray head = "\xEF\xBB\xBF; alt \x96 neu\r\n[General]\r\nLeft=B\xc3\xbcro\r\n";
+    const QString mixed = t.File("mixed.ini", head + "Zoom=100\r\nState=0");
+    ASSERT_TRUE(IniFile::WriteString(mixed, "General", "Zoom", "125"));
+    EXPECT_EQ(t.Read("mixed.ini"), head + "Zoom=125\r\nState=0");
+    ASSERT_TRUE(IniFile::WriteString(mixed, "General", "Right", QString::fromUtf8("Straße")));
+    EXPECT_EQ(t.Read("mixed.ini"), head + "Zoom=125\r\nState=0\r\nRight=Stra\xc3\x9f" "e\r\n");
+    ASSERT_TRUE(IniFile::WriteString(mixed, "Paths", "Logfiles", QString::fromUtf8("/home/jürgen")));
+    EXPECT_EQ(t.Read("mixed.ini"), head + "Zoom=125\r\nState=0\r\nRight=Stra\xc3\x9f" "e\r\n"
+                                          "[Paths]\r\nLogfiles=/home/j\xc3\xbcrgen\r\n");
+    EXPECT_EQ(IniFile::GetString(mixed, "General", "Left", ""), QString::fromUtf8("Büro"));
+
+    // The line with the old byte itself is rewritten in UTF-8 when its own key is written.
+    const QString own = t.File("own.ini", "[A]\nname=Caf\xe9\nz=\xc3\xa9\n");
+    ASSERT_TRUE(IniFile::WriteString(own, "A", "name", QString::fromUtf8("Thé")));
+    EXPECT_EQ(t.Read("own.ini"), QByteArray("[A]\nname=Th\xc3\xa9\nz=\xc3\xa9\n"));
 }
 
 TEST(IniFileWrite, ValuesThatAReadWouldChangeAreQuotedSoTheyReadBack) {

@@ -87,6 +87,31 @@ TEST(ProfileFile, ReadsBackWhatItWrote) {
     EXPECT_EQ(t.Read("p.tdp"), first);
 }
 
+TEST(ProfileFile, OneOldCodePageByteInACommentLeavesTheValuesIntactAcrossASave) {
+    TempTree t;
+    // Written by hand in UTF-8, with one Windows-1252 dash pasted into a comment.
+    const QString path = t.File("hand.tdp",
+                                "; Sicherung \x96 jeden Abend\r\n[General]\r\nLeft=B\xc3\xbcro\r\nRight=Stra\xc3\x9f" "e\r\n"
+                                "[1]\r\nS=/home/j\xc3\xbcrgen/Dokumente\r\nD=/media/\xc3\xa9t\xc3\xa9\r\nEF=*.\xc3\xa4\r\n");
+    Profile loaded;
+    ASSERT_TRUE(ReadProfileFile(path, ProfileOptions(), loaded));
+    EXPECT_EQ(loaded.Options.ListName[0], QString::fromUtf8("Büro"));
+    EXPECT_EQ(loaded.Options.ListName[1], QString::fromUtf8("Straße"));
+    ASSERT_EQ(loaded.Pairs.size(), 1);
+    EXPECT_EQ(loaded.Pairs[0].Dir[0], QString::fromUtf8("/home/jürgen/Dokumente"));
+    EXPECT_EQ(loaded.Pairs[0].Dir[1], QString::fromUtf8("/media/été"));
+    EXPECT_EQ(loaded.Pairs[0].Mask[MaskExcludeFiles], QString::fromUtf8("*.ä"));
+
+    // The profile is rewritten whole; its values come back as they were.
+    ASSERT_TRUE(WriteProfileFile(path, loaded));
+    EXPECT_TRUE(t.Read("hand.tdp").contains("S=/home/j\xc3\xbcrgen/Dokumente\r\n"));
+    Profile again;
+    ASSERT_TRUE(ReadProfileFile(path, ProfileOptions(), again));
+    EXPECT_EQ(again.Options.ListName, loaded.Options.ListName);
+    EXPECT_EQ(again.Pairs[0].Dir, loaded.Pairs[0].Dir);
+    EXPECT_EQ(again.Pairs[0].Mask, loaded.Pairs[0].Mask);
+}
+
 TEST(ProfileFile, PairsAreTakenInFileOrderAndRenumberedOnSave) {
     TempTree t;
     const QString path = t.File("p.tdp",

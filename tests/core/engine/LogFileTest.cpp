@@ -92,3 +92,25 @@ TEST_F(LogFileTest, FolderWithTrailingSlashAndRawFileNameBytes) {
     EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
               QByteArray("2026-12-05 10:00:00\t2\tNo such file or directory\t/a/caf\xe9.txt\r\n"));
 }
+
+TEST_F(LogFileTest, TheStampKeepsAFourDigitYearInTheCLocaleAndItsUtf8Twin) {
+    // Cron and containers run under "C" or "C.UTF-8", whose own date form has a two-digit year.
+    for (const char* locale : {"C", "POSIX", "C.UTF-8"}) {
+        if (!std::setlocale(LC_TIME, locale)) continue;
+        EXPECT_EQ(GeneralDateTimeText(QDateTime(QDate(2031, 2, 3), QTime(4, 5, 6))),
+                  QStringLiteral("2031-02-03 04:05:06"))
+            << locale;
+    }
+}
+
+TEST(LogTimeStampFormat, EveryTwoDigitYearOfALocaleFormBecomesFourDigits) {
+    // Forms as locales give them: day-first, month-first with "%D", era years, flags and
+    // widths; everything but the year stays as the locale wrote it.
+    EXPECT_EQ(WithFourDigitYear("%d/%m/%y %H:%M:%S"), QByteArray("%d/%m/%Y %H:%M:%S"));
+    EXPECT_EQ(WithFourDigitYear("%D %T"), QByteArray("%m/%d/%Y %T"));
+    EXPECT_EQ(WithFourDigitYear("%Ey.%Om.%Od"), QByteArray("%EY.%Om.%Od"));
+    EXPECT_EQ(WithFourDigitYear("%Oy/%-m/%_3d"), QByteArray("%Y/%-m/%_3d"));
+    EXPECT_EQ(WithFourDigitYear("%Y-%m-%d %r"), QByteArray("%Y-%m-%d %r"));
+    // A literal percent sign followed by "y" is text, not a year.
+    EXPECT_EQ(WithFourDigitYear("%%y %y%"), QByteArray("%%y %Y%"));
+}

@@ -89,6 +89,48 @@ TEST_F(WindowFixture, LoadingComparesAndAProfileChangeGreysTheList) {
     EXPECT_FALSE(CurrentProfile().ProfileChanged);
 }
 
+TEST_F(WindowFixture, ASaveThatCannotBeWrittenIsShownAndTheEditsStay) {
+    tree.File(QStringLiteral("left/a.txt"), "a");
+    const QString original = WriteProfile();
+    CurrentProfile().ProfilePath = original;
+    ASSERT_TRUE(LoadProfile(*window));
+    const QByteArray originalBytes = tree.Read(QStringLiteral("p.tdp"));
+    const QString title = window->windowTitle();
+    window->ClickDirs(1, 2, Qt::LeftButton, Qt::NoModifier, true, QPoint());
+    ASSERT_TRUE(CurrentProfile().ProfileChanged);
+
+    // A path below a regular file cannot be written, not even by root.
+    tree.File(QStringLiteral("blocker"), "a file where a folder should be");
+    const QString blocked = tree.Path(QStringLiteral("blocker/mine.tdp"));
+    window->saveDialog = [&](const QString&, const QString&, const QString&) { return blocked; };
+    const qsizetype shown = host.messagesShown.size();
+    EXPECT_FALSE(window->SaveProfileAs());
+    ASSERT_EQ(host.messagesShown.size(), shown + 1);
+    EXPECT_TRUE(host.messagesShown.last().contains(blocked)) << qPrintable(host.messagesShown.last());
+    EXPECT_TRUE(host.messagesShown.last().contains(QStringLiteral("Not a directory"))) << qPrintable(host.messagesShown.last());
+    EXPECT_TRUE(CurrentProfile().ProfileChanged);
+    EXPECT_EQ(CurrentProfile().ProfilePath, original);
+    EXPECT_EQ(window->windowTitle(), title);
+    EXPECT_EQ(tree.Read(QStringLiteral("p.tdp")), originalBytes);
+    EXPECT_EQ(tree.Read(QStringLiteral("blocker")), QByteArray("a file where a folder should be"));
+
+    // Closing asks; "Yes" saves, which fails again, so the window stays open with the edits.
+    window->show();
+    QApplication::processEvents();
+    host.queuedAnswers = {MsgBox::Yes};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(CurrentProfile().ProfileChanged);
+    EXPECT_FALSE(CurrentProfile().profile.Pairs[0].SubDirs);
+
+    // Saved to a place that can be written, the profile is saved and takes that name.
+    window->saveDialog = [&](const QString&, const QString&, const QString&) { return tree.Path(QStringLiteral("kept.tdp")); };
+    EXPECT_TRUE(window->SaveProfileAs());
+    EXPECT_FALSE(CurrentProfile().ProfileChanged);
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("kept"))) << qPrintable(window->windowTitle());
+    EXPECT_TRUE(tree.Read(QStringLiteral("kept.tdp")).contains("Su=0\r\n"));
+}
+
 TEST_F(WindowFixture, RejectedDropsChangeNothing) {
     const QString path = WriteProfile();
     const QString other = tree.File(QStringLiteral("notes.txt"), "x");
