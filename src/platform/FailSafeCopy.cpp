@@ -743,11 +743,14 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     if (name.isEmpty()) return Fail(EISDIR);
     if (name.size() > kNameMax) return Fail(ENAMETOOLONG);
     if (!UseFolder(folderPath, destinationFolder)) return Fail(errno);
-    // The letter-case check found the name absent just now; a destination the compare saw is
-    // looked at all the same, to check it against what the compare saw.
-    const bool knownAbsent = destinationFolder.checkedAbsent && destinationFolder.checkedName == name &&
-                             seen.kind != FileSystem::SeenEntry::Kind::File &&
-                             seen.kind != FileSystem::SeenEntry::Kind::Folder;
+    // No look is needed where the name is to be free: the compare saw nothing there, and every
+    // way a new file gets its name (linkat, symlinkat, a rename that does not replace) refuses a
+    // name that was taken since. Likewise where the letter-case check found it absent just now.
+    // A destination the compare saw is looked at, to check it against what the compare saw.
+    const bool expectAbsent = seen.kind == FileSystem::SeenEntry::Kind::Absent;
+    const bool knownAbsent = expectAbsent || (destinationFolder.checkedAbsent && destinationFolder.checkedName == name &&
+                                              seen.kind != FileSystem::SeenEntry::Kind::File &&
+                                              seen.kind != FileSystem::SeenEntry::Kind::Folder);
     destinationFolder.checkedAbsent = false;
     OpenFolder& folder = destinationFolder;
 
@@ -761,7 +764,15 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     if (replacing && S_ISDIR(old.st_mode)) return Fail(EISDIR);
     if (replacing && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) return Fail(FileSystem::ErrTypeConflict);
 
-    if (S_ISLNK(src.st_mode)) return CopySymbolicLink(sourceFd, sourceName, src, folder.fd.get(), name, replacing);
+    if (S_ISLNK(src.st_mode)) {
+        if (CopySymbolicLink(sourceFd, sourceName, src, folder.fd.get(), name, replacing)) return true;
+        if (!expectAbsent || FileSystem::LastError() != EEXIST) return false;
+        // Something took the name since the compare: say what stands there.
+        struct stat there {};
+        const bool present = ::fstatat(folder.fd.get(), name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+        const int err = present ? FileSystem::SeenMismatch(&there, seen) : 0;
+        return Fail(err != 0 ? err : FileSystem::ErrChangedSinceCompare);
+    }
 
     CopyJob job;
     job.in = in.get();

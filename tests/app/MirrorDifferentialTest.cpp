@@ -3,15 +3,13 @@
 // 2" must leave the right tree exactly as `rsync -a --delete --update --modify-window=2` leaves a
 // copy of it (files, links, contents, modification times, permissions).
 
-#include "support/TempTree.h"
+#include "UnattendedRunFixture.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -83,27 +81,7 @@ std::map<QString, Entry> Snapshot(const QString& root) {
     return out;
 }
 
-class MirrorDifferential : public ::testing::Test {
-protected:
-    QTemporaryDir configHome;
-    TempTree tree;
-
-    int RunProgram(const QString& profile, QString* standardError) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
-        env.insert(QStringLiteral("TMPDIR"), tree.Path(QStringLiteral("tmp")));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(TANDOR_EXE), {profile, QStringLiteral("-auto"), QStringLiteral("-dontask"),
-                                             QStringLiteral("-hide")});
-        EXPECT_TRUE(p.waitForFinished(120000)) << "the program did not end by itself";
-        *standardError = QString::fromLocal8Bit(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-};
+class MirrorDifferential : public UnattendedRun {};
 
 }  // namespace
 
@@ -183,8 +161,8 @@ TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
                   "\r\nSu=1\r\nHD=1\r\nHF=1\r\nSD=1\r\nSF=1\r\nIS=*\r\nES=\r\nIF=*\r\nEF=\r\nDF=\r\n");
     profile.close();
 
-    QString standardError;
-    EXPECT_EQ(RunProgram(profile.fileName(), &standardError), 0) << qPrintable(standardError);
+    const ProgramRun run = StartUnattended(profile.fileName());
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
     QString rsyncOutput;
     ASSERT_TRUE(RunTool(QStringLiteral("rsync"), {QStringLiteral("-a"), QStringLiteral("--delete"),
                                                   QStringLiteral("--update"), QStringLiteral("--modify-window=2"),
