@@ -287,25 +287,3 @@ TEST_F(UnattendedRun, WithADisplayAndDontAskARunThatCannotGoOnNeverWaitsForAClic
     EXPECT_FALSE(tree.Exists(QStringLiteral("missing")));
     EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty());
 }
-
-TEST_F(UnattendedRun, LinkOppositeAFolderIsReportedAndNothingOutsideChanges) {
-    WriteSettings();
-    tree.File(QStringLiteral("outside/a.txt"), "outside both trees", kOld);
-    tree.Folder(QStringLiteral("L"));
-    ASSERT_TRUE(QFile::link(tree.Path(QStringLiteral("outside")), tree.Path(QStringLiteral("L/X"))));
-    tree.File(QStringLiteral("R/X/a.txt"), "right, newer", kNew);
-    tree.File(QStringLiteral("R/X/new.txt"), "right only", kNew);
-    tree.File(QStringLiteral("R/plain.txt"), "goes left", kNew);
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "11000");
-
-    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
-    EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.Read(QStringLiteral("outside/a.txt")), QByteArray("outside both trees"));
-    EXPECT_EQ(tree.Modified(QStringLiteral("outside/a.txt")), kOld);
-    EXPECT_EQ(QDir(tree.Path(QStringLiteral("outside"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("a.txt")});
-    EXPECT_EQ(QFileInfo(tree.Path(QStringLiteral("L/X"))).symLinkTarget(), tree.Path(QStringLiteral("outside")));
-    EXPECT_EQ(tree.Read(QStringLiteral("R/X/a.txt")), QByteArray("right, newer"));
-    EXPECT_EQ(tree.Read(QStringLiteral("L/plain.txt")), QByteArray("goes left"));
-    EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty());
-}

@@ -2,23 +2,11 @@
 // its roots, overwrite or delete an entry that changed after the compare, or replace a pipe; and
 // what the log says about the changes it made.
 
-#include "config/Profile.h"
-#include "config/ProgramSettings.h"
-#include "config/StartupSwitches.h"
-#include "engine/FileView.h"
-#include "engine/HeadlessRunHost.h"
-#include "engine/Masks.h"
-#include "engine/Merge.h"
-#include "engine/RunState.h"
-#include "engine/Scanner.h"
-#include "engine/SyncRun.h"
-#include "i18n/TextLookup.h"
+#include "SyncRunFixture.h"
+
 #include "platform/BeneathRoot.h"
-#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
-#include "platform/SystemInfo.h"
-#include "support/TempTree.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,35 +14,25 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-const QDateTime Old(QDate(2025, 1, 1), QTime(10, 0, 0));
-const QDateTime New(QDate(2025, 6, 1), QTime(10, 0, 0));
+using sync_run_test::New;
+using sync_run_test::Old;
 
 // The error number a log line of a failed operation starts with (after the time).
 QString ErrorLine(int err) { return QStringLiteral("2026-04-02 09:00:00\t") + QString::number(err) + QLatin1Char('\t'); }
 
 // A run over two real trees. The parameter says whether folders are opened with openat2 or by
 // the component walk of kernels without it: both must keep every write beneath the roots.
-class RunSafetyTest : public ::testing::TestWithParam<bool> {
+class RunSafetyTest : public sync_run_test::SyncRunTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {
-        std::setlocale(LC_TIME, "C");
+        SyncRunTest::SetUp();
         FileSystem::UseOpenat2ForTests(GetParam());
-        SetHost(&host);
-        SetProgramFolderForTests(QStringLiteral(TANDOR_DATA_DIR));
-        Settings().LanguageName = QStringLiteral("English");
-        ReloadLocalizer();
-        Settings().LogToFile = true;
-        Settings().LogfilesFolder = logs.Path();
-        Clock::SetNowForTests([] { return QDateTime(QDate(2026, 4, 2), QTime(9, 0, 0)); });
-        CurrentProfile().ProfilePath = QStringLiteral("/profiles/test.tdp");
         Switches().DontAsk = true;
         // What lies outside both trees, where a link of the left tree points.
         outside.File(QStringLiteral("f.txt"), "outside, never to be touched", Old);
@@ -62,40 +40,9 @@ protected:
     }
     void TearDown() override {
         FileSystem::UseOpenat2ForTests(true);
-        Settings().LanguageName.clear();
-        ReloadLocalizer();
-        SetProgramFolderForTests(QString());
-        SetHost(nullptr);
+        SyncRunTest::TearDown();
     }
 
-    void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
-
-    // Scans and merges the two trees into the view, as the compare run does.
-    void Compare() {
-        ScanList sides[2];
-        const QString roots[2] = {left.Path() + QLatin1Char('/'), right.Path() + QLatin1Char('/')};
-        const MaskSet all = BuildMaskSet(QStringLiteral("*"), QString());
-        for (int s = 0; s < 2; ++s) {
-            ScanFolderTree(roots[s], all, all, QStringList(), ScanSwitches{}, sides[s]);
-            BuildSortKeys(sides[s], roots[s].size() + 1);
-            SortScanList(sides[s], 0, static_cast<qsizetype>(sides[s].size()) - 1);
-        }
-        ProfileOptions options;
-        options.TimeLag = 2.0 / 86400;
-        files.Results = ResultList(1);
-        MergeScanLists(sides[0], sides[1], roots[0], roots[1], MergeOptionsOf(options, true), files.Results);
-        files.ViewList = files.Results;
-        files.FileCounts = {0, 0, 0};
-        for (size_t i = 1; i < files.ViewList.size(); ++i) {
-            const CompareRow& r = files.ViewList[i];
-            if (!r.IsFolder()) ++files.FileCounts[static_cast<size_t>(r.SyncAction + 1)];
-        }
-    }
-    QStringList LogLines() const {
-        QStringList lines = QString::fromUtf8(logs.Read(QStringLiteral("20260402.log"))).split(QStringLiteral("\r\n"));
-        lines.removeAll(QString());
-        return lines;
-    }
     bool Logged(int err) const {
         for (const QString& line : LogLines())
             if (line.startsWith(ErrorLine(err))) return true;
@@ -114,10 +61,7 @@ protected:
         EXPECT_EQ(outside.Read(QStringLiteral("keep/deep.txt")), QByteArray("deep outside"));
     }
 
-    IsolatedEnvironment env;
-    HeadlessRunHost host;
-    TempTree left, right, outside, logs;
-    FileView files;
+    TempTree outside;
 };
 
 }  // namespace
