@@ -2,36 +2,11 @@
 
 #include "app/CommandLine.h"
 #include "app/StartupWindow.h"
-#include "config/ProfileFile.h"
-#include "config/ProgramSettings.h"
+#include "config/Profile.h"
 #include "config/StartupSwitches.h"
-#include "engine/RunHost.h"
-#include "i18n/TextLookup.h"
+#include "engine/ProfileLoading.h"
 
 #include <QFileInfo>
-
-QString ProfileNameOf(const QString& profilePath) {
-    const QString file = QFileInfo(profilePath).fileName();
-    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? file.left(dot) : file;
-}
-
-bool LoadProfile(StartupWindow& window) {
-    CurrentProfileState& current = CurrentProfile();
-    window.ClearLists();
-    Profile loaded;
-    if (!ReadProfileFile(current.ProfilePath, Settings().DefaultProfileOptions, loaded)) {
-        Host().AppMessageBox(FormatMsg(805, {current.ProfilePath}), MsgBox::Exclamation);
-        current.ProfilePath.clear();
-        return false;
-    }
-    current.profile = loaded;
-    window.ShowLoadedProfile();
-    current.ProfileChanged = false;
-    window.SetProfileTitle(ProfileNameOf(current.ProfilePath));
-    window.RunCompare();
-    return true;
-}
 
 void OpenCommandLineProfile(StartupWindow& window, const QString& commandLine) {
     if (commandLine.isEmpty()) return;

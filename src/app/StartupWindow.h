@@ -1,12 +1,16 @@
 #pragma once
-// What start-up, the profile commands and shutdown need from the main window. frmMain
-// implements it; HeadlessWindow stands in for it where there is no display at all.
+// What start-up, the profile commands and shutdown need from the main window. The windowed
+// start adapts frmMain to it (the window itself knows nothing of start-up); HeadlessWindow
+// stands in for it where there is no display at all. The display steps of loading a profile
+// come from ProfileDisplay, which the window implements for its own profile commands.
+
+#include "engine/ProfileLoading.h"
 
 #include <QString>
 
-class StartupWindow {
+class StartupWindow : public ProfileDisplay {
 public:
-    virtual ~StartupWindow() = default;
+    ~StartupWindow() override = default;
 
     virtual void SetBusyPointer(bool busy) = 0;
     virtual void ScaleAndLocalise() = 0;
@@ -24,13 +28,7 @@ public:
     virtual void ShowHint() = 0;
     virtual void EnableCompare() = 0;
 
-    // The window steps of loading a profile.
-    virtual void ClearLists() = 0;
-    virtual void ShowLoadedProfile() = 0;  // toolbar states and one pair row per folder pair
-    virtual void SetProfileTitle(const QString& profileName) = 0;
-
-    // The actions of the Compare and Synchronize buttons.
-    virtual void RunCompare() = 0;
+    // The action of the Synchronize button (that of Compare is ProfileDisplay::RunCompare).
     virtual void RunSynchronize() = 0;
     // Whether the last compare ended with a result (false: a root could not be read).
     virtual bool LastCompareSucceeded() const = 0;

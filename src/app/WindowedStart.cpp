@@ -2,6 +2,7 @@
 
 #include "app/HeadlessStart.h"
 #include "app/Startup.h"
+#include "app/WindowedStartupWindow.h"
 #include "config/StartupSwitches.h"
 #include "engine/SyncRun.h"
 #include "ui/main/WindowRunHost.h"
@@ -34,17 +35,20 @@ int RunWindowed(int argc, char* argv[], const QString& commandLine) {
         host.onCompareStage = [&window](int stage) { window.SetCompareStage(stage); };
         host.onBusy = [&window](bool busy) { window.SetBusy(busy); };
         SetRefreshCompare([&window] { window.RunCompare(); });
-        window.SetFirstActivationHandler([&window, commandLine] { FirstActivation(window, commandLine); });
-        const bool started = RunStartupSequence(window, commandLine, true);
+        WindowedStartupWindow startupWindow(window);
+        window.SetFirstActivationHandler(
+            [&startupWindow, commandLine] { FirstActivation(startupWindow, commandLine); });
+        const bool started = RunStartupSequence(startupWindow, commandLine, true);
         if (!started) {
             status = ExitDone;
         } else if (Switches().Hidden) {
             // A hidden start never shows the window: it ends once the command-line profile has run.
-            status = HiddenRunStatus(window, commandLine);
+            status = HiddenRunStatus(startupWindow, commandLine);
         } else {
             status = app.exec();
         }
         SetRefreshCompare(nullptr);
+        window.SetFirstActivationHandler(nullptr);  // it names the adapter, which ends first
         host.owner = nullptr;
         host.onStatus = nullptr;
         host.onCompareStage = nullptr;

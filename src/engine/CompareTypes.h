@@ -1,21 +1,13 @@
 #pragma once
 // The records of a compare: one side's scan list and the merged rows of all pairs.
 
+#include "platform/Attributes.h"
+
 #include <QString>
 #include <QList>
 
 #include <cstdint>
 #include <vector>
-
-// Attribute word bits as the program uses them; all bits set means "the path does not exist".
-namespace Attr {
-constexpr uint32_t ReadOnly = 1;
-constexpr uint32_t Hidden = 2;
-constexpr uint32_t System = 4;
-constexpr uint32_t Directory = 16;
-constexpr uint32_t Archive = 32;
-constexpr uint32_t Invalid = 0xFFFFFFFFu;
-}  // namespace Attr
 
 // Signed direction code of a row.
 namespace SyncAction {

@@ -11,8 +11,7 @@
 
 #include "platform/FileListing.h"
 
-#include "engine/CompareTypes.h"  // the attribute bits
-
+#include "platform/Attributes.h"
 #include "platform/BeneathRoot.h"
 #include "platform/FaultInjection.h"
 #include "platform/PathCodec.h"

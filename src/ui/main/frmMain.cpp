@@ -144,7 +144,7 @@ void frmMain::ConnectControls() {
     connect(vlsbFiles_, &clsLongScroll::Change, this, [this] { DisplayFiles(); });
 }
 
-// ---- StartupWindow ---------------------------------------------------------------------------
+// ---- Start-up steps --------------------------------------------------------------------------
 
 void frmMain::SetBusyPointer(bool busy) {
     if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);

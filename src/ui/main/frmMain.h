@@ -2,8 +2,8 @@
 // The main window: the profile's folder pairs above, the compared files below, the toolbars
 // that filter the list and set the synchronisation options, and the commands of the profile.
 
-#include "app/StartupWindow.h"
 #include "config/Profile.h"
+#include "engine/ProfileLoading.h"
 #include "engine/SyncRun.h"
 #include "ui/main/FilesMenu.h"
 
@@ -29,31 +29,34 @@ namespace Ui {
 class frmMain;
 }
 
-class frmMain : public QMainWindow, public StartupWindow {
+class frmMain : public QMainWindow, public ProfileDisplay {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // StartupWindow
-    void SetBusyPointer(bool busy) override;
-    void ScaleAndLocalise() override;
-    void HideNoStartupInfoBox(int value) override;
-    bool ChooseLanguage() override;
-    void ExtendSystemMenu() override;
-    void Prepare() override;
-    void StartTimer() override;
-    void RestorePosition(const QString& formPos) override;
-    void ShowWindow(bool hidden, int formState) override;
-    void ShowHint() override;
-    void EnableCompare() override;
+    // The steps start-up drives (through the windowed start's adapter).
+    void SetBusyPointer(bool busy);
+    void ScaleAndLocalise();
+    void HideNoStartupInfoBox(int value);
+    bool ChooseLanguage();
+    void ExtendSystemMenu();
+    void Prepare();
+    void StartTimer();
+    void RestorePosition(const QString& formPos);
+    void ShowWindow(bool hidden, int formState);
+    void ShowHint();
+    void EnableCompare();
+    void RunSynchronize();
+    // Whether the last compare ended with a result (false: a root could not be read).
+    bool LastCompareSucceeded() const { return lastCompareOk_; }
+    void CloseWindow();
+
+    // ProfileDisplay: the display steps of loading a profile.
     void ClearLists() override;
     void ShowLoadedProfile() override;
     void SetProfileTitle(const QString& profileName) override;
     void RunCompare() override;
-    void RunSynchronize() override;
-    bool LastCompareSucceeded() const override { return lastCompareOk_; }
-    void CloseWindow() override;
 
     // What the first activation runs (start-up supplies it with the command line).
     void SetFirstActivationHandler(std::function<void()> handler) { firstActivation_ = std::move(handler); }

@@ -3,10 +3,10 @@
 
 #include "ui_frmMain.h"
 
-#include "app/ProfileCommands.h"
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
+#include "engine/ProfileLoading.h"
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "ui/main/FilesPage.h"

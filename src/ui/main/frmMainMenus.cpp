@@ -4,11 +4,11 @@
 
 #include "ui_frmMain.h"
 
-#include "app/ProfileCommands.h"
 #include "config/Placeholders.h"
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
+#include "engine/ProfileLoading.h"
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "platform/FileSystem.h"

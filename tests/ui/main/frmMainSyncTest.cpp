@@ -4,10 +4,10 @@
 
 #include "MainWindowTesting.h"
 #include "support/TempTree.h"
-#include "app/ProfileCommands.h"
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
+#include "engine/ProfileLoading.h"
 #include "engine/RunState.h"
 #include "engine/SyncRun.h"
 #include "i18n/TextLookup.h"

@@ -3,11 +3,11 @@
 
 #include "MainWindowTesting.h"
 #include "support/TempTree.h"
-#include "app/ProfileCommands.h"
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
+#include "engine/ProfileLoading.h"
 #include "engine/SyncRun.h"
 #include "ui/main/FilesPage.h"
 #include "ui/main/frmMain.h"
