@@ -84,11 +84,11 @@ void frmMain::BuildToolbars() {
             if (group) group->addAction(action);
             const int index = static_cast<int>(i);
             // The action holds the state: a click or Space on the button triggers it, and a
-            // screen reader's Toggle, which only flips the button, is passed on to it. Either
-            // way the change arrives through the action's toggled signal, once.
+            // screen reader's Toggle, which sets the button's state without a click, reaches it
+            // through the button (QToolButton hands a set state on to its action). Only the
+            // action's toggled signal sees every way, so the options change there, not on
+            // triggered.
             connect(action, &QAction::toggled, this, [this, b, index](bool on) { ToolbarToggled(b, index, on); });
-            if (auto* button = qobject_cast<QToolButton*>(bars[b]->widgetForAction(action)))
-                connect(button, &QToolButton::toggled, action, &QAction::setChecked);
         }
         // In a row of the window a toolbar would otherwise fold its buttons away.
         bars[b]->setMinimumWidth(bars[b]->sizeHint().width());
