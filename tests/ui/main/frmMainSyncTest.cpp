@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QDir>
@@ -474,6 +475,7 @@ TEST_F(SyncFixture, ATickThroughTheModelTicksAsAClickDoesAndTheRunFollowsIt) {
     tree.File(QStringLiteral("left/b.txt"), "b");
     tree.File(QStringLiteral("left/sub/c.txt"), "c");
     tree.File(QStringLiteral("left/sub/d.txt"), "d");
+    tree.File(QStringLiteral("left/e.txt"), "e");
     Load();
     TOFlexGridModel* model = window->flexFiles()->Model();
     const FileView& view = CurrentFileView();
@@ -497,8 +499,20 @@ TEST_F(SyncFixture, ATickThroughTheModelTicksAsAClickDoesAndTheRunFollowsIt) {
     model->setData(FilesCell(sub, 0), Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(view.ViewList[static_cast<size_t>(ViewIndexOf(QStringLiteral("c.txt")))].Selected);
     EXPECT_FALSE(view.ViewList[static_cast<size_t>(ViewIndexOf(QStringLiteral("d.txt")))].Selected);
+    // A mouse click on a tick cell ticks once: the click's code, and not the cell's check box too.
+    const int e = ViewIndexOf(QStringLiteral("e.txt"));
+    ASSERT_GT(e, 0);
+    QWidget* viewport = window->flexFiles()->viewport();
+    const QPoint at = window->flexFiles()->visualRect(FilesCell(e, 0)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QApplication::sendEvent(viewport, &release);
+    EXPECT_FALSE(view.ViewList[static_cast<size_t>(e)].Selected);
+
     host.presetAnswers << MsgBox::Yes;
     PressSynchronize();
+    EXPECT_FALSE(tree.Exists(QStringLiteral("right/e.txt")));
     EXPECT_FALSE(tree.Exists(QStringLiteral("right/a.txt")));
     EXPECT_EQ(tree.Read(QStringLiteral("right/b.txt")), QByteArray("b"));
     EXPECT_FALSE(tree.Exists(QStringLiteral("right/sub/c.txt")));
