@@ -357,7 +357,8 @@ void frmMain::ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt:
                          const QPoint& globalPos) {
     FileView& files = CurrentFileView();
     const Qt::KeyboardModifiers mods = keys & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    // The run copies what was ticked when it started; ticks and the row's menu wait for its end.
+    // The run copies what was ticked when it started: ticks and the row's menu are refused, with
+    // a beep, until it ends.
     if ((button == Qt::LeftButton || button == Qt::RightButton) && RefusedWhileRunning()) return;
     if (button == Qt::LeftButton && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
         if (mouseRow == 0) {
