@@ -112,6 +112,22 @@ public:
         DrawMarker(painter, opt.rect, cell.text, color, widget);
     }
 
+    // A mouse click on a check marker reaches the window as the grid's Click, which decides
+    // what it ticks (a folder row ticks its files too); the delegate must not tick it a second
+    // time. Keys still go through the model's check request.
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            return false;
+        default:
+            return QStyledItemDelegate::editorEvent(event, model, option, index);
+        }
+    }
+
 private:
     TOFlexGrid* grid_;
 };

@@ -183,5 +183,14 @@ QVariant TOFlexGridModel::headerData(int section, Qt::Orientation orientation, i
 
 Qt::ItemFlags TOFlexGridModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (data(index, Qt::CheckStateRole).isValid()) flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+bool TOFlexGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || !data(index, Qt::CheckStateRole).isValid()) return false;
+    const bool checked = value.toInt() == Qt::Checked;
+    emit CheckRequested(index.row() + headerRows_, index.column(), checked);
+    return true;
 }

@@ -66,9 +66,15 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A request to tick or untick a check marker (a screen reader, the keyboard, a delegate)
+    // changes nothing here: it is handed on as CheckRequested, so that the window decides
+    // through the same code as for a click, and the cell shows what the window then sets.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
 signals:
     void CellChanged(int row, int col);
+    // Row and column count the title row, as Cell() does.
+    void CheckRequested(int row, int col, bool checked);
 
 private:
     qsizetype Index(int row, int col) const { return static_cast<qsizetype>(row) * cols_ + col; }

@@ -287,9 +287,11 @@ void frmMain::changeEvent(QEvent* event) {
 void frmMain::FirstActivationNow() {
     if (activatedOnce_) return;
     activatedOnce_ = true;
-    // "All" on both filter toolbars, then the profile of the command line.
+    // "All" on both filter toolbars (shown, not clicked), then the profile of the command line.
+    syncingToolbars_ = true;
     tbar_[1]->actions().first()->setChecked(true);
     tbar_[2]->actions().first()->setChecked(true);
+    syncingToolbars_ = false;
     if (firstActivation_) QTimer::singleShot(0, this, [this] { firstActivation_(); });
 }
 
@@ -336,6 +338,23 @@ void frmMain::SetButtonsRunning(bool running) {
     ui->cmdCompare->setEnabled(!running);
     ui->cmdSynch->setEnabled(!running);
     ui->cmdTreeAndSearch->setEnabled(false);  // no tree and search window in this build
+    // The windows let events run while a compare or a synchronisation works, and the run works
+    // on the list, its ticks, the options and the profile as they were when it started: whatever
+    // would change them is off (and shown so) until the run ends. The handlers refuse as well,
+    // for the ways in that do not pass a disabled control (keys, menus, a screen reader).
+    for (QWidget* control : {static_cast<QWidget*>(ui->cmdLoad), static_cast<QWidget*>(ui->cmdSave),
+                             static_cast<QWidget*>(ui->cmdAdd), static_cast<QWidget*>(ui->cmdEdit),
+                             static_cast<QWidget*>(ui->cmdRemove), static_cast<QWidget*>(ui->flexDirs),
+                             static_cast<QWidget*>(ui->flexFiles)})
+        control->setEnabled(!running);
+    if (mnuExamples_) mnuExamples_->setEnabled(!running);
+    UpdateToolbarsEnabled();
+}
+
+bool frmMain::RefusedWhileRunning() const {
+    if (!running_) return false;
+    Host().Beep();
+    return true;
 }
 
 // ---- Keys, wheel, splitter ------------------------------------------------------------------

@@ -148,8 +148,15 @@ private:
     void ConnectControls();
     void LocaliseComputedTexts();
     void ApplyToolbarStates();
+    void UpdateToolbarsEnabled();
+    // Every way of pressing a toolbar button (mouse, keyboard, a screen reader's Toggle) ends here.
+    void ToolbarToggled(int bar, int button, bool on);
+    // A tick asked of a grid cell other than by a click: the same path as the click.
+    void RequestFilesTick(int row, int col, bool checked);
     void ShowCounts();
     void SetButtonsRunning(bool running);
+    // True (with a beep) while a compare or a synchronisation works: the plan must not change.
+    bool RefusedWhileRunning() const;
     bool AskSaveChanges(bool withCancel, bool* cancelled);
     void RunPopupAction(int statusKey, const std::function<void()>& action);
     void ShowOptionsMenu(const QPoint& globalPos);
@@ -205,6 +212,8 @@ private:
     bool firstTickDone_ = false;
     bool lastCompareOk_ = false;
     bool running_ = false;
+    // Set while the program itself sets the toolbar buttons, whose signals then change nothing.
+    bool syncingToolbars_ = false;
     bool closing_ = false;
     int busyCounter_ = 1;
     int busyStep_ = 1;

@@ -113,6 +113,7 @@ bool frmMain::IsStale() const { return CurrentFileView().Stale; }
 void frmMain::ToggleDirsSwitch(int row, int col) {
     QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
     if (col < 2 || col > 6 || row < 1 || row > pairs.size()) return;
+    if (RefusedWhileRunning()) return;
     bool& value = SwitchOf(pairs[row - 1], col);
     value = !value;
     ui->flexDirs->SetTextMatrix(row, col, DirsMark(value));
@@ -121,6 +122,7 @@ void frmMain::ToggleDirsSwitch(int row, int col) {
 }
 
 void frmMain::AddPair() {
+    if (RefusedWhileRunning()) return;
     const ProgramSettings& settings = Settings();
     FolderPair pair;
     pair.SubDirs = settings.SubDirs;
@@ -147,6 +149,7 @@ void frmMain::AddPair() {
 void frmMain::EditPair(int row) {
     QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
     if (row < 1 || row > pairs.size()) return;
+    if (RefusedWhileRunning()) return;
     FolderPair edited = pairs[row - 1];
     if (!FolderPairForm::EditPair(this, edited)) return;
     const FolderPair& before = pairs[row - 1];
@@ -163,6 +166,7 @@ void frmMain::EditPair(int row) {
 void frmMain::RemovePair(int row) {
     QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
     if (row < 1 || row > pairs.size()) return;
+    if (RefusedWhileRunning()) return;
     pairs.removeAt(row - 1);
     if (ui->flexDirs->Rows() <= 2) {
         ui->flexDirs->SetRows(1);
@@ -198,6 +202,8 @@ void frmMain::ClickDirs(int row, int col, Qt::MouseButton button, Qt::KeyboardMo
     if (button == Qt::LeftButton && mods == Qt::NoModifier && dataRow) {
         ToggleDirsSwitch(row, col);
     } else if (button == Qt::RightButton && mods == Qt::NoModifier) {
+        // Every item of these menus changes the profile.
+        if (RefusedWhileRunning()) return;
         if (dataRow) {
             const FolderPair& pair = CurrentProfile().profile.Pairs[row - 1];
             mnuPop1_SubDirs_->setEnabled(true);
@@ -215,6 +221,7 @@ void frmMain::ClickDirs(int row, int col, Qt::MouseButton button, Qt::KeyboardMo
 bool frmMain::DropProfileFile(const QStringList& paths, bool ctrl) {
     // Exactly one path to an existing file ending in ".tdp"; anything else is ignored.
     if (paths.size() != 1) return false;
+    if (RefusedWhileRunning()) return false;
     const QString path = paths.first();
     const QFileInfo info(path);
     if (!path.endsWith(QStringLiteral(".tdp"), Qt::CaseInsensitive) || info.isDir()) return false;
@@ -282,7 +289,17 @@ void frmMain::ConnectGrids() {
                 DropProfileFile(paths, keys == Qt::ControlModifier);
             });
 
+    // A switch ticked through the model (a screen reader, the keyboard) changes the pair as a
+    // click does.
+    connect(dirs->Model(), &TOFlexGridModel::CheckRequested, this, [this](int row, int col, bool checked) {
+        QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
+        if (col < 2 || col > 6 || row < 1 || row > pairs.size()) return;
+        if (SwitchOf(pairs[row - 1], col) != checked) ToggleDirsSwitch(row, col);
+    });
+
     TOFlexGrid* files = ui->flexFiles;
+    connect(files->Model(), &TOFlexGridModel::CheckRequested, this,
+            [this](int row, int col, bool checked) { RequestFilesTick(row, col, checked); });
     connect(files, &TOFlexGrid::MouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers keys, int, int) {
         filesButton_ = button;
         filesKeys_ = keys;

@@ -83,7 +83,12 @@ void frmMain::BuildToolbars() {
             action->setObjectName(QStringLiteral("tbar_%1_%2").arg(b).arg(i));
             if (group) group->addAction(action);
             const int index = static_cast<int>(i);
-            connect(action, &QAction::triggered, this, [this, b, index] { ToolbarClick(b, index); });
+            // The action holds the state: a click or Space on the button triggers it, and a
+            // screen reader's Toggle, which sets the button's state without a click, reaches it
+            // through the button (QToolButton hands a set state on to its action). Only the
+            // action's toggled signal sees every way, so the options change there, not on
+            // triggered.
+            connect(action, &QAction::toggled, this, [this, b, index](bool on) { ToolbarToggled(b, index, on); });
         }
         // In a row of the window a toolbar would otherwise fold its buttons away.
         bars[b]->setMinimumWidth(bars[b]->sizeHint().width());
@@ -130,6 +135,8 @@ void frmMain::LocaliseComputedTexts() {
 
 void frmMain::ApplyToolbarStates() {
     const ViewOptions& view = CurrentProfile().profile.View;
+    const bool wasSyncing = syncingToolbars_;
+    syncingToolbars_ = true;
     auto setChecked = [this](int bar, int digit, bool on) {
         for (QAction* action : tbar_[static_cast<size_t>(bar)]->actions())
             if (action->property("buttonKey").toString() == QStringLiteral("#%1").arg(digit)) action->setChecked(on);
@@ -138,7 +145,28 @@ void frmMain::ApplyToolbarStates() {
     setChecked(1, view.Filter1, true);
     setChecked(2, view.Filter2, true);
     for (int d = 0; d < 5; ++d) setChecked(3, d, view.SyncOptions[static_cast<size_t>(d)]);
-    tbar_[2]->setEnabled(FileView::Filter2Applies(view.Filter1));
+    syncingToolbars_ = wasSyncing;
+    UpdateToolbarsEnabled();
+}
+
+void frmMain::UpdateToolbarsEnabled() {
+    const int filter = CurrentProfile().profile.View.Filter1;
+    for (size_t b = 0; b < tbar_.size(); ++b)
+        tbar_[b]->setEnabled(!running_ && (b != 2 || FileView::Filter2Applies(filter)));
+}
+
+void frmMain::ToolbarToggled(int bar, int button, bool on) {
+    if (syncingToolbars_) return;
+    if ((bar == 1 || bar == 2) && !on) {
+        // Choosing another filter unticks the old button first, while the new one is already
+        // ticked. A button unticked on its own (a screen reader's Toggle on the current filter)
+        // would leave the bar showing no filter while one applies: it is ticked again.
+        bool anyTicked = false;
+        for (QAction* action : tbar_[static_cast<size_t>(bar)]->actions()) anyTicked = anyTicked || action->isChecked();
+        if (!anyTicked) ApplyToolbarStates();
+        return;
+    }
+    ToolbarClick(bar, button);
 }
 
 void frmMain::ToolbarClick(int bar, int button) {
@@ -147,6 +175,11 @@ void frmMain::ToolbarClick(int bar, int button) {
     QAction* action = actions[button];
     const QString key = action->property("buttonKey").toString();
     if (key.isEmpty()) return;
+    if (RefusedWhileRunning()) {
+        // The run goes on with the options it started with, and the buttons say so.
+        ApplyToolbarStates();
+        return;
+    }
     clsMousePointer busy;
     const int digit = key.right(1).toInt();
     ViewOptions& view = CurrentProfile().profile.View;
@@ -170,6 +203,8 @@ void frmMain::ToolbarClick(int bar, int button) {
     default:
         return;
     }
+    // The buttons show what the program will do, however the change came.
+    ApplyToolbarStates();
     // The toolbar states are part of the profile.
     if (!CurrentProfile().profile.Pairs.isEmpty()) CurrentProfile().ProfileChanged = true;
 }
@@ -273,7 +308,7 @@ void frmMain::UpdateFilesView(int filter) {
     FileView& files = CurrentFileView();
     ViewOptions& view = CurrentProfile().profile.View;
     files.UpdateFilesView(filter, view);
-    tbar_[2]->setEnabled(FileView::Filter2Applies(view.Filter1));
+    UpdateToolbarsEnabled();
     const int page = qMax(1, vlsbFiles_->LargeChange());
     vlsbFiles_->SetMin(1);
     vlsbFiles_->SetMax(qMax(files.LastIndex() - page + 1, 1));
@@ -308,10 +343,23 @@ void frmMain::ShowLoadedProfile() {
 
 // ---- Clicks ---------------------------------------------------------------------------------
 
+void frmMain::RequestFilesTick(int row, int col, bool checked) {
+    // Only the tick column of a data row, and only when the row's tick would change: a folder
+    // row's request ticks its files as a click does, since it is the click's code that runs.
+    FileView& files = CurrentFileView();
+    const int index = vlsbFiles_->Value() + row - 1;
+    if (col != 0 || row < 1 || index < 1 || index > files.LastIndex()) return;
+    if (files.ViewList[static_cast<size_t>(index)].Selected == checked) return;
+    ClickFiles(row, col, Qt::LeftButton, Qt::NoModifier, QPoint());
+}
+
 void frmMain::ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt::KeyboardModifiers keys,
                          const QPoint& globalPos) {
     FileView& files = CurrentFileView();
     const Qt::KeyboardModifiers mods = keys & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    // The run copies what was ticked when it started: ticks and the row's menu are refused, with
+    // a beep, until it ends.
+    if ((button == Qt::LeftButton || button == Qt::RightButton) && RefusedWhileRunning()) return;
     if (button == Qt::LeftButton && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
         if (mouseRow == 0) {
             files.SelectAll = !files.SelectAll;
@@ -331,6 +379,7 @@ void frmMain::ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt:
 }
 
 void frmMain::DoubleClickFiles(int mouseRow, int mouseCol) {
+    if (RefusedWhileRunning()) return;
     FileView& files = CurrentFileView();
     // The double-click's own click toggles once more: together with the first click of the
     // double-click the mark ends as it was.
@@ -360,6 +409,7 @@ void frmMain::DoubleClickFiles(int mouseRow, int mouseCol) {
 }
 
 FilesMenuPlan frmMain::ShowFilesMenu(int mouseRow, int mouseCol, const QPoint& globalPos) {
+    if (RefusedWhileRunning()) return FilesMenuPlan{};
     FileView& files = CurrentFileView();
     const FilesMenuPlan plan = PlanFilesMenu(files.ViewList, vlsbFiles_->Value(), mouseRow, mouseCol, IsStale());
     if (plan.outcome == FilesMenuOutcome::None) return plan;
@@ -427,7 +477,7 @@ void frmMain::RunCompare() {
         // The run rebuilt the view list; the page starts at its top again.
         CurrentFileView().Stale = false;
         ui->flexFiles->SetBackColor(FilesColor::Current);
-        tbar_[2]->setEnabled(FileView::Filter2Applies(CurrentProfile().profile.View.Filter1));
+        UpdateToolbarsEnabled();
         const int page = qMax(1, vlsbFiles_->LargeChange());
         vlsbFiles_->SetMin(1);
         vlsbFiles_->SetMax(qMax(CurrentFileView().LastIndex() - page + 1, 1));

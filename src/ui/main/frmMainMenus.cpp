@@ -174,6 +174,7 @@ QString frmMain::ProfileFilter() {
 }
 
 void frmMain::OpenProfile() {
+    if (RefusedWhileRunning()) return;
     if (!AskSaveChanges(false, nullptr)) return;
     const QString start = ExpandPathPlaceholders(Settings().ProfilesFolder);
     const QString title = FormatMsg(730);
@@ -220,6 +221,7 @@ void frmMain::OpenExampleProfile(int index) {
         Host().Beep();
         return;
     }
+    if (RefusedWhileRunning()) return;
     if (!AskSaveChanges(false, nullptr)) return;
     CurrentProfile().ProfilePath = path;
     CurrentFileView().SelectAll = true;
@@ -227,6 +229,7 @@ void frmMain::OpenExampleProfile(int index) {
 }
 
 void frmMain::RestoreExampleFiles() {
+    if (RefusedWhileRunning()) return;  // it rewrites folders a run may be working in
     const QString folder = ProgramFolder();
     const QString script = folder + QStringLiteral("/Restore") + Settings().LanguageName.left(2) + QStringLiteral(".sh");
     if (!QFileInfo(script).isFile()) return;
@@ -236,6 +239,7 @@ void frmMain::RestoreExampleFiles() {
 }
 
 void frmMain::DeleteExampleFiles() {
+    if (RefusedWhileRunning()) return;  // it deletes folders a run may be working in
     const QString target = QDir::cleanPath(ExpandPathPlaceholders(QStringLiteral("%Temp%/Tandor")));
     // Only the example folder itself, never a path that expanded to something else.
     if (!target.endsWith(QStringLiteral("/Tandor")) || target == QStringLiteral("/Tandor")) return;

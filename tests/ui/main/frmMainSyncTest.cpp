@@ -1,6 +1,8 @@
 // The main window with the windowed run host on real folders: the Synchronize button with its
 // progress window, Cancel during a large copy, the error prompt with its check box, the status
-// line and the scroll position around the refreshing compare, and the popup actions.
+// line and the scroll position around the refreshing compare, and the popup actions; nothing
+// the user does while a run works changes what it does; a click, the Space key and a screen
+// reader's Toggle change the options and ticks the same way, and the run does what they show.
 
 #include "MainWindowTesting.h"
 #include "support/TempTree.h"
@@ -19,13 +21,23 @@
 #include "ui/main/dlgProgress.h"
 #include "ui/main/frmMain.h"
 
+#include <QAccessible>
+#include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QToolBar>
+#include <QToolButton>
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -36,6 +48,13 @@ public:
     bool progressShown = false;
     int updates = 0;
     bool cancelOnFirstUpdate = false;
+    // Run while the first file of a run is under way, from inside the run's event processing.
+    std::function<void()> onFirstFile;
+
+    void ProgressShowFile(const QString& fromFolder, const QString& toFolder, const QString& name) override {
+        WindowRunHost::ProgressShowFile(fromFolder, toFolder, name);
+        if (onFirstFile) std::exchange(onFirstFile, nullptr)();
+    }
 
     void ProgressInit(int64_t totalBytes) override {
         ++progressInits;
@@ -100,6 +119,17 @@ struct SyncFixture : ::testing::Test {
         ASSERT_TRUE(window->LastCompareSucceeded());
     }
     void PressSynchronize() { window->findChild<QPushButton*>(QStringLiteral("cmdSynch"))->click(); }
+    int ViewIndexOf(const QString& name) const {
+        const FileView& view = CurrentFileView();
+        for (int i = 1; i <= view.LastIndex(); ++i)
+            if (view.ViewList[static_cast<size_t>(i)].Name[0] == name) return i;
+        return 0;
+    }
+    // The model index of a page row's cell (the title row lives in the header).
+    QModelIndex FilesCell(int pageRow, int col) const {
+        const TOFlexGridModel* model = window->flexFiles()->Model();
+        return model->index(pageRow - model->HeaderRows(), col);
+    }
     QStringList Entries(const QString& folder) {
         return QDir(tree.Path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
@@ -279,4 +309,220 @@ TEST_F(SyncFixture, PopupCopyAndDeleteWithTheWindowedHost) {
     host.presetAnswers << MsgBox::No;
     window->PopupDelete(0);
     EXPECT_TRUE(tree.Exists(QStringLiteral("left/keep.txt")));
+}
+
+namespace {
+// What a screen reader or voice control does to a button: its accessibility action "Toggle".
+void AccessibleToggle(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(face, nullptr);
+    ASSERT_NE(face->actionInterface(), nullptr);
+    ASSERT_TRUE(face->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+void PressSpace(QWidget* widget) {
+    widget->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+}  // namespace
+
+TEST_F(SyncFixture, NothingTheUserDoesDuringARunChangesWhatItCopies) {
+    // Few enough files for one page, so that every row can be clicked where it stands.
+    const auto name = [](int i) { return QStringLiteral("f%1.txt").arg(i, 3, 10, QLatin1Char('0')); };
+    for (int i = 0; i < 12; ++i) tree.File(QStringLiteral("left/") + name(i), "x");
+    tree.File(QStringLiteral("right/only right.txt"), "stays");
+    Load();
+    FileView& view = CurrentFileView();
+    const ViewOptions& options = CurrentProfile().profile.View;
+    ASSERT_EQ(options.Filter1, 0);
+    // Unticked before the run: these are not to be copied. The last two come after the file the
+    // run is working on when the user acts, so that a change of their ticks would still count.
+    for (int f : {0, 10, 11}) {
+        const int i = ViewIndexOf(name(f));
+        ASSERT_GT(i, 0);
+        ASSERT_LE(i, window->PageSize());
+        window->ClickFiles(i, 1, Qt::LeftButton, Qt::NoModifier, QPoint());
+        ASSERT_FALSE(view.ViewList[static_cast<size_t>(i)].Selected);
+    }
+    const int f005 = ViewIndexOf(name(5)), f010 = ViewIndexOf(name(10)), f011 = ViewIndexOf(name(11));
+
+    bool lockedDuringRun = false;
+    host.onFirstFile = [&] {
+        const auto enabled = [&](const char* control) { return window->findChild<QWidget*>(QString::fromLatin1(control))->isEnabled(); };
+        lockedDuringRun = !window->toolbar(0)->isEnabled() && !window->toolbar(1)->isEnabled() &&
+                          !window->toolbar(2)->isEnabled() && !window->toolbar(3)->isEnabled() &&
+                          !window->flexFiles()->isEnabled() && !window->flexDirs()->isEnabled() &&
+                          !enabled("cmdLoad") && !enabled("cmdSave") && !enabled("cmdAdd") && !enabled("cmdRemove");
+        // The filter "Mod" and the option "Delete in 2", by every way in.
+        window->toolbarButton(1, 1)->click();
+        window->toolbar(1)->actions()[1]->trigger();
+        window->toolbar(3)->actions()[4]->trigger();
+        // A disabled button offers no Toggle; asked all the same, it must do nothing.
+        QAccessible::queryAccessibleInterface(window->toolbarButton(3, 4))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+        // Ticks: an unticked row, a ticked row, the title's mark, a row through the model.
+        window->ClickFiles(f010, 1, Qt::LeftButton, Qt::NoModifier, QPoint());
+        window->ClickFiles(f005, 1, Qt::LeftButton, Qt::NoModifier, QPoint());
+        window->flexFiles()->Model()->setData(FilesCell(f011, 0), Qt::Checked, Qt::CheckStateRole);
+        window->DoubleClickFiles(0, 0);
+        EXPECT_EQ(window->ShowFilesMenu(f005, 1, QPoint()).outcome, FilesMenuOutcome::None);
+        // The profile: no pair added, switched or removed, no profile dropped in.
+        window->ToggleDirsSwitch(1, 2);
+        window->RemovePair(1);
+        EXPECT_FALSE(window->DropProfileFile({CurrentProfile().ProfilePath}, false));
+    };
+    host.presetAnswers << MsgBox::Yes;
+    PressSynchronize();
+    EXPECT_TRUE(lockedDuringRun);
+    // Exactly what was ticked when the run started was copied, and nothing deleted.
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(tree.Exists(QStringLiteral("right/") + name(i)), i >= 1 && i <= 9) << i;
+    EXPECT_EQ(tree.Read(QStringLiteral("right/only right.txt")), QByteArray("stays"));
+    EXPECT_EQ(tree.Read(QStringLiteral("left/only right.txt")), QByteArray("stays"));
+    // The options and the profile are as they were, and the buttons show them.
+    EXPECT_EQ(options.Filter1, 0);
+    EXPECT_FALSE(options.SyncOptions[4]);
+    EXPECT_TRUE(window->toolbarButton(1, 0)->isChecked());
+    EXPECT_FALSE(window->toolbarButton(1, 1)->isChecked());
+    EXPECT_FALSE(window->toolbarButton(3, 4)->isChecked());
+    ASSERT_EQ(CurrentProfile().profile.Pairs.size(), 1);
+    EXPECT_TRUE(CurrentProfile().profile.Pairs.first().SubDirs);
+    // After the run everything is back in the user's hands.
+    EXPECT_TRUE(window->toolbar(1)->isEnabled());
+    EXPECT_TRUE(window->toolbar(3)->isEnabled());
+    EXPECT_TRUE(window->flexFiles()->isEnabled());
+    EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("cmdLoad"))->isEnabled());
+    EXPECT_EQ(unexpectedBoxes, 0);
+}
+
+TEST_F(SyncFixture, ClickSpaceAndAccessibleToggleChangeTheOptionsAlike) {
+    Load();
+    const ViewOptions& options = CurrentProfile().profile.View;
+    QToolButton* deleteIn2 = window->toolbarButton(3, 4);
+    QAction* deleteIn2Action = window->toolbar(3)->actions()[4];
+    const auto shows = [&](bool on) {
+        return options.SyncOptions[4] == on && deleteIn2->isChecked() == on && deleteIn2Action->isChecked() == on;
+    };
+    ASSERT_TRUE(shows(false));
+    AccessibleToggle(deleteIn2);
+    EXPECT_TRUE(shows(true));
+    PressSpace(deleteIn2);
+    EXPECT_TRUE(shows(false));
+    deleteIn2->click();
+    EXPECT_TRUE(shows(true));
+    AccessibleToggle(deleteIn2);
+    EXPECT_TRUE(shows(false));
+
+    QToolButton* empty = window->toolbarButton(0, 0);
+    const bool emptyBefore = options.ShowEmptyFolders;
+    AccessibleToggle(empty);
+    EXPECT_NE(options.ShowEmptyFolders, emptyBefore);
+    EXPECT_EQ(empty->isChecked(), options.ShowEmptyFolders);
+
+    // The filters choose one of their buttons: a Toggle on another chooses it, a Toggle on the
+    // chosen one leaves it chosen (a bar without a chosen filter would show nothing true).
+    QToolButton* all = window->toolbarButton(1, 0);
+    QToolButton* modified = window->toolbarButton(1, 1);
+    AccessibleToggle(modified);
+    EXPECT_EQ(options.Filter1, 1);
+    EXPECT_TRUE(modified->isChecked());
+    EXPECT_FALSE(all->isChecked());
+    AccessibleToggle(modified);
+    EXPECT_EQ(options.Filter1, 1);
+    EXPECT_TRUE(modified->isChecked());
+    PressSpace(all);
+    EXPECT_EQ(options.Filter1, 0);
+    EXPECT_TRUE(all->isChecked());
+    EXPECT_FALSE(modified->isChecked());
+    AccessibleToggle(window->toolbarButton(2, 1));
+    EXPECT_EQ(options.Filter2, 1);
+    EXPECT_TRUE(window->toolbarButton(2, 1)->isChecked());
+    EXPECT_FALSE(window->toolbarButton(2, 0)->isChecked());
+}
+
+TEST_F(SyncFixture, TheRunDoesWhatTheToggledDeleteButtonShows) {
+    tree.File(QStringLiteral("left/a.txt"), "a");
+    tree.File(QStringLiteral("right/keep.txt"), "keep");
+    Load();
+    QToolButton* deleteIn2 = window->toolbarButton(3, 4);
+    // Switched on by a click and off by a screen reader: the run must not delete.
+    deleteIn2->click();
+    AccessibleToggle(deleteIn2);
+    ASSERT_FALSE(deleteIn2->isChecked());
+    host.presetAnswers << MsgBox::Yes;
+    PressSynchronize();
+    EXPECT_EQ(tree.Read(QStringLiteral("right/keep.txt")), QByteArray("keep"));
+    EXPECT_EQ(tree.Read(QStringLiteral("left/keep.txt")), QByteArray("keep"));
+
+    // Switched on by a screen reader: the run deletes what only the right side has.
+    tree.File(QStringLiteral("right/gone.txt"), "gone");
+    window->RunCompare();
+    AccessibleToggle(deleteIn2);
+    ASSERT_TRUE(deleteIn2->isChecked());
+    host.presetAnswers << MsgBox::Yes;
+    PressSynchronize();
+    EXPECT_FALSE(tree.Exists(QStringLiteral("right/gone.txt")));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("left/gone.txt")));
+    EXPECT_EQ(tree.Read(QStringLiteral("right/keep.txt")), QByteArray("keep"));
+}
+
+TEST_F(SyncFixture, ATickThroughTheModelTicksAsAClickDoesAndTheRunFollowsIt) {
+    tree.File(QStringLiteral("left/a.txt"), "a");
+    tree.File(QStringLiteral("left/b.txt"), "b");
+    tree.File(QStringLiteral("left/sub/c.txt"), "c");
+    tree.File(QStringLiteral("left/sub/d.txt"), "d");
+    tree.File(QStringLiteral("left/e.txt"), "e");
+    Load();
+    TOFlexGridModel* model = window->flexFiles()->Model();
+    const FileView& view = CurrentFileView();
+    const int a = ViewIndexOf(QStringLiteral("a.txt"));
+    ASSERT_GT(a, 0);
+    ASSERT_TRUE(model->flags(FilesCell(a, 0)) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(model->flags(FilesCell(a, 1)) & Qt::ItemIsUserCheckable);
+    ASSERT_TRUE(view.ViewList[static_cast<size_t>(a)].Selected);
+    EXPECT_TRUE(model->setData(FilesCell(a, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(view.ViewList[static_cast<size_t>(a)].Selected);
+    EXPECT_EQ(model->data(FilesCell(a, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    // Asking for the state the row has already changes nothing (a click would flip it).
+    model->setData(FilesCell(a, 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(view.ViewList[static_cast<size_t>(a)].Selected);
+    // A folder row unticked through the model unticks its files, as the click does.
+    int sub = 0;
+    for (int i = 1; i <= view.LastIndex(); ++i)
+        if (view.ViewList[static_cast<size_t>(i)].IsFolder() && view.ViewList[static_cast<size_t>(i)].Folder[0].endsWith(QStringLiteral("/sub")))
+            sub = i;
+    ASSERT_GT(sub, 0);
+    model->setData(FilesCell(sub, 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(view.ViewList[static_cast<size_t>(ViewIndexOf(QStringLiteral("c.txt")))].Selected);
+    EXPECT_FALSE(view.ViewList[static_cast<size_t>(ViewIndexOf(QStringLiteral("d.txt")))].Selected);
+    // A mouse click on a tick cell ticks once: the click's code, and not the cell's check box too.
+    const int e = ViewIndexOf(QStringLiteral("e.txt"));
+    ASSERT_GT(e, 0);
+    QWidget* viewport = window->flexFiles()->viewport();
+    const QPoint at = window->flexFiles()->visualRect(FilesCell(e, 0)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QApplication::sendEvent(viewport, &release);
+    EXPECT_FALSE(view.ViewList[static_cast<size_t>(e)].Selected);
+
+    host.presetAnswers << MsgBox::Yes;
+    PressSynchronize();
+    EXPECT_FALSE(tree.Exists(QStringLiteral("right/e.txt")));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("right/a.txt")));
+    EXPECT_EQ(tree.Read(QStringLiteral("right/b.txt")), QByteArray("b"));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("right/sub/c.txt")));
+
+    // A switch of the profile list through its model changes the pair as its click does.
+    TOFlexGridModel* dirs = window->flexDirs()->Model();
+    const QModelIndex subDirs = dirs->index(1 - dirs->HeaderRows(), 2);
+    ASSERT_TRUE(CurrentProfile().profile.Pairs.first().SubDirs);
+    EXPECT_TRUE(dirs->setData(subDirs, Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(CurrentProfile().profile.Pairs.first().SubDirs);
+    EXPECT_EQ(dirs->data(subDirs, Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_TRUE(window->IsStale());
 }
