@@ -3,6 +3,7 @@
 // entry to the main window's file list.
 
 #include "MainWindowTesting.h"
+#include "support/QtPrinters.h"
 #include "app/ProfileCommands.h"
 #include "engine/FileView.h"
 #include "i18n/TextLookup.h"
@@ -72,19 +73,22 @@ struct SearchFileFixture : FileListFixture {
                                                std::array<QString, 2>{QStringLiteral("Work"), QStringLiteral("Backup")},
                                                window.get(), nodeLimit);
     }
-    // The tree as indented lines, folders with a trailing "/", the roots with the tree's path cut.
+    // The tree as indented lines, walked from the roots through each node's children, folders
+    // with a trailing "/", the roots with the tree's path cut.
     QStringList Outline(const dlgSearchFile& dialog) {
         QStringList lines;
-        const SearchTree& t = dialog.Model().Tree();
-        for (int n = 1; n <= t.NodeCount(); ++n) {
-            int depth = 0;
-            for (int p = t.Node(n).Parent; p != 0; p = t.Node(p).Parent) ++depth;
-            QString text = t.Node(n).Text;
-            if (t.Node(n).Parent == 0) text.replace(tree.Path(), QStringLiteral("~"));
-            else if (t.Node(n).Folder) text += QLatin1Char('/');
+        AddOutline(dialog.Model().Tree(), 0, -1, lines);
+        return lines;
+    }
+    void AddOutline(const SearchTree& t, int number, int depth, QStringList& lines) {
+        if (number != 0) {
+            const SearchTreeNode& node = t.Node(number);
+            QString text = node.Text;
+            if (node.Parent == 0) text.replace(tree.Path(), QStringLiteral("~"));
+            else if (node.Folder) text += QLatin1Char('/');
             lines << QString(depth * 2, QLatin1Char(' ')) + text;
         }
-        return lines;
+        for (int child : t.Node(number).Children) AddOutline(t, child, depth + 1, lines);
     }
     // The outline as the view shows it, walked through the model's own indexes.
     QStringList ViewOutline(const QAbstractItemModel& model, const QModelIndex& parent = QModelIndex(), int depth = 0) {
