@@ -12,6 +12,7 @@
 #include "ui/main/TOFlexGrid.h"
 #include "ui/main/clsLongScroll.h"
 #include "ui/main/clsMousePointer.h"
+#include "ui/main/dlgSearchFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,7 +105,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     tmrProgress_.setInterval(150);
     openWithShell = nullptr;
     ui->cmdCompare->setEnabled(false);
-    ui->cmdTreeAndSearch->setEnabled(false);  // the tree and search window is not part of this build
+    ui->cmdTreeAndSearch->setEnabled(false);  // nothing to show before the first compare
 }
 
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
@@ -137,7 +138,8 @@ void frmMain::ConnectControls() {
     });
     connect(ui->cmdCompare, &QPushButton::clicked, this, [this] { RunCompare(); });
     connect(ui->cmdSynch, &QPushButton::clicked, this, [this] { RunSynchronize(); });
-    connect(ui->cmdTreeAndSearch, &QPushButton::clicked, this, [] { Host().Beep(); });
+    connect(ui->cmdTreeAndSearch, &QPushButton::clicked, this,
+            [this] { dlgSearchFile::ShowModal(this, [this](int viewIndex) { ShowViewRow(viewIndex); }); });
     connect(ui->cmdExtras, &QPushButton::clicked, this, [this] {
         ShowOptionsMenu(ui->cmdExtras->mapToGlobal(QPoint(0, ui->cmdExtras->height())));
     });
@@ -337,7 +339,8 @@ void frmMain::SetButtonsRunning(bool running) {
     running_ = running;
     ui->cmdCompare->setEnabled(!running);
     ui->cmdSynch->setEnabled(!running);
-    ui->cmdTreeAndSearch->setEnabled(false);  // no tree and search window in this build
+    // The tree needs a compared list with at least one row besides the root.
+    ui->cmdTreeAndSearch->setEnabled(!running && CurrentFileView().ViewList.size() >= 2);
     // The windows let events run while a compare or a synchronisation works, and the run works
     // on the list, its ticks, the options and the profile as they were when it started: whatever
     // would change them is off (and shown so) until the run ends. The handlers refuse as well,

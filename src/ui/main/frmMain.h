@@ -89,6 +89,9 @@ public:
     void ToolbarClick(int bar, int button);
     int PageSize() const;
     int CurrentViewIndex() const { return currentViewIndex_; }
+    // The entry handed over by the tree and search window: its page comes into view and its
+    // row becomes the current, selected row of the file list.
+    void ShowViewRow(int viewIndex);
 
     // Popup actions of the file list; row 0 is the whole list.
     void PopupSync(int item);

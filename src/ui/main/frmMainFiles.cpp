@@ -318,6 +318,17 @@ void frmMain::UpdateFilesView(int filter) {
     DisplayFiles();
 }
 
+void frmMain::ShowViewRow(int viewIndex) {
+    if (viewIndex < 1 || viewIndex > CurrentFileView().LastIndex()) return;
+    currentViewIndex_ = viewIndex;
+    vlsbFiles_->SetValue(viewIndex);  // the last page stops at the end of the list
+    DisplayFiles();
+    TOFlexGrid* grid = ui->flexFiles;
+    const int row = viewIndex - vlsbFiles_->Value() + 1;
+    grid->SetRow(row);
+    grid->selectionModel()->select(grid->currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 void frmMain::ClearLists() {
     FileView& files = CurrentFileView();
     files.Clear();

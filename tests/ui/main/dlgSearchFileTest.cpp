@@ -1,0 +1,321 @@
+// The tree and search window on a real compare: the tree of either side with and without files,
+// the search patterns and the repeated search, the notice of a full tree, and the hand-over of an
+// entry to the main window's file list.
+
+#include "MainWindowTesting.h"
+#include "support/QtPrinters.h"
+#include "app/ProfileCommands.h"
+#include "engine/FileView.h"
+#include "i18n/TextLookup.h"
+#include "ui/main/SearchTreeModel.h"
+#include "ui/main/clsLongScroll.h"
+#include "ui/main/dlgSearchFile.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QDir>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+void ClickAt(QWidget* widget, const QPoint& at) {
+    const QPointF local(at);
+    const QPointF global(widget->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+void PressKey(QWidget* widget, Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+}
+
+struct SearchFileFixture : FileListFixture {
+    TempTree tree;
+    int beeps = 0;
+    QStringList notices;
+
+    void SetUp() override {
+        OpenWindow(900, 640);
+        dlgSearchFile::BeepHandler() = [this] { ++beeps; };
+        dlgSearchFile::NoticeHandler() = [this](const QString& text) { notices << text; };
+    }
+    void TearDown() override {
+        dlgSearchFile::BeepHandler() = [] { QApplication::beep(); };
+        dlgSearchFile::NoticeHandler() = nullptr;
+        CurrentProfile().ProfileChanged = false;
+        FileListFixture::TearDown();
+    }
+    // Left: a.txt, sub/b.txt, sub/deep/c.txt, sub/deep/deeper/ (empty), zed/e1.txt.
+    // Right: a.txt, sub/b.txt, only/r.txt.
+    void CompareExample() {
+        tree.File(QStringLiteral("left/a.txt"), "a");
+        tree.File(QStringLiteral("left/sub/b.txt"), "b");
+        tree.File(QStringLiteral("left/sub/deep/c.txt"), "c");
+        tree.Folder(QStringLiteral("left/sub/deep/deeper"));
+        tree.File(QStringLiteral("left/zed/e1.txt"), "e");
+        tree.File(QStringLiteral("right/a.txt"), "a");
+        tree.File(QStringLiteral("right/sub/b.txt"), "b");
+        tree.File(QStringLiteral("right/only/r.txt"), "r");
+        CurrentProfile().ProfilePath = WriteLeftRightProfile(tree);
+        ASSERT_TRUE(LoadProfile(*window));
+        ASSERT_TRUE(window->LastCompareSucceeded());
+    }
+    std::unique_ptr<dlgSearchFile> Open(int nodeLimit = SearchTree::DefaultNodeLimit) {
+        return std::make_unique<dlgSearchFile>(CurrentFileView().TreeRows(),
+                                               std::array<QString, 2>{QStringLiteral("Work"), QStringLiteral("Backup")},
+                                               window.get(), nodeLimit);
+    }
+    // The tree as indented lines, walked from the roots through each node's children, folders
+    // with a trailing "/", the roots with the tree's path cut.
+    QStringList Outline(const dlgSearchFile& dialog) {
+        QStringList lines;
+        AddOutline(dialog.Model().Tree(), 0, -1, lines);
+        return lines;
+    }
+    void AddOutline(const SearchTree& t, int number, int depth, QStringList& lines) {
+        if (number != 0) {
+            const SearchTreeNode& node = t.Node(number);
+            QString text = node.Text;
+            if (node.Parent == 0) text.replace(tree.Path(), QStringLiteral("~"));
+            else if (node.Folder) text += QLatin1Char('/');
+            lines << QString(depth * 2, QLatin1Char(' ')) + text;
+        }
+        for (int child : t.Node(number).Children) AddOutline(t, child, depth + 1, lines);
+    }
+    // The outline as the view shows it, walked through the model's own indexes.
+    QStringList ViewOutline(const QAbstractItemModel& model, const QModelIndex& parent = QModelIndex(), int depth = 0) {
+        QStringList lines;
+        for (int r = 0; r < model.rowCount(parent); ++r) {
+            const QModelIndex i = model.index(r, 0, parent);
+            EXPECT_EQ(model.parent(i), parent);
+            lines << QString(depth * 2, QLatin1Char(' ')) + i.data().toString();
+            lines << ViewOutline(model, i, depth + 1);
+        }
+        return lines;
+    }
+    template <typename T>
+    T* Child(dlgSearchFile& dialog, const char* name) {
+        return dialog.findChild<T*>(QString::fromLatin1(name));
+    }
+    QString Selected(dlgSearchFile& dialog) { return dialog.Tree()->currentIndex().data().toString(); }
+};
+
+}  // namespace
+
+TEST_F(SearchFileFixture, TreeOfEitherSideWithAndWithoutFiles) {
+    CompareExample();
+    auto dialog = Open();
+    // Folders only: a file's folder sets no node, and a deeper folder hangs below the last
+    // folder of the depth above it.
+    EXPECT_EQ(Outline(*dialog), (QStringList{QStringLiteral("~/left"), QStringLiteral("  only/"), QStringLiteral("  sub/"),
+                                             QStringLiteral("    deep/"), QStringLiteral("      deeper/"), QStringLiteral("  zed/")}));
+    EXPECT_TRUE(dialog->Tree()->isExpanded(dialog->Model().IndexOfNode(1)));
+
+    Child<QCheckBox>(*dialog, "chkFiles")->click();
+    const QStringList leftWithFiles{QStringLiteral("~/left"),        QStringLiteral("  a.txt"),       QStringLiteral("  only/"),
+                                    QStringLiteral("    r.txt"),     QStringLiteral("  sub/"),        QStringLiteral("    b.txt"),
+                                    QStringLiteral("    deep/"),     QStringLiteral("      c.txt"),   QStringLiteral("      deeper/"),
+                                    QStringLiteral("  zed/"),        QStringLiteral("    e1.txt")};
+    EXPECT_EQ(Outline(*dialog), leftWithFiles);
+    // The view sees the same shape through the model's indexes.
+    QStringList viewLines = leftWithFiles;
+    for (QString& line : viewLines) line.remove(QLatin1Char('/'));
+    QStringList seen = ViewOutline(dialog->Model());
+    seen[0] = QStringLiteral("~left");
+    viewLines[0] = QStringLiteral("~left");
+    EXPECT_EQ(seen, viewLines);
+
+    // The right side shows the right root; its folders are where the right list has them.
+    Child<QRadioButton>(*dialog, "optLeftOrRight_1")->click();
+    EXPECT_EQ(Outline(*dialog).first(), QStringLiteral("~/right"));
+    EXPECT_EQ(Outline(*dialog).size(), leftWithFiles.size());
+    Child<QCheckBox>(*dialog, "chkFiles")->click();
+    EXPECT_EQ(Outline(*dialog), (QStringList{QStringLiteral("~/right"), QStringLiteral("  only/"), QStringLiteral("  sub/"),
+                                             QStringLiteral("    deep/"), QStringLiteral("      deeper/"), QStringLiteral("  zed/")}));
+    EXPECT_EQ(dialog->Model().data(dialog->Model().IndexOfNode(1), Qt::DisplayRole).toString(), tree.Path(QStringLiteral("right")));
+}
+
+TEST_F(SearchFileFixture, ExpandAllOpensEveryNodeAndOpenFoldersShowTheOpenIcon) {
+    CompareExample();
+    auto dialog = Open();
+    QTreeView* view = dialog->Tree();
+    const QModelIndex deep = dialog->Model().IndexOfNode(4);
+    ASSERT_EQ(deep.data().toString(), QStringLiteral("deep"));
+    EXPECT_FALSE(view->isExpanded(deep));
+    const QIcon closed = deep.data(Qt::DecorationRole).value<QIcon>();
+    Child<QCheckBox>(*dialog, "chkExpand")->click();
+    EXPECT_TRUE(view->isExpanded(deep));
+    EXPECT_NE(deep.data(Qt::DecorationRole).value<QIcon>().cacheKey(), closed.cacheKey());
+    Child<QCheckBox>(*dialog, "chkExpand")->click();
+    EXPECT_FALSE(view->isExpanded(deep));
+    EXPECT_TRUE(view->isExpanded(dialog->Model().IndexOfNode(1)));
+}
+
+TEST_F(SearchFileFixture, TypingSearchesAtOnceAndSearchMovesToTheNextMatchThenBeepsAndStartsOver) {
+    CompareExample();
+    auto dialog = Open();
+    Child<QCheckBox>(*dialog, "chkFiles")->click();
+    QLineEdit* text = Child<QLineEdit>(*dialog, "txtSearch");
+    QPushButton* search = Child<QPushButton>(*dialog, "cmdSearch");
+    EXPECT_FALSE(search->isEnabled());
+
+    text->setText(QStringLiteral("B?T"));  // a letter, any one character, a letter, in any case
+    EXPECT_TRUE(search->isEnabled());
+    EXPECT_EQ(Selected(*dialog), QStringLiteral("b.txt"));
+    EXPECT_EQ(dialog->SearchPosition(), 6);
+    EXPECT_TRUE(dialog->Tree()->isExpanded(dialog->Model().IndexOfNode(5)));  // brought into view
+
+    text->setText(QStringLiteral(".txt"));  // "." is itself, not any character
+    EXPECT_EQ(Selected(*dialog), QStringLiteral("a.txt"));
+    const QStringList order{QStringLiteral("r.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt"), QStringLiteral("e1.txt")};
+    for (const QString& next : order) {
+        search->click();
+        EXPECT_EQ(Selected(*dialog), next);
+    }
+    EXPECT_EQ(beeps, 0);
+    search->click();  // past the last match
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(dialog->SearchPosition(), 0);
+    search->click();
+    EXPECT_EQ(Selected(*dialog), QStringLiteral("a.txt"));
+
+    // Enter in the box searches on; leaving the box starts the next search from the top.
+    PressKey(text, Qt::Key_Return);
+    EXPECT_EQ(Selected(*dialog), QStringLiteral("r.txt"));
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(text, &out);
+    EXPECT_EQ(dialog->SearchPosition(), 0);
+
+    text->setText(QStringLiteral("nothing-like-it"));
+    EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(dialog->SearchPosition(), 0);
+    text->clear();
+    EXPECT_FALSE(search->isEnabled());
+    EXPECT_EQ(beeps, 2);
+}
+
+TEST_F(SearchFileFixture, PatternRules) {
+    struct Case {
+        const char* text;
+        const char* name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"b?t", "AB.TXT", true},     {"b?t", "abt", false},        {"e#", "e1.txt", true},
+        {"e#", "ex.txt", false},     {"[cd].t", "c.txt", true},    {"[cd].t", "b.txt", false},
+        {"[a-c]1", "B1", true},      {"[!a-c]1", "b1", false},     {"[!a-c]1", "x1", true},
+        {"s*p", "sub-deep", true},   {"s*p", "pus", false},        {"a+b", "a+b", true},
+        {"a+b", "aab", false},       {"(x)", "(X)", true},         {"[x", "a[x", true},
+        {"dee", "DEEPER", true},     {"\\", "a\\b", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SearchPattern(QString::fromLatin1(c.text)).match(QString::fromLatin1(c.name)).hasMatch(), c.matches)
+            << c.text << " against " << c.name;
+    }
+}
+
+TEST_F(SearchFileFixture, AFullTreeShowsTheNoticeAndKeepsTheNodesAddedSoFar) {
+    CompareExample();
+    auto dialog = Open(3);
+    EXPECT_EQ(notices, QStringList{FormatMsg(QStringLiteral("65100"))});
+    EXPECT_EQ(Outline(*dialog), (QStringList{QStringLiteral("~/left"), QStringLiteral("  only/"), QStringLiteral("  sub/")}));
+    auto roomy = Open();
+    EXPECT_EQ(notices.size(), 1);
+}
+
+TEST_F(SearchFileFixture, CaptionsNameTheListsAndTheSearchBoxHasItsLabel) {
+    CompareExample();
+    auto dialog = Open();
+    EXPECT_TRUE(Child<QRadioButton>(*dialog, "optLeftOrRight_0")->text().contains(QStringLiteral("Work")));
+    EXPECT_TRUE(Child<QRadioButton>(*dialog, "optLeftOrRight_1")->text().contains(QStringLiteral("Backup")));
+    EXPECT_EQ(Child<QLabel>(*dialog, "lblSearch")->buddy(), Child<QLineEdit>(*dialog, "txtSearch"));
+    EXPECT_FALSE(dialog->Tree()->accessibleName().isEmpty());
+    EXPECT_EQ(dialog->windowTitle(), FormatMsg(QStringLiteral("65000")));
+}
+
+TEST_F(SearchFileFixture, AClickedEntryBringsItsRowIntoTheFileListAndSelectsIt) {
+    for (int i = 0; i < 150; ++i) tree.File(QStringLiteral("left/many/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "x");
+    CompareExample();
+    FileView& files = CurrentFileView();
+    ASSERT_GT(files.LastIndex(), window->PageSize() * 2);
+    auto dialog = Open();
+    QObject::connect(dialog.get(), &dlgSearchFile::EntryChosen, window.get(), &frmMain::ShowViewRow);
+    dialog->show();
+    Child<QCheckBox>(*dialog, "chkFiles")->click();
+
+    for (const QString& name : {QStringLiteral("f100.txt"), QStringLiteral("c.txt"), QStringLiteral("e1.txt")}) {
+        Child<QLineEdit>(*dialog, "txtSearch")->setText(name);
+        const QModelIndex node = dialog->Tree()->currentIndex();
+        ASSERT_EQ(node.data().toString(), name);
+        QTreeView* view = dialog->Tree();
+        view->scrollTo(node);
+        ClickAt(view->viewport(), view->visualRect(node).center());
+
+        const int index = window->CurrentViewIndex();
+        ASSERT_GE(index, 1);
+        EXPECT_EQ(files.ViewList[static_cast<size_t>(index)].Name[0], name);
+        const int row = index - window->vlsbFiles()->Value() + 1;
+        ASSERT_GE(row, 1);
+        ASSERT_LE(row, window->PageSize());
+        EXPECT_EQ(grid->Row(), row);
+        EXPECT_EQ(grid->TextMatrix(row, 1), name);
+        EXPECT_TRUE(grid->selectionModel()->isRowSelected(grid->currentIndex().row(), grid->currentIndex().parent()));
+    }
+    // The last page ends with the list: e1.txt, the last row, sits at the page's bottom.
+    EXPECT_EQ(window->vlsbFiles()->Value(), files.LastIndex() - window->PageSize() + 1);
+}
+
+TEST_F(SearchFileFixture, TheTreeButtonOpensTheWindowAfterACompare) {
+    auto* button = window->findChild<QPushButton*>(QStringLiteral("cmdTreeAndSearch"));
+    EXPECT_FALSE(button->isEnabled());
+    CompareExample();
+    ASSERT_TRUE(button->isEnabled());
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        if (auto* d = qobject_cast<dlgSearchFile*>(QApplication::activeModalWidget())) {
+            opened = d->Model().Tree().NodeCount() > 0;
+            d->reject();
+        }
+    });
+    button->click();
+    EXPECT_TRUE(opened);
+}
+
+// A picture of the window over the main window after a compare, for looking at it. Runs only
+// when TANDOR_SHOT_DIR names the folder for the PNG file (under a real X server: the whole
+// screen is taken with ImageMagick's import).
+TEST_F(SearchFileFixture, Screenshot) {
+    const QString folder = qEnvironmentVariable("TANDOR_SHOT_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "TANDOR_SHOT_DIR not set";
+    for (int i = 0; i < 30; ++i) tree.File(QStringLiteral("left/many/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "x");
+    CompareExample();
+    window->move(0, 0);
+    auto dialog = Open();
+    QObject::connect(dialog.get(), &dlgSearchFile::EntryChosen, window.get(), &frmMain::ShowViewRow);
+    dialog->show();
+    dialog->move(660, 40);
+    Child<QCheckBox>(*dialog, "chkFiles")->click();
+    Child<QCheckBox>(*dialog, "chkExpand")->click();
+    Child<QLineEdit>(*dialog, "txtSearch")->setText(QStringLiteral("f02#"));
+    QTreeView* view = dialog->Tree();
+    ClickAt(view->viewport(), view->visualRect(view->currentIndex()).center());
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(25);
+    }
+    QDir().mkpath(folder);
+    EXPECT_EQ(QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                           QDir(folder).filePath(QStringLiteral("search.png"))}),
+              0);
+}
