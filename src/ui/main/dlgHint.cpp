@@ -6,12 +6,9 @@
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
 
-#include <QKeyEvent>
+#include "ui/main/HelpKeys.h"
 
-std::function<void(int)>& dlgHint::HelpKeyHandler() {
-    static std::function<void(int)> handler;
-    return handler;
-}
+#include <QKeyEvent>
 
 void dlgHint::ShowModal(QWidget* owner) {
     dlgHint hint(owner);
@@ -52,15 +49,5 @@ void dlgHint::chkAgain_Click(bool checked) {
 }
 
 void dlgHint::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_F1:
-    case Qt::Key_F2:
-    case Qt::Key_F3:
-    case Qt::Key_F12:
-        if (HelpKeyHandler()) HelpKeyHandler()(event->key());
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
+    if (!PassHelpKey(event)) QDialog::keyPressEvent(event);
 }

@@ -23,10 +23,6 @@ public:
     QString InfoText() const;
     QString VersionText() const;
 
-    // F1, F2, F3 and F12 open the help pages as in the main window; the main window installs
-    // the handler (it receives the Qt key). Without one the keys do nothing.
-    static std::function<void(int key)>& HelpKeyHandler();
-
     void chkAgain_Click(bool checked);
 
 protected:

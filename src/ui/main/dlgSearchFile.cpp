@@ -9,6 +9,8 @@
 #include "ui/main/dlgMsgBox.h"
 
 #include <QApplication>
+#include "ui/main/HelpKeys.h"
+
 #include <QKeyEvent>
 #include <QRegularExpression>
 
@@ -23,11 +25,6 @@ QString WithListName(QString caption, const QString& listName) {
 }
 
 }  // namespace
-
-std::function<void(int)>& dlgSearchFile::HelpKeyHandler() {
-    static std::function<void(int)> handler;
-    return handler;
-}
 
 std::function<void()>& dlgSearchFile::BeepHandler() {
     static std::function<void()> handler = [] { QApplication::beep(); };
@@ -168,15 +165,5 @@ bool dlgSearchFile::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void dlgSearchFile::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_F1:
-    case Qt::Key_F2:
-    case Qt::Key_F3:
-    case Qt::Key_F12:
-        if (HelpKeyHandler()) HelpKeyHandler()(event->key());
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
+    if (!PassHelpKey(event)) QDialog::keyPressEvent(event);
 }

@@ -33,8 +33,6 @@ public:
     // receives the view-list row of every clicked entry.
     static void ShowModal(QWidget* owner, const std::function<void(int viewIndex)>& entryChosen);
 
-    // F1, F2, F3 and F12 open the help pages ("searchfile"); the main window installs the handler.
-    static std::function<void(int key)>& HelpKeyHandler();
     // The beep of a search without a match, and the notice shown when the tree is full; tests
     // replace them.
     static std::function<void()>& BeepHandler();

@@ -1,4 +1,5 @@
 #include "ui/main/dlgHint.h"
+#include "ui/main/HelpKeys.h"
 
 #include "config/ProgramSettings.h"
 #include "i18n/TextLookup.h"
@@ -57,11 +58,11 @@ TEST_F(HintTest, BoxShowsTheCurrentSettingAndHelpKeysGoToTheHandler) {
     dlgHint hint;
     EXPECT_TRUE(hint.findChild<QCheckBox*>(QStringLiteral("chkAgain"))->isChecked());
     int pressed = 0;
-    dlgHint::HelpKeyHandler() = [&](int key) { pressed = key; };
+    HelpKeyHandler() = [&](int key) { pressed = key; };
     QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
     QApplication::sendEvent(&hint, &f2);
     EXPECT_EQ(pressed, Qt::Key_F2);
-    dlgHint::HelpKeyHandler() = nullptr;
+    HelpKeyHandler() = nullptr;
 }
 
 }  // namespace
