@@ -12,6 +12,9 @@
 #include "ui/main/HelpKeys.h"
 
 #include <QKeyEvent>
+#include <QScreen>
+
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace {
@@ -41,6 +44,17 @@ std::function<void(const QString&)>& dlgSearchFile::NoticeHandler() {
 void dlgSearchFile::ShowModal(QWidget* owner, const std::function<void(int)>& entryChosen) {
     dlgSearchFile dialog(CurrentFileView().TreeRows(), CurrentProfile().profile.Options.ListName, owner);
     connect(&dialog, &dlgSearchFile::EntryChosen, &dialog, entryChosen);
+    // Centred on the main window, but never past the edge of its screen (the main window may
+    // stand at one side of a small screen).
+    if (owner && owner->screen()) {
+        const QRect screen = owner->screen()->availableGeometry();
+        QRect frame(QPoint(), dialog.sizeHint().boundedTo(screen.size()));
+        frame.moveCenter(owner->frameGeometry().center());
+        frame.moveLeft(std::clamp(frame.left(), screen.left(), screen.right() - frame.width()));
+        frame.moveTop(std::clamp(frame.top(), screen.top(), screen.bottom() - frame.height()));
+        dialog.resize(frame.size());
+        dialog.move(frame.topLeft());
+    }
     dialog.exec();
     if (owner) {
         owner->activateWindow();

@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QThread>
 #include <QTimer>
+#include <QScreen>
 #include <QTreeView>
 
 namespace {
@@ -304,7 +305,9 @@ TEST_F(SearchFileFixture, Screenshot) {
     auto dialog = Open();
     QObject::connect(dialog.get(), &dlgSearchFile::EntryChosen, window.get(), &frmMain::ShowViewRow);
     dialog->show();
-    dialog->move(660, 40);
+    // Beside the main window, inside the screen.
+    const QRect screen = dialog->screen()->availableGeometry();
+    dialog->move(std::max(screen.left(), screen.right() - dialog->frameGeometry().width()), 40);
     Child<QCheckBox>(*dialog, "chkFiles")->click();
     Child<QCheckBox>(*dialog, "chkExpand")->click();
     Child<QLineEdit>(*dialog, "txtSearch")->setText(QStringLiteral("f02#"));
