@@ -46,7 +46,7 @@ TEST_F(UnattendedRun, SynchronisesBothWaysLogsAndExits0) {
     tree.File(QStringLiteral("L/scratch.tmp"), "to delete", kOld);
     const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "11000");
 
-    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
     EXPECT_EQ(tree.Read(QStringLiteral("R/a.txt")), QByteArray("new left"));
     EXPECT_EQ(tree.Read(QStringLiteral("L/b.txt")), QByteArray("new right"));
@@ -72,7 +72,7 @@ TEST_F(UnattendedRun, AFailedCopyIsRecordedLoggedAndExits1) {
     tree.File(QStringLiteral("L/fine.txt"), "fine", kOld);
     const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10000");
 
-    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
     EXPECT_EQ(tree.Read(QStringLiteral("R/fine.txt")), QByteArray("fine"));
     EXPECT_EQ(tree.Read(QStringLiteral("R/box")), QByteArray("a file, not a folder"));
@@ -88,7 +88,7 @@ TEST_F(UnattendedRun, AMissingRootRunsNothingAndExits2) {
     WriteSettings();
     tree.File(QStringLiteral("L/a.txt"), "a", kOld);
     const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("missing")), "10000");
-    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_FALSE(tree.Exists(QStringLiteral("missing")));
     EXPECT_TRUE(UserValue("LastErrorMsg").contains(QStringLiteral("/missing"))) << qPrintable(UserStore());
@@ -102,7 +102,7 @@ TEST_F(UnattendedRun, NestedFoldersDoExactlyWhatTheRowsSay) {
     tree.File(QStringLiteral("data/sub/b.txt"), "b", kOld);
     tree.Folder(QStringLiteral("data/Backup"));
     const QString profile = WriteProfile(tree.Path(QStringLiteral("data")), tree.Path(QStringLiteral("data/Backup")), "10000");
-    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
     EXPECT_EQ(tree.List().join(QLatin1Char('\n')), (QStringList{
         QStringLiteral("My Profile.tdp"), QStringLiteral("data/"), QStringLiteral("data/Backup/"),
@@ -119,7 +119,7 @@ TEST_F(UnattendedRun, AMirrorOfAFolderIntoTheFolderHoldingItKeepsIt) {
     tree.File(QStringLiteral("X/backup/archived.txt"), "only copy", kOld);
     tree.File(QStringLiteral("X/a.txt"), "a", kOld);
     const QString profile = WriteProfile(tree.Path(QStringLiteral("X/backup")), tree.Path(QStringLiteral("X")), "10001");
-    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
     EXPECT_EQ(tree.Read(QStringLiteral("X/backup/archived.txt")), QByteArray("only copy"));
     EXPECT_EQ(tree.Read(QStringLiteral("X/archived.txt")), QByteArray("only copy"));
@@ -133,7 +133,7 @@ TEST_F(UnattendedRun, NamesThatDifferOnlyInLetterCaseAreBothBackedUpInEveryRun) 
     tree.File(QStringLiteral("R/html/index.html"), "lower", kOld);
     const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10000");
     for (int runNumber = 0; runNumber < 2; ++runNumber) {
-        ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+        ProgramRun run = StartUnattended(profile);
         EXPECT_EQ(run.exitCode, 0) << runNumber << qPrintable(run.standardError);
         EXPECT_EQ(tree.Read(QStringLiteral("R/html/index.html")), QByteArray("lower"));
         EXPECT_EQ(tree.Read(QStringLiteral("R/html/Index.html")), QByteArray("upper"));
@@ -150,7 +150,7 @@ TEST_F(UnattendedRun, ALinkOppositeAFolderIsReportedAndNothingIsWrittenThroughIt
     ASSERT_TRUE(QFile::link(tree.Path(QStringLiteral("outside")), tree.Path(QStringLiteral("R/d"))));
     tree.File(QStringLiteral("L/fine.txt"), "fine", kOld);
     const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "11001");
-    ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+    ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
     EXPECT_EQ(tree.Read(QStringLiteral("outside/in.txt")), QByteArray("precious, outside both folders"));
     EXPECT_TRUE(QFileInfo(tree.Path(QStringLiteral("R/d"))).isSymLink()) << "the link was deleted or replaced";
@@ -178,7 +178,7 @@ TEST_F(UnattendedRun, ARootThatIsNoAbsoluteFolderRunsNothingAndExits2) {
     for (const QString& left : {QString(), QStringLiteral("relative/folder"), QStringLiteral("NO-SUCH-LABEL/Backup"),
                                 QStringLiteral("//server/share/dir")}) {
         const QString profile = WriteProfile(left, tree.Path(QStringLiteral("R")), "01000");
-        ProgramRun run = Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")});
+        ProgramRun run = StartUnattended(profile);
         EXPECT_EQ(run.exitCode, 2) << qPrintable(left) << qPrintable(run.standardError);
         EXPECT_EQ(QDir(workingDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList())
             << qPrintable(left);

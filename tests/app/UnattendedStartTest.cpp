@@ -12,7 +12,6 @@
 namespace {
 
 const QDateTime kOld(QDate(2026, 1, 1), QTime(10, 0));
-const QStringList kUnattended{QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")};
 
 // Runs each case once without any display and once on a virtual X server (xvfb-run), where the
 // program starts its real window classes and keeps them hidden.
@@ -27,10 +26,6 @@ protected:
         launcher = {QStringLiteral("timeout"), QStringLiteral("-k"), QStringLiteral("5"), QStringLiteral("45"),
                     QStringLiteral("xvfb-run"), QStringLiteral("-a")};
     }
-
-    ProgramRun StartUnattended(const QString& profile) { return Start(QStringList{profile} + kUnattended); }
-
-    QStringList LogLines() const { return TodaysLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts); }
 
     void StoreLastError() {
         QDir().mkpath(configHome.path() + QStringLiteral("/Tandor"));
@@ -160,7 +155,7 @@ TEST_F(UnattendedRun, ADisplayThatIsNamedButGoneRunsWithoutWindowsAsWithNone) {
         extraEnvironment = display;
         QElapsedTimer took;
         took.start();
-        const ProgramRun run = Start(QStringList{profile} + kUnattended);
+        const ProgramRun run = StartUnattended(profile);
         // A crash (Qt's abort when it cannot open the display) is no normal exit: -1.
         EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
         EXPECT_LT(took.elapsed(), 20000);
