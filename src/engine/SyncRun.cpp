@@ -163,7 +163,6 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
 void CopySelection(int s, int r, bool folderOnly, ResultList& view) {
     RunState& run = Run();
     RunHost& host = Host();
-    const FileSystem::RootScope roots(RootsOfRows(view));
     const FileSystem::FolderHandleScope folders;
     run.CancelRequested = false;
     run.TotalBytes = 0;

@@ -16,7 +16,8 @@ void CopyRows(int s, int r, int flags, bool folderOnly, ResultList& view);
 // Deletes on side s over the subtree of row r: files forward, then folders bottom-up. With
 // RunFlag::Counting it only notes the files it would delete (for the guards of a run).
 void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view);
-// The popup's plain copy: marked files of the subtree from side s whatever their direction.
+// The popup's plain copy: marked files of the subtree from side s whatever their direction. The
+// caller registers the roots of the compare (FileSystem::RootScope), as PopupCopyCommand does.
 void CopySelection(int s, int r, bool folderOnly, ResultList& view);
 // The passes of the profile's sync options over the subtree of view row r, with the view's
 // counts and the guards of SyncGuards.h. False when a check or a guard stopped it (messages
