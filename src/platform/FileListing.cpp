@@ -264,17 +264,22 @@ bool FoldsCaseForTests(const QString& folder) {
 
 // ---- listing faults for tests ----
 
+struct ListingFaultSpec {
+    int err = 0;
+    int afterEntries = 0;  // 0: the folder cannot be opened; n: reading breaks off after n entries
+};
+
 std::mutex faultMutex;
 std::atomic<bool> anyFault{false};
-QHash<QByteArray, int>& ListingFaults() {
-    static QHash<QByteArray, int> faults;
+QHash<QByteArray, ListingFaultSpec>& ListingFaults() {
+    static QHash<QByteArray, ListingFaultSpec> faults;
     return faults;
 }
 
-int ListingFault(const QByteArray& folder) {
-    if (!anyFault.load(std::memory_order_relaxed)) return 0;
+ListingFaultSpec ListingFault(const QByteArray& folder) {
+    if (!anyFault.load(std::memory_order_relaxed)) return {};
     std::lock_guard<std::mutex> lock(faultMutex);
-    return ListingFaults().value(folder, 0);
+    return ListingFaults().value(folder);
 }
 
 bool Fail(int err) {
@@ -346,7 +351,8 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
     out.clear();
     const QByteArray dir = WithoutTrailingSlash(folder);
     if (dir.isEmpty()) return Fail(ENOENT);
-    if (const int injected = ListingFault(dir)) return Fail(injected);
+    const ListingFaultSpec fault = ListingFault(dir);
+    if (fault.err != 0 && fault.afterEntries == 0) return Fail(fault.err);
 
     // O_NOFOLLOW: a folder of the tree that was replaced by a link since its parent was listed
     // is not entered; the listing never leaves the tree.
@@ -374,6 +380,10 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
 
     errno = 0;
     while (const dirent* e = ::readdir(d)) {
+        if (fault.err != 0 && out.size() == static_cast<size_t>(fault.afterEntries)) {
+            errno = fault.err;
+            break;
+        }
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
         const size_t len = std::strlen(name);
@@ -540,11 +550,11 @@ void SetCaseFoldingFoldersForTests(const std::vector<QString>& folders) {
     FoldingFoldersForTests() = folders;
 }
 
-void FailListingForTests(const QString& folder, int err) {
+void FailListingForTests(const QString& folder, int err, int afterEntries) {
     const QByteArray p = WithoutTrailingSlash(folder);
     std::lock_guard<std::mutex> lock(faultMutex);
     if (err == 0) ListingFaults().remove(p);
-    else ListingFaults().insert(p, err);
+    else ListingFaults().insert(p, ListingFaultSpec{err, afterEntries});
     anyFault.store(!ListingFaults().isEmpty(), std::memory_order_relaxed);
 }
 

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -172,6 +174,45 @@ TEST_F(SettingsTest, SingleKeyWritersChangeOneKey) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("[General]\r\nLeft=a\r\nIgnoreLockedFiles =1\r\n[Form]\r\nZoom=100\r\n"
                                       "Pos=10;20;9600;7200\r\n"));
+}
+
+// Every switch of the settings file under the name the file carries: written as 1 and as 0, the
+// record follows. A key read under a misspelt name would keep its default in one of the two.
+TEST_F(SettingsTest, EverySwitchIsReadUnderItsOwnName) {
+    struct Switch {
+        const char* section;
+        const char* key;
+        std::function<bool(const ProgramSettings&)> field;
+    };
+    const Switch switches[] = {
+        {"General", "SynchMediumLeft", [](const ProgramSettings& s) { return s.DefaultProfileOptions.SynchMedium[0]; }},
+        {"General", "SynchMediumRight", [](const ProgramSettings& s) { return s.DefaultProfileOptions.SynchMedium[1]; }},
+        {"General", "CheckArchiveAttr", [](const ProgramSettings& s) { return s.DefaultProfileOptions.CheckArchiveAttr != 0; }},
+        {"General", "CompareDate", [](const ProgramSettings& s) { return s.DefaultProfileOptions.CompareDate; }},
+        {"General", "CompareSize", [](const ProgramSettings& s) { return s.DefaultProfileOptions.CompareSize; }},
+        {"General", "ResetArchiveAttrSource", [](const ProgramSettings& s) { return s.DefaultProfileOptions.ResetArchiveAttrSource; }},
+        {"General", "ResetArchiveAttrDest", [](const ProgramSettings& s) { return s.DefaultProfileOptions.ResetArchiveAttrDest; }},
+        {"Include", "SubDirs", [](const ProgramSettings& s) { return s.SubDirs; }},
+        {"Include", "SysDirs", [](const ProgramSettings& s) { return s.SysDirs; }},
+        {"Include", "SysFiles", [](const ProgramSettings& s) { return s.SysFiles; }},
+        {"Include", "HiddenDirs", [](const ProgramSettings& s) { return s.HiddenDirs; }},
+        {"Include", "HiddenFiles", [](const ProgramSettings& s) { return s.HiddenFiles; }},
+        {"General", "LogToFile", [](const ProgramSettings& s) { return s.LogToFile; }},
+        {"General", "LogChanges", [](const ProgramSettings& s) { return s.LogChanges; }},
+        {"General", "DontShowHint", [](const ProgramSettings& s) { return s.DontShowHint; }},
+        {"General", "ButtonBarsWithText", [](const ProgramSettings& s) { return s.ButtonBarsWithText; }},
+        {"General", "IgnoreLockedFiles ", [](const ProgramSettings& s) { return s.IgnoreLockedFiles; }},
+        {"General", "AllowUndo", [](const ProgramSettings& s) { return s.AllowUndo; }},
+        {"General", "CancelAfterErrorUnattended", [](const ProgramSettings& s) { return s.CancelAfterErrorUnattended; }},
+        {"General", "DontAutoRunAfterError", [](const ProgramSettings& s) { return s.DontAutoRunAfterError; }},
+    };
+    for (const Switch& sw : switches) {
+        for (const int value : {0, 1}) {
+            WriteSettings(QByteArray("[") + sw.section + "]\r\n" + sw.key + "=" + QByteArray::number(value) + "\r\n");
+            LoadProgramSettings();
+            EXPECT_EQ(sw.field(Settings()), value == 1) << sw.section << '/' << sw.key << '=' << value;
+        }
+    }
 }
 
 }  // namespace

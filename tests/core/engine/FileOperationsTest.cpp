@@ -347,6 +347,24 @@ TEST_F(FileOperationsTest, CancelDuringCopyKeepsOldDestination) {
     EXPECT_EQ(host.progressDone, 0);
 }
 
+// A copy that failed on a file in use, with that error ignored, did not happen: the source keeps
+// its "not yet backed up" mark for the next run.
+TEST_F(FileOperationsTest, AnIgnoredLockedFileKeepsItsArchiveMark) {
+    left.File(QStringLiteral("busy.db"), "new");
+    right.File(QStringLiteral("busy.db"), "old");
+    const int row = AddFileRow(QStringLiteral("busy.db"), QStringLiteral("busy.db"), SyncAction::LeftToRight);
+    ASSERT_NE(FileSystem::GetAttributes(left.Path(QStringLiteral("busy.db"))) & Attr::Archive, 0u);
+    Settings().IgnoreLockedFiles = true;
+    Switches().DontAsk = true;
+    ::Run().ResetSource = true;
+    FileSystem::FailNthWriteForTests(1, ETXTBSY);
+    CopyOneFile(0, row, 0, view);
+    Settings().IgnoreLockedFiles = false;
+    EXPECT_FALSE(::Run().ErrorReported);
+    EXPECT_EQ(right.Read(QStringLiteral("busy.db")), QByteArray("old"));
+    EXPECT_NE(FileSystem::GetAttributes(left.Path(QStringLiteral("busy.db"))) & Attr::Archive, 0u);
+}
+
 TEST_F(FileOperationsTest, InjectedWriteFailureMidCopy) {
     QByteArray big(20 * 1024 * 1024, 'w');
     left.File(QStringLiteral("big.bin"), big);

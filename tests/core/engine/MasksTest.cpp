@@ -20,6 +20,9 @@ TEST(Masks, WildcardsDigitsAndLists) {
     EXPECT_FALSE(Match("a.log", "?#.log"));
     EXPECT_TRUE(Match("x7", "[a-z]#"));
     EXPECT_FALSE(Match("77", "[a-z]#"));
+    EXPECT_TRUE(Match("a", "[a-z]"));  // both ends of a range belong to it
+    EXPECT_TRUE(Match("z", "[a-z]"));
+    EXPECT_FALSE(Match("a", "[b-z]"));
     EXPECT_TRUE(Match("77", "[!a-z]#"));
     EXPECT_FALSE(Match("x7", "[!a-z]#"));
     EXPECT_TRUE(Match("b", "[abc]"));

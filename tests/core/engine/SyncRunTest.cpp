@@ -43,6 +43,20 @@ TEST_F(SyncRunTest, DeleteOneSidedOnTheLeftRemovesFilesThenFolder) {
     EXPECT_EQ(host.filesShown, QStringList());  // nothing was copied
 }
 
+// "Delete in 2" alone deletes on side 2 only: what is only on side 1 stays where it is.
+TEST_F(SyncRunTest, DeleteInTwoAloneLeavesSideOneAlone) {
+    left.File(QStringLiteral("left-only.txt"), "l");
+    left.File(QStringLiteral("left-dir/x.txt"), "x");
+    right.File(QStringLiteral("right-only.txt"), "r");
+    right.File(QStringLiteral("right-dir/y.txt"), "y");
+    Compare();
+    SetOptions({false, false, false, false, true});
+    ASSERT_TRUE(SyncRun(files, 0, false));
+    EXPECT_EQ(left.List(), QStringList({QStringLiteral("left-dir/"), QStringLiteral("left-dir/x.txt"),
+                                        QStringLiteral("left-only.txt")}));
+    EXPECT_EQ(right.List(), QStringList());
+}
+
 TEST_F(SyncRunTest, MirrorDeletesExtraEntriesEvenWhenNothingNeedsCopying) {
     left.File(QStringLiteral("same.txt"), "s", Old);
     right.File(QStringLiteral("same.txt"), "s", Old);
@@ -250,6 +264,22 @@ TEST_F(SyncRunTest, NothingBelowAnUnreadableFolderIsCopiedOrDeleted) {
     EXPECT_TRUE(right.Exists(QStringLiteral("locked/only-right.txt")));
     EXPECT_FALSE(right.Exists(QStringLiteral("locked/only-left.txt")));
     EXPECT_FALSE(left.Exists(QStringLiteral("fine.txt")));  // option 3: deleted where it is alone
+}
+
+// A listing that breaks off part-way (a read error of the disk or the share) is no listing: the
+// names it did not reach are not one-sided and nothing opposite them is deleted.
+TEST_F(SyncRunTest, AListingThatBreaksOffPartWayDeletesNothingOpposite) {
+    for (const char* name : {"half/1.txt", "half/2.txt", "half/3.txt", "half/4.txt"}) {
+        left.File(QString::fromLatin1(name), "same", Old);
+        right.File(QString::fromLatin1(name), "same", Old);
+    }
+    left.File(QStringLiteral("new.txt"), "n");
+    FileSystem::FailListingForTests(left.Path(QStringLiteral("half")), EIO, 2);
+    Compare();
+    SetOptions({true, false, false, false, true});  // a mirror from left to right
+    Switches().DontAsk = true;
+    ASSERT_TRUE(SyncRun(files, 0, false));
+    EXPECT_EQ(right.List().size(), 6);  // the folder, its four files and the new one
 }
 
 TEST_F(SyncRunTest, PopupSynchronizeOfOneFolderWithoutSubfolders) {

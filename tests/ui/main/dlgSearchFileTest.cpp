@@ -18,9 +18,6 @@
 #include <QRadioButton>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QDir>
-#include <QProcess>
-#include <QThread>
 #include <QTimer>
 #include <QScreen>
 #include <QTreeView>
@@ -293,34 +290,4 @@ TEST_F(SearchFileFixture, TheTreeButtonOpensTheWindowAfterACompare) {
     });
     button->click();
     EXPECT_TRUE(opened);
-}
-
-// A picture of the window over the main window after a compare, for looking at it. Runs only
-// when TANDOR_SHOT_DIR names the folder for the PNG file (under a real X server: the whole
-// screen is taken with ImageMagick's import).
-TEST_F(SearchFileFixture, Screenshot) {
-    const QString folder = qEnvironmentVariable("TANDOR_SHOT_DIR");
-    if (folder.isEmpty()) GTEST_SKIP() << "TANDOR_SHOT_DIR not set";
-    for (int i = 0; i < 30; ++i) tree.File(QStringLiteral("left/many/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "x");
-    CompareExample();
-    window->move(0, 0);
-    auto dialog = Open();
-    QObject::connect(dialog.get(), &dlgSearchFile::EntryChosen, window.get(), &frmMain::ShowViewRow);
-    dialog->show();
-    // Beside the main window, inside the screen.
-    const QRect screen = dialog->screen()->availableGeometry();
-    dialog->move(std::max(screen.left(), screen.right() - dialog->frameGeometry().width()), 40);
-    Child<QCheckBox>(*dialog, "chkFiles")->click();
-    Child<QCheckBox>(*dialog, "chkExpand")->click();
-    Child<QLineEdit>(*dialog, "txtSearch")->setText(QStringLiteral("f02#"));
-    QTreeView* view = dialog->Tree();
-    ClickAt(view->viewport(), view->visualRect(view->currentIndex()).center());
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QThread::msleep(25);
-    }
-    QDir().mkpath(folder);
-    EXPECT_EQ(QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                                           QDir(folder).filePath(QStringLiteral("search.png"))}),
-              0);
 }
