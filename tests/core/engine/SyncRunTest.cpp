@@ -137,6 +137,18 @@ TEST_F(SyncRunTest, UnmarkedRowsStayAndPopupCopyOverridesDirectionNotMark) {
     EXPECT_TRUE(LogLines().isEmpty());  // a plain copy writes no run lines
 }
 
+// The popup copy of one folder copies that folder's subtree and stops at its next sibling.
+TEST_F(SyncRunTest, PopupCopyOfAFolderStopsAtItsSibling) {
+    left.File(QStringLiteral("a/1.txt"), "1");
+    left.File(QStringLiteral("a/deeper/2.txt"), "2");
+    left.File(QStringLiteral("b/3.txt"), "3");
+    left.File(QStringLiteral("c.txt"), "c");
+    Compare();
+    CopySelection(0, RowOf(QStringLiteral("a")), false, files.ViewList);
+    EXPECT_EQ(right.List(), QStringList({QStringLiteral("a/"), QStringLiteral("a/1.txt"), QStringLiteral("a/deeper/"),
+                                         QStringLiteral("a/deeper/2.txt")}));
+}
+
 TEST_F(SyncRunTest, PopupDeleteWithoutSubfoldersRemovesFolderOnlyWhenEmpty) {
     left.File(QStringLiteral("d/a.txt"), "a");
     left.File(QStringLiteral("d/sub/b.txt"), "b");
