@@ -65,13 +65,23 @@ UpdateScriptResult RunUpdateScript(const QString& code, const UpdateScriptServic
     ScriptProgram program(services);
     engine.globalObject().setProperty(QStringLiteral("Program"), engine.newQObject(&program));
     QJSValue outcome;
+    bool threw = false;
     {
         Watchdog watchdog(engine, limitMs);
         outcome = engine.evaluate(code);
         if (!outcome.isError() && !watchdog.Fired()) {
             QJSValue main = engine.globalObject().property(QStringLiteral("Main"));
             if (main.isCallable()) {
-                outcome = main.call();
+                // Run through a wrapper: anything thrown, also a value that is no Error object,
+                // comes back as text.
+                const QJSValue failure = engine.evaluate(QStringLiteral(
+                    "(function () { try { Main(); return ''; } catch (e) { return 'Main threw: ' + String(e); } })()"));
+                if (failure.isError()) {
+                    outcome = failure;
+                } else if (!failure.toString().isEmpty()) {
+                    threw = true;
+                    outcome = failure;
+                }
             } else {
                 result.error = QStringLiteral("the update code has no function Main");
             }
@@ -82,8 +92,9 @@ UpdateScriptResult RunUpdateScript(const QString& code, const UpdateScriptServic
     engine.globalObject().deleteProperty(QStringLiteral("Program"));
     if (result.interrupted) {
         result.error = QStringLiteral("the update code ran longer than %1 ms and was stopped").arg(limitMs);
-    } else if (outcome.isError()) {
+    } else if (outcome.isError() || threw) {
         result.error = outcome.toString();
+        if (result.error.isEmpty()) result.error = QStringLiteral("the update code failed");
     }
     result.ran = result.error.isEmpty();
     if (!result.ran) qCWarning(lcWeb) << "update code:" << result.error;

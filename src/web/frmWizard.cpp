@@ -144,7 +144,12 @@ frmWizard::frmWizard(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui:
     LoadNavigation();
 }
 
-frmWizard::~frmWizard() { Switches().WizardRequested = false; }
+frmWizard::~frmWizard() {
+    Switches().WizardRequested = false;
+    // The pages go before the profile they were made with.
+    delete browser_;
+    delete listPage_;
+}
 
 void frmWizard::closeEvent(QCloseEvent* event) {
     browser_->stop();

@@ -5,7 +5,7 @@
 #include "web/HelpContent.h"
 #include "web/UpdateCheck.h"
 
-#include "TempTree.h"
+#include "support/TempTree.h"
 
 #include <QDialog>
 #include <QFileInfo>

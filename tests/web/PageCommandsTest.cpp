@@ -3,7 +3,7 @@
 // listed, and any page from outside the help folders, reach nothing.
 
 #include "BrowserTesting.h"
-#include "TempTree.h"
+#include "support/TempTree.h"
 
 #include "config/ProgramSettings.h"
 #include "platform/SystemInfo.h"

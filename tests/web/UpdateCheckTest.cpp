@@ -3,10 +3,11 @@
 // refused; update code runs without reach into the system and is stopped when it runs away.
 
 #include "BrowserTesting.h"
-#include "TempTree.h"
+#include "support/TempTree.h"
 
 #include "config/ProgramSettings.h"
 #include "config/Registry.h"
+#include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/SystemBrowser.h"
 #include "web/UpdateCheck.h"
@@ -26,6 +27,8 @@ protected:
         });
         UpdateMessageHandler() = [this](const QString& text, const QString& title) { messages << title + QStringLiteral(": ") + text; };
         ResetUpdateChecksForTests();
+        Settings().LanguageName = QStringLiteral("English");
+        ReloadLocalizer();
         frmWizard::SetOnlineBaseForTests(QString());
     }
     void TearDown() override {
