@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick fonts-dejavu-core
   rsync attr locales
+  qt6-webengine-dev qt6-webchannel-dev qt6-declarative-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -21,6 +21,7 @@ public:
     void ShowWindow(bool, int) override {}
     void ShowHint() override {}
     void EnableCompare() override {}
+    void CheckForUpdate(bool) override {}
 
     void ClearLists() override;
     void ShowLoadedProfile() override;

@@ -78,7 +78,7 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     // 20: a hidden start never shows the hint: it would stop an unattended run with a display.
     if (!settings.DontShowHint && !switches.Hidden) window.ShowHint();
     window.EnableCompare();                                             // 21
-    // 22: the update check with "-update" comes with the web pages; it is not part of this build.
+    if (switches.UpdateRequested && !switches.Hidden) window.CheckForUpdate(true);  // 22
     return true;
 }
 

@@ -27,6 +27,8 @@ public:
     virtual void ShowWindow(bool hidden, int formState) = 0;
     virtual void ShowHint() = 0;
     virtual void EnableCompare() = 0;
+    // The update check that "-update" asks for (a window-less start has none).
+    virtual void CheckForUpdate(bool manual) = 0;
 
     // The action of the Synchronize button (that of Compare is ProfileDisplay::RunCompare).
     virtual void RunSynchronize() = 0;

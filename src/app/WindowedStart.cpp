@@ -14,8 +14,14 @@
 #include <QTranslator>
 
 #include <clocale>
+#include <unistd.h>
 
 int RunWindowed(int argc, char* argv[], const QString& commandLine) {
+    // The browser window shares its drawing context with the other windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser's own sandbox refuses to start as root; its pages are only the program's own
+    // help and update pages then.
+    if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
     // The list shows dates and times in the user's own formats.
     std::setlocale(LC_TIME, "");

@@ -4,6 +4,7 @@
 
 #include "app/StartupWindow.h"
 #include "ui/main/frmMain.h"
+#include "web/UpdateCheck.h"
 
 class WindowedStartupWindow : public StartupWindow {
 public:
@@ -20,6 +21,7 @@ public:
     void ShowWindow(bool hidden, int formState) override { window_.ShowWindow(hidden, formState); }
     void ShowHint() override { window_.ShowHint(); }
     void EnableCompare() override { window_.EnableCompare(); }
+    void CheckForUpdate(bool manual) override { ::CheckForUpdate(manual); }
 
     void ClearLists() override { window_.ClearLists(); }
     void ShowLoadedProfile() override { window_.ShowLoadedProfile(); }

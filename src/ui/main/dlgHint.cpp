@@ -49,5 +49,5 @@ void dlgHint::chkAgain_Click(bool checked) {
 }
 
 void dlgHint::keyPressEvent(QKeyEvent* event) {
-    if (!PassHelpKey(event)) QDialog::keyPressEvent(event);
+    if (!PassHelpKey(event, this)) QDialog::keyPressEvent(event);
 }

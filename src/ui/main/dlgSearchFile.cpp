@@ -179,5 +179,5 @@ bool dlgSearchFile::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void dlgSearchFile::keyPressEvent(QKeyEvent* event) {
-    if (!PassHelpKey(event)) QDialog::keyPressEvent(event);
+    if (!PassHelpKey(event, this)) QDialog::keyPressEvent(event);
 }

@@ -13,6 +13,13 @@
 #include "ui/main/clsLongScroll.h"
 #include "ui/main/clsMousePointer.h"
 #include "ui/main/dlgSearchFile.h"
+#include "ui/main/HelpKeys.h"
+#include "platform/SystemInfo.h"
+#include "web/HelpPages.h"
+#include "web/PageProtocol.h"
+#include "web/UpdateCheck.h"
+#include <QFileInfo>
+#include <QProcess>
 
 #include <QAction>
 #include <QApplication>
@@ -106,9 +113,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     openWithShell = nullptr;
     ui->cmdCompare->setEnabled(false);
     ui->cmdTreeAndSearch->setEnabled(false);  // nothing to show before the first compare
+    InstallHelpKeys();
+    RegisterMainWindowPageCommands(*this);
 }
 
-frmMain::~frmMain() { qApp->removeEventFilter(this); }
+frmMain::~frmMain() {
+    PageProtocol::Instance().UnregisterWindow(objectName());
+    qApp->removeEventFilter(this);
+}
 
 TOFlexGrid* frmMain::flexDirs() const { return ui->flexDirs; }
 TOFlexGrid* frmMain::flexFiles() const { return ui->flexFiles; }
@@ -298,10 +310,19 @@ void frmMain::FirstActivationNow() {
 }
 
 void frmMain::tmrMain_Timer() {
+    // A hidden start never shows the window, so it opens no browser window either.
+    if (Switches().Hidden) return;
+    if (ticks_++ % 60 == 0) UpdateDueCheck();
     if (firstTickDone_) return;
     firstTickDone_ = true;
-    // The first tick opens the assistant and runs the start-up information script; neither the
-    // browser window nor that script is part of this build, so the tick has nothing to do yet.
+    if (Switches().WizardRequested) SetUrl(QStringLiteral("wizard.htm"), false);
+    if (!ui->chkNoStartupInfo->isChecked()) {
+        const QString script = ProgramFolder() + QStringLiteral("/TandorInfo.sh");
+        if (QFileInfo(script).isExecutable())
+            QProcess::startDetached(script, {Settings().LanguageName}, ProgramFolder());
+        Switches().WizardRequested = true;
+        SetUrl(QStringLiteral("wizard.htm"), false);
+    }
 }
 
 void frmMain::tmrProgress_Timer() {
@@ -369,6 +390,10 @@ bool frmMain::HandleKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (mods == Qt::NoModifier) {
         switch (event->key()) {
+        case Qt::Key_F1:
+        case Qt::Key_F2:
+        case Qt::Key_F3:
+        case Qt::Key_F12: PassHelpKey(event, this); break;
         case Qt::Key_F5:
             if (ui->cmdCompare->isEnabled()) ui->cmdCompare->click();
             break;

@@ -213,6 +213,7 @@ private:
     bool handlingKey_ = false;
     bool activatedOnce_ = false;
     bool firstTickDone_ = false;
+    int ticks_ = 0;
     bool lastCompareOk_ = false;
     bool running_ = false;
     // Set while the program itself sets the toolbar buttons, whose signals then change nothing.

@@ -1,6 +1,7 @@
 // The menus of the main window and the profile commands behind them: open, save, the example
 // profiles and the example files.
 #include "ui/main/frmMain.h"
+#include "web/HelpPages.h"
 
 #include "ui_frmMain.h"
 
@@ -125,10 +126,10 @@ void frmMain::BuildMenus() {
             [this] { DeleteExampleFiles(); });
     mnuExamples_->addSeparator();
     mnuPop4_->addSeparator();
-    for (const auto& entry : {std::pair{"mnuPop4_Help_0", 607}, std::pair{"mnuPop4_Help_1", 608}}) {
-        AddItem(mnuPop4_, entry.first, entry.second, entry.second == 607 ? tr("&Help") : tr("&Assistant"))
-            ->setEnabled(false);
-    }
+    connect(AddItem(mnuPop4_, "mnuPop4_Help_0", 607, tr("&Help")), &QAction::triggered, this,
+            [] { SetUrl(QStringLiteral("index.htm"), false); });
+    connect(AddItem(mnuPop4_, "mnuPop4_Help_1", 608, tr("&Assistant")), &QAction::triggered, this,
+            [] { OpenAssistant(); });
     AddItem(mnuPop4_, "mnuPop4_About", 609, tr("About &Tandor"))->setEnabled(false);
 }
 

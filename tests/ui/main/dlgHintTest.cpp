@@ -58,10 +58,15 @@ TEST_F(HintTest, BoxShowsTheCurrentSettingAndHelpKeysGoToTheHandler) {
     dlgHint hint;
     EXPECT_TRUE(hint.findChild<QCheckBox*>(QStringLiteral("chkAgain"))->isChecked());
     int pressed = 0;
-    HelpKeyHandler() = [&](int key) { pressed = key; };
+    QWidget* from = nullptr;
+    HelpKeyHandler() = [&](int key, QWidget* window) {
+        pressed = key;
+        from = window;
+    };
     QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
     QApplication::sendEvent(&hint, &f2);
     EXPECT_EQ(pressed, Qt::Key_F2);
+    EXPECT_EQ(from, &hint);
     HelpKeyHandler() = nullptr;
 }
 

@@ -1,0 +1,139 @@
+#include "web/UpdateCheck.h"
+
+#include "config/ProgramSettings.h"
+#include "config/Registry.h"
+#include "config/StartupSwitches.h"
+#include "i18n/TextLookup.h"
+#include "platform/Clock.h"
+#include "platform/SystemBrowser.h"
+#include "platform/SystemInfo.h"
+#include "ui/main/dlgMsgBox.h"
+#include "web/UpdateScript.h"
+#include "web/WebLog.h"
+#include "web/frmWizard.h"
+
+#include <QApplication>
+
+#include <cmath>
+#include <unistd.h>
+
+namespace {
+constexpr int kMaxAutomaticChecks = 3;
+constexpr uint32_t InformationIcon = 64;
+int& ChecksStarted() {
+    static int started = 0;
+    return started;
+}
+QString& AddressOverride() {
+    static QString address;
+    return address;
+}
+QString Version() {
+    return QStringLiteral("%1.%2.%3").arg(TANDOR_VERSION_MAJOR).arg(TANDOR_VERSION_MINOR).arg(TANDOR_VERSION_PATCH);
+}
+QString ProgramTitle() { return FormatMsg(101); }
+}  // namespace
+
+std::function<void(const QString&, const QString&)>& UpdateMessageHandler() {
+    static std::function<void(const QString&, const QString&)> handler = [](const QString& text, const QString& title) {
+        dlgMsgBox::ShowMsg(text, InformationIcon, title, QApplication::activeWindow());
+    };
+    return handler;
+}
+
+void SetUpdateAddressForTests(const QString& address) { AddressOverride() = address; }
+void ResetUpdateChecksForTests() { ChecksStarted() = 0; }
+int UpdateChecksStarted() { return ChecksStarted(); }
+
+QString UpdateQueryString() {
+    const QString flags = QStringLiteral("Flags");
+    const QString info = QStringLiteral("UpdateInfo");
+    return QStringLiteral("?v=") + Version() +
+           QStringLiteral("&u=") + ReadUserRegistryValue(flags, info, 0).toString() +
+           QStringLiteral("&s=") + QString::number(Settings().Runs) +
+           QStringLiteral("&m=") + ReadMachineRegistryValue(flags, info, 0).toString() +
+           QStringLiteral("&os=") + GetWindowsVersionCode(QStringLiteral("."));
+}
+
+QString UpdateAddress(bool manual) {
+    if (!AddressOverride().isEmpty()) return AddressOverride();
+    return FormatMsg(QStringLiteral("homepage")) + QStringLiteral("update") +
+           (manual ? QStringLiteral("manual") : QString()) + QStringLiteral(".php") + UpdateQueryString();
+}
+
+QString NewsAddress() { return FormatMsg(QStringLiteral("homepage")) + QStringLiteral("news.htm") + UpdateQueryString(); }
+
+QString UpdateUserAgent() {
+    // The browser's own agent string, then the program's title and version.
+    return QStringLiteral("Mozilla/5.0 (X11; Linux x86_64) ") + ProgramTitle() + QLatin1Char(' ') + Version();
+}
+
+std::optional<double> RetcodeDays(const QString& content) {
+    const QStringList fields = content.split(QLatin1Char(';'));
+    if (fields.size() < 2 || fields[1].trimmed().isEmpty()) return 1.0;
+    bool ok = false;
+    const double days = fields[1].trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(days) || days < 0 || days > 36500) return std::nullopt;
+    return days;
+}
+
+void CheckForUpdate(bool manual) {
+    if (!manual && ChecksStarted() >= kMaxAutomaticChecks) return;
+    ++ChecksStarted();
+    if (frmWizard::Current()) {
+        if (manual) UpdateMessageHandler()(FormatMsg(829), ProgramTitle());
+        return;
+    }
+    frmWizard* wizard = frmWizard::Get();
+    wizard->updateAnswer = [](const QVariantMap& fields) { ApplyUpdateAnswer(fields); };
+    wizard->SetUpdateURL(UpdateAddress(manual), UpdateUserAgent());
+}
+
+void UpdateDueCheck() {
+    if (Switches().DontAsk) return;
+    if (Settings().NextUpdateCheck <= ToDateValue(Clock::Now())) CheckForUpdate(false);
+}
+
+void ApplyUpdateAnswer(const QVariantMap& fields) {
+    const QString retcode = fields.value(QStringLiteral("retcode")).toString();
+    if (!retcode.isEmpty()) {
+        const std::optional<double> days = RetcodeDays(retcode);
+        if (!days) {
+            qCWarning(lcWeb) << "update page: retcode ignored, impossible days in" << retcode;
+        } else {
+            ProgramSettings& settings = Settings();
+            const double now = ToDateValue(Clock::Now());
+            settings.LastUpdateCheck = now;
+            settings.NextUpdateCheck = now + *days;
+            const QString flags = QStringLiteral("Flags");
+            WriteUserRegistryValue(flags, QStringLiteral("LastUpdateCheck"), QString::number(now, 'f', 8));
+            WriteUserRegistryValue(flags, QStringLiteral("NextUpdateCheck"),
+                                   QString::number(settings.NextUpdateCheck, 'f', 8));
+        }
+    }
+    QString href = fields.value(QStringLiteral("href")).toString();
+    href.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    href = href.trimmed();
+    if (!href.isEmpty() && !OpenInSystemBrowser(href)) qCWarning(lcWeb) << "update page: address not opened:" << href;
+    const QString message = fields.value(QStringLiteral("message")).toString();
+    if (!message.isEmpty()) {
+        QString title = fields.value(QStringLiteral("messageTitle")).toString();
+        if (title.isEmpty()) title = ProgramTitle() + QStringLiteral(" Update Information");
+        UpdateMessageHandler()(message, title);
+    }
+    frmWizard* wizard = frmWizard::Current();
+    const QString code = fields.value(QStringLiteral("code")).toString();
+    if (!code.trimmed().isEmpty()) {
+        if (fields.value(QStringLiteral("update")).toBool() && geteuid() != 0) {
+            // Code that needs administrator rights is not run by an ordinary user.
+            qCWarning(lcWeb) << "update page: code needs administrator rights; not run";
+        } else {
+            if (wizard) wizard->tmrUnload().stop();
+            RunUpdateScript(code, {[](const QString& text) { UpdateMessageHandler()(text, ProgramTitle()); },
+                                   [](const QString& address) { OpenInSystemBrowser(address); }});
+        }
+    }
+    if (wizard) wizard->tmrUnload().start();
+}
+
+bool OpenNews() { return OpenInSystemBrowser(NewsAddress()); }

@@ -1,0 +1,3 @@
+#include "web/WebLog.h"
+
+Q_LOGGING_CATEGORY(lcWeb, "tandor.web")

@@ -1,0 +1,110 @@
+// The update check on a real browser engine: a local update page's answer fields set the next
+// check, open the address and show the message; a second check while the window is open is
+// refused; update code runs without reach into the system and is stopped when it runs away.
+
+#include "BrowserTesting.h"
+#include "support/TempTree.h"
+
+#include "config/ProgramSettings.h"
+#include "config/Registry.h"
+#include "i18n/TextLookup.h"
+#include "platform/Clock.h"
+#include "platform/SystemBrowser.h"
+#include "web/UpdateCheck.h"
+#include "web/UpdateScript.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class UpdateCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Clock::SetNowForTests([] { return QDateTime(QDate(2024, 3, 1), QTime(12, 0)); });
+        SetSystemBrowserForTests([this](const QString& address) {
+            opened << address;
+            return true;
+        });
+        UpdateMessageHandler() = [this](const QString& text, const QString& title) { messages << title + QStringLiteral(": ") + text; };
+        ResetUpdateChecksForTests();
+        Settings().LanguageName = QStringLiteral("English");
+        ReloadLocalizer();
+        frmWizard::SetOnlineBaseForTests(QString());
+    }
+    void TearDown() override {
+        if (frmWizard::Current()) delete frmWizard::Current();
+        SetUpdateAddressForTests(QString());
+        SetSystemBrowserForTests(nullptr);
+    }
+
+    IsolatedEnvironment environment;
+    TempTree tree;
+    QStringList opened;
+    QStringList messages;
+};
+
+TEST_F(UpdateCheckTest, TheFieldsOfALocalUpdatePageSetTheNextCheckOpenTheAddressAndShowTheMessage) {
+    const QString page = tree.File(QStringLiteral("update.htm"),
+        "<html><head><meta name=\"retcode\" content=\"0;7\">"
+        "<meta name=\"href\" content=\"\r\n https://tandor.example.org/download \">"
+        "<meta name=\"message\" content=\"Version 2 is out\" title=\"\"></head>"
+        "<body><div id=\"code\">function Main() { Program.message('from the code'); }</div></body></html>");
+    SetUpdateAddressForTests(QUrl::fromLocalFile(page).toString());
+    CheckForUpdate(false);
+    ASSERT_TRUE(WaitFor([&] { return messages.size() == 2; })) << messages.join(QLatin1Char('|')).toStdString();
+
+    const double now = ToDateValue(Clock::Now());
+    EXPECT_DOUBLE_EQ(Settings().LastUpdateCheck, now);
+    EXPECT_NEAR(Settings().NextUpdateCheck, now + 7, 1e-9);
+    EXPECT_NEAR(ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("NextUpdateCheck"), 0).toDouble(), now + 7, 1e-6);
+    EXPECT_EQ(opened, QStringList{QStringLiteral("https://tandor.example.org/download")});
+    EXPECT_TRUE(messages[0].endsWith(QStringLiteral(" Update Information: Version 2 is out"))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[1].endsWith(QStringLiteral(": from the code")));
+    ASSERT_NE(frmWizard::Current(), nullptr);
+    EXPECT_TRUE(frmWizard::Current()->tmrUnload().isActive());
+
+    // While the window is open a manual check is refused with message 829.
+    CheckForUpdate(true);
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_TRUE(messages[2].contains(QStringLiteral("already open")));
+    EXPECT_EQ(UpdateChecksStarted(), 2);
+}
+
+TEST_F(UpdateCheckTest, AnUnreachablePageLeavesTheCheckDueAndAutomaticChecksStopAfterThree) {
+    SetUpdateAddressForTests(QUrl::fromLocalFile(tree.Path(QStringLiteral("missing.htm"))).toString());
+    CheckForUpdate(false);
+    ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));  // it closed itself
+    EXPECT_EQ(Settings().NextUpdateCheck, 0.0);
+    CheckForUpdate(false);
+    ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));
+    CheckForUpdate(false);
+    ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));
+    EXPECT_EQ(UpdateChecksStarted(), 3);
+    CheckForUpdate(false);
+    EXPECT_EQ(frmWizard::Current(), nullptr);
+    EXPECT_EQ(UpdateChecksStarted(), 3);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST(UpdateScript, CodeHasNoReachIntoTheSystemAndARunawayScriptIsStopped) {
+    QStringList shown;
+    const UpdateScriptServices services{[&](const QString& text) { shown << text; }, nullptr};
+    const UpdateScriptResult sandbox = RunUpdateScript(
+        QStringLiteral("function Main() { Program.message([typeof XMLHttpRequest, typeof require, typeof Qt,"
+                       " typeof console, typeof fetch, typeof print].join(',')); }"),
+        services);
+    EXPECT_TRUE(sandbox.ran) << sandbox.error.toStdString();
+    EXPECT_EQ(shown, QStringList{QStringLiteral("undefined,undefined,undefined,undefined,undefined,undefined")});
+
+    QElapsedTimer clock;
+    clock.start();
+    const UpdateScriptResult runaway = RunUpdateScript(QStringLiteral("function Main() { for (;;) {} }"), services, 300);
+    EXPECT_TRUE(runaway.interrupted);
+    EXPECT_FALSE(runaway.ran);
+    EXPECT_LT(clock.elapsed(), 3000);
+
+    EXPECT_FALSE(RunUpdateScript(QStringLiteral("var x = 1;"), services).ran);  // no Main
+    EXPECT_FALSE(RunUpdateScript(QStringLiteral("function Main() { throw 1; }"), services).ran);
+}
+
+}  // namespace
