@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick fonts-dejavu-core
   rsync attr locales
+  openbox xdotool dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 missing=()
 for p in "${packages[@]}"; do
