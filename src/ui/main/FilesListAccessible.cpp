@@ -267,6 +267,9 @@ void Attach(TOFlexGrid* grid, FilesAccessibleSource* source) {
     Q_UNUSED(installed);
     Sources().insert(grid, source);
     QObject::connect(grid, &QObject::destroyed, [grid] { Sources().remove(grid); });
+    // An interface made for the grid before (the item view's own table) would stay cached.
+    QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(grid);
+    if (existing && !dynamic_cast<FilesTable*>(existing)) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(existing));
 }
 
 void CursorMoved(TOFlexGrid* grid, int index) {

@@ -65,6 +65,9 @@ bool clsLongScroll::SetClient(QObject* client) {
     }();
     Q_UNUSED(factoryInstalled);
     client_->setProperty(LongScrollProperty, QVariant::fromValue<QObject*>(this));
+    // A plain scrollbar's interface made before would stay cached.
+    QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(client_);
+    if (existing && !dynamic_cast<LongScrollAccessible*>(existing)) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(existing));
     writingClient_ = true;
     client_->setRange(0, ClientMaximum);
     client_->setSingleStep(1);

@@ -164,6 +164,8 @@ void frmMain::ScaleAndLocalise() {
     LocalizeControls(this);
     const int windowKey = property("key").toInt();
     setWindowTitle(Caption(windowKey, QStringLiteral("Tandor")));
+    // A screen reader names the window by its title, the profile's name included.
+    setAccessibleName(windowTitle());
     LocaliseComputedTexts();
 }
 
@@ -222,6 +224,7 @@ void frmMain::EnableCompare() { ui->cmdCompare->setEnabled(true); }
 void frmMain::SetProfileTitle(const QString& profileName) {
     const QString program = Caption(property("key").toInt(), QStringLiteral("Tandor"));
     setWindowTitle(profileName.isEmpty() ? program : profileName + QStringLiteral(" \u00B7 ") + program);
+    setAccessibleName(windowTitle());
 }
 
 void frmMain::CloseWindow() {
