@@ -8,6 +8,7 @@ packages=(
   xvfb xauth imagemagick fonts-dejavu-core
   rsync attr locales
   qt6-webengine-dev qt6-webchannel-dev qt6-declarative-dev
+  openbox xdotool dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -122,3 +122,25 @@ FilesPageRow FormatFilesRow(const CompareRow& row, const std::array<bool, 5>& sy
     if (!row.Selected) out.cells[4].greyText = true;
     return out;
 }
+
+QString FilesRowSentence(const CompareRow& row, const std::array<bool, 5>& syncOptions, uint32_t archiveMask,
+                         const FilesRowWords& words) {
+    const FilesPageRow shown = FormatFilesRow(row, syncOptions, archiveMask);
+    QStringList parts;
+    if (shown.folder) {
+        parts << (row.Folder[0].isEmpty() ? row.Folder[1] : row.Folder[0]) << words.folder;
+    } else {
+        parts << (row.Name[0].isEmpty() ? row.Name[1] : row.Name[0]);
+        if (row.Name[0].isEmpty()) parts << words.notLeft;
+        else parts << words.leftSide.arg(shown.cells[2].text, shown.cells[3].text);
+        if (row.Name[1].isEmpty()) parts << words.notRight;
+        else parts << words.rightSide.arg(shown.cells[6].text, shown.cells[5].text);
+    }
+    const QString& marker = shown.cells[4].text;
+    if (marker == Marker::ToRight) parts << words.toRight;
+    else if (marker == Marker::ToLeft) parts << words.toLeft;
+    else if (marker == Marker::Delete) parts << words.deleteMark;
+    else parts << words.nothing;
+    parts << (row.Selected ? words.ticked : words.notTicked);
+    return parts.join(QStringLiteral(", "));
+}

@@ -56,3 +56,24 @@ QString FormatFileTime(double dateValue);
 // archive attribute, else 0.
 FilesPageRow FormatFilesRow(const CompareRow& row, const std::array<bool, 5>& syncOptions,
                             uint32_t archiveMask);
+
+// The words of a row read aloud, in the program's language.
+struct FilesRowWords {
+    QString folder = QStringLiteral("folder");
+    QString leftSide = QStringLiteral("left: %1, %2");    // size, time
+    QString rightSide = QStringLiteral("right: %1, %2");
+    QString notLeft = QStringLiteral("not in folder 1");
+    QString notRight = QStringLiteral("not in folder 2");
+    QString toRight = QStringLiteral("copy to the right");
+    QString toLeft = QStringLiteral("copy to the left");
+    QString deleteMark = QStringLiteral("delete");
+    QString nothing = QStringLiteral("nothing to do");
+    QString ticked = QStringLiteral("ticked");
+    QString notTicked = QStringLiteral("not ticked");
+};
+
+// One row as a sentence for a screen reader: its name, each side's size and time (or that the
+// side lacks it), what the synchronisation will do with it, and whether it is ticked. The
+// texts and the direction are those the row shows on the page.
+QString FilesRowSentence(const CompareRow& row, const std::array<bool, 5>& syncOptions, uint32_t archiveMask,
+                         const FilesRowWords& words);

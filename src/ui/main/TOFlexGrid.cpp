@@ -100,6 +100,7 @@ public:
         const TOFlexGridCell& cell = model->Cell(index.row() + model->HeaderRows(), index.column());
         if (!TOFlexGridModel::IsMarker(cell)) {
             QStyledItemDelegate::paint(painter, opt, index);
+            DrawRowCursor(painter, opt, index);
             return;
         }
         initStyleOption(&opt, index);
@@ -110,6 +111,32 @@ public:
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
         const QColor color = opt.palette.color((opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text);
         DrawMarker(painter, opt.rect, cell.text, color, widget);
+        DrawRowCursor(painter, opt, index);
+    }
+
+    // The row cursor: a frame round the whole row, thicker while the grid has the focus, so
+    // that a keyboard user sees which row Space, Enter and the Menu key act on.
+    void DrawRowCursor(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+        const int row = index.row() + grid_->Model()->HeaderRows();
+        const bool cursor = row == grid_->CursorRow();
+        if (!cursor && !grid_->RowMarked(row)) return;
+        painter->save();
+        const QColor highlight = option.palette.color(QPalette::Active, QPalette::Highlight);
+        if (grid_->RowMarked(row)) {
+            QColor tint = highlight;
+            tint.setAlpha(70);
+            painter->fillRect(option.rect, tint);
+        }
+        if (cursor) {
+            const int width = grid_->hasFocus() ? 2 : 1;
+            const QRect r = option.rect;
+            const int lastCol = index.column() + std::max(1, grid_->columnSpan(index.row(), index.column())) - 1;
+            painter->fillRect(QRect(r.left(), r.top(), r.width(), width), highlight);
+            painter->fillRect(QRect(r.left(), r.bottom() - width + 1, r.width(), width), highlight);
+            if (index.column() == 0) painter->fillRect(QRect(r.left(), r.top(), width, r.height()), highlight);
+            if (lastCol >= grid_->Cols() - 1) painter->fillRect(QRect(r.right() - width + 1, r.top(), width, r.height()), highlight);
+        }
+        painter->restore();
     }
 
     // A mouse click on a check marker reaches the window as the grid's Click, which decides
@@ -575,6 +602,14 @@ void TOFlexGrid::SetSizeY(int height) {
     sizeY_ = std::max(0, height);
     const int border = this->height() - contentsRect().height();
     resize(width(), sizeY_ + border);
+}
+
+void TOFlexGrid::SetCursorRows(int cursorRow, int firstMarked, int lastMarked) {
+    if (cursorRow == cursorRow_ && firstMarked == firstMarked_ && lastMarked == lastMarked_) return;
+    cursorRow_ = cursorRow;
+    firstMarked_ = std::min(firstMarked, lastMarked);
+    lastMarked_ = std::max(firstMarked, lastMarked);
+    Refresh();
 }
 
 // ---- readable colours ----

@@ -162,6 +162,12 @@ public:
     // darker on a light background (lighter on a dark one), just far enough to reach it.
     static QColor ReadableOn(const QColor& fore, const QColor& back, double minimumContrast);
 
+    // A row cursor and a range of marked rows (grid rows; -1: none), drawn over the cells: the
+    // cursor as a frame round the row, the marked rows tinted with the selection colour.
+    void SetCursorRows(int cursorRow, int firstMarked, int lastMarked);
+    int CursorRow() const { return cursorRow_; }
+    bool RowMarked(int row) const { return row >= firstMarked_ && row <= lastMarked_ && row >= 0; }
+
     // The usable (client) size: the inside of the border, whatever the border is.
     int SizeX() const { return sizeX_; }
     void SetSizeX(int width);
@@ -241,4 +247,5 @@ private:
     int sizeX_ = 0, sizeY_ = 0;
     QColor gridColor_;
     bool userMoved_ = false;
+    int cursorRow_ = -1, firstMarked_ = -1, lastMarked_ = -1;
 };

@@ -2,12 +2,51 @@
 
 #include "ui/main/HalfEvenDivide.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
 constexpr int ClientMaximum = 32767;
 constexpr int ClientLargeChange = 10;
+
+// The scrollbar's place in the whole range for a screen reader, not the client's 0..32767: the
+// first shown row of the list and the last first row there can be.
+class LongScrollAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    LongScrollAccessible(QScrollBar* bar, clsLongScroll* scroll) : QAccessibleWidget(bar, QAccessible::ScrollBar), scroll_(scroll) {}
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override { return scroll_ ? scroll_->Value() : 0; }
+    void setCurrentValue(const QVariant& value) override {
+        if (scroll_) scroll_->SetValue(value.toInt());
+    }
+    QVariant maximumValue() const override { return scroll_ ? std::max(scroll_->Min(), scroll_->Max()) : 0; }
+    QVariant minimumValue() const override { return scroll_ ? std::min(scroll_->Min(), scroll_->Max()) : 0; }
+    QVariant minimumStepSize() const override { return scroll_ ? scroll_->SmallChange() : 1; }
+
+private:
+    QPointer<clsLongScroll> scroll_;
+};
+
+// A screen reader hears the new place in the list, not the client's own position.
+void AnnounceValue(QScrollBar* client, int32_t value) {
+    if (!client || !QAccessible::isActive()) return;
+    QAccessibleValueChangeEvent event(client, value);
+    QAccessible::updateAccessibility(&event);
+}
+
+const char* const LongScrollProperty = "tandorLongScroll";
+
+QAccessibleInterface* LongScrollFactory(const QString&, QObject* object) {
+    auto* bar = qobject_cast<QScrollBar*>(object);
+    auto* scroll = bar ? qobject_cast<clsLongScroll*>(bar->property(LongScrollProperty).value<QObject*>()) : nullptr;
+    return scroll ? new LongScrollAccessible(bar, scroll) : nullptr;
+}
 
 int64_t Distance(int64_t a, int64_t b) { return a > b ? a - b : b - a; }
 }  // namespace
@@ -20,6 +59,15 @@ bool clsLongScroll::SetClient(QObject* client) {
     if (client_) disconnect(client_, nullptr, this, nullptr);
     client_ = bar;
     if (!client_) return true;
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(LongScrollFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    client_->setProperty(LongScrollProperty, QVariant::fromValue<QObject*>(this));
+    // A plain scrollbar's interface made before would stay cached.
+    QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(client_);
+    if (existing && !dynamic_cast<LongScrollAccessible*>(existing)) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(existing));
     writingClient_ = true;
     client_->setRange(0, ClientMaximum);
     client_->setSingleStep(1);
@@ -103,6 +151,7 @@ void clsLongScroll::SetValue(int32_t v) {
     value_ = Clamp(v);
     PlaceThumb();
     emit Change();
+    AnnounceValue(client_, value_);
 }
 
 void clsLongScroll::OnClientValueChanged(int clientValue) {
@@ -140,4 +189,5 @@ void clsLongScroll::OnClientValueChanged(int clientValue) {
     clientValue_ = clientValue;
     PlaceThumb();
     emit Change();
+    AnnounceValue(client_, value_);
 }

@@ -95,8 +95,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     ui->flexFiles->SetWordWrap(false);
     ui->flexFiles->SetScrollBars(TOFlexGrid::ScrollBarNone);
     ui->flexFiles->SetMergeCells(2);
-    // The page is what the grid shows; the scrollbar beside it moves through the list.
-    ui->flexFiles->setFocusProxy(ui->vsbFiles);
+    // The list itself takes the keys: its row cursor moves through the whole list and the page
+    // follows. The scrollbar beside it stays for the mouse and reports the place in the list.
+    ui->flexFiles->setFocusPolicy(Qt::StrongFocus);
+    ui->vsbFiles->setFocusPolicy(Qt::NoFocus);
+    FilesListAccessible::Attach(ui->flexFiles, this);
     ui->lblSplit->installEventFilter(this);
     ui->centralwidget->installEventFilter(this);
     ui->lblSplit->setFocusPolicy(Qt::NoFocus);
@@ -107,6 +110,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     BuildMenus();
     ConnectControls();
     ConnectGrids();
+    SetTabOrder();
+    LocaliseAccessibleNames();
     connect(&tmrMain_, &QTimer::timeout, this, &frmMain::tmrMain_Timer);
     connect(&tmrProgress_, &QTimer::timeout, this, &frmMain::tmrProgress_Timer);
     tmrProgress_.setInterval(150);
@@ -171,6 +176,8 @@ void frmMain::ScaleAndLocalise() {
     LocalizeControls(this);
     const int windowKey = property("key").toInt();
     setWindowTitle(Caption(windowKey, QStringLiteral("Tandor")));
+    // A screen reader names the window by its title, the profile's name included.
+    setAccessibleName(windowTitle());
     LocaliseComputedTexts();
 }
 
@@ -229,6 +236,7 @@ void frmMain::EnableCompare() { ui->cmdCompare->setEnabled(true); }
 void frmMain::SetProfileTitle(const QString& profileName) {
     const QString program = Caption(property("key").toInt(), QStringLiteral("Tandor"));
     setWindowTitle(profileName.isEmpty() ? program : profileName + QStringLiteral(" \u00B7 ") + program);
+    setAccessibleName(windowTitle());
 }
 
 void frmMain::CloseWindow() {
@@ -478,6 +486,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         if (widget && widget->window() == this && isActiveWindow()) {
             if (HandleKey(static_cast<QKeyEvent*>(event))) return true;
         }
+        if (watched == ui->flexFiles && FilesKey(static_cast<QKeyEvent*>(event))) return true;
+        return false;
+    }
+    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ui->flexFiles) {
+        // The cursor shows where the keys act as soon as the list has them.
+        if (event->type() == QEvent::FocusIn && AccessibleCursor() < 1 && CurrentFileView().LastIndex() >= 1)
+            currentViewIndex_ = vlsbFiles_->Value();
+        DisplayFiles();
+        if (event->type() == QEvent::FocusIn && AccessibleCursor() > 0)
+            FilesListAccessible::CursorMoved(ui->flexFiles, currentViewIndex_);
         return false;
     }
     if (watched == ui->lblSplit) {

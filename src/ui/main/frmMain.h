@@ -5,7 +5,9 @@
 #include "config/Profile.h"
 #include "engine/ProfileLoading.h"
 #include "engine/SyncRun.h"
+#include "ui/main/FilesListAccessible.h"
 #include "ui/main/FilesMenu.h"
+#include "ui/main/FilesPage.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -29,7 +31,7 @@ namespace Ui {
 class frmMain;
 }
 
-class frmMain : public QMainWindow, public ProfileDisplay {
+class frmMain : public QMainWindow, public ProfileDisplay, private FilesAccessibleSource {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -89,6 +91,14 @@ public:
     void ToolbarClick(int bar, int button);
     int PageSize() const;
     int CurrentViewIndex() const { return currentViewIndex_; }
+    // The row cursor of the file list (a ViewList index, 0: none) and the side (0 left,
+    // 1 right) that Enter opens and the row's menu is about. Keys move it through the whole
+    // list, scrolling the page along.
+    int FilesCursor() const { return currentViewIndex_; }
+    int FilesCursorSide() const { return cursorSide_; }
+    void MoveFilesCursor(int viewIndex);
+    // Ticks or unticks a ViewList row as a click on its mark does: every way of ticking ends here.
+    void TickViewRow(int viewIndex, bool extendToSubfolders);
     // The entry handed over by the tree and search window: its page comes into view and its
     // row becomes the current, selected row of the file list.
     void ShowViewRow(int viewIndex);
@@ -172,6 +182,24 @@ private:
     bool HandleKey(QKeyEvent* event);
     void ConnectGrids();
     bool FilesToolTip(QEvent* event);
+    // Keys on the file list: the cursor, Space, Enter, the Menu key and Shift+F10.
+    bool FilesKey(QKeyEvent* event);
+    void TickCursorRows(bool extendToSubfolders);
+    void OpenFilesMenuAtCursor();
+    // Opens a row's file or folder on one side with its program (a double-click, or Enter).
+    void OpenViewRow(int viewIndex, size_t side);
+    void SetTabOrder();
+    void LocaliseAccessibleNames();
+    // FilesAccessibleSource: the whole list for a screen reader.
+    int AccessibleRowCount() const override;
+    int AccessibleColumnCount() const override { return 8; }
+    QString AccessibleHeader(int col) const override;
+    QString AccessibleCell(int index, int col) const override;
+    bool AccessibleTicked(int index) const override;
+    int AccessibleCursor() const override;
+    int AccessiblePageRow(int index) const override;
+    int AccessibleIndexAt(int pageRow) const override;
+    void AccessibleToggle(int index) override { TickViewRow(index, false); }
     void SetFilesCell(int row, int col, const struct FilesCell& cell);
     // The command hooks of the synchronisation and the popup actions: the buttons off and the
     // scroll position kept while they run, the refreshed list scrolled back afterwards.
@@ -207,6 +235,10 @@ private:
     bool dirsRowSelected_ = false;
     int currentDirsRow_ = 0;
     int currentViewIndex_ = 0;
+    int cursorSide_ = 0;
+    // The other end of a range marked with Shift and the cursor keys (0: none).
+    int filesAnchor_ = 0;
+    FilesRowWords rowWords_;
     int dirsVisibleRows_ = 4;
     bool splitterDragging_ = false;
     int splitGrab_ = 0;

@@ -303,7 +303,7 @@ void frmMain::ConnectGrids() {
     connect(files, &TOFlexGrid::MouseDown, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers keys, int, int) {
         filesButton_ = button;
         filesKeys_ = keys;
-        ui->vsbFiles->setFocus();
+        ui->flexFiles->setFocus(Qt::MouseFocusReason);
     });
     connect(files, &TOFlexGrid::Click, this, [this, files] {
         if (filesSuppressClick_) {

@@ -21,6 +21,8 @@
 #define TANDOR_HAS_COMPARE_RUN 1
 #endif
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -131,6 +133,7 @@ void frmMain::LocaliseComputedTexts() {
             if (!text.isEmpty()) action->setText(text);
         }
     }
+    LocaliseAccessibleNames();
 }
 
 void frmMain::ApplyToolbarStates() {
@@ -290,6 +293,17 @@ void frmMain::DisplayFiles() {
             SetFilesCell(r, 4, empty);
         }
     }
+    // The row cursor and the rows marked with Shift, where they are on this page.
+    if (currentViewIndex_ > count) currentViewIndex_ = count;
+    const int anchor = filesAnchor_ >= 1 && filesAnchor_ <= count ? filesAnchor_ : 0;
+    const int cursorRow = AccessiblePageRow(currentViewIndex_);
+    if (anchor > 0 && currentViewIndex_ > 0 && anchor != currentViewIndex_) {
+        const int first = std::clamp(std::min(anchor, currentViewIndex_) - value + 1, 0, page + 1);
+        const int last = std::clamp(std::max(anchor, currentViewIndex_) - value + 1, 0, page + 1);
+        grid->SetCursorRows(cursorRow, first, last);
+    } else {
+        grid->SetCursorRows(cursorRow, -1, -1);
+    }
     grid->SetRedraw(true);
     vlsbFiles_->SetMax(qMax(count - page + 1, 1));
 }
@@ -308,6 +322,9 @@ void frmMain::UpdateFilesView(int filter) {
     FileView& files = CurrentFileView();
     ViewOptions& view = CurrentProfile().profile.View;
     files.UpdateFilesView(filter, view);
+    // The rows are others now: the cursor starts again when the list gets the keys.
+    currentViewIndex_ = 0;
+    filesAnchor_ = 0;
     UpdateToolbarsEnabled();
     const int page = qMax(1, vlsbFiles_->LargeChange());
     vlsbFiles_->SetMin(1);
@@ -361,7 +378,7 @@ void frmMain::RequestFilesTick(int row, int col, bool checked) {
     const int index = vlsbFiles_->Value() + row - 1;
     if (col != 0 || row < 1 || index < 1 || index > files.LastIndex()) return;
     if (files.ViewList[static_cast<size_t>(index)].Selected == checked) return;
-    ClickFiles(row, col, Qt::LeftButton, Qt::NoModifier, QPoint());
+    TickViewRow(index, false);
 }
 
 void frmMain::ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt::KeyboardModifiers keys,
@@ -381,9 +398,10 @@ void frmMain::ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt:
         ui->flexFiles->SetRow(mouseRow);
         ui->flexFiles->SetCol(qMax(0, mouseCol));
         currentViewIndex_ = vlsbFiles_->Value() + mouseRow - 1;
+        filesAnchor_ = 0;
+        if (mouseCol >= 0) cursorSide_ = mouseCol > 4 ? 1 : 0;
         if (files.LastIndex() < 1 || currentViewIndex_ < 1 || currentViewIndex_ > files.LastIndex()) return;
-        ToggleFilesRow(files.ViewList, static_cast<size_t>(currentViewIndex_), mods == Qt::ShiftModifier);
-        DisplayFiles();
+        TickViewRow(currentViewIndex_, mods == Qt::ShiftModifier);
     } else if (button == Qt::RightButton && mods == Qt::NoModifier) {
         ShowFilesMenu(mouseRow, mouseCol, globalPos);
     }
@@ -406,8 +424,13 @@ void frmMain::DoubleClickFiles(int mouseRow, int mouseCol) {
     if (mouseRow >= ui->flexFiles->Rows() || ui->flexFiles->TextMatrix(mouseRow, mouseCol).isEmpty()) return;
     const int index = vlsbFiles_->Value() + mouseRow - 1;
     if (index < 1 || index > files.LastIndex()) return;
+    OpenViewRow(index, mouseCol < 4 ? 0 : 1);
+}
+
+void frmMain::OpenViewRow(int index, size_t side) {
+    const FileView& files = CurrentFileView();
+    if (index < 1 || index > files.LastIndex() || side > 1) return;
     const CompareRow& row = files.ViewList[static_cast<size_t>(index)];
-    const size_t side = mouseCol < 4 ? 0 : 1;
     QString path;
     if (row.Attributes[side] & Attr::Directory) {
         path = row.Folder[side];

@@ -1,0 +1,201 @@
+"""Works the main window through the accessibility bus as a screen reader user does.
+
+Two files on the left copy to the right and one file lies on the right only. Through the bus and
+the keyboard the script unticks one row, switches on "Delete in 2" with the accessibility action
+Toggle, and runs the synchronisation. The files on disk must then be what the window showed: the ticked file
+copied, the unticked one not, the right-only file deleted.
+"""
+import os
+import subprocess
+import sys
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+program, work = sys.argv[1], sys.argv[2]
+shots = sys.argv[3] if len(sys.argv) > 3 else ""
+left, right = os.path.join(work, "left"), os.path.join(work, "right")
+os.makedirs(left)
+os.makedirs(right)
+for folder, name, text in ((left, "a.txt", "alpha"), (left, "b.txt", "bravo"), (right, "extra.txt", "only right")):
+    with open(os.path.join(folder, name), "w") as f:
+        f.write(text)
+profile = os.path.join(work, "bus.tdp")
+with open(profile, "w") as f:
+    f.write("[General]\nLeft=Left\nRight=Right\nCompareDate=1\nCompareSize=1\nTimeLag=00:00:02\n"
+            "[0]\nED=0\nF1=0\nF2=0\nSO0=1\nSO1=0\nSO2=0\nSO3=0\nSO4=0\n"
+            f"[1]\nS={left}\nD={right}\nSA=0\nDA=1\nSu=1\nHD=1\nHF=1\nSD=0\nSF=0\nIS=*\nES=\nIF=*\nEF=\nDF=\n")
+
+env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
+proc = subprocess.Popen([program, profile], env=env)
+step = "start"
+
+
+def shot(name):
+    if shots:
+        os.makedirs(shots, exist_ok=True)
+        subprocess.run(["import", "-window", "root", os.path.join(shots, name + ".png")], check=False)
+
+
+def fail(message):
+    print(f"FAIL ({step}): {message}", flush=True)
+    shot("bus-test-failure")
+    proc.kill()
+    sys.exit(1)
+
+
+def wait_for(what, seconds=20):
+    end = time.time() + seconds
+    while time.time() < end:
+        if proc.poll() is not None:
+            fail(f"the program ended with status {proc.returncode}")
+        found = what()
+        if found:
+            return found
+        time.sleep(0.2)
+    return None
+
+
+def states(acc):
+    acc.clear_cache()
+    return acc.get_state_set()
+
+
+def walk(acc, depth=0):
+    """Every object below acc, the cells of tables excepted (they are read through the table)."""
+    if acc is None or depth > 40:
+        return
+    yield acc
+    if acc.get_role() == Atspi.Role.TABLE:
+        return
+    for i in range(acc.get_child_count()):
+        yield from walk(acc.get_child_at_index(i), depth + 1)
+
+
+def find(root, prefix, roles=None):
+    for acc in walk(root):
+        try:
+            if (roles is None or acc.get_role() in roles) and (acc.get_name() or "").startswith(prefix):
+                return acc
+        except Exception:  # an object that went away while walking
+            continue
+    return None
+
+
+def the_app():
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        if app is not None and app.get_process_id() == proc.pid:
+            return app
+    return None
+
+
+def key(name):
+    subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
+    time.sleep(0.3)
+
+
+def press(acc):
+    """A button pressed by keyboard, as a screen reader user does: focus, then Space."""
+    Atspi.Component.grab_focus(acc)
+    time.sleep(0.3)
+    key("space")
+
+
+def do_action(acc, name):
+    for i in range(acc.get_n_actions()):
+        if acc.get_action_name(i) == name:
+            acc.do_action(i)
+            return
+    fail(f"{acc.get_name()!r} has no action {name!r}")
+
+
+app = wait_for(the_app, 30)
+if app is None:
+    fail("the program did not join the accessibility bus")
+
+step = "the compared list"
+table = wait_for(lambda: find(app, "Compared files", (Atspi.Role.TABLE,)))
+if table is None:
+    fail("no table named 'Compared files'")
+if not wait_for(lambda: Atspi.Table.get_n_rows(table) >= 4):
+    fail(f"the list has {Atspi.Table.get_n_rows(table)} rows after the compare, not 4")
+frame = wait_for(lambda: next((a for a in walk(app) if a.get_role() == Atspi.Role.FRAME), None))
+title = wait_for(lambda: subprocess.run(["xdotool", "search", "--pid", str(proc.pid), "--onlyvisible", "--name", "Tandor", "getwindowname"],
+                                       capture_output=True, text=True).stdout.strip().split("\n")[0], 30)
+if frame.get_name() != title:
+    fail(f"the window's accessible name {frame.get_name()!r} is not its title {title!r}")
+if not Atspi.Table.get_column_description(table, 4):
+    fail("the direction column's header has no name")
+
+step = "untick b.txt with the keyboard"
+rows = [Atspi.Table.get_accessible_at(table, r, 0).get_name() for r in range(Atspi.Table.get_n_rows(table))]
+b_row = next((r for r, name in enumerate(rows) if name.startswith("b.txt")), None)
+if b_row is None:
+    fail(f"no row for b.txt among {rows}")
+Atspi.Component.grab_focus(table)
+key("Home")
+for _ in range(b_row):
+    key("Down")
+b_tick = Atspi.Table.get_accessible_at(table, b_row, 0)
+if not wait_for(lambda: states(b_tick).contains(Atspi.StateType.FOCUSED), 5):
+    fail("the cursor's tick cell of b.txt does not have the focus")
+if not states(b_tick).contains(Atspi.StateType.CHECKED):
+    fail("b.txt is not ticked before Space")
+key("space")
+if not wait_for(lambda: not states(b_tick).contains(Atspi.StateType.CHECKED), 5):
+    fail("Space did not untick b.txt")
+print("row sentence after Space:", b_tick.get_name(), flush=True)
+
+step = "Delete in 2 through Toggle"
+delete_in_2 = find(app, "Delete in 2")
+if delete_in_2 is None:
+    fail("no control named 'Delete in 2'")
+if states(delete_in_2).contains(Atspi.StateType.CHECKED):
+    fail("'Delete in 2' is on before the toggle")
+do_action(delete_in_2, "Toggle")
+if not wait_for(lambda: states(delete_in_2).contains(Atspi.StateType.CHECKED), 5):
+    fail("'Delete in 2' does not show on after Toggle")
+
+step = "synchronise"
+press(find(app, "Synchronize", (Atspi.Role.PUSH_BUTTON,)))
+answered = []
+
+
+def done_or_answer():
+    copied = os.path.exists(os.path.join(right, "a.txt"))
+    deleted = not os.path.exists(os.path.join(right, "extra.txt"))
+    if copied and deleted:
+        return True
+    # The synchronize question (and any later box) is answered on the bus, as a user would.
+    for label in ("Yes", "OK"):
+        button = find(app, label, (Atspi.Role.PUSH_BUTTON,))
+        if button is not None and states(button).contains(Atspi.StateType.SHOWING):
+            answered.append(label)
+            do_action(button, "Press")
+            return False
+    return False
+
+
+if not wait_for(done_or_answer, 60):
+    fail(f"the run did not copy a.txt and delete extra.txt (answered {answered})")
+time.sleep(1)
+with open(os.path.join(right, "a.txt")) as f:
+    if f.read() != "alpha":
+        fail("right/a.txt does not hold what left/a.txt holds")
+if os.path.exists(os.path.join(right, "b.txt")):
+    fail("the unticked b.txt was copied")
+if not os.path.exists(os.path.join(left, "b.txt")):
+    fail("left/b.txt is gone")
+shot("bus-after-run")
+print("PASS: the run did what the window showed; answered", answered, flush=True)
+proc.terminate()
+try:
+    proc.wait(10)
+except subprocess.TimeoutExpired:
+    proc.kill()
+sys.exit(0)
