@@ -8,9 +8,30 @@ QString BuildCommandLine(const QStringList& arguments) {
     return parts.join(QLatin1Char(' '));
 }
 
+namespace {
+
+// The command line without its profile path. A folder or file name that holds a switch's text
+// ("/backups/x-hide/p.tdp", "photo-autosave.tdp") must not change how the program runs: a
+// profile opened by double click would otherwise synchronise and delete unasked.
+QString WithoutProfileArgument(const QString& commandLine) {
+    const qsizetype open = commandLine.indexOf(QLatin1Char('"'));
+    if (open >= 0) {
+        const qsizetype close = commandLine.indexOf(QLatin1Char('"'), open + 1);
+        if (close < 0) return commandLine.left(open);  // the rest of the line is the path
+        return commandLine.left(open) + QLatin1Char(' ') + commandLine.mid(close + 1);
+    }
+    const qsizetype blank = commandLine.indexOf(QLatin1Char(' '));
+    const QString first = blank < 0 ? commandLine : commandLine.left(blank);
+    if (first.startsWith(QLatin1Char('-'))) return commandLine;  // no path, only switches
+    return blank < 0 ? QString() : commandLine.mid(blank);
+}
+
+}  // namespace
+
 StartupSwitches RecognizeSwitches(const QString& commandLine) {
+    const QString switchPart = WithoutProfileArgument(commandLine);
     auto has = [&](const char* sw) {
-        return commandLine.contains(QLatin1String(sw), Qt::CaseInsensitive);
+        return switchPart.contains(QLatin1String(sw), Qt::CaseInsensitive);
     };
     StartupSwitches s;
     s.UpdateRequested = has("-update");

@@ -12,7 +12,8 @@
 // one blank. "/my files/a.tdp" -auto  ->  "\"/my files/a.tdp\" -auto".
 QString BuildCommandLine(const QStringList& arguments);
 
-// Searches the whole command line for each switch as a substring, ignoring case. With
+// Searches the command line outside its profile path for each switch as a substring, ignoring
+// case. With
 // "-regclasses" the switches -wizard, -auto, -dontask and -hide are not looked for.
 StartupSwitches RecognizeSwitches(const QString& commandLine);
 

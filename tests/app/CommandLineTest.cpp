@@ -24,9 +24,15 @@ TEST(CommandLine, SwitchesAreSubstringsIgnoringCase) {
     EXPECT_TRUE(s.Hidden);
     EXPECT_FALSE(s.UpdateRequested);
     EXPECT_FALSE(s.WizardRequested);
-    // A longer word that begins with a switch counts, and so does a switch inside a path.
+    // A longer word that begins with a switch counts; a switch's text inside the profile path
+    // does not, quoted or not.
     EXPECT_TRUE(RecognizeSwitches(QStringLiteral("-automatic")).AutoRun);
-    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("/backups/x-hide/p.tdp")).Hidden);
+    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("/backups/x-hide/p.tdp")).Hidden);
+    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("\"/my backups/photo-autosave.tdp\" -hide")).AutoRun);
+    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("\"/my backups/photo-autosave.tdp\" -hide")).Hidden);
+    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("\"/unclosed -auto")).AutoRun);
+    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("/p/x-dontask.tdp -auto")).AutoRun);
+    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("/p/x-dontask.tdp -auto")).DontAsk);
     EXPECT_TRUE(RecognizeSwitches(QStringLiteral("-update -wizard")).UpdateRequested);
     EXPECT_TRUE(RecognizeSwitches(QStringLiteral("-update -wizard")).WizardRequested);
 }
