@@ -55,8 +55,9 @@ CronTable CronTable::Parse(const QByteArray& text) {
     if (table.endsWithNewline_) lines.removeLast();
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines.at(i).startsWith(NamePrefix)) {
+            const qsizetype first = i;
             if (std::optional<ScheduledTask> task = ReadBlock(lines, i)) {
-                table.entries_.emplace_back(*task);
+                table.entries_.emplace_back(Block{*task, lines.mid(first, i - first + 1).join('\n')});
                 continue;
             }
         }
@@ -70,11 +71,12 @@ QByteArray CronTable::Serialise() const {
     for (size_t i = 0; i < entries_.size(); ++i) {
         if (i > 0) text += '\n';
         if (const auto* line = std::get_if<QByteArray>(&entries_[i])) text += *line;
-        else text += BlockText(std::get<ScheduledTask>(entries_[i]));
+        else if (const Block& block = std::get<Block>(entries_[i]); !block.raw.isEmpty()) text += block.raw;
+        else text += BlockText(block.task);
     }
     // cron ignores a last line without its line end: a table that ends with one of our blocks
     // always gets it; a foreign last line keeps what it had.
-    const bool lastIsTask = !entries_.empty() && std::holds_alternative<ScheduledTask>(entries_.back());
+    const bool lastIsTask = !entries_.empty() && std::holds_alternative<Block>(entries_.back());
     if (!entries_.empty() && (endsWithNewline_ || lastIsTask)) text += '\n';
     return text;
 }
@@ -82,26 +84,26 @@ QByteArray CronTable::Serialise() const {
 std::vector<ScheduledTask> CronTable::Tasks() const {
     std::vector<ScheduledTask> tasks;
     for (const Entry& entry : entries_)
-        if (const auto* task = std::get_if<ScheduledTask>(&entry)) tasks.push_back(*task);
+        if (const auto* block = std::get_if<Block>(&entry)) tasks.push_back(block->task);
     return tasks;
 }
 
 std::optional<ScheduledTask> CronTable::Find(const QString& name) const {
     for (const Entry& entry : entries_)
-        if (const auto* task = std::get_if<ScheduledTask>(&entry); task && task->name == name) return *task;
+        if (const auto* block = std::get_if<Block>(&entry); block && block->task.name == name) return block->task;
     return std::nullopt;
 }
 
 bool CronTable::Add(const ScheduledTask& task) {
     if (Find(task.name)) return false;
-    entries_.emplace_back(task);
+    entries_.emplace_back(Block{task, {}});
     return true;
 }
 
 bool CronTable::Replace(const ScheduledTask& task) {
     for (Entry& entry : entries_)
-        if (auto* existing = std::get_if<ScheduledTask>(&entry); existing && existing->name == task.name) {
-            *existing = task;
+        if (auto* block = std::get_if<Block>(&entry); block && block->task.name == task.name) {
+            *block = Block{task, {}};
             return true;
         }
     return false;
@@ -109,7 +111,7 @@ bool CronTable::Replace(const ScheduledTask& task) {
 
 bool CronTable::Remove(const QString& name) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it)
-        if (const auto* task = std::get_if<ScheduledTask>(&*it); task && task->name == name) {
+        if (const auto* block = std::get_if<Block>(&*it); block && block->task.name == name) {
             entries_.erase(it);
             return true;
         }

@@ -32,7 +32,11 @@ public:
     bool Remove(const QString& name);
 
 private:
-    using Entry = std::variant<QByteArray, ScheduledTask>;  // a foreign line or a task block
+    struct Block {
+        ScheduledTask task;
+        QByteArray raw;  // the lines as read, written back while the task is unchanged
+    };
+    using Entry = std::variant<QByteArray, Block>;  // a foreign line or a task block
     std::vector<Entry> entries_;
     bool endsWithNewline_ = true;
 };
