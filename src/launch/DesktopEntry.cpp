@@ -33,7 +33,7 @@ QString WriteFile(const QString& path, const QByteArray& contents, bool executab
 QByteArray EntryText(const QString& name, const QString& comment, const QString& exec, const QString& workingFolder,
                      const QString& icon, const QStringList& extraLines = {}) {
     QStringList lines = {QStringLiteral("[Desktop Entry]"), QStringLiteral("Type=Application"),
-                         QStringLiteral("Version=1.5"), QStringLiteral("Name=") + DesktopStringValue(name)};
+                         QStringLiteral("Version=1.0"), QStringLiteral("Name=") + DesktopStringValue(name)};
     if (!comment.isEmpty()) lines << QStringLiteral("Comment=") + DesktopStringValue(comment);
     lines << QStringLiteral("Exec=") + DesktopStringValue(exec);
     if (!workingFolder.isEmpty()) lines << QStringLiteral("Path=") + DesktopStringValue(workingFolder);
