@@ -108,7 +108,7 @@ void dlgTaskScheduler::SetupGrid() {
 
 void dlgTaskScheduler::FitNameColumn() {
     TOFlexGrid* grid = ui->flexTasks;
-    int width = grid->SizeX() - grid->ColWidth(1) - grid->ColWidth(2) - grid->ColWidth(3);
+    int width = grid->contentsRect().width() - grid->ColWidth(1) - grid->ColWidth(2) - grid->ColWidth(3);
     if (grid->verticalScrollBar()->isVisible()) width -= grid->verticalScrollBar()->width() + 2;
     grid->SetColWidth(0, std::max(width, 40));
 }
