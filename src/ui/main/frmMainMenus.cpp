@@ -13,6 +13,8 @@
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "platform/FileSystem.h"
+#include "ui/dialogs/dlgMakeLink.h"
+#include "ui/dialogs/dlgTaskScheduler.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -101,9 +103,9 @@ void frmMain::BuildMenus() {
         mnuPop3_Del_[static_cast<size_t>(i)] = action;
     }
 
-    // The options menu. The settings, profile settings, shortcut, task, log file, language,
-    // help, assistant and about windows are not part of this build: their entries are shown
-    // disabled rather than doing something else.
+    // The options menu. The settings, profile settings, log file, language, help, assistant and
+    // about windows are not part of this build: their entries are shown disabled rather than
+    // doing something else.
     mnuPop4_ = new QMenu(this);
     mnuPop4_->setObjectName(QStringLiteral("mnuPop4"));
     const struct { const char* name; int key; const char* design; } absent[] = {
@@ -113,7 +115,13 @@ void frmMain::BuildMenus() {
     for (const auto& entry : absent) {
         QAction* action = AddItem(mnuPop4_, entry.name, entry.key, tr(entry.design));
         action->setEnabled(false);
-        if (entry.key == 603) mnuPop4_MakeShortcut_ = action;
+        if (entry.key == 603) {
+            mnuPop4_MakeShortcut_ = action;
+            connect(action, &QAction::triggered, this, [this] { dlgMakeLink::ShowModal(this); });
+        } else if (entry.key == 604) {
+            action->setEnabled(true);
+            connect(action, &QAction::triggered, this, [this] { dlgTaskScheduler::ShowWindow(this); });
+        }
     }
     mnuPop4_->addSeparator();
     mnuExamples_ = mnuPop4_->addMenu(tr("E&xamples"));
@@ -154,7 +162,7 @@ void frmMain::RebuildExampleList() {
 }
 
 void frmMain::ShowOptionsMenu(const QPoint& globalPos) {
-    mnuPop4_MakeShortcut_->setEnabled(false);  // enabled with a loaded profile once the dialog exists
+    mnuPop4_MakeShortcut_->setEnabled(!CurrentProfile().ProfilePath.isEmpty());
     RebuildExampleList();
     mnuPop4_->popup(globalPos);
 }

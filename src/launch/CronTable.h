@@ -1,0 +1,42 @@
+#pragma once
+// The user's crontab as the program edits it. Lines the program did not write (other
+// programs' lines, environment lines, comments, blank and malformed lines) are kept as raw
+// bytes and written back unchanged; only the blocks of the program's own tasks are read and
+// rewritten. A block is:
+//   # Tandor task: <name>
+//   # Tandor creator: <creator>
+//   # Tandor comment: <comment>
+//   <minute> <hour> <day> <month> <weekday> <command>
+// A block that does not read back completely is left alone as foreign lines.
+
+#include "launch/ScheduledTask.h"
+
+#include <QByteArray>
+
+#include <optional>
+#include <variant>
+#include <vector>
+
+class CronTable {
+public:
+    static CronTable Parse(const QByteArray& text);
+    QByteArray Serialise() const;
+
+    // The tasks in the order of the table.
+    std::vector<ScheduledTask> Tasks() const;
+    std::optional<ScheduledTask> Find(const QString& name) const;
+    // Appends a task; false when a task of that name exists already.
+    bool Add(const ScheduledTask& task);
+    // Replaces the task of the same name in its place; false when there is none.
+    bool Replace(const ScheduledTask& task);
+    bool Remove(const QString& name);
+
+private:
+    struct Block {
+        ScheduledTask task;
+        QByteArray raw;  // the lines as read, written back while the task is unchanged
+    };
+    using Entry = std::variant<QByteArray, Block>;  // a foreign line or a task block
+    std::vector<Entry> entries_;
+    bool endsWithNewline_ = true;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// Shortcuts as freedesktop.org desktop entries (".desktop" files): the Exec line quoted as that
+// format asks, so that a launcher starts exactly the program and arguments it was given.
+
+#include <QString>
+#include <QStringList>
+
+// One argument of an Exec line: double-quoted when it holds a reserved character (with \ " `
+// and $ escaped by a backslash), "%" doubled. Before the text of the Exec key is written, the
+// general escapes of a desktop-entry string still apply (see DesktopStringValue).
+QString DesktopExecArgument(const QString& argument);
+// A value of a string key: backslash, line break, tab and carriage return escaped, a leading
+// blank written as "\s".
+QString DesktopStringValue(const QString& value);
+
+// Whether a desktop entry can carry the text as an argument (no line break: a launcher would
+// pass it on, but no shell or terminal user could reproduce the command).
+bool DesktopCanCarry(const QString& text);
+
+struct ShortcutSpec {
+    QString filePath;       // the shortcut file, ending in ".desktop"
+    QString name;           // shown as the shortcut's name
+    QString target;         // the program, by absolute path
+    QString workingFolder;  // may be empty
+    QStringList arguments;  // may be empty
+    QString iconPath;       // may be empty
+    QString description;
+};
+
+// Writes the desktop entry (replacing a file of that name) and marks it executable, as desktops
+// ask of launchers they are to trust. Returns an empty text on success, else the reason.
+// Refuses an empty file path or target.
+QString CreateShortcut(const ShortcutSpec& shortcut);
+
+// The menu entry and icon of the program itself for the user, so that the desktop's menu
+// finds the program: <dataHome>/applications/tandor.desktop and the icon under
+// <dataHome>/icons/hicolor/scalable/apps/. Written only where missing or when the program has
+// moved. Returns an empty text on success, else the reason.
+QString InstallProgramMenuEntry(const QString& dataHome, const QString& programPath, const QString& iconSource);

@@ -1,0 +1,33 @@
+#include "platform/LaunchTools.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+QString RunAsTool() { return QStandardPaths::findExecutable(QStringLiteral("pkexec")); }
+
+QStringList SchedulerTool() {
+    const QString gnome = QStandardPaths::findExecutable(QStringLiteral("gnome-schedule"));
+    if (!gnome.isEmpty()) return {gnome};
+    return {};
+}
+
+bool StartDetached(const QString& program, const QStringList& arguments, const QString& workingFolder) {
+    return QProcess::startDetached(program, arguments, workingFolder);
+}
+
+QString UserDataHome() {
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    // Relative XDG base directories are ignored, as the freedesktop.org rules say.
+    if (xdg.startsWith(QLatin1Char('/'))) return xdg;
+    const QString home = qEnvironmentVariable("HOME");
+    return (home.isEmpty() ? QDir::homePath() : home) + QStringLiteral("/.local/share");
+}
+
+QString UserName() {
+    for (const char* name : {"USER", "LOGNAME"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty()) return value;
+    }
+    return QDir(qEnvironmentVariable("HOME")).dirName();
+}

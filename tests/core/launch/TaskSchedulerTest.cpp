@@ -1,0 +1,171 @@
+// Scheduled tasks in the user's crontab, on a crontab stand-in: creating, listing, switching
+// and deleting tasks, and every line the program did not write kept byte for byte.
+
+#include "launch/CronTable.h"
+#include "launch/TaskScheduler.h"
+#include "support/CrontabStandIn.h"
+#include "support/QtPrinters.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Environment lines, comments, another program's lines, malformed lines, a Windows line end
+// and a byte that is not UTF-8: none of it is the program's to change.
+const QByteArray ForeignTable =
+    "# m h dom mon dow command\n"
+    "MAILTO=\"ops@example.org\"\n"
+    "\n"
+    "*/5 * * * * /usr/bin/backup --quiet 2>&1 | logger   \n"
+    "this is not a cron line\n"
+    "# Tandor task: half a block, no schedule line follows\n"
+    "@reboot /opt/other/start \xe9t\xe9\r\n"
+    "15 3 * * 1 echo 50%% done\n";
+
+const QString ProfileWithEverything =
+    QStringLiteral("/tmp/My Profiles/it's \"100%\" -auto/\u00e9t\u00e9 \u65e5\u672c/-x.tdp");
+
+class TaskSchedulerTest : public ::testing::Test {
+protected:
+    CrontabStandIn crontab;
+    TaskScheduler scheduler;
+
+    ScheduledTask Task(const QString& name, bool hide, bool dontAsk, bool autoRun,
+                       const QString& profile = ProfileWithEverything) {
+        return NewProfileTask(name, QString(), QStringLiteral("/opt/tandor dir/tandor"), profile, hide, dontAsk, autoRun,
+                              QTime(11, 0));
+    }
+};
+
+TEST_F(TaskSchedulerTest, CreatedTasksAreListedWithTheirSwitchesAndForeignLinesStayByteForByte) {
+    crontab.SetTable(ForeignTable);
+    ASSERT_TRUE(scheduler.Create(Task(QStringLiteral("Nightly \u00e9"), true, false, true)).ok);
+    ASSERT_TRUE(scheduler.Create(Task(QStringLiteral("Second"), false, true, false)).ok);
+    EXPECT_TRUE(crontab.Table().startsWith(ForeignTable));
+    EXPECT_TRUE(crontab.Table().endsWith('\n'));
+
+    ASSERT_TRUE(scheduler.Refresh().ok);
+    ASSERT_EQ(scheduler.Tasks().size(), 2u);
+    const ScheduledTask& first = scheduler.Tasks().front();
+    EXPECT_EQ(first.name, QStringLiteral("Nightly \u00e9"));
+    EXPECT_EQ(first.creator, QStringLiteral("Tandor"));
+    EXPECT_EQ(first.comment, QStringLiteral("-"));
+    EXPECT_EQ(first.DailyStartTime(), QStringLiteral("11:00"));
+    EXPECT_EQ(first.command.program, QStringLiteral("/opt/tandor dir/tandor"));
+    EXPECT_EQ(first.command.workingFolder, QStringLiteral("/opt/tandor dir"));
+    EXPECT_EQ(first.command.arguments, (QStringList{ProfileWithEverything, QStringLiteral("-Hide"), QStringLiteral("-Auto")}));
+    // "-auto" inside the path is not the switch.
+    EXPECT_TRUE(first.HasSwitch(0));
+    EXPECT_FALSE(first.HasSwitch(1));
+    EXPECT_TRUE(first.HasSwitch(2));
+    const ScheduledTask& second = scheduler.Tasks().back();
+    EXPECT_FALSE(second.HasSwitch(0));
+    EXPECT_TRUE(second.HasSwitch(1));
+    EXPECT_FALSE(second.HasSwitch(2));
+
+    // Ticking Hide and clearing DontAsk: the path stays whole, the switches follow in order.
+    ScheduledTask changed = second;
+    changed.SetSwitches(true, false, true);
+    ASSERT_TRUE(scheduler.Save(changed).ok);
+    ASSERT_TRUE(scheduler.Refresh().ok);
+    EXPECT_EQ(scheduler.Tasks().back().command.arguments,
+              (QStringList{ProfileWithEverything, QStringLiteral("-Hide"), QStringLiteral("-Auto")}));
+    EXPECT_EQ(scheduler.Tasks().front().command.arguments, first.command.arguments);
+
+    ASSERT_TRUE(scheduler.Delete(QStringLiteral("Nightly \u00e9")).ok);
+    ASSERT_TRUE(scheduler.Delete(QStringLiteral("Second")).ok);
+    EXPECT_EQ(crontab.Table(), ForeignTable);
+}
+
+TEST_F(TaskSchedulerTest, SwitchesAreFoundAsWordsInAnyCaseAndRewrittenInTheirOrder) {
+    ScheduledTask task = Task(QStringLiteral("t"), false, false, false, QStringLiteral("/p/-hide-dontask-auto.tdp"));
+    task.command.arguments << QStringLiteral("-AUTO") << QStringLiteral("-hide");
+    EXPECT_TRUE(task.HasSwitch(0));
+    EXPECT_FALSE(task.HasSwitch(1));
+    EXPECT_TRUE(task.HasSwitch(2));
+    task.SetSwitches(true, true, false);
+    EXPECT_EQ(task.command.arguments,
+              (QStringList{QStringLiteral("/p/-hide-dontask-auto.tdp"), QStringLiteral("-Hide"), QStringLiteral("-DontAsk")}));
+}
+
+TEST_F(TaskSchedulerTest, BlocksOfOtherCreatorsAreReadButNeverRewritten) {
+    const QByteArray other =
+        "# Tandor task: Theirs\n# Tandor creator: SomeoneElse\n# Tandor comment: x\n0 4 * * * '/usr/bin/true' -Auto\n";
+    crontab.SetTable(other);
+    ASSERT_TRUE(scheduler.Refresh().ok);
+    ASSERT_EQ(scheduler.Tasks().size(), 1u);
+    EXPECT_EQ(scheduler.Tasks().front().creator, QStringLiteral("SomeoneElse"));
+    ASSERT_TRUE(scheduler.Create(Task(QStringLiteral("Mine"), true, true, true)).ok);
+    EXPECT_TRUE(crontab.Table().startsWith(other));
+}
+
+TEST_F(TaskSchedulerTest, BadTablesAndBadInputChangeNothing) {
+    // No table at all is an empty one.
+    crontab.Remove();
+    ASSERT_TRUE(scheduler.Refresh().ok);
+    EXPECT_TRUE(scheduler.Tasks().empty());
+    // A table without a final line end keeps its last line, which gets the end cron needs.
+    crontab.SetTable("0 1 * * * /bin/true # no end");
+    ASSERT_TRUE(scheduler.Create(Task(QStringLiteral("A"), true, true, true)).ok);
+    EXPECT_TRUE(crontab.Table().startsWith("0 1 * * * /bin/true # no end\n# Tandor task: A\n"));
+    const QByteArray before = crontab.Table();
+
+    EXPECT_FALSE(scheduler.Create(Task(QStringLiteral("A"), false, false, false)).ok) << "a name exists once";
+    EXPECT_FALSE(scheduler.Create(Task(QStringLiteral("B"), true, true, true, QStringLiteral("/p/line\nbreak.tdp"))).ok);
+    EXPECT_FALSE(scheduler.Create(Task(QStringLiteral("two\nlines"), true, true, true)).ok);
+    EXPECT_FALSE(scheduler.Delete(QStringLiteral("never made")).ok);
+    EXPECT_EQ(crontab.Table(), before);
+
+    crontab.SetFailing(true);
+    const SchedulerResult failed = scheduler.Create(Task(QStringLiteral("C"), true, true, true));
+    EXPECT_FALSE(failed.ok);
+    EXPECT_TRUE(failed.error.contains(QStringLiteral("cannot reach"))) << failed.error.toStdString();
+    EXPECT_FALSE(scheduler.Refresh().ok);
+    crontab.SetFailing(false);
+    EXPECT_EQ(crontab.Table(), before);
+}
+
+TEST(TaskStartTimeTest, FirstRunLiesMoreThanFifteenAndAtMostSeventyFiveMinutesAhead) {
+    const QDate day(2024, 5, 6);
+    EXPECT_EQ(FirstStartTime(QDateTime(day, QTime(10, 44))), QTime(11, 0));
+    EXPECT_EQ(FirstStartTime(QDateTime(day, QTime(10, 45))), QTime(12, 0));
+    EXPECT_EQ(FirstStartTime(QDateTime(day, QTime(23, 30))), QTime(0, 0));
+    EXPECT_EQ(ParseStartTime(QStringLiteral("7:05")), QTime(7, 5));
+    EXPECT_EQ(ParseStartTime(QStringLiteral(" 23:59 ")), QTime(23, 59));
+    for (const char* bad : {"24:00", "abc", "12:60", "12", "1:2", "-1:00", ""})
+        EXPECT_FALSE(ParseStartTime(QString::fromLatin1(bad))) << bad;
+    EXPECT_EQ(DailySchedule(7, 5), QStringLiteral("5 7 * * *"));
+}
+
+// Every word comes out of cron and the shell exactly as it went in.
+TEST(CronCommandTest, WordsSurviveCronAndTheShell) {
+    QTemporaryDir home;
+    const QStringList words = {QStringLiteral("plain"), QStringLiteral("two  blanks"), QStringLiteral("it's"),
+                               QStringLiteral("say \"hi\""), QStringLiteral("100%"), QStringLiteral("a\\%b"),
+                               QStringLiteral("back\\\\slash\\"), QStringLiteral("$HOME `x` $(y) *"),
+                               QStringLiteral("\u00e9t\u00e9 \u65e5\u672c"), QStringLiteral("-leading"),
+                               QStringLiteral("%%'%\\'")};
+    CronCommand command;
+    command.workingFolder = QStringLiteral("/");
+    command.program = QStringLiteral("/usr/bin/printf");
+    command.arguments = QStringList{QStringLiteral("[%s]")} + words;
+    const QString line = FormatCronCommand(command);
+    EXPECT_FALSE(line.contains(QStringLiteral("\\\\"))) << "no backslash that a cron variant could take for an escape";
+    const ShellRun run = RunAsCron(line, home.path());
+    ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+    QString expected;
+    for (const QString& w : words) expected += QLatin1Char('[') + w + QLatin1Char(']');
+    EXPECT_EQ(QString::fromUtf8(run.standardOutput), expected);
+
+    const std::optional<CronCommand> back = ParseCronCommand(line);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->workingFolder, command.workingFolder);
+    EXPECT_EQ(back->program, command.program);
+    EXPECT_EQ(back->arguments, command.arguments);
+    for (const char* foreign : {"/bin/true | mail", "echo a%b", "x 'open", "a; b", "cd /x && && y"})
+        EXPECT_FALSE(ParseCronCommand(QString::fromLatin1(foreign))) << foreign;
+}
+
+}  // namespace
