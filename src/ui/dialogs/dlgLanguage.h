@@ -26,6 +26,8 @@ public:
     static QStringList LanguageNames();
 
     void cmdOK_Click();
+    // Escape and the window's close button end here; refused while nothing is chosen.
+    void reject() override;
     bool Confirmed() const { return confirmed_; }
 
     std::function<void()> languageChanged;
@@ -33,7 +35,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void reject() override;
 
 private:
     // Closing is refused (with a beep) while the list offers languages and none is chosen.

@@ -11,10 +11,10 @@
 // Box 0 holds folder masks and takes folders only; boxes 1 and 2 hold file masks and take files
 // only. A drop of the wrong kind is refused as a whole. Plain text is taken as it is.
 bool dlgSettings::DropOnMask(QLineEdit* box, int index, QDropEvent* event, bool onlyAsk) {
-    const QMimeData* data = event->mimeData();
+    const QMimeData* dropped = event->mimeData();
     QStringList names;
-    if (data->hasUrls()) {
-        for (const QUrl& url : data->urls()) {
+    if (dropped->hasUrls()) {
+        for (const QUrl& url : dropped->urls()) {
             if (!url.isLocalFile()) return false;
             const QFileInfo item(url.toLocalFile());
             const bool folder = item.isDir() && !item.isSymLink();
@@ -23,8 +23,8 @@ bool dlgSettings::DropOnMask(QLineEdit* box, int index, QDropEvent* event, bool 
             while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
             names << path.section(QLatin1Char('/'), -1);
         }
-    } else if (data->hasText()) {
-        names << data->text();
+    } else if (dropped->hasText()) {
+        names << dropped->text();
     } else {
         return false;
     }
