@@ -31,8 +31,10 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     ProgramSettings& settings = Settings();
     window.ScaleAndLocalise();                                          // 3
     window.HideNoStartupInfoBox(settings.NoStartupInfo);                // 4
-    // A run without questions never waits for a click, not even for the first language choice.
-    const bool mayAsk = canAsk && !RecognizeSwitches(commandLine).DontAsk;
+    // A run without questions never waits for a click, not even for the first language choice;
+    // a hidden start does not ask for a language either and speaks English.
+    const StartupSwitches requested = RecognizeSwitches(commandLine);
+    const bool mayAsk = canAsk && !requested.DontAsk && !requested.Hidden;
     if (settings.LanguageName.isEmpty()) {                              // 5
         Host().Beep();
         if (mayAsk) window.ChooseLanguage();

@@ -68,6 +68,15 @@ QStringList GetSectionNames(const QString& path, int bufferChars = MaxStringChar
 bool WriteString(const QString& path, const QString& section, const QString& key,
                  const QString& value);
 
+// Several single-key writes as one change of the file: every key or, when the file cannot be
+// written, none. Keys go in the order given, each by the rule of WriteString.
+struct KeyValue {
+    QString section;
+    QString key;
+    QString value;
+};
+bool WriteStrings(const QString& path, const QList<KeyValue>& keys);
+
 // Writes a whole file at once (profiles are rewritten whole): sections in order, keys in order.
 struct Section {
     QString name;

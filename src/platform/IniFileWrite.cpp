@@ -123,7 +123,12 @@ QString EncodeValue(const QString& value) {
 
 bool WriteString(const QString& path, const QString& section, const QString& key,
                  const QString& value) {
-    if (!IsWritableName(section, true) || !IsWritableName(key, false)) return false;
+    return WriteStrings(path, {{section, key, value}});
+}
+
+bool WriteStrings(const QString& path, const QList<KeyValue>& keys) {
+    for (const KeyValue& k : keys)
+        if (!IsWritableName(k.section, true) || !IsWritableName(k.key, false)) return false;
     return IniFileIo::UpdateLocked(path, [&](const IniFileIo::RawFile& old) -> std::optional<QByteArray> {
         QByteArray bytes = old.bytes;
         QByteArray bom;
@@ -134,7 +139,8 @@ bool WriteString(const QString& path, const QString& section, const QString& key
             // A UTF-16 file (from the original platform's registry editor) becomes UTF-8.
             bytes = IniFileIo::DecodeText(bytes).toUtf8();
         }
-        const QByteArray updated = bom + SetKey(bytes, section, key, value);
+        for (const KeyValue& k : keys) bytes = SetKey(bytes, k.section, k.key, k.value);
+        const QByteArray updated = bom + bytes;
         if (old.exists && updated == old.bytes) return std::nullopt;  // nothing changes
         return updated;
     });

@@ -186,8 +186,6 @@ void frmMain::HideNoStartupInfoBox(int value) {
     ui->chkNoStartupInfo->hide();
 }
 
-bool frmMain::ChooseLanguage() { return false; }  // the language dialog is not part of this build
-
 void frmMain::ExtendSystemMenu() {
     // The window manager's menu cannot be extended here; the same commands are in the options
     // menu (cmdExtras and a right-click on the window background).

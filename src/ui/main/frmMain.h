@@ -115,6 +115,12 @@ public:
     void RestoreExampleFiles();
     void DeleteExampleFiles();
     void RebuildExampleList();
+    // The default settings dialog on the page of tabKey (empty: the first page).
+    void ShowDefaultSettings(const QString& tabKey);
+    // What the windows show of the default settings after an Apply.
+    void DefaultSettingsApplied(bool compareOptionsChanged, bool zoomChanged);
+    // The new language's texts on the window, without a restart.
+    void LanguageChanged();
 
     // Layout of the two lists.
     void SetDirsVisibleRows(int rows);

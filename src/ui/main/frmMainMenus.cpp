@@ -12,9 +12,12 @@
 #include "engine/ProfileLoading.h"
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
+#include "i18n/forms/ScaleForm.h"
 #include "platform/FileSystem.h"
 #include "ui/dialogs/dlgMakeLink.h"
 #include "ui/dialogs/dlgTaskScheduler.h"
+#include "ui/dialogs/dlgLanguage.h"
+#include "ui/dialogs/dlgSettings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -103,15 +106,15 @@ void frmMain::BuildMenus() {
         mnuPop3_Del_[static_cast<size_t>(i)] = action;
     }
 
-    // The options menu. The settings, profile settings, log file, language, help, assistant and
-    // about windows are not part of this build: their entries are shown disabled rather than
-    // doing something else.
+    // The options menu. The profile settings window is not part of this build: its entry is
+    // shown disabled rather than doing something else.
     mnuPop4_ = new QMenu(this);
     mnuPop4_->setObjectName(QStringLiteral("mnuPop4"));
+    connect(AddItem(mnuPop4_, "mnuPop4_Options", 601, tr("&Default settings")), &QAction::triggered, this,
+            [this] { ShowDefaultSettings(QString()); });
     const struct { const char* name; int key; const char* design; } absent[] = {
-        {"mnuPop4_Options", 601, "&Default settings"}, {"mnuPop4_ProfileOptions", 602, "&Profile settings"},
-        {"mnuPop4_MakeShortcut", 603, "&Create shortcut"}, {"mnuPop4_Scheduler", 604, "&Scheduled task"},
-        {"mnuPop4_Logfile", 605, "Display log&file"}, {"mnuPop4_Language", 606, "Select &language"}};
+        {"mnuPop4_ProfileOptions", 602, "&Profile settings"}, {"mnuPop4_MakeShortcut", 603, "&Create shortcut"},
+        {"mnuPop4_Scheduler", 604, "&Scheduled task"}};
     for (const auto& entry : absent) {
         QAction* action = AddItem(mnuPop4_, entry.name, entry.key, tr(entry.design));
         action->setEnabled(false);
@@ -123,6 +126,10 @@ void frmMain::BuildMenus() {
             connect(action, &QAction::triggered, this, [this] { dlgTaskScheduler::ShowWindow(this); });
         }
     }
+    connect(AddItem(mnuPop4_, "mnuPop4_Logfile", 605, tr("Display log&file")), &QAction::triggered, this,
+            [this] { ShowDefaultSettings(QStringLiteral("TAB_LOGFILE")); });
+    connect(AddItem(mnuPop4_, "mnuPop4_Language", 606, tr("Select &language")), &QAction::triggered, this,
+            [this] { ChooseLanguage(); });
     mnuPop4_->addSeparator();
     mnuExamples_ = mnuPop4_->addMenu(tr("E&xamples"));
     mnuExamples_->setObjectName(QStringLiteral("mnuPop4_Examples"));
@@ -138,7 +145,30 @@ void frmMain::BuildMenus() {
             [] { SetUrl(QStringLiteral("index.htm"), false); });
     connect(AddItem(mnuPop4_, "mnuPop4_Help_1", 608, tr("&Assistant")), &QAction::triggered, this,
             [] { OpenAssistant(); });
-    AddItem(mnuPop4_, "mnuPop4_About", 609, tr("About &Tandor"))->setEnabled(false);
+    connect(AddItem(mnuPop4_, "mnuPop4_About", 609, tr("About &Tandor")), &QAction::triggered, this,
+            [this] { ShowDefaultSettings(QStringLiteral("TAB_ABOUT")); });
+}
+
+void frmMain::ShowDefaultSettings(const QString& tabKey) {
+    dlgSettings::ShowModal(this, tabKey, [this](bool compareOptionsChanged, bool zoomChanged) {
+        DefaultSettingsApplied(compareOptionsChanged, zoomChanged);
+    });
+}
+
+void frmMain::DefaultSettingsApplied(bool compareOptionsChanged, bool zoomChanged) {
+    if (compareOptionsChanged) MarkStale();
+    if (zoomChanged) ScaleForm(this, true);
+    LocaliseComputedTexts();  // the toolbar captions follow "Display text on button bars"
+    ui->flexDirs->viewport()->update();
+}
+
+bool frmMain::ChooseLanguage() {
+    return dlgLanguage::ShowModal(this, [this] { LanguageChanged(); });
+}
+
+void frmMain::LanguageChanged() {
+    ScaleAndLocalise();
+    SetProfileTitle(ProfileNameOf(CurrentProfile().ProfilePath));
 }
 
 void frmMain::RebuildExampleList() {
