@@ -105,6 +105,8 @@ public:
     void RestoreExampleFiles();
     void DeleteExampleFiles();
     void RebuildExampleList();
+    // Options menu "Profile settings": the profile settings dialog over this window.
+    void ShowProfileSettings();
 
     // Layout of the two lists.
     void SetDirsVisibleRows(int rows);

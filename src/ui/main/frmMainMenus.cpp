@@ -12,6 +12,7 @@
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "platform/FileSystem.h"
+#include "ui/dialogs/dlgProfile.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -100,9 +101,9 @@ void frmMain::BuildMenus() {
         mnuPop3_Del_[static_cast<size_t>(i)] = action;
     }
 
-    // The options menu. The settings, profile settings, shortcut, task, log file, language,
-    // help, assistant and about windows are not part of this build: their entries are shown
-    // disabled rather than doing something else.
+    // The options menu. The settings, shortcut, task, log file, language, help, assistant and
+    // about windows are not part of this build: their entries are shown disabled rather than
+    // doing something else.
     mnuPop4_ = new QMenu(this);
     mnuPop4_->setObjectName(QStringLiteral("mnuPop4"));
     const struct { const char* name; int key; const char* design; } absent[] = {
@@ -111,7 +112,8 @@ void frmMain::BuildMenus() {
         {"mnuPop4_Logfile", 605, "Display log&file"}, {"mnuPop4_Language", 606, "Select &language"}};
     for (const auto& entry : absent) {
         QAction* action = AddItem(mnuPop4_, entry.name, entry.key, tr(entry.design));
-        action->setEnabled(false);
+        if (entry.key == 602) connect(action, &QAction::triggered, this, [this] { ShowProfileSettings(); });
+        else action->setEnabled(false);
         if (entry.key == 603) mnuPop4_MakeShortcut_ = action;
     }
     mnuPop4_->addSeparator();
@@ -130,6 +132,11 @@ void frmMain::BuildMenus() {
             ->setEnabled(false);
     }
     AddItem(mnuPop4_, "mnuPop4_About", 609, tr("About &Tandor"))->setEnabled(false);
+}
+
+void frmMain::ShowProfileSettings() {
+    if (RefusedWhileRunning()) return;
+    dlgProfile::ShowModal(this, CurrentProfile(), [this] { MarkStale(); }, [this] { DisplayFiles(); });
 }
 
 void frmMain::RebuildExampleList() {

@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""Drives the folder pair editor of the real program through the accessibility bus, as a
+screen reader user would: Add, type both folders and a file mask, OK, Save (typing the file
+name into the save dialog), then reads the saved profile back.
+
+Usage: folder_pair_editor_atspi.py PROGRAM WORKDIR
+Needs a display, a session bus and the accessibility bus (run-atspi-test.sh starts them)."""
+
+import os
+import subprocess
+import sys
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+TIMEOUT = 30.0
+
+
+def wait_for(what, probe, timeout=TIMEOUT):
+    end = time.time() + timeout
+    while time.time() < end:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.2)
+    raise SystemExit(f"FAIL: {what} did not appear within {timeout:.0f} s")
+
+
+def walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    yield node
+    try:
+        count = node.get_child_count()
+    except Exception:
+        return
+    for i in range(count):
+        try:
+            child = node.get_child_at_index(i)
+        except Exception:
+            continue
+        yield from walk(child, depth + 1)
+
+
+def find(root, role, name_start):
+    for node in walk(root):
+        try:
+            if node.get_role_name() == role and (node.get_name() or "").startswith(name_start):
+                if node.get_state_set().contains(Atspi.StateType.SHOWING):
+                    return node
+        except Exception:
+            continue
+    return None
+
+
+def application(pid):
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        try:
+            if app is not None and app.get_process_id() == pid:
+                return app
+        except Exception:
+            continue
+    return None
+
+
+def press(node):
+    action = node.get_action_iface()
+    for i in range(action.get_n_actions()):
+        if action.get_action_name(i) in ("press", "Press", "click"):
+            action.do_action(i)
+            return
+    action.do_action(0)
+
+
+def type_into(node, text):
+    editable = node.get_editable_text_iface()
+    if editable is None:
+        raise SystemExit(f"FAIL: {node.get_name()!r} cannot be edited through the accessibility bus")
+    editable.set_text_contents(text)
+    shown = node.get_text_iface().get_text(0, -1)
+    if shown != text:
+        raise SystemExit(f"FAIL: {node.get_name()!r} shows {shown!r} after typing {text!r}")
+
+
+def main():
+    program, work = sys.argv[1], sys.argv[2]
+    left, right = os.path.join(work, "left"), os.path.join(work, "right")
+    profile = os.path.join(work, "typed.tdp")
+    proc = subprocess.Popen([program], cwd=work)
+    try:
+        Atspi.init()
+        app = wait_for("the program on the accessibility bus", lambda: application(proc.pid))
+        press(wait_for("the Add button", lambda: find(app, "push button", "Add")))
+
+        folder1 = wait_for("the folder 1 box", lambda: find(app, "text", "Folder 1"))
+        type_into(folder1, left + "/")  # the trailing separator goes on OK
+        type_into(find(app, "text", "Folder 2"), right)
+        type_into(wait_for("the include-files box", lambda: find(app, "text", "Include files")), "*.txt")
+        press(find(app, "push button", "OK"))
+        wait_for("the editor to close", lambda: find(app, "text", "Include files") is None or None, 10)
+
+        press(wait_for("the Save button", lambda: find(app, "push button", "Save")))
+        name_box = wait_for("the file name box of the save dialog", lambda: find(app, "text", "File name"))
+        type_into(name_box, profile)
+        press(wait_for("the dialog's Save button", lambda: find(app, "push button", "Save") if find(app, "text", "File name") else None))
+        wait_for("the saved profile", lambda: os.path.exists(profile), 10)
+        time.sleep(0.5)
+    finally:
+        proc.terminate()
+        try:
+            proc.wait(10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+
+    with open(profile, "rb") as f:
+        saved = f.read().decode("utf-8").replace("\r\n", "\n")
+    section = saved[saved.find("[1]"):]
+    expected = [f"S={left}\n", f"D={right}\n", "IF=*.txt\n"]
+    missing = [line for line in expected if line not in section]
+    if "[1]" not in saved or missing or "[2]" in saved:
+        raise SystemExit(f"FAIL: the saved profile lacks {missing}:\n{saved}")
+    print("PASS: folder pair typed through the accessibility bus was saved as", profile)
+
+
+if __name__ == "__main__":
+    main()
