@@ -7,6 +7,7 @@
 #include "i18n/TextLookup.h"
 #include "support/TempTree.h"
 
+#include <QApplication>
 #include <QList>
 #include <QPair>
 

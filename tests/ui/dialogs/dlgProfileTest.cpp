@@ -85,7 +85,7 @@ TEST_F(ProfileFixture, TheTimeLagMustBeATimeOfLessThanOneDay) {
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_DOUBLE_EQ(state.profile.Options.TimeLag, 2.0 / 86400);
     }
-    Type(dialog->txtTimeLag(), QStringLiteral("0:1:5"));
+    Type(dialog->txtTimeLag(), QStringLiteral("0:01:05"));
     EXPECT_TRUE(dialog->ValidateTimeLag());
     EXPECT_EQ(dialog->txtTimeLag()->text(), QStringLiteral("00:01:05"));
     dialog->cmdOK_Click();
