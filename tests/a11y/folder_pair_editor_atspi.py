@@ -56,6 +56,17 @@ def find(root, role, name_start):
     return None
 
 
+def window_of(node):
+    while node is not None:
+        try:
+            if node.get_role_name() in ("dialog", "file chooser", "frame", "window"):
+                return node
+            node = node.get_parent()
+        except Exception:
+            return None
+    return None
+
+
 def application(pid):
     desktop = Atspi.get_desktop(0)
     for i in range(desktop.get_child_count()):
@@ -107,7 +118,8 @@ def main():
         press(wait_for("the Save button", lambda: find(app, "push button", "Save")))
         name_box = wait_for("the file name box of the save dialog", lambda: find(app, "text", "File name"))
         type_into(name_box, profile)
-        press(wait_for("the dialog's Save button", lambda: find(app, "push button", "Save") if find(app, "text", "File name") else None))
+        save_dialog = window_of(name_box)
+        press(wait_for("the save dialog's Save button", lambda: find(save_dialog, "push button", "Save")))
         wait_for("the saved profile", lambda: os.path.exists(profile), 10)
         time.sleep(0.5)
     finally:
