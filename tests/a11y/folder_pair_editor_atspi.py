@@ -19,6 +19,20 @@ from gi.repository import Atspi  # noqa: E402
 TIMEOUT = 30.0
 
 
+LAST_APP = []
+
+
+def describe(root):
+    lines = []
+    for node in walk(root):
+        try:
+            if node.get_state_set().contains(Atspi.StateType.SHOWING):
+                lines.append(f"  {node.get_role_name()}: {node.get_name()!r}")
+        except Exception:
+            continue
+    return "\n".join(lines)
+
+
 def wait_for(what, probe, timeout=TIMEOUT):
     end = time.time() + timeout
     while time.time() < end:
@@ -26,7 +40,8 @@ def wait_for(what, probe, timeout=TIMEOUT):
         if found:
             return found
         time.sleep(0.2)
-    raise SystemExit(f"FAIL: {what} did not appear within {timeout:.0f} s")
+    shown = describe(LAST_APP[0]) if LAST_APP else ""
+    raise SystemExit(f"FAIL: {what} did not happen within {timeout:.0f} s; on screen:\n{shown}")
 
 
 def walk(node, depth=0):
@@ -80,7 +95,7 @@ def application(pid):
 
 
 def press(node):
-    action = node.get_action_iface()
+    action = node.get_action_iface()  # the interface calls of Debian 12's bindings
     for i in range(action.get_n_actions()):
         if action.get_action_name(i) in ("press", "Press", "click"):
             action.do_action(i)
@@ -89,13 +104,16 @@ def press(node):
 
 
 def type_into(node, text):
-    editable = node.get_editable_text_iface()
-    if editable is None:
-        raise SystemExit(f"FAIL: {node.get_name()!r} cannot be edited through the accessibility bus")
-    editable.set_text_contents(text)
-    shown = node.get_text_iface().get_text(0, -1)
-    if shown != text:
-        raise SystemExit(f"FAIL: {node.get_name()!r} shows {shown!r} after typing {text!r}")
+    """Moves the focus to the box as a screen reader does and types the text on the keyboard."""
+    if not node.get_component_iface().grab_focus():
+        raise SystemExit(f"FAIL: {node.get_name()!r} does not take the focus")
+    wait_for(f"the focus in {node.get_name()!r}", lambda: node.get_state_set().contains(Atspi.StateType.FOCUSED), 5)
+    subprocess.run(["xdotool", "key", "ctrl+a", "BackSpace"], check=True)
+    subprocess.run(["xdotool", "type", "--delay", "5", text], check=True)
+    shown = wait_for(f"the typed text in {node.get_name()!r}",
+                     lambda: node.get_text_iface().get_text(0, -1) == text, 10)
+    if not shown:
+        raise SystemExit(f"FAIL: {node.get_name()!r} does not show {text!r}")
 
 
 def main():
@@ -106,14 +124,17 @@ def main():
     try:
         Atspi.init()
         app = wait_for("the program on the accessibility bus", lambda: application(proc.pid))
+        LAST_APP.append(app)
         press(wait_for("the Add button", lambda: find(app, "push button", "Add")))
 
-        folder1 = wait_for("the folder 1 box", lambda: find(app, "text", "Folder 1"))
+        # The editor's own boxes: the main window has other texts that start alike.
+        editor = wait_for("the folder pair editor", lambda: find(app, "dialog", ""))
+        folder1 = wait_for("the folder 1 box", lambda: find(editor, "text", "Folder 1"))
         type_into(folder1, left + "/")  # the trailing separator goes on OK
-        type_into(find(app, "text", "Folder 2"), right)
-        type_into(wait_for("the include-files box", lambda: find(app, "text", "Include files")), "*.txt")
-        press(find(app, "push button", "OK"))
-        wait_for("the editor to close", lambda: find(app, "text", "Include files") is None or None, 10)
+        type_into(find(editor, "text", "Folder 2"), right)
+        type_into(find(editor, "text", "Include files"), "*.txt")
+        press(find(editor, "push button", "OK"))
+        wait_for("the editor to close", lambda: find(app, "dialog", "") is None or None, 10)
 
         press(wait_for("the Save button", lambda: find(app, "push button", "Save")))
         name_box = wait_for("the file name box of the save dialog", lambda: find(app, "text", "File name"))

@@ -5,12 +5,19 @@
 program=$1
 here=$(dirname "$0")
 launcher=/usr/libexec/at-spi-bus-launcher
-for tool in Xvfb dbus-daemon python3; do
+for tool in Xvfb dbus-daemon xdotool; do
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 [ -x "$launcher" ] || { echo "SKIP: at-spi-bus-launcher is not installed"; exit 77; }
-python3 -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' 2>/dev/null ||
-    { echo "SKIP: python3-gi with Atspi 2.0 is not installed"; exit 77; }
+# The system's python has the GObject bindings; a python of its own earlier on PATH may not.
+python=
+for candidate in /usr/bin/python3 python3; do
+    if "$candidate" -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' 2>/dev/null; then
+        python=$candidate
+        break
+    fi
+done
+[ -n "$python" ] || { echo "SKIP: python3-gi with Atspi 2.0 is not installed"; exit 77; }
 
 work=$(mktemp -d)
 pids=""
@@ -40,4 +47,4 @@ printf '[General]\r\nLanguage=English\r\nDontShowHint=1\r\nNoStartupInfo=1\r\n' 
 export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" HOME="$work"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 unset QT_QPA_PLATFORM
-python3 "$here/folder_pair_editor_atspi.py" "$program" "$work"
+"$python" "$here/folder_pair_editor_atspi.py" "$program" "$work"
