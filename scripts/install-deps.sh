@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick fonts-dejavu-core
   rsync attr locales
+  # the folder pair editor's test through the accessibility bus
+  dbus at-spi2-core python3-gi gir1.2-atspi-2.0 xdotool openbox
 )
 missing=()
 for p in "${packages[@]}"; do
