@@ -21,8 +21,21 @@ int Cp1252Code(QChar c) {
         const QString decoded = IniFileIo::DecodeWindows1252(QByteArray(1, static_cast<char>(b)));
         if (decoded.at(0) == c) return b;
     }
-    return '?';
+    return -1;
 }
+
+int Cp1252CodeOrQuestionMark(QChar c) {
+    const int code = Cp1252Code(c);
+    return code < 0 ? '?' : code;
+}
+
+bool FitsWindows1252(const QString& text) {
+    for (QChar c : text)
+        if (Cp1252Code(c) < 0) return false;
+    return true;
+}
+
+constexpr QLatin1StringView kUtf8Mark("U8:");
 
 QChar Cp1252Char(int code) {
     return IniFileIo::DecodeWindows1252(QByteArray(1, static_cast<char>(code))).at(0);
@@ -48,25 +61,33 @@ QString PasswordKeyText() {
 // cut or failing; shorter passwords are unaffected by this.
 QString ScrambleProfilePassword(const QString& password) {
     const QString key = PasswordKeyText();
-    QString out;
-    out.reserve(password.size() * 2);
-    for (qsizetype i = 0; i < password.size(); ++i) {
-        const int code = Cp1252Code(password[i]) ^ Cp1252Code(key[i % key.size()]);
+    const bool utf8 = !FitsWindows1252(password);
+    const QByteArray bytes = utf8 ? password.toUtf8() : QByteArray();
+    const qsizetype count = utf8 ? bytes.size() : password.size();
+    QString out = utf8 ? QString(kUtf8Mark) : QString();
+    out.reserve(out.size() + count * 2);
+    for (qsizetype i = 0; i < count; ++i) {
+        const int plain = utf8 ? static_cast<unsigned char>(bytes[i]) : Cp1252CodeOrQuestionMark(password[i]);
+        const int code = plain ^ Cp1252CodeOrQuestionMark(key[i % key.size()]);
         out += QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
     }
     return out;
 }
 
 QString UnscrambleProfilePassword(const QString& scrambled) {
-    if (scrambled.size() % 2 != 0) return scrambled;
+    const bool utf8 = scrambled.startsWith(kUtf8Mark);
+    const QString digits = utf8 ? scrambled.mid(kUtf8Mark.size()) : scrambled;
+    if (digits.size() % 2 != 0) return scrambled;
     const QString key = PasswordKeyText();
     QString out;
-    for (qsizetype i = 0; i < scrambled.size() / 2; ++i) {
-        const int high = HexDigit(scrambled[i * 2]);
-        const int low = HexDigit(scrambled[i * 2 + 1]);
+    QByteArray bytes;
+    for (qsizetype i = 0; i < digits.size() / 2; ++i) {
+        const int high = HexDigit(digits[i * 2]);
+        const int low = HexDigit(digits[i * 2 + 1]);
         if (high < 0 || low < 0) return scrambled;
-        const int code = high * 16 + low;
-        out += Cp1252Char(code ^ Cp1252Code(key[i % key.size()]));
+        const int code = (high * 16 + low) ^ Cp1252CodeOrQuestionMark(key[i % key.size()]);
+        if (utf8) bytes.append(static_cast<char>(code));
+        else out += Cp1252Char(code);
     }
-    return out;
+    return utf8 ? QString::fromUtf8(bytes) : out;
 }

@@ -6,7 +6,10 @@
 
 // The key text, joined at run time from the program's version-information strings.
 QString PasswordKeyText();
-// "abc" -> six upper-case hexadecimal digits; empty stays empty.
+// "abc" -> six upper-case hexadecimal digits; empty stays empty. A password with a character
+// that Windows-1252 lacks (Greek, Cyrillic, an emoji ...) cannot take that form without losing
+// it: its UTF-8 bytes are combined with the key instead, and the text starts with "U8:" so that
+// the reader tells the two forms apart. Windows-1252 passwords keep the original form.
 QString ScrambleProfilePassword(const QString& password);
 // Reverses ScrambleProfilePassword. A text that is not an even number of hexadecimal digits
 // (a hand-edited file) is returned as it is.

@@ -208,6 +208,31 @@ QString ResolveVolumeLabelPath(const QString& path) {
     return path;
 }
 
+QString VolumeLabelFormOf(const QString& path) {
+    if (!path.startsWith(QLatin1Char('/')) || path.startsWith(QStringLiteral("//"))) return QString();
+    const QDir byLabel(Sources().byLabel);
+    const QStringList names = byLabel.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QString best;
+    qsizetype bestLength = -1;
+    for (const QString& name : names) {
+        const QString label = DecodeLabel(name);
+        // A label that a path cannot carry as its first component is of no use here.
+        if (label.isEmpty() || label.contains(QLatin1Char('/')) || label.startsWith(QLatin1Char('%'))) continue;
+        const QString device = QFileInfo(byLabel.filePath(name)).canonicalFilePath();
+        if (device.isEmpty()) continue;
+        QString mountPoint = MountPointOf(device);
+        if (mountPoint.isEmpty()) continue;
+        if (mountPoint.size() > 1 && mountPoint.endsWith(QLatin1Char('/'))) mountPoint.chop(1);
+        const QString prefix = mountPoint == QStringLiteral("/") ? mountPoint : mountPoint + QLatin1Char('/');
+        const bool onIt = path == mountPoint || path.startsWith(prefix);
+        if (!onIt || mountPoint.size() <= bestLength) continue;
+        bestLength = mountPoint.size();
+        const QString rest = path.size() > prefix.size() ? path.mid(prefix.size()) : QString();
+        best = rest.isEmpty() ? label : label + QLatin1Char('/') + rest;
+    }
+    return best;
+}
+
 void SetVolumeSourcesForTests(const QString& byLabelFolder, const QString& mountInfoFile) {
     Sources() = VolumeSources();
     if (!byLabelFolder.isEmpty()) Sources().byLabel = byLabelFolder;

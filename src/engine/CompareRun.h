@@ -30,6 +30,9 @@ CompareRunResult CompareRun();
 // is replaced by the mount point of the first mounted file system carrying it (letter case
 // ignored). Any other path, or a label that no mounted file system carries, is returned as is.
 QString ResolveVolumeLabelPath(const QString& path);
+// The reverse, for a chosen folder: "LABEL/rest" when path (absolute) lies on a mounted file
+// system that carries a label (the innermost such mount), else an empty string.
+QString VolumeLabelFormOf(const QString& path);
 // Tests: where labels (a folder of links named by label, like /dev/disk/by-label) and mounts
 // (a file in the form of /proc/self/mountinfo) are read; empty strings restore the system's.
 void SetVolumeSourcesForTests(const QString& byLabelFolder, const QString& mountInfoFile);

@@ -121,6 +121,8 @@ public:
     void DefaultSettingsApplied(bool compareOptionsChanged, bool zoomChanged);
     // The new language's texts on the window, without a restart.
     void LanguageChanged();
+    // Options menu "Profile settings": the profile settings dialog over this window.
+    void ShowProfileSettings();
 
     // Layout of the two lists.
     void SetDirsVisibleRows(int rows);

@@ -9,8 +9,8 @@
 #include "engine/ProfileLoading.h"
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
+#include "ui/dialogs/dlgDirs.h"
 #include "ui/main/FilesPage.h"
-#include "ui/main/FolderPairForm.h"
 #include "ui/main/TOFlexGrid.h"
 
 #include <QAction>
@@ -133,9 +133,15 @@ void frmMain::AddPair() {
     pair.Mask[MaskIncludeFiles] = QStringLiteral("*");
     pair.Mask[MaskExcludeFiles] = settings.ExcludeFiles;
     pair.Mask[MaskDeleteFiles] = settings.DeleteFiles;
-    // The pair joins the profile only when the form is confirmed with a folder 1.
-    if (!FolderPairForm::EditPair(this, pair) || pair.Dir[0].isEmpty()) return;
-    CurrentProfile().profile.Pairs.append(pair);
+    // The new pair stays in the profile only when the editor was confirmed with a folder 1.
+    QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
+    pairs.append(pair);
+    const int index = static_cast<int>(pairs.size()) - 1;
+    dlgDirs::ShowModal(this, pairs, index);
+    if (pairs[index].Dir[0].isEmpty()) {
+        pairs.removeAt(index);
+        return;
+    }
     CurrentProfile().ProfileChanged = true;
     MarkStale();
     const int row = static_cast<int>(CurrentProfile().profile.Pairs.size());
@@ -150,14 +156,13 @@ void frmMain::EditPair(int row) {
     QList<FolderPair>& pairs = CurrentProfile().profile.Pairs;
     if (row < 1 || row > pairs.size()) return;
     if (RefusedWhileRunning()) return;
-    FolderPair edited = pairs[row - 1];
-    if (!FolderPairForm::EditPair(this, edited)) return;
-    const FolderPair& before = pairs[row - 1];
+    const FolderPair before = pairs[row - 1];
+    if (!dlgDirs::ShowModal(this, pairs, row - 1)) return;
+    const FolderPair& edited = pairs[row - 1];
     const bool same = edited.Dir == before.Dir && edited.SubDirs == before.SubDirs &&
                       edited.System == before.System && edited.Hidden == before.Hidden &&
                       edited.Mask == before.Mask && edited.AutoCreate == before.AutoCreate;
     if (same) return;
-    pairs[row - 1] = edited;
     CurrentProfile().ProfileChanged = true;
     MarkStale();
     FormatDirsRow(row);

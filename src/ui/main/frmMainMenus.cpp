@@ -18,6 +18,7 @@
 #include "ui/dialogs/dlgTaskScheduler.h"
 #include "ui/dialogs/dlgLanguage.h"
 #include "ui/dialogs/dlgSettings.h"
+#include "ui/dialogs/dlgProfile.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -106,23 +107,23 @@ void frmMain::BuildMenus() {
         mnuPop3_Del_[static_cast<size_t>(i)] = action;
     }
 
-    // The options menu. The profile settings window is not part of this build: its entry is
-    // shown disabled rather than doing something else.
+    // The options menu.
     mnuPop4_ = new QMenu(this);
     mnuPop4_->setObjectName(QStringLiteral("mnuPop4"));
     connect(AddItem(mnuPop4_, "mnuPop4_Options", 601, tr("&Default settings")), &QAction::triggered, this,
             [this] { ShowDefaultSettings(QString()); });
-    const struct { const char* name; int key; const char* design; } absent[] = {
+    const struct { const char* name; int key; const char* design; } windows[] = {
         {"mnuPop4_ProfileOptions", 602, "&Profile settings"}, {"mnuPop4_MakeShortcut", 603, "&Create shortcut"},
         {"mnuPop4_Scheduler", 604, "&Scheduled task"}};
-    for (const auto& entry : absent) {
+    for (const auto& entry : windows) {
         QAction* action = AddItem(mnuPop4_, entry.name, entry.key, tr(entry.design));
-        action->setEnabled(false);
-        if (entry.key == 603) {
+        if (entry.key == 602) {
+            connect(action, &QAction::triggered, this, [this] { ShowProfileSettings(); });
+        } else if (entry.key == 603) {
+            action->setEnabled(false);  // enabled while a profile is loaded
             mnuPop4_MakeShortcut_ = action;
             connect(action, &QAction::triggered, this, [this] { dlgMakeLink::ShowModal(this); });
         } else if (entry.key == 604) {
-            action->setEnabled(true);
             connect(action, &QAction::triggered, this, [this] { dlgTaskScheduler::ShowWindow(this); });
         }
     }
@@ -169,6 +170,11 @@ bool frmMain::ChooseLanguage() {
 void frmMain::LanguageChanged() {
     ScaleAndLocalise();
     SetProfileTitle(ProfileNameOf(CurrentProfile().ProfilePath));
+}
+
+void frmMain::ShowProfileSettings() {
+    if (RefusedWhileRunning()) return;
+    dlgProfile::ShowModal(this, CurrentProfile(), [this] { MarkStale(); }, [this] { DisplayFiles(); });
 }
 
 void frmMain::RebuildExampleList() {

@@ -87,6 +87,20 @@ TEST(ProfileFile, ReadsBackWhatItWrote) {
     EXPECT_EQ(t.Read("p.tdp"), first);
 }
 
+TEST(ProfileFile, PasswordsOfAnyScriptReadBack) {
+    TempTree t;
+    const QString path = t.Path("p.tdp");
+    Profile written = SampleProfile();
+    written.Options.Password = {QString::fromUtf8("Zugang€ä"), QString::fromUtf8("пароль \xF0\x9F\x94\x91")};
+    ASSERT_TRUE(WriteProfileFile(path, written));
+    Profile read;
+    ASSERT_TRUE(ReadProfileFile(path, ProfileOptions{}, read));
+    EXPECT_EQ(read.Options.Password, written.Options.Password);
+    // The Windows-1252 one keeps the original form: two digits per character.
+    EXPECT_TRUE(t.Read("p.tdp").contains("Password0=" + ScrambleProfilePassword(written.Options.Password[0]).toLatin1() + "\r\n"));
+    EXPECT_EQ(ScrambleProfilePassword(written.Options.Password[0]).size(), 16);
+}
+
 TEST(ProfileFile, OneOldCodePageByteInACommentLeavesTheValuesIntactAcrossASave) {
     TempTree t;
     // Written by hand in UTF-8, with one Windows-1252 dash pasted into a comment.

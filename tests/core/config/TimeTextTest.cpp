@@ -59,4 +59,19 @@ TEST(PasswordScramble, TwoHexDigitsPerCharacterAndBack) {
     EXPECT_EQ(UnscrambleProfilePassword("000"), "000");
 }
 
+TEST(PasswordScramble, AnyUnicodePasswordSurvivesWhileWindows1252OnesKeepTheirForm) {
+    // Windows-1252 passwords, "€" (0x80 there) included, keep two digits per character.
+    const QString western = QString::fromUtf8("Pässwörd €");
+    EXPECT_EQ(ScrambleProfilePassword(western).size(), western.size() * 2);
+    EXPECT_FALSE(ScrambleProfilePassword(western).startsWith("U8:"));
+    for (const QString& pw : {QString::fromUtf8("пароль"), QString::fromUtf8("κλειδί1"),
+                              QString::fromUtf8("\xF0\x9F\x94\x91key"), QString::fromUtf8("ä€ж")}) {
+        const QString scrambled = ScrambleProfilePassword(pw);
+        EXPECT_TRUE(scrambled.startsWith("U8:")) << scrambled.toStdString();
+        EXPECT_FALSE(scrambled.contains(pw.right(2)));
+        EXPECT_EQ(UnscrambleProfilePassword(scrambled), pw);
+    }
+    EXPECT_EQ(UnscrambleProfilePassword("U8:0"), "U8:0");
+}
+
 }  // namespace
