@@ -21,6 +21,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class QFrame;
+class QHBoxLayout;
 class TOFlexGrid;
 class clsLongScroll;
 class FileView;
@@ -59,7 +60,11 @@ public:
     void RunCompare() override;
 
     // What the first activation runs (start-up supplies it with the command line).
-    void SetFirstActivationHandler(std::function<void()> handler) { firstActivation_ = std::move(handler); }
+    // Compare and Synchronize stay off until it has run.
+    void SetFirstActivationHandler(std::function<void()> handler) {
+        firstActivation_ = std::move(handler);
+        commandLinePending_ = firstActivation_ != nullptr && !activatedOnce_;
+    }
 
     // Profile list.
     void PrepareDirsTitle();
@@ -127,6 +132,10 @@ public:
     QString CountBoxText(int box) const;
     QString StatusText(int field) const;
     bool CompareEnabled() const;
+    bool EditEnabled() const;
+    bool RemoveEnabled() const;
+    // The text the empty file list shows; empty while it is hidden.
+    QString StartGuideText() const;
     bool SynchEnabled() const;
 
     // Status bar and busy animation, driven by the run host.
@@ -165,6 +174,8 @@ private:
     void ShowOptionsMenu(const QPoint& globalPos);
     void PaintDirsRow(int row, bool highlighted);
     void LayoutLists();
+    // One row of toolbars and command buttons where the width allows, two rows otherwise.
+    void ArrangeCommandButtons();
     void tmrMain_Timer();
     void FirstActivationNow();
     void tmrProgress_Timer();
@@ -172,6 +183,15 @@ private:
     bool HandleKey(QKeyEvent* event);
     void ConnectGrids();
     bool FilesToolTip(QEvent* event);
+    // The switch columns' titles (Su, SD ...) say in words what they switch.
+    bool DirsTitleToolTip(QEvent* event);
+    // Makes a pair the current, highlighted and selected row of the profile list.
+    void SelectDirsRow(int row, int col);
+    // Edit and Remove act on the selected pair: off while none is selected or a run works.
+    void UpdatePairButtons();
+    // What a first start shows: the empty file list says where to begin.
+    void BuildFirstStartGuide();
+    void UpdateFirstStartGuide();
     void SetFilesCell(int row, int col, const struct FilesCell& cell);
     // The command hooks of the synchronisation and the popup actions: the buttons off and the
     // scroll position kept while they run, the refreshed list scrolled back afterwards.
@@ -212,6 +232,9 @@ private:
     int splitGrab_ = 0;
     bool handlingKey_ = false;
     bool activatedOnce_ = false;
+    bool commandLinePending_ = false;
+    QLabel* lblStartGuide_ = nullptr;
+    QHBoxLayout* layCommands_ = nullptr;
     bool firstTickDone_ = false;
     bool lastCompareOk_ = false;
     bool running_ = false;
