@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libqt6svg6
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick fonts-dejavu-core
   rsync attr locales

@@ -78,7 +78,8 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     if (switches.Hidden) OpenCommandLineProfile(window, commandLine);   // 18
     window.SetBusyPointer(false);                                       // 19
     // 20: a hidden start never shows the hint: it would stop an unattended run with a display.
-    if (!settings.DontShowHint && !switches.Hidden) window.ShowHint();
+    // Nor does a start with "-dontask", which must never wait for a click.
+    if (!settings.DontShowHint && !switches.Hidden && !switches.DontAsk) window.ShowHint();
     window.EnableCompare();                                             // 21
     if (switches.UpdateRequested && !switches.Hidden) window.CheckForUpdate(true);  // 22
     return true;

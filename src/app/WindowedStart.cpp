@@ -9,9 +9,6 @@
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <clocale>
 #include <unistd.h>
@@ -25,12 +22,9 @@ int RunWindowed(int argc, char* argv[], const QString& commandLine) {
     QApplication app(argc, argv);
     // The list shows dates and times in the user's own formats.
     std::setlocale(LC_TIME, "");
-    // The standard buttons of the message boxes (Yes, No, Cancel ...) speak the user's language
-    // only with Qt's own translation loaded; without one they stay English.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    // Qt's own file and folder dialogs, whose texts follow the program's language (the desktop's
+    // would follow the system's); the main window applies the language once it is known.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     WindowRunHost host;
     SetHost(&host);
     int status = ExitDone;

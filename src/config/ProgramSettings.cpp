@@ -80,14 +80,15 @@ void ReadSettingsFile(ProgramSettings& s) {
     s.SubDirs = Flag(doc, "Include", "SubDirs", true);
     s.SysDirs = Flag(doc, "Include", "SysDirs", false);
     s.SysFiles = Flag(doc, "Include", "SysFiles", false);
-    s.HiddenDirs = Flag(doc, "Include", "HiddenDirs", false);
-    s.HiddenFiles = Flag(doc, "Include", "HiddenFiles", false);
+    // On Linux a hidden entry is any name starting with a dot (.git, .config, a program's
+    // settings): a copy of a home folder without them is not complete, so new pairs take them.
+    s.HiddenDirs = Flag(doc, "Include", "HiddenDirs", true);
+    s.HiddenFiles = Flag(doc, "Include", "HiddenFiles", true);
     s.ExcludeDirs = Text(doc, "Exclude", "Dirs", QString());
     s.ExcludeFiles = Text(doc, "Exclude", "Files", QString());
     s.DeleteFiles = Text(doc, "Delete", "Files", QString());
 
-    const QString defaultPos = QStringLiteral("0;0;%1;%2").arg(640 * kTwipsPerPixel).arg(480 * kTwipsPerPixel);
-    s.FormPos = Text(doc, "Form", "Pos", defaultPos, 99);
+    s.FormPos = Text(doc, "Form", "Pos", DefaultFormPos(), 99);
     s.FormState = doc.GetInt(QStringLiteral("Form"), QStringLiteral("State"), 0);
     s.Zoom = doc.GetInt(QStringLiteral("Form"), QStringLiteral("Zoom"), 100);
     s.ProfilesFolder = Text(doc, "Paths", "Profiles", s.SettingsFolder);
@@ -128,6 +129,11 @@ void ReadRegistryValues(ProgramSettings& s) {
 }
 
 }  // namespace
+
+QString DefaultFormPos()
+{
+    return QStringLiteral("0;0;%1;%2").arg(640 * kTwipsPerPixel).arg(480 * kTwipsPerPixel);
+}
 
 ProgramSettings& Settings() { return Instance(); }
 void ResetProgramSettings() { Instance() = ProgramSettings{}; }

@@ -12,8 +12,8 @@ struct ProgramSettings {
     bool SubDirs = true;
     bool SysDirs = false;
     bool SysFiles = false;
-    bool HiddenDirs = false;
-    bool HiddenFiles = false;
+    bool HiddenDirs = true;  // hidden = a name starting with "."; new pairs include them
+    bool HiddenFiles = true;
     QString ExcludeDirs;
     QString ExcludeFiles;
     QString DeleteFiles;
@@ -46,6 +46,8 @@ struct ProgramSettings {
 
 // The one instance for the whole program run.
 ProgramSettings& Settings();
+// The window place of a program that never stored one: 640 x 480 pixels at the top left.
+QString DefaultFormPos();
 // Back to a default-constructed record (tests).
 void ResetProgramSettings();
 

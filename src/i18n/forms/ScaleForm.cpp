@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QApplication>
 #include <QHash>
 #include <QLayout>
 #include <QListView>
@@ -210,5 +211,21 @@ void ScaleForm(QWidget* window, bool zoomOnly)
 {
     if (!window)
         return;
-    ScaleForm(window, zoomOnly, Settings().Zoom, window->logicalDpiX(), window->logicalDpiY());
+    // Qt already follows the screen's resolution: fonts are measured in points and pixel sizes
+    // are scaled on high-resolution screens (device pixel ratio). A window therefore sees the
+    // design resolution, and only the zoom setting is left to apply; scaling by the resolution
+    // again would draw every window a quarter larger than the desktop's own on a usual screen.
+    const double designDpi = 1440.0 / kDesignTwipsPerPixel;
+    ScaleForm(window, zoomOnly, Settings().Zoom, designDpi, designDpi);
+}
+
+void RescaleOpenWindows()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        // Menus, tooltips and Qt's own pop-ups follow the fonts of their owners.
+        if (window->isWindow() && !window->objectName().isEmpty() &&
+            !window->objectName().startsWith(QLatin1String("qt_")) && !window->inherits("QMenu"))
+            ScaleForm(window, true);
+    }
 }

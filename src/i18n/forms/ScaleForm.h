@@ -16,6 +16,10 @@ void ScaleForm(QWidget* window, bool zoomOnly);
 void ScaleForm(QWidget* window, bool zoomOnly, int zoomPercent, double logicalDpiX,
                double logicalDpiY);
 
+// After the zoom setting changed: every open window of the program scales to it (the main
+// window and each dialog); windows opened later take it on when they load.
+void RescaleOpenWindows();
+
 // The factors of the last ScaleForm call, shared by all windows (1 before the first call).
 float ZoomFactorX();
 float ZoomFactorY();

@@ -1,33 +1,46 @@
 #include "ui/main/WindowRunHost.h"
 
+#include "config/ProgramSettings.h"
 #include "config/StartupSwitches.h"
+#include "i18n/TextLookup.h"
 #include "ui/main/dlgMsgBox.h"
 #include "ui/main/dlgProgress.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QKeyEvent>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
 struct StandardAnswer {
     QMessageBox::StandardButton button;
     int result;
+    const char* languageKey;  // the caption in the program's language
 };
 
 QList<StandardAnswer> ButtonsOf(int set) {
     switch (set) {
-    case MsgBox::OKOnly: return {{QMessageBox::Ok, MsgBox::OK}};
-    case MsgBox::OKCancel: return {{QMessageBox::Ok, MsgBox::OK}, {QMessageBox::Cancel, MsgBox::Cancel}};
+    case MsgBox::OKOnly: return {{QMessageBox::Ok, MsgBox::OK, "90800"}};
+    case MsgBox::OKCancel: return {{QMessageBox::Ok, MsgBox::OK, "90800"}, {QMessageBox::Cancel, MsgBox::Cancel, "90801"}};
     case MsgBox::AbortRetryIgnore:
-        return {{QMessageBox::Abort, MsgBox::Abort}, {QMessageBox::Retry, MsgBox::Retry}, {QMessageBox::Ignore, MsgBox::Ignore}};
+        return {{QMessageBox::Abort, MsgBox::Abort, "90802"}, {QMessageBox::Retry, MsgBox::Retry, "90803"},
+                {QMessageBox::Ignore, MsgBox::Ignore, "90804"}};
     case MsgBox::YesNoCancel:
-        return {{QMessageBox::Yes, MsgBox::Yes}, {QMessageBox::No, MsgBox::No}, {QMessageBox::Cancel, MsgBox::Cancel}};
-    case MsgBox::YesNo: return {{QMessageBox::Yes, MsgBox::Yes}, {QMessageBox::No, MsgBox::No}};
-    case MsgBox::RetryCancel: return {{QMessageBox::Retry, MsgBox::Retry}, {QMessageBox::Cancel, MsgBox::Cancel}};
-    default: return {{QMessageBox::Ok, MsgBox::OK}};
+        return {{QMessageBox::Yes, MsgBox::Yes, "90805"}, {QMessageBox::No, MsgBox::No, "90806"},
+                {QMessageBox::Cancel, MsgBox::Cancel, "90807"}};
+    case MsgBox::YesNo: return {{QMessageBox::Yes, MsgBox::Yes, "90805"}, {QMessageBox::No, MsgBox::No, "90806"}};
+    case MsgBox::RetryCancel:
+        return {{QMessageBox::Retry, MsgBox::Retry, "90803"}, {QMessageBox::Cancel, MsgBox::Cancel, "90801"}};
+    default: return {{QMessageBox::Ok, MsgBox::OK, "90800"}};
     }
 }
 
@@ -45,13 +58,26 @@ QMessageBox::Icon IconOf(int style) {
 
 AppMessageBoxDialog::AppMessageBoxDialog(const QString& text, int style, const QString& title, QWidget* owner)
     : QMessageBox(owner) {
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Tandor!") : title);
+    // Every box is titled with the program's name, as the main window calls it.
+    QString program = Localizer().ControlText(QStringLiteral("101"));
+    if (program.isEmpty()) program = QStringLiteral("Tandor");
+    setWindowTitle(title.isEmpty() ? program : title);
     setText(text);
+    // The zoom setting reaches this box as it reaches every window of the program.
+    QFont zoomed = font();
+    if (zoomed.pointSizeF() > 0) zoomed.setPointSizeF(zoomed.pointSizeF() * Settings().Zoom / 100.0);
+    setFont(zoomed);
     setIcon(IconOf(style));
     const int set = style & 0x0F;
     const QList<StandardAnswer> answers = ButtonsOf(set);
     QList<QPushButton*> added;
-    for (const StandardAnswer& a : answers) added << addButton(a.button);
+    for (const StandardAnswer& a : answers) {
+        QPushButton* button = addButton(a.button);
+        // The program's language, not the system's, whatever Qt's translation would say.
+        const QString caption = FormatMsg(QString::fromLatin1(a.languageKey)).trimmed();
+        if (!caption.isEmpty()) button->setText(caption);
+        added << button;
+    }
     if ((style & MsgBox::DefaultButton2) && added.size() >= 2) setDefaultButton(added[1]);
     else if ((style & MsgBox::DefaultButton3) && added.size() >= 3) setDefaultButton(added[2]);
     else setDefaultButton(added[0]);
@@ -63,6 +89,32 @@ AppMessageBoxDialog::AppMessageBoxDialog(const QString& text, int style, const Q
         // The platform's box answers a close with its Cancel, or with OK where OK stands alone.
         setEscapeButton(added.last());
     }
+}
+
+void AppMessageBoxDialog::showEvent(QShowEvent* event) {
+    ScrollTallText();
+    QMessageBox::showEvent(event);
+}
+
+void AppMessageBoxDialog::ScrollTallText() {
+    // A text taller than the screen has room for scrolls inside the box, so that the buttons
+    // stay on the screen.
+    auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* grid = qobject_cast<QGridLayout*>(layout());
+    if (!label || !grid || label->parentWidget() != this) return;
+    QScreen* where = parentWidget() ? parentWidget()->screen() : screen();
+    const int room = (where ? where->availableGeometry().height() : 600) * 6 / 10;
+    const int width = std::max(label->width(), label->sizeHint().width());
+    if (label->heightForWidth(width) <= room && label->sizeHint().height() <= room) return;
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("scrText"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setFixedHeight(room);
+    scroller->setMinimumWidth(std::min(width, 600) + scroller->verticalScrollBar()->sizeHint().width());
+    delete grid->replaceWidget(label, scroller);
+    scroller->setWidget(label);
 }
 
 int AppMessageBoxDialog::Result() const {

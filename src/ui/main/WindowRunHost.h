@@ -26,8 +26,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void ScrollTallText();
     bool canClose_ = true;
 };
 

@@ -4,7 +4,6 @@
 
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
-#include "platform/SystemInfo.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,6 +12,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 
 #include <algorithm>
@@ -60,15 +61,14 @@ ButtonSet SetOf(uint32_t set) {
     }
 }
 
-// On a multi-user system the captions are the platform's own, in the platform's language;
-// elsewhere they come from the language file.
+// The captions speak the program's language: the language file's text where it has one,
+// otherwise the platform's own caption (which follows the same language through Qt's
+// translation), so that a German program on an English desktop says "Ja" and "Nein".
 QString CaptionOf(const ButtonDef& def) {
-    QString caption;
-    if (IsNtFamily()) {
+    QString caption = FormatMsg(QString::fromLatin1(def.languageKey));
+    if (caption.trimmed().isEmpty()) {
         QDialogButtonBox box;
         caption = box.addButton(def.platformButton)->text();
-    } else {
-        caption = FormatMsg(QString::fromLatin1(def.languageKey));
     }
     return caption.trimmed();
 }
@@ -164,13 +164,30 @@ void dlgMsgBox::Prepare(const QString& prompt, uint32_t buttons, const QString& 
         promptWidth = maxPromptWidth;
         promptHeight = ui->lblPrompt->heightForWidth(maxPromptWidth);
     }
+    // A prompt taller than the screen leaves room scrolls inside the box: the buttons stay on
+    // the screen whatever the length of the text.
+    const int screenHeight = screen ? screen->availableGeometry().height() : 600;
+    const int maxPromptHeight = std::max(metrics.height() * 3, screenHeight - 12 * Margin - 4 * buttonHeight);
+    QWidget* promptBox = ui->lblPrompt;
+    if (promptHeight > maxPromptHeight) {
+        auto* scroller = new QScrollArea(this);
+        scroller->setObjectName(QStringLiteral("scrPrompt"));
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        ui->lblPrompt->setFixedSize(promptWidth, promptHeight);
+        scroller->setWidget(ui->lblPrompt);
+        scroller->setVisible(true);
+        promptWidth += scroller->verticalScrollBar()->sizeHint().width();
+        promptHeight = maxPromptHeight;
+        promptBox = scroller;
+    }
     int promptTop = Margin;
     if (iconStyle_ != 0) promptTop = std::max(Margin, IconPosition + (iconSize - promptHeight) / 2);
-    ui->lblPrompt->setGeometry(x, promptTop, promptWidth, promptHeight);
+    promptBox->setGeometry(x, promptTop, promptWidth, promptHeight);
     setAccessibleDescription(prompt);
 
     int contentWidth = promptWidth;
-    int bottom = ui->lblPrompt->geometry().bottom() + 1;
+    int bottom = promptBox->geometry().bottom() + 1;
     if (iconStyle_ != 0) bottom = std::max(bottom, IconPosition + iconSize);
     const bool withCheckBox = (buttons & CheckBoxFlag) != 0;
     ui->chkAgain->setVisible(withCheckBox);

@@ -1,6 +1,6 @@
 #include "ui/main/frmMain.h"
 
-#include "i18n/forms/LocalizeControls.h"
+#include "i18n/forms/FormPreparation.h"
 
 #include "ui_frmMain.h"
 
@@ -12,6 +12,9 @@
 #include "ui/main/TOFlexGrid.h"
 #include "ui/main/clsLongScroll.h"
 #include "ui/main/clsMousePointer.h"
+#include "ui/main/StandardDialogLanguage.h"
+#include "ui/main/WindowPlacement.h"
+#include "ui/main/dlgHint.h"
 #include "ui/main/dlgSearchFile.h"
 #include "ui/main/HelpKeys.h"
 #include "platform/SystemInfo.h"
@@ -56,6 +59,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     // beside its buttons.
     ui->layMain->setStretchFactor(ui->layFiles, 1);
     ui->layDirs->setAlignment(ui->flexDirs, Qt::AlignTop);
+    // A narrow window puts the command buttons on a row of their own below the toolbars.
+    layCommands_ = new QHBoxLayout();
+    layCommands_->setObjectName(QStringLiteral("layCommands"));
+    layCommands_->setSpacing(ui->layBars->spacing());
+    layCommands_->addStretch(1);
+    ui->layMain->insertLayout(ui->layMain->indexOf(ui->layBars) + 1, layCommands_);
+    ui->layMain->setSizeConstraint(QLayout::SetNoConstraint);
     vlsbFiles_ = new clsLongScroll(this);
     vlsbFiles_->SetClient(ui->vsbFiles);
     for (int i = 0; i < 3; ++i) {
@@ -117,9 +127,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     tmrProgress_.setInterval(150);
     openWithShell = nullptr;
     ui->cmdCompare->setEnabled(false);
+    // Until the profile of the command line has loaded, a synchronisation would find no pair.
+    ui->cmdSynch->setEnabled(false);
     ui->cmdTreeAndSearch->setEnabled(false);  // nothing to show before the first compare
     InstallHelpKeys();
     RegisterMainWindowPageCommands(*this);
+    BuildFirstStartGuide();
+    UpdatePairButtons();
 }
 
 frmMain::~frmMain() {
@@ -173,12 +187,17 @@ void frmMain::SetBusyPointer(bool busy) {
 void frmMain::ScaleAndLocalise() {
     // The wheel's lines per notch are the desktop's to tell, asked once the settings are read.
     Settings().WheelScrollLines = QApplication::wheelScrollLines();
+    ScaleForm(this, false);
+    LayoutLists();
+    ApplyLanguageToStandardDialogs();
     LocalizeControls(this);
     const int windowKey = property("key").toInt();
     setWindowTitle(Caption(windowKey, QStringLiteral("Tandor")));
     // A screen reader names the window by its title, the profile's name included.
     setAccessibleName(windowTitle());
     LocaliseComputedTexts();
+    UpdateFirstStartGuide();
+    ArrangeCommandButtons();  // the captions' widths decide
 }
 
 void frmMain::HideNoStartupInfoBox(int value) {
@@ -197,11 +216,22 @@ void frmMain::Prepare() {
     PrepareDirsWidth();
     ApplyToolbarStates();
     LayoutLists();
+    ArrangeCommandButtons();
 }
 
 void frmMain::StartTimer() { tmrMain_.start(1000); }
 
 void frmMain::RestorePosition(const QString& formPos) {
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen()) screens << primary->availableGeometry();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen()) screens << screen->availableGeometry();
+    // The stored place of a program that never closed its window is the design default: a
+    // first start opens at a size that uses the screen instead.
+    if (formPos.trimmed().isEmpty() || formPos == DefaultFormPos()) {
+        if (!screens.isEmpty()) setGeometry(FirstStartGeometry(screens.first()));
+        return;
+    }
     QStringList parts = formPos.split(QLatin1Char(';'));
     while (parts.size() < 4) parts << QString();
     double v[4];
@@ -214,11 +244,15 @@ void frmMain::RestorePosition(const QString& formPos) {
     }
     const double tpp = TwipsPerPixel(this);
     const int w = static_cast<int>(v[2] / tpp), h = static_cast<int>(v[3] / tpp);
-    move(static_cast<int>(v[0] / tpp), static_cast<int>(v[1] / tpp));
-    if (w > 0 && h > 0) resize(w, h);
+    const QSize size = (w > 0 && h > 0) ? QSize(w, h).expandedTo(minimumSizeHint()) : this->size();
+    // A place on a screen that is gone (or from a larger one) is moved where the user sees it.
+    const QRect placed = PlaceOnScreens(QRect(QPoint(static_cast<int>(v[0] / tpp), static_cast<int>(v[1] / tpp)), size), screens);
+    move(placed.topLeft());
+    if ((w > 0 && h > 0) || placed.size() != size) resize(placed.size());
 }
 
 void frmMain::ShowWindow(bool hidden, int formState) {
+    ArrangeCommandButtons();
     if (hidden) {
         setWindowState(Qt::WindowMinimized);
         return;
@@ -227,9 +261,16 @@ void frmMain::ShowWindow(bool hidden, int formState) {
     else show();
 }
 
-void frmMain::ShowHint() {}  // the hint window comes with the message box work
+void frmMain::ShowHint() {
+    dlgHint::ShowModal(this);
+}
 
-void frmMain::EnableCompare() { ui->cmdCompare->setEnabled(true); }
+void frmMain::EnableCompare() {
+    // With a profile still to come from the command line, its loading enables the buttons.
+    if (commandLinePending_) return;
+    ui->cmdCompare->setEnabled(!running_);
+    ui->cmdSynch->setEnabled(!running_);
+}
 
 void frmMain::SetProfileTitle(const QString& profileName) {
     const QString program = Caption(property("key").toInt(), QStringLiteral("Tandor"));
@@ -312,7 +353,11 @@ void frmMain::FirstActivationNow() {
     tbar_[1]->actions().first()->setChecked(true);
     tbar_[2]->actions().first()->setChecked(true);
     syncingToolbars_ = false;
-    if (firstActivation_) QTimer::singleShot(0, this, [this] { firstActivation_(); });
+    QTimer::singleShot(0, this, [this] {
+        if (firstActivation_) firstActivation_();
+        commandLinePending_ = false;
+        EnableCompare();
+    });
 }
 
 void frmMain::tmrMain_Timer() {
@@ -378,6 +423,7 @@ void frmMain::SetButtonsRunning(bool running) {
                              static_cast<QWidget*>(ui->flexFiles)})
         control->setEnabled(!running);
     if (mnuExamples_) mnuExamples_->setEnabled(!running);
+    UpdatePairButtons();
     UpdateToolbarsEnabled();
 }
 
@@ -464,8 +510,38 @@ void frmMain::LayoutLists() {
     ui->flexDirs->setFixedHeight(height);
 }
 
+void frmMain::ArrangeCommandButtons() {
+    if (!layCommands_ || !tbar_[3]) return;
+    QPushButton* commands[4] = {ui->cmdCompare, ui->cmdSynch, ui->cmdTreeAndSearch, ui->cmdExtras};
+    const int spacing = ui->layBars->spacing();
+    int bars = 0, buttons = 0, buttonHeight = 0;
+    for (QToolBar* bar : tbar_) bars += bar->minimumWidth() + spacing;
+    for (QPushButton* b : commands) {
+        buttons += b->sizeHint().width() + spacing;
+        buttonHeight = qMax(buttonHeight, b->sizeHint().height());
+    }
+    const QMargins m = ui->layMain->contentsMargins();
+    const bool oneRow = width() - m.left() - m.right() >= bars + buttons;
+    if (oneRow != (ui->layBars->indexOf(ui->cmdCompare) >= 0)) {
+        QBoxLayout* to = oneRow ? ui->layBars : layCommands_;
+        for (QPushButton* b : commands) to->addWidget(b);
+        // Tab goes on from the toolbars to Compare in either arrangement.
+        setTabOrder(tbar_[3], ui->cmdCompare);
+    }
+    // The window may be as small as the two-row arrangement needs; the layout must not hold
+    // it at the width of one row, or it would never get narrow enough to take two.
+    const QSize laidOut = ui->layMain->minimumSize();
+    int narrow = qMax(bars, buttons);
+    for (QLayout* row : {static_cast<QLayout*>(ui->layDirs), static_cast<QLayout*>(ui->layCounts),
+                         static_cast<QLayout*>(ui->layFiles)})
+        narrow = qMax(narrow, row->minimumSize().width());
+    ui->centralwidget->setMinimumSize(narrow + m.left() + m.right(),
+                                      laidOut.height() + (oneRow ? buttonHeight + ui->layMain->spacing() : 0));
+}
+
 void frmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    ArrangeCommandButtons();
     PrepareDirsWidth();
     const int page = PageSize();
     if (page != vlsbFiles_->LargeChange()) vlsbFiles_->SetLargeChange(page);
@@ -556,5 +632,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         });
     }
     if (event->type() == QEvent::ToolTip && watched == ui->flexFiles->viewport()) return FilesToolTip(event);
+    if (event->type() == QEvent::ToolTip && watched == ui->flexDirs->viewport()) return DirsTitleToolTip(event);
     return QMainWindow::eventFilter(watched, event);
 }

@@ -23,6 +23,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class QFrame;
+class QHBoxLayout;
 class TOFlexGrid;
 class clsLongScroll;
 class FileView;
@@ -61,7 +62,11 @@ public:
     void RunCompare() override;
 
     // What the first activation runs (start-up supplies it with the command line).
-    void SetFirstActivationHandler(std::function<void()> handler) { firstActivation_ = std::move(handler); }
+    // Compare and Synchronize stay off until it has run.
+    void SetFirstActivationHandler(std::function<void()> handler) {
+        firstActivation_ = std::move(handler);
+        commandLinePending_ = firstActivation_ != nullptr && !activatedOnce_;
+    }
 
     // Profile list.
     void PrepareDirsTitle();
@@ -145,6 +150,10 @@ public:
     QString CountBoxText(int box) const;
     QString StatusText(int field) const;
     bool CompareEnabled() const;
+    bool EditEnabled() const;
+    bool RemoveEnabled() const;
+    // The text the empty file list shows; empty while it is hidden.
+    QString StartGuideText() const;
     bool SynchEnabled() const;
 
     // Status bar and busy animation, driven by the run host.
@@ -183,6 +192,8 @@ private:
     void ShowOptionsMenu(const QPoint& globalPos);
     void PaintDirsRow(int row, bool highlighted);
     void LayoutLists();
+    // One row of toolbars and command buttons where the width allows, two rows otherwise.
+    void ArrangeCommandButtons();
     void tmrMain_Timer();
     void FirstActivationNow();
     void tmrProgress_Timer();
@@ -208,6 +219,15 @@ private:
     int AccessiblePageRow(int index) const override;
     int AccessibleIndexAt(int pageRow) const override;
     void AccessibleToggle(int index) override { TickViewRow(index, false); }
+    // The switch columns' titles (Su, SD ...) say in words what they switch.
+    bool DirsTitleToolTip(QEvent* event);
+    // Makes a pair the current, highlighted and selected row of the profile list.
+    void SelectDirsRow(int row, int col);
+    // Edit and Remove act on the selected pair: off while none is selected or a run works.
+    void UpdatePairButtons();
+    // What a first start shows: the empty file list says where to begin.
+    void BuildFirstStartGuide();
+    void UpdateFirstStartGuide();
     void SetFilesCell(int row, int col, const struct FilesCell& cell);
     // The command hooks of the synchronisation and the popup actions: the buttons off and the
     // scroll position kept while they run, the refreshed list scrolled back afterwards.
@@ -252,6 +272,9 @@ private:
     int splitGrab_ = 0;
     bool handlingKey_ = false;
     bool activatedOnce_ = false;
+    bool commandLinePending_ = false;
+    QLabel* lblStartGuide_ = nullptr;
+    QHBoxLayout* layCommands_ = nullptr;
     bool firstTickDone_ = false;
     int ticks_ = 0;
     bool lastCompareOk_ = false;

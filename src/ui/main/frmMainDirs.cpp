@@ -15,11 +15,13 @@
 
 #include <QAction>
 #include <QDragEnterEvent>
+#include <QHelpEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QUrl>
 
 namespace {
@@ -56,6 +58,7 @@ void frmMain::PrepareDirsTitle() {
     highlightedRow_ = 0;
     dirsRowSelected_ = false;
     currentDirsRow_ = 0;
+    UpdatePairButtons();
     // The switch columns are as wide as their titles, and never narrower than a square box.
     for (int c = 2; c < 7; ++c) grid->SetColWidth(c, qMax(grid->ColWidth(c), grid->RowHeight(0) + 8));
     // Their titles stand centred over the boxes, which are drawn in the middle of the cells.
@@ -106,6 +109,7 @@ void frmMain::PaintDirsRow(int row, bool highlighted) {
 void frmMain::MarkStale() {
     CurrentFileView().Stale = true;
     ui->flexFiles->SetBackColor(FilesColor::Stale);
+    UpdateFirstStartGuide();
 }
 
 bool frmMain::IsStale() const { return CurrentFileView().Stale; }
@@ -150,6 +154,7 @@ void frmMain::AddPair() {
     ui->flexDirs->SetRow(row);
     FormatDirsRow(row);
     PrepareDirsWidth();
+    SelectDirsRow(row, -1);
 }
 
 void frmMain::EditPair(int row) {
@@ -184,25 +189,52 @@ void frmMain::RemovePair(int row) {
     highlightedRow_ = 0;
     dirsRowSelected_ = false;
     currentDirsRow_ = 0;
+    UpdatePairButtons();
     PrepareDirsWidth();
     MarkStale();
+}
+
+void frmMain::SelectDirsRow(int row, int col) {
+    TOFlexGrid* grid = ui->flexDirs;
+    if (row < 1 || row >= grid->Rows()) return;
+    grid->SetRedraw(false);
+    if (highlightedRow_ >= 1 && highlightedRow_ < grid->Rows()) PaintDirsRow(highlightedRow_, false);
+    highlightedRow_ = row;
+    currentDirsRow_ = row;
+    PaintDirsRow(row, true);
+    grid->SetRow(row);
+    if (col >= 0) grid->SetCol(col);
+    grid->SetRedraw(true);
+    dirsRowSelected_ = true;
+    UpdatePairButtons();
+}
+
+void frmMain::UpdatePairButtons() {
+    const bool selected = dirsRowSelected_ && currentDirsRow_ >= 1 && currentDirsRow_ < ui->flexDirs->Rows();
+    ui->cmdEdit->setEnabled(selected && !running_);
+    ui->cmdRemove->setEnabled(selected && !running_);
+}
+
+bool frmMain::EditEnabled() const { return ui->cmdEdit->isEnabled(); }
+bool frmMain::RemoveEnabled() const { return ui->cmdRemove->isEnabled(); }
+
+bool frmMain::DirsTitleToolTip(QEvent* event) {
+    TOFlexGrid* grid = ui->flexDirs;
+    auto* he = static_cast<QHelpEvent*>(event);
+    const QPoint at = grid->viewport()->mapTo(grid, he->pos());
+    const int row = grid->RowAtPoint(at), col = grid->ColAtPoint(at);
+    // Su, SD, HD, SF and HF in words; the other cells keep the grid's own tooltip.
+    const QString tip = row == 0 && col >= 2 && col <= 6 ? FormatMsg(1241 + (col - 2)) : QString();
+    if (tip.isEmpty()) return false;
+    QToolTip::showText(he->globalPos(), tip, grid);
+    return true;
 }
 
 void frmMain::ClickDirs(int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers keys, bool onData,
                         const QPoint& globalPos) {
     TOFlexGrid* grid = ui->flexDirs;
     const bool dataRow = onData && row >= 1 && row < grid->Rows();
-    if (dataRow) {
-        grid->SetRedraw(false);
-        if (highlightedRow_ >= 1 && highlightedRow_ < grid->Rows()) PaintDirsRow(highlightedRow_, false);
-        highlightedRow_ = row;
-        currentDirsRow_ = row;
-        PaintDirsRow(row, true);
-        grid->SetRow(row);
-        if (col >= 0) grid->SetCol(col);
-        grid->SetRedraw(true);
-        dirsRowSelected_ = true;
-    }
+    if (dataRow) SelectDirsRow(row, col);
     const Qt::KeyboardModifiers mods = keys & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (button == Qt::LeftButton && mods == Qt::NoModifier && dataRow) {
         ToggleDirsSwitch(row, col);

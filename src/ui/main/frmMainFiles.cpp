@@ -13,6 +13,7 @@
 #include "ui/main/FilesPage.h"
 #include "ui/main/FilesSelection.h"
 #include "ui/main/TOFlexGrid.h"
+#include "ui/main/ToolbarIcons.h"
 #include "ui/main/clsLongScroll.h"
 #include "ui/main/clsMousePointer.h"
 
@@ -64,7 +65,7 @@ void frmMain::BuildToolbars() {
     QToolBar* bars[4] = {ui->tbar_0, ui->tbar_1, ui->tbar_2, ui->tbar_3};
     for (int b = 0; b < 4; ++b) {
         tbar_[static_cast<size_t>(b)] = bars[b];
-        bars[b]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        bars[b]->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         bars[b]->setFloatable(false);
         bars[b]->setMovable(false);
         QActionGroup* group = nullptr;
@@ -80,6 +81,7 @@ void frmMain::BuildToolbars() {
             }
             QAction* action = bars[b]->addAction(QString::fromLatin1(ToolbarDesign[b][i]));
             action->setCheckable(true);
+            action->setIcon(ToolbarIcon(b, digits[i]));
             action->setProperty("buttonKey", QStringLiteral("#%1").arg(digits[i]));
             action->setProperty("key", ToolbarKey[b] + static_cast<int>(i) + 1);
             action->setObjectName(QStringLiteral("tbar_%1_%2").arg(b).arg(i));
@@ -107,21 +109,26 @@ QToolButton* frmMain::toolbarButton(int bar, int index) const {
 void frmMain::LocaliseComputedTexts() {
     const bool withText = Settings().ButtonBarsWithText;
     for (QToolBar* bar : tbar_) {
+        // The caption under the picture when the setting asks for it; the picture alone
+        // otherwise (a button without a picture keeps its caption so that it is not blank).
+        bool allPictures = true;
+        for (QAction* action : bar->actions())
+            if (!action->isSeparator() && action->icon().isNull()) allPictures = false;
+        bar->setToolButtonStyle(withText || !allPictures ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
         for (QAction* action : bar->actions()) {
             const int key = action->property("key").toInt();
             if (key == 0) continue;
             const QString text = FormatMsg(key);
             const QString tip = FormatToolTip(QString::number(key));
-            // Without pictures an empty caption would leave a blank button, so the caption
-            // stays even when the setting asks for bars without text.
+            // The action keeps its caption in both styles: a screen reader reads it, and the
+            // style decides whether it is drawn.
             if (!text.isEmpty()) action->setText(text);
-            action->setToolTip(tip);
+            action->setToolTip(tip.isEmpty() ? action->text().remove(QLatin1Char('&')) : tip);
             bar->setMinimumWidth(bar->sizeHint().width());
             if (QWidget* w = bar->widgetForAction(action)) {
                 w->setAccessibleName(action->text());
                 w->setAccessibleDescription(tip);
             }
-            Q_UNUSED(withText);
         }
     }
     for (QMenu* menu : {mnuPop1_, mnuPop2_, mnuPop3_, mnuPop4_, mnuExamples_}) {
@@ -306,6 +313,7 @@ void frmMain::DisplayFiles() {
     }
     grid->SetRedraw(true);
     vlsbFiles_->SetMax(qMax(count - page + 1, 1));
+    UpdateFirstStartGuide();
 }
 
 void frmMain::ShowCounts() {
@@ -366,6 +374,8 @@ void frmMain::ShowLoadedProfile() {
     ui->flexDirs->SetRows(count + 1);
     PrepareDirsWidth();
     for (int r = 1; r <= count; ++r) FormatDirsRow(r);
+    // The first pair is selected, so that Edit edits it without a click first.
+    if (count > 0) SelectDirsRow(1, -1);
     MarkStale();
 }
 

@@ -44,7 +44,9 @@ TEST_F(SettingsTest, NoFileAnywhereGivesTheTableDefaults) {
     EXPECT_DOUBLE_EQ(s.DefaultProfileOptions.TimeLag, 0.0);
     EXPECT_TRUE(s.DefaultProfileOptions.CompareSize);
     EXPECT_TRUE(s.SubDirs);
-    EXPECT_FALSE(s.SysDirs || s.SysFiles || s.HiddenDirs || s.HiddenFiles);
+    EXPECT_FALSE(s.SysDirs || s.SysFiles);
+    // Hidden entries (names starting with a dot) belong to a complete copy of a folder.
+    EXPECT_TRUE(s.HiddenDirs && s.HiddenFiles);
     EXPECT_EQ(s.FormPos, "0;0;9600;7200");
     EXPECT_EQ(s.FormState, 0);
     EXPECT_EQ(s.Zoom, 100);
@@ -127,6 +129,8 @@ TEST_F(SettingsTest, TheShippedTemplateHoldsTheTableDefaults) {
     EXPECT_EQ(fromTemplate.FormPos, defaults.FormPos);
     EXPECT_EQ(fromTemplate.Zoom, defaults.Zoom);
     EXPECT_EQ(fromTemplate.SubDirs, defaults.SubDirs);
+    EXPECT_TRUE(fromTemplate.HiddenDirs && fromTemplate.HiddenFiles);
+    EXPECT_EQ(fromTemplate.SysDirs, defaults.SysDirs);
     EXPECT_EQ(fromTemplate.ButtonBarsWithText, defaults.ButtonBarsWithText);
     EXPECT_EQ(fromTemplate.IgnoreLockedFiles, defaults.IgnoreLockedFiles);
     EXPECT_EQ(fromTemplate.MaxDeletePercent, defaults.MaxDeletePercent);

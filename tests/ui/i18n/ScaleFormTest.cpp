@@ -157,14 +157,21 @@ TEST_F(ScaleFormTest, ZoomOnlyAfterAScreenFactorKeepsTheScreenFactor)
     EXPECT_EQ(button->geometry(), QRect(60, 60, 120, 30));
 }
 
-TEST_F(ScaleFormTest, ReadsZoomFromTheSettingsAndTheWindowsResolution)
+TEST_F(ScaleFormTest, AWindowTakesTheZoomSettingAloneSinceQtFollowsTheResolutionItself)
 {
+    // Fonts in points already follow the screen's resolution: scaling by it again would draw
+    // every window a quarter too large on a usual screen.
     Settings().Zoom = 100;
     auto* button = Add<QPushButton>("cmdOK", QRect(12, 12, 120, 24));
-    const double expected = (1440.0 / window_.logicalDpiY()) / 12.0;
     ScaleForm(&window_, false);
-    EXPECT_FLOAT_EQ(ZoomFactorY(), static_cast<float>(expected));
-    EXPECT_EQ(button->height(), static_cast<int>(std::lround(24 * expected)));
+    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.0F);
+    EXPECT_EQ(button->geometry(), QRect(12, 12, 120, 24));
+    Settings().Zoom = 150;
+    ScaleForm(&window_, false);
+    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.5F);
+    EXPECT_EQ(button->height(), 36);
+    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 15.0);
+    Settings().Zoom = 100;
 }
 
 }  // namespace
