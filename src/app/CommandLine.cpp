@@ -4,7 +4,7 @@ QString BuildCommandLine(const QStringList& arguments) {
     QStringList parts;
     parts.reserve(arguments.size());
     for (const QString& a : arguments)
-        parts << (a.contains(QLatin1Char(' ')) ? QLatin1Char('"') + a + QLatin1Char('"') : a);
+        parts << (a.contains(QLatin1Char(' ')) || a.contains(QLatin1Char('"')) ? QLatin1Char('"') + a + QLatin1Char('"') : a);
     return parts.join(QLatin1Char(' '));
 }
 
@@ -16,8 +16,8 @@ namespace {
 QString WithoutProfileArgument(const QString& commandLine) {
     const qsizetype open = commandLine.indexOf(QLatin1Char('"'));
     if (open >= 0) {
-        const qsizetype close = commandLine.indexOf(QLatin1Char('"'), open + 1);
-        if (close < 0) return commandLine.left(open);  // the rest of the line is the path
+        const qsizetype close = commandLine.lastIndexOf(QLatin1Char('"'));
+        if (close == open) return commandLine.left(open);  // the rest of the line is the path
         return commandLine.left(open) + QLatin1Char(' ') + commandLine.mid(close + 1);
     }
     const qsizetype blank = commandLine.indexOf(QLatin1Char(' '));
@@ -56,9 +56,12 @@ bool ShowsLastErrorNotice(const StartupSwitches& switches, const QString& lastEr
 
 QString ProfileArgument(const QString& commandLine) {
     if (commandLine.isEmpty()) return {};
-    if (commandLine.contains(QLatin1Char('"'))) {
-        const QStringList pieces = commandLine.split(QLatin1Char('"'));
-        return pieces.size() > 1 ? pieces.at(1) : QString();
+    // From the first quote to the last: the switches after the path hold none, so a path that
+    // itself holds a double quote comes through whole.
+    const qsizetype open = commandLine.indexOf(QLatin1Char('"'));
+    if (open >= 0) {
+        const qsizetype close = commandLine.lastIndexOf(QLatin1Char('"'));
+        return close == open ? commandLine.mid(open + 1) : commandLine.mid(open + 1, close - open - 1);
     }
     return commandLine.split(QLatin1Char(' ')).first();
 }

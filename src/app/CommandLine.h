@@ -7,9 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-// Joins the arguments after the program name the way the original platform passes them to a
-// program: an argument that holds a blank is wrapped in double quotes, arguments are joined by
-// one blank. "/my files/a.tdp" -auto  ->  "\"/my files/a.tdp\" -auto".
+// Joins the arguments after the program name into one line: an argument that holds a blank or a
+// double quote is wrapped in double quotes, arguments are joined by one blank. "/my files/a.tdp" -auto  ->  "\"/my files/a.tdp\" -auto".
 QString BuildCommandLine(const QStringList& arguments);
 
 // Searches the command line outside its profile path for each switch as a substring, ignoring
@@ -24,6 +23,7 @@ void ApplyLastErrorRule(StartupSwitches& switches, const QString& lastErrorDate,
 // Whether the last-error notice is shown at this start.
 bool ShowsLastErrorNotice(const StartupSwitches& switches, const QString& lastErrorDate);
 
-// The profile path of the command line: the text between the first two double quotes when the
-// line holds a quote, else its first blank-separated word. Empty for an empty line.
+// The profile path of the command line: the text between the first and the last double quote
+// when the line holds a quote (the rest of the line after a single quote), else its first
+// blank-separated word. Empty for an empty line.
 QString ProfileArgument(const QString& commandLine);

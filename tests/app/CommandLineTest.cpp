@@ -71,4 +71,11 @@ TEST(CommandLine, ProfileArgumentTakesTheQuotedPathOrTheFirstWord) {
     EXPECT_EQ(ProfileArgument(QStringLiteral("-auto \"/p/a.tdp\"")), QStringLiteral("/p/a.tdp"));
     EXPECT_EQ(ProfileArgument(QString()), QString());
     EXPECT_EQ(ProfileArgument(QStringLiteral("\"")), QString());
+    // A path that holds double quotes (a name the launchers write into tasks and shortcuts)
+    // comes through whole, and its text never switches anything.
+    const QString quoted = BuildCommandLine({QStringLiteral("/p/say \"hi\" -auto.tdp"), QStringLiteral("-hide")});
+    EXPECT_EQ(ProfileArgument(quoted), QStringLiteral("/p/say \"hi\" -auto.tdp"));
+    EXPECT_FALSE(RecognizeSwitches(quoted).AutoRun);
+    EXPECT_TRUE(RecognizeSwitches(quoted).Hidden);
+    EXPECT_EQ(ProfileArgument(BuildCommandLine({QStringLiteral("/p/\"x\".tdp")})), QStringLiteral("/p/\"x\".tdp"));
 }

@@ -28,8 +28,8 @@ protected:
         tree.File(QStringLiteral("left/a.txt"), "from the left side \xc3\xa9");
         tree.Folder(QStringLiteral("right"));
         const QString written = WriteProfile(tree.Path(QStringLiteral("left")), tree.Path(QStringLiteral("right")), "11000");
-        tree.Folder(QStringLiteral("it's 100% \u00e9t\u00e9 -auto"));
-        profile = tree.Path(QStringLiteral("it's 100% \u00e9t\u00e9 -auto/-My Profile.tdp"));
+        tree.Folder(QStringLiteral("it's \"100%\" \u00e9t\u00e9 -auto"));
+        profile = tree.Path(QStringLiteral("it's \"100%\" \u00e9t\u00e9 -auto/-My Profile.tdp"));
         ASSERT_TRUE(QFile::rename(written, profile));
     }
 

@@ -126,10 +126,6 @@ bool dlgMakeLink::cmdOK_Click() {
             MessageHandler()(FormatMsg(1150, {text}), ExclamationIcon, this);
             return false;
         }
-    if (profilePath.contains(QLatin1Char('"'))) {
-        MessageHandler()(FormatMsg(1151, {profilePath}), ExclamationIcon, this);
-        return false;
-    }
 
     ShortcutChoice choice;
     choice.programPath = ProgramPath();

@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "ui/main/HelpKeys.h"
+#include "web/UpdateCheck.h"
 
 #include <QDropEvent>
 #include <QFileDialog>
@@ -57,9 +58,8 @@ dlgSettings::dlgSettings(QWidget* owner) : QDialog(owner), ui(std::make_unique<U
     ui->lblEmail->setText(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(email.toHtmlEscaped()));
     ui->lblHomepage->setOpenExternalLinks(true);
     ui->lblEmail->setOpenExternalLinks(true);
-    // The news page and the update check need the browser window, which this build lacks.
-    ui->cmdNews->setEnabled(false);
-    ui->cmdCheckUpdateNow->setEnabled(false);
+    connect(ui->cmdNews, &QPushButton::clicked, this, [] { OpenNews(); });
+    connect(ui->cmdCheckUpdateNow, &QPushButton::clicked, this, [] { CheckForUpdate(true); });
 
     for (int i = 0; i < kZoomEntries; ++i) {
         const int zoom = 200 - 10 * i;

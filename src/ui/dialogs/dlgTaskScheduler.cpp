@@ -146,10 +146,6 @@ void dlgTaskScheduler::cmdNew_Click() {
             MessageHandler()(FormatMsg(1150, {text}), ExclamationIcon, this);
             return;
         }
-    if (profilePath.contains(QLatin1Char('"'))) {
-        MessageHandler()(FormatMsg(1151, {profilePath}), ExclamationIcon, this);
-        return;
-    }
     const QTime start = FirstStartTime(Clock::Now());
     const ScheduledTask task = NewProfileTask(name, ui->txtDescription->text(),
                                               ProgramFolder() + QLatin1Char('/') + ProgramFileBaseName(), profilePath,

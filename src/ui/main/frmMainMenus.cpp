@@ -158,7 +158,7 @@ void frmMain::ShowDefaultSettings(const QString& tabKey) {
 
 void frmMain::DefaultSettingsApplied(bool compareOptionsChanged, bool zoomChanged) {
     if (compareOptionsChanged) MarkStale();
-    if (zoomChanged) ScaleForm(this, true);
+    if (zoomChanged) RescaleOpenWindows();  // this window and every open dialog
     LocaliseComputedTexts();  // the toolbar captions follow "Display text on button bars"
     ui->flexDirs->viewport()->update();
 }
