@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Drives the real program as a screen reader does: a virtual display with a window manager, a
-# private D-Bus session with the accessibility bus, and a script that works the window through
-# the bus only (keys aside). Usage: run-bus-test.sh <tandor executable>
+# private D-Bus session with the accessibility bus, and a driver script (beside this one) that
+# works the windows through the bus only (keys aside).
+# Usage: run-on-desktop.sh <driver.py> <tandor executable>
 # Exit status 77 (skipped) only when the tools for it are not installed.
 set -uo pipefail
-program=${1:?usage: run-bus-test.sh <tandor executable>}
+driver=${1:?usage: run-on-desktop.sh <driver.py> <tandor executable>}
+program=${2:?usage: run-on-desktop.sh <driver.py> <tandor executable>}
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
 
@@ -40,4 +42,4 @@ pids+=($!)
 
 export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" HOME="$work/home"
 mkdir -p "$XDG_CONFIG_HOME" "$TMPDIR" "$HOME"
-dbus-run-session -- "$python" "$here/drive_window.py" "$program" "$work" "${TANDOR_SHOT_DIR:-}"
+dbus-run-session -- "$python" "$here/$driver" "$program" "$work" "${TANDOR_SHOT_DIR:-}"
