@@ -9,6 +9,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -167,6 +169,16 @@ TEST_F(WindowRunHostTest, PromptDuringARunStandsAboveTheProgressWindowWithTheFoc
             EXPECT_EQ(QApplication::activeWindow(), prompt);
             progress->KeepInSight();  // a tick of its display timer
             EXPECT_EQ(QApplication::activeWindow(), prompt);
+            // Under a real display with a window manager, a picture shows the stacking.
+            const QString shots = qEnvironmentVariable("TANDOR_SHOT_DIR");
+            if (!shots.isEmpty()) {
+                QElapsedTimer settle;
+                settle.start();
+                while (settle.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+                progress->KeepInSight();
+                QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                             shots + QStringLiteral("/prompt-during-run-%1.png").arg(kind)});
+            }
             checked = true;
             if (auto* box = qobject_cast<QMessageBox*>(prompt)) box->buttons().first()->click();
             else if (auto* own = qobject_cast<dlgMsgBox*>(prompt)) own->cmdAction_Click(0);
