@@ -79,6 +79,20 @@ void LogChange(const char* kind, const QString& path, const QString& second = QS
     WriteLogLine(values);
 }
 
+// A request that the user's Cancel aborted: the run stops, which is what was asked for, and
+// nothing failed that needs an answer.
+bool CancelledByRequest(int err) { return err == ECANCELED && Run().CancelRequested.load(); }
+
+// The outcome of one operation that did not happen, by its error number.
+void CountNotDone(int err) {
+    RunTally& tally = Run().Tally;
+    if (CancelledByRequest(err)) return;
+    if (FileSystem::IsProgramError(err) || (Settings().IgnoreLockedFiles && FileSystem::IsFileInUse(err)))
+        ++tally.Skipped;
+    else
+        ++tally.Failed;
+}
+
 }  // namespace
 
 QStringList RootsOfRows(const ResultList& view) {
@@ -130,7 +144,6 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
     if (Settings().IgnoreLockedFiles && FileSystem::IsFileInUse(err)) return 0;
 
     RunState& run = Run();
-    run.ErrorReported = true;
     const QString sys = ErrorTextOf(err).left(1024);
     QString first, second;
     if (row >= 0 && static_cast<size_t>(row) < view.size() && (side == 0 || side == 1)) {
@@ -139,6 +152,19 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
         if (operationCode & OpCode::FirstName) first += r.Name[side];
         if (operationCode & OpCode::SecondFolder) second = r.Folder[1 - side];
         if (operationCode & OpCode::SecondName) second += r.Name[side];
+    }
+    if (CancelledByRequest(err)) {
+        // The user's Cancel is no error to acknowledge; the log still shows where it stopped.
+        WriteLogLine({QString::number(err), sys, first, second});
+        return err;
+    }
+    run.ErrorReported = true;
+    constexpr qsizetype kMaxListedErrors = 10000;
+    if (run.Errors.size() < kMaxListedErrors) {
+        QString line = sys;
+        if (!first.isEmpty()) line += QStringLiteral(": ") + first;
+        if (!second.isEmpty()) line += QStringLiteral(" \u2192 ") + second;
+        run.Errors << line;
     }
 
     if (result == 0) {
@@ -168,6 +194,8 @@ void DeleteOneFile(int side, int row, ResultList& view) {
     const FileSystem::SeenEntry seen = SeenOn(r, side);
     if (Settings().AllowUndo) {
         const bool ok = FileSystem::MoveToTrash(path, seen);
+        if (ok) ++Run().Tally.Deleted;
+        else CountNotDone(FileSystem::LastError());
         ReportOperationError(ok ? 1 : 0, OpCode::DeleteFile, side, row, view);
         if (ok) LogChange("Trash", path);
         return;
@@ -178,10 +206,15 @@ void DeleteOneFile(int side, int row, ResultList& view) {
         const int err = FileSystem::LastError();
         ReportOperationError(ok ? 1 : 0, OpCode::SetSourceAttributes, side, row, view);
         // A file that is not what the compare saw, or lies beyond a link, is left alone.
-        if (!ok && FileSystem::IsProgramError(err)) return;
+        if (!ok && FileSystem::IsProgramError(err)) {
+            ++Run().Tally.Skipped;
+            return;
+        }
     }
     const bool ok = FileSystem::DeleteFile(path, seen);
     const int err = FileSystem::LastError();
+    if (ok) ++Run().Tally.Deleted;
+    else CountNotDone(err == 0 ? EIO : err);
     if (!ok && readOnly && !FileSystem::IsProgramError(err)) {
         // The file stays: it keeps the read-only mark it had.
         (void)FileSystem::SetAttributes(path, r.Attributes[side]);
@@ -195,6 +228,10 @@ void RemoveOneFolder(int side, int row, ResultList& view) {
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString folder = FolderWithoutSlash(r.Folder[side]);
     const bool ok = FileSystem::RemoveFolder(folder);
+    const int err = FileSystem::LastError();
+    // A folder that still holds something stays, and that is no failure.
+    if (ok) ++Run().Tally.Deleted;
+    else if (err != ENOTEMPTY && err != EEXIST) CountNotDone(err == 0 ? EIO : err);
     ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, side, row, view);
     if (ok) LogChange("RemoveFolder", folder);
 }
@@ -210,6 +247,8 @@ void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
         ok = FileSystem::FolderExists(target);
         if (!ok) FileSystem::SetLastError(EEXIST);
     }
+    if (created) ++Run().Tally.Created;
+    else if (!ok) CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     ReportOperationError(ok ? 1 : 0, OpCode::CreateFolder, s, row, view);
     if (created) LogChange("CreateFolder", target);
 }
@@ -241,7 +280,10 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
         const int err = FileSystem::LastError();
         ReportOperationError(ok ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
         // A destination that is not what the compare saw, or lies beyond a link, is left alone.
-        if (!ok && FileSystem::IsProgramError(err)) return;
+        if (!ok && FileSystem::IsProgramError(err)) {
+            ++run.Tally.Skipped;
+            return;
+        }
     }
     if (counting) {
         run.TotalBytes += r.Size[s];
@@ -269,6 +311,8 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
             [](int64_t total, int64_t copied) { CopyProgressCallback(total, copied, 0); },
             &run.CancelRequested, destinationSeen);
     }
+    if (ok) ++run.Tally.Copied;
+    else CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
     if (ok) LogChange("Copy", source, destination);
     if (run.CancelRequested) return;

@@ -22,4 +22,10 @@ void ResetRunState() {
     s.Pairs.clear();
     s.RowPair.clear();
     s.PlannedDelete.clear();
+    ClearRunTally();
+}
+
+void ClearRunTally() {
+    Instance().Tally = RunTally();
+    Instance().Errors.clear();
 }

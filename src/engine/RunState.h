@@ -2,6 +2,7 @@
 // The shared state of a synchronisation run.
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <cstdint>
@@ -15,6 +16,18 @@ struct PairGuard {
     int FilesHeld[2] = {0, 0};   // files the side holds in the compare's result
     int PlannedDeletions[2] = {0, 0};  // files the run's delete passes would delete there
     bool KeepSide[2] = {false, false};  // nothing may be deleted on that side in this run
+};
+
+// What a run actually did, counted by the single operations as they finish (not taken from
+// the plan): the status line after a run states these numbers.
+struct RunTally {
+    int Copied = 0;   // files copied
+    int Created = 0;  // folders created
+    int Deleted = 0;  // files and folders deleted
+    int Failed = 0;   // operations that failed
+    int Skipped = 0;  // entries left alone on purpose (changed since the compare, a link, a
+                      // conflict, a locked file with IgnoreLockedFiles, a held deletion)
+    bool Cancelled = false;  // the command stopped at a Cancel
 };
 
 struct RunState {
@@ -38,7 +51,15 @@ struct RunState {
     std::vector<PairGuard> Pairs;
     std::vector<int> RowPair;
     std::vector<uint8_t> PlannedDelete;
+
+    // The counts and the reported errors of the last command (synchronisation, popup copy or
+    // deletion), kept after it ends so that the window can show them.
+    RunTally Tally;
+    QStringList Errors;
 };
+
+// Starts the counts and the error list of a new command.
+void ClearRunTally();
 
 RunState& Run();
 void ResetRunState();

@@ -7,6 +7,8 @@
 #include "engine/FileView.h"
 #include "engine/LogFile.h"
 #include "engine/RunHost.h"
+#include "engine/RunPlan.h"
+#include "engine/RunReport.h"
 #include "engine/RunState.h"
 #include "engine/SyncGuards.h"
 #include "i18n/TextLookup.h"
@@ -117,7 +119,8 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
     if (!start.IsFolder()) {
         if (Untouchable(start) || !start.Exists(s)) return;
         if (flags & RunFlag::Counting) PlanDeletion(i0, s);
-        else if (!DeletionHeld(i0, s)) DeleteOneFile(s, static_cast<int>(i0), view);
+        else if (DeletionHeld(i0, s)) ++Run().Tally.Skipped;
+        else DeleteOneFile(s, static_cast<int>(i0), view);
         return;
     }
 
@@ -140,7 +143,10 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
                 PlanDeletion(i, s);
                 continue;
             }
-            if (DeletionHeld(i, s)) continue;
+            if (DeletionHeld(i, s)) {
+                ++Run().Tally.Skipped;
+                continue;
+            }
             DeleteOneFile(s, static_cast<int>(i), view);
             // The later copy pass must not copy what this pass deleted (delete masks).
             row.Name[s].clear();
@@ -154,8 +160,9 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
         if (Cancelled()) return;
         const CompareRow& row = view[i];
         if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
-            !Untouchable(row) && !DeletionHeld(i, s)) {
-            RemoveOneFolder(s, static_cast<int>(i), view);
+            !Untouchable(row)) {
+            if (DeletionHeld(i, s)) ++Run().Tally.Skipped;
+            else RemoveOneFolder(s, static_cast<int>(i), view);
         }
     }
 }
@@ -166,10 +173,12 @@ void CopySelection(int s, int r, bool folderOnly, ResultList& view) {
     const FileSystem::FolderHandleScope folders;
     run.CancelRequested = false;
     run.TotalBytes = 0;
+    ClearRunTally();
     CopyRows(s, r, RunFlag::Counting | RunFlag::AnyDirection, folderOnly, view);
     host.SetBusy(true);
     if (!Switches().DontAsk) host.ProgressInit(run.TotalBytes);
     CopyRows(s, r, RunFlag::AnyDirection, folderOnly, view);
+    run.Tally.Cancelled = run.CancelRequested;
     host.SetBusy(false);
     if (host.ProgressVisible()) host.ProgressUnload();
 }
@@ -208,6 +217,7 @@ bool SyncRun(FileView& files, int r, bool folderOnly) {
     }
     if (!SharedRootsAllowed(CurrentProfile().profile)) return false;
 
+    ClearRunTally();
     LogRunLine(QStringLiteral("Start"), view, r);
     const FileSystem::RootScope roots(RootsOfRows(files.Results));
     const FileSystem::FolderHandleScope folders;
@@ -236,6 +246,8 @@ bool SyncRun(FileView& files, int r, bool folderOnly) {
 
     host.SetBusy(false);
     if (host.ProgressVisible()) host.ProgressUnload();
+    run.Tally.Cancelled = run.CancelRequested;
+    if (run.Tally.Cancelled) WriteLogLine({FormatMsg(1222)});
     LogRunLine(QStringLiteral("End"), view, r);
     return true;
 }
@@ -263,7 +275,8 @@ bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
         return false;
     }
     if (files.ViewList.size() <= 1) return false;
-    if (host.AppMessageBox(FormatMsg(804), MsgBox::YesNo | MsgBox::Exclamation | MsgBox::DefaultButton2) !=
+    const QString question = WithPlan(FormatMsg(804), PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions));
+    if (host.AppMessageBox(question, MsgBox::YesNo | MsgBox::Exclamation | MsgBox::DefaultButton2) !=
         MsgBox::Yes)
         return false;
 
@@ -273,7 +286,10 @@ bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
     const StartupSwitches& sw = Switches();
     // The program ends after an automatic hidden run; nothing to refresh or re-enable.
     if (sw.AutoRun && sw.Hidden) return ok;
-    if (ok) Refresh(files, hooks);
+    if (ok) {
+        Refresh(files, hooks);
+        host.SetStatus(1, RunOutcomeText());
+    }
     Call(hooks.Enable);
     return ok;
 }
@@ -282,7 +298,10 @@ bool PopupSynchronizeCommand(FileView& files, int row, int entry, const CommandH
     Call(hooks.Disable);
     ShowWorking(852);
     const bool ok = SyncRun(files, row, entry == 1);
-    if (ok) Refresh(files, hooks);
+    if (ok) {
+        Refresh(files, hooks);
+        Host().SetStatus(1, RunOutcomeText());
+    }
     Call(hooks.Enable);
     return ok;
 }
@@ -295,19 +314,24 @@ bool PopupCopyCommand(FileView& files, int row, int entry, const CommandHooks& h
     const FileSystem::RootScope roots(RootsOfRows(files.Results));
     CopySelection(entry & 1, row, (entry & 2) != 0, files.ViewList);
     Refresh(files, hooks);
+    Host().SetStatus(1, RunOutcomeText());
     Call(hooks.Enable);
     return true;
 }
 
 bool PopupDeleteCommand(FileView& files, int row, int entry, const CommandHooks& hooks) {
-    if (Host().AppMessageBox(FormatMsg(801), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2) != MsgBox::Yes)
+    const QString question = WithPlan(FormatMsg(801), PlanPopupDelete(files.ViewList, entry & 1, row, (entry & 2) != 0));
+    if (Host().AppMessageBox(question, MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2) != MsgBox::Yes)
         return false;
     Call(hooks.Disable);
     ShowWorking(854);
     Run().CancelRequested = false;
+    ClearRunTally();
     const FileSystem::RootScope roots(RootsOfRows(files.Results));
     DeleteRows(entry & 1, row, 0, (entry & 2) != 0, files.ViewList);
+    Run().Tally.Cancelled = Run().CancelRequested;
     Refresh(files, hooks);
+    Host().SetStatus(1, RunOutcomeText());
     Call(hooks.Enable);
     return true;
 }

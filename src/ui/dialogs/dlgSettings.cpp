@@ -310,7 +310,7 @@ bool dlgSettings::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (watched == ui->txtlblF1 && event->type() == QEvent::MouseButtonRelease) {
-        if (HelpKeyHandler()) HelpKeyHandler()(Qt::Key_F1);
+        if (HelpKeyHandler()) HelpKeyHandler()(Qt::Key_F1, this);
         return true;
     }
     QLineEdit* masks[3] = {ui->txtSearch_0, ui->txtSearch_1, ui->txtSearch_2};

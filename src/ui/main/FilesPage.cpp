@@ -1,8 +1,12 @@
 #include "ui/main/FilesPage.h"
 
+#include "i18n/SizeText.h"
 #include "platform/Clock.h"
 
+#include <langinfo.h>
+
 #include <ctime>
+#include <string>
 
 QString FormatFileTime(double dateValue) {
     const QDateTime when = FromDateValue(dateValue);
@@ -14,10 +18,14 @@ QString FormatFileTime(double dateValue) {
     parts.tm_min = when.time().minute();
     parts.tm_sec = when.time().second();
     parts.tm_isdst = -1;
-    // %x and %X are the C library's short date and long time of LC_TIME: what the user reads
-    // elsewhere on the system.
+    // The C library's short date and long time of LC_TIME: what the user reads elsewhere on
+    // the system, except that the year has four digits (a list of backups spans decades, and
+    // "05" could be 1905 or 2005).
+    std::string format = nl_langinfo(D_FMT);
+    for (size_t at = format.find("%y"); at != std::string::npos; at = format.find("%y", at + 2)) format[at + 1] = 'Y';
+    format += " %X";
     char text[128];
-    const size_t length = std::strftime(text, sizeof text, "%x %X", &parts);
+    const size_t length = std::strftime(text, sizeof text, format.c_str(), &parts);
     return QString::fromLocal8Bit(text, static_cast<qsizetype>(length));
 }
 
@@ -70,12 +78,12 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
     out.cells[4].text = marker;
     if (!row.Name[0].isEmpty()) {
         out.cells[1].text = row.Name[0];
-        out.cells[2].text = QString::number(row.Size[0]);
+        out.cells[2].text = ReadableSize(row.Size[0]);
         out.cells[3].text = FormatFileTime(row.Time[0]);
     }
     if (!row.Name[1].isEmpty()) {
         out.cells[7].text = row.Name[1];
-        out.cells[6].text = QString::number(row.Size[1]);
+        out.cells[6].text = ReadableSize(row.Size[1]);
         out.cells[5].text = FormatFileTime(row.Time[1]);
     }
 }

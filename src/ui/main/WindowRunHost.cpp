@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -149,8 +150,16 @@ void AppMessageBoxDialog::closeEvent(QCloseEvent* event) {
 }
 
 QWidget* WindowRunHost::Owner() const {
+    // A question during a run belongs to the progress window: the window manager then keeps
+    // it above that window (a box owned by the main window can end up beneath it).
+    if (dlgProgress* progress = dlgProgress::Existing(); progress && progress->isVisible()) return progress;
     QWidget* w = owner ? owner() : nullptr;
     return w ? w : QApplication::activeWindow();
+}
+
+void BringPromptToFront(QWidget* prompt) {
+    prompt->raise();
+    prompt->activateWindow();
 }
 
 int WindowRunHost::AppMessageBox(const QString& text, int style, const QString& title) {
@@ -160,6 +169,7 @@ int WindowRunHost::AppMessageBox(const QString& text, int style, const QString& 
     if (!presetAnswers.isEmpty()) return presetAnswers.takeFirst();
     QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     AppMessageBoxDialog box(text, style, title, Owner());
+    QTimer::singleShot(0, &box, [&box] { BringPromptToFront(&box); });
     box.exec();
     QGuiApplication::restoreOverrideCursor();
     const int result = box.Result();

@@ -33,6 +33,9 @@ private:
     bool canClose_ = true;
 };
 
+// Raises a prompt and gives it the focus, so that nothing the run shows covers it.
+void BringPromptToFront(QWidget* prompt);
+
 class WindowRunHost : public RunHost {
 public:
     int AppMessageBox(const QString& text, int style, const QString& title = QString()) override;

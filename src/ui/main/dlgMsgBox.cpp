@@ -299,6 +299,9 @@ void dlgMsgBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (activated_) return;
     activated_ = true;
+    // A box opened while a run shows its progress window comes up in front of it, with the focus.
+    raise();
+    activateWindow();
     if (QPushButton* b = DefaultButton()) {
         b->setDefault(true);
         b->setFocus(Qt::ActiveWindowFocusReason);

@@ -51,7 +51,15 @@ void dlgProgress::Unload() {
 }
 
 void dlgProgress::BringToFrontIfVisible() {
-    if (Shared() && Shared()->isVisible()) Shared()->raise();
+    if (Shared() && Shared()->isVisible()) Shared()->KeepInSight();
+}
+
+void dlgProgress::KeepInSight() {
+    // A question the run is waiting for stays on top: raising the progress window then would
+    // hide the only window that can be answered.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this) return;
+    raise();
 }
 
 dlgProgress::dlgProgress(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::dlgProgress>()) {
@@ -159,7 +167,7 @@ void dlgProgress::showEvent(QShowEvent* event) {
 }
 
 void dlgProgress::tmrDisplay_Timer() {
-    if (isVisible()) raise();
+    if (isVisible()) KeepInSight();
 }
 
 void dlgProgress::closeEvent(QCloseEvent* event) {

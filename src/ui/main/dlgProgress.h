@@ -47,6 +47,8 @@ public:
     bool DisplayTimerActive() const { return tmrDisplay.isActive(); }
 
     void cmdCancel_Click();
+    // Brings the window to the front unless a question of the run is open.
+    void KeepInSight();
 
 protected:
     void showEvent(QShowEvent* event) override;

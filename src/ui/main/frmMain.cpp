@@ -74,6 +74,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
         status_[static_cast<size_t>(i)]->setAccessibleName(tr("Status field %1").arg(i + 1));
         statusBar()->addWidget(status_[static_cast<size_t>(i)], i == 1 ? 2 : 1);
     }
+    cmdRunErrors_ = new QToolButton(this);
+    cmdRunErrors_->setObjectName(QStringLiteral("cmdRunErrors"));
+    cmdRunErrors_->setText(FormatMsg(1223));
+    cmdRunErrors_->setToolTip(FormatToolTip(QStringLiteral("1223")));
+    cmdRunErrors_->setAccessibleName(FormatMsg(1223));
+    cmdRunErrors_->hide();
+    connect(cmdRunErrors_, &QToolButton::clicked, this, &frmMain::ShowRunErrors);
+    statusBar()->addPermanentWidget(cmdRunErrors_);
     picSplit_ = new QFrame(ui->centralwidget);
     picSplit_->setObjectName(QStringLiteral("picSplit"));
     picSplit_->setFrameShape(QFrame::HLine);

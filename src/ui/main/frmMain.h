@@ -149,6 +149,10 @@ public:
     QMenu* mnuPop4() const { return mnuPop4_; }
     QString CountBoxText(int box) const;
     QString StatusText(int field) const;
+    // "Show errors..." in the status bar: shown after a command that reported errors; opens the
+    // list of them.
+    QToolButton* runErrorsButton() const { return cmdRunErrors_; }
+    void ShowRunErrors();
     bool CompareEnabled() const;
     bool EditEnabled() const;
     bool RemoveEnabled() const;
@@ -255,6 +259,7 @@ private:
     QAction* mnuPop4_MakeShortcut_ = nullptr;
     QList<QAction*> exampleEntries_;
     std::array<QLabel*, 3> status_{};
+    QToolButton* cmdRunErrors_ = nullptr;
     QFrame* picSplit_ = nullptr;
     QTimer tmrMain_;
     QTimer tmrProgress_;

@@ -8,10 +8,15 @@
 #include "config/StartupSwitches.h"
 #include "engine/FileView.h"
 #include "engine/RunHost.h"
+#include "engine/RunPlan.h"
+#include "engine/RunReport.h"
+#include "engine/RunState.h"
 #include "engine/SyncRun.h"
+#include "i18n/SizeText.h"
 #include "i18n/TextLookup.h"
 #include "ui/main/FilesPage.h"
 #include "ui/main/FilesSelection.h"
+#include "ui/main/RunErrorsList.h"
 #include "ui/main/TOFlexGrid.h"
 #include "ui/main/ToolbarIcons.h"
 #include "ui/main/clsLongScroll.h"
@@ -208,6 +213,8 @@ void frmMain::ToolbarClick(int bar, int button) {
     case 3:
         Q_ASSERT(digit >= 0 && digit <= 4);
         view.SyncOptions[static_cast<size_t>(digit)] = action->isChecked();
+        // The count boxes count what the run will do, which the options decide.
+        ShowCounts();
         DisplayFiles();
         break;
     default:
@@ -320,9 +327,11 @@ void frmMain::ShowCounts() {
     QLineEdit* boxes[3] = {ui->lblFilesAndDirs_0, ui->lblFilesAndDirs_1, ui->lblFilesAndDirs_2};
     const FileView& files = CurrentFileView();
     const bool compared = files.LastIndex() > 0 || lastCompareOk_;
+    const RunPlan plan = compared ? PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions) : RunPlan();
     for (int b = 0; b < 3; ++b) {
         const QString design = Localizer().ControlText(QStringLiteral("112"));
-        boxes[b]->setText(compared ? files.CountText(b) : (design.isEmpty() ? tr("Not yet compared") : design));
+        boxes[b]->setText(compared ? PlannedCountText(files, plan, b) : (design.isEmpty() ? tr("Not yet compared") : design));
+        boxes[b]->setToolTip(compared && b != 1 ? ExactSize(plan.CopyBytes[b == 0 ? 0 : 1]) : QString());
     }
 }
 
@@ -402,6 +411,7 @@ void frmMain::ClickFiles(int mouseRow, int mouseCol, Qt::MouseButton button, Qt:
         if (mouseRow == 0) {
             files.SelectAll = !files.SelectAll;
             files.ApplySelectAll();
+            ShowCounts();
             DisplayFiles();
             return;
         }
@@ -427,6 +437,7 @@ void frmMain::DoubleClickFiles(int mouseRow, int mouseCol) {
     if (mouseRow == 0) {
         files.SelectAll = true;
         for (size_t i = 1; i < files.ViewList.size(); ++i) files.ViewList[i].Selected = true;
+        ShowCounts();
         DisplayFiles();
         return;
     }
@@ -500,8 +511,16 @@ bool frmMain::FilesToolTip(QEvent* event) {
     font.setBold(cell.bold);
     const int width = grid->CellRect(row, col).width();
     const bool tooWide = QFontMetrics(font).horizontalAdvance(cell.text) + 6 > width;
-    grid->setToolTip(tooWide ? cell.text : QString());
-    if (tooWide) QToolTip::showText(he->globalPos(), cell.text, grid);
+    QString tip = tooWide ? cell.text : QString();
+    // A size cell shows a rounded size; its tooltip gives the exact bytes.
+    const FileView& files = CurrentFileView();
+    const int index = vlsbFiles_->Value() + row - 1;
+    if ((col == 2 || col == 6) && index >= 1 && index <= files.LastIndex()) {
+        const CompareRow& r = files.ViewList[static_cast<size_t>(index)];
+        if (!r.IsFolder()) tip = ExactSize(r.Size[col == 2 ? 0 : 1]);
+    }
+    grid->setToolTip(tip);
+    if (!tip.isEmpty()) QToolTip::showText(he->globalPos(), tip, grid);
     else QToolTip::hideText();
     return true;
 }
@@ -562,10 +581,19 @@ void frmMain::RunSynchronize() {
 
 void frmMain::RunPopupAction(int statusKey, const std::function<void()>& action) {
     if (running_) return;
+    ClearRunTally();
     action();
     // A command that stopped at one of its checks ran no compare: its working text goes.
     if (StatusText(1) == FormatMsg(statusKey)) SetStatus(1, QString());
+    // The errors of the run stay reachable after its prompts are gone.
+    cmdRunErrors_->setVisible(!Run().Errors.isEmpty());
     if (!closing_) DisplayFiles();
+}
+
+void frmMain::ShowRunErrors() {
+    auto* list = new RunErrorsList(Run().Errors, this);
+    list->setAttribute(Qt::WA_DeleteOnClose);
+    list->show();
 }
 
 void frmMain::PopupSync(int item) {

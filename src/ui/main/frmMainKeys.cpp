@@ -47,6 +47,7 @@ void frmMain::TickViewRow(int viewIndex, bool extendToSubfolders) {
     FileView& files = CurrentFileView();
     if (viewIndex < 1 || viewIndex > files.LastIndex()) return;
     ToggleFilesRow(files.ViewList, static_cast<size_t>(viewIndex), extendToSubfolders);
+    ShowCounts();  // the count boxes count the ticked rows
     DisplayFiles();
     FilesListAccessible::RowChanged(ui->flexFiles, viewIndex);
 }
@@ -65,6 +66,7 @@ void frmMain::TickCursorRows(bool extendToSubfolders) {
     const bool ticked = !files.ViewList[static_cast<size_t>(cursor)].Selected;
     for (int i = std::min(filesAnchor_, cursor); i <= std::max(filesAnchor_, cursor); ++i)
         if (files.ViewList[static_cast<size_t>(i)].Selected != ticked) ToggleFilesRow(files.ViewList, static_cast<size_t>(i), false);
+    ShowCounts();
     DisplayFiles();
     FilesListAccessible::RowChanged(ui->flexFiles, cursor);
 }

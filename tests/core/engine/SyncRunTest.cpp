@@ -132,7 +132,9 @@ TEST_F(SyncRunTest, UnmarkedRowsStayAndPopupCopyOverridesDirectionNotMark) {
     EXPECT_EQ(right.Read(QStringLiteral("d/unmarked.txt")), QByteArray("r"));
     // The marked right-to-left row is copied left to right by the popup's copy.
     EXPECT_EQ(right.Read(QStringLiteral("d/back.txt")), QByteArray("left old"));
-    EXPECT_EQ(host.status[1], FormatMsg(853));
+    // The status line counts what the copy did: back.txt only, the unmarked file stayed.
+    EXPECT_EQ(::Run().Tally.Copied, 1);
+    EXPECT_EQ(host.status[1], FormatMsg(1219, {"1", "0", "0", "0", "0"}));
     EXPECT_EQ(refreshes, 1);
     EXPECT_TRUE(LogLines().isEmpty());  // a plain copy writes no run lines
 }
@@ -163,7 +165,8 @@ TEST_F(SyncRunTest, PopupDeleteWithoutSubfoldersRemovesFolderOnlyWhenEmpty) {
     host.queuedAnswers = {MsgBox::Yes};
     ASSERT_TRUE(PopupDeleteCommand(files, RowOf(QStringLiteral("e")), 0));
     EXPECT_FALSE(left.Exists(QStringLiteral("e")));
-    EXPECT_EQ(host.status[1], FormatMsg(854));
+    // The file and its folder; a folder that kept something (d) is no failure and no deletion.
+    EXPECT_EQ(host.status[1], FormatMsg(1219, {"0", "0", "2", "0", "0"}));
 
     host.queuedAnswers = {MsgBox::No};
     EXPECT_FALSE(PopupDeleteCommand(files, RowOf(QStringLiteral("d")), 0));
@@ -200,19 +203,21 @@ TEST_F(SyncRunTest, CancelDuringALargeCopyStopsTheRunButEndsIt) {
     host.onProgress = [](int64_t size, int64_t copied) {
         if (copied < size) ::Run().CancelRequested = true;
     };
-    host.queuedAnswers = {MsgBox::Yes, MsgBox::OK};  // 804, then the error report of the cancel
+    host.queuedAnswers = {MsgBox::Yes};  // 804; the cancel itself asks nothing
     ASSERT_TRUE(SynchronizeCommand(files));
+    EXPECT_EQ(host.messagesShown.size(), 1);
     EXPECT_EQ(right.Read(QStringLiteral("a-big.bin")), QByteArray("old"));
     EXPECT_FALSE(right.Exists(QStringLiteral("b-next.txt")));
     QStringList rightNames = QDir(right.Path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(rightNames, QStringList{QStringLiteral("a-big.bin")});  // no temporary file
     const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tStart\t/profiles/test.tdp")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-04-02 09:00:00\t") + QString::number(ECANCELED)));
-    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("\tEnd\t/profiles/test.tdp")));
+    EXPECT_EQ(lines[2], QStringLiteral("2026-04-02 09:00:00\t") + FormatMsg(1222));
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral("\tEnd\t/profiles/test.tdp")));
     EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(host.status[1], FormatMsg(852));
+    EXPECT_EQ(host.status[1], FormatMsg(1221, {"0", "0", "0", "0", "0"}));
 }
 
 TEST_F(SyncRunTest, SynchronizeButtonRefusesStaleListAndHonoursNo) {

@@ -150,7 +150,11 @@ TEST_F(SyncFixture, SynchronizeButtonCopiesBothWaysWithTheProgressWindowAndClear
     host.presetAnswers << MsgBox::Yes;  // message 804
     PressSynchronize();
     ASSERT_EQ(host.asked.size(), 1);
-    EXPECT_EQ(host.asked.first(), FormatMsg(804));
+    // The question states the numbers of the plan.
+    EXPECT_TRUE(host.asked.first().startsWith(FormatMsg(804) + QStringLiteral("\n\n"))) << host.asked.first().toStdString();
+    EXPECT_TRUE(host.asked.first().endsWith(FormatMsg(1215, {"2", "1", "13 bytes"}) + QLatin1Char('\n') +
+                                            FormatMsg(1216, {"1", "0", "14 bytes"})))
+        << host.asked.first().toStdString();
     EXPECT_EQ(host.progressInits, 1);
     EXPECT_TRUE(host.progressShown);
     EXPECT_EQ(dlgProgress::Existing(), nullptr);  // unloaded at the end of the run
@@ -162,7 +166,9 @@ TEST_F(SyncFixture, SynchronizeButtonCopiesBothWaysWithTheProgressWindowAndClear
     EXPECT_EQ(CurrentFileView().FileCounts[2], 0);
     EXPECT_TRUE(window->CompareEnabled());
     EXPECT_TRUE(window->SynchEnabled());
-    EXPECT_TRUE(window->StatusText(1).isEmpty()) << window->StatusText(1).toStdString();
+    // The status line says what the run did.
+    EXPECT_EQ(window->StatusText(1), FormatMsg(1219, {"3", "1", "0", "0", "0"}));
+    EXPECT_FALSE(window->runErrorsButton()->isVisibleTo(window.get()));
 }
 
 TEST_F(SyncFixture, NoToTheQuestionRunsNothingAndAStoppedRunLeavesNoWorkingText) {
@@ -284,7 +290,7 @@ TEST_F(SyncFixture, PopupCopyAndDeleteWithTheWindowedHost) {
     EXPECT_EQ(host.asked.last(), FormatMsg(811));
     EXPECT_EQ(tree.Read(QStringLiteral("right/sub/a.txt")), QByteArray("a"));
     EXPECT_EQ(tree.Read(QStringLiteral("right/sub/b.txt")), QByteArray("b"));
-    EXPECT_TRUE(window->StatusText(1).isEmpty());
+    EXPECT_EQ(window->StatusText(1), FormatMsg(1219, {"2", "1", "0", "0", "0"})) << window->StatusText(1).toStdString();
 
     for (int i = 1; i <= view.LastIndex(); ++i) {
         const CompareRow& row = view.ViewList[static_cast<size_t>(i)];
@@ -293,7 +299,7 @@ TEST_F(SyncFixture, PopupCopyAndDeleteWithTheWindowedHost) {
     ASSERT_EQ(window->ShowFilesMenu(gone, 7, QPoint()).outcome, FilesMenuOutcome::Menu);
     host.presetAnswers << MsgBox::Yes;  // message 801
     window->PopupDelete(1);
-    EXPECT_EQ(host.asked.last(), FormatMsg(801));
+    EXPECT_EQ(host.asked.last(), FormatMsg(801) + QStringLiteral("\n\n") + FormatMsg(1218, {"1", "1"}));
     EXPECT_FALSE(tree.Exists(QStringLiteral("right/gone/x.txt")));
     EXPECT_FALSE(tree.Exists(QStringLiteral("right/gone")));
     EXPECT_TRUE(tree.Exists(QStringLiteral("left/sub/a.txt")));

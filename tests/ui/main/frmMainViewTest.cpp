@@ -69,7 +69,7 @@ TEST(FilesPageTest, FileRowColoursAndMarkersFollowDirectionAndOptions) {
     EXPECT_TRUE(grey.cells[4].greyText);
     EXPECT_EQ(grey.cells[0].text, Marker::Empty);
     EXPECT_TRUE(grey.cells[5].text.isEmpty() && grey.cells[6].text.isEmpty() && grey.cells[7].text.isEmpty());
-    EXPECT_EQ(grey.cells[2].text, QStringLiteral("0"));
+    EXPECT_EQ(grey.cells[2].text, QStringLiteral("0 bytes"));
 }
 
 TEST(FilesPageTest, FolderRowsAreBoldOnBlueWithTheirOwnMarkers) {
