@@ -23,6 +23,11 @@ os.makedirs(right)
 for folder, name, text in ((left, "a.txt", "alpha"), (left, "b.txt", "bravo"), (right, "extra.txt", "only right")):
     with open(os.path.join(folder, name), "w") as f:
         f.write(text)
+# A user who chose English and has read the start-up hint.
+config = os.path.join(os.environ["XDG_CONFIG_HOME"], "Tandor")
+os.makedirs(config, exist_ok=True)
+with open(os.path.join(config, "Tandor.ini"), "w", newline="") as f:
+    f.write("[General]\r\nLanguage=English\r\nDontShowHint=1\r\nNoStartupInfo=1\r\n")
 profile = os.path.join(work, "bus.tdp")
 with open(profile, "w") as f:
     f.write("[General]\nLeft=Left\nRight=Right\nCompareDate=1\nCompareSize=1\nTimeLag=00:00:02\n"

@@ -6,11 +6,13 @@
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
+#include "platform/IniFile.h"
 #include "platform/SystemInfo.h"
 #include "ui/main/HelpKeys.h"
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QLocale>
 
 bool dlgLanguage::ShowModal(QWidget* owner, std::function<void()> onLanguageChanged) {
     dlgLanguage dialog(owner);
@@ -29,6 +31,21 @@ QStringList dlgLanguage::LanguageNames() {
     return names;
 }
 
+// On a first start the list offers the language of the locale (each language file names
+// its code under 1246), else English, so that Enter alone starts the program in a language the
+// user reads.
+QString dlgLanguage::FirstStartSuggestion() {
+    const QString wanted = QLocale().name().section(QLatin1Char('_'), 0, 0);
+    QString english;
+    for (const QString& name : LanguageNames()) {
+        const QString file = ProgramFolder() + QLatin1Char('/') + name + QStringLiteral(".lang");
+        const QString code = IniFile::GetString(file, QString(), QStringLiteral("1246"), QString());
+        if (code == wanted) return name;
+        if (code == QLatin1String("en")) english = name;
+    }
+    return english;
+}
+
 dlgLanguage::dlgLanguage(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::dlgLanguage>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -41,6 +58,7 @@ dlgLanguage::dlgLanguage(QWidget* owner) : QDialog(owner), ui(std::make_unique<U
         ui->cboLanguage->addItem(name);
         if (name == current) selected = ui->cboLanguage->count() - 1;
     }
+    if (current.isEmpty()) selected = ui->cboLanguage->findText(FirstStartSuggestion());
     ui->cboLanguage->setCurrentIndex(selected);
     // Before any language is chosen the label keeps its design text, which asks in two languages.
     if (!current.isEmpty()) LocalizeControls(this);

@@ -24,6 +24,8 @@ public:
 
     // The names of the ".lang" files of the program folder, in file-name order.
     static QStringList LanguageNames();
+    // The language a first start offers: the locale's where a file has it, else English.
+    static QString FirstStartSuggestion();
 
     void cmdOK_Click();
     // Escape and the window's close button end here; refused while nothing is chosen.

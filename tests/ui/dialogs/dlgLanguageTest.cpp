@@ -62,6 +62,23 @@ TEST_F(LanguageDialogTest, ListsTheLanguageFilesAndPreselectsOnlyTheExactName) {
     EXPECT_EQ(Settings().LanguageName, QStringLiteral("English"));
 }
 
+// A first start offers the system's language where a file has it, else English.
+TEST_F(LanguageDialogTest, AFirstStartOffersTheSystemsLanguageElseEnglish) {
+    TempTree program;
+    program.File("Deutsch.lang", "1246=de\n");
+    program.File("English.lang", "1246=en\n");
+    program.File("Klingon.lang", "1246=tlh\n");
+    SetProgramFolderForTests(program.Path());
+    Settings().LanguageName.clear();
+    const QLocale before;
+    for (const auto& [locale, offered] : {std::pair{"de_AT", "Deutsch"}, std::pair{"fr_FR", "English"}}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        dlgLanguage dialog;
+        EXPECT_EQ(dialog.findChild<QComboBox*>("cboLanguage")->currentText(), QString::fromLatin1(offered)) << locale;
+    }
+    QLocale::setDefault(before);
+}
+
 TEST_F(LanguageDialogTest, WithoutLanguageFilesTheDialogCloses) {
     TempTree empty;
     SetProgramFolderForTests(empty.Path());
