@@ -86,7 +86,7 @@ void CheckForUpdate(bool manual) {
     }
     frmWizard* wizard = frmWizard::Get();
     wizard->updateAnswer = [](const QVariantMap& fields) { ApplyUpdateAnswer(fields); };
-    wizard->SetUpdateURL(UpdateAddress(manual), UpdateUserAgent());
+    wizard->SetUpdateURL(UpdateAddress(manual), UpdateUserAgent(), manual);
 }
 
 void UpdateDueCheck() {

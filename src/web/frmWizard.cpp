@@ -176,6 +176,7 @@ void frmWizard::OnlineListLoaded(bool ok) {
 
 void frmWizard::SetUrl(const QString& page, bool online) {
     updateMode_ = false;
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
     tmrUnload_.stop();
     online_ = online;
     ui->cmdOnOffline->setText(FormatMsg(94030 + (online ? 1 : 0)));
@@ -193,10 +194,13 @@ void frmWizard::SetUrl(const QString& page, bool online) {
     browser_->load(address);
 }
 
-void frmWizard::SetUpdateURL(const QString& url, const QString& userAgent) {
+void frmWizard::SetUpdateURL(const QString& url, const QString& userAgent, bool manual) {
     updateMode_ = true;
     tmrUnload_.stop();
-    show();
+    // The window appears once the page has answered: an offline machine would otherwise see it
+    // flash up and lose the keyboard focus at every automatic check. An automatic check never
+    // takes the focus from the window the user works in.
+    setAttribute(Qt::WA_ShowWithoutActivating, !manual);
     QWebEngineHttpRequest request{QUrl(url)};
     request.setHeader(QByteArrayLiteral("User-Agent"), userAgent.toUtf8());
     browser_->load(request);
@@ -215,6 +219,8 @@ void frmWizard::PageLoaded(bool ok) {
             close();
             return;
         }
+        PlaceBesideProgramWindow();
+        show();
         ReadUpdateFields();
         return;
     }

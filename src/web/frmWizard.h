@@ -33,7 +33,7 @@ public:
     // Shows the window with the page from the help folder (online false) or the online help.
     void SetUrl(const QString& page, bool online);
     // Opens an update page; its answer fields go to the handler after it has loaded.
-    void SetUpdateURL(const QString& url, const QString& userAgent);
+    void SetUpdateURL(const QString& url, const QString& userAgent, bool manual);
     std::function<void(const QVariantMap& fields)> updateAnswer;
 
     // The online help address ("onlinehelp" of the language); tests use a local one or none.

@@ -61,6 +61,7 @@ TEST_F(UpdateCheckTest, TheFieldsOfALocalUpdatePageSetTheNextCheckOpenTheAddress
     EXPECT_TRUE(messages[0].endsWith(QStringLiteral(" Update Information: Version 2 is out"))) << messages[0].toStdString();
     EXPECT_TRUE(messages[1].endsWith(QStringLiteral(": from the code")));
     ASSERT_NE(frmWizard::Current(), nullptr);
+    EXPECT_TRUE(frmWizard::Current()->isVisible());  // an answering page is shown
     EXPECT_TRUE(frmWizard::Current()->tmrUnload().isActive());
 
     // While the window is open a manual check is refused with message 829.
@@ -73,6 +74,8 @@ TEST_F(UpdateCheckTest, TheFieldsOfALocalUpdatePageSetTheNextCheckOpenTheAddress
 TEST_F(UpdateCheckTest, AnUnreachablePageLeavesTheCheckDueAndAutomaticChecksStopAfterThree) {
     SetUpdateAddressForTests(QUrl::fromLocalFile(tree.Path(QStringLiteral("missing.htm"))).toString());
     CheckForUpdate(false);
+    ASSERT_NE(frmWizard::Current(), nullptr);
+    EXPECT_FALSE(frmWizard::Current()->isVisible());  // nothing flashes up while the page loads
     ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));  // it closed itself
     EXPECT_EQ(Settings().NextUpdateCheck, 0.0);
     CheckForUpdate(false);
