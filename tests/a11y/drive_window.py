@@ -13,7 +13,7 @@ import time
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 program, work = sys.argv[1], sys.argv[2]
 shots = sys.argv[3] if len(sys.argv) > 3 else ""
@@ -165,6 +165,38 @@ if states(delete_in_2).contains(Atspi.StateType.CHECKED):
 do_action(delete_in_2, "Toggle")
 if not wait_for(lambda: states(delete_in_2).contains(Atspi.StateType.CHECKED), 5):
     fail("'Delete in 2' does not show on after Toggle")
+
+step = "the options menu on the bus"
+# A screen reader meets a menu through the focus of its items: the focused item, its menu (named
+# after the button that opened it) and the menu's other items must all be on the bus.
+focused_items = []
+
+
+def on_focus(event):
+    if event.source.get_role() == Atspi.Role.MENU_ITEM and event.detail1 == 1:
+        focused_items.append(event.source)
+
+
+def pumped_item():
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+    return focused_items[-1] if focused_items else None
+
+
+listener = Atspi.EventListener.new(on_focus)
+listener.register("object:state-changed:focused")
+press(find(app, "Extras", (Atspi.Role.PUSH_BUTTON,)))
+key("Down")
+item = wait_for(pumped_item, 10)
+if item is None:
+    fail("no item of the options menu took the focus")
+menu = item.get_parent()
+items = [menu.get_child_at_index(i).get_name() for i in range(menu.get_child_count())]
+if menu.get_name() != "Extras" or not {"Default settings", "Scheduled task", "Help"} <= set(items):
+    fail(f"the open menu reads {menu.get_name()!r} with {items}")
+listener.deregister("object:state-changed:focused")
+key("Escape")
 
 step = "synchronise"
 press(find(app, "Synchronize", (Atspi.Role.PUSH_BUTTON,)))

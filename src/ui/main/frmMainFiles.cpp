@@ -331,7 +331,9 @@ void frmMain::ShowCounts() {
     for (int b = 0; b < 3; ++b) {
         const QString design = Localizer().ControlText(QStringLiteral("112"));
         boxes[b]->setText(compared ? PlannedCountText(files, plan, b) : (design.isEmpty() ? tr("Not yet compared") : design));
-        boxes[b]->setToolTip(compared && b != 1 ? ExactSize(plan.CopyBytes[b == 0 ? 0 : 1]) : QString());
+        boxes[b]->setCursorPosition(0);  // a text longer than its box shows its beginning
+        boxes[b]->setToolTip(compared && b != 1 ? boxes[b]->text() + QLatin1Char('\n') + ExactSize(plan.CopyBytes[b == 0 ? 0 : 1])
+                                                : QString());
     }
 }
 

@@ -200,6 +200,8 @@ void frmMain::RebuildExampleList() {
 void frmMain::ShowOptionsMenu(const QPoint& globalPos) {
     mnuPop4_MakeShortcut_->setEnabled(!CurrentProfile().ProfilePath.isEmpty());
     RebuildExampleList();
+    // A screen reader announces the open menu by the name of the button that opened it.
+    mnuPop4_->setAccessibleName(ui->cmdExtras->text().remove(QLatin1Char('&')));
     mnuPop4_->popup(globalPos);
 }
 
