@@ -242,10 +242,16 @@ void dlgTaskScheduler::keyPressEvent(QKeyEvent* event) {
 }
 
 void dlgTaskScheduler::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);  // ends in done(), which gives the owner back
+}
+
+void dlgTaskScheduler::done(int result) {
+    // Every way out (Exit, Escape, the close button) passes here; Escape never sends a close
+    // event, and an owner left disabled would be a dead main window.
     if (owner_) {
         owner_->setEnabled(true);
         owner_->activateWindow();
         owner_->setFocus();
     }
-    QDialog::closeEvent(event);
+    QDialog::done(result);
 }

@@ -46,6 +46,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
 
 private:
     void SetupGrid();

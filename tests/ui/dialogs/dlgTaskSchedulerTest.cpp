@@ -9,7 +9,9 @@
 #include "ui/dialogs/dlgTaskScheduler.h"
 #include "ui/main/TOFlexGrid.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +56,27 @@ TEST(dlgTaskSchedulerTest, ListsOwnTasksAndAClickOnABoxRewritesTheSwitches) {
     EXPECT_EQ(dialog.Grid()->Rows(), 1);
     EXPECT_TRUE(crontab.Table().startsWith("# Tandor task: Theirs\n"));
     dlgTaskScheduler::MessageHandler() = nullptr;
+}
+
+// However the window is left, the main window it disabled works again.
+TEST(dlgTaskSchedulerTest, EscapeAndCloseGiveTheOwnerBack) {
+    IsolatedEnvironment isolated;
+    CrontabStandIn crontab;
+    for (const bool byEscape : {true, false}) {
+        QWidget owner;
+        owner.show();
+        dlgTaskScheduler::ShowWindow(&owner);
+        ASSERT_FALSE(owner.isEnabled());
+        auto* dialog = owner.findChild<dlgTaskScheduler*>();
+        ASSERT_TRUE(dialog);
+        if (byEscape) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(dialog, &escape);
+        } else {
+            dialog->close();
+        }
+        EXPECT_TRUE(owner.isEnabled()) << (byEscape ? "Escape" : "close");
+    }
 }
 
 TEST(dlgMakeLinkTest, RefusesAMissingUserAndAnUnwritableFolder) {
