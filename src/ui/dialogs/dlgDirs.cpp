@@ -67,6 +67,7 @@ dlgDirs::dlgDirs(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::dlgDi
     bold.setBold(true);
     ui->lblSelectFolders->setFont(bold);
     ScaleForm(this, false);
+    MakeHelpLabelsClickable(this);  // "Help = F1" and "Assistant = F2" answer a click too
     LocalizeControls(this);
     // Screen readers hear each box by its own name: the frames' "Subfolders:" and "Files:"
     // labels alone would not tell include from exclude.

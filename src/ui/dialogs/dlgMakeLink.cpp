@@ -55,6 +55,7 @@ dlgMakeLink::dlgMakeLink(QWidget* owner)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     ScaleForm(this, false);
+    MakeHelpLabelsClickable(this);  // "Help = F1" and "Assistant = F2" answer a click too
     LocalizeControls(this);
 
     ui->chkAuto->setEnabled(!CurrentProfile().ProfilePath.isEmpty());

@@ -48,6 +48,7 @@ dlgProfile::dlgProfile(CurrentProfileState& profile, QWidget* owner)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     ScaleForm(this, false);
+    MakeHelpLabelsClickable(this);  // "Help = F1" and "Assistant = F2" answer a click too
     LocalizeControls(this);
     ui->lblVersion->setText(QStringLiteral("%1.%2.%3").arg(TANDOR_VERSION_MAJOR).arg(TANDOR_VERSION_MINOR).arg(TANDOR_VERSION_PATCH));
     ui->lblVersion->setAccessibleName(FormatMsg(1122));

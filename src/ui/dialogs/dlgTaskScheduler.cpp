@@ -53,6 +53,7 @@ dlgTaskScheduler::dlgTaskScheduler(QWidget* owner)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     ScaleForm(this, false);
+    MakeHelpLabelsClickable(this);  // "Help = F1" and "Assistant = F2" answer a click too
     LocalizeControls(this);
 
     const bool haveProfile = !CurrentProfile().ProfilePath.isEmpty();

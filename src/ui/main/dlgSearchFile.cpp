@@ -69,6 +69,7 @@ dlgSearchFile::dlgSearchFile(const std::vector<TreeRow>& rows, const std::array<
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     ScaleForm(this, false);
+    MakeHelpLabelsClickable(this);  // "Help = F1" and "Assistant = F2" answer a click too
     LocalizeControls(this);
     ui->optLeftOrRight_0->setText(WithListName(ui->optLeftOrRight_0->text(), listNames[0]));
     ui->optLeftOrRight_1->setText(WithListName(ui->optLeftOrRight_1->text(), listNames[1]));
