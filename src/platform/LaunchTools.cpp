@@ -4,6 +4,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <pwd.h>
+#include <unistd.h>
+
 QString RunAsTool() { return QStandardPaths::findExecutable(QStringLiteral("pkexec")); }
 
 QStringList SchedulerTool() {
@@ -25,6 +28,9 @@ QString UserDataHome() {
 }
 
 QString UserName() {
+    // The crontab is the one of the account the program runs as, whatever the environment says.
+    if (const passwd* account = ::getpwuid(::getuid()); account && account->pw_name)
+        return QString::fromLocal8Bit(account->pw_name);
     for (const char* name : {"USER", "LOGNAME"}) {
         const QString value = qEnvironmentVariable(name);
         if (!value.isEmpty()) return value;
