@@ -48,7 +48,7 @@ TEST_F(TaskSchedulerTest, CreatedTasksAreListedWithTheirSwitchesAndForeignLinesS
 
     ASSERT_TRUE(scheduler.Refresh().ok);
     ASSERT_EQ(scheduler.Tasks().size(), 2u);
-    const ScheduledTask& first = scheduler.Tasks().front();
+    const ScheduledTask first = scheduler.Tasks().front();  // a copy: the refreshes below replace the list
     EXPECT_EQ(first.name, QStringLiteral("Nightly \u00e9"));
     EXPECT_EQ(first.creator, QStringLiteral("Tandor"));
     EXPECT_EQ(first.comment, QStringLiteral("-"));
