@@ -1,16 +1,9 @@
 #include "engine/RunPlan.h"
 
+#include "engine/RowRules.h"
+
 #include <algorithm>
 #include <vector>
-
-namespace {
-
-bool IsFolderOn(const CompareRow& row, int s) { return (row.Attributes[s] & Attr::Directory) != 0; }
-int Level(const CompareRow& row, int s) { return static_cast<int>(row.Folder[s].count(QLatin1Char('/'))); }
-bool Untouchable(const CompareRow& row) { return row.Unreadable || row.CaseConflict || row.TypeConflict; }
-bool IsRootRow(const CompareRow& row) { return row.Name[0].isEmpty() && row.Name[1].isEmpty(); }
-
-}  // namespace
 
 RunPlan PlanSyncRun(const ResultList& view, const std::array<bool, 5>& option) {
     RunPlan plan;

@@ -7,6 +7,7 @@
 #include "config/StartupSwitches.h"
 #include "engine/CompareRun.h"
 #include "engine/LogFile.h"
+#include "engine/RowRules.h"
 #include "engine/RunHost.h"
 #include "engine/RunState.h"
 #include "i18n/TextLookup.h"
@@ -20,9 +21,6 @@
 namespace {
 
 // ---- which pair a row belongs to ----
-
-// A pair's root row is the only row without a name on either side.
-bool IsRootRow(const CompareRow& row) { return row.Name[0].isEmpty() && row.Name[1].isEmpty(); }
 
 bool SameEntry(const CompareRow& a, const CompareRow& b) {
     return a.Name[0] == b.Name[0] && a.Name[1] == b.Name[1] && a.Folder[0] == b.Folder[0] &&

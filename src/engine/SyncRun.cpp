@@ -6,6 +6,7 @@
 #include "engine/FileOperations.h"
 #include "engine/FileView.h"
 #include "engine/LogFile.h"
+#include "engine/RowRules.h"
 #include "engine/RunHost.h"
 #include "engine/RunPlan.h"
 #include "engine/RunReport.h"
@@ -21,16 +22,6 @@
 namespace {
 
 bool Cancelled() { return Run().CancelRequested.load(); }
-
-// A folder row's depth on side s: the separators in its folder path.
-int Level(const CompareRow& row, int s) { return static_cast<int>(row.Folder[s].count(QLatin1Char('/'))); }
-
-bool IsFolderOn(const CompareRow& row, int s) { return (row.Attributes[s] & Attr::Directory) != 0; }
-
-// Rows the run never touches: below a folder that could not be listed (its real contents are
-// unknown, so a one-sided entry there is not known to be one-sided), or paired ambiguously by
-// names that differ only in letter case.
-bool Untouchable(const CompareRow& row) { return row.Unreadable || row.CaseConflict || row.TypeConflict; }
 
 bool InRange(const ResultList& view, size_t i) { return i >= 1 && i < view.size(); }
 
