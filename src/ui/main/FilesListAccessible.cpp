@@ -16,11 +16,11 @@ QHash<const TOFlexGrid*, FilesAccessibleSource*>& Sources() {
 
 class FilesTable;
 
-// A column title.
-class HeaderCell : public QAccessibleInterface {
+// A cell of the table without children or an object of its own: what a header cell and a row
+// cell share.
+class LeafCell : public QAccessibleInterface {
 public:
-    HeaderCell(FilesTable* table, int col) : table_(table), col_(col) {}
-    bool isValid() const override;
+    LeafCell(FilesTable* table, int col) : table_(table), col_(col) {}
     QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
@@ -28,32 +28,31 @@ public:
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QString text(QAccessible::Text t) const override;
     void setText(QAccessible::Text, const QString&) override {}
-    QRect rect() const override;
-    QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
-    QAccessible::State state() const override { return {}; }
     int Col() const { return col_; }
 
-private:
+protected:
     FilesTable* table_;
     int col_;
 };
 
-// One cell of a list row; the row need not be on the page.
-class RowCell : public QAccessibleInterface, public QAccessibleTableCellInterface, public QAccessibleActionInterface {
+// A column title.
+class HeaderCell : public LeafCell {
 public:
-    RowCell(FilesTable* table, int index, int col) : table_(table), index_(index), col_(col) {}
+    using LeafCell::LeafCell;
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override;
+    QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
+    QAccessible::State state() const override { return {}; }
+};
+
+// One cell of a list row; the row need not be on the page.
+class RowCell : public LeafCell, public QAccessibleTableCellInterface, public QAccessibleActionInterface {
+public:
+    RowCell(FilesTable* table, int index, int col) : LeafCell(table, col), index_(index) {}
+    bool isValid() const override;
+    QString text(QAccessible::Text t) const override;
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override;
@@ -83,9 +82,7 @@ public:
     }
 
 private:
-    FilesTable* table_;
     int index_;
-    int col_;
 };
 
 class FilesTable : public QAccessibleWidget, public QAccessibleTableInterface {
@@ -187,16 +184,14 @@ QRect GlobalCellRect(const FilesTable* table, int gridRow, int col) {
 }
 
 bool HeaderCell::isValid() const { return table_->Source() && col_ < table_->Cols(); }
-QWindow* HeaderCell::window() const { return table_->window(); }
-QAccessibleInterface* HeaderCell::parent() const { return table_; }
+QWindow* LeafCell::window() const { return table_->window(); }
+QAccessibleInterface* LeafCell::parent() const { return table_; }
 QString HeaderCell::text(QAccessible::Text t) const {
     return t == QAccessible::Name && table_->Source() ? table_->Source()->AccessibleHeader(col_) : QString();
 }
 QRect HeaderCell::rect() const { return GlobalCellRect(table_, 0, col_); }
 
 bool RowCell::isValid() const { return table_->Source() && index_ <= table_->Rows() && col_ < table_->Cols(); }
-QWindow* RowCell::window() const { return table_->window(); }
-QAccessibleInterface* RowCell::parent() const { return table_; }
 QAccessibleInterface* RowCell::table() const { return table_; }
 
 QString RowCell::text(QAccessible::Text t) const {
