@@ -608,8 +608,8 @@ void SectionScaling(const Options& o) {
     }
     if (rows.empty()) return;
     const Row& big = *std::max_element(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.n < b.n; });
-    Verdict("memory per entry (" + std::to_string(big.n) + " files, compare run)", big.bytesPerEntry, 250, big.bytesPerEntry / 250,
-            " B", "<= 250 B/entry", big.bytesPerEntry <= 250);
+    Verdict("memory per entry (" + std::to_string(big.n) + " files, compare run)", big.bytesPerEntry, 200, big.bytesPerEntry / 200,
+            " B", "<= 200 B/entry", big.bytesPerEntry <= 200);
     if (rows.size() >= 2) {
         const Row& small = *std::min_element(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.n < b.n; });
         // Growth of the time per entry against what n log n allows.

@@ -267,7 +267,8 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         return result;
     }
     Host().SetBusy(true);
-    view.Results.assign(1, CompareRow());
+    // The new rows are built apart: the window shows the view of the old ones meanwhile.
+    ResultList results(1);
     const MergeOptions mergeOptions = MergeOptionsOf(profile.Options, Run().DefaultMark);
 
     for (qsizetype p = 0; p < profile.Pairs.size(); ++p) {
@@ -327,24 +328,24 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         Host().SetStatus(1, FormatMsg(851));
         Host().SetCompareStage(3);
         Host().LetEventsRun();
-        const size_t before = view.Results.size();
+        const size_t before = results.size();
         MergeOptions pairOptions = mergeOptions;
         pairOptions.foldsCase = foldsCase;
         const TypeConflictKeys typeConflicts =
             FindTypeConflicts(sides[0].list, sides[1].list, sides[0].specials, sides[1].specials);
         const std::vector<RowProblem> problems =
             MergeAndReleaseScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, pairOptions,
-                                     view.Results, &typeConflicts);
+                                     results, &typeConflicts);
         for (SideScan& side : sides) std::vector<QChar>().swap(side.keys);
-        if (view.Results.size() > before && missingRoot != 0)
-            view.Results[before].SyncAction = static_cast<int16_t>(missingRoot);
+        if (results.size() > before && missingRoot != 0)
+            results[before].SyncAction = static_cast<int16_t>(missingRoot);
         // Reported in every compare, so that what a run leaves alone is never passed over in
         // silence: a log line, the last error of an unattended run, a question otherwise.
         for (const RowProblem& u : problems) {
-            const CompareRow& row = view.Results[u.row];
+            const CompareRow& row = results[u.row];
             FileSystem::SetLastError(u.error);
             const int code = row.IsFolder() ? OpCode::FirstFolder : OpCode::FirstFolder | OpCode::FirstName;
-            ReportOperationError(0, code, u.side, static_cast<int>(u.row), view.Results);
+            ReportOperationError(0, code, u.side, static_cast<int>(u.row), results);
             if (u.error == FileSystem::ErrCaseConflict) ++result.caseConflicts;
             else if (u.error == FileSystem::ErrTypeConflict) ++result.typeConflicts;
             else ++result.unreadableFolders;
@@ -359,6 +360,8 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         view.Clear();
         result.outcome = CompareOutcome::RootUnreadable;
     } else {
+        view.ViewList.assign(1, CompareRow());
+        view.Results = std::move(results);
         view.UpdateFilesView(profile.View.Filter1, profile.View);
         view.Stale = false;
     }

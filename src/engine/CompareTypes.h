@@ -6,7 +6,11 @@
 #include <QString>
 #include <QList>
 
+#include <cstddef>
+#include <deque>
 #include <cstdint>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 // Signed direction code of a row.
@@ -30,8 +34,10 @@ struct ScanEntry {
     int ListError = 0;
 };
 
-// Entry 0 is the root of the side.
-using ScanList = std::vector<ScanEntry>;
+// Entry 0 is the root of the side. A deque, so that the merge can give back the memory of the
+// entries it has consumed while it goes (the lists of both sides are the largest part of a
+// compare's memory), and so that a growing list is never copied whole.
+using ScanList = std::deque<ScanEntry>;
 
 struct CompareRow {
     // The small fields first, so that they share one word instead of padding two (the view and
@@ -55,6 +61,9 @@ struct CompareRow {
     // other, and for every row below such a folder. Such a row is proposed as NoAction and
     // unselected; the synchronisation neither copies nor deletes it, on either side.
     bool TypeConflict = false;
+    // The mark the compare proposed (Selected as the merge set it): a view built anew starts
+    // from it, so that ticks given in one view do not outlive a change of filter.
+    bool ProposedMark = false;
     uint32_t Attributes[2] = {0, 0};
     QString Folder[2];
     QString Name[2];
@@ -67,5 +76,124 @@ struct CompareRow {
 };
 
 // Index 0 holds no row of its own (the compare run uses its folders to quote unreadable roots);
-// rows 1..n are the rows of all pairs. The view list has the same type.
-using ResultList = std::vector<CompareRow>;
+// rows 1..n are the rows of all pairs.
+//
+// The same type serves as a view: a list of some rows of another list, in their order, held as
+// indices (four bytes a row instead of a copy of each row). A view's row 0 is its own; every
+// other row is the row of the list it views, so a tick given through the view is the viewed
+// row's Selected. The viewed list must outlive the view and keep its rows while the view is in
+// use (it is rebuilt whenever that list is).
+class ResultList {
+public:
+    template <typename List, typename Row>
+    class Iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = CompareRow;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Row*;
+        using reference = Row&;
+        Iterator() = default;
+        Iterator(List* list, size_t i) : list_(list), i_(i) {}
+        Row& operator*() const { return (*list_)[i_]; }
+        Row* operator->() const { return &(*list_)[i_]; }
+        Iterator& operator++() { ++i_; return *this; }
+        Iterator operator++(int) { Iterator t = *this; ++i_; return t; }
+        Iterator& operator--() { --i_; return *this; }
+        Iterator& operator+=(difference_type d) { i_ = static_cast<size_t>(static_cast<difference_type>(i_) + d); return *this; }
+        Iterator operator+(difference_type d) const { Iterator t = *this; return t += d; }
+        difference_type operator-(const Iterator& o) const { return static_cast<difference_type>(i_) - static_cast<difference_type>(o.i_); }
+        bool operator==(const Iterator& o) const { return i_ == o.i_; }
+        bool operator!=(const Iterator& o) const { return i_ != o.i_; }
+        size_t Index() const { return i_; }
+    private:
+        List* list_ = nullptr;
+        size_t i_ = 0;
+    };
+    using iterator = Iterator<ResultList, CompareRow>;
+    using const_iterator = Iterator<const ResultList, const CompareRow>;
+    using value_type = CompareRow;
+
+    ResultList() = default;
+    explicit ResultList(size_t n) : rows_(n) {}
+
+    size_t size() const { return base_ ? index_.size() : rows_.size(); }
+    bool empty() const { return size() == 0; }
+    CompareRow& operator[](size_t i) { return base_ && i != 0 ? base_->rows_[index_[i]] : rows_[i]; }
+    const CompareRow& operator[](size_t i) const { return base_ && i != 0 ? base_->rows_[index_[i]] : rows_[i]; }
+    CompareRow& back() { return (*this)[size() - 1]; }
+    const CompareRow& back() const { return (*this)[size() - 1]; }
+    iterator begin() { return {this, 0}; }
+    iterator end() { return {this, size()}; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+    // A list of rows of its own (what every operation below makes of a view).
+    void assign(size_t n, const CompareRow& row) {
+        DropView();
+        rows_.assign(n, row);
+    }
+    void push_back(const CompareRow& row) {
+        StopViewing();
+        rows_.push_back(row);
+    }
+    void push_back(CompareRow&& row) {
+        StopViewing();
+        rows_.push_back(std::move(row));
+    }
+    CompareRow& emplace_back() {
+        StopViewing();
+        return rows_.emplace_back();
+    }
+    void reserve(size_t n) { rows_.reserve(n); }
+    void resize(size_t n) {
+        StopViewing();
+        rows_.resize(n);
+    }
+    void clear() { assign(0, CompareRow()); }
+    void erase(iterator first, iterator last) {
+        StopViewing();
+        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(first.Index()),
+                    rows_.begin() + static_cast<std::ptrdiff_t>(last.Index()));
+    }
+
+    // Makes this list a view of base with its own row 0 and no other row yet.
+    void ViewRowsOf(ResultList& base) {
+        base_ = &base;
+        rows_.assign(1, CompareRow());
+        index_.assign(1, 0);
+    }
+    // Appends row i of the viewed list.
+    void AddViewedRow(size_t i) { index_.push_back(static_cast<uint32_t>(i)); }
+    // Makes view row i stand for row j of the viewed list.
+    void SetViewedRow(size_t i, size_t j) { index_[i] = static_cast<uint32_t>(j); }
+    // Keeps the view's first n rows.
+    void KeepViewRows(size_t n) { index_.resize(n); }
+    void ReserveViewRows(size_t n) { index_.reserve(n); }
+    // The index in the viewed list of view row i (i itself for a list of its own).
+    size_t ViewedIndex(size_t i) const { return base_ ? index_[i] : i; }
+    bool IsView() const { return base_ != nullptr; }
+    // After the viewed rows moved into base (with the list that held them): views them there.
+    void MoveViewOnto(ResultList& base) {
+        if (base_) base_ = &base;
+    }
+    // Gives back the unused capacity of a view's index list.
+    void ShrinkViewRows() { index_.shrink_to_fit(); }
+
+private:
+    // A view that is grown or cut like a list of its own becomes one: a copy of its rows.
+    void StopViewing() {
+        if (!base_) return;
+        rows_.reserve(index_.size());
+        for (size_t i = 1; i < index_.size(); ++i) rows_.push_back(base_->rows_[index_[i]]);
+        DropView();
+    }
+    void DropView() {
+        base_ = nullptr;
+        std::vector<uint32_t>().swap(index_);
+    }
+
+    std::vector<CompareRow> rows_;
+    ResultList* base_ = nullptr;
+    std::vector<uint32_t> index_;
+};

@@ -40,11 +40,14 @@ bool PassesFilters(const CompareRow& row, size_t i, int filter, int filter2) {
 
 void FileView::UpdateFilesView(int filter, ViewOptions& view) {
     view.Filter1 = filter;
-    ViewList.assign(1, CompareRow());
-    ViewList.reserve(Results.size());
+    ViewList.ViewRowsOf(Results);
+    ViewList.ReserveViewRows(Results.size());
     for (size_t i = 1; i < Results.size(); ++i) {
-        const CompareRow& row = Results[i];
-        if (PassesFilters(row, i, filter, view.Filter2)) ViewList.push_back(row);
+        CompareRow& row = Results[i];
+        if (!PassesFilters(row, i, filter, view.Filter2)) continue;
+        // Ticks given in an earlier view do not carry over: the view starts from the compare's.
+        row.Selected = row.ProposedMark;
+        ViewList.AddViewedRow(i);
     }
     treeRows_.assign(1, TreeRow());
     treeRowsCurrent_ = false;
@@ -60,11 +63,12 @@ void FileView::UpdateFilesView(int filter, ViewOptions& view) {
             const bool nextIsFolder = i + 1 >= n || IsFolderRow(ViewList[i + 1]);
             const bool drop = IsFolderRow(ViewList[i]) && ViewList[i].SyncAction == SyncAction::NoAction && nextIsFolder;
             if (drop) continue;
-            if (out != i) ViewList[out] = std::move(ViewList[i]);
+            if (out != i) ViewList.SetViewedRow(out, ViewList.ViewedIndex(i));
             ++out;
         }
-        ViewList.resize(out);
+        ViewList.KeepViewRows(out);
     }
+    ViewList.ShrinkViewRows();
 
     FileCounts = {0, 0, 0};
     FolderCounts = {0, 0, 0};
@@ -134,9 +138,25 @@ QString FileView::CountText(int box) const {
            FormatMsg(QString::fromLatin1(folderKeys[b][folders == 0 ? 0 : 1]), {QString::number(folders)});
 }
 
+FileView& FileView::operator=(FileView&& other) noexcept {
+    Results = std::move(other.Results);
+    ViewList = std::move(other.ViewList);
+    ViewList.MoveViewOnto(Results);
+    FileCounts = other.FileCounts;
+    FolderCounts = other.FolderCounts;
+    Stale = other.Stale;
+    SelectAll = other.SelectAll;
+    treeRows_ = std::move(other.treeRows_);
+    treeRowsCurrent_ = other.treeRowsCurrent_;
+    treeFilter1_ = other.treeFilter1_;
+    treeFilter2_ = other.treeFilter2_;
+    other.Clear();
+    return *this;
+}
+
 void FileView::Clear() {
-    Results.assign(1, CompareRow());
     ViewList.assign(1, CompareRow());
+    Results.assign(1, CompareRow());
     treeRows_.assign(1, TreeRow());
     treeRowsCurrent_ = true;
     FileCounts = {0, 0, 0};
@@ -152,4 +172,9 @@ FileView& Instance() {
 
 FileView& CurrentFileView() { return Instance(); }
 
-void ResetFileView() { Instance() = FileView(); }
+void ResetFileView() {
+    FileView& view = Instance();
+    view.Clear();
+    view.Stale = false;
+    view.SelectAll = true;
+}

@@ -24,8 +24,17 @@ struct TreeRow {
 
 class FileView {
 public:
+    FileView() = default;
+    // The view list points into Results: a copy would point into the original's, a move takes
+    // the view along onto the moved rows.
+    FileView(const FileView&) = delete;
+    FileView& operator=(const FileView&) = delete;
+    FileView(FileView&& other) noexcept { *this = std::move(other); }
+    FileView& operator=(FileView&& other) noexcept;
+
     // Rows 1..n; row 0 holds no row (the compare run quotes unreadable roots in the view's).
     ResultList Results = ResultList(1);
+    // A view of Results (see ResultList): rebuilt by UpdateFilesView, emptied with Results.
     ResultList ViewList = ResultList(1);
     // Indexed by SyncAction + 1: what goes left to right, what stays, what goes right to left.
     std::array<int, 3> FileCounts{0, 0, 0};

@@ -61,6 +61,16 @@ std::vector<int> SplitIntoPairs(const ResultList& list, std::vector<PairGuard>& 
 // was not built from these results).
 bool MapViewOntoResults(const ResultList& results, const std::vector<int>& resultPair, const ResultList& view,
                         std::vector<int>& viewPair) {
+    // A view of these very rows knows where each of its rows comes from.
+    if (view.IsView()) {
+        viewPair.assign(view.size(), 0);
+        for (size_t i = 1; i < view.size(); ++i) {
+            const size_t j = view.ViewedIndex(i);
+            if (j >= results.size() || &view[i] != &results[j]) return false;
+            viewPair[i] = resultPair[j];
+        }
+        return true;
+    }
     // A view that left nothing out is the result list itself.
     if (view.size() == results.size()) {
         viewPair = resultPair;

@@ -17,7 +17,8 @@ struct EntryDef {
 };
 
 // root ends with '/'. Returns a sorted list with keys, entry 0 the root.
-inline ScanList MakeList(const QString& root, std::initializer_list<EntryDef> entries) {
+template <typename Entries>
+ScanList MakeList(const QString& root, const Entries& entries) {
     ScanList list(1);
     list[0].FolderPath = root.chopped(1);
     list[0].Attributes = Attr::Directory;
@@ -43,4 +44,7 @@ inline ScanList MakeList(const QString& root, std::initializer_list<EntryDef> en
     BuildSortKeys(list, root.size() + 1);
     SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
     return list;
+}
+inline ScanList MakeList(const QString& root, std::initializer_list<EntryDef> entries) {
+    return MakeList<std::initializer_list<EntryDef>>(root, entries);
 }

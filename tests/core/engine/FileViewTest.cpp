@@ -137,7 +137,7 @@ TEST(FileView, SelectAllMarksProposalsFoldersAndDeleteMatchesButNoFlaggedRow) {
     conflict.DeleteMatch = true;
     v.Results.push_back(unreadable);
     v.Results.push_back(conflict);
-    v.Results[1].Selected = false;
+    v.Results[1].ProposedMark = false;
     v.UpdateFilesView(0, view);
     for (size_t i = 1; i < v.ViewList.size(); ++i) {
         const CompareRow& r = v.ViewList[i];
@@ -145,9 +145,16 @@ TEST(FileView, SelectAllMarksProposalsFoldersAndDeleteMatchesButNoFlaggedRow) {
         EXPECT_EQ(r.Selected, expected) << i;
     }
     // Rows that propose nothing keep their own mark.
-    v.Results[2].Selected = true;  // a.txt
+    v.Results[2].ProposedMark = true;  // a.txt, as the compare marked it
     v.UpdateFilesView(0, view);
     EXPECT_TRUE(v.ViewList[2].Selected);
+    // A tick given in the list lasts until the view is built anew, which starts again from the
+    // compare's marks (as a change of filter does).
+    v.ViewList[2].Selected = false;
+    v.ViewList[3].Selected = false;  // b.txt, proposed
+    v.UpdateFilesView(0, view);
+    EXPECT_TRUE(v.ViewList[2].Selected);
+    EXPECT_TRUE(v.ViewList[3].Selected);
     v.SelectAll = false;
     v.ApplySelectAll();
     for (size_t i = 1; i < v.ViewList.size(); ++i) EXPECT_FALSE(v.ViewList[i].Selected);

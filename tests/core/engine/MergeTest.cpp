@@ -282,3 +282,39 @@ TEST(Merge, AppendsAfterEarlierPairsAndForgetsIgnoredErrors) {
     EXPECT_EQ(rows[first].Folder[0], "/l2");
     EXPECT_EQ(rows[first + 1].Folder[1], "/r2/");
 }
+
+TEST(Merge, ReleasingTheListsWhileMergingGivesTheSameRows) {
+    // Far more entries than the merge consumes before it frees the front of a list, with
+    // one-sided runs of different lengths on the two sides, so that the two lists are freed at
+    // different places, and an unreadable folder whose subtree spans several such steps.
+    std::vector<EntryDef> left, right;
+    for (int f = 0; f < 30; ++f) {
+        const QString folder = QString("d%1/").arg(f, 2, 10, QChar('0'));
+        left.push_back({folder, 0, 0, 0, false, f == 7 ? EACCES : 0});
+        right.push_back({folder});
+        for (int i = 0; i < 700; ++i) {
+            const QString name = folder + QString("f%1.txt").arg(i, 4, 10, QChar('0'));
+            if (i % 7 != 3) left.push_back({name, Ten, i});
+            if (i % 5 != 1) right.push_back({name, Ten + (i % 11 == 0 ? 60 * Second : 0), i});
+        }
+    }
+    ScanList kept[2] = {MakeList(L, left), MakeList(R, right)};
+    ScanList released[2] = {kept[0], kept[1]};
+    ResultList expected, rows;
+    const auto expectedProblems = MergeScanLists(kept[0], kept[1], L, R, Options(), expected);
+    const auto problems = MergeAndReleaseScanLists(released[0], released[1], L, R, Options(), rows);
+    EXPECT_TRUE(released[0].empty() && released[1].empty());
+    ASSERT_EQ(rows.size(), expected.size());
+    ASSERT_EQ(problems.size(), expectedProblems.size());
+    int unreadable = 0;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const CompareRow& a = rows[i];
+        const CompareRow& b = expected[i];
+        ASSERT_TRUE(a.Name[0] == b.Name[0] && a.Name[1] == b.Name[1] && a.Folder[0] == b.Folder[0] &&
+                    a.Folder[1] == b.Folder[1] && a.SyncAction == b.SyncAction && a.Selected == b.Selected &&
+                    a.Unreadable == b.Unreadable && a.Time[1] == b.Time[1])
+            << i;
+        unreadable += a.Unreadable ? 1 : 0;
+    }
+    EXPECT_EQ(unreadable, 681);  // the folder and the 680 names found on either side
+}

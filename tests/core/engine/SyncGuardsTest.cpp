@@ -193,8 +193,10 @@ TEST_F(SyncGuardsTest, DeleteMaskDeletionsCountTowardTheGuard) {
 }
 
 TEST_F(SyncGuardsTest, EachPairIsCountedOnItsOwnEvenWhereTheListHidesItsRootRow) {
-    Files(left, QStringLiteral("one/keep/k"), 20);
-    Files(right, QStringLiteral("one/keep/k"), 20);
+    // Enough files in the first pair that its 12 deletions, were they counted there, would
+    // stay under the limit.
+    Files(left, QStringLiteral("one/keep/k"), 40);
+    Files(right, QStringLiteral("one/keep/k"), 40);
     left.Folder(QStringLiteral("two"));
     Files(right, QStringLiteral("two/old/x"), 12);
     ComparePairs({Pair(left.Path(QStringLiteral("one")), right.Path(QStringLiteral("one"))),
@@ -206,7 +208,7 @@ TEST_F(SyncGuardsTest, EachPairIsCountedOnItsOwnEvenWhereTheListHidesItsRootRow)
     Switches().DontAsk = true;
 
     ASSERT_TRUE(SyncRun(files, 0, false));
-    // 12 of the second pair's 12 files, not 12 of both pairs' 32.
+    // 12 of the second pair's 12 files, not 12 of both pairs' 52 or of the first pair's 40.
     EXPECT_TRUE(right.Exists(QStringLiteral("two/old/x12.txt")));
     EXPECT_TRUE(::Run().Refused);
 }
