@@ -7,7 +7,6 @@
 #include <QList>
 
 #include <cstddef>
-#include <deque>
 #include <cstdint>
 #include <iterator>
 #include <utility>
@@ -34,36 +33,34 @@ struct ScanEntry {
     int ListError = 0;
 };
 
-// Entry 0 is the root of the side. A deque, so that the merge can give back the memory of the
-// entries it has consumed while it goes (the lists of both sides are the largest part of a
-// compare's memory), and so that a growing list is never copied whole.
-using ScanList = std::deque<ScanEntry>;
+// Entry 0 is the root of the side.
+using ScanList = std::vector<ScanEntry>;
 
 struct CompareRow {
-    // The small fields first, so that they share one word instead of padding two (the view and
-    // result lists hold a row per entry).
+    // The small fields first, so that they share one word instead of padding two (the result
+    // list holds a row per entry); the rarely set flags are single bits.
     int16_t SyncAction = 0;
     bool Selected = false;
     bool DeleteMatch = false;
+    // Bit 1 << side: that side's root lies on a file system (or in a folder) that folds letter
+    // case, so a name there also stands for every spelling of it that differs only in case.
+    uint8_t FoldsCase = 0;
     // Set when this row lies below a folder that could not be listed on either side: the
     // synchronisation neither copies nor deletes it.
-    bool Unreadable = false;
+    bool Unreadable : 1 = false;
     // Set when names that differ only in letter case made the pairing of this row ambiguous
     // (for example a.txt and A.txt on one side, a.TXT on the other), and for every row below a
     // folder whose pairing was ambiguous. Such a row is proposed as NoAction and unselected; the
     // synchronisation neither copies nor deletes it, so that no file is written over or deleted
     // in place of another whose name differs only in case.
-    bool CaseConflict = false;
-    // Bit 1 << side: that side's root lies on a file system (or in a folder) that folds letter
-    // case, so a name there also stands for every spelling of it that differs only in case.
-    uint8_t FoldsCase = 0;
+    bool CaseConflict : 1 = false;
     // Set when the same path is a folder on one side and a file, link or special entry on the
     // other, and for every row below such a folder. Such a row is proposed as NoAction and
     // unselected; the synchronisation neither copies nor deletes it, on either side.
-    bool TypeConflict = false;
+    bool TypeConflict : 1 = false;
     // The mark the compare proposed (Selected as the merge set it): a view built anew starts
     // from it, so that ticks given in one view do not outlive a change of filter.
-    bool ProposedMark = false;
+    bool ProposedMark : 1 = false;
     uint32_t Attributes[2] = {0, 0};
     QString Folder[2];
     QString Name[2];
@@ -74,6 +71,8 @@ struct CompareRow {
     bool Exists(int side) const { return !Name[side].isEmpty(); }
     bool SideFoldsCase(int side) const { return (FoldsCase & (1u << side)) != 0; }
 };
+// The flags share the first word with the direction; a row is 144 bytes on 64-bit systems.
+static_assert(sizeof(CompareRow) <= 8 + 8 + 4 * sizeof(QString) + 32, "a compare row grew");
 
 // Index 0 holds no row of its own (the compare run uses its folders to quote unreadable roots);
 // rows 1..n are the rows of all pairs.

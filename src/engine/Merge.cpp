@@ -22,8 +22,6 @@ double SecondsOf(double days) { return std::round(days * 86400.0 * 1000.0) / 100
 
 class PairMerger {
 public:
-    static constexpr size_t ReleaseStep = 4096;
-
     PairMerger(const QString& leftRoot, const QString& rightRoot, const MergeOptions& options, ResultList& rows,
                const TypeConflictKeys* typeConflicts)
         : options_(options), rows_(rows),
@@ -33,10 +31,10 @@ public:
     }
 
     // release: the lists belong to the caller's compare run and are dropped after the merge, so
-    // the entries that have become rows are removed from the front of the lists as the merge
-    // goes, and their memory is given back while the rows grow.
-    void Merge(ScanList& left, ScanList& right, bool release) {
-        ScanList* lists[2] = {&left, &right};
+    // each entry's sort key is freed as soon as the entry has become a row (where the keys have
+    // their own strings; keys that point into one buffer cost nothing to drop).
+    void Merge(const ScanList& left, const ScanList& right, bool release) {
+        const ScanList* lists[2] = {&left, &right};
         size_t at[2] = {0, 0};
         std::vector<const ScanEntry*> group[2];
         while (at[0] < left.size() || at[1] < right.size()) {
@@ -52,12 +50,15 @@ public:
                     group[s].push_back(&(*lists[s])[at[s]++]);
             }
             MergeGroup(groupKey, group[0], group[1]);
-            if (!release) continue;
-            for (int s = 0; s < 2; ++s) {
-                // In steps, so that the erase costs nothing per entry.
-                if (at[s] < ReleaseStep && at[s] < lists[s]->size()) continue;
-                lists[s]->erase(lists[s]->begin(), lists[s]->begin() + static_cast<std::ptrdiff_t>(at[s]));
-                at[s] = 0;
+            if (release) {
+                for (int s = 0; s < 2; ++s)
+                    for (const ScanEntry* e : group[s]) {
+                        // The row holds what it needs; a right-hand name equal to the left one
+                        // is freed here instead of at the end.
+                        ScanEntry* done = const_cast<ScanEntry*>(e);
+                        done->SortKey = QString();
+                        done->Name = QString();
+                    }
             }
         }
     }
@@ -281,8 +282,7 @@ std::vector<RowProblem> MergeLists(const ScanList& left, const ScanList& right, 
     rows.reserve(rows.size() + left.size() + right.size());
     const size_t first = rows.size();
     PairMerger merger(leftRoot, rightRoot, options, rows, typeConflicts);
-    // The lists change only where they are released (MergeAndReleaseScanLists owns them).
-    merger.Merge(const_cast<ScanList&>(left), const_cast<ScanList&>(right), release);
+    merger.Merge(left, right, release);
     for (size_t i = first; i < rows.size(); ++i) rows[i].ProposedMark = rows[i].Selected;
     Run().IgnoredErrors.clear();
     return std::move(merger.problems);

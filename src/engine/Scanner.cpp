@@ -167,6 +167,7 @@ bool ScanFolderTree(const QString& rootPath, const MaskSet& subfolderMasks, cons
                     const QStringList& deleteMasks, const ScanSwitches& switches, ScanList& list,
                     int* rootError, const ScanOptions& options) {
     list.clear();
+    list.reserve(1000);
     if (options.specials) options.specials->clear();
     ScanEntry& root = list.emplace_back();
     root.FolderPath = rootPath;

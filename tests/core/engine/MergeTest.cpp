@@ -284,9 +284,8 @@ TEST(Merge, AppendsAfterEarlierPairsAndForgetsIgnoredErrors) {
 }
 
 TEST(Merge, ReleasingTheListsWhileMergingGivesTheSameRows) {
-    // Far more entries than the merge consumes before it frees the front of a list, with
-    // one-sided runs of different lengths on the two sides, so that the two lists are freed at
-    // different places, and an unreadable folder whose subtree spans several such steps.
+    // Many entries, one-sided runs of different lengths on the two sides, so that the two lists
+    // are consumed (and freed) at different places, and an unreadable folder with a large subtree.
     std::vector<EntryDef> left, right;
     for (int f = 0; f < 30; ++f) {
         const QString folder = QString("d%1/").arg(f, 2, 10, QChar('0'));
