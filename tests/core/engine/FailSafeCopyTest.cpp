@@ -458,9 +458,12 @@ TEST_P(NewDestination, NeverTakesANameThatAppearedSinceTheCompare) {
     const QString out = t.Folder(QStringLiteral("out"));
     FileSystem::SeenEntry absent;
     absent.kind = FileSystem::SeenEntry::Kind::Absent;
+    qsizetype namedWhileWriting = -1;
     EXPECT_FALSE(FileSystem::CopyFile(src, out + QStringLiteral("/dst.txt"), [&](int64_t, int64_t) {
+        namedWhileWriting = Temporaries(out).size();
         if (!t.Exists(QStringLiteral("out/dst.txt"))) t.File(QStringLiteral("out/dst.txt"), "saved meanwhile");
     }, nullptr, absent));
+    EXPECT_EQ(namedWhileWriting, GetParam() ? 0 : 1);  // the path under test was the one taken
     EXPECT_EQ(FileSystem::LastError(), FileSystem::ErrChangedSinceCompare);
     EXPECT_EQ(t.Read(QStringLiteral("out/dst.txt")), QByteArray("saved meanwhile"));
     EXPECT_EQ(Entries(out), QStringList{QStringLiteral("dst.txt")});
