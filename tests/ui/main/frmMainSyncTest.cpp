@@ -289,6 +289,7 @@ TEST_F(SyncFixture, PopupCopyAndDeleteWithTheWindowedHost) {
     EXPECT_EQ(tree.Read(QStringLiteral("right/sub/a.txt")), QByteArray("a"));
     EXPECT_EQ(tree.Read(QStringLiteral("right/sub/b.txt")), QByteArray("b"));
     EXPECT_EQ(window->StatusText(1), FormatMsg(1219, {"2", "1", "0", "0", "0"})) << window->StatusText(1).toStdString();
+    EXPECT_TRUE(window->CompareEnabled());
 
     for (int i = 1; i <= view.LastIndex(); ++i) {
         const CompareRow& row = view.ViewList[static_cast<size_t>(i)];
