@@ -79,11 +79,14 @@ bool ReflinkKnownUnsupported(dev_t from, dev_t to) {
 class FdGuard {
 public:
     explicit FdGuard(int fd = -1) : fd_(fd) {}
-    ~FdGuard() { Close(); }
+    ~FdGuard() { Drop(); }
     FdGuard(const FdGuard&) = delete;
     FdGuard& operator=(const FdGuard&) = delete;
     int get() const { return fd_; }
-    void reset(int fd) { Close(); fd_ = fd; }
+    void reset(int fd) {
+        Drop();
+        fd_ = fd;
+    }
     int Release() {
         const int fd = fd_;
         fd_ = -1;
@@ -94,10 +97,15 @@ public:
         if (fd_ < 0) return 0;
         const int rc = ::close(fd_);
         fd_ = -1;
-        return rc == 0 ? 0 : errno;
+        return rc == 0 ? FileSystem::Faults::TakeCloseFault() : errno;
     }
 
 private:
+    // Closes where nothing was written that a close error could have lost.
+    void Drop() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
     int fd_;
 };
 
@@ -520,6 +528,12 @@ int LinkUnnamed(int fd, int dirFd, const char* name) {
     }
     return errno;
 }
+
+}  // namespace
+
+void FileSystem::UseUnnamedFilesForTests(bool use) { unnamedFiles.store(use ? 0 : -1, std::memory_order_relaxed); }
+
+namespace {
 
 // Result of one attempt: done, failed (errno in err), or "retry with a named temporary file"
 // (the unnamed file could not be created or named in this process).

@@ -20,6 +20,7 @@
 namespace {
 std::atomic<int> faultCountdown{0};
 std::atomic<int> faultError{0};
+std::atomic<int> closeFault{0};
 
 bool Fail(int err) {
     FileSystem::SetLastError(err != 0 ? err : EIO);
@@ -45,12 +46,16 @@ int TakeWriteFault() {
 }
 
 bool Armed() { return faultCountdown.load(std::memory_order_relaxed) > 0; }
+
+int TakeCloseFault() { return closeFault.exchange(0, std::memory_order_relaxed); }
 }  // namespace Faults
 
 void FailNthWriteForTests(int n, int err) {
     faultError.store(err != 0 ? err : EIO, std::memory_order_relaxed);
     faultCountdown.store(n, std::memory_order_relaxed);
 }
+
+void FailNextCloseForTests(int err) { closeFault.store(err != 0 ? err : EIO, std::memory_order_relaxed); }
 
 bool DeleteFile(const QString& path, const SeenEntry& seen) {
     if (const int injected = Faults::TakeWriteFault()) return Fail(injected);

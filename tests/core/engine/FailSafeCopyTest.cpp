@@ -129,7 +129,7 @@ TEST(FailSafeCopy, SymbolicLinkIsCopiedAsLink) {
 
 TEST(FailSafeCopy, CancelMidCopyKeepsOldDestinationAndLeavesNoTemporary) {
     TempTree t;
-    const QString src = t.File(QStringLiteral("src.bin"), Pattern(20 * 1024 * 1024, 'b'));
+    const QString src = t.File(QStringLiteral("src.bin"), Pattern(9 * 1024 * 1024, 'b'));
     const QString dst = t.File(QStringLiteral("out/dst.bin"), "the old version");
     std::atomic<bool> cancel{false};
     int calls = 0;
@@ -146,7 +146,7 @@ TEST(FailSafeCopy, CancelMidCopyKeepsOldDestinationAndLeavesNoTemporary) {
 
 TEST(FailSafeCopy, FailedWriteMidCopyKeepsOldDestination) {
     TempTree t;
-    const QString src = t.File(QStringLiteral("src.bin"), Pattern(20 * 1024 * 1024, 'c'));
+    const QString src = t.File(QStringLiteral("src.bin"), Pattern(9 * 1024 * 1024, 'c'));
     const QString dst = t.File(QStringLiteral("out/dst.bin"), "old");
     // 1: the temporary file, 2: the first chunk, 3: the second chunk.
     FileSystem::FailNthWriteForTests(3, ENOSPC);
@@ -158,7 +158,7 @@ TEST(FailSafeCopy, FailedWriteMidCopyKeepsOldDestination) {
     EXPECT_TRUE(Temporaries(t.Path(QStringLiteral("out"))).isEmpty());
     // The fault fired once; the next copy works.
     EXPECT_TRUE(Copy(src, dst));
-    EXPECT_EQ(t.Read(QStringLiteral("out/dst.bin")).size(), 20 * 1024 * 1024);
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.bin")).size(), 9 * 1024 * 1024);
 }
 
 TEST(FailSafeCopy, FailedRenameKeepsOldDestination) {
@@ -401,9 +401,17 @@ int OpenHandlesTo(const QString& path) {
 
 }  // namespace
 
-TEST(FailSafeCopy, NewDestinationLeavesNothingWhenCancelledOrFailing) {
+// A new destination is written unnamed where the file system allows it, else through a named
+// temporary file: both ways leave nothing when they fail, and never take a name that appeared.
+class NewDestination : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { FileSystem::UseUnnamedFilesForTests(GetParam()); }
+    void TearDown() override { FileSystem::UseUnnamedFilesForTests(true); }
+};
+
+TEST_P(NewDestination, LeavesNothingWhenCancelledOrFailing) {
     TempTree t;
-    const QString src = t.File(QStringLiteral("src.bin"), Pattern(20 * 1024 * 1024, 'n'));
+    const QString src = t.File(QStringLiteral("src.bin"), Pattern(9 * 1024 * 1024, 'n'));
     const QString out = t.Folder(QStringLiteral("out"));
     const QString dst = out + QStringLiteral("/new.bin");
 
@@ -431,9 +439,48 @@ TEST(FailSafeCopy, NewDestinationLeavesNothingWhenCancelledOrFailing) {
     EXPECT_EQ(FileSystem::LastError(), EIO);
     EXPECT_TRUE(Entries(out).isEmpty());
 
+    // Closing the written file reports that its data never arrived (a network file system
+    // does so): the name is taken back, or never given.
+    FileSystem::FailNextCloseForTests(EIO);
+    EXPECT_FALSE(Copy(small, out + QStringLiteral("/small.txt")));
+    EXPECT_EQ(FileSystem::LastError(), EIO);
+    EXPECT_TRUE(Entries(out).isEmpty());
+
     ASSERT_TRUE(Copy(small, out + QStringLiteral("/small.txt")));
     EXPECT_EQ(Entries(out), QStringList{QStringLiteral("small.txt")});
     EXPECT_EQ(t.Read(QStringLiteral("out/small.txt")), QByteArray("small"));
+    EXPECT_EQ(Stat(out + QStringLiteral("/small.txt")).st_mtim.tv_nsec, Stat(small).st_mtim.tv_nsec);
+}
+
+TEST_P(NewDestination, NeverTakesANameThatAppearedSinceTheCompare) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src.txt"), "new");
+    const QString out = t.Folder(QStringLiteral("out"));
+    FileSystem::SeenEntry absent;
+    absent.kind = FileSystem::SeenEntry::Kind::Absent;
+    qsizetype namedWhileWriting = -1;
+    EXPECT_FALSE(FileSystem::CopyFile(src, out + QStringLiteral("/dst.txt"), [&](int64_t, int64_t) {
+        namedWhileWriting = Temporaries(out).size();
+        if (!t.Exists(QStringLiteral("out/dst.txt"))) t.File(QStringLiteral("out/dst.txt"), "saved meanwhile");
+    }, nullptr, absent));
+    EXPECT_EQ(namedWhileWriting, GetParam() ? 0 : 1);  // the path under test was the one taken
+    EXPECT_EQ(FileSystem::LastError(), FileSystem::ErrChangedSinceCompare);
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.txt")), QByteArray("saved meanwhile"));
+    EXPECT_EQ(Entries(out), QStringList{QStringLiteral("dst.txt")});
+}
+
+INSTANTIATE_TEST_SUITE_P(FailSafeCopy, NewDestination, ::testing::Values(true, false),
+                         [](const auto& param) { return param.param ? "Unnamed" : "NamedTemporary"; });
+
+TEST(FailSafeCopy, AFailedCloseKeepsTheOldDestination) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src.txt"), "new");
+    const QString dst = t.File(QStringLiteral("out/dst.txt"), "old");
+    FileSystem::FailNextCloseForTests(EIO);
+    EXPECT_FALSE(Copy(src, dst));
+    EXPECT_EQ(FileSystem::LastError(), EIO);
+    EXPECT_EQ(t.Read(QStringLiteral("out/dst.txt")), QByteArray("old"));
+    EXPECT_EQ(Entries(t.Path(QStringLiteral("out"))), QStringList{QStringLiteral("dst.txt")});
 }
 
 TEST(FailSafeCopy, DestinationThatAppearsMidCopyIsReplacedWhole) {

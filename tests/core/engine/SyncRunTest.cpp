@@ -194,15 +194,13 @@ TEST_F(SyncRunTest, ChecksRefuseWithTheirMessages) {
                                        QStringLiteral("2026-04-02 09:00:00\tEnd\t/profiles/test.tdp")}));
 }
 
-TEST_F(SyncRunTest, CancelDuringALargeCopyStopsTheRunButEndsIt) {
-    left.File(QStringLiteral("a-big.bin"), QByteArray(24 * 1024 * 1024, 'b'));
+TEST_F(SyncRunTest, CancelDuringACopyStopsTheRunButEndsIt) {
+    left.File(QStringLiteral("a-big.bin"), "new");
     right.File(QStringLiteral("a-big.bin"), "old", Old);
     left.SetModified(QStringLiteral("a-big.bin"), New);
     left.File(QStringLiteral("b-next.txt"), "next");
     Compare();
-    host.onProgress = [](int64_t size, int64_t copied) {
-        if (copied < size) ::Run().CancelRequested = true;
-    };
+    host.onProgress = [](int64_t, int64_t) { ::Run().CancelRequested = true; };
     host.queuedAnswers = {MsgBox::Yes};  // 804; the cancel itself asks nothing
     ASSERT_TRUE(SynchronizeCommand(files));
     EXPECT_EQ(host.messagesShown.size(), 1);

@@ -1,5 +1,5 @@
-// How the file list looks to a user: the title's check box is visible and follows select-all,
-// folder rows stay readable on their light blue, sizes line up on the right and long paths
+// How the file list looks to a user (the title's check box is drawn as TOFlexGridTest checks, and
+// follows select-all as frmMainGridTest checks): folder rows stay readable on their light blue, sizes line up on the right and long paths
 // keep their ends.
 
 #include "MainWindowTesting.h"
@@ -14,7 +14,6 @@
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -55,36 +54,9 @@ struct FilesLook : FileListFixture {
         window->UpdateFilesView(0);
         QApplication::processEvents();
     }
-    QImage TitleCheck() const {
-        QHeaderView* header = grid->horizontalHeader();
-        QApplication::processEvents();
-        const QRect cell(header->sectionViewportPosition(0), 0, header->sectionSize(0), header->viewport()->height());
-        return header->viewport()->grab(cell).toImage().convertToFormat(QImage::Format_RGB32);
-    }
 };
 
 }  // namespace
-
-TEST_F(FilesLook, TitleCheckBoxIsDrawnAndFollowsSelectAll) {
-    const QImage ticked = TitleCheck();
-    ASSERT_EQ(grid->TextMatrix(0, 0), Marker::Ticked);
-    window->ClickFiles(0, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
-    ASSERT_EQ(grid->TextMatrix(0, 0), Marker::Empty);
-    const QImage empty = TitleCheck();
-    ASSERT_EQ(ticked.size(), empty.size());
-    int changed = 0;
-    for (int y = 0; y < ticked.height(); ++y)
-        for (int x = 0; x < ticked.width(); ++x)
-            if (ticked.pixel(x, y) != empty.pixel(x, y)) ++changed;
-    EXPECT_GT(changed, 10);
-    // An empty box still is a box: darker pixels than the plain title background.
-    const QColor plain = empty.pixelColor(1, empty.height() / 2);
-    int frame = 0;
-    for (int y = 0; y < empty.height(); ++y)
-        for (int x = 0; x < empty.width(); ++x)
-            if (empty.pixelColor(x, y).lightness() + 40 < plain.lightness()) ++frame;
-    EXPECT_GT(frame, 8);
-}
 
 TEST_F(FilesLook, UnchangedFolderRowsAreReadableOnTheirBlue) {
     ASSERT_EQ(grid->Model()->Cell(1, 1).fore, FilesColor::FolderSame);

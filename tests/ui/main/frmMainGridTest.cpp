@@ -89,73 +89,46 @@ struct GridFixture : FileListFixture {
 
 }  // namespace
 
-TEST_F(GridFixture, FileRowsShowTheirColoursAndMarkersAsPictures) {
-    EXPECT_EQ(grid->Rows(), window->PageSize() + 1);
-    EXPECT_EQ(Cell(Same, 1).text, QStringLiteral("same.txt"));
-    EXPECT_EQ(Cell(Same, 2).text, QStringLiteral("10 bytes"));
-    EXPECT_EQ(Cell(Same, 6).text, QStringLiteral("20 bytes"));
-    EXPECT_EQ(Cell(Same, 1).fore, FilesColor::Same);
-    EXPECT_EQ(Cell(CaseOnly, 7).fore, FilesColor::CaseOnly);
-    EXPECT_EQ(Cell(DeleteMatch, 4).text, Marker::Delete);
-    EXPECT_EQ(Cell(DeleteMatch, 1).fore, FilesColor::DeleteMatch);
+// The rules themselves are checked row kind by row kind in frmMainViewTest; here the page must
+// show exactly what they give, for the rows of the list and the options of the toolbar.
+TEST_F(GridFixture, PageShowsTheRowRulesUnderTheToolbarOptions) {
+    const auto expectPageFollowsRules = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const std::array<bool, 5>& options = CurrentProfile().profile.View.SyncOptions;
+        for (int r = Root; r <= RightSubFile; ++r) {
+            const FilesPageRow want = FormatFilesRow(CurrentFileView().ViewList[static_cast<size_t>(r)], options, 0);
+            for (int c = 0; c < 8; ++c) {
+                const FilesCell& w = want.cells[static_cast<size_t>(c)];
+                EXPECT_EQ(Cell(r, c).text, w.text) << r << ',' << c;
+                if (!w.greyText) {
+                    EXPECT_EQ(Cell(r, c).fore, w.fore) << r << ',' << c;
+                }
+                EXPECT_EQ(Cell(r, c).back, w.back) << r << ',' << c;
+                EXPECT_EQ(Cell(r, c).bold, w.bold) << r << ',' << c;
+                EXPECT_EQ(TOFlexGridModel::IsMarker(Cell(r, c)), w.marker && !w.text.isEmpty()) << r << ',' << c;
+            }
+            // Folder rows merge each side into one cell; file rows never merge.
+            EXPECT_EQ(grid->columnSpan(r - 1, 1), want.folder ? 3 : 1) << r;
+        }
+    };
+    expectPageFollowsRules("as loaded");
     EXPECT_EQ(Cell(ToRight, 4).text, Marker::ToRight);
-    EXPECT_EQ(Cell(ToRight, 3).fore, FilesColor::ToRight);
-    EXPECT_EQ(Cell(ToLeft, 4).text, Marker::ToLeft);
-    EXPECT_EQ(Cell(ToLeft, 5).fore, FilesColor::ToLeft);
-    // A side that is missing leaves its three cells empty.
-    for (int c : {5, 6, 7}) EXPECT_TRUE(Cell(LeftOnly, c).text.isEmpty());
-    for (int c : {1, 2, 3}) EXPECT_TRUE(Cell(RightOnly, c).text.isEmpty());
-    // Checks and arrows are marker cells: drawn as pictures, read out as words.
-    for (int r = Root; r <= RightSubFile; ++r) {
-        EXPECT_TRUE(TOFlexGridModel::IsMarker(Cell(r, 0))) << r;
-        EXPECT_EQ(Cell(r, 0).text, Marker::Check(Selected(r))) << r;
-    }
-    EXPECT_TRUE(TOFlexGridModel::IsMarker(Cell(ToRight, 4)));
-    const QModelIndex arrow = grid->model()->index(ToRight - 1, 4);
-    EXPECT_EQ(arrow.data(Qt::AccessibleTextRole).toString(), TOFlexGridModel::MarkerMeaning(Marker::ToRight));
+    Option(0, false);
+    Option(3, true);
+    expectPageFollowsRules("no copies to the right, delete in 1");
+    EXPECT_EQ(Cell(LeftOnly, 4).text, Marker::Delete);
+    Option(1, false);
+    Option(4, true);
+    Option(2, true);
+    EXPECT_EQ(CurrentProfile().profile.View.SyncOptions, (std::array<bool, 5>{false, false, true, true, true}));
+    expectPageFollowsRules("every option turned");
+    EXPECT_EQ(Cell(RightOnly, 4).text, Marker::Delete);
+
+    EXPECT_EQ(Cell(Same, 2).text, QStringLiteral("10 bytes"));
+    const QModelIndex arrow = grid->model()->index(ToLeft - 1, 0);
+    EXPECT_EQ(arrow.data(Qt::AccessibleTextRole).toString(), TOFlexGridModel::MarkerMeaning(Marker::Check(Selected(ToLeft))));
     // Empty page rows below the list have no marks.
     EXPECT_TRUE(Cell(RightSubFile + 1, 0).text.isEmpty());
-}
-
-TEST_F(GridFixture, TheFiveOptionsChangeTheMarkersButNotTheColours) {
-    Option(0, false);  // no copying to the right: no arrow, the colour stays
-    EXPECT_TRUE(Cell(ToRight, 4).text.isEmpty());
-    EXPECT_EQ(Cell(ToRight, 1).fore, FilesColor::ToRight);
-    Option(3, true);  // delete in 1: what exists on the left only gets the delete mark
-    EXPECT_EQ(Cell(LeftOnly, 4).text, Marker::Delete);
-    EXPECT_EQ(Cell(LeftSub, 4).text, Marker::Delete);
-    EXPECT_TRUE(Cell(ToRight, 4).text.isEmpty());
-    Option(1, false);
-    EXPECT_TRUE(Cell(ToLeft, 4).text.isEmpty());
-    Option(4, true);
-    EXPECT_EQ(Cell(RightOnly, 4).text, Marker::Delete);
-    EXPECT_EQ(Cell(RightSub, 4).text, Marker::Delete);
-    EXPECT_TRUE(Cell(ToLeft, 4).text.isEmpty());
-    Option(2, true);  // reverse: changes nothing in the list
-    EXPECT_EQ(Cell(RightOnly, 4).text, Marker::Delete);
-    EXPECT_EQ(CurrentProfile().profile.View.SyncOptions, (std::array<bool, 5>{false, false, true, true, true}));
-    Option(0, true);
-    Option(1, true);
-    Option(3, false);
-    Option(4, false);
-    EXPECT_EQ(Cell(LeftOnly, 4).text, Marker::ToRight);
-    EXPECT_EQ(Cell(RightOnly, 4).text, Marker::ToLeft);
-}
-
-TEST_F(GridFixture, FolderRowsAreBoldOnBlueAndMergeEachSide) {
-    for (int r : {Root, LeftSub, RightSub}) {
-        EXPECT_EQ(Cell(r, 0).back, FilesColor::FolderBack) << r;
-        EXPECT_TRUE(Cell(r, 1).bold) << r;
-        EXPECT_EQ(grid->columnSpan(r - 1, 1), 3) << r;
-        EXPECT_EQ(grid->columnSpan(r - 1, 5), 3) << r;
-    }
-    EXPECT_EQ(Cell(Root, 1).fore, FilesColor::FolderSame);
-    EXPECT_EQ(Cell(LeftSub, 1).text, QStringLiteral("/l/sub/"));
-    EXPECT_EQ(Cell(LeftSub, 1).fore, FilesColor::ToRight);
-    EXPECT_FALSE(Cell(LeftSub, 4).bold);
-    EXPECT_EQ(Cell(RightSub, 4).text, Marker::ToLeft);
-    // File rows do not merge, even where neighbouring texts are equal.
-    EXPECT_EQ(grid->columnSpan(Same - 1, 1), 1);
 }
 
 TEST_F(GridFixture, TitleMarkIsABoxAndSelectAllFollowsIt) {
@@ -191,26 +164,16 @@ TEST_F(GridFixture, TitleMarkIsABoxAndSelectAllFollowsIt) {
     for (int r = Root; r <= RightSubFile; ++r) EXPECT_TRUE(Selected(r)) << r;
 }
 
-TEST_F(GridFixture, FolderClicksWalkTheirFilesAndWithShiftTheirSubfolders) {
-    // Without Shift the walk ends at the next folder row.
-    window->ClickFiles(Root, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
-    for (int r = Root; r <= RightOnly; ++r) EXPECT_FALSE(Selected(r)) << r;
-    EXPECT_TRUE(Selected(LeftSub));
-    EXPECT_TRUE(Selected(LeftSubFile));
-    // Ticking again marks only the rows with something to do.
-    window->ClickFiles(Root, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
-    EXPECT_TRUE(Selected(ToRight));
-    EXPECT_TRUE(Selected(DeleteMatch));
-    EXPECT_FALSE(Selected(Same));
-    // With Shift it runs on through the folders inside the clicked one.
+// The walk itself is checked in frmMainViewTest; here the clicks reach it with their keys.
+TEST_F(GridFixture, FolderClicksReachTheWalkWithShiftAndCtrlDoesNothing) {
+    // With Shift the walk runs on through the folders inside the clicked one.
     window->ClickFiles(Root, 0, Qt::LeftButton, Qt::ShiftModifier, QPoint());
     for (int r = Root; r <= RightSubFile; ++r) EXPECT_FALSE(Selected(r)) << r;
-    window->ClickFiles(LeftSub, 0, Qt::LeftButton, Qt::ShiftModifier, QPoint());
-    EXPECT_TRUE(Selected(LeftSub));
-    EXPECT_TRUE(Selected(LeftSubFile));
-    EXPECT_FALSE(Selected(RightSub));  // outside /l/sub/
-    EXPECT_EQ(Cell(LeftSubFile, 0).text, Marker::Ticked);
-    // With Ctrl nothing is ticked.
+    // Without Shift it ends at the next folder row and ticks only rows with something to do.
+    window->ClickFiles(Root, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
+    EXPECT_TRUE(Selected(Root) && Selected(ToRight) && Selected(DeleteMatch));
+    EXPECT_FALSE(Selected(Same) || Selected(LeftSub));
+    EXPECT_EQ(Cell(ToRight, 0).text, Marker::Ticked);
     window->ClickFiles(Same, 0, Qt::LeftButton, Qt::ControlModifier, QPoint());
     EXPECT_FALSE(Selected(Same));
 }
@@ -275,41 +238,28 @@ TEST_F(GridFixture, FiltersRebuildTheListAndTheCounts) {
     EXPECT_TRUE(grid->TextMatrix(1, 0).isEmpty());
 }
 
-TEST_F(GridFixture, PopupItemsAndCaptionsByRowKind) {
-    // Title row: the first synchronise item; captions without argument, key + 0.
+// Which items a row kind gets is checked in frmMainViewTest; here the real menu follows the plan
+// and looks its captions up with the offsets.
+TEST_F(GridFixture, PopupItemsAndCaptionsFollowThePlan) {
     ASSERT_EQ(window->ShowFilesMenu(0, 1, QPoint()).outcome, FilesMenuOutcome::Menu);
     EXPECT_TRUE(Item("mnuPop3_Sync_0")->isVisible());
     EXPECT_FALSE(Item("mnuPop3_Sync_1")->isVisible());
     EXPECT_EQ(Item("mnuPop3_Sync_0")->text(), FormatMsg(500));
-    EXPECT_TRUE(Item("mnuPop3_Copy_0")->isVisible());
-    EXPECT_FALSE(Item("mnuPop3_Copy_1")->isVisible());
     EXPECT_EQ(window->CurrentViewIndex(), 0);
 
-    // Folder row, right side: both synchronise items (keys + 1 and + 2), right-side items.
     ASSERT_EQ(window->ShowFilesMenu(Root, 6, QPoint()).outcome, FilesMenuOutcome::Menu);
-    EXPECT_TRUE(Item("mnuPop3_Sync_1")->isVisible());
     EXPECT_EQ(Item("mnuPop3_Sync_0")->text(), FormatMsg(501));
     EXPECT_EQ(Item("mnuPop3_Sync_1")->text(), FormatMsg(512));
-    EXPECT_TRUE(Item("mnuPop3_Copy_1")->isVisible());
-    EXPECT_TRUE(Item("mnuPop3_Copy_3")->isVisible());
-    EXPECT_TRUE(Item("mnuPop3_Del_3")->isVisible());
+    EXPECT_TRUE(Item("mnuPop3_Sync_1")->isVisible() && Item("mnuPop3_Del_3")->isVisible());
     EXPECT_FALSE(Item("mnuPop3_Copy_0")->isVisible());
     EXPECT_EQ(Item("mnuPop3_Del_1")->text(), FormatMsg(571));
     EXPECT_EQ(window->CurrentViewIndex(), Root);
 
-    // File row on the left: its name in the captions (key + 2), no folder-only items.
     ASSERT_EQ(window->ShowFilesMenu(ToRight, 1, QPoint()).outcome, FilesMenuOutcome::Menu);
     EXPECT_FALSE(Item("mnuPop3_Sync_0")->isVisible());
     EXPECT_EQ(Item("mnuPop3_Copy_0")->text(), FormatMsg(522, {QStringLiteral("new.txt")}));
-    EXPECT_TRUE(Item("mnuPop3_Del_0")->isVisible());
-    EXPECT_FALSE(Item("mnuPop3_Copy_2")->isVisible());
-    EXPECT_FALSE(Item("mnuPop3_Copy_1")->isVisible());
 
-    // The empty left half of a right-only row, the marker columns and rows beyond the list: no menu.
+    // The empty left half of a right-only row opens nothing; its right half does.
     EXPECT_EQ(window->ShowFilesMenu(RightOnly, 1, QPoint()).outcome, FilesMenuOutcome::None);
     EXPECT_EQ(window->ShowFilesMenu(RightOnly, 7, QPoint()).outcome, FilesMenuOutcome::Menu);
-    EXPECT_EQ(window->ShowFilesMenu(ToRight, 0, QPoint()).outcome, FilesMenuOutcome::None);
-    EXPECT_EQ(window->ShowFilesMenu(ToRight, 4, QPoint()).outcome, FilesMenuOutcome::None);
-    EXPECT_EQ(window->ShowFilesMenu(RightSubFile + 1, 1, QPoint()).outcome, FilesMenuOutcome::None);
 }
-

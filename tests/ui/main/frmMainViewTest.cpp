@@ -33,61 +33,81 @@ CompareRow FolderRow(int16_t action, const QString& left, const QString& right) 
 const std::array<bool, 5> Copying{true, true, false, false, false};
 }  // namespace
 
-TEST(FilesPageTest, FileRowColoursAndMarkersFollowDirectionAndOptions) {
-    // Same on both sides: black; case-only difference: light blue; delete match: magenta "M".
-    EXPECT_EQ(FormatFilesRow(FileRow(0, "a", "a"), Copying, 0).cells[1].fore, FilesColor::Same);
-    EXPECT_EQ(FormatFilesRow(FileRow(0, "a", "A"), Copying, 0).cells[7].fore, FilesColor::CaseOnly);
-    const FilesPageRow del = FormatFilesRow(FileRow(0, "x.tmp", "x.tmp", true), Copying, 0);
-    EXPECT_EQ(del.cells[1].fore, FilesColor::DeleteMatch);
-    EXPECT_EQ(del.cells[4].text, Marker::Delete);
+using Options = std::array<bool, 5>;
+const Options DeleteIn1{true, true, false, true, false};
+const Options DeleteIn2{true, true, false, false, true};
+const Options NoCopies{false, false, true, true, true};  // reversed, deleting on both sides
 
-    // Left to right: red with an arrow; orange when only the left has the archive bit.
-    FilesPageRow right = FormatFilesRow(FileRow(-1, "a", "a"), Copying, 0);
-    EXPECT_EQ(right.cells[3].fore, FilesColor::ToRight);
-    EXPECT_EQ(right.cells[4].text, Marker::ToRight);
-    CompareRow archived = FileRow(-1, "a", "a");
-    archived.Attributes[0] = Attr::Archive;
-    EXPECT_EQ(FormatFilesRow(archived, Copying, 32).cells[1].fore, FilesColor::ToRightArchive);
-    EXPECT_EQ(FormatFilesRow(archived, Copying, 0).cells[1].fore, FilesColor::ToRight);
+CompareRow WithArchive(CompareRow row, int side) {
+    row.Attributes[side] = Attr::Archive;
+    return row;
+}
 
-    // Left only with "delete in 1": the delete mark; with neither option 0 nor 3: no marker.
-    EXPECT_EQ(FormatFilesRow(FileRow(-1, "a", ""), {true, true, false, true, false}, 0).cells[4].text, Marker::Delete);
-    EXPECT_TRUE(FormatFilesRow(FileRow(-1, "a", ""), {false, true, false, false, false}, 0).cells[4].text.isEmpty());
+// Colour of one cell and the direction marker of a row, by row kind and the five options.
+TEST(FilesPageTest, ColoursAndMarkersByRowKindAndOptions) {
+    struct Case {
+        const char* what;
+        CompareRow row;
+        Options options;
+        uint32_t archiveMask;
+        int cell;          // whose colour is checked
+        QColor fore;
+        QString marker;    // the direction column
+    };
+    const Case cases[] = {
+        {"same on both sides", FileRow(0, "a", "a"), Copying, 0, 1, FilesColor::Same, QString()},
+        {"differing in case only", FileRow(0, "a", "A"), Copying, 0, 7, FilesColor::CaseOnly, QString()},
+        {"matching a delete mask", FileRow(0, "x.tmp", "x.tmp", true), Copying, 0, 1, FilesColor::DeleteMatch, Marker::Delete},
+        {"newer on the left", FileRow(-1, "a", "a"), Copying, 0, 3, FilesColor::ToRight, Marker::ToRight},
+        {"newer on the left, archive bit checked", WithArchive(FileRow(-1, "a", "a"), 0), Copying, 32, 1,
+         FilesColor::ToRightArchive, Marker::ToRight},
+        {"archive bit not checked", WithArchive(FileRow(-1, "a", "a"), 0), Copying, 0, 1, FilesColor::ToRight, Marker::ToRight},
+        {"no copying to the right: the colour stays", FileRow(-1, "a", "a"), NoCopies, 0, 1, FilesColor::ToRight, QString()},
+        {"left only, delete in 1", FileRow(-1, "a", ""), DeleteIn1, 0, 1, FilesColor::ToRight, Marker::Delete},
+        {"left only, delete in 2 leaves it", FileRow(-1, "a", ""), {false, true, false, false, true}, 0, 1,
+         FilesColor::ToRight, QString()},
+        {"newer on the right", FileRow(1, "a", "a"), Copying, 0, 5, FilesColor::ToLeft, Marker::ToLeft},
+        {"newer on the right, archive bit checked", WithArchive(FileRow(1, "a", "a"), 1), Copying, 32, 5,
+         FilesColor::ToLeftArchive, Marker::ToLeft},
+        {"no copying to the left", FileRow(1, "a", "a"), {true, false, false, false, false}, 0, 5, FilesColor::ToLeft, QString()},
+        {"right only, delete in 2", FileRow(1, "", "a"), DeleteIn2, 0, 5, FilesColor::ToLeft, Marker::Delete},
+        {"right only, delete in 1 leaves it", FileRow(1, "", "a"), DeleteIn1, 0, 5, FilesColor::ToLeft, Marker::ToLeft},
+        {"right only, reversed and deleting", FileRow(1, "", "a"), NoCopies, 0, 5, FilesColor::ToLeft, Marker::Delete},
+        {"unchanged folder", FolderRow(0, "/l/d", "/r/d"), Copying, 0, 2, FilesColor::FolderSame, QString()},
+        {"folder to the right", FolderRow(-1, "/l/d", "/r/d"), Copying, 0, 1, FilesColor::ToRight, Marker::ToRight},
+        {"folder, delete in 1", FolderRow(-1, "/l/d", "/r/d"), DeleteIn1, 0, 1, FilesColor::ToRight, Marker::Delete},
+        {"folder to the left, no copying there", FolderRow(1, "/l/d", "/r/d"), {true, false, false, false, false}, 0, 5,
+         FilesColor::ToLeft, QString()},
+        {"folder to the left", FolderRow(1, "/l/d", "/r/d"), Copying, 0, 5, FilesColor::ToLeft, Marker::ToLeft},
+        {"folder with an unknown direction", FolderRow(7, "/l/d", "/r/d"), Copying, 0, 4, QColor(), QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FilesPageRow row = FormatFilesRow(c.row, c.options, c.archiveMask);
+        EXPECT_EQ(row.cells[static_cast<size_t>(c.cell)].fore, c.fore);
+        EXPECT_EQ(row.cells[4].text, c.marker);
+        EXPECT_TRUE(row.cells[4].marker);
+        EXPECT_EQ(row.folder, c.row.IsFolder());
+    }
+}
 
-    // Right to left: blue, teal with the archive rule, "M" with option 4 when the left lacks it.
-    EXPECT_EQ(FormatFilesRow(FileRow(1, "a", "a"), Copying, 0).cells[4].text, Marker::ToLeft);
-    EXPECT_EQ(FormatFilesRow(FileRow(1, "a", "a"), Copying, 0).cells[5].fore, FilesColor::ToLeft);
-    CompareRow leftArchive = FileRow(1, "a", "a");
-    leftArchive.Attributes[1] = Attr::Archive;
-    EXPECT_EQ(FormatFilesRow(leftArchive, Copying, 32).cells[5].fore, FilesColor::ToLeftArchive);
-    EXPECT_EQ(FormatFilesRow(FileRow(1, "", "a"), {true, true, false, false, true}, 0).cells[4].text, Marker::Delete);
+TEST(FilesPageTest, FolderRowsAreBoldOnBlueAndUntickedRowsGrey) {
+    const FilesPageRow folder = FormatFilesRow(FolderRow(-1, "/l/d", "/r/d"), Copying, 0);
+    EXPECT_EQ(folder.cells[0].back, FilesColor::FolderBack);
+    EXPECT_TRUE(folder.cells[1].bold);
+    EXPECT_FALSE(folder.cells[4].bold);
+    EXPECT_EQ(folder.cells[3].text, QStringLiteral("/l/d"));
+    EXPECT_EQ(folder.cells[7].text, QStringLiteral("/r/d"));
 
     // An unselected row shows its marker in grey; a missing side leaves its cells empty.
     CompareRow unticked = FileRow(-1, "a", "");
     unticked.Selected = false;
     const FilesPageRow grey = FormatFilesRow(unticked, Copying, 0);
     EXPECT_TRUE(grey.cells[4].greyText);
+    EXPECT_FALSE(FormatFilesRow(FileRow(-1, "a", ""), Copying, 0).cells[4].greyText);
     EXPECT_EQ(grey.cells[0].text, Marker::Empty);
     EXPECT_TRUE(grey.cells[5].text.isEmpty() && grey.cells[6].text.isEmpty() && grey.cells[7].text.isEmpty());
     EXPECT_EQ(grey.cells[2].text, QStringLiteral("0 bytes"));
-}
-
-TEST(FilesPageTest, FolderRowsAreBoldOnBlueWithTheirOwnMarkers) {
-    const FilesPageRow same = FormatFilesRow(FolderRow(0, "/l/d", "/r/d"), Copying, 0);
-    EXPECT_TRUE(same.folder);
-    EXPECT_EQ(same.cells[0].back, FilesColor::FolderBack);
-    EXPECT_TRUE(same.cells[1].bold);
-    EXPECT_EQ(same.cells[2].fore, FilesColor::FolderSame);
-    EXPECT_EQ(same.cells[3].text, QStringLiteral("/l/d"));
-    EXPECT_EQ(same.cells[7].text, QStringLiteral("/r/d"));
-    const FilesPageRow toRight = FormatFilesRow(FolderRow(-1, "/l/d", "/r/d"), Copying, 0);
-    EXPECT_EQ(toRight.cells[4].text, Marker::ToRight);
-    EXPECT_FALSE(toRight.cells[4].bold);
-    EXPECT_EQ(FormatFilesRow(FolderRow(-1, "/l/d", "/r/d"), {true, true, false, true, false}, 0).cells[4].text,
-              Marker::Delete);
-    EXPECT_EQ(FormatFilesRow(FolderRow(1, "/l/d", "/r/d"), {true, false, false, false, false}, 0).cells[4].text,
-              QString());
-    EXPECT_EQ(FormatFilesRow(FolderRow(7, "/l/d", "/r/d"), Copying, 0).cells[4].text, QString());
 }
 
 TEST(FilesMenuTest, DisplayNamesAreShortenedAtABlankAndKeepTheirAmpersands) {

@@ -149,35 +149,6 @@ TEST_F(WindowFixture, RejectedDropsChangeNothing) {
     EXPECT_TRUE(window->IsStale());
 }
 
-TEST_F(WindowFixture, PopupCopyAndDeleteActOnRealFolders) {
-    tree.File(QStringLiteral("left/copy me.txt"), "data");
-    tree.File(QStringLiteral("right/delete me.txt"), "gone");
-    CurrentProfile().ProfilePath = WriteProfile();
-    ASSERT_TRUE(LoadProfile(*window));
-    const int copyRow = RowOf(QStringLiteral("copy me.txt"));
-    ASSERT_GT(copyRow, 0);
-    window->vlsbFiles()->SetValue(1);
-
-    // Right-click the left name, answer Yes, copy it to the right.
-    const FilesMenuPlan plan = window->ShowFilesMenu(copyRow, 1, QPoint());
-    ASSERT_EQ(plan.outcome, FilesMenuOutcome::Menu);
-    EXPECT_TRUE(window->mnuPop3()->findChild<QAction*>(QStringLiteral("mnuPop3_Copy_0"))->isVisible());
-    EXPECT_TRUE(window->mnuPop3()->findChild<QAction*>(QStringLiteral("mnuPop3_Copy_0"))->text().contains(QStringLiteral("copy me.txt")));
-    host.queuedAnswers << MsgBox::Yes;
-    window->PopupCopy(0);
-    EXPECT_EQ(tree.Read(QStringLiteral("right/copy me.txt")), QByteArray("data"));
-    EXPECT_TRUE(window->CompareEnabled());
-
-    // The list was compared again; delete the right-only file from its row.
-    const int deleteRow = RowOf(QStringLiteral("delete me.txt"));
-    ASSERT_GT(deleteRow, 0);
-    ASSERT_EQ(window->ShowFilesMenu(deleteRow, 7, QPoint()).outcome, FilesMenuOutcome::Menu);
-    host.queuedAnswers << MsgBox::Yes;
-    window->PopupDelete(1);
-    EXPECT_FALSE(tree.Exists(QStringLiteral("right/delete me.txt")));
-    EXPECT_TRUE(tree.Exists(QStringLiteral("left/copy me.txt")));
-}
-
 TEST_F(WindowFixture, ToolbarsFilterAndSelectAllClearsEveryMark) {
     tree.File(QStringLiteral("left/same.txt"), "s", QDateTime::currentDateTime().addDays(-2));
     tree.File(QStringLiteral("right/same.txt"), "s", QDateTime::currentDateTime().addDays(-2));

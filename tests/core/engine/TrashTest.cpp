@@ -1,0 +1,147 @@
+// The ways a move to the trash can fail, on real folders: each one reports an error, leaves the
+// file where it was and leaves no info file behind.
+
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
+#include "support/TempTree.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <functional>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Encoded(const QString& path) { return PathCodec::Encode(path); }
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<gone>");
+}
+
+// Points the home trash into a temporary folder while it lives.
+class TrashTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hadDataHome_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        oldDataHome_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dataHome.Path().toUtf8());
+    }
+    void TearDown() override {
+        ::chmod(Encoded(dataHome.Path(QStringLiteral("Trash/info"))).constData(), 0700);
+        if (hadDataHome_) qputenv("XDG_DATA_HOME", oldDataHome_);
+        else qunsetenv("XDG_DATA_HOME");
+    }
+    // The move must fail with err and change nothing the user had.
+    void ExpectRefused(const QString& file, int err) {
+        EXPECT_FALSE(FileSystem::MoveToTrash(file));
+        EXPECT_EQ(FileSystem::LastError(), err);
+        EXPECT_EQ(ReadFile(file), QByteArray("mine"));
+        const QStringList infos = QDir(dataHome.Path(QStringLiteral("Trash/info"))).entryList(QDir::Files);
+        EXPECT_TRUE(infos.isEmpty()) << qPrintable(infos.join(u' '));
+    }
+
+    TempTree dataHome, tree;
+
+private:
+    bool hadDataHome_ = false;
+    QByteArray oldDataHome_;
+};
+
+}  // namespace
+
+TEST_F(TrashTest, EveryFailureOfTheHomeTrashKeepsTheFileAndReportsIt) {
+    struct Case {
+        const char* what;
+        std::function<bool(TempTree&)> breakTrash;  // false: cannot be set up for this user
+        int err;
+    };
+    const Case cases[] = {
+        {"the info folder is a file",
+         [](TempTree& home) { return !home.File(QStringLiteral("Trash/info"), "x").isEmpty(); }, ENOTDIR},
+        {"the files folder is a file, so the move itself fails",
+         [](TempTree& home) {
+             home.Folder(QStringLiteral("Trash/info"));
+             return !home.File(QStringLiteral("Trash/files"), "x").isEmpty();
+         },
+         ENOTDIR},
+        {"the info folder is not writable",
+         [](TempTree& home) {
+             home.Folder(QStringLiteral("Trash/files"));
+             const QString info = home.Folder(QStringLiteral("Trash/info"));
+             return ::geteuid() != 0 && ::chmod(Encoded(info).constData(), 0500) == 0;  // root writes anyway
+         },
+         EACCES},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::chmod(Encoded(dataHome.Path(QStringLiteral("Trash/info"))).constData(), 0700);
+        QDir(dataHome.Path(QStringLiteral("Trash"))).removeRecursively();
+        if (!c.breakTrash(dataHome)) continue;
+        ExpectRefused(tree.File(QStringLiteral("a.txt"), "mine"), c.err);
+    }
+}
+
+TEST_F(TrashTest, AnInfoFileThatCannotBeWrittenIsRemovedAndTheFileStays) {
+    const QString file = tree.File(QStringLiteral("a.txt"), "mine");
+    dataHome.Folder(QStringLiteral("Trash/files"));
+    dataHome.Folder(QStringLiteral("Trash/info"));
+    // No file may grow: the info file is created but its text cannot be written (as on a full disk).
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit none = old;
+    none.rlim_cur = 0;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
+    const bool moved = FileSystem::MoveToTrash(file);
+    const int err = FileSystem::LastError();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(err, EFBIG);
+    EXPECT_EQ(tree.Read(QStringLiteral("a.txt")), QByteArray("mine"));
+    EXPECT_TRUE(dataHome.List() == (QStringList{QStringLiteral("Trash/"), QStringLiteral("Trash/files/"),
+                                                QStringLiteral("Trash/info/")}))
+        << qPrintable(dataHome.List().join(u' '));
+}
+
+TEST_F(TrashTest, AFileInTheTrashWithoutInfoIsNeverOverwritten) {
+    dataHome.File(QStringLiteral("Trash/files/a.txt"), "left by another program");
+    dataHome.Folder(QStringLiteral("Trash/info"));
+    ASSERT_TRUE(FileSystem::MoveToTrash(tree.File(QStringLiteral("a.txt"), "mine")));
+    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/a.txt")), QByteArray("left by another program"));
+    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/a.2.txt")), QByteArray("mine"));
+    EXPECT_EQ(QDir(dataHome.Path(QStringLiteral("Trash/info"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("a.2.txt.trashinfo")});
+    EXPECT_FALSE(tree.Exists(QStringLiteral("a.txt")));
+}
+
+TEST_F(TrashTest, AVolumeWithoutAUsableTrashRefusesTheMove) {
+    TempTree mountPoint;
+    const QByteArray mnt = Encoded(mountPoint.Path());
+    if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const QString uid = QString::number(::getuid());
+    // The volume's own trash is a file, then a folder of another user: neither may be used,
+    // and the file is never copied to the home trash on another file system instead.
+    const QString own = mountPoint.Path(QStringLiteral(".Trash-") + uid);
+    mountPoint.File(QStringLiteral(".Trash-") + uid, "not a folder");
+    ExpectRefused(mountPoint.File(QStringLiteral("d/a.txt"), "mine"), EXDEV);
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(QFile::remove(own));
+        mountPoint.Folder(QStringLiteral(".Trash-") + uid);
+        ASSERT_EQ(::chown(Encoded(own).constData(), 65534, 65534), 0);
+        ExpectRefused(mountPoint.Path(QStringLiteral("d/a.txt")), EXDEV);
+    }
+    EXPECT_FALSE(dataHome.Exists(QStringLiteral("Trash/files/a.txt")));
+    ::umount2(mnt.constData(), MNT_DETACH);
+}
