@@ -43,12 +43,12 @@ struct Options {
     bool keep = false;
 };
 
-const char* const AllSections[] = {"compare", "incremental", "first", "large", "progress", "scaling", "e2e"};
+const char* const AllSections[] = {"compare", "incremental", "first", "large", "progress", "scaling", "e2e", "noop"};
 
 void Usage() {
     std::printf(
         "usage: tandor_bench [--files N] [--reps N] [--dir PATH] [--quick]\n"
-        "                    [--sections compare,incremental,first,large,progress,scaling,e2e]\n"
+        "                    [--sections compare,incremental,first,large,progress,scaling,e2e,noop]\n"
         "                    [--scaling N,N,...] [--large-mib N] [--program PATH] [--keep]\n"
         "  --files N     files per tree of the main sections (default 100000)\n"
         "  --reps N      timed repetitions per measurement, median printed (default 5)\n"
@@ -336,13 +336,13 @@ void SectionIncremental(const Options& o, const Trees& t) {
             ours / peer <= 1.0);
 }
 
-void SectionEndToEnd(const Options& o, const Trees& t) {
-    Note("\n== end to end: the program binary, -auto -dontask -hide (incremental mirror)  vs  rsync -a --delete ==");
+// Writes the mirror profile of the two trees for the program binary; false (with a note) when
+// the binary or the profile is not to be had.
+bool WriteBenchProfile(const Options& o, const Trees& t, const std::string& tdp) {
     if (::access(o.program.c_str(), X_OK) != 0) {
         Note("  skipped: no program binary at " + o.program);
-        return;
+        return false;
     }
-    const std::string tdp = o.dir + "/bench.tdp";
     const Sample written = RunInChild([&](Sample& s) {
         Profile prof;
         FolderPair pair;
@@ -355,12 +355,23 @@ void SectionEndToEnd(const Options& o, const Trees& t) {
     });
     if (!written.ok || !written.error.empty()) {
         Note("  skipped: " + written.error);
-        return;
+        return false;
     }
+    return true;
+}
+
+std::vector<std::string> ProgramEnvironment(const Options& o) {
+    return {"XDG_CONFIG_HOME=" + o.dir + "/xdg-config", "XDG_DATA_HOME=" + o.dir + "/xdg-data",
+            "QT_QPA_PLATFORM=offscreen"};
+}
+
+void SectionEndToEnd(const Options& o, const Trees& t) {
+    Note("\n== end to end: the program binary, -auto -dontask -hide (incremental mirror)  vs  rsync -a --delete ==");
+    const std::string tdp = o.dir + "/bench.tdp";
+    if (!WriteBenchProfile(o, t, tdp)) return;
     TreeShape shape;
     shape.files = o.files;
-    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + o.dir + "/xdg-config",
-                                          "XDG_DATA_HOME=" + o.dir + "/xdg-data", "QT_QPA_PLATFORM=offscreen"};
+    const std::vector<std::string> env = ProgramEnvironment(o);
     Pairing p;
     for (int i = 0; i < o.reps; ++i) {
         RestoreAddedTree(t.right, shape);
@@ -383,6 +394,36 @@ void SectionEndToEnd(const Options& o, const Trees& t) {
     CpuRatio(p.ours, p.peer);
     Verdict("end-to-end program, incremental " + std::to_string(o.files), ours, peer, ours / peer, " s", "<= 1.00x",
             ours / peer <= 1.0);
+}
+
+// The whole program on two trees that are already the same: start, settings, profile, the
+// compare of both trees, nothing to copy, the log, the end. The peer lists both trees the same way.
+void SectionNoOp(const Options& o, const Trees& t) {
+    Note("\n== no-op run: the program binary, -auto -dontask -hide, on trees in step  vs  rsync -an --delete ==");
+    const std::string tdp = o.dir + "/bench.tdp";
+    if (!WriteBenchProfile(o, t, tdp)) return;
+    TreeShape shape;
+    shape.files = o.files;
+    RunCommand({"rsync", "-a", "--delete", t.left + "/", t.right + "/"});
+    SyncFileSystem();
+    const std::vector<std::string> env = ProgramEnvironment(o);
+    const std::vector<std::string> program = {o.program, tdp, "-auto", "-dontask", "-hide"};
+    RunCommand(program, {}, env);
+    RunCommand(RsyncDryRun(t.left, t.right));
+    Pairing p;
+    for (int i = 0; i < o.reps; ++i) {
+        p.ours.push_back(RunCommand(program, {}, env));
+        p.peer.push_back(RunCommand(RsyncDryRun(t.left, t.right)));
+        std::printf("  rep %d: program %.3f s (peak %lld KiB), rsync -an --delete %.3f s (peak %lld KiB)\n", i + 1,
+                    p.ours.back().seconds, static_cast<long long>(p.ours.back().peakKiB), p.peer.back().seconds,
+                    static_cast<long long>(p.peer.back().peakKiB));
+    }
+    RestoreAddedTree(t.right, shape);
+    SyncFileSystem();
+    if (!AllOk(p.ours, "program") || !AllOk(p.peer, "rsync")) return;
+    const double ours = MedianSeconds(p.ours), peer = MedianSeconds(p.peer);
+    CpuRatio(p.ours, p.peer);
+    Verdict("no-op program run " + std::to_string(o.files), ours, peer, ours / peer, " s", "<= 0.45x", ours / peer <= 0.45);
 }
 
 void SectionFirstSync(const Options& o, const Trees& t) {
@@ -643,12 +684,13 @@ int main(int argc, char** argv) {
         std::printf("tandor_bench: %lld files, %d repetitions, trees in %s\n", static_cast<long long>(o.files), o.reps,
                     o.dir.c_str());
         const bool needTrees = o.sections.count("compare") || o.sections.count("incremental") || o.sections.count("first") ||
-                               o.sections.count("progress") || o.sections.count("e2e");
+                               o.sections.count("progress") || o.sections.count("e2e") || o.sections.count("noop");
         Trees t;
         if (needTrees) t = EnsureComparePair(o, o.files);
         if (o.sections.count("compare")) SectionCompare(o, t);
         if (o.sections.count("incremental")) SectionIncremental(o, t);
         if (o.sections.count("e2e")) SectionEndToEnd(o, t);
+        if (o.sections.count("noop")) SectionNoOp(o, t);
         if (o.sections.count("first")) SectionFirstSync(o, t);
         if (o.sections.count("progress")) SectionProgress(o, t);
         if (o.sections.count("large")) SectionLarge(o);
