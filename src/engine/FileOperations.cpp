@@ -12,9 +12,12 @@
 #include "platform/CopyNames.h"
 #include "platform/FileListing.h"
 #include "platform/FileSystem.h"
+#include "platform/ReplacementBatch.h"
 
 #include <cerrno>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -91,6 +94,21 @@ void CountNotDone(int err) {
         ++tally.Skipped;
     else
         ++tally.Failed;
+}
+
+// The copies whose replacement waits in the batch of the walk in progress.
+struct WaitingCopy {
+    int side;
+    int row;
+    ResultList* view;
+};
+struct CopyBatchState {
+    std::unique_ptr<FileSystem::ReplacementBatch> batch;
+    std::vector<WaitingCopy> waiting;
+};
+CopyBatchState& Batch() {
+    static CopyBatchState state;
+    return state;
 }
 
 }  // namespace
@@ -265,6 +283,38 @@ bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason) {
     return true;
 }
 
+namespace {
+
+// The report of a copy that happened or failed: tally, error report, log line, the archive
+// resets after a copy that happened, progress.
+void FinishCopy(int s, int row, bool ok, ResultList& view) {
+    const CompareRow& r = view[static_cast<size_t>(row)];
+    const QString source = r.Folder[s] + r.Name[s];
+    const QString destination = CopyDestinationPath(r, s);
+    RunState& run = Run();
+    if (ok) ++run.Tally.Copied;
+    else CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
+    const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
+    if (ok) LogChange("Copy", source, destination);
+    if (run.CancelRequested) return;
+    // The archive resets only follow a copy that happened: a copy skipped because the file was
+    // locked (ignored error) must keep the source's "not yet backed up" mark.
+    if (err == 0 && ok) {
+        if (run.ResetSource) {
+            const bool done = FileSystem::SetAttributes(source, r.Attributes[s] & ~Attr::Archive);
+            ReportOperationError(done ? 1 : 0, OpCode::SetSourceAttributes, s, row, view);
+        }
+        if (run.CancelRequested) return;
+        if (run.ResetDestination) {
+            const bool done = FileSystem::SetAttributes(destination, r.Attributes[s] & ~Attr::Archive);
+            ReportOperationError(done ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
+        }
+    }
+    if (!Switches().DontAsk) Host().ProgressFileDone(r.Size[s]);
+}
+
+}  // namespace
+
 void CopyOneFile(int s, int row, int flags, ResultList& view) {
     const int d = 1 - s;
     const CompareRow& r = view[static_cast<size_t>(row)];
@@ -311,23 +361,46 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
             [](int64_t total, int64_t copied) { CopyProgressCallback(total, copied, 0); },
             &run.CancelRequested, destinationSeen);
     }
-    if (ok) ++run.Tally.Copied;
-    else CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
-    const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
-    if (ok) LogChange("Copy", source, destination);
-    if (run.CancelRequested) return;
-    // The archive resets only follow a copy that happened: a copy skipped because the file was
-    // locked (ignored error) must keep the source's "not yet backed up" mark.
-    if (err == 0 && ok) {
-        if (run.ResetSource) {
-            const bool done = FileSystem::SetAttributes(source, r.Attributes[s] & ~Attr::Archive);
-            ReportOperationError(done ? 1 : 0, OpCode::SetSourceAttributes, s, row, view);
-        }
-        if (run.CancelRequested) return;
-        if (run.ResetDestination) {
-            const bool done = FileSystem::SetAttributes(destination, r.Attributes[s] & ~Attr::Archive);
-            ReportOperationError(done ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
-        }
+    // A replacement waiting in the batch is reported once it is in place (or not).
+    if (ok && FileSystem::LastCopyWaits() && Batch().batch) {
+        Batch().waiting.push_back({s, row, &view});
+        if (Batch().batch->Full()) FinishWaitingCopies();
+        return;
     }
-    if (!Switches().DontAsk) host.ProgressFileDone(r.Size[s]);
+    FinishCopy(s, row, ok, view);
+}
+
+CopyBatchScope::CopyBatchScope() {
+    CopyBatchState& state = Batch();
+    if (state.batch) return;  // an outer scope collects already
+    state.batch = std::make_unique<FileSystem::ReplacementBatch>();
+    owner_ = true;
+}
+
+CopyBatchScope::~CopyBatchScope() {
+    if (!owner_) return;
+    // Normally empty: the walk finished its copies. Whatever still waits is discarded, so that
+    // no old destination changes without its report.
+    CopyBatchState& state = Batch();
+    state.waiting.clear();
+    state.batch.reset();
+}
+
+void FinishWaitingCopies() {
+    CopyBatchState& state = Batch();
+    if (!state.batch || state.waiting.empty()) return;
+    std::vector<WaitingCopy> waiting;
+    waiting.swap(state.waiting);
+    std::vector<int> results;
+    if (Run().CancelRequested) {
+        // A cancel leaves every old destination as it was: the waiting copies did not happen.
+        state.batch->Discard();
+        results.assign(waiting.size(), ECANCELED);
+    } else {
+        results = state.batch->PutInPlace();
+    }
+    for (size_t i = 0; i < waiting.size(); ++i) {
+        FileSystem::SetLastError(results[i]);
+        FinishCopy(waiting[i].side, waiting[i].row, results[i] == 0, *waiting[i].view);
+    }
 }

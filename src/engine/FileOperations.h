@@ -44,6 +44,26 @@ void CreateDestinationFolder(int s, int row, int flags, ResultList& view);
 // no longer what the compare saw (or a name that something took since) is left alone and
 // reported.
 void CopyOneFile(int s, int row, int flags, ResultList& view);
+// A replacement of an existing file waits in the batch of the copy walk in progress
+// (FileSystem::ReplacementBatch): its data is made durable together with the others' before it
+// is renamed into place, and its report (tally, log line, error, archive resets, progress)
+// follows only then. One CopyBatchScope lives around each walk of copies; the walk calls
+// FinishWaitingCopies before anything that needs the files in place and at its end. The scope's
+// end discards whatever still waits (no destination changes unreported).
+class CopyBatchScope {
+public:
+    CopyBatchScope();
+    ~CopyBatchScope();
+    CopyBatchScope(const CopyBatchScope&) = delete;
+    CopyBatchScope& operator=(const CopyBatchScope&) = delete;
+
+private:
+    bool owner_ = false;  // false inside another scope, which keeps collecting
+};
+// Puts the waiting replacements in place and reports each by what happened to it; after a
+// cancel they are discarded instead, every old destination intact.
+void FinishWaitingCopies();
+
 // Progress of the copy in work; reason 0 is "chunk finished". Always answers continue (true);
 // cancelling goes through the cancel flag.
 bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason);

@@ -66,8 +66,24 @@ void LogRunLine(const QString& what, const ResultList& view, int r) {
 
 }  // namespace
 
+namespace {
+
+void CopyRowsInBatch(int s, int r, int flags, bool folderOnly, ResultList& view);
+
+}  // namespace
+
 void CopyRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
     SetArchiveSwitches(s);
+    const CopyBatchScope batch;
+    CopyRowsInBatch(s, r, flags, folderOnly, view);
+    // Before anything that relies on the files (the next pass, the end of the run or of the
+    // popup's copy); after a cancel this discards the waiting replacements.
+    FinishWaitingCopies();
+}
+
+namespace {
+
+void CopyRowsInBatch(int s, int r, int flags, bool folderOnly, ResultList& view) {
     const int d = 1 - s;
     const size_t i0 = static_cast<size_t>(std::max(r, 1));
     if (!InRange(view, i0)) return;
@@ -100,6 +116,8 @@ void CopyRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
         }
     }
 }
+
+}  // namespace
 
 void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
     const int d = 1 - s;
