@@ -1,6 +1,7 @@
 #pragma once
 // The records of a compare: one side's scan list and the merged rows of all pairs.
 
+#include "engine/ChunkedList.h"
 #include "platform/Attributes.h"
 
 #include <QString>
@@ -33,8 +34,10 @@ struct ScanEntry {
     int ListError = 0;
 };
 
-// Entry 0 is the root of the side.
-using ScanList = std::vector<ScanEntry>;
+// Entry 0 is the root of the side. The lists of both sides are the largest part of a compare's
+// memory: chunked, so that they never move while they grow and the merge gives them back as it
+// consumes them.
+using ScanList = ChunkedList<ScanEntry>;
 
 struct CompareRow {
     // The small fields first, so that they share one word instead of padding two (the result

@@ -22,6 +22,8 @@ double SecondsOf(double days) { return std::round(days * 86400.0 * 1000.0) / 100
 
 class PairMerger {
 public:
+    static constexpr size_t ReleaseStep = 4096;
+
     PairMerger(const QString& leftRoot, const QString& rightRoot, const MergeOptions& options, ResultList& rows,
                const TypeConflictKeys* typeConflicts)
         : options_(options), rows_(rows),
@@ -31,11 +33,11 @@ public:
     }
 
     // release: the lists belong to the caller's compare run and are dropped after the merge, so
-    // each entry's sort key is freed as soon as the entry has become a row (where the keys have
-    // their own strings; keys that point into one buffer cost nothing to drop).
+    // the entries that have become rows are freed while the merge goes on.
     void Merge(const ScanList& left, const ScanList& right, bool release) {
         const ScanList* lists[2] = {&left, &right};
         size_t at[2] = {0, 0};
+        size_t released[2] = {0, 0};
         std::vector<const ScanEntry*> group[2];
         while (at[0] < left.size() || at[1] < right.size()) {
             // The smallest key still ahead, and the entries of both sides that carry it.
@@ -51,13 +53,12 @@ public:
             }
             MergeGroup(groupKey, group[0], group[1]);
             if (release) {
+                // The rows hold what they need: the entries merged so far go, a chunk of the
+                // list at a time (a right-hand name equal to the left one goes with them).
                 for (int s = 0; s < 2; ++s)
-                    for (const ScanEntry* e : group[s]) {
-                        // The row holds what it needs; a right-hand name equal to the left one
-                        // is freed here instead of at the end.
-                        ScanEntry* done = const_cast<ScanEntry*>(e);
-                        done->SortKey = QString();
-                        done->Name = QString();
+                    if (at[s] >= released[s] + ReleaseStep) {
+                        const_cast<ScanList*>(lists[s])->ReleaseFront(at[s]);
+                        released[s] = at[s];
                     }
             }
         }

@@ -1,0 +1,151 @@
+#pragma once
+// A list that grows in chunks of memory of their own: what it holds never moves (a growing list
+// of a million entries is never copied whole, and never needs a second list's memory for the
+// copy), and a consumer that walks it from the front can give back the chunks it is done with
+// while it goes on (ReleaseFront). Indices stay those of the whole list.
+
+#include "platform/PageBlocks.h"
+
+#include <cstddef>
+#include <iterator>
+#include <new>
+#include <utility>
+#include <vector>
+
+template <typename T>
+class ChunkedList {
+public:
+    static constexpr size_t ChunkBytes = size_t{1} << 20;
+    static constexpr size_t PerChunk = ChunkBytes / sizeof(T);
+
+    template <typename List, typename Item>
+    class Iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Item*;
+        using reference = Item&;
+        Iterator() = default;
+        Iterator(List* list, size_t i) : list_(list), i_(i) {}
+        Item& operator*() const { return (*list_)[i_]; }
+        Item* operator->() const { return &(*list_)[i_]; }
+        Item& operator[](difference_type d) const { return *(*this + d); }
+        Iterator& operator++() { ++i_; return *this; }
+        Iterator operator++(int) { Iterator t = *this; ++i_; return t; }
+        Iterator& operator--() { --i_; return *this; }
+        Iterator operator--(int) { Iterator t = *this; --i_; return t; }
+        Iterator& operator+=(difference_type d) { i_ = static_cast<size_t>(static_cast<difference_type>(i_) + d); return *this; }
+        Iterator& operator-=(difference_type d) { return *this += -d; }
+        Iterator operator+(difference_type d) const { Iterator t = *this; return t += d; }
+        Iterator operator-(difference_type d) const { Iterator t = *this; return t -= d; }
+        difference_type operator-(const Iterator& o) const { return static_cast<difference_type>(i_) - static_cast<difference_type>(o.i_); }
+        bool operator==(const Iterator& o) const { return i_ == o.i_; }
+        bool operator!=(const Iterator& o) const { return i_ != o.i_; }
+        bool operator<(const Iterator& o) const { return i_ < o.i_; }
+        bool operator>(const Iterator& o) const { return i_ > o.i_; }
+        bool operator<=(const Iterator& o) const { return i_ <= o.i_; }
+        bool operator>=(const Iterator& o) const { return i_ >= o.i_; }
+    private:
+        List* list_ = nullptr;
+        size_t i_ = 0;
+    };
+    using iterator = Iterator<ChunkedList, T>;
+    using const_iterator = Iterator<const ChunkedList, const T>;
+    using value_type = T;
+
+    ChunkedList() = default;
+    explicit ChunkedList(size_t n) { resize(n); }
+    ChunkedList(const ChunkedList& other) { CopyFrom(other); }
+    ChunkedList(ChunkedList&& other) noexcept { swap(other); }
+    ChunkedList& operator=(const ChunkedList& other) {
+        if (this != &other) {
+            clear();
+            CopyFrom(other);
+        }
+        return *this;
+    }
+    ChunkedList& operator=(ChunkedList&& other) noexcept {
+        if (this != &other) {
+            clear();
+            swap(other);
+        }
+        return *this;
+    }
+    ~ChunkedList() { clear(); }
+
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](size_t i) { return chunks_[i / PerChunk][i % PerChunk]; }
+    const T& operator[](size_t i) const { return chunks_[i / PerChunk][i % PerChunk]; }
+    T& back() { return (*this)[size_ - 1]; }
+    const T& back() const { return (*this)[size_ - 1]; }
+    iterator begin() { return {this, released_}; }
+    iterator end() { return {this, size_}; }
+    const_iterator begin() const { return {this, released_}; }
+    const_iterator end() const { return {this, size_}; }
+
+    template <typename... Args>
+    T& emplace_back(Args&&... args) {
+        if (size_ % PerChunk == 0 && size_ / PerChunk == chunks_.size())
+            chunks_.push_back(static_cast<T*>(FileSystem::AllocatePageBlock(ChunkBytes)));
+        T* item = new (&(*this)[size_]) T(std::forward<Args>(args)...);
+        ++size_;
+        return *item;
+    }
+    void push_back(const T& item) { emplace_back(item); }
+    void push_back(T&& item) { emplace_back(std::move(item)); }
+    void reserve(size_t) {}  // chunks are taken as the list grows; nothing moves
+
+    // Keeps the first n entries (or adds default ones up to n).
+    void resize(size_t n) {
+        while (size_ > n) {
+            --size_;
+            (*this)[size_].~T();
+            if (size_ % PerChunk == 0) {
+                FileSystem::FreePageBlock(chunks_.back(), ChunkBytes);
+                chunks_.pop_back();
+            }
+        }
+        while (size_ < n) emplace_back();
+    }
+    void clear() {
+        for (size_t i = released_; i < size_; ++i) (*this)[i].~T();
+        for (T* chunk : chunks_) FileSystem::FreePageBlock(chunk, ChunkBytes);
+        chunks_.clear();
+        size_ = 0;
+        released_ = 0;
+    }
+    void swap(ChunkedList& other) noexcept {
+        std::swap(chunks_, other.chunks_);
+        std::swap(size_, other.size_);
+        std::swap(released_, other.released_);
+    }
+
+    // Destroys the entries before index n and gives back every chunk that held only those.
+    // Those entries must not be used again; the others keep their indices.
+    void ReleaseFront(size_t n) {
+        if (n > size_) n = size_;
+        for (; released_ < n; ++released_) {
+            (*this)[released_].~T();
+            if ((released_ + 1) % PerChunk == 0) {
+                T*& chunk = chunks_[released_ / PerChunk];
+                FileSystem::FreePageBlock(chunk, ChunkBytes);
+                chunk = nullptr;
+            }
+        }
+    }
+
+private:
+    void CopyFrom(const ChunkedList& other) {
+        for (size_t i = 0; i < other.size_; ++i) {
+            if (i < other.released_) emplace_back();
+            else push_back(other[i]);
+        }
+        released_ = 0;
+    }
+
+    std::vector<T*> chunks_;
+    size_t size_ = 0;
+    size_t released_ = 0;
+};
