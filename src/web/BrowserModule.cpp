@@ -35,6 +35,7 @@ const BrowserModuleEntry* LoadModule(const QString& path, QString& reason) {
     const BrowserModuleEntry* entry = function ? function() : nullptr;
     if (!entry || entry->interfaceVersion != BrowserModuleEntry::kInterfaceVersion || !entry->current ||
         !entry->get) {
+        // The library stays loaded (its code may already run static initialisers); it is not used.
         reason = QStringLiteral("%1 is not a browser module of this version of the program").arg(path);
         return nullptr;
     }

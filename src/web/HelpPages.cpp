@@ -21,6 +21,8 @@ void SetUrl(const QString& page, bool online) {
         browser->SetUrl(page, online);
         return;
     }
+    // No assistant is open, as after the browser window has closed.
+    Switches().WizardRequested = false;
     // The loader has logged the reason; the user who asked for help is told it too.
     dlgMsgBox::ShowMsg(FormatMsg(1250, {reason}), ExclamationIcon, FormatMsg(101), QApplication::activeWindow());
 }
