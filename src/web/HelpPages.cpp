@@ -1,13 +1,31 @@
 #include "web/HelpPages.h"
 
 #include "config/StartupSwitches.h"
+#include "i18n/TextLookup.h"
 #include "ui/main/HelpKeys.h"
+#include "ui/main/dlgMsgBox.h"
 #include "ui/main/frmMain.h"
+#include "web/BrowserModule.h"
 #include "web/HelpContent.h"
 #include "web/PageProtocol.h"
-#include "web/frmWizard.h"
 
-void SetUrl(const QString& page, bool online) { frmWizard::Get()->SetUrl(page, online); }
+#include <QApplication>
+
+namespace {
+constexpr uint32_t ExclamationIcon = 48;
+}  // namespace
+
+void SetUrl(const QString& page, bool online) {
+    QString reason;
+    if (BrowserWindow* browser = GetBrowserWindow(&reason)) {
+        browser->SetUrl(page, online);
+        return;
+    }
+    // No assistant is open, as after the browser window has closed.
+    Switches().WizardRequested = false;
+    // The loader has logged the reason; the user who asked for help is told it too.
+    dlgMsgBox::ShowMsg(FormatMsg(1250, {reason}), ExclamationIcon, FormatMsg(101), QApplication::activeWindow());
+}
 
 void OpenAssistant() {
     Switches().WizardRequested = true;
@@ -16,7 +34,8 @@ void OpenAssistant() {
 
 void OpenHelpForKey(int key, QWidget* window) {
     // The browser window handles its own keys.
-    if (window && window == frmWizard::Current()) return;
+    BrowserWindow* browser = CurrentBrowserWindow();
+    if (window && browser && window == browser->Widget()) return;
     const QString ownPage = HelpPageOf(window) + QStringLiteral(".htm");
     switch (key) {
     case Qt::Key_F1: SetUrl(ownPage, false); break;

@@ -8,11 +8,11 @@
 #include "platform/SystemBrowser.h"
 #include "platform/SystemInfo.h"
 #include "ui/main/dlgMsgBox.h"
-#include "web/UpdateScript.h"
+#include "web/BrowserModule.h"
 #include "web/WebLog.h"
-#include "web/frmWizard.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cmath>
 #include <unistd.h>
@@ -80,12 +80,18 @@ std::optional<double> RetcodeDays(const QString& content) {
 void CheckForUpdate(bool manual) {
     if (!manual && ChecksStarted() >= kMaxAutomaticChecks) return;
     ++ChecksStarted();
-    if (frmWizard::Current()) {
+    if (CurrentBrowserWindow()) {
         if (manual) UpdateMessageHandler()(FormatMsg(829), ProgramTitle());
         return;
     }
-    frmWizard* wizard = frmWizard::Get();
-    wizard->updateAnswer = [](const QVariantMap& fields) { ApplyUpdateAnswer(fields); };
+    QString reason;
+    BrowserWindow* wizard = GetBrowserWindow(&reason);
+    if (!wizard) {
+        // The loader has logged why; an automatic check stays quiet and is tried again later.
+        if (manual) UpdateMessageHandler()(FormatMsg(1250, {reason}), ProgramTitle());
+        return;
+    }
+    wizard->SetUpdateAnswerHandler([](const QVariantMap& fields) { ApplyUpdateAnswer(fields); });
     wizard->SetUpdateURL(UpdateAddress(manual), UpdateUserAgent(), manual);
 }
 
@@ -121,16 +127,19 @@ void ApplyUpdateAnswer(const QVariantMap& fields) {
         if (title.isEmpty()) title = ProgramTitle() + QStringLiteral(" Update Information");
         UpdateMessageHandler()(message, title);
     }
-    frmWizard* wizard = frmWizard::Current();
+    BrowserWindow* wizard = CurrentBrowserWindow();
     const QString code = fields.value(QStringLiteral("code")).toString();
     if (!code.trimmed().isEmpty()) {
         if (fields.value(QStringLiteral("update")).toBool() && geteuid() != 0) {
             // Code that needs administrator rights is not run by an ordinary user.
             qCWarning(lcWeb) << "update page: code needs administrator rights; not run";
+        } else if (!wizard) {
+            // The code runs in the browser module's script engine, which only an open window has.
+            qCWarning(lcWeb) << "update page: code not run, the browser window is closed";
         } else {
-            if (wizard) wizard->tmrUnload().stop();
-            RunUpdateScript(code, {[](const QString& text) { UpdateMessageHandler()(text, ProgramTitle()); },
-                                   [](const QString& address) { OpenInSystemBrowser(address); }});
+            wizard->tmrUnload().stop();
+            wizard->RunUpdateCode(code, {[](const QString& text) { UpdateMessageHandler()(text, ProgramTitle()); },
+                                         [](const QString& address) { OpenInSystemBrowser(address); }});
         }
     }
     if (wizard) wizard->tmrUnload().start();

@@ -1,7 +1,8 @@
 #pragma once
 // Helpers of the browser window tests: waiting for the engine, running a script in the page.
 
-#include "web/frmWizard.h"
+#include "support/WebLogCapture.h"
+#include "web/module/frmWizard.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -32,25 +33,3 @@ inline QVariant RunInPage(frmWizard& wizard, const QString& script) {
     WaitFor([&] { return done; });
     return result;
 }
-
-// Captures the log lines of the browser window while it lives.
-class WebLogCapture {
-public:
-    WebLogCapture() { previous_ = qInstallMessageHandler(&WebLogCapture::Handle); Lines().clear(); }
-    ~WebLogCapture() { qInstallMessageHandler(previous_); }
-    static QStringList& Lines() {
-        static QStringList lines;
-        return lines;
-    }
-    bool Contains(const QString& text) const {
-        for (const QString& line : Lines())
-            if (line.contains(text)) return true;
-        return false;
-    }
-
-private:
-    static void Handle(QtMsgType, const QMessageLogContext& context, const QString& message) {
-        if (context.category && QByteArray(context.category) == "tandor.web") Lines() << message;
-    }
-    QtMessageHandler previous_ = nullptr;
-};

@@ -11,7 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/SystemBrowser.h"
 #include "web/UpdateCheck.h"
-#include "web/UpdateScript.h"
+#include "web/module/UpdateScript.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 // own sandbox cannot run as root; there it is switched off, as the program does.
 
 #include "platform/SystemInfo.h"
+#include "web/BrowserModule.h"
 
 #include <QApplication>
 
@@ -16,6 +17,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     SetProgramFolderForTests(QStringLiteral(TANDOR_DATA_DIR));
+    // The browser window is linked into this program: the update check and the help keys reach
+    // it through the loader as in the program, without loading the module a second time.
+    UseLinkedBrowserForTests(TandorBrowserModuleEntry());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,4 @@
-#include "web/frmWizard.h"
+#include "web/module/frmWizard.h"
 
 #include "ui_frmWizard.h"
 
@@ -7,8 +7,9 @@
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
 #include "platform/SystemInfo.h"
-#include "web/PageBindingScript.h"
-#include "web/PageBridge.h"
+#include "web/module/PageBindingScript.h"
+#include "web/module/PageBridge.h"
+#include "web/module/UpdateScript.h"
 #include "web/WebLog.h"
 
 #include <QApplication>
@@ -236,6 +237,10 @@ void frmWizard::ReadUpdateFields() {
                                     [self = QPointer<frmWizard>(this)](const QVariant& result) {
                                         if (self && self->updateAnswer) self->updateAnswer(result.toMap());
                                     });
+}
+
+UpdateScriptResult frmWizard::RunUpdateCode(const QString& code, const UpdateScriptServices& services) {
+    return RunUpdateScript(code, services);
 }
 
 void frmWizard::UpdateCaption() {

@@ -2,7 +2,9 @@
 // The browser window: help, assistant and search pages from the help folder beside the program
 // or from the online help, the update page of the update check, and the page commands through
 // which the program's own pages operate its windows. One instance at most; SetUrl reuses it.
+// It lives in the browser module; the program reaches it through BrowserWindow.
 
+#include "web/BrowserWindow.h"
 #include "web/HelpContent.h"
 
 #include <QPointer>
@@ -22,7 +24,7 @@ namespace Ui {
 class frmWizard;
 }
 
-class frmWizard : public QWidget {
+class frmWizard : public QWidget, public BrowserWindow {
     Q_OBJECT
 public:
     // The open browser window, or null.
@@ -30,10 +32,14 @@ public:
     // The open window, created and loaded on first use.
     static frmWizard* Get();
 
-    // Shows the window with the page from the help folder (online false) or the online help.
-    void SetUrl(const QString& page, bool online);
-    // Opens an update page; its answer fields go to the handler after it has loaded.
-    void SetUpdateURL(const QString& url, const QString& userAgent, bool manual);
+    QWidget* Widget() override { return this; }
+    void SetUrl(const QString& page, bool online) override;
+    void SetUpdateURL(const QString& url, const QString& userAgent, bool manual) override;
+    void SetUpdateAnswerHandler(std::function<void(const QVariantMap& fields)> handler) override {
+        updateAnswer = std::move(handler);
+    }
+    QTimer& tmrUnload() override { return tmrUnload_; }
+    UpdateScriptResult RunUpdateCode(const QString& code, const UpdateScriptServices& services) override;
     std::function<void(const QVariantMap& fields)> updateAnswer;
 
     // The online help address ("onlinehelp" of the language); tests use a local one or none.
@@ -45,7 +51,6 @@ public:
     bool Online() const { return online_; }
     bool UpdateMode() const { return updateMode_; }
     const NavigationTable& CurrentTable() const { return current_; }
-    QTimer& tmrUnload() { return tmrUnload_; }
     // Whether the page on show may use the page commands.
     bool PageAllowed() const;
     // The "go" command of a page: "prev...", "next..." or an entry name of the current table.

@@ -1,4 +1,4 @@
-#include "web/UpdateScript.h"
+#include "web/module/UpdateScript.h"
 
 #include "web/WebLog.h"
 

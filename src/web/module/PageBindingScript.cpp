@@ -1,4 +1,4 @@
-#include "web/PageBindingScript.h"
+#include "web/module/PageBindingScript.h"
 
 #include <QFile>
 

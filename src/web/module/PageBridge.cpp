@@ -1,4 +1,4 @@
-#include "web/PageBridge.h"
+#include "web/module/PageBridge.h"
 
 #include "web/PageProtocol.h"
 #include "web/WebLog.h"
