@@ -113,8 +113,8 @@ int main(int argc, char* argv[]) {
     std::printf("UpdateFilesView: %.1f ms first, %.1f ms again (target < 1000 ms)\n", updateMs, updateAgainMs);
     std::printf("view memory: %.1f bytes per row beyond the result list (RSS %+.1f MiB; target < 100)\n",
                 bytesPerRow, static_cast<double>(after - before) / (1024.0 * 1024.0));
-    std::printf("  of which the view list's row records alone: %zu bytes per row, tree list entries %zu bytes\n",
-                sizeof(CompareRow), sizeof(TreeRow));
+    std::printf("  (a view row is an index of %zu bytes into the result rows of %zu bytes; tree list entries %zu bytes)\n",
+                sizeof(uint32_t), sizeof(CompareRow), sizeof(TreeRow));
 
     const struct { const char* name; int value; } positions[] = {{"first", 1}, {"middle", last / 2}, {"last", last}};
     for (const auto& position : positions) {
