@@ -6,6 +6,7 @@
 
 #include "platform/PageBlocks.h"
 
+#include <bit>
 #include <cstddef>
 #include <iterator>
 #include <new>
@@ -15,8 +16,10 @@
 template <typename T>
 class ChunkedList {
 public:
-    static constexpr size_t ChunkBytes = size_t{1} << 20;
-    static constexpr size_t PerChunk = ChunkBytes / sizeof(T);
+    // A power of two of entries per chunk (an index then splits with a shift and a mask, which
+    // the sort does for every comparison), about a megabyte, in whole pages.
+    static constexpr size_t PerChunk = std::bit_floor((size_t{1} << 20) / sizeof(T));
+    static constexpr size_t ChunkBytes = (PerChunk * sizeof(T) + 4095) / 4096 * 4096;
 
     template <typename List, typename Item>
     class Iterator {
