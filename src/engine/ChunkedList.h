@@ -4,11 +4,11 @@
 // copy), and a consumer that walks it from the front can give back the chunks it is done with
 // while it goes on (ReleaseFront). Indices stay those of the whole list.
 
+#include "engine/IndexIterator.h"
 #include "platform/PageBlocks.h"
 
 #include <bit>
 #include <cstddef>
-#include <iterator>
 #include <new>
 #include <utility>
 #include <vector>
@@ -21,40 +21,8 @@ public:
     static constexpr size_t PerChunk = std::bit_floor((size_t{1} << 20) / sizeof(T));
     static constexpr size_t ChunkBytes = (PerChunk * sizeof(T) + 4095) / 4096 * 4096;
 
-    template <typename List, typename Item>
-    class Iterator {
-    public:
-        using iterator_category = std::random_access_iterator_tag;
-        using value_type = T;
-        using difference_type = std::ptrdiff_t;
-        using pointer = Item*;
-        using reference = Item&;
-        Iterator() = default;
-        Iterator(List* list, size_t i) : list_(list), i_(i) {}
-        Item& operator*() const { return (*list_)[i_]; }
-        Item* operator->() const { return &(*list_)[i_]; }
-        Item& operator[](difference_type d) const { return *(*this + d); }
-        Iterator& operator++() { ++i_; return *this; }
-        Iterator operator++(int) { Iterator t = *this; ++i_; return t; }
-        Iterator& operator--() { --i_; return *this; }
-        Iterator operator--(int) { Iterator t = *this; --i_; return t; }
-        Iterator& operator+=(difference_type d) { i_ = static_cast<size_t>(static_cast<difference_type>(i_) + d); return *this; }
-        Iterator& operator-=(difference_type d) { return *this += -d; }
-        Iterator operator+(difference_type d) const { Iterator t = *this; return t += d; }
-        Iterator operator-(difference_type d) const { Iterator t = *this; return t -= d; }
-        difference_type operator-(const Iterator& o) const { return static_cast<difference_type>(i_) - static_cast<difference_type>(o.i_); }
-        bool operator==(const Iterator& o) const { return i_ == o.i_; }
-        bool operator!=(const Iterator& o) const { return i_ != o.i_; }
-        bool operator<(const Iterator& o) const { return i_ < o.i_; }
-        bool operator>(const Iterator& o) const { return i_ > o.i_; }
-        bool operator<=(const Iterator& o) const { return i_ <= o.i_; }
-        bool operator>=(const Iterator& o) const { return i_ >= o.i_; }
-    private:
-        List* list_ = nullptr;
-        size_t i_ = 0;
-    };
-    using iterator = Iterator<ChunkedList, T>;
-    using const_iterator = Iterator<const ChunkedList, const T>;
+    using iterator = IndexIterator<ChunkedList, T>;
+    using const_iterator = IndexIterator<const ChunkedList, const T>;
     using value_type = T;
 
     ChunkedList() = default;

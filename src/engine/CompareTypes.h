@@ -2,6 +2,7 @@
 // The records of a compare: one side's scan list and the merged rows of all pairs.
 
 #include "engine/ChunkedList.h"
+#include "engine/IndexIterator.h"
 #include "platform/Attributes.h"
 
 #include <QString>
@@ -9,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -87,33 +87,8 @@ static_assert(sizeof(CompareRow) <= 8 + 8 + 4 * sizeof(QString) + 32, "a compare
 // use (it is rebuilt whenever that list is).
 class ResultList {
 public:
-    template <typename List, typename Row>
-    class Iterator {
-    public:
-        using iterator_category = std::random_access_iterator_tag;
-        using value_type = CompareRow;
-        using difference_type = std::ptrdiff_t;
-        using pointer = Row*;
-        using reference = Row&;
-        Iterator() = default;
-        Iterator(List* list, size_t i) : list_(list), i_(i) {}
-        Row& operator*() const { return (*list_)[i_]; }
-        Row* operator->() const { return &(*list_)[i_]; }
-        Iterator& operator++() { ++i_; return *this; }
-        Iterator operator++(int) { Iterator t = *this; ++i_; return t; }
-        Iterator& operator--() { --i_; return *this; }
-        Iterator& operator+=(difference_type d) { i_ = static_cast<size_t>(static_cast<difference_type>(i_) + d); return *this; }
-        Iterator operator+(difference_type d) const { Iterator t = *this; return t += d; }
-        difference_type operator-(const Iterator& o) const { return static_cast<difference_type>(i_) - static_cast<difference_type>(o.i_); }
-        bool operator==(const Iterator& o) const { return i_ == o.i_; }
-        bool operator!=(const Iterator& o) const { return i_ != o.i_; }
-        size_t Index() const { return i_; }
-    private:
-        List* list_ = nullptr;
-        size_t i_ = 0;
-    };
-    using iterator = Iterator<ResultList, CompareRow>;
-    using const_iterator = Iterator<const ResultList, const CompareRow>;
+    using iterator = IndexIterator<ResultList, CompareRow>;
+    using const_iterator = IndexIterator<const ResultList, const CompareRow>;
     using value_type = CompareRow;
 
     ResultList() = default;
