@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -427,7 +428,7 @@ void SectionNoOp(const Options& o, const Trees& t) {
 }
 
 void SectionFirstSync(const Options& o, const Trees& t) {
-    Note("\n== first full synchronisation into an empty folder  vs  cp -a and rsync -a ==");
+    Note("\n== first full synchronisation into an empty folder, until a final sync  vs  cp -a and rsync -a ==");
     const std::string dest = o.dir + "/first/dest";
     MakeFolders(o.dir + "/first");
     auto fresh = [&](bool create) {
@@ -435,19 +436,27 @@ void SectionFirstSync(const Options& o, const Trees& t) {
         if (create) MakeFolders(dest);
         SyncFileSystem();
     };
+    // The final sync is inside the timed span: on a disk, what a tool leaves in the cache is
+    // written after it ends, and the next repetition would pay for it otherwise.
+    auto synced = [](Sample s) {
+        const auto start = std::chrono::steady_clock::now();
+        SyncFileSystem();
+        s.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return s;
+    };
     std::vector<Sample> ours, cp, rsync;
     for (int i = 0; i < o.reps; ++i) {
         fresh(true);
-        ours.push_back(OursSync(t.left, dest, BothWays));
+        ours.push_back(synced(OursSync(t.left, dest, BothWays)));
         if (i == 0) {
             const TreeCount c = CountTree(dest);
             std::printf("  after ours: %lld files, %lld folders, %lld bytes\n", static_cast<long long>(c.files),
                         static_cast<long long>(c.folders), static_cast<long long>(c.bytes));
         }
         fresh(false);
-        cp.push_back(RunCommand({"cp", "-a", t.left, dest}));
+        cp.push_back(synced(RunCommand({"cp", "-a", t.left, dest})));
         fresh(false);
-        rsync.push_back(RunCommand({"rsync", "-a", t.left + "/", dest + "/"}));
+        rsync.push_back(synced(RunCommand({"rsync", "-a", t.left + "/", dest + "/"})));
         std::printf("  rep %d: ours %.3f s (compare %.3f + sync %.3f), cp -a %.3f s, rsync -a %.3f s\n", i + 1,
                     ours.back().seconds, ours.back().values.size() > 1 ? ours.back().values[0] : 0.0,
                     ours.back().values.size() > 1 ? ours.back().values[1] : 0.0, cp.back().seconds,
