@@ -116,16 +116,24 @@ def type_into(node, text):
         raise SystemExit(f"FAIL: {node.get_name()!r} does not show {text!r}")
 
 
+def start_on_bus(program, work):
+    """Starts the program in work with English texts and no start-up hints, joined to the
+    accessibility bus."""
+    settings = os.path.join(os.environ["XDG_CONFIG_HOME"], "Tandor")
+    os.makedirs(settings, exist_ok=True)
+    with open(os.path.join(settings, "Tandor.ini"), "w", newline="") as f:
+        f.write("[General]\r\nLanguage=English\r\nDontShowHint=1\r\nNoStartupInfo=1\r\n")
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
+    return subprocess.Popen([program], cwd=work, env=env)
+
+
 def main():
     program, work = sys.argv[1], sys.argv[2]
     left, right = os.path.join(work, "left"), os.path.join(work, "right")
-    for folder in (left, right, os.path.join(os.environ["XDG_CONFIG_HOME"], "Tandor")):
+    for folder in (left, right):
         os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(os.environ["XDG_CONFIG_HOME"], "Tandor", "Tandor.ini"), "w", newline="") as f:
-        f.write("[General]\r\nLanguage=English\r\nDontShowHint=1\r\nNoStartupInfo=1\r\n")
     profile = os.path.join(work, "typed.tdp")
-    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
-    proc = subprocess.Popen([program], cwd=work, env=env)
+    proc = start_on_bus(program, work)
     try:
         Atspi.init()
         app = wait_for("the program on the accessibility bus", lambda: application(proc.pid))

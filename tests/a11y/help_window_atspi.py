@@ -10,7 +10,7 @@ import os
 import subprocess
 import sys
 
-from folder_pair_editor_atspi import LAST_APP, application, find, wait_for
+from folder_pair_editor_atspi import LAST_APP, application, find, start_on_bus, wait_for
 
 import gi
 
@@ -25,12 +25,7 @@ def mapped_files(pid):
 
 def main():
     program, work = sys.argv[1], sys.argv[2]
-    settings = os.path.join(os.environ["XDG_CONFIG_HOME"], "Tandor")
-    os.makedirs(settings, exist_ok=True)
-    with open(os.path.join(settings, "Tandor.ini"), "w", newline="") as f:
-        f.write("[General]\r\nLanguage=English\r\nDontShowHint=1\r\nNoStartupInfo=1\r\n")
-    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
-    proc = subprocess.Popen([program], cwd=work, env=env)
+    proc = start_on_bus(program, work)
     try:
         Atspi.init()
         app = wait_for("the program on the accessibility bus", lambda: application(proc.pid))
