@@ -127,6 +127,14 @@ def start_on_bus(program, work):
     return subprocess.Popen([program], cwd=work, env=env)
 
 
+def stop(proc):
+    proc.terminate()
+    try:
+        proc.wait(10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+
+
 def main():
     program, work = sys.argv[1], sys.argv[2]
     left, right = os.path.join(work, "left"), os.path.join(work, "right")
@@ -157,11 +165,7 @@ def main():
         wait_for("the saved profile", lambda: os.path.exists(profile), 10)
         time.sleep(0.5)
     finally:
-        proc.terminate()
-        try:
-            proc.wait(10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
+        stop(proc)
 
     with open(profile, "rb") as f:
         saved = f.read().decode("utf-8").replace("\r\n", "\n")

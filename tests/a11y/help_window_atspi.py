@@ -10,7 +10,7 @@ import os
 import subprocess
 import sys
 
-from folder_pair_editor_atspi import LAST_APP, application, find, start_on_bus, wait_for
+from folder_pair_editor_atspi import LAST_APP, application, find, start_on_bus, stop, wait_for
 
 import gi
 
@@ -42,11 +42,7 @@ def main():
         if module not in mapped_files(proc.pid):
             raise SystemExit(f"FAIL: the help window is open but {module} is not loaded")
     finally:
-        proc.terminate()
-        try:
-            proc.wait(10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
+        stop(proc)
     print("PASS: F1 loaded the browser module and showed the main window's help page")
 
 
