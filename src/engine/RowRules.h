@@ -8,6 +8,14 @@ inline int Level(const CompareRow& row, int s) { return static_cast<int>(row.Fol
 
 inline bool IsFolderOn(const CompareRow& row, int s) { return (row.Attributes[s] & Attr::Directory) != 0; }
 
+// Whether a folder row on side s ends the rows that an operation on folder row r (at depth
+// level0; r 0 stands for every row) takes in: a folder that is not below the start, or any
+// subfolder when the operation takes only the folder's own files.
+inline bool EndsFolderWalk(const CompareRow& folderRow, int s, int r, int level0, bool folderOnly) {
+    const int level = Level(folderRow, s);
+    return (r >= 1 && level <= level0) || (folderOnly && level > level0);
+}
+
 // Rows the run never touches: below a folder that could not be listed (its real contents are
 // unknown, so a one-sided entry there is not known to be one-sided), or paired ambiguously by
 // names that differ only in letter case, or a type conflict.

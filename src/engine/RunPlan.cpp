@@ -96,8 +96,7 @@ RunPlan PlanPopupDelete(const ResultList& view, int s, int r, bool folderOnly) {
     for (size_t i = static_cast<size_t>(std::max(r + 1, 2)); i < view.size(); ++i) {
         const CompareRow& row = view[i];
         if (IsFolderOn(row, s)) {
-            const int level = Level(row, s);
-            if ((r >= 1 && level <= level0) || (folderOnly && level > level0)) {
+            if (EndsFolderWalk(row, s, r, level0, folderOnly)) {
                 stop = i;
                 break;
             }

@@ -104,9 +104,8 @@ void CopyRowsInBatch(int s, int r, int flags, bool folderOnly, ResultList& view)
         if (Cancelled()) return;
         const CompareRow& row = view[i];
         if (IsFolderOn(row, s)) {
-            const int level = Level(row, s);
-            if (r >= 1 && i > static_cast<size_t>(r) && level <= level0) return;
-            if (folderOnly && level > level0) return;
+            // The start folder itself is at level0 and never ends the walk.
+            if (i > static_cast<size_t>(r) && EndsFolderWalk(row, s, r, level0, folderOnly)) return;
             if (!OnlyOneSidedFor(flags, i, d) && row.SyncAction == away && row.Selected && !Untouchable(row))
                 CreateDestinationFolder(s, static_cast<int>(i), flags, view);
         } else if (row.Selected) {
@@ -139,8 +138,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
         if (Cancelled()) return;
         CompareRow& row = view[i];
         if (IsFolderOn(row, s)) {
-            const int level = Level(row, s);
-            if ((r >= 1 && level <= level0) || (folderOnly && level > level0)) {
+            if (EndsFolderWalk(row, s, r, level0, folderOnly)) {
                 stop = i;
                 break;
             }
