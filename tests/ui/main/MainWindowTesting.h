@@ -16,6 +16,15 @@
 
 #include <memory>
 
+// What a test of the main window holds: its own settings and data folders, a host without
+// windows, a temporary tree and the window, made by the test.
+struct MainWindowFixture : ::testing::Test {
+    IsolatedEnvironment env;
+    HeadlessRunHost host;
+    TempTree tree;
+    std::unique_ptr<frmMain> window;
+};
+
 // A main window in English with empty lists, prepared as start-up prepares it; shown when asked.
 inline std::unique_ptr<frmMain> MakePreparedMainWindow(int width, int height, bool show) {
     ResetFileView();

@@ -27,12 +27,7 @@
 #include <QToolTip>
 
 namespace {
-struct FirstStartFixture : ::testing::Test {
-    IsolatedEnvironment env;
-    HeadlessRunHost host;
-    TempTree tree;
-    std::unique_ptr<frmMain> window;
-
+struct FirstStartFixture : MainWindowFixture {
     void SetUp() override {
         SetHost(&host);
         ResetZoomFactors();

@@ -20,12 +20,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct WindowFixture : ::testing::Test {
-    IsolatedEnvironment env;
-    HeadlessRunHost host;
-    TempTree tree;
-    std::unique_ptr<frmMain> window;
-
+struct WindowFixture : MainWindowFixture {
     void SetUp() override {
         SetHost(&host);
         window = MakePreparedMainWindow(900, 640, false);
