@@ -400,7 +400,9 @@ void FinishWaitingCopies() {
         results = state.batch->PutInPlace();
     }
     for (size_t i = 0; i < waiting.size(); ++i) {
-        FileSystem::SetLastError(results[i]);
-        FinishCopy(waiting[i].side, waiting[i].row, results[i] == 0, *waiting[i].view);
+        // A copy the batch has no result for was not put in place: never counted as done.
+        const int result = i < results.size() ? results[i] : EIO;
+        FileSystem::SetLastError(result);
+        FinishCopy(waiting[i].side, waiting[i].row, result == 0, *waiting[i].view);
     }
 }
