@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -466,7 +468,13 @@ void SectionFirstSync(const Options& o, const Trees& t) {
     if (!AllOk(ours, "ours") || !AllOk(cp, "cp") || !AllOk(rsync, "rsync")) return;
     const double o1 = MedianSeconds(ours), c = MedianSeconds(cp), r = MedianSeconds(rsync);
     CpuRatio(ours, cp);
-    Verdict("first sync " + std::to_string(o.files) + " files vs cp -a", o1, c, o1 / c, " s", "<= 1.00x", o1 / c <= 1.0);
+    // In memory the copies are pure processor work, which the program's two copy workers share
+    // out; on a disk every tool waits for the same writeback.
+    struct statfs fs {};
+    const bool inMemory = ::statfs(o.dir.c_str(), &fs) == 0 && fs.f_type == TMPFS_MAGIC;
+    const double target = inMemory ? 0.7 : 1.0;
+    Verdict("first sync " + std::to_string(o.files) + " files vs cp -a", o1, c, o1 / c, " s",
+            inMemory ? "<= 0.70x" : "<= 1.00x", o1 / c <= target);
     CpuRatio(ours, rsync);
     Verdict("first sync " + std::to_string(o.files) + " files vs rsync -a", o1, r, o1 / r, " s", "(info)", true);
 }

@@ -10,12 +10,14 @@
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/CopyNames.h"
+#include "platform/CopyWorkers.h"
 #include "platform/FileListing.h"
 #include "platform/FileSystem.h"
 #include "platform/ReplacementBatch.h"
 
 #include <cerrno>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -96,7 +98,8 @@ void CountNotDone(int err) {
         ++tally.Failed;
 }
 
-// The copies whose replacement waits in the batch of the walk in progress.
+// The copies of the walk in progress whose report is still to come: replacements waiting in its
+// batch, and new files handed to its copy workers (started with the walk's first new file).
 struct WaitingCopy {
     int side;
     int row;
@@ -105,7 +108,17 @@ struct WaitingCopy {
 struct CopyBatchState {
     std::unique_ptr<FileSystem::ReplacementBatch> batch;
     std::vector<WaitingCopy> waiting;
+    std::unique_ptr<FileSystem::CopyWorkers> workers;
+    std::deque<WaitingCopy> handedOut;  // in the order handed out, which is that of the results
 };
+
+// New files handed to the workers and not yet reported, at most: enough to keep both busy while
+// this thread reports, few enough that a cancel or an error question comes soon after its cause.
+constexpr size_t kMaxHandedOut = 32;
+// Larger files are copied on the walk's own thread, where their progress is shown as they go.
+constexpr int64_t kLargestWorkerCopy = int64_t{1} << 20;
+
+void ReportWorkerCopies(size_t keepAtMost);
 CopyBatchState& Batch() {
     static CopyBatchState state;
     return state;
@@ -256,6 +269,8 @@ void RemoveOneFolder(int side, int row, ResultList& view) {
 
 void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
     if (flags & RunFlag::Counting) return;
+    // The files handed to the workers before are reported first: the log keeps the walk's order.
+    ReportWorkerCopies(0);
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString target = FolderWithoutSlash(r.Folder[1 - s]);
     bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder[s]));
@@ -313,6 +328,78 @@ void FinishCopy(int s, int row, bool ok, ResultList& view) {
     if (!Switches().DontAsk) Host().ProgressFileDone(r.Size[s]);
 }
 
+// Reports the new files the workers finished, in the order they were handed out, until at most
+// keepAtMost are still out. When more are out, it waits until only half that many are, so that
+// this thread sleeps once for many files instead of once for each; while waiting, the window
+// stays alive (a Cancel there reaches the workers through the run's cancel flag).
+void ReportWorkerCopies(size_t keepAtMost) {
+    CopyBatchState& state = Batch();
+    if (!state.workers) return;
+    for (;;) {
+        const size_t pending = state.workers->Pending();
+        const size_t wanted = pending > keepAtMost ? pending - keepAtMost / 2 : 0;
+        const std::vector<FileSystem::CopyWorkers::Result> done = state.workers->TakeFinished(wanted > 0 ? 50 : 0, wanted);
+        for (const FileSystem::CopyWorkers::Result& result : done) {
+            const WaitingCopy copy = state.handedOut.front();
+            state.handedOut.pop_front();
+            // Dropped by a cancel before it began: as in a walk that stopped before this file.
+            if (!result.started) continue;
+            const int64_t size = (*copy.view)[static_cast<size_t>(copy.row)].Size[copy.side];
+            if (result.ok) CopyProgressCallback(size, size, 0);
+            FileSystem::SetLastError(result.error);
+            FinishCopy(copy.side, copy.row, result.ok, *copy.view);
+        }
+        if (state.workers->Pending() <= keepAtMost) return;
+        Host().LetEventsRun();  // the wait timed out: the window stays alive
+    }
+}
+
+// Whether the copy of row may go to the walk's workers: a new small file in a walk. A copy that
+// needs this thread stays here: a replacement (with its batch), a destination that folds letter
+// case (with its check), a large file (with its progress).
+bool QualifiesForWorkers(int s, const CompareRow& r) {
+    const int d = 1 - s;
+    return Batch().batch && !r.Exists(d) && !r.SideFoldsCase(d) && r.Size[s] < kLargestWorkerCopy;
+}
+
+// Hands the copy of a qualifying file to the walk's workers, started with the first one; false
+// when there are none (a single core).
+bool HandToWorkers(int s, int row, const QString& source, const QString& destination,
+                   const FileSystem::SeenEntry& seen, ResultList& view) {
+    CopyBatchState& state = Batch();
+    if (!state.workers) {
+        const int threads = FileSystem::CopyWorkers::DefaultThreads();
+        if (threads == 0) return false;
+        state.workers = std::make_unique<FileSystem::CopyWorkers>(threads, &Run().CancelRequested);
+    }
+    state.handedOut.push_back({s, row, &view});
+    state.workers->Add({source, destination, seen, 0});
+    ReportWorkerCopies(kMaxHandedOut);
+    return true;
+}
+
+// Puts the waiting replacements in place and reports them.
+void FinishBatch() {
+    CopyBatchState& state = Batch();
+    if (!state.batch || state.waiting.empty()) return;
+    std::vector<WaitingCopy> waiting;
+    waiting.swap(state.waiting);
+    std::vector<int> results;
+    if (Run().CancelRequested) {
+        // A cancel leaves every old destination as it was: the waiting copies did not happen.
+        state.batch->Discard();
+        results.assign(waiting.size(), ECANCELED);
+    } else {
+        results = state.batch->PutInPlace();
+    }
+    for (size_t i = 0; i < waiting.size(); ++i) {
+        // A copy the batch has no result for was not put in place: never counted as done.
+        const int result = i < results.size() ? results[i] : EIO;
+        FileSystem::SetLastError(result);
+        FinishCopy(waiting[i].side, waiting[i].row, result == 0, *waiting[i].view);
+    }
+}
+
 }  // namespace
 
 void CopyOneFile(int s, int row, int flags, ResultList& view) {
@@ -323,6 +410,10 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
     const QString destination = CopyDestinationPath(r, s);
     RunState& run = Run();
     RunHost& host = Host();
+
+    // A copy made here is reported after those handed out before it: the log keeps the walk's order.
+    const bool toWorkers = !counting && QualifiesForWorkers(s, r);
+    if (!toWorkers && !counting) ReportWorkerCopies(0);
 
     const FileSystem::SeenEntry destinationSeen = SeenOn(r, d);
     if (r.Exists(d) && (r.Attributes[d] & kCleanUpBits) && !counting) {
@@ -340,6 +431,7 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
         return;
     }
     if (host.ProgressVisible()) host.ProgressShowFile(r.Folder[s], r.Folder[d], r.Name[s]);
+    if (toWorkers && HandToWorkers(s, row, source, destination, destinationSeen, view)) return;
 
     bool ok;
     // Where the destination folds letter case, checked at copy time as well as in the compare:
@@ -364,7 +456,7 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
     // A replacement waiting in the batch is reported once it is in place (or not).
     if (ok && FileSystem::LastCopyWaits() && Batch().batch) {
         Batch().waiting.push_back({s, row, &view});
-        if (Batch().batch->Full()) FinishWaitingCopies();
+        if (Batch().batch->Full()) FinishBatch();
         return;
     }
     FinishCopy(s, row, ok, view);
@@ -384,25 +476,13 @@ CopyBatchScope::~CopyBatchScope() {
     CopyBatchState& state = Batch();
     state.waiting.clear();
     state.batch.reset();
+    // Likewise empty after a walk that ended normally; after one left by an exception the
+    // workers drop what they have not begun.
+    state.workers.reset();
+    state.handedOut.clear();
 }
 
 void FinishWaitingCopies() {
-    CopyBatchState& state = Batch();
-    if (!state.batch || state.waiting.empty()) return;
-    std::vector<WaitingCopy> waiting;
-    waiting.swap(state.waiting);
-    std::vector<int> results;
-    if (Run().CancelRequested) {
-        // A cancel leaves every old destination as it was: the waiting copies did not happen.
-        state.batch->Discard();
-        results.assign(waiting.size(), ECANCELED);
-    } else {
-        results = state.batch->PutInPlace();
-    }
-    for (size_t i = 0; i < waiting.size(); ++i) {
-        // A copy the batch has no result for was not put in place: never counted as done.
-        const int result = i < results.size() ? results[i] : EIO;
-        FileSystem::SetLastError(result);
-        FinishCopy(waiting[i].side, waiting[i].row, result == 0, *waiting[i].view);
-    }
+    ReportWorkerCopies(0);
+    FinishBatch();
 }

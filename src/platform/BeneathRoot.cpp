@@ -149,6 +149,13 @@ RootScope::~RootScope() {
 
 bool RootsRegistered() { return !roots.empty(); }
 
+QStringList RegisteredRoots() {
+    QStringList list;
+    for (const Root& r : roots)
+        if (!r.path.isEmpty()) list << PathCodec::Decode(r.path);
+    return list;
+}
+
 void UseOpenat2ForTests(bool use) { haveOpenat2.store(use, std::memory_order_relaxed); }
 
 int OpenFolderBeneathRoot(const QByteArray& folderPath) {

@@ -29,6 +29,9 @@ void UseOpenat2ForTests(bool use);
 
 // True while a RootScope lives on this thread.
 bool RootsRegistered();
+// The roots of every scope living on this thread, for a worker thread of the same run, which
+// registers them for itself (roots are per thread).
+QStringList RegisteredRoots();
 
 // Opens folder (an encoded path without trailing '/') with O_PATH | O_DIRECTORY; -1 on failure
 // with the error in LastError() and errno. While roots are registered the folder must be a

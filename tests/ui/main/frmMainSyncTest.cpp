@@ -212,7 +212,7 @@ TEST_F(SyncFixture, CancelInTheProgressWindowStopsTheRunAndRefreshesTheList) {
     const QDateTime now = QDateTime::currentDateTime();
     tree.File(QStringLiteral("left/big.bin"), "the new contents", now);
     tree.File(QStringLiteral("right/big.bin"), "the old contents", now.addDays(-1));
-    tree.File(QStringLiteral("left/after.txt"), "never copied", now);
+    tree.File(QStringLiteral("left/later.txt"), "never copied", now);
     Load();
     host.cancelOnFirstUpdate = true;
     host.presetAnswers << MsgBox::Yes;
@@ -222,7 +222,7 @@ TEST_F(SyncFixture, CancelInTheProgressWindowStopsTheRunAndRefreshesTheList) {
     EXPECT_TRUE(::Run().CancelRequested);
     EXPECT_EQ(tree.Read(QStringLiteral("right/big.bin")), QByteArray("the old contents"));
     EXPECT_EQ(Entries(QStringLiteral("right")), QStringList{QStringLiteral("big.bin")});
-    EXPECT_FALSE(tree.Exists(QStringLiteral("right/after.txt")));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("right/later.txt")));
     EXPECT_EQ(dlgProgress::Existing(), nullptr);
     // The list was refreshed all the same: the big file is still to be copied.
     EXPECT_GE(CurrentFileView().FileCounts[0], 1);
