@@ -1,7 +1,7 @@
 // The speed benchmark of the program's engine against rsync and cp on the same trees, in one run:
 // compare, first synchronisation, incremental synchronisation, one large file, memory per entry,
-// cost per entry at several sizes and the cost of progress reporting. Prints medians, ratios
-// (ours / peer) and the targets. See bench/README.md.
+// cost per entry at several sizes, the cost of progress reporting and a pair with one side on a
+// network share. Prints medians, ratios (ours / peer) and the targets. See bench/README.md.
 
 #include "BenchProcess.h"
 #include "BenchTrees.h"
@@ -44,15 +44,18 @@ struct Options {
     bool emptyScaling = false;
     std::string program;
     bool keep = false;
+    std::string shareDir;     // a folder on a mounted network share, for the share section
+    double shareSettle = 21;  // seconds for the share's client caches to expire before a measurement
 };
 
-const char* const AllSections[] = {"compare", "incremental", "first", "large", "progress", "scaling", "e2e", "noop"};
+const char* const AllSections[] = {"compare", "incremental", "first", "large", "progress", "scaling", "e2e", "noop", "share"};
 
 void Usage() {
     std::printf(
         "usage: tandor_bench [--files N] [--reps N] [--dir PATH] [--quick]\n"
-        "                    [--sections compare,incremental,first,large,progress,scaling,e2e,noop]\n"
+        "                    [--sections compare,incremental,first,large,progress,scaling,e2e,noop,share]\n"
         "                    [--scaling N,N,...] [--large-mib N] [--program PATH] [--keep]\n"
+        "                    [--share-dir PATH] [--share-settle SECONDS]\n"
         "  --files N     files per tree of the main sections (default 100000)\n"
         "  --reps N      timed repetitions per measurement, median printed (default 5)\n"
         "  --dir PATH    where the trees are built (default $TMPDIR/tandor-bench or /tmp/tandor-bench)\n"
@@ -62,7 +65,11 @@ void Usage() {
         "  --empty-scaling  the scaling trees hold empty files (changed ones 1 byte): memory and compare\n"
         "                time depend on the entries, not their contents; a million files then fit in RAM\n"
         "  --program     the program binary for the end-to-end run (default: tandor beside this one)\n"
-        "  --keep        leave the trees in place at the end\n");
+        "  --keep        leave the trees in place at the end\n"
+        "  --share-dir   a folder on a mounted network share where the share section puts its right tree\n"
+        "                (bench/mount-share.sh mounts one); without it the section is skipped\n"
+        "  --share-settle  seconds to wait before each measurement that reads the share, so that its\n"
+        "                client caches have expired (default 21: sshfs's folder cache of 20 s; 0: warm)\n");
 }
 
 std::vector<int64_t> ParseList(const std::string& text) {
@@ -102,6 +109,8 @@ Options ParseOptions(int argc, char** argv) {
         else if (a == "--empty-scaling") o.emptyScaling = true;
         else if (a == "--program") o.program = next();
         else if (a == "--keep") o.keep = true;
+        else if (a == "--share-dir") o.shareDir = next();
+        else if (a == "--share-settle") o.shareSettle = std::stod(next());
         else {
             Usage();
             std::exit(a == "--help" || a == "-h" ? 0 : 2);
@@ -120,6 +129,7 @@ Options ParseOptions(int argc, char** argv) {
         o.dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tandor-bench";
     }
     while (o.dir.size() > 1 && o.dir.back() == '/') o.dir.pop_back();
+    while (o.shareDir.size() > 1 && o.shareDir.back() == '/') o.shareDir.pop_back();
     if (o.program.empty()) {
         char self[4096];
         const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
@@ -429,6 +439,112 @@ void SectionNoOp(const Options& o, const Trees& t) {
     Verdict("no-op program run " + std::to_string(o.files), ours, peer, ours / peer, " s", "<= 0.45x", ours / peer <= 0.45);
 }
 
+// One side listed alone in a child, as the compare lists it; seconds: the listing; values: the
+// sort keys and sort after it (s), entries.
+Sample OursListing(const std::string& root, const std::string& otherRoot) {
+    return RunInChild([&](Sample& s) {
+        const SideListing l = ListOneSide(Q(root), Q(otherRoot));
+        s.seconds = l.listSeconds;
+        s.values = {l.keySortSeconds, static_cast<double>(l.entries)};
+        if (!l.ok) s.error = "cannot list " + root;
+    });
+}
+
+// The peer's listing of one tree: every entry with the size and time the compare reads.
+std::vector<std::string> FindListing(const std::string& root) { return {"find", root, "-printf", "%s %T@ %p\n"}; }
+
+// The pair with its right tree on a network share, in step with the local left tree: how the
+// compare of the pair compares with the slower side's listing alone (both sides are listed at
+// once, so the local side should hide behind the share), and the whole program's no-op run.
+// Every measurement that reads the share first lets the share's client caches expire
+// (--share-settle): a scheduled run meets a share it has not read for a while, with the server's
+// own cache warm.
+void SectionShare(const Options& o, const Trees& t) {
+    Note("\n== network share: left tree local, right tree (in step) on the share: listings, compare, no-op run"
+         "  vs  find, rsync -an --delete ==");
+    if (o.shareDir.empty()) {
+        Note("  skipped: no --share-dir (a folder on a mounted share; bench/mount-share.sh mounts one)");
+        return;
+    }
+    if (!PathExists(o.shareDir)) {
+        Note("  skipped: " + o.shareDir + " does not exist (is the share mounted?)");
+        return;
+    }
+    Trees share = t;
+    share.base = o.shareDir + "/tandor-bench-n" + std::to_string(o.files);
+    share.right = share.base + "/right";
+    MakeFolders(share.base);
+    const double copyStart = NowSeconds();
+    if (!RunCommand({"rsync", "-a", "--delete", t.left + "/", share.right + "/"}).ok) {
+        Note("  skipped: cannot copy the left tree to " + share.right);
+        return;
+    }
+    std::printf("  right tree on the share in step with the left one (rsync -a) after %.1f s; settle %.0f s\n",
+                NowSeconds() - copyStart, o.shareSettle);
+    const std::string tdp = o.dir + "/share.tdp";
+    const bool withProgram = WriteBenchProfile(o, share, tdp);
+    const std::vector<std::string> env = ProgramEnvironment(o);
+    const std::vector<std::string> program = {o.program, tdp, "-auto", "-dontask", "-hide"};
+    auto settle = [&] {
+        if (o.shareSettle > 0) ::usleep(static_cast<useconds_t>(o.shareSettle * 1e6));
+    };
+    // Untimed: the server's cache holds the share's tree, the local cache the left tree.
+    OursCompare(t.left, share.right);
+    RunCommand(FindListing(t.left));
+    std::vector<Sample> listLeft, listRight, findLeft, findRight, compare, ours, rsync;
+    std::string ratios;  // compare / slower listing of each repetition: the share's own spread
+    for (int i = 0; i < o.reps; ++i) {
+        // Every measurement of the share follows a full walk of it, as the caches it meets then
+        // are in the same state for each (the client's caches hold what a walk leaves).
+        findLeft.push_back(RunCommand(FindListing(t.left)));
+        listLeft.push_back(OursListing(t.left, share.right));
+        settle();
+        findRight.push_back(RunCommand(FindListing(share.right)));
+        settle();
+        listRight.push_back(OursListing(share.right, t.left));
+        settle();
+        compare.push_back(OursCompare(t.left, share.right));
+        if (withProgram) {
+            settle();
+            ours.push_back(RunCommand(program, {}, env));
+        }
+        settle();
+        rsync.push_back(RunCommand(RsyncDryRun(t.left, share.right)));
+        std::printf("  rep %d: listing left %.3f s (find %.3f), right %.3f s (find %.3f); compare %.3f s (%.0f rows,"
+                    " %.0f in the view); program %.3f s; rsync -an --delete %.3f s\n",
+                    i + 1, listLeft.back().seconds, findLeft.back().seconds, listRight.back().seconds,
+                    findRight.back().seconds, compare.back().seconds,
+                    compare.back().values.empty() ? 0.0 : compare.back().values[0],
+                    compare.back().values.size() > 1 ? compare.back().values[1] : 0.0,
+                    ours.empty() ? 0.0 : ours.back().seconds, rsync.back().seconds);
+        const double slowerSide = std::max(listLeft.back().seconds, listRight.back().seconds);
+        ratios += Fmt(i == 0 ? "%.2fx" : ", %.2fx", slowerSide > 0 ? compare.back().seconds / slowerSide : 0.0);
+    }
+    if (!o.keep) RemoveTree(share.base, o.shareDir);
+    ::unlink(tdp.c_str());
+    if (!AllOk(listLeft, "listing left") || !AllOk(listRight, "listing right") || !AllOk(findLeft, "find left") ||
+        !AllOk(findRight, "find right") || !AllOk(compare, "compare") || !AllOk(rsync, "rsync"))
+        return;
+    const double left = MedianSeconds(listLeft), right = MedianSeconds(listRight);
+    const double slower = std::max(left, right), both = MedianSeconds(compare);
+    std::printf("  listing alone (ScanFolderTree): left %.3f s, right %.3f s; then keys and sort: left %.3f s, right %.3f s;"
+                " %.0f + %.0f entries\n",
+                left, right, MedianValue(listLeft, 0), MedianValue(listRight, 0), MedianValue(listLeft, 1),
+                MedianValue(listRight, 1));
+    std::printf("  find -printf: left %.3f s, right %.3f s\n", MedianSeconds(findLeft), MedianSeconds(findRight));
+    std::printf("  compare / slower listing, each repetition: %s\n", ratios.c_str());
+    Verdict("share: compare vs the slower side's listing alone", both, slower, both / slower, " s", "<= 1.10x",
+            both / slower <= 1.10);
+    CpuRatio(listRight, findRight);
+    Verdict("share: listing of the share vs find -printf", right, MedianSeconds(findRight),
+            right / MedianSeconds(findRight), " s", "(info)", true);
+    if (withProgram && AllOk(ours, "program")) {
+        const double run = MedianSeconds(ours), peer = MedianSeconds(rsync);
+        CpuRatio(ours, rsync);
+        Verdict("share: no-op program run vs rsync -an --delete", run, peer, run / peer, " s", "(info)", true);
+    }
+}
+
 void SectionFirstSync(const Options& o, const Trees& t) {
     Note("\n== first full synchronisation into an empty folder, until a final sync  vs  cp -a and rsync -a ==");
     const std::string dest = o.dir + "/first/dest";
@@ -701,13 +817,15 @@ int main(int argc, char** argv) {
         std::printf("tandor_bench: %lld files, %d repetitions, trees in %s\n", static_cast<long long>(o.files), o.reps,
                     o.dir.c_str());
         const bool needTrees = o.sections.count("compare") || o.sections.count("incremental") || o.sections.count("first") ||
-                               o.sections.count("progress") || o.sections.count("e2e") || o.sections.count("noop");
+                               o.sections.count("progress") || o.sections.count("e2e") || o.sections.count("noop") ||
+                               o.sections.count("share");
         Trees t;
         if (needTrees) t = EnsureComparePair(o, o.files);
         if (o.sections.count("compare")) SectionCompare(o, t);
         if (o.sections.count("incremental")) SectionIncremental(o, t);
         if (o.sections.count("e2e")) SectionEndToEnd(o, t);
         if (o.sections.count("noop")) SectionNoOp(o, t);
+        if (o.sections.count("share")) SectionShare(o, t);
         if (o.sections.count("first")) SectionFirstSync(o, t);
         if (o.sections.count("progress")) SectionProgress(o, t);
         if (o.sections.count("large")) SectionLarge(o);

@@ -8,10 +8,30 @@
 #include "engine/CompareRun.h"
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
+#include "engine/Masks.h"
 #include "engine/RunState.h"
+#include "engine/Scanner.h"
 #include "engine/SyncRun.h"
+#include "platform/FileListing.h"
 
 namespace bench {
+
+namespace {
+
+// The benchmark's folder pair: every file and folder, hidden and system ones included.
+FolderPair BenchPair(const QString& left, const QString& right) {
+    FolderPair pair;
+    pair.Dir = {left, right};
+    pair.SubDirs = true;
+    pair.System = {true, true};
+    pair.Hidden = {true, true};
+    pair.Mask = {QStringLiteral("*"), QString(), QStringLiteral("*"), QString(), QString()};
+    return pair;
+}
+
+QString WithSlash(const QString& path) { return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'); }
+
+}  // namespace
 
 void PrepareUnattendedRun(const QString& left, const QString& right, const Directions& directions,
                           bool dontAsk) {
@@ -32,19 +52,41 @@ void PrepareUnattendedRun(const QString& left, const QString& right, const Direc
     ResetFileView();
     ResetCurrentProfile();
     CurrentProfileState& state = CurrentProfile();
-    FolderPair pair;
-    pair.Dir = {left, right};
-    pair.SubDirs = true;
-    pair.System = {true, true};
-    pair.Hidden = {true, true};
-    pair.Mask = {QStringLiteral("*"), QString(), QStringLiteral("*"), QString(), QString()};
-    state.profile.Pairs = {pair};
+    state.profile.Pairs = {BenchPair(left, right)};
     state.profile.Options.CompareDate = true;
     state.profile.Options.CompareSize = true;
     state.profile.Options.CheckArchiveAttr = 0;
     state.profile.Options.TimeLag = 2.0 / 86400.0;
     state.profile.View.SyncOptions = directions;
     state.ProfilePath = QStringLiteral("bench.tdp");
+}
+
+SideListing ListOneSide(const QString& root, const QString& otherRoot) {
+    SideListing t;
+    const FolderPair pair = BenchPair(root, otherRoot);
+    const MaskSet dirs = BuildMaskSet(pair.Mask[MaskIncludeDirs], pair.Mask[MaskExcludeDirs]);
+    const MaskSet files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
+    const QStringList deletes = SplitMasks(pair.Mask[MaskDeleteFiles]);
+    const QString side = WithSlash(root), other = WithSlash(otherRoot);
+    const KeyCase keyCase =
+        FileSystem::FolderFoldsCase(side) || FileSystem::FolderFoldsCase(other) ? KeyCase::Folded : KeyCase::Exact;
+    FileSystem::FolderIdentity otherIdentity;
+    ScanList list, specials;
+    ScanOptions options;
+    options.readArchive = false;  // the benchmark's profile has no archive rule
+    options.specials = &specials;
+    options.skipFolder = FileSystem::IdentityOfFolder(other, otherIdentity) ? &otherIdentity : nullptr;
+    const double start = NowSeconds();
+    t.ok = !ScanFolderTree(side, dirs, files, deletes, SwitchesOf(pair), list, nullptr, options);
+    const double listed = NowSeconds();
+    std::vector<QChar> keys;
+    BuildSortKeys(list, side.size() + 1, keys, keyCase);
+    BuildSortKeys(specials, side.size() + 1, keyCase);
+    SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
+    t.listSeconds = listed - start;
+    t.keySortSeconds = NowSeconds() - listed;
+    t.entries = static_cast<int64_t>(list.size());
+    return t;
 }
 
 EngineTiming RunEngine(bool sync, RunHost* host) {
