@@ -373,7 +373,7 @@ bool HandToWorkers(int s, int row, const QString& source, const QString& destina
         state.workers = std::make_unique<FileSystem::CopyWorkers>(threads, &Run().CancelRequested);
     }
     state.handedOut.push_back({s, row, &view});
-    state.workers->Add({source, destination, seen, 0});
+    state.workers->Add({source, destination, seen});
     ReportWorkerCopies(kMaxHandedOut);
     return true;
 }

@@ -93,7 +93,6 @@ void CopyWorkers::Work(bool rootsRegistered, const QStringList& roots) {
         const Copy copy = std::move(slot.copy);
         lock.unlock();
         Result result;
-        result.tag = copy.tag;
         if (!(cancel_ && cancel_->load())) {
             result.started = true;
             result.ok = CopyFile(copy.source, copy.destination, {}, cancel_, copy.seen);

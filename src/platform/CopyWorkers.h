@@ -31,10 +31,8 @@ public:
         QString source;
         QString destination;
         SeenEntry seen;  // what the compare saw at the destination
-        size_t tag = 0;  // the caller's, handed back with the result
     };
     struct Result {
-        size_t tag = 0;
         bool started = false;  // false: dropped by a cancel before it began, nothing written
         bool ok = false;
         int error = 0;  // LastError() of the copy when it failed
