@@ -114,6 +114,7 @@ struct SideScan {
     bool otherRootKnown = false;
     ScanList list;
     ScanList specials;  // sockets, pipes and devices, with keys like files
+    std::vector<QString> staleTemporaries;  // folders holding stale temporary files of the copy
     std::vector<QChar> keys;  // the characters of every SortKey of list
     bool failed = false;
     int error = 0;
@@ -131,6 +132,7 @@ struct PairMasks {
 void ScanSide(SideScan& side, const PairMasks& m) {
     ScanOptions options = m.options;
     options.specials = &side.specials;
+    options.staleTemporaryFolders = &side.staleTemporaries;
     options.skipFolder = side.otherRootKnown ? &side.otherRoot : nullptr;
     side.failed = ScanFolderTree(side.root, m.dirs, m.files, m.deletes, m.switches, side.list, &side.error, options);
     BuildSortKeys(side.list, side.root.size() + 1, side.keys, m.keyCase);
@@ -269,6 +271,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
     Host().SetBusy(true);
     // The new rows are built apart: the window shows the view of the old ones meanwhile.
     ResultList results(1);
+    std::array<std::vector<QString>, 2> staleTemporaries;
     const MergeOptions mergeOptions = MergeOptionsOf(profile.Options, Run().DefaultMark);
 
     for (qsizetype p = 0; p < profile.Pairs.size(); ++p) {
@@ -337,6 +340,9 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
             MergeAndReleaseScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, pairOptions,
                                      results, &typeConflicts);
         for (SideScan& side : sides) std::vector<QChar>().swap(side.keys);
+        for (size_t s = 0; s < 2; ++s)
+            staleTemporaries[s].insert(staleTemporaries[s].end(), sides[s].staleTemporaries.begin(),
+                                       sides[s].staleTemporaries.end());
         if (results.size() > before && missingRoot != 0)
             results[before].SyncAction = static_cast<int16_t>(missingRoot);
         // Reported in every compare, so that what a run leaves alone is never passed over in
@@ -362,6 +368,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
     } else {
         view.ViewList.assign(1, CompareRow());
         view.Results = std::move(results);
+        view.StaleTemporaryFolders = std::move(staleTemporaries);
         view.UpdateFilesView(profile.View.Filter1, profile.View);
         view.Stale = false;
     }

@@ -88,6 +88,23 @@ void LogChange(const char* kind, const QString& path, const QString& second = QS
 // nothing failed that needs an answer.
 bool CancelledByRequest(int err) { return err == ECANCELED && Run().CancelRequested.load(); }
 
+// Failures that are no failure: something left in a folder that is being removed (EEXIST means
+// that only for a folder removal; elsewhere it is a real failure), and a locked file with
+// IgnoreLockedFiles.
+bool IgnoredFailure(int err, int operationCode) {
+    if (err == ENOTEMPTY || (err == EEXIST && operationCode == OpCode::RemoveFolder)) return true;
+    return Settings().IgnoreLockedFiles && FileSystem::IsFileInUse(err);
+}
+
+// Whether a failed copy ends the run: a run without questions stops at its first error when
+// CancelAfterErrorUnattended is on. Asked on the copy workers' threads too, so that no copy
+// begins after such a failure; it reads only settings that do not change during a run.
+bool EndsUnattendedRun(int err) {
+    if (!Switches().DontAsk || !Settings().CancelAfterErrorUnattended) return false;
+    if (err == 0) err = EIO;
+    return err != ECANCELED && !IgnoredFailure(err, OpCode::CopyFile);
+}
+
 // The outcome of one operation that did not happen, by its error number.
 void CountNotDone(int err) {
     RunTally& tally = Run().Tally;
@@ -169,10 +186,7 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
     int err = FileSystem::LastError();
     // A failure without an error number must never pass for success.
     if (err == 0) err = EIO;
-    // Something left in a folder that is being removed is normal. EEXIST means the same only
-    // for a folder removal; elsewhere it is a real failure.
-    if (err == ENOTEMPTY || (err == EEXIST && operationCode == OpCode::RemoveFolder)) return 0;
-    if (Settings().IgnoreLockedFiles && FileSystem::IsFileInUse(err)) return 0;
+    if (IgnoredFailure(err, operationCode)) return 0;
 
     RunState& run = Run();
     const QString sys = ErrorTextOf(err).left(1024);
@@ -205,7 +219,10 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
             WriteUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorDate"),
                                    GeneralDateTimeText(Clock::Now()));
             // Never clears a cancel that is already under way.
-            if (Settings().CancelAfterErrorUnattended) run.CancelRequested = true;
+            if (Settings().CancelAfterErrorUnattended && !run.CancelRequested) {
+                run.CancelRequested = true;
+                run.StoppedAfterError = true;
+            }
         } else if (!run.IgnoredErrors.count(err)) {
             const QString text = FormatMsg(814) + QString::number(err) + QStringLiteral(":\n") + sys +
                                  QLatin1Char('\n') + PathsBlock(first, second);
@@ -270,7 +287,9 @@ void RemoveOneFolder(int side, int row, ResultList& view) {
 void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
     if (flags & RunFlag::Counting) return;
     // The files handed to the workers before are reported first: the log keeps the walk's order.
+    // One of them may have ended the run.
     ReportWorkerCopies(0);
+    if (Run().CancelRequested) return;
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString target = FolderWithoutSlash(r.Folder[1 - s]);
     bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder[s]));
@@ -307,6 +326,7 @@ void FinishCopy(int s, int row, bool ok, ResultList& view) {
     const QString source = r.Folder[s] + r.Name[s];
     const QString destination = CopyDestinationPath(r, s);
     RunState& run = Run();
+    ++run.Tally.CopiesEnded;
     if (ok) ++run.Tally.Copied;
     else CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
@@ -370,7 +390,7 @@ bool HandToWorkers(int s, int row, const QString& source, const QString& destina
     if (!state.workers) {
         const int threads = FileSystem::CopyWorkers::DefaultThreads();
         if (threads == 0) return false;
-        state.workers = std::make_unique<FileSystem::CopyWorkers>(threads, &Run().CancelRequested);
+        state.workers = std::make_unique<FileSystem::CopyWorkers>(threads, &Run().CancelRequested, EndsUnattendedRun);
     }
     state.handedOut.push_back({s, row, &view});
     state.workers->Add({source, destination, seen});
@@ -413,7 +433,10 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
 
     // A copy made here is reported after those handed out before it: the log keeps the walk's order.
     const bool toWorkers = !counting && QualifiesForWorkers(s, r);
-    if (!toWorkers && !counting) ReportWorkerCopies(0);
+    if (!toWorkers && !counting) {
+        ReportWorkerCopies(0);
+        if (run.CancelRequested) return;  // one of them ended the run: this copy never begins
+    }
 
     const FileSystem::SeenEntry destinationSeen = SeenOn(r, d);
     if (r.Exists(d) && (r.Attributes[d] & kCleanUpBits) && !counting) {
@@ -423,11 +446,13 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
         // A destination that is not what the compare saw, or lies beyond a link, is left alone.
         if (!ok && FileSystem::IsProgramError(err)) {
             ++run.Tally.Skipped;
+            ++run.Tally.CopiesEnded;
             return;
         }
     }
     if (counting) {
         run.TotalBytes += r.Size[s];
+        ++run.Tally.CopiesPlanned;
         return;
     }
     if (host.ProgressVisible()) host.ProgressShowFile(r.Folder[s], r.Folder[d], r.Name[s]);

@@ -146,6 +146,7 @@ FileView& FileView::operator=(FileView&& other) noexcept {
     FolderCounts = other.FolderCounts;
     Stale = other.Stale;
     SelectAll = other.SelectAll;
+    StaleTemporaryFolders = std::move(other.StaleTemporaryFolders);
     treeRows_ = std::move(other.treeRows_);
     treeRowsCurrent_ = other.treeRowsCurrent_;
     treeFilter1_ = other.treeFilter1_;
@@ -161,6 +162,7 @@ void FileView::Clear() {
     treeRowsCurrent_ = true;
     FileCounts = {0, 0, 0};
     FolderCounts = {0, 0, 0};
+    for (std::vector<QString>& folders : StaleTemporaryFolders) folders.clear();
 }
 
 namespace {

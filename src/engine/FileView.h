@@ -43,6 +43,9 @@ public:
     bool Stale = false;
     // The check mark of the title cell: on at start-up and whenever a profile is opened.
     bool SelectAll = true;
+    // Per side, the folders (ending with '/') in which the compare met stale temporary files of
+    // killed copies: a synchronisation that may write on that side removes them.
+    std::array<std::vector<QString>, 2> StaleTemporaryFolders;
 
     // Rebuilds the view list and the counts from Results with the view options (Filter1 :=
     // filter, then Filter2 unless filter is 4, then the empty folders), and applies SelectAll.

@@ -28,4 +28,5 @@ void ResetRunState() {
 void ClearRunTally() {
     Instance().Tally = RunTally();
     Instance().Errors.clear();
+    Instance().StoppedAfterError = false;
 }

@@ -27,6 +27,9 @@ struct RunTally {
     int Failed = 0;   // operations that failed
     int Skipped = 0;  // entries left alone on purpose (changed since the compare, a link, a
                       // conflict, a locked file with IgnoreLockedFiles, a held deletion)
+    int CopiesPlanned = 0;  // file copies the counting passes found to do
+    int CopiesEnded = 0;    // file copies that happened, failed or were left alone: what was
+                            // planned beyond these was left undone
     bool Cancelled = false;  // the command stopped at a Cancel
 };
 
@@ -43,6 +46,8 @@ struct RunState {
     // deletion, folder pairs that share folders, an out-of-date list): the unattended run then
     // ends with status 2.
     bool Refused = false;
+    // Set when a run without questions stopped at an error (CancelAfterErrorUnattended).
+    bool StoppedAfterError = false;
 
     // The guards of the synchronisation run in progress; empty outside one, so that the popup's
     // plain copy and delete are not affected. RowPair holds, per view row, the index of its

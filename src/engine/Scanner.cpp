@@ -78,6 +78,7 @@ public:
         listOptions_.skipFolder = options.skipFolder;
         if (options.specials) listOptions_.specialNames = &specialNames_;
         specials_ = options.specials;
+        staleFolders_ = options.staleTemporaryFolders;
     }
 
     // Lists path (ending with '/'); false when it cannot be listed (error in err).
@@ -104,7 +105,7 @@ public:
             const bool system = (e.attributes & Attr::System) != 0;
             if ((e.attributes & Attr::Directory) == 0) {
                 if ((hidden && !switches_.HiddenFiles) || (system && !switches_.SysFiles)) continue;
-                if (FileSystem::IsCopyTemporaryName(e.name) && FileSystem::IsCopyTemporary(path, e.name)) continue;
+                if (FileSystem::IsCopyTemporaryName(e.name) && IsCopyTemporary(path, e.name)) continue;
                 // The usual masks ("*", no exclusion, no delete mask) need no upper-case copy.
                 QString upper;
                 if (!allFiles_ || !noDeletes_) upper = UpperName(e.name);
@@ -136,6 +137,17 @@ public:
     }
 
 private:
+    // Whether the entry is a temporary file of the copy (never listed); a stale one's folder is
+    // noted for the synchronisation that removes it.
+    bool IsCopyTemporary(const QString& folder, const QString& name) {
+        const FileSystem::CopyTemporaryState state = FileSystem::CopyTemporaryStateOf(folder, name);
+        if (state == FileSystem::CopyTemporaryState::NotOurs) return false;
+        std::vector<QString>* noted = staleFolders_;
+        if (state == FileSystem::CopyTemporaryState::Stale && noted && (noted->empty() || noted->back() != folder))
+            noted->push_back(folder);
+        return true;
+    }
+
     const MaskSet& dirMasks_;
     const MaskSet& fileMasks_;
     const QStringList& deleteMasks_;
@@ -143,6 +155,7 @@ private:
     FileSystem::ListOptions listOptions_;
     ScanList& list_;
     ScanList* specials_ = nullptr;
+    std::vector<QString>* staleFolders_ = nullptr;
     std::vector<QString> specialNames_;
     int64_t offset_;
     bool allFiles_;

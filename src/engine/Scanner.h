@@ -34,6 +34,9 @@ struct ScanOptions {
     // When set, receives the sockets, pipes and devices met by the scan, as file entries with
     // folder and name only (they are never rows, but nothing may take their place).
     ScanList* specials = nullptr;
+    // When set, receives every folder (ending with '/') that holds stale temporary files of a
+    // killed copy. Like every temporary file of the copy, they are never listed.
+    std::vector<QString>* staleTemporaryFolders = nullptr;
 };
 
 // Lists the tree below rootPath (ending with '/') into list, entry 0 the root itself. Returns

@@ -12,6 +12,7 @@
 #include "engine/RunReport.h"
 #include "engine/RunState.h"
 #include "engine/SyncGuards.h"
+#include "engine/TemporaryCleanup.h"
 #include "i18n/TextLookup.h"
 #include "platform/BeneathRoot.h"
 #include "platform/CopyNames.h"
@@ -204,6 +205,10 @@ bool SyncRun(FileView& files, int r, bool folderOnly) {
         return false;
     }
 
+    // The leftovers of killed copies go wherever this run may write, also when nothing else is
+    // left to do there.
+    RemoveStaleTemporaries(files, r, folderOnly, option, CurrentProfile().profile);
+
     RunState& run = Run();
     run.CancelRequested = false;
     const RunGuardScope guards(files.Results, view);
@@ -254,7 +259,11 @@ bool SyncRun(FileView& files, int r, bool folderOnly) {
     host.SetBusy(false);
     if (host.ProgressVisible()) host.ProgressUnload();
     run.Tally.Cancelled = run.CancelRequested;
-    if (run.Tally.Cancelled) WriteLogLine({FormatMsg(1222)});
+    if (run.Tally.Cancelled) {
+        // After the first error of a run without questions: what it stopped with and what is left.
+        const int undone = std::max(0, run.Tally.CopiesPlanned - run.Tally.CopiesEnded);
+        WriteLogLine({run.StoppedAfterError ? FormatMsg(1231, {QString::number(undone)}) : FormatMsg(1222)});
+    }
     LogRunLine(QStringLiteral("End"), view, r);
     return true;
 }

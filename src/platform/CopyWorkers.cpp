@@ -26,7 +26,8 @@ int CopyWorkers::DefaultThreads() {
     return std::thread::hardware_concurrency() >= 2 ? 2 : 0;
 }
 
-CopyWorkers::CopyWorkers(int threads, const std::atomic<bool>* cancel) : cancel_(cancel) {
+CopyWorkers::CopyWorkers(int threads, const std::atomic<bool>* cancel, StopRule stopAfter)
+    : cancel_(cancel), stopAfter_(std::move(stopAfter)) {
     const bool registered = RootsRegistered();
     const QStringList roots = RegisteredRoots();
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this, registered, roots] { Work(registered, roots); });
@@ -94,14 +95,18 @@ void CopyWorkers::Work(bool rootsRegistered, const QStringList& roots) {
         // the front, and the front is only taken once it is done.
         Slot& slot = slots_[nextToStart_++];
         const Copy copy = std::move(slot.copy);
+        const bool halted = halted_;
         lock.unlock();
         Result result;
-        if (!(cancel_ && cancel_->load())) {
+        bool halts = false;
+        if (!halted && !(cancel_ && cancel_->load())) {
             result.started = true;
             result.ok = CopyFile(copy.source, copy.destination, {}, cancel_, copy.seen);
             result.error = result.ok ? 0 : LastError();
+            halts = !result.ok && stopAfter_ && stopAfter_(result.error);
         }
         lock.lock();
+        if (halts) halted_ = true;
         slot.result = result;
         slot.done = true;
         if (awaited_ > 0 && FinishedAtFront() >= awaited_) copyDone_.notify_one();

@@ -8,7 +8,9 @@
 //
 // Results come back in the order the copies were added, so that the caller reports them as if
 // it had copied them itself. A copy that had not begun when the cancel flag was raised is dropped
-// untouched and says so; one that had begun ends as CopyFile ends on a cancel.
+// untouched and says so; one that had begun ends as CopyFile ends on a cancel. A failure that
+// must end the run (an unattended run that stops at its first error) stops the workers at once:
+// the caller learns of it only when it takes the result, and no copy begins meanwhile.
 
 #include "platform/FileSystem.h"
 
@@ -19,6 +21,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -38,9 +41,12 @@ public:
         int error = 0;  // LastError() of the copy when it failed
     };
 
+    // Whether a failed copy's error ends the run: after such a failure no further copy begins.
+    using StopRule = std::function<bool(int error)>;
     // Starts threads workers for copies that watch cancel; the roots registered on the calling
-    // thread (BeneathRoot.h) are registered on each of them.
-    CopyWorkers(int threads, const std::atomic<bool>* cancel);
+    // thread (BeneathRoot.h) are registered on each of them. stopAfter is asked on the workers'
+    // threads.
+    CopyWorkers(int threads, const std::atomic<bool>* cancel, StopRule stopAfter = {});
     // Drops the copies not yet begun and waits for the others; results not taken are lost, so a
     // caller takes them all (TakeFinished until Pending() is 0) before.
     ~CopyWorkers();
@@ -68,12 +74,14 @@ private:
     size_t FinishedAtFront() const;  // with mutex_ held
 
     const std::atomic<bool>* cancel_;
+    const StopRule stopAfter_;
     mutable std::mutex mutex_;
     std::condition_variable workAdded_;
     std::condition_variable copyDone_;
     std::deque<Slot> slots_;  // in the order of Add; the front ones are taken first
     size_t nextToStart_ = 0;  // index in slots_ of the first copy no worker has begun
     bool stopping_ = false;
+    bool halted_ = false;  // a failure ended the run: copies not yet begun are dropped
     // Waking a thread costs a system call each: workers are woken only when one is idle, the
     // caller only while it waits.
     int idleWorkers_ = 0;

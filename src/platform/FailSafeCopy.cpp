@@ -5,9 +5,12 @@
 // existing destination is replaced through a named temporary file beside it, renamed over it in
 // one step; so are new files where the file system has no unnamed files. A copy that fails or
 // is cancelled at any point removes what it wrote and leaves the old destination exactly as it
-// was; a killed process leaves at most a named temporary file, which the next run recognises by
-// the mark the copy set on it (never by its name alone) and removes. All calls on the destination work relative to the open destination
-// folder, so the long path is walked once per file.
+// was; a killed process leaves at most a named temporary file, which every later listing
+// recognises by the mark the copy set on it and its free lock (never by its name alone) and
+// hides, and which the next synchronisation writing there removes (platform/CopyTemporaries.h).
+// The data is copied by extents, so that sparse files stay sparse, and the user's extended
+// attributes travel with it (platform/CopyData.h). All calls on the destination work relative to
+// the open destination folder, so the long path is walked once per file.
 //
 // Durability against a power cut. rename() is atomic against a crash of the process, but
 // after a power cut the file system may have written the rename before the data. The data of a
@@ -29,8 +32,11 @@
 // a batch counts its sync as one more, and each of its renames when it puts the files in place.
 
 #include "platform/BeneathRoot.h"
+#include "platform/CopyData.h"
 #include "platform/CopyNames.h"
+#include "platform/CopyTemporaries.h"
 #include "platform/FaultInjection.h"
+#include "platform/FdGuard.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 #include "platform/ReplacementBatch.h"
@@ -58,99 +64,20 @@
 
 namespace {
 
-constexpr char kTempPrefix[] = ".~tandor-";
-constexpr char kTempSuffix[] = ".tmp";
+using FileSystem::Cancelled;
+using FileSystem::ClassifyTemporary;
+using FileSystem::FdGuard;
+using FileSystem::MarkTemporary;
+using FileSystem::TemporaryName;
+using FileSystem::TempState;
+using FileSystem::UnmarkTemporary;
+
 constexpr qsizetype kNameMax = NAME_MAX;
-// Read/write chunks: big enough that the system call cost vanishes, small enough that the
-// progress window moves and Cancel answers within a fraction of a second on slow media.
-constexpr size_t kChunk = size_t{1} << 20;
-// copy_file_range moves data inside the kernel; bigger steps, still with progress and cancel.
-constexpr size_t kRangeStep = size_t{8} << 20;
-
-std::atomic<unsigned> tempCounter{0};
-
-// Pairs of (source device, destination device) where FICLONE is known not to work, so that a
-// run of 100,000 small files does not pay a failing ioctl for each of them.
-struct DevicePair {
-    dev_t from;
-    dev_t to;
-};
-thread_local std::vector<DevicePair> noReflink;
-
-bool ReflinkKnownUnsupported(dev_t from, dev_t to) {
-    return std::any_of(noReflink.begin(), noReflink.end(),
-                       [&](const DevicePair& p) { return p.from == from && p.to == to; });
-}
-
-class FdGuard {
-public:
-    explicit FdGuard(int fd = -1) : fd_(fd) {}
-    ~FdGuard() { Drop(); }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd) {
-        Drop();
-        fd_ = fd;
-    }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    // Closes now and reports the close error (a network file system reports write errors here).
-    int Close() {
-        if (fd_ < 0) return 0;
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0 ? FileSystem::Faults::TakeCloseFault() : errno;
-    }
-
-private:
-    // Closes where nothing was written that a close error could have lost.
-    void Drop() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_;
-};
 
 bool Fail(int err) {
     FileSystem::SetLastError(err != 0 ? err : EIO);
     return false;
 }
-
-// The temporary name for a destination name: ".~tandor-<pid>-<counter>-<name>.tmp", with the
-// name cut (at a character boundary) so that the whole stays within NAME_MAX bytes.
-QByteArray TemporaryName(const QByteArray& finalName) {
-    const QByteArray head = QByteArray(kTempPrefix) + QByteArray::number(static_cast<qlonglong>(::getpid())) + '-' +
-                            QByteArray::number(tempCounter.fetch_add(1) + 1u) + '-';
-    const QByteArray tail(kTempSuffix);
-    const qsizetype room = kNameMax - head.size() - tail.size();
-    QByteArray name = finalName;
-    if (name.size() > room) {
-        qsizetype len = room;
-        while (len > 0 && (static_cast<unsigned char>(name[len]) & 0xC0) == 0x80) --len;
-        name.truncate(len);
-    }
-    return head + name + tail;
-}
-
-// Our temporary entries are told from a user's file of the same form of name by what only the
-// copy gives them: the lock a running copy holds on them, and an extended attribute that
-// outlives a killed copy. Without extended attributes (vfat, some network file systems) the
-// name with the pid of a process that no longer runs and a free lock is all there is to go by.
-constexpr const char* kTempMark = FileSystem::CopyTemporaryMark;
-
-// Marks an open temporary entry as ours; false when the file system keeps no mark.
-bool MarkTemporary(int fd) {
-    // The lock tells a cleaning run that the entry is alive even where the pid in its name
-    // means nothing (another machine writing into a shared folder).
-    (void)::flock(fd, LOCK_EX | LOCK_NB);
-    return ::fsetxattr(fd, kTempMark, "1", 1, 0) == 0;
-}
-
-void UnmarkTemporary(int fd) { (void)::fremovexattr(fd, kTempMark); }
 
 void SplitPath(const QByteArray& path, QByteArray& folder, QByteArray& name) {
     const qsizetype slash = path.lastIndexOf('/');
@@ -161,74 +88,6 @@ void SplitPath(const QByteArray& path, QByteArray& folder, QByteArray& name) {
         folder = slash == 0 ? QByteArray("/") : path.left(slash);
         name = path.mid(slash + 1);
     }
-}
-
-bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
-
-// Writes all of buf; 0 or the errno.
-int WriteAll(int fd, const char* buf, size_t len) {
-    while (len > 0) {
-        const ssize_t n = ::write(fd, buf, len);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        buf += n;
-        len -= static_cast<size_t>(n);
-    }
-    return 0;
-}
-
-// Copies the data of in to out; 0 or the errno (ECANCELED when cancelled).
-int CopyData(int in, int out, const struct stat& src, dev_t toDevice, const FileSystem::CopyProgress& progress,
-             const std::atomic<bool>* cancel) {
-    const int64_t size = src.st_size;
-    if (Cancelled(cancel)) return ECANCELED;
-
-    // A reflink shares the blocks (btrfs, xfs): instant and no extra space. Not while a test
-    // has armed a write fault, so that the fault hits a counted data chunk.
-    if (size > 0 && !FileSystem::Faults::Armed() && !ReflinkKnownUnsupported(src.st_dev, toDevice)) {
-        if (::ioctl(out, FICLONE, in) == 0) {
-            if (progress) progress(size, size);
-            return 0;
-        }
-        noReflink.push_back({src.st_dev, toDevice});
-    }
-
-    bool useRange = true;
-    thread_local std::vector<char> buffer;
-    int64_t copied = 0;
-    while (copied < size) {
-        if (Cancelled(cancel)) return ECANCELED;
-        if (const int injected = FileSystem::Faults::TakeWriteFault()) return injected;
-        if (useRange) {
-            const size_t want = static_cast<size_t>(std::min<int64_t>(size - copied, static_cast<int64_t>(kRangeStep)));
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                if (copied == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                                    errno == EBADF || errno == EPERM)) {
-                    useRange = false;  // not between these file systems: plain reads and writes
-                    continue;
-                }
-                return errno;
-            }
-            if (n == 0) break;  // the source shrank since we looked at it
-            copied += n;
-        } else {
-            if (buffer.size() < kChunk) buffer.resize(kChunk);
-            const ssize_t n = ::read(in, buffer.data(), kChunk);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return errno;
-            }
-            if (n == 0) break;
-            if (const int err = WriteAll(out, buffer.data(), static_cast<size_t>(n))) return err;
-            copied += n;
-        }
-        if (progress) progress(size, copied);
-    }
-    return 0;
 }
 
 // Copies the link name in sourceFd as toName in toFd. A new destination is created under its
@@ -288,61 +147,6 @@ bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& s
     return true;
 }
 
-// Parses ".~tandor-<pid>-<counter>-<name>.tmp"; the pid, or 0 when the name is not ours.
-long TemporaryOwner(const QByteArray& name) {
-    const qsizetype prefixLen = static_cast<qsizetype>(sizeof(kTempPrefix) - 1);
-    if (!name.startsWith(kTempPrefix) || !name.endsWith(kTempSuffix)) return 0;
-    qsizetype i = prefixLen;
-    long pid = 0;
-    const qsizetype pidStart = i;
-    while (i < name.size() && name[i] >= '0' && name[i] <= '9') {
-        if (pid > 100000000) return 0;
-        pid = pid * 10 + (name[i] - '0');
-        ++i;
-    }
-    if (i == pidStart || i >= name.size() || name[i] != '-') return 0;
-    const qsizetype counterStart = ++i;
-    while (i < name.size() && name[i] >= '0' && name[i] <= '9') ++i;
-    if (i == counterStart || i >= name.size() || name[i] != '-') return 0;
-    if (name.size() < i + 1 + static_cast<qsizetype>(sizeof(kTempSuffix) - 1)) return 0;
-    return pid > 0 ? pid : 0;
-}
-
-bool ProcessIsRunning(long pid) {
-    if (pid == static_cast<long>(::getpid())) return true;
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
-enum class TempState { NotOurs, Alive, Stale };
-
-// What the entry name (whose name has the form of our temporary names) in dirFd is. With
-// Stale, lockedFd receives the entry opened and locked, so that no copy can take it up while
-// it is removed; the caller closes it.
-TempState ClassifyTemporary(int dirFd, const QByteArray& name, int* lockedFd = nullptr) {
-    const long pid = TemporaryOwner(name);
-    if (pid == 0) return TempState::NotOurs;
-    struct stat st {};
-    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return TempState::NotOurs;
-    // Only files (the data) and folders (holding a new link) are made under these names.
-    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return TempState::NotOurs;
-    const int fd = ::openat(dirFd, name.constData(),
-                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (S_ISDIR(st.st_mode) ? O_DIRECTORY : 0));
-    if (fd < 0) return TempState::NotOurs;
-    char value = 0;
-    const bool marked = ::fgetxattr(fd, kTempMark, &value, 1) >= 0;
-    const bool noMarks = !marked && (errno == ENOTSUP || errno == EOPNOTSUPP);
-    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    TempState state = TempState::NotOurs;
-    if (marked || noMarks) {
-        if (!free) state = TempState::Alive;
-        else if (!ProcessIsRunning(pid)) state = TempState::Stale;
-    }
-    if (state == TempState::Stale && lockedFd) *lockedFd = fd;
-    else ::close(fd);
-    return state;
-}
-
-
 // ---- names of destination folders, for the letter-case check ----
 
 struct FolderStamp {
@@ -398,22 +202,17 @@ FolderNames* ReadFolderNames(const QByteArray& folder, int dirFd, const struct s
     }
     FolderNames names;
     names.stamp = stamp;
-    bool sawTemporary = false;
     while (const dirent* e = ::readdir(dir)) {
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
         const QByteArray raw(n);
-        if (raw.startsWith(kTempPrefix)) {
-            const TempState temp = ClassifyTemporary(dirFd, raw);
-            if (temp == TempState::Stale) sawTemporary = true;
-            if (temp != TempState::NotOurs) continue;
-        }
+        // The copy's temporary entries are no names of the user's; a synchronisation removes
+        // the stale ones when it starts.
+        if (FileSystem::HasTemporaryNameForm(raw) && ClassifyTemporary(dirFd, raw) != TempState::NotOurs) continue;
         const QString name = PathCodec::Decode(raw);
         names.byFoldedName[name.toCaseFolded()].append(name);
     }
     ::closedir(dir);
-    if (sawTemporary && FileSystem::RemoveStaleCopyTemporaries(PathCodec::Decode(folder)) > 0)
-        StampOf(dirFd, names.stamp);
     if (folderNames.size() >= kCachedFolders) folderNames.clear();
     return &*folderNames.insert(folder, std::move(names));
 }
@@ -610,7 +409,8 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
             folder.createdGid = mine.st_gid;
         }
     }
-    if (err == 0) err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = FileSystem::CopyFileData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) FileSystem::CopyUserAttributes(job.in, out.get());
     if (err == 0) err = SetMetadata(out.get(), *job.src, mine);
     if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
     if (err == 0) err = FileSystem::Faults::TakeWriteFault();
@@ -718,7 +518,8 @@ Attempt CopyNamed(CopyJob& job, int& err) {
 
     struct stat created {};
     err = ::fstat(out.get(), &created) == 0 ? 0 : errno;
-    if (err == 0) err = CopyData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = FileSystem::CopyFileData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) FileSystem::CopyUserAttributes(job.in, out.get());
     if (err == 0) err = SetMetadata(out.get(), *job.src, created);
     // A replacement waits in the thread's batch, which syncs many files at once and renames
     // them afterwards (platform/ReplacementBatch.h); without a batch, or with a full one, it is
@@ -910,49 +711,6 @@ void NoteCreatedFolder(const QString& folder) {
     FolderNames names;
     names.createdByRun = true;
     folderNames.insert(FolderKey(folder), std::move(names));
-}
-
-bool IsCopyTemporaryName(const QString& name) {
-    return name.startsWith(QLatin1String(kTempPrefix)) && TemporaryOwner(PathCodec::Encode(name)) != 0;
-}
-
-bool IsCopyTemporary(const QString& folder, const QString& name) {
-    if (!IsCopyTemporaryName(name)) return false;
-    QByteArray path = PathCodec::Encode(folder);
-    while (path.size() > 1 && path.endsWith('/')) path.chop(1);
-    FdGuard dir(::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) return false;
-    return ClassifyTemporary(dir.get(), PathCodec::Encode(name)) != TempState::NotOurs;
-}
-
-int RemoveStaleCopyTemporaries(const QString& folder) {
-    const QByteArray path = PathCodec::Encode(folder);
-    const int dirFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) return 0;
-    DIR* dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        return 0;
-    }
-    std::vector<QByteArray> candidates;
-    while (const dirent* e = ::readdir(dir)) {
-        const QByteArray name(e->d_name);
-        if (TemporaryOwner(name) != 0) candidates.push_back(name);
-    }
-    int removed = 0;
-    for (const QByteArray& name : candidates) {
-        int fd = -1;
-        if (ClassifyTemporary(dirFd, name, &fd) != TempState::Stale) continue;
-        // Held locked while it goes, so that no copy takes it up meanwhile. A folder holds the
-        // link a killed copy was about to put in place.
-        struct stat st {};
-        const bool isFolder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-        if (isFolder) ::unlinkat(fd, "l", 0);
-        if (::unlinkat(dirFd, name.constData(), isFolder ? AT_REMOVEDIR : 0) == 0) ++removed;
-        ::close(fd);
-    }
-    ::closedir(dir);
-    return removed;
 }
 
 }  // namespace FileSystem

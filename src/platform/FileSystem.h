@@ -83,16 +83,24 @@ using CopyProgress = std::function<void(int64_t total, int64_t copied)>;
 bool CopyFile(const QString& source, const QString& destination, const CopyProgress& progress,
               const std::atomic<bool>* cancel, const SeenEntry& destinationSeen = {});
 
-// Whether the entry name in folder is a temporary file of the fail-safe copy: a name of their
-// form alone is not enough (a user may own such a file); the entry must also carry the mark
-// only the copy sets, or be locked by a running copy. The scanner never lists them.
+// What an entry whose name has the form of the copy's temporary names is. A name of that form
+// alone is not enough (a user may own such a file); the entry must also carry the mark only the
+// copy sets (or, where the file system keeps no marks, name a process that no longer runs). It is
+// alive while a copy holds its lock, stale once the lock is free: a killed copy's leftover,
+// whatever process has the pid in its name now. On a network file system, where another
+// machine's lock cannot be seen, it is stale only when it is also more than a day old. The
+// scanner never lists a temporary entry, alive or stale.
+enum class CopyTemporaryState { NotOurs, Alive, Stale };
+CopyTemporaryState CopyTemporaryStateOf(const QString& folder, const QString& name);
 bool IsCopyTemporary(const QString& folder, const QString& name);
 // Whether a name has the form of the copy's temporary names (a cheap test before the look at
-// the entry that IsCopyTemporary makes).
+// the entry that CopyTemporaryStateOf makes).
 bool IsCopyTemporaryName(const QString& name);
-// Removes stale temporary files of earlier (killed) runs from a folder; returns how many.
-// Only entries IsCopyTemporary recognises are removed, never a user's file of such a name.
-int RemoveStaleCopyTemporaries(const QString& folder);
+// Removes the stale temporary entries of earlier (killed) runs from a folder, beneath the
+// registered roots and through no link; removed counts them. Never a user's file of such a name,
+// never one a running copy holds. False (LastError set) when the folder could not be read or an
+// entry could not be removed.
+bool RemoveStaleCopyTemporaries(const QString& folder, int& removed);
 
 // ---- fault injection for tests ----
 // Makes the n-th following write-type call (counted from 1) fail with err.

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -258,7 +259,7 @@ TEST(FailSafeCopy, TemporaryNamesAreRecognised) {
     EXPECT_FALSE(FileSystem::IsCopyTemporaryName(QStringLiteral("report.tmp")));
 }
 
-TEST(FailSafeCopy, RemovesOnlyStaleTemporariesOfDeadProcesses) {
+TEST(FailSafeCopy, StaleTemporariesAreTheMarkedOnesNoCopyHoldsWhateverPidTheyName) {
     TempTree t;
     // A pid that surely is not running: a child that has ended and been reaped.
     const pid_t child = ::fork();
@@ -267,48 +268,62 @@ TEST(FailSafeCopy, RemovesOnlyStaleTemporariesOfDeadProcesses) {
     ::waitpid(child, nullptr, 0);
     const QString dead = QString::number(child);
     const QString self = QString::number(::getpid());
-    auto mark = [](const QString& path) {
-        ASSERT_EQ(::setxattr(PathCodec::Encode(path).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
+    using State = FileSystem::CopyTemporaryState;
+    enum Kind { File, Folder, Link };
+    struct Case {
+        QString name;
+        Kind kind;
+        bool marked;
+        bool locked;  // a running copy holds it (here, or another process of this machine)
+        State expected;
     };
+    const Case cases[] = {
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp"), File, true, false, State::Stale},
+        // The pid in the name says nothing once the lock is free: in a container every run is
+        // pid 1, and a running copy of ours holds the lock.
+        {QStringLiteral(".~tandor-1-1-c.txt.tmp"), File, true, false, State::Stale},
+        {QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp"), File, true, false, State::Stale},
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp"), File, true, true, State::Alive},
+        {QStringLiteral(".~tandor-1-2-e.txt.tmp"), File, true, true, State::Alive},
+        // The folder a killed copy made to hold the link it was about to put in place.
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp"), Folder, true, false, State::Stale},
+        // A user's entries that merely have the form of our names.
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp"), File, false, false, State::NotOurs},
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-5-folder.tmp"), Folder, false, false, State::NotOurs},
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp"), Link, false, false, State::NotOurs},
+        {QStringLiteral(".~tandor-notes.txt"), File, true, false, State::NotOurs},
+        {QStringLiteral("a.txt.tmp"), File, true, false, State::NotOurs},
+    };
+    std::vector<int> locks;
+    for (const Case& c : cases) {
+        const QString path = t.Path(c.name);
+        if (c.kind == File) t.File(c.name, "data");
+        if (c.kind == Folder) t.Folder(c.name);
+        if (c.kind == Link) {
+            ASSERT_EQ(::symlink("nowhere", PathCodec::Encode(path).constData()), 0);
+        }
+        if (c.marked) {
+            ASSERT_EQ(::setxattr(PathCodec::Encode(path).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
+        }
+        if (c.kind == Folder && c.marked) {
+            ASSERT_EQ(::symlink("target", PathCodec::Encode(path + QStringLiteral("/l")).constData()), 0);
+        }
+        if (c.locked) {
+            locks.push_back(::open(PathCodec::Encode(path).constData(), O_RDONLY));
+            ASSERT_EQ(::flock(locks.back(), LOCK_EX), 0);
+        }
+    }
+    for (const Case& c : cases) EXPECT_EQ(FileSystem::CopyTemporaryStateOf(t.Path(), c.name), c.expected) << qPrintable(c.name);
 
-    mark(t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp"), "stale"));
-    mark(t.File(QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp"), "ours, alive"));
-    mark(t.File(QStringLiteral(".~tandor-1-1-c.txt.tmp"), "pid 1 is alive"));
-    t.File(QStringLiteral(".~tandor-notes.txt"), "not ours");
-    t.File(QStringLiteral("a.txt.tmp"), "not ours");
-    // A user's file that merely has the form of our names (and a pid that no longer runs).
-    t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp"), "the user's");
-    // A stale-looking temporary that a live copy still holds locked (another machine's run).
-    const QString locked = t.File(QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp"), "locked");
-    mark(locked);
-    const int fd = ::open(PathCodec::Encode(locked).constData(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    // A link of that form is never one of ours (a new link is created under its own name).
-    const QString linkTemp = t.Path(QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp"));
-    ASSERT_EQ(::symlink("nowhere", PathCodec::Encode(linkTemp).constData()), 0);
-    // The folder a killed copy made to hold the link it was about to put in place.
-    const QString holder = t.Folder(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp"));
-    mark(holder);
-    ASSERT_EQ(::symlink("target", PathCodec::Encode(holder + QStringLiteral("/l")).constData()), 0);
-    const QString userFolder = t.Folder(QStringLiteral(".~tandor-") + dead + QStringLiteral("-5-folder.tmp"));
-
-    EXPECT_EQ(FileSystem::RemoveStaleCopyTemporaries(t.Path()), 2);
-    ::close(fd);
+    int removed = 0;
+    EXPECT_TRUE(FileSystem::RemoveStaleCopyTemporaries(t.Path(), removed));
+    EXPECT_EQ(removed, 4);
+    for (int fd : locks) ::close(fd);
     const QStringList left = t.List();
-    EXPECT_FALSE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp")));
-    EXPECT_FALSE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp/")));
-    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp")));
-    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + self + QStringLiteral("-1-b.txt.tmp")));
-    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-1-1-c.txt.tmp")));
-    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-notes.txt")));
-    EXPECT_TRUE(left.contains(QStringLiteral("a.txt.tmp")));
-    EXPECT_EQ(t.Read(QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp")), QByteArray("the user's"));
-    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp")));
-    EXPECT_TRUE(left.contains(QStringLiteral(".~tandor-") + dead + QStringLiteral("-5-folder.tmp/")));
-    EXPECT_TRUE(FileSystem::IsCopyTemporary(t.Path(), QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp")));
-    EXPECT_FALSE(FileSystem::IsCopyTemporary(t.Path(), QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp")));
-    (void)userFolder;
+    for (const Case& c : cases) {
+        const QString listed = c.kind == Folder ? c.name + QLatin1Char('/') : c.name;
+        EXPECT_EQ(left.contains(listed), c.expected != State::Stale) << qPrintable(c.name);
+    }
 }
 
 TEST(FailSafeCopy, KilledCopyLeavesAMarkedTemporaryThatTheNextRunRemoves) {
@@ -330,7 +345,9 @@ TEST(FailSafeCopy, KilledCopyLeavesAMarkedTemporaryThatTheNextRunRemoves) {
     ASSERT_EQ(left.size(), 2) << qPrintable(left.join(u' '));
     for (const QString& name : left)
         EXPECT_EQ(FileSystem::IsCopyTemporary(out, name), name != QStringLiteral(".~tandor-1-1-lookalike.tmp"));
-    EXPECT_EQ(FileSystem::RemoveStaleCopyTemporaries(out), 1);
+    int removed = 0;
+    EXPECT_TRUE(FileSystem::RemoveStaleCopyTemporaries(out, removed));
+    EXPECT_EQ(removed, 1);
     EXPECT_EQ(Temporaries(out), QStringList{QStringLiteral(".~tandor-1-1-lookalike.tmp")});
     EXPECT_EQ(t.Read(QStringLiteral("out/big.bin")), QByteArray("old version"));
 }
