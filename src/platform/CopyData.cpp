@@ -112,7 +112,9 @@ public:
             const off_t data = ::lseek(in_, at, SEEK_DATA);
             if (data < 0) {
                 if (errno == ENXIO) break;  // a hole up to the end
-                return errno;
+                if (at > 0 || errno != EINVAL) return errno;
+                bool shrank = false;  // a file system that cannot say where data lies: all of it
+                return Extent(0, size_, shrank);
             }
             off_t hole = ::lseek(in_, data, SEEK_HOLE);
             if (hole < 0 || hole > size_) hole = size_;
