@@ -8,8 +8,10 @@
 #include "config/Registry.h"
 #include "config/StartupSwitches.h"
 #include "engine/HeadlessRunHost.h"
+#include "engine/LogFile.h"
 #include "engine/RunState.h"
 #include "i18n/TextLookup.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 
@@ -17,6 +19,14 @@
 
 namespace {
 void Complain(const QString& text) { std::fprintf(stderr, "tandor: %s\n", qPrintable(text)); }
+
+// Pointing to the log for the details is only honest when its lines were written.
+QString LogNotWritten() {
+    const std::optional<LogWriteFailure> failure = LastLogWriteFailure();
+    if (!failure) return QString();
+    return QStringLiteral("the log file could not be written: %1: %2")
+        .arg(failure->folder, FileSystem::ErrorText(failure->error));
+}
 }  // namespace
 
 int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
@@ -42,11 +52,16 @@ int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
     }
     if (AutoRunWithheldAfterError()) return ExitNothingRan;  // said so at start-up
     if (Run().Refused) {
-        Complain(QStringLiteral("the run refused work it could not ask about; see the log file"));
+        const QString notWritten = LogNotWritten();
+        Complain(QStringLiteral("the run refused work it could not ask about; ") +
+                 (notWritten.isEmpty() ? QStringLiteral("see the log file") : notWritten));
         return ExitNothingRan;
     }
     if (Run().ErrorReported) {
-        Complain(QStringLiteral("the run ended with errors; see the log file and the next start's notice"));
+        const QString notWritten = LogNotWritten();
+        Complain(QStringLiteral("the run ended with errors; ") +
+                 (notWritten.isEmpty() ? QStringLiteral("see the log file and the next start's notice")
+                                       : notWritten + QStringLiteral("; see the next start's notice")));
         return ExitWithErrors;
     }
     return ExitDone;

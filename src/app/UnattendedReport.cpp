@@ -8,5 +8,5 @@ void ReportUnattended(const QString& text, const QString& profilePath) {
     QString oneLine = text;
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     std::fprintf(stderr, "tandor: %s\n", qPrintable(oneLine));
-    WriteLogLine({oneLine, profilePath});
+    WriteLogLine({oneLine, LogPath(profilePath)});
 }

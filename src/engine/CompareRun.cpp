@@ -261,6 +261,11 @@ QString ResolvedRoot(const Profile& profile, int side, const QString& stored) {
     return root.startsWith(QLatin1Char('/')) ? root : QString();
 }
 
+namespace {
+// Whether no entry at all has the root's name (looked at without following a link).
+bool NothingNamedAsRoot(const QString& root) { return FileSystem::GetAttributes(root) == Attr::Invalid; }
+}  // namespace
+
 CompareRunResult CompareRun(Profile& profile, FileView& view) {
     CompareRunResult result;
     if (profile.Pairs.isEmpty()) {
@@ -312,8 +317,11 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
 
         for (int s = 0; s < 2; ++s) {
             if (!sides[s].failed) continue;
-            if (FileSystem::IsPathNotFound(sides[s].error) && pair.AutoCreate[static_cast<size_t>(s)]) {
-                // Missing root to be created: the root row proposes the copy toward it.
+            if (FileSystem::IsPathNotFound(sides[s].error) && pair.AutoCreate[static_cast<size_t>(s)] &&
+                NothingNamedAsRoot(sides[s].root)) {
+                // Missing root to be created: the root row proposes the copy toward it. A link
+                // that leads nowhere or a file in its place is no missing root: no folder can
+                // be made there, so it is reported as a root that cannot be used.
                 missingRoot = s == 0 ? SyncAction::RightToLeft : SyncAction::LeftToRight;
                 continue;
             }

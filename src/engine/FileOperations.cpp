@@ -79,8 +79,8 @@ FileSystem::SeenEntry SeenOn(const CompareRow& row, int side) {
 // With LogChanges on, one line per change made: time, kind, path(s).
 void LogChange(const char* kind, const QString& path, const QString& second = QString()) {
     if (!Settings().LogChanges) return;
-    QStringList values{QLatin1String(kind), path};
-    if (!second.isEmpty()) values << second;
+    QStringList values{QLatin1String(kind), LogPath(path)};
+    if (!second.isEmpty()) values << LogPath(second);
     WriteLogLine(values);
 }
 
@@ -200,7 +200,7 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
     }
     if (CancelledByRequest(err)) {
         // The user's Cancel is no error to acknowledge; the log still shows where it stopped.
-        WriteLogLine({QString::number(err), sys, first, second});
+        WriteLogLine({QString::number(err), sys, LogPath(first), LogPath(second)});
         return err;
     }
     run.ErrorReported = true;
@@ -232,7 +232,7 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
             else if (answer == MsgBox::Cancel) run.CancelRequested = true;
         }
     }
-    WriteLogLine({QString::number(err), sys, first, second});
+    WriteLogLine({QString::number(err), sys, LogPath(first), LogPath(second)});
     return err;
 }
 

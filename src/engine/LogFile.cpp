@@ -84,10 +84,48 @@ QString FormatLogLine(const QDateTime& now, const QStringList& values) {
     return out;
 }
 
-QString LogFilePath(const QDate& day) {
+QString LogPath(const QString& path) {
+    QString out;
+    out.reserve(path.size());
+    for (const QChar c : path) {
+        switch (c.unicode()) {
+        case u'\\': out += QStringLiteral("\\\\"); break;
+        case u'\t': out += QStringLiteral("\\t"); break;
+        case u'\r': out += QStringLiteral("\\r"); break;
+        case u'\n': out += QStringLiteral("\\n"); break;
+        default:
+            // C0, DEL and C1 controls; the line and paragraph separators end a line for many
+            // readers. Lone surrogates (bytes that are not UTF-8) pass: they are written as the
+            // name's own bytes.
+            if (c.category() == QChar::Other_Control)
+                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+namespace {
+QString LogFolder() {
     QString folder = ExpandPathPlaceholders(Settings().LogfilesFolder);
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
-    return folder + QLatin1Char('/') + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
+    return folder;
+}
+
+std::optional<LogWriteFailure>& LastFailure() {
+    static std::optional<LogWriteFailure> failure;
+    return failure;
+}
+}  // namespace
+
+std::optional<LogWriteFailure> LastLogWriteFailure() { return LastFailure(); }
+void ForgetLogWriteFailureForTests() { LastFailure().reset(); }
+
+QString LogFilePath(const QDate& day) {
+    return LogFolder() + QLatin1Char('/') + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
 }
 
 void WriteLogLine(const QStringList& values) {
@@ -100,15 +138,20 @@ void WriteLogLine(const QStringList& values) {
     // One open, one write, one close: no handle stays open, so anyone may read or delete the
     // file between lines; O_APPEND keeps lines of two running instances whole.
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return;
+    int error = fd < 0 ? errno : 0;
     const char* p = bytes.constData();
-    size_t left = static_cast<size_t>(bytes.size());
+    size_t left = fd < 0 ? 0 : static_cast<size_t>(bytes.size());
     while (left > 0) {
         const ssize_t n = ::write(fd, p, left);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            break;
+        }
         p += n;
         left -= static_cast<size_t>(n);
     }
-    ::close(fd);
+    if (fd >= 0 && ::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+    // The run goes on without its log; the end of an unattended run says where it failed.
+    if (error != 0) LastFailure() = LogWriteFailure{LogFolder(), error};
 }

@@ -111,8 +111,9 @@ void RecordLastError(const QString& text) {
 
 // A part of the run that was left out on purpose: logged, recorded or shown, and the run ends
 // as one with errors, since it did less than its options say.
-void ReportSkippedPart(const QString& text) {
-    WriteLogLine({text});
+// logText: the same message with its paths escaped for the log (LogPath), when it names paths.
+void ReportSkippedPart(const QString& text, const QString& logText = QString()) {
+    WriteLogLine({logText.isEmpty() ? text : logText});
     if (Switches().DontAsk) RecordLastError(text);
     else Host().AppMessageBox(text, MsgBox::Information);
     Run().ErrorReported = true;
@@ -167,8 +168,9 @@ bool PairDeletes(const Profile& profile, const FolderPair& pair) {
     return (o[0] || o[1]) && !pair.Mask[MaskDeleteFiles].trimmed().isEmpty();
 }
 
-QString PairText(const Profile& profile, qsizetype p) {
+QString PairText(const Profile& profile, qsizetype p, bool forLog = false) {
     const FolderPair& pair = profile.Pairs[p];
+    if (forLog) return QStringLiteral("%1 (%2 <-> %3)").arg(p + 1).arg(LogPath(pair.Dir[0]), LogPath(pair.Dir[1]));
     return QStringLiteral("%1 (%2 <-> %3)").arg(p + 1).arg(pair.Dir[0], pair.Dir[1]);
 }
 
@@ -226,11 +228,14 @@ void DecideDeletions() {
                 // The other side is empty because its folder was missing, not because its
                 // entries were deleted: everything here would look one-sided.
                 g.KeepSide[s] = true;
-                ReportSkippedPart(FormatMsg(880, {g.Root[1 - s], g.Root[s], QString::number(planned)}));
+                ReportSkippedPart(FormatMsg(880, {g.Root[1 - s], g.Root[s], QString::number(planned)}),
+                                  FormatMsg(880, {LogPath(g.Root[1 - s]), LogPath(g.Root[s]), QString::number(planned)}));
             } else if (IsMassDeletion(g, s)) {
                 if (Switches().DontAsk) {
                     g.KeepSide[s] = true;
-                    RefuseUnattended(FormatMsg(882, counts));
+                    QStringList logCounts = counts;
+                    logCounts[2] = LogPath(g.Root[s]);
+                    RefuseUnattended(FormatMsg(882, counts), FormatMsg(882, logCounts));
                 } else if (Host().AppMessageBox(FormatMsg(881, counts),
                                                 MsgBox::YesNo | MsgBox::Exclamation | MsgBox::DefaultButton2) !=
                            MsgBox::Yes) {
@@ -256,7 +261,8 @@ bool SharedRootsAllowed(const Profile& profile) {
             if (!overlap) continue;
             const QStringList names{PairText(profile, p), PairText(profile, q)};
             if (Switches().DontAsk) {
-                RefuseUnattended(FormatMsg(883, names));
+                RefuseUnattended(FormatMsg(883, names),
+                                 FormatMsg(883, {PairText(profile, p, true), PairText(profile, q, true)}));
                 return false;
             }
             return Host().AppMessageBox(FormatMsg(884, names),
@@ -266,8 +272,8 @@ bool SharedRootsAllowed(const Profile& profile) {
     return true;
 }
 
-void RefuseUnattended(const QString& text) {
-    WriteLogLine({text});
+void RefuseUnattended(const QString& text, const QString& logText) {
+    WriteLogLine({logText.isEmpty() ? text : logText});
     RecordLastError(text);
     Run().Refused = true;
 }

@@ -49,4 +49,5 @@ bool SharedRootsAllowed(const Profile& profile);
 
 // A run without questions could not do its work and could not ask: logs the text, records it
 // as the last error for the next interactive start, and makes the run end with status 2.
-void RefuseUnattended(const QString& text);
+// logText: the same message with its paths escaped for the log (LogPath), when it names paths.
+void RefuseUnattended(const QString& text, const QString& logText = QString());

@@ -56,11 +56,11 @@ void ShowWorking(int statusMessage) {
 }
 
 void LogRunLine(const QString& what, const ResultList& view, int r) {
-    QStringList values{what, CurrentProfile().ProfilePath};
+    QStringList values{what, LogPath(CurrentProfile().ProfilePath)};
     // Row 0 stands for the whole list and carries no paths.
     if (r >= 1 && static_cast<size_t>(r) < view.size()) {
         const CompareRow& row = view[static_cast<size_t>(r)];
-        values << row.Folder[0] << row.Folder[1];
+        values << LogPath(row.Folder[0]) << LogPath(row.Folder[1]);
     }
     WriteLogLine(values);
 }

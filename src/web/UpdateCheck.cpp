@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QUrl>
 
 #include <cmath>
 #include <unistd.h>
@@ -32,6 +33,22 @@ QString Version() {
     return QStringLiteral("%1.%2.%3").arg(TANDOR_VERSION_MAJOR).arg(TANDOR_VERSION_MINOR).arg(TANDOR_VERSION_PATCH);
 }
 QString ProgramTitle() { return FormatMsg(101); }
+
+// The update page comes from the network, so what it names is opened only as a web address: a
+// file address would have the desktop open a local file, folder or launcher on a remote page's
+// word, and other schemes start whatever handles them.
+bool OpenAddressOfUpdatePage(const QString& address) {
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        qCWarning(lcWeb) << "update page: address refused, not a web address:" << address;
+        return false;
+    }
+    if (OpenInSystemBrowser(address)) return true;
+    qCWarning(lcWeb) << "update page: address not opened:" << address;
+    return false;
+}
 }  // namespace
 
 std::function<void(const QString&, const QString&)>& UpdateMessageHandler() {
@@ -120,7 +137,7 @@ void ApplyUpdateAnswer(const QVariantMap& fields) {
     QString href = fields.value(QStringLiteral("href")).toString();
     href.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
     href = href.trimmed();
-    if (!href.isEmpty() && !OpenInSystemBrowser(href)) qCWarning(lcWeb) << "update page: address not opened:" << href;
+    if (!href.isEmpty()) OpenAddressOfUpdatePage(href);
     const QString message = fields.value(QStringLiteral("message")).toString();
     if (!message.isEmpty()) {
         QString title = fields.value(QStringLiteral("messageTitle")).toString();
@@ -139,7 +156,7 @@ void ApplyUpdateAnswer(const QVariantMap& fields) {
         } else {
             wizard->tmrUnload().stop();
             wizard->RunUpdateCode(code, {[](const QString& text) { UpdateMessageHandler()(text, ProgramTitle()); },
-                                         [](const QString& address) { OpenInSystemBrowser(address); }});
+                                         [](const QString& address) { OpenAddressOfUpdatePage(address); }});
         }
     }
     if (wizard) wizard->tmrUnload().start();

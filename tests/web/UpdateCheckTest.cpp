@@ -4,6 +4,7 @@
 
 #include "BrowserTesting.h"
 #include "support/TempTree.h"
+#include "support/WebLogCapture.h"
 
 #include "config/ProgramSettings.h"
 #include "config/Registry.h"
@@ -69,6 +70,24 @@ TEST_F(UpdateCheckTest, TheFieldsOfALocalUpdatePageSetTheNextCheckOpenTheAddress
     ASSERT_EQ(messages.size(), 3);
     EXPECT_TRUE(messages[2].contains(QStringLiteral("already open")));
     EXPECT_EQ(UpdateChecksStarted(), 2);
+}
+
+TEST_F(UpdateCheckTest, TheUpdatePageOpensOnlyWebAddresses) {
+    WebLogCapture log;
+    // The page's address field and its code name local files, script and other schemes: only
+    // the web address reaches the system's opener.
+    const QString page = tree.File(QStringLiteral("update.htm"),
+        "<html><head><meta name=\"href\" content=\"file:///etc/passwd\"></head><body><div id=\"code\">"
+        "function Main() { var all = ['javascript:alert(1)', 'FILE:///home', 'file:/etc', 'file://localhost/etc/passwd', 'http:/etc/passwd',"
+        " 'smb://server/share', 'data:text/html,x', '/etc/passwd', 'https://tandor.example.org/new'];"
+        " all.forEach(function (a) { Program.openAddress(a); }); Program.message('done'); }"
+        "</div></body></html>");
+    SetUpdateAddressForTests(QUrl::fromLocalFile(page).toString());
+    CheckForUpdate(true);
+    ASSERT_TRUE(WaitFor([&] { return !messages.isEmpty(); }));
+    EXPECT_EQ(opened, QStringList{QStringLiteral("https://tandor.example.org/new")});
+    EXPECT_TRUE(log.Contains(QStringLiteral("file:///etc/passwd")));
+    EXPECT_TRUE(log.Contains(QStringLiteral("javascript:alert(1)")));
 }
 
 TEST_F(UpdateCheckTest, AnUnreachablePageLeavesTheCheckDueAndAutomaticChecksStopAfterThree) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <string>
 
@@ -20,6 +21,7 @@ protected:
         std::setlocale(LC_TIME, "C");
         Settings().LogToFile = true;
         Settings().LogfilesFolder = logs.Path();
+        ForgetLogWriteFailureForTests();
         SetNow(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 0)));
     }
     void TearDown() override { std::setlocale(LC_TIME, oldLocale_.c_str()); }
@@ -80,8 +82,32 @@ TEST_F(LogFileTest, OffOrMissingFolderWritesNothing) {
 
     Settings().LogToFile = true;
     Settings().LogfilesFolder = logs.Path(QStringLiteral("missing"));
-    WriteLogLine({QStringLiteral("Start")});  // silently lost, and the folder is not created
+    EXPECT_FALSE(LastLogWriteFailure());  // logging off is no failure
+    WriteLogLine({QStringLiteral("Start")});  // lost, and the folder is not created
     EXPECT_TRUE(logs.List().isEmpty());
+    // The end of an unattended run says where its log could not be written.
+    ASSERT_TRUE(LastLogWriteFailure());
+    EXPECT_EQ(LastLogWriteFailure()->folder, logs.Path(QStringLiteral("missing")));
+    EXPECT_EQ(LastLogWriteFailure()->error, ENOENT);
+}
+
+TEST_F(LogFileTest, PathsAreEscapedSoThatANameNeverAddsAFieldOrALine) {
+    const struct {
+        QString path;
+        QString logged;
+    } cases[] = {
+        {QStringLiteral("/a/new\nline"), QStringLiteral("/a/new\\nline")},
+        {QStringLiteral("/a/tab\there\\back"), QStringLiteral("/a/tab\\there\\\\back")},
+        {QStringLiteral("/a/cr\r\n"), QStringLiteral("/a/cr\\r\\n")},
+        {QStringLiteral("/a/bell\x07" "del\x7f") + QChar(0x85), QStringLiteral("/a/bell\\x07del\\x7f\\x85")},
+        {QStringLiteral("/a/") + QChar(0x2028) + QChar(0x2029), QStringLiteral("/a/\\u2028\\u2029")},
+        {QStringLiteral("/a/Grüße ✓"), QStringLiteral("/a/Grüße ✓")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LogPath(c.path), c.logged) << qPrintable(c.logged);
+    // Through the line rules unchanged; a byte that is not UTF-8 is still written as itself.
+    WriteLogLine({QStringLiteral("Copy"), LogPath(QStringLiteral("/a/x\t\n") + QChar(0xDCE9)), LogPath(QStringLiteral("/b"))});
+    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
+              QByteArray("2026-12-05 10:00:00\tCopy\t/a/x\\t\\n\xe9\t/b\r\n"));
 }
 
 TEST_F(LogFileTest, FolderWithTrailingSlashAndRawFileNameBytes) {

@@ -149,15 +149,17 @@ TEST_F(SettingsDialogTest, MediumAndSubfolderInterlocks) {
 TEST_F(SettingsDialogTest, TheLogPageShowsTheDaysLogOnceAndAChosenLogWithItsDate) {
     const QString today = LogFilePath(QDate(2024, 1, 31));
     ASSERT_EQ(today, logs.Path("20240131.log"));
-    logs.File("20240131.log", "first line\r\nsecond line\r\n");
+    // The lines as written, escapes of logged paths and TABs included.
+    logs.File("20240131.log", "first line\r\n12:00\tCopy\t/a/new\\nline\t/b/tab\\t\\\\\r\n");
+    const QString written = QStringLiteral("first line\n12:00\tCopy\t/a/new\\nline\t/b/tab\\t\\\\\n");
     dlgSettings dialog;
     dialog.SelectTab(QStringLiteral("TAB_LOGFILE"));
     EXPECT_EQ(dialog.LogFrameCaption(), FormatMsg(16010, {QStringLiteral("2024-01-31")}));
-    EXPECT_EQ(dialog.LogViewText(), QStringLiteral("first line\nsecond line\n"));
+    EXPECT_EQ(dialog.LogViewText(), written);
     logs.File("20240131.log", "changed\r\n");
     dialog.SelectTab(QStringLiteral("TAB_ABOUT"));
     dialog.SelectTab(QStringLiteral("TAB_LOGFILE"));
-    EXPECT_EQ(dialog.LogViewText(), QStringLiteral("first line\nsecond line\n"));  // loaded once a day
+    EXPECT_EQ(dialog.LogViewText(), written);  // loaded once a day
 
     logs.File("20231224.log", "eve\r\n");
     dialog.fileDialog = [&](const QString& title, const QString&, const QString& start, bool multiple) {
