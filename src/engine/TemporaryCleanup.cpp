@@ -43,8 +43,8 @@ void RemoveStaleTemporaries(const FileView& files, int r, bool folderOnly, const
             int removed = 0;
             const bool ok = FileSystem::RemoveStaleCopyTemporaries(folder, removed);
             const int err = FileSystem::LastError();
-            if (removed > 0) WriteLogLine({FormatMsg(1230, {QString::number(removed)}), folder});
-            if (!ok) WriteLogLine({FormatMsg(1232), FileSystem::ErrorText(err), folder});
+            if (removed > 0) WriteLogLine({FormatMsg(1230, {QString::number(removed)}), LogPath(folder)});
+            if (!ok) WriteLogLine({FormatMsg(1232), FileSystem::ErrorText(err), LogPath(folder)});
         }
     }
 }
