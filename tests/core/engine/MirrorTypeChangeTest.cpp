@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <functional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace sync_run_test;
@@ -200,4 +201,17 @@ TEST_F(MirrorTypeChangeTest, ADeletionThatFailsOrIsCancelledLeavesTheSourceUncop
         EXPECT_EQ(::Run().Tally.Cancelled, c.cancel);
         EXPECT_EQ(::Run().Errors.size(), c.errors) << qPrintable(::Run().Errors.join(u'\n'));
     }
+}
+
+TEST_F(MirrorTypeChangeTest, APipeOppositeAFolderStaysAConflictInAMirror) {
+    left.File(QStringLiteral("x/a.txt"), "a", New);
+    right.Folder(QString());
+    ASSERT_EQ(::mkfifo(PathCodec::Encode(right.Path(QStringLiteral("x"))).constData(), 0600), 0);
+    EXPECT_EQ(CompareWith({true, false, false, false, true}).typeConflicts, 1);
+    EXPECT_TRUE(PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions).Empty());
+    SyncRun(files, 0, false);
+    struct stat st {};
+    ASSERT_EQ(::lstat(PathCodec::Encode(right.Path(QStringLiteral("x"))).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(::Run().ErrorReported);
 }
