@@ -6,6 +6,7 @@
 #include "engine/FileView.h"
 #include "engine/Merge.h"
 #include "engine/RunHost.h"
+#include "engine/RowRules.h"
 #include "engine/RunState.h"
 #include "engine/Scanner.h"
 #include "i18n/TextLookup.h"
@@ -342,6 +343,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         const size_t before = results.size();
         MergeOptions pairOptions = mergeOptions;
         pairOptions.foldsCase = foldsCase;
+        pairOptions.replacesTypeChanges = ReplacesTypeChanges(profile.View.SyncOptions);
         const TypeConflictKeys typeConflicts =
             FindTypeConflicts(sides[0].list, sides[1].list, sides[0].specials, sides[1].specials);
         const std::vector<RowProblem> problems =

@@ -61,6 +61,12 @@ struct CompareRow {
     // other, and for every row below such a folder. Such a row is proposed as NoAction and
     // unselected; the synchronisation neither copies nor deletes it, on either side.
     bool TypeConflict : 1 = false;
+    // Set with TypeConflict when the conflict is a folder opposite a file or link (a path whose
+    // type changed on one side, and every row below its folder) and the compare prepared a
+    // one-way mirror: such a row keeps the proposal of a one-sided row, and a one-way mirror
+    // deletes the destination's entry and copies the source's in its place. Any other run
+    // leaves it alone like every type conflict.
+    bool TypeChange : 1 = false;
     // The mark the compare proposed (Selected as the merge set it): a view built anew starts
     // from it, so that ticks given in one view do not outlive a change of filter.
     bool ProposedMark : 1 = false;
@@ -149,6 +155,10 @@ public:
     void ReserveViewRows(size_t n) { index_.reserve(n); }
     // The index in the viewed list of view row i (i itself for a list of its own).
     size_t ViewedIndex(size_t i) const { return base_ ? index_[i] : i; }
+    // The rows of the viewed list, the ones the view leaves out included (the list's own rows
+    // for a list of its own).
+    size_t ViewedSize() const { return base_ ? base_->rows_.size() : rows_.size(); }
+    const CompareRow& ViewedRow(size_t j) const { return base_ ? base_->rows_[j] : rows_[j]; }
     bool IsView() const { return base_ != nullptr; }
     // After the viewed rows moved into base (with the list that held them): views them there.
     void MoveViewOnto(ResultList& base) {

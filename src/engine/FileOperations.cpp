@@ -284,8 +284,19 @@ void RemoveOneFolder(int side, int row, ResultList& view) {
     if (ok) LogChange("RemoveFolder", folder);
 }
 
-void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
-    if (flags & RunFlag::Counting) return;
+bool TrashWholeFolder(int side, int row, int entriesBelow, ResultList& view) {
+    const CompareRow& r = view[static_cast<size_t>(row)];
+    const QString folder = FolderWithoutSlash(r.Folder[side]);
+    const bool ok = FileSystem::MoveToTrash(folder, SeenOn(r, side));
+    if (ok) Run().Tally.Deleted += 1 + entriesBelow;
+    else CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
+    ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, side, row, view);
+    if (ok) LogChange("Trash", folder);
+    return ok;
+}
+
+bool CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
+    if (flags & RunFlag::Counting) return true;
     // The files handed to the workers before are reported first: the log keeps the walk's order.
     // One of them may have ended the run.
     ReportWorkerCopies(0);
@@ -303,6 +314,7 @@ void CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
     else if (!ok) CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     ReportOperationError(ok ? 1 : 0, OpCode::CreateFolder, s, row, view);
     if (created) LogChange("CreateFolder", target);
+    return ok;
 }
 
 bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason) {

@@ -29,6 +29,8 @@ constexpr int OnlyOneSided = 2;     // CopyRows: skip entries missing on the des
                                     // no folders; DeleteRows: only entries missing on the other side
 constexpr int AnyDirection = 4;     // CopyRows: copy marked files whatever their direction
 constexpr int DeleteMatchOnly = 8;  // DeleteRows: only files matching the delete masks
+constexpr int ReplacesTypeChanges = 16;  // both: the run is a one-way mirror, whose rows of a
+                                         // type change are one-sided rows (RowRules.h)
 }  // namespace RunFlag
 
 // Deletes Folder[side] + Name[side]: into the trash with AllowUndo, else for good (clearing the
@@ -38,7 +40,12 @@ void DeleteOneFile(int side, int row, ResultList& view);
 // Removes the folder row's folder on side; "not empty" is no error (something stays in it).
 void RemoveOneFolder(int side, int row, ResultList& view);
 // Creates the destination folder Folder[1-s] with Folder[s] as its template (not when counting).
-void CreateDestinationFolder(int s, int row, int flags, ResultList& view);
+// False when it is not there afterwards (reported).
+bool CreateDestinationFolder(int s, int row, int flags, ResultList& view);
+// Moves the folder row's folder on side with everything in it to the trash as one entry, for a
+// folder that a one-way mirror replaces; entriesBelow (the files and folders of the view below
+// it) count as deleted with it. False when it stays (reported).
+bool TrashWholeFolder(int side, int row, int entriesBelow, ResultList& view);
 // Copies Folder[s] + Name[s] to the other side, with the attribute clean-up before and the
 // archive resets after; a counting pass only adds the size to TotalBytes. A destination that is
 // no longer what the compare saw (or a name that something took since) is left alone and

@@ -120,7 +120,7 @@ void FileView::ApplySelectAll() {
         CompareRow& row = ViewList[i];
         if (!SelectAll) {
             row.Selected = false;
-        } else if (!row.Unreadable && !row.CaseConflict && !row.TypeConflict &&
+        } else if (!row.Unreadable && !row.CaseConflict && !(row.TypeConflict && !row.TypeChange) &&
                    (row.SyncAction != SyncAction::NoAction || row.DeleteMatch || IsFolderRow(row))) {
             row.Selected = true;
         }

@@ -57,7 +57,8 @@ public:
     const std::vector<TreeRow>& TreeRows();
     // SelectAll on: marks every row that proposes something, matches the delete masks or is a
     // folder (other rows keep their mark); off: clears every mark. Rows flagged Unreadable,
-    // CaseConflict or TypeConflict are never marked by it.
+    // CaseConflict or TypeConflict are never marked by it, except a type change that the
+    // compare prepared to replace (TypeChange).
     void ApplySelectAll();
 
     // Whether toolbar 2 (Filter2) takes part: not while only identical rows are shown.

@@ -4,6 +4,8 @@
 #include "engine/RunState.h"
 #include "platform/FileSystem.h"
 
+#include <QSet>
+
 #include <cmath>
 
 namespace {
@@ -122,8 +124,13 @@ private:
     void Flag(CompareRow& row, bool conflict) {
         if (conflict) row.CaseConflict = true;
         if (inUnreadable_) row.Unreadable = true;
-        if (inTypeConflict_ || typeConflictHere_) row.TypeConflict = true;
-        if (row.CaseConflict || row.Unreadable || row.TypeConflict) {
+        if (inTypeConflict_ || typeConflictHere_) {
+            row.TypeConflict = true;
+            row.TypeChange = options_.replacesTypeChanges && !row.CaseConflict && !row.Unreadable &&
+                             (!typeConflictHere_ || typeChangeHere_) && (!inTypeConflict_ || inTypeChange_);
+        }
+        // A type change that the run replaces keeps the proposal of its one-sided row.
+        if ((row.CaseConflict || row.Unreadable || row.TypeConflict) && !row.TypeChange) {
             row.SyncAction = SyncAction::NoAction;
             row.Selected = false;
         }
@@ -140,10 +147,14 @@ private:
             // The conflict set names paths in the form of a file's key; each is reported once,
             // at its first row (the file's, which sorts before the folder's).
             const QString pathKey = isFolder ? FileFormOfFolderKey(key) : key;
-            typeConflictHere_ = typeConflicts_->contains(pathKey);
+            const auto conflict = typeConflicts_->constFind(pathKey);
+            typeConflictHere_ = conflict != typeConflicts_->cend();
+            typeChangeHere_ = typeConflictHere_ && *conflict == TypeConflictKind::FileOrLink;
             if (typeConflictHere_ && !reportedTypeConflicts_.contains(pathKey)) {
                 reportedTypeConflicts_.insert(pathKey);
-                problems.push_back({rows_.size(), l.empty() ? 1 : 0, FileSystem::ErrTypeConflict});
+                // What the run replaces is no conflict it leaves behind.
+                if (!(typeChangeHere_ && options_.replacesTypeChanges))
+                    problems.push_back({rows_.size(), l.empty() ? 1 : 0, FileSystem::ErrTypeConflict});
             }
         }
 
@@ -203,6 +214,7 @@ private:
         }
         if (typeConflictHere_ && isFolder && !inTypeConflict_) {
             inTypeConflict_ = true;
+            inTypeChange_ = typeChangeHere_;
             typeConflictPrefix_ = key;
         }
 
@@ -235,7 +247,9 @@ private:
     QString conflictPrefix_;
     const TypeConflictKeys* typeConflicts_;
     bool typeConflictHere_ = false;  // the group being merged is a conflict itself
+    bool typeChangeHere_ = false;    // ... of a folder and a file or link
     bool inTypeConflict_ = false;
+    bool inTypeChange_ = false;      // the folder of that conflict stands opposite a file or link
     QString typeConflictPrefix_;
     QSet<QString> reportedTypeConflicts_;
 };

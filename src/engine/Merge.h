@@ -18,6 +18,9 @@ struct MergeOptions {
     bool compareSize = true;
     bool defaultMark = true;   // mark of rows that propose something
     uint8_t foldsCase = 0;     // CompareRow::FoldsCase of every row of the pair
+    // The run this compare prepares is a one-way mirror (ReplacesTypeChanges of the sync
+    // options): a folder opposite a file or link is a type change that the run replaces.
+    bool replacesTypeChanges = false;
 };
 // The options of a profile: the time lag, or the largest date value while dates are ignored.
 MergeOptions MergeOptionsOf(const ProfileOptions& options, bool defaultMark);
@@ -39,9 +42,10 @@ struct RowProblem {
 // unambiguously becomes one-sided rows flagged CaseConflict. Every row at or below a folder that
 // could not be listed on either side is flagged Unreadable; every row whose key is in
 // typeConflicts (see FindTypeConflicts), and every row below such a folder, TypeConflict.
-// Flagged rows propose nothing and are unselected. Empties the run's IgnoredErrors. Returns the
-// rows to report: each folder that could not be listed, each ambiguous name, each type conflict
-// once.
+// Flagged rows propose nothing and are unselected, except the rows of a type change that the
+// options replace (TypeChange as well): they propose what one-sided rows propose. Empties the
+// run's IgnoredErrors. Returns the rows to report: each folder that could not be listed, each
+// ambiguous name, each type conflict once unless the options replace it.
 std::vector<RowProblem> MergeScanLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
                                        const QString& rightRoot, const MergeOptions& options, ResultList& rows,
                                        const TypeConflictKeys* typeConflicts = nullptr);

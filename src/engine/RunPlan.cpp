@@ -8,6 +8,7 @@
 RunPlan PlanSyncRun(const ResultList& view, const std::array<bool, 5>& option) {
     RunPlan plan;
     const size_t n = view.size();
+    const bool replaces = ReplacesTypeChanges(option);
     // Per row: bit s when a delete pass removes the entry on side s before the copies.
     std::vector<uint8_t> gone(n, 0);
     // Per row: the row's pair lacks its root on side s (bit s) at the compare.
@@ -30,7 +31,7 @@ RunPlan PlanSyncRun(const ResultList& view, const std::array<bool, 5>& option) {
         const bool copyFrom = option[static_cast<size_t>(s)];
         for (size_t i = 1; i < n; ++i) {
             const CompareRow& row = view[i];
-            if (!row.Selected || !row.Exists(s) || Untouchable(row)) continue;
+            if (!row.Selected || !row.Exists(s) || Untouchable(row, replaces)) continue;
             // Nothing is deleted opposite a missing root: that side is created and filled.
             const bool held = (rootMissing[i] & (1u << d)) != 0;
             if (IsFolderOn(row, s)) {
@@ -64,7 +65,7 @@ RunPlan PlanSyncRun(const ResultList& view, const std::array<bool, 5>& option) {
         const bool onlyOneSided = option[static_cast<size_t>(3 + s)];
         for (size_t i = 1; i < n; ++i) {
             const CompareRow& row = view[i];
-            if (!row.Selected || row.SyncAction != away || Untouchable(row)) continue;
+            if (!row.Selected || row.SyncAction != away || Untouchable(row, replaces)) continue;
             // Toward a root that this run creates, one-sided entries are copied all the same.
             const bool restricted = onlyOneSided && (rootMissing[i] & (1u << d)) == 0;
             if (IsFolderOn(row, s)) {
@@ -88,7 +89,7 @@ RunPlan PlanPopupDelete(const ResultList& view, int s, int r, bool folderOnly) {
     const CompareRow& start = view[i0];
     if (!start.IsFolder()) {
         // A single file row is deleted whatever its mark.
-        if (start.Exists(s) && !Untouchable(start)) ++plan.DeleteFiles[side];
+        if (start.Exists(s) && !Untouchable(start, false)) ++plan.DeleteFiles[side];
         return plan;
     }
     const int level0 = Level(start, s);
@@ -102,11 +103,11 @@ RunPlan PlanPopupDelete(const ResultList& view, int s, int r, bool folderOnly) {
             }
             continue;
         }
-        if (row.Exists(s) && row.Selected && !Untouchable(row)) ++plan.DeleteFiles[side];
+        if (row.Exists(s) && row.Selected && !Untouchable(row, false)) ++plan.DeleteFiles[side];
     }
     for (size_t i = i0; i < stop; ++i) {
         const CompareRow& row = view[i];
-        if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !Untouchable(row)) ++plan.DeleteFolders[side];
+        if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !Untouchable(row, false)) ++plan.DeleteFolders[side];
     }
     return plan;
 }

@@ -25,7 +25,9 @@ struct RunPlan {
 
 // The passes of the Synchronize button over the whole view list with the five sync options.
 // Deletions opposite a root folder that the compare found missing are not planned: the run
-// creates that root and copies into it instead.
+// creates that root and copies into it instead. A one-way mirror replaces the entries whose type
+// changed: the destination's entry with every file and folder below it among the deletions, the
+// source's among the copies.
 RunPlan PlanSyncRun(const ResultList& view, const std::array<bool, 5>& syncOptions);
 // The popup's deletion on side s over the subtree of view row r (0: the whole list).
 RunPlan PlanPopupDelete(const ResultList& view, int s, int r, bool folderOnly);

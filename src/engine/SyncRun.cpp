@@ -1,6 +1,7 @@
 #include "engine/SyncRun.h"
 
 #include "config/Profile.h"
+#include "config/ProgramSettings.h"
 #include "config/StartupSwitches.h"
 #include "engine/CompareRun.h"
 #include "engine/FileOperations.h"
@@ -30,6 +31,30 @@ bool InRange(const ResultList& view, size_t i) { return i >= 1 && i < view.size(
 // creates: the entries opposite it are copied where the direction allows, never deleted.
 bool OnlyOneSidedFor(int flags, size_t row, int destination) {
     return (flags & RunFlag::OnlyOneSided) && !CreatesRootOf(row, destination);
+}
+
+bool Replaces(int flags) { return (flags & RunFlag::ReplacesTypeChanges) != 0; }
+
+// Whether row lies below the folder whose path on side s is folder (without '/').
+bool Below(const CompareRow& row, int s, const QString& folder) {
+    return row.Folder[s].size() > folder.size() && row.Folder[s].startsWith(folder) &&
+           row.Folder[s][folder.size()] == QLatin1Char('/');
+}
+
+// For the folder of view row i on side s: the last view row below it when the view shows every
+// row of the compare below it and each of them is ticked, and 0 otherwise. Only then may the
+// folder go to the trash as one entry: a row filtered out of the view or unticked by the user
+// would go with it, unplanned and uncounted by the guards.
+size_t LastOfWholeTickedSubtree(const ResultList& view, size_t i, int s) {
+    const QString folder = view[i].Folder[s];
+    size_t k = i;
+    for (size_t j = view.ViewedIndex(i) + 1; j < view.ViewedSize() && Below(view.ViewedRow(j), s, folder); ++j) {
+        ++k;
+        if (k >= view.size() || view.ViewedIndex(k) != j) return 0;
+        const CompareRow& row = view[k];
+        if (!row.Selected || !row.TypeChange || !row.Exists(s)) return 0;
+    }
+    return k;
 }
 
 QString FolderWithoutSlash(QString folder) {
@@ -92,7 +117,7 @@ void CopyRowsInBatch(int s, int r, int flags, bool folderOnly, ResultList& view)
     const CompareRow& start = view[i0];
     if (!start.IsFolder()) {
         // A single file row is copied whatever its direction and mark.
-        if (Untouchable(start) || !start.Exists(s)) return;
+        if (Untouchable(start, Replaces(flags)) || !start.Exists(s)) return;
         if (!FileSystem::FolderExists(FolderWithoutSlash(start.Folder[d])))
             CreateDestinationFolder(s, static_cast<int>(i0), flags, view);
         CopyOneFile(s, static_cast<int>(i0), flags, view);
@@ -101,17 +126,30 @@ void CopyRowsInBatch(int s, int r, int flags, bool folderOnly, ResultList& view)
 
     const int level0 = Level(start, s);
     const int16_t away = SyncAction::AwayFrom(s);
+    // A folder that was to take the place of an entry of another type and could not be created
+    // (that entry is still there): nothing below it is copied.
+    QString notReplaced;
     for (size_t i = i0; i < view.size(); ++i) {
         if (Cancelled()) return;
         const CompareRow& row = view[i];
+        if (!notReplaced.isNull()) {
+            if (Below(row, s, notReplaced)) {
+                if (!IsFolderOn(row, s) && row.Selected && row.Exists(s)) ++Run().Tally.Skipped;
+                continue;
+            }
+            notReplaced.clear();
+        }
         if (IsFolderOn(row, s)) {
             // The start folder itself is at level0 and never ends the walk.
             if (i > static_cast<size_t>(r) && EndsFolderWalk(row, s, r, level0, folderOnly)) return;
-            if (!OnlyOneSidedFor(flags, i, d) && row.SyncAction == away && row.Selected && !Untouchable(row))
-                CreateDestinationFolder(s, static_cast<int>(i), flags, view);
+            if (!OnlyOneSidedFor(flags, i, d) && row.SyncAction == away && row.Selected &&
+                !Untouchable(row, Replaces(flags))) {
+                const bool there = CreateDestinationFolder(s, static_cast<int>(i), flags, view);
+                if (!there && row.TypeChange) notReplaced = row.Folder[s];
+            }
         } else if (row.Selected) {
             if ((row.SyncAction == away || (flags & RunFlag::AnyDirection)) &&
-                !(!row.Exists(d) && OnlyOneSidedFor(flags, i, d)) && row.Exists(s) && !Untouchable(row))
+                !(!row.Exists(d) && OnlyOneSidedFor(flags, i, d)) && row.Exists(s) && !Untouchable(row, Replaces(flags)))
                 CopyOneFile(s, static_cast<int>(i), flags, view);
         }
     }
@@ -126,7 +164,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
 
     CompareRow& start = view[i0];
     if (!start.IsFolder()) {
-        if (Untouchable(start) || !start.Exists(s)) return;
+        if (Untouchable(start, Replaces(flags)) || !start.Exists(s)) return;
         if (flags & RunFlag::Counting) PlanDeletion(i0, s);
         else if (DeletionHeld(i0, s)) ++Run().Tally.Skipped;
         else DeleteOneFile(s, static_cast<int>(i0), view);
@@ -135,6 +173,10 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
 
     const int level0 = Level(start, s);
     size_t stop = view.size();
+    // The folders this pass moved to the trash whole (or tried to): first and last view row.
+    std::vector<std::pair<size_t, size_t>> trashedWhole;
+    const bool trashesWhole = Settings().AllowUndo && Replaces(flags) && (flags & RunFlag::OnlyOneSided) &&
+                              !(flags & RunFlag::Counting);
     for (size_t i = static_cast<size_t>(std::max(r + 1, 2)); i < view.size(); ++i) {
         if (Cancelled()) return;
         CompareRow& row = view[i];
@@ -143,10 +185,20 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
                 stop = i;
                 break;
             }
+            // A folder that a mirror replaces by a file or link goes to the trash as it is, so that it
+            // comes back whole; what the user left out of it keeps it from there.
+            if (trashesWhole && row.TypeChange && row.Exists(s) && !row.Exists(d) && row.Selected &&
+                !Untouchable(row, true) && !DeletionHeld(i, s)) {
+                if (const size_t last = LastOfWholeTickedSubtree(view, i, s)) {
+                    TrashWholeFolder(s, static_cast<int>(i), static_cast<int>(last - i), view);
+                    trashedWhole.emplace_back(i, last);
+                    i = last;
+                }
+            }
             continue;
         }
         if (row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
-            !((flags & RunFlag::DeleteMatchOnly) && !row.DeleteMatch) && !Untouchable(row)) {
+            !((flags & RunFlag::DeleteMatchOnly) && !row.DeleteMatch) && !Untouchable(row, Replaces(flags))) {
             if (flags & RunFlag::Counting) {
                 PlanDeletion(i, s);
                 continue;
@@ -167,8 +219,10 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
     for (size_t i = stop; i-- > i0;) {
         if (Cancelled()) return;
         const CompareRow& row = view[i];
+        const bool trashed = std::any_of(trashedWhole.begin(), trashedWhole.end(),
+                                         [i](const auto& range) { return i >= range.first && i <= range.second; });
         if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
-            !Untouchable(row)) {
+            !Untouchable(row, Replaces(flags)) && !trashed) {
             if (DeletionHeld(i, s)) ++Run().Tally.Skipped;
             else RemoveOneFolder(s, static_cast<int>(i), view);
         }
@@ -212,12 +266,14 @@ bool SyncRun(FileView& files, int r, bool folderOnly) {
     RunState& run = Run();
     run.CancelRequested = false;
     const RunGuardScope guards(files.Results, view);
+    // Every walk of a one-way mirror replaces the entries whose type changed.
+    const int mirror = ReplacesTypeChanges(option) ? RunFlag::ReplacesTypeChanges : 0;
     // The deletions are work too (a mirror whose other side only holds extra entries), and the
     // guards below need their counts before anything changes.
-    if (option[3]) DeleteRows(0, r, RunFlag::Counting | RunFlag::OnlyOneSided, folderOnly, view);
-    if (option[4]) DeleteRows(1, r, RunFlag::Counting | RunFlag::OnlyOneSided, folderOnly, view);
-    if (option[0]) DeleteRows(0, r, RunFlag::Counting | RunFlag::DeleteMatchOnly, folderOnly, view);
-    if (option[1]) DeleteRows(1, r, RunFlag::Counting | RunFlag::DeleteMatchOnly, folderOnly, view);
+    if (option[3]) DeleteRows(0, r, mirror | RunFlag::Counting | RunFlag::OnlyOneSided, folderOnly, view);
+    if (option[4]) DeleteRows(1, r, mirror | RunFlag::Counting | RunFlag::OnlyOneSided, folderOnly, view);
+    if (option[0]) DeleteRows(0, r, mirror | RunFlag::Counting | RunFlag::DeleteMatchOnly, folderOnly, view);
+    if (option[1]) DeleteRows(1, r, mirror | RunFlag::Counting | RunFlag::DeleteMatchOnly, folderOnly, view);
     const bool deletes = PlannedDeletionCount() > 0;
     if (fileCounts[0] == 0 && fileCounts[2] == 0 && !deletes) {
         host.AppMessageBox(FormatMsg(809), MsgBox::Information);
@@ -237,24 +293,24 @@ bool SyncRun(FileView& files, int r, bool folderOnly) {
     host.SetBusy(true);
 
     // One-sided entries deleted where they are, instead of being copied.
-    if (option[3]) DeleteRows(0, r, RunFlag::OnlyOneSided, folderOnly, view);
-    if (option[4]) DeleteRows(1, r, RunFlag::OnlyOneSided, folderOnly, view);
+    if (option[3]) DeleteRows(0, r, mirror | RunFlag::OnlyOneSided, folderOnly, view);
+    if (option[4]) DeleteRows(1, r, mirror | RunFlag::OnlyOneSided, folderOnly, view);
 
     // Per direction: the delete masks on the source side, then the count for the progress window.
     run.TotalBytes = 0;
     if (option[0]) {
-        DeleteRows(0, r, RunFlag::DeleteMatchOnly, folderOnly, view);
-        CopyRows(0, r, RunFlag::Counting | (option[3] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
+        DeleteRows(0, r, mirror | RunFlag::DeleteMatchOnly, folderOnly, view);
+        CopyRows(0, r, mirror | RunFlag::Counting | (option[3] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
     }
     if (option[1]) {
-        DeleteRows(1, r, RunFlag::DeleteMatchOnly, folderOnly, view);
-        CopyRows(1, r, RunFlag::Counting | (option[4] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
+        DeleteRows(1, r, mirror | RunFlag::DeleteMatchOnly, folderOnly, view);
+        CopyRows(1, r, mirror | RunFlag::Counting | (option[4] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
     }
     if ((option[0] || option[1]) && !Switches().DontAsk) host.ProgressInit(run.TotalBytes);
 
     // Left to right always before right to left.
-    if (option[0]) CopyRows(0, r, option[3] ? RunFlag::OnlyOneSided : 0, folderOnly, view);
-    if (option[1]) CopyRows(1, r, option[4] ? RunFlag::OnlyOneSided : 0, folderOnly, view);
+    if (option[0]) CopyRows(0, r, mirror | (option[3] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
+    if (option[1]) CopyRows(1, r, mirror | (option[4] ? RunFlag::OnlyOneSided : 0), folderOnly, view);
 
     host.SetBusy(false);
     if (host.ProgressVisible()) host.ProgressUnload();

@@ -1,5 +1,7 @@
 #include "engine/TypeConflicts.h"
 
+#include <QSet>
+
 namespace {
 
 constexpr char16_t KeySeparator = u'\x01';
@@ -48,12 +50,15 @@ TypeConflictKeys FindTypeConflicts(const ScanList& left, const ScanList& right, 
         // entry. (A folder opposite a file is found from the file's side.)
         if (!others[o].isEmpty()) {
             for (const QString& folder : folders[s])
-                if (others[o].contains(folder)) conflicts.insert(folder);
+                if (others[o].contains(folder)) conflicts.insert(folder, TypeConflictKind::SpecialEntry);
         }
         for (size_t i = 1; i < lists[s]->size(); ++i) {
             const ScanEntry& e = (*lists[s])[i];
             if (IsFolder(e)) continue;
-            if (folders[o].contains(e.SortKey) || others[o].contains(e.SortKey)) conflicts.insert(e.SortKey);
+            if (others[o].contains(e.SortKey)) conflicts.insert(e.SortKey, TypeConflictKind::SpecialEntry);
+            // A special entry at the same path (names that fold to one key) outweighs a file.
+            else if (folders[o].contains(e.SortKey) && !conflicts.contains(e.SortKey))
+                conflicts.insert(e.SortKey, TypeConflictKind::FileOrLink);
         }
     }
     return conflicts;

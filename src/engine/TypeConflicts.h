@@ -6,11 +6,16 @@
 
 #include "engine/CompareTypes.h"
 
-#include <QSet>
+#include <QHash>
 #include <QString>
 
+// What stands against the folder of a conflicting path: a file or symbolic link (a listed entry,
+// which a one-way mirror may delete to put the other side's entry in its place), or a socket,
+// pipe or device (never listed, never touched).
+enum class TypeConflictKind : uint8_t { FileOrLink, SpecialEntry };
+
 // The conflicting paths, each as the key a file of that path has.
-using TypeConflictKeys = QSet<QString>;
+using TypeConflictKeys = QHash<QString, TypeConflictKind>;
 
 // The key a file of the same path as the folder of folderKey would have.
 QString FileFormOfFolderKey(QStringView folderKey);

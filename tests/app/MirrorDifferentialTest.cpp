@@ -1,7 +1,7 @@
 // A mirror run of the real program on a copy of a real tree, checked against what rsync makes of
 // the same starting point: after seeded changes on both sides, "left to right" with "delete in
 // 2" must leave the right tree exactly as `rsync -a --delete --update --modify-window=2` leaves a
-// copy of it (files, links, contents, modification times, permissions).
+// copy of it (files, links, contents, modification times, permissions), type changes included.
 
 #include "UnattendedRunFixture.h"
 
@@ -141,6 +141,33 @@ TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
         ASSERT_TRUE(QFile::remove(right + QLatin1Char('/') + names.last()));
         ++twins;
     }
+    // Type changes, replaced by the mirror as rsync replaces them: a folder that became a file, a
+    // file that became a folder, and folders of the backup that a link took the place of, one
+    // dangling, one leading to a folder outside both trees (removed as a link, never entered).
+    QStringList folders;
+    for (const auto& [path, e] : Snapshot(left))
+        if (e.kind == 'd' && !path.contains(u'/')) folders << path;
+    ASSERT_GE(folders.size(), 3);
+    const QString becameFile = folders[folders.size() - 1], linked = folders[folders.size() - 2],
+                  linkedOut = folders[folders.size() - 3];
+    QString becameFolder;
+    for (size_t i = files.size(); i-- > at && becameFolder.isEmpty();)
+        if (!files[i].startsWith(becameFile + u'/') && !files[i].startsWith(linked + u'/') &&
+            !files[i].startsWith(linkedOut + u'/') && byFoldedName[files[i].toCaseFolded()].size() == 1)
+            becameFolder = files[i];
+    ASSERT_FALSE(becameFolder.isEmpty());
+    ASSERT_TRUE(QDir(left + u'/' + becameFile).removeRecursively());
+    tree.File(QStringLiteral("left/") + becameFile, "a folder before");
+    SetTime(left + u'/' + becameFile, later);
+    ASSERT_TRUE(QFile::remove(left + u'/' + becameFolder));
+    tree.File(QStringLiteral("left/") + becameFolder + QStringLiteral("/inside.txt"), "a file before");
+    tree.File(QStringLiteral("outside/kept.txt"), "never touched");
+    ASSERT_TRUE(QDir(right + u'/' + linked).removeRecursively());
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(right + u'/' + linked).constData()), 0);
+    ASSERT_TRUE(QDir(right + u'/' + linkedOut).removeRecursively());
+    ASSERT_EQ(::symlink(QFile::encodeName(tree.Path(QStringLiteral("outside"))).constData(),
+                        QFile::encodeName(right + u'/' + linkedOut).constData()),
+              0);
     tree.File(QStringLiteral("left/new folder/deeper/new.txt"), "new on the left");
     tree.File(QStringLiteral("left/.hidden settings"), "hidden and new");
     tree.File(QStringLiteral("right/old folder/sub/stale.txt"), "only in the backup");
@@ -187,5 +214,8 @@ TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
     for (const auto& [path, e] : ours)
         if (!theirs.count(path) && ++differences <= 20) ADD_FAILURE() << "left behind by the mirror: " << qPrintable(path);
     EXPECT_EQ(ours.size(), theirs.size());
+    EXPECT_EQ(QDir(tree.Path(QStringLiteral("outside"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("kept.txt")});
+    EXPECT_EQ(tree.Read(QStringLiteral("outside/kept.txt")), QByteArray("never touched"));
     RecordProperty("case twins", twins);
 }

@@ -1,0 +1,217 @@
+// A path whose type changed (a folder opposite a file or link) on real trees: a one-way mirror
+// deletes the destination's entry and copies the source's in its place; every other run leaves
+// both and reports the conflict. The question, the guards and the run agree on what goes.
+
+#include "SyncRunFixture.h"
+
+#include "engine/RunPlan.h"
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
+#include "support/QtPrinters.h"
+
+#include <cerrno>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace sync_run_test;
+
+namespace {
+
+class MirrorTypeChangeTest : public SyncRunTest {
+protected:
+    void SetUp() override {
+        SyncRunTest::SetUp();
+        Switches().DontAsk = true;
+        qputenv("XDG_DATA_HOME", dataHome.Path().toUtf8());
+        outside.File(QStringLiteral("a.txt"), "outside, never to be touched", Old);
+        outside.File(QStringLiteral("keep/deep.txt"), "deep outside", Old);
+    }
+    void TearDown() override {
+        qunsetenv("XDG_DATA_HOME");
+        Settings().AllowUndo = false;
+        FileSystem::FailNthWriteForTests(0, 0);
+        SyncRunTest::TearDown();
+    }
+    // The program's own compare, with the options of the run that follows.
+    CompareRunResult CompareWith(std::array<bool, 5> options) {
+        SetOptions(options);
+        CurrentProfile().profile.Pairs = {Pair(left.Path(), right.Path())};
+        CurrentProfile().profile.Options.TimeLag = 2.0 / 86400;
+        ::Run().ErrorReported = false;
+        return CompareRun(CurrentProfile().profile, files);
+    }
+    void ExpectOutsideUntouched() {
+        EXPECT_EQ(outside.List(), QStringList({"a.txt", "keep/", "keep/deep.txt"}));
+        EXPECT_EQ(outside.Read(QStringLiteral("a.txt")), QByteArray("outside, never to be touched"));
+    }
+
+    TempTree outside, dataHome;
+};
+
+struct TypeChange {
+    const char* name;
+    std::function<void(TempTree& source, TempTree& destination, const TempTree& outside)> build;
+    // What the question states for the mirror: on the destination, from the source.
+    int deleteFiles, deleteFolders, copyFiles, createFolders;
+};
+
+const TypeChange kTypeChanges[] = {
+    {"a source folder that became a file",
+     [](TempTree& src, TempTree& dst, const TempTree&) {
+         src.File("x", "now a file", New);
+         dst.File("x/a.txt", "a", Old);
+         dst.File("x/sub/b.txt", "b", Old);
+     },
+     2, 2, 1, 0},
+    {"a source file that became a folder",
+     [](TempTree& src, TempTree& dst, const TempTree&) {
+         src.File("x/a.txt", "a", New);
+         src.File("x/sub/b.txt", "b", New);
+         dst.File("x", "was a file", Old);
+     },
+     1, 0, 2, 2},
+    {"a dangling link where the source has a folder",
+     [](TempTree& src, TempTree& dst, const TempTree&) {
+         src.File("x/a.txt", "a", New);
+         dst.Folder("");
+         ::symlink("nowhere", PathCodec::Encode(dst.Path("x")).constData());
+     },
+     1, 0, 1, 1},
+    {"a link to a folder outside where the source has a folder",
+     [](TempTree& src, TempTree& dst, const TempTree& outside) {
+         src.File("x/a.txt", "a", New);
+         dst.Folder("");
+         ::symlink(PathCodec::Encode(outside.Path()).constData(), PathCodec::Encode(dst.Path("x")).constData());
+     },
+     1, 0, 1, 1},
+};
+
+}  // namespace
+
+TEST_F(MirrorTypeChangeTest, AOneWayMirrorReplacesEachTypeChangeAndNoOtherRunTouchesIt) {
+    for (const TypeChange& c : kTypeChanges) {
+        for (int s = 0; s < 2; ++s) {
+            // A one-way mirror; a copy without the delete option; a two-way run that deletes.
+            for (const char* run : {"mirror", "no delete", "two-way"}) {
+                SCOPED_TRACE(std::string(c.name) + (s == 0 ? ", left to right, " : ", right to left, ") + run);
+                const bool deletes = run == std::string("mirror");
+                for (TempTree* t : {&left, &right}) QDir(t->Path()).removeRecursively();
+                TempTree& src = s == 0 ? left : right;
+                TempTree& dst = s == 0 ? right : left;
+                c.build(src, dst, outside);
+                const QStringList sourceBefore = src.List(), destinationBefore = dst.List();
+                std::array<bool, 5> options{};
+                options[static_cast<size_t>(s)] = true;
+                options[static_cast<size_t>(4 - s)] = run != std::string("no delete");
+                options[static_cast<size_t>(1 - s)] = run == std::string("two-way");
+                EXPECT_EQ(CompareWith(options).typeConflicts, deletes ? 0 : 1);
+
+                const RunPlan plan = PlanSyncRun(files.ViewList, options);
+                const auto from = static_cast<size_t>(s), on = static_cast<size_t>(1 - s);
+                EXPECT_EQ(plan.DeleteFiles[on], deletes ? c.deleteFiles : 0);
+                EXPECT_EQ(plan.DeleteFolders[on], deletes ? c.deleteFolders : 0);
+                EXPECT_EQ(plan.CopyFiles[from], deletes ? c.copyFiles : 0);
+                EXPECT_EQ(plan.CreateFolders[from], deletes ? c.createFolders : 0);
+                SyncRun(files, 0, false);
+
+                EXPECT_EQ(src.List(), sourceBefore);
+                EXPECT_EQ(dst.List(), deletes ? sourceBefore : destinationBefore);
+                EXPECT_EQ(::Run().ErrorReported, !deletes);
+                ExpectOutsideUntouched();
+                if (!deletes) continue;
+                for (const QString& entry : sourceBefore) {
+                    if (entry.endsWith(u'/')) continue;
+                    EXPECT_EQ(dst.Read(entry), src.Read(entry)) << qPrintable(entry);
+                }
+                // The mirror converges: the next compare finds nothing to do.
+                EXPECT_EQ(CompareWith(options).typeConflicts, 0);
+                EXPECT_TRUE(PlanSyncRun(files.ViewList, options).Empty());
+            }
+        }
+    }
+}
+
+TEST_F(MirrorTypeChangeTest, WithUndoTheReplacedEntryGoesToTheTrashWholeAndALinkAsALink) {
+    Settings().AllowUndo = true;
+    for (const TypeChange& c : kTypeChanges) {
+        SCOPED_TRACE(c.name);
+        for (TempTree* t : {&left, &right, &dataHome}) QDir(t->Path()).removeRecursively();
+        c.build(left, right, outside);
+        const QStringList replaced = right.List();
+        CompareWith({true, false, false, false, true});
+        ASSERT_TRUE(SyncRun(files, 0, false));
+        EXPECT_EQ(right.List(), left.List());
+        QStringList trashed;
+        for (const QString& entry : dataHome.List())
+            if (entry.startsWith(QStringLiteral("Trash/files/")) && entry.size() > 12) trashed << entry.mid(12);
+        EXPECT_EQ(trashed, replaced);
+        // The folder went as one: one info file, and the tally counts what the question did.
+        EXPECT_EQ(QDir(dataHome.Path("Trash/info")).entryList(QDir::Files).size(), 1);
+        EXPECT_EQ(::Run().Tally.Deleted, c.deleteFiles + c.deleteFolders);
+        ExpectOutsideUntouched();
+    }
+}
+
+TEST_F(MirrorTypeChangeTest, MassDeletionGuardCountsTheFilesBelowAReplacedFolder) {
+    left.File(QStringLiteral("keep.txt"), "same", Old);
+    right.File(QStringLiteral("keep.txt"), "same", Old);
+    left.File(QStringLiteral("x"), "now a file", New);
+    for (int i = 1; i <= 12; ++i) right.File(QStringLiteral("x/f%1.txt").arg(i), "below", Old);
+    const QStringList rightBefore = right.List();
+    CompareWith({true, false, false, false, true});
+    ASSERT_TRUE(SyncRun(files, 0, false));
+    EXPECT_EQ(right.List(), rightBefore);
+    const QString why = FormatMsg(882, {QStringLiteral("12"), QStringLiteral("13"), right.Path(), QStringLiteral("50")});
+    EXPECT_TRUE(LogLines().contains(QStringLiteral("2026-04-02 09:00:00\t") + why)) << qPrintable(LogLines().join(u'\n'));
+    EXPECT_TRUE(::Run().Refused);
+}
+
+TEST_F(MirrorTypeChangeTest, ADeletionThatFailsOrIsCancelledLeavesTheSourceUncopied) {
+    struct Case {
+        const char* name;
+        int typeChange;  // index in kTypeChanges
+        bool allowUndo;
+        bool cancel;  // the user answers the failure with Cancel
+        int errors;   // the failed deletion and the entry that could not take its place
+    } cases[] = {
+        {"file kept", 1, false, false, 2},
+        {"file kept, cancelled", 1, false, true, 1},
+        {"part of the folder kept", 0, false, false, 2},
+        {"folder not moved to the trash", 0, true, false, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (TempTree* t : {&left, &right}) QDir(t->Path()).removeRecursively();
+        kTypeChanges[c.typeChange].build(left, right, outside);
+        const QStringList rightBefore = right.List();
+        Settings().AllowUndo = c.allowUndo;
+        Switches().DontAsk = !c.cancel;
+        host.queuedAnswers = {MsgBox::Cancel};
+        CompareWith({true, false, false, false, true});
+        FileSystem::FailNthWriteForTests(1, EACCES);
+        ASSERT_TRUE(SyncRun(files, 0, false));
+        FileSystem::FailNthWriteForTests(0, 0);
+        // The source's entry never lands where the destination's could not go.
+        const bool sourceIsFile = !QFileInfo(left.Path("x")).isDir();
+        EXPECT_EQ(QFileInfo(right.Path("x")).isDir(), sourceIsFile);
+        for (const QString& entry : right.List()) EXPECT_TRUE(rightBefore.contains(entry)) << qPrintable(entry);
+        EXPECT_EQ(::Run().Tally.Copied, 0);
+        EXPECT_EQ(::Run().Tally.Cancelled, c.cancel);
+        EXPECT_EQ(::Run().Errors.size(), c.errors) << qPrintable(::Run().Errors.join(u'\n'));
+    }
+}
+
+TEST_F(MirrorTypeChangeTest, APipeOppositeAFolderStaysAConflictInAMirror) {
+    left.File(QStringLiteral("x/a.txt"), "a", New);
+    right.Folder(QString());
+    ASSERT_EQ(::mkfifo(PathCodec::Encode(right.Path(QStringLiteral("x"))).constData(), 0600), 0);
+    EXPECT_EQ(CompareWith({true, false, false, false, true}).typeConflicts, 1);
+    EXPECT_TRUE(PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions).Empty());
+    SyncRun(files, 0, false);
+    struct stat st {};
+    ASSERT_EQ(::lstat(PathCodec::Encode(right.Path(QStringLiteral("x"))).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(::Run().ErrorReported);
+}
