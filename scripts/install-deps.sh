@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libqt6svg6
   libgtest-dev libgmock-dev
   xvfb xauth imagemagick fonts-dejavu-core
-  rsync attr locales
+  rsync attr locales desktop-file-utils
   qt6-webengine-dev qt6-webchannel-dev qt6-declarative-dev
   openbox xdotool dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 )

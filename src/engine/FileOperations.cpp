@@ -300,7 +300,7 @@ bool CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
     // The files handed to the workers before are reported first: the log keeps the walk's order.
     // One of them may have ended the run.
     ReportWorkerCopies(0);
-    if (Run().CancelRequested) return;
+    if (Run().CancelRequested) return false;
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString target = FolderWithoutSlash(r.Folder[1 - s]);
     bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder[s]));

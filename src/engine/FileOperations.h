@@ -40,7 +40,7 @@ void DeleteOneFile(int side, int row, ResultList& view);
 // Removes the folder row's folder on side; "not empty" is no error (something stays in it).
 void RemoveOneFolder(int side, int row, ResultList& view);
 // Creates the destination folder Folder[1-s] with Folder[s] as its template (not when counting).
-// False when it is not there afterwards (reported).
+// False when it is not there afterwards (reported), or when the run stopped before it.
 bool CreateDestinationFolder(int s, int row, int flags, ResultList& view);
 // Moves the folder row's folder on side with everything in it to the trash as one entry, for a
 // folder that a one-way mirror replaces; entriesBelow (the files and folders of the view below
