@@ -31,9 +31,8 @@
 // paths: creating the unnamed or temporary file, each data chunk, and the final link or rename;
 // a batch counts its sync as one more, and each of its renames when it puts the files in place.
 
-#include "platform/BeneathRoot.h"
 #include "platform/CopyData.h"
-#include "platform/CopyNames.h"
+#include "platform/CopyFolders.h"
 #include "platform/CopyTemporaries.h"
 #include "platform/FaultInjection.h"
 #include "platform/FdGuard.h"
@@ -42,35 +41,28 @@
 #include "platform/ReplacementBatch.h"
 #include "platform/SeenCheck.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
 
 using FileSystem::Cancelled;
-using FileSystem::ClassifyTemporary;
+using FileSystem::DoneWithFolders;
 using FileSystem::FdGuard;
+using FileSystem::FolderStamp;
 using FileSystem::MarkTemporary;
+using FileSystem::OpenFolder;
 using FileSystem::TemporaryName;
-using FileSystem::TempState;
 using FileSystem::UnmarkTemporary;
+using FileSystem::UseFolder;
 
 constexpr qsizetype kNameMax = NAME_MAX;
 
@@ -145,161 +137,6 @@ bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& s
     if (err != 0) return Fail(err);
     FileSystem::SetLastError(0);
     return true;
-}
-
-// ---- names of destination folders, for the letter-case check ----
-
-struct FolderStamp {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    struct timespec mtime {};
-    bool operator==(const FolderStamp& o) const {
-        return dev == o.dev && ino == o.ino && mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
-    }
-};
-
-FolderStamp StampOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_mtim}; }
-
-bool StampOf(int dirFd, FolderStamp& stamp) {
-    struct stat st {};
-    if (::fstat(dirFd, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    stamp = StampOf(st);
-    return true;
-}
-
-struct FolderNames {
-    FolderStamp stamp;
-    QHash<QString, QStringList> byFoldedName;
-    // Created by the running synchronisation (FileSystem::NoteCreatedFolder): it holds what the
-    // run wrote into it, and its names need no stamp.
-    bool createdByRun = false;
-};
-
-// A handful of folders is enough: a run copies folder by folder.
-constexpr qsizetype kCachedFolders = 64;
-thread_local QHash<QByteArray, FolderNames> folderNames;
-
-QByteArray FolderKey(const QString& folder) {
-    QByteArray key = PathCodec::Encode(folder);
-    while (key.size() > 1 && key.endsWith('/')) key.chop(1);
-    return key;
-}
-
-// The names of the folder open as dirFd (whose stat is st), from the cache while the folder's
-// stamp is unchanged. A folder the run has just created is read once, empty, and then kept
-// current by the copy itself, so its check costs no listing at all.
-FolderNames* ReadFolderNames(const QByteArray& folder, int dirFd, const struct stat& st) {
-    const FolderStamp stamp = StampOf(st);
-    auto it = folderNames.find(folder);
-    if (it != folderNames.end() && it->stamp == stamp) return &*it;
-
-    const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listFd < 0) return nullptr;
-    DIR* dir = ::fdopendir(listFd);
-    if (!dir) {
-        ::close(listFd);
-        return nullptr;
-    }
-    FolderNames names;
-    names.stamp = stamp;
-    while (const dirent* e = ::readdir(dir)) {
-        const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
-        const QByteArray raw(n);
-        // The copy's temporary entries are no names of the user's; a synchronisation removes
-        // the stale ones when it starts.
-        if (FileSystem::HasTemporaryNameForm(raw) && ClassifyTemporary(dirFd, raw) != TempState::NotOurs) continue;
-        const QString name = PathCodec::Decode(raw);
-        names.byFoldedName[name.toCaseFolded()].append(name);
-    }
-    ::closedir(dir);
-    if (folderNames.size() >= kCachedFolders) folderNames.clear();
-    return &*folderNames.insert(folder, std::move(names));
-}
-
-// After the copy gave a new name to a file in folder: when the cached names were current just
-// before, they are current now with that name added.
-void NoteWrittenName(const QByteArray& folder, const FolderStamp& before, int dirFd, const QByteArray& name) {
-    auto it = folderNames.find(folder);
-    if (it == folderNames.end()) return;
-    if (it->createdByRun) {
-        it->byFoldedName[PathCodec::Decode(name).toCaseFolded()].append(PathCodec::Decode(name));
-        return;
-    }
-    FolderStamp after;
-    if (!(it->stamp == before) || !StampOf(dirFd, after)) {
-        folderNames.erase(it);
-        return;
-    }
-    const QString decoded = PathCodec::Decode(name);
-    QStringList& same = it->byFoldedName[decoded.toCaseFolded()];
-    if (!same.contains(decoded)) same.append(decoded);
-    it->stamp = after;
-}
-
-// ---- the open source and destination folders ----
-
-// The copy works relative to the source and destination folders opened with O_PATH (no access
-// needed, nothing listed), so a long path is walked once per folder instead of once per call.
-// Outside a FolderHandleScope a folder is opened for one copy: the letter-case check opens the
-// destination and hands it to the copy that follows it on the same thread, and nothing stays
-// open after that copy. Inside a scope (one synchronisation) the last source and destination
-// folders stay open from one file to the next and are closed when the scope ends, so no folder
-// handle keeps a removable volume busy after a run.
-struct OpenFolder {
-    QByteArray path;  // without a trailing '/'
-    FdGuard fd;
-    struct stat st {};
-    bool handedOver = false;  // opened (or checked) by the letter-case check for the next copy
-    // The name the letter-case check looked for, and whether the folder's current names (as
-    // the cache knows them) lack it: the copy that follows then needs no look of its own. Should
-    // the name have appeared meanwhile, linkat refuses and the copy becomes a replacement.
-    QByteArray checkedName;
-    bool checkedAbsent = false;
-    // What a new file in this folder is created with (umask, default ACL, setgid folder) for
-    // the permission bits asked for: learnt from the first new file, so that the next ones need
-    // no look of their own to know whether owner and mode must still be set.
-    bool creationKnown = false;
-    mode_t requestedMode = 0;
-    mode_t createdMode = 0;
-    uid_t createdUid = 0;
-    gid_t createdGid = 0;
-};
-thread_local OpenFolder sourceFolder;
-thread_local OpenFolder destinationFolder;
-thread_local int scopeDepth = 0;
-
-bool OpenFolderAt(const QByteArray& path, OpenFolder& out) {
-    out.path = path;
-    out.handedOver = false;
-    out.checkedAbsent = false;
-    out.creationKnown = false;
-    // Beneath the run's root and through no link (see platform/BeneathRoot.h).
-    out.fd.reset(FileSystem::OpenFolderBeneathRoot(path));
-    if (out.fd.get() < 0) return false;
-    if (::fstat(out.fd.get(), &out.st) != 0) {
-        const int err = errno;
-        out.fd.reset(-1);
-        errno = err;
-        return false;
-    }
-    return true;
-}
-
-// The folder open for path: kept from before while a scope runs (or when the letter-case check
-// has just opened it), else opened now. False (errno set) when it cannot be opened.
-bool UseFolder(const QByteArray& path, OpenFolder& folder) {
-    const bool reuse = folder.fd.get() >= 0 && folder.path == path && (scopeDepth > 0 || folder.handedOver);
-    folder.handedOver = false;
-    if (reuse) return true;
-    return OpenFolderAt(path, folder);
-}
-
-// Outside a scope nothing stays open after a copy.
-void DoneWithFolders() {
-    if (scopeDepth > 0) return;
-    sourceFolder.fd.reset(-1);
-    destinationFolder.fd.reset(-1);
 }
 
 // ---- naming an unnamed file ----
@@ -560,6 +397,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     QByteArray sourceFolderPath, sourceName;
     SplitPath(from, sourceFolderPath, sourceName);
     if (sourceName.isEmpty()) return Fail(EISDIR);
+    OpenFolder& sourceFolder = FileSystem::SourceFolder();
     if (!UseFolder(sourceFolderPath, sourceFolder)) return Fail(errno);
     const int sourceFd = sourceFolder.fd.get();
     struct stat src {};
@@ -579,6 +417,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     SplitPath(to, folderPath, name);
     if (name.isEmpty()) return Fail(EISDIR);
     if (name.size() > kNameMax) return Fail(ENAMETOOLONG);
+    OpenFolder& destinationFolder = FileSystem::DestinationFolder();
     if (!UseFolder(folderPath, destinationFolder)) return Fail(errno);
     // No look is needed where the name is to be free: the compare saw nothing there, and every
     // way a new file gets its name (linkat, symlinkat, a rename that does not replace) refuses a
@@ -621,8 +460,8 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     job.progress = &progress;
     job.cancel = cancel;
     // The folder as the name cache knew it (at the letter-case check), before our file changes it.
-    job.knewFolder = folderNames.contains(folder.path);
-    if (job.knewFolder) job.before = StampOf(folder.st);
+    job.knewFolder = FileSystem::FolderNamesKept(folder.path);
+    if (job.knewFolder) job.before = FileSystem::StampOf(folder.st);
 
     int err = 0;
     Attempt result = Attempt::RetryNamed;
@@ -637,7 +476,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     if (result != Attempt::Done) return Fail(err);
     // A waiting replacement adds no name the letter-case check sees (its temporary is ours), so
     // the folder's names are current as for any copy.
-    if (job.knewFolder) NoteWrittenName(folder.path, job.before, folder.fd.get(), name);
+    if (job.knewFolder) FileSystem::NoteWrittenName(folder.path, job.before, folder.fd.get(), name);
     FileSystem::SetLastCopyWaits(job.waits);
     FileSystem::SetLastError(0);
     return true;
@@ -655,62 +494,6 @@ bool CopyFile(const QString& source, const QString& destination, const CopyProgr
     DoneWithFolders();
     SetLastError(err);
     return ok;
-}
-
-QString FindCaseVariant(const QString& folder, const QString& name) {
-    const QByteArray key = FolderKey(folder);
-    OpenFolder& open = destinationFolder;
-    const auto known = folderNames.constFind(key);
-    // A folder the running synchronisation created holds what the run wrote into it: no look.
-    const bool ownFolder = scopeDepth > 0 && known != folderNames.constEnd() && known->createdByRun;
-    if (scopeDepth > 0 && open.fd.get() >= 0 && open.path == key && !ownFolder) {
-        // Kept open by the run: only its stamp is needed, without walking the path.
-        if (::fstat(open.fd.get(), &open.st) != 0) open.fd.reset(-1);
-    }
-    if ((open.fd.get() < 0 || open.path != key) && !OpenFolderAt(key, open)) {
-        folderNames.remove(key);
-        return {};
-    }
-    open.handedOver = true;  // for the copy into it that usually follows on this thread
-    QString variant;
-    open.checkedAbsent = false;
-    if (const FolderNames* names = ownFolder ? &*known : ReadFolderNames(key, open.fd.get(), open.st)) {
-        const auto it = names->byFoldedName.constFind(name.toCaseFolded());
-        if (it != names->byFoldedName.constEnd()) {
-            for (const QString& other : *it) {
-                if (other != name) {
-                    variant = other;
-                    break;
-                }
-            }
-        }
-        open.checkedAbsent = it == names->byFoldedName.constEnd() || !it->contains(name);
-        if (open.checkedAbsent) open.checkedName = PathCodec::Encode(name);
-    }
-    // A refused copy does not follow.
-    if (!variant.isEmpty()) {
-        open.handedOver = false;
-        open.checkedAbsent = false;
-        DoneWithFolders();
-    }
-    return variant;
-}
-
-FolderHandleScope::FolderHandleScope() { ++scopeDepth; }
-
-FolderHandleScope::~FolderHandleScope() {
-    if (--scopeDepth != 0) return;
-    DoneWithFolders();
-    // After the run its folders are like any other: their names are read again when needed.
-    folderNames.removeIf([](const auto& entry) { return entry.value().createdByRun; });
-}
-
-void NoteCreatedFolder(const QString& folder) {
-    if (scopeDepth == 0) return;
-    if (folderNames.size() >= kCachedFolders) folderNames.clear();
-    FolderNames names;
-    names.createdByRun = true;
-    folderNames.insert(FolderKey(folder), std::move(names));
 }
 
 }  // namespace FileSystem
