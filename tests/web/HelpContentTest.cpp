@@ -1,6 +1,6 @@
 // The help content beside the program and the rules that find it: every page a window opens
-// exists in every language, the help folder order, the navigation lists, which pages are the
-// program's own, the update answer's days.
+// exists in every language, every link and picture of a page leads somewhere, the help folder
+// order, the navigation lists, which pages are the program's own, the update answer's days.
 
 #include "web/HelpContent.h"
 #include "web/UpdateCheck.h"
@@ -8,7 +8,10 @@
 #include "support/TempTree.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +37,46 @@ TEST(HelpContent, EveryPageAWindowOpensExistsInEveryLanguage) {
         for (const auto& entry : nav)
             EXPECT_TRUE(QFileInfo(QStringLiteral(TANDOR_DATA_DIR "/Help/") + language + QLatin1Char('/') + entry.second).isFile())
                 << entry.second.toStdString();
+}
+
+// What the build copied beside the program: a link or picture that points nowhere shows the user
+// an error page or a broken picture, and a page or picture that one language lacks leaves that
+// language without it.
+TEST(HelpContent, EveryLinkAndPictureLeadsToAFileOfItsFolderAndBothLanguagesHaveTheSameFiles) {
+    constexpr qint64 kMaxPictureBytes = 150 * 1024;  // the pictures travel with every installation
+    const QStringList languages{QStringLiteral("English"), QStringLiteral("Deutsch")};
+    const QRegularExpression target(QStringLiteral("(?:href|src)=\"([^\":]*)\""));
+    QStringList filesOfFirst;
+    for (const QString& language : languages) {
+        const QDir folder(ChooseHelpFolder(QStringLiteral(TANDOR_DATA_DIR), language, 1));
+        const QStringList files = folder.entryList(QDir::Files, QDir::Name);
+        if (filesOfFirst.isEmpty()) filesOfFirst = files;
+        EXPECT_EQ(files, filesOfFirst) << language.toStdString();
+        for (const QString& name : files) {
+            if (name.endsWith(QStringLiteral(".png"))) {
+                EXPECT_LE(QFileInfo(folder.filePath(name)).size(), kMaxPictureBytes) << name.toStdString();
+            }
+            if (!name.endsWith(QStringLiteral(".htm"))) continue;
+            QFile page(folder.filePath(name));
+            ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(page.readAll());
+            for (const QRegularExpressionMatch& m : target.globalMatch(text)) {
+                const QString link = m.captured(1);
+                const QString file = link.section(QLatin1Char('#'), 0, 0);
+                const QString id = link.section(QLatin1Char('#'), 1);
+                const std::string where = (language + QLatin1Char('/') + name + QStringLiteral(": ") + link).toStdString();
+                if (!file.isEmpty()) {
+                    EXPECT_TRUE(files.contains(file)) << where;
+                    if (!files.contains(file)) continue;
+                }
+                if (id.isEmpty()) continue;
+                QFile linked(folder.filePath(file.isEmpty() ? name : file));
+                ASSERT_TRUE(linked.open(QIODevice::ReadOnly));
+                EXPECT_TRUE(QString::fromUtf8(linked.readAll()).contains(QStringLiteral("id=\"") + id + QLatin1Char('"')))
+                    << where;
+            }
+        }
+    }
 }
 
 TEST(HelpContent, WindowsNameTheirPagesAndADialogMayNameItsCurrentPage) {
