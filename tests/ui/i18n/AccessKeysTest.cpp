@@ -107,7 +107,7 @@ TEST_F(AccessKeysTest, EveryWindowAndMenuHasUniqueAccessKeysInEveryLanguage) {
              return std::make_unique<dlgSearchFile>(noRows, std::array<QString, 2>{QStringLiteral("L"), QStringLiteral("R")});
          }},
     };
-    for (const QString language : {QStringLiteral("English"), QStringLiteral("Deutsch")}) {
+    for (const QString& language : {QStringLiteral("English"), QStringLiteral("Deutsch")}) {
         for (const auto& [name, make] : windows) {
             UseLanguage(language);
             const std::unique_ptr<QWidget> window = make();

@@ -2,6 +2,7 @@
 // and the settings' zoom list: the names their accessibility interfaces give the bus.
 
 #include "MainWindowTesting.h"
+#include "support/QtPrinters.h"
 #include "i18n/TextLookup.h"
 #include "ui/dialogs/dlgSettings.h"
 
@@ -20,7 +21,7 @@ QString BusName(QObject* object) {
 
 TEST_F(MainWindowFixture, StatusFieldsReadTheirTextAndOverflowButtonsNameTheirBar) {
     SetHost(&host);
-    for (const QString language : {QStringLiteral("English"), QStringLiteral("Deutsch")}) {
+    for (const QString& language : {QStringLiteral("English"), QStringLiteral("Deutsch")}) {
         ResetFileView();
         Settings().LanguageName = language;
         ReloadLocalizer();
