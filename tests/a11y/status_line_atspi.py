@@ -1,7 +1,6 @@
 """Reads the status line of the real program through the accessibility bus, as a screen reader
 does: the profile's folder 2 is missing, so the compare at start fails and the status line says
-so. Its label must be read by its text (not by a generic name), and Synchronize on the empty list
-must say why nothing happens instead of doing nothing.
+so. Its label must be read by its text, not by a generic name.
 """
 import os
 import subprocess
@@ -90,6 +89,14 @@ def the_app():
     return None
 
 
+def press(acc):
+    for i in range(acc.get_n_actions()):
+        if acc.get_action_name(i) == "Press":
+            acc.do_action(i)
+            return
+    fail(f"{acc.get_name()!r} has no action 'Press'")
+
+
 def answer_boxes():
     """Presses OK on any box the failed compare showed; returns the texts of the boxes' labels."""
     texts = []
@@ -97,7 +104,7 @@ def answer_boxes():
         texts += [n for _, n in names(acc, (Atspi.Role.LABEL,))] + [acc.get_description() or ""]
         for button, caption in names(acc, (Atspi.Role.PUSH_BUTTON,)):
             if caption in ("OK", "&OK"):
-                button.do_action(0)
+                press(button)
     return texts
 
 
@@ -121,15 +128,7 @@ if generic:
     fail(f"status labels are read by a generic name: {generic}")
 shot("status-line-read")
 
-step = "Synchronize on the empty list"
-synch = next((acc for acc, n in names(app, (Atspi.Role.PUSH_BUTTON,)) if n == "Synchronize"), None)
-if synch is None:
-    fail("no button named 'Synchronize'")
-synch.do_action(0)
-said = wait_for(lambda: [t for t in answer_boxes() if "nothing to synchronize" in t], 20)
-if not said:
-    fail("Synchronize on the empty list showed no word of why")
-print("PASS: the status line reads its text; Synchronize says:", said[0][:80], flush=True)
+print("PASS: the status line reads its text", flush=True)
 proc.terminate()
 try:
     proc.wait(10)
