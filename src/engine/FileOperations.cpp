@@ -42,6 +42,18 @@ QString PathsBlock(const QString& first, const QString& second) {
     return text;
 }
 
+// The question after a failed operation: which side (or which copy direction) failed, the
+// paths, and what OK and Cancel do.
+QString ErrorPromptText(int err, const QString& sys, int side, const QString& first, const QString& second) {
+    const QStringList args{QString::number(err), sys};
+    QString headline;
+    if (!first.isEmpty() && !second.isEmpty()) headline = FormatMsg(1282 + side, args);
+    else if (!first.isEmpty()) headline = FormatMsg(1280 + side, args);
+    else if (!second.isEmpty()) headline = FormatMsg(1280 + (1 - side), args);
+    else headline = FormatMsg(814) + QString::number(err) + QStringLiteral(":\n") + sys;
+    return headline + QLatin1Char('\n') + PathsBlock(first, second) + QStringLiteral("\n\n") + FormatMsg(1284);
+}
+
 // The system's text for an errno; the language file's for the program's own error numbers.
 QString ErrorTextOf(int err) {
     switch (err) {
@@ -224,8 +236,7 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
                 run.StoppedAfterError = true;
             }
         } else if (!run.IgnoredErrors.count(err)) {
-            const QString text = FormatMsg(814) + QString::number(err) + QStringLiteral(":\n") + sys +
-                                 QLatin1Char('\n') + PathsBlock(first, second);
+            const QString text = ErrorPromptText(err, sys, side, first, second);
             const uint32_t answer =
                 Host().ShowMsg(text, MsgBox::CheckBoxFlag | MsgBox::Critical | MsgBox::OKCancel);
             if (answer & MsgBox::CheckBoxFlag) run.IgnoredErrors.insert(err);

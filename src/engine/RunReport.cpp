@@ -49,5 +49,8 @@ QString RunOutcomeText() {
     const RunState& run = Run();
     const RunTally& t = run.Tally;
     const int key = t.Cancelled ? 1221 : (t.Failed > 0 || t.Skipped > 0 || !run.Errors.isEmpty()) ? 1220 : 1219;
+    // Entries kept because the user said No are what the user chose, not a failure.
+    if (key == 1219 && t.Declined > 0)
+        return FormatMsg(1288, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Declined)});
     return FormatMsg(key, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Failed), Number(t.Skipped)});
 }

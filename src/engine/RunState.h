@@ -16,6 +16,7 @@ struct PairGuard {
     int FilesHeld[2] = {0, 0};   // files the side holds in the compare's result
     int PlannedDeletions[2] = {0, 0};  // files the run's delete passes would delete there
     bool KeepSide[2] = {false, false};  // nothing may be deleted on that side in this run
+    bool Declined[2] = {false, false};  // ... because the user answered No when asked
 };
 
 // What a run actually did, counted by the single operations as they finish (not taken from
@@ -27,6 +28,7 @@ struct RunTally {
     int Failed = 0;   // operations that failed
     int Skipped = 0;  // entries left alone on purpose (changed since the compare, a link, a
                       // conflict, a locked file with IgnoreLockedFiles, a held deletion)
+    int Declined = 0;  // entries kept because the user answered No to their deletion: no error
     int CopiesPlanned = 0;  // file copies the counting passes found to do
     int CopiesEnded = 0;    // file copies that happened, failed or were left alone: what was
                             // planned beyond these was left undone

@@ -211,6 +211,12 @@ bool DeletionHeld(size_t row, int side) {
     return g && g->KeepSide[side];
 }
 
+void CountHeldDeletion(size_t row, int side) {
+    const PairGuard* g = PairOfRow(row);
+    if (g && g->Declined[side]) ++Run().Tally.Declined;
+    else ++Run().Tally.Skipped;
+}
+
 bool CreatesRootOf(size_t row, int side) {
     const PairGuard* g = PairOfRow(row);
     return g && g->RootMissing[side];
@@ -240,6 +246,7 @@ void DecideDeletions() {
                                                 MsgBox::YesNo | MsgBox::Exclamation | MsgBox::DefaultButton2) !=
                            MsgBox::Yes) {
                     g.KeepSide[s] = true;
+                    g.Declined[s] = true;
                 }
             }
         }

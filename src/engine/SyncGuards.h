@@ -33,6 +33,8 @@ void PlanDeletion(size_t row, int side);
 int PlannedDeletionCount();
 // Nothing may be deleted on side s of the row's pair in this run.
 bool DeletionHeld(size_t row, int side);
+// Counts a deletion that DeletionHeld kept back: as declined when the user chose it, else as skipped.
+void CountHeldDeletion(size_t row, int side);
 // The root folder on side s of the row's pair was missing at the compare; this run creates it.
 bool CreatesRootOf(size_t row, int side);
 

@@ -166,7 +166,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
     if (!start.IsFolder()) {
         if (Untouchable(start, Replaces(flags)) || !start.Exists(s)) return;
         if (flags & RunFlag::Counting) PlanDeletion(i0, s);
-        else if (DeletionHeld(i0, s)) ++Run().Tally.Skipped;
+        else if (DeletionHeld(i0, s)) CountHeldDeletion(i0, s);
         else DeleteOneFile(s, static_cast<int>(i0), view);
         return;
     }
@@ -204,7 +204,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
                 continue;
             }
             if (DeletionHeld(i, s)) {
-                ++Run().Tally.Skipped;
+                CountHeldDeletion(i, s);
                 continue;
             }
             DeleteOneFile(s, static_cast<int>(i), view);
@@ -223,7 +223,7 @@ void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view) {
                                          [i](const auto& range) { return i >= range.first && i <= range.second; });
         if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && (flags & RunFlag::OnlyOneSided)) &&
             !Untouchable(row, Replaces(flags)) && !trashed) {
-            if (DeletionHeld(i, s)) ++Run().Tally.Skipped;
+            if (DeletionHeld(i, s)) CountHeldDeletion(i, s);
             else RemoveOneFolder(s, static_cast<int>(i), view);
         }
     }
@@ -346,7 +346,11 @@ bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
         else host.ShowMsg(FormatMsg(803), MsgBox::Exclamation);
         return false;
     }
-    if (files.ViewList.size() <= 1) return false;
+    if (files.ViewList.size() <= 1) {
+        // An empty list after a failed compare: the button would seem dead without a word.
+        if (!Switches().DontAsk) host.AppMessageBox(FormatMsg(1285), MsgBox::Information);
+        return false;
+    }
     const QString question = WithPlan(FormatMsg(804), PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions));
     if (host.AppMessageBox(question, MsgBox::YesNo | MsgBox::Exclamation | MsgBox::DefaultButton2) !=
         MsgBox::Yes)

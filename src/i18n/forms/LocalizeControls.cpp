@@ -3,6 +3,7 @@
 #include "i18n/TextLookup.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
@@ -116,6 +117,17 @@ void UpdateAccessibleName(QWidget* w)
     w->setProperty(kAutoNameProperty, true);
 }
 
+// Qt gives a label's words to the text box it labels, but not to a list: a list with a label
+// (the zoom factors) would stand unnamed on the accessibility bus.
+void NameLabelledList(QLabel* label)
+{
+    auto* list = qobject_cast<QAbstractItemView*>(label->buddy());
+    if (!list || (!list->accessibleName().isEmpty() && !list->property(kAutoNameProperty).toBool()))
+        return;
+    list->setAccessibleName(WithoutMnemonic(label->text()));
+    list->setProperty(kAutoNameProperty, true);
+}
+
 void ApplyText(QObject* o, const QString& text)
 {
     if (auto* action = qobject_cast<QAction*>(o)) {
@@ -219,6 +231,8 @@ bool LocalizeControl(QObject* control, const clsLocalizeControls& texts)
         ApplyText(control, text);
     if (auto* w = qobject_cast<QWidget*>(control))
         UpdateAccessibleName(w);
+    if (auto* label = qobject_cast<QLabel*>(control))
+        NameLabelledList(label);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "i18n/forms/FormPreparation.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -131,7 +132,6 @@ void dlgMsgBox::Prepare(const QString& prompt, uint32_t buttons, const QString& 
     setFont(font);
     ui->lblPrompt->setFont(font);
     ui->chkAgain->setFont(font);
-    ui->chkDummy->setFont(font);
     ui->cmdAction_0->setFont(font);
     const QFontMetrics metrics(font);
 
@@ -193,8 +193,10 @@ void dlgMsgBox::Prepare(const QString& prompt, uint32_t buttons, const QString& 
     ui->chkAgain->setVisible(withCheckBox);
     ui->chkAgain->setChecked(false);
     if (withCheckBox) {
-        ui->chkDummy->setText(ui->chkAgain->text());
-        const QSize checkSize = ui->chkDummy->sizeHint();
+        // Measured on a box of its own, so that no hidden control stands on the accessibility bus.
+        QCheckBox probe(ui->chkAgain->text());
+        probe.setFont(font);
+        const QSize checkSize = probe.sizeHint();
         ui->chkAgain->setGeometry(x, bottom + Margin, checkSize.width(), checkSize.height());
         ui->chkAgain->setAccessibleName(WithoutMnemonic(ui->chkAgain->text()));
         contentWidth = std::max(contentWidth, checkSize.width());

@@ -143,6 +143,11 @@ void dlgSearchFile::cmdSearch_Click() {
     }
     const int found = FindNode(tree, SearchPattern(ui->txtSearch->text()), searchPosition_);
     if (found == 0) {
+        // Nothing in the whole tree matches: an entry left selected would look like a match.
+        if (searchPosition_ == 1) {
+            ui->tvwFolders->selectionModel()->clearSelection();
+            ui->tvwFolders->setCurrentIndex(QModelIndex());
+        }
         searchPosition_ = 0;
         if (BeepHandler()) BeepHandler()();
         return;

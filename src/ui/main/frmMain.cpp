@@ -71,7 +71,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     for (int i = 0; i < 3; ++i) {
         status_[static_cast<size_t>(i)] = new QLabel(this);
         status_[static_cast<size_t>(i)]->setObjectName(QStringLiteral("lblStatus_%1").arg(i));
-        status_[static_cast<size_t>(i)]->setAccessibleName(tr("Status field %1").arg(i + 1));
+        // No accessible name: a screen reader then reads the label's text and hears it change.
+        status_[static_cast<size_t>(i)]->setAccessibleDescription(tr("Status field %1").arg(i + 1));
         statusBar()->addWidget(status_[static_cast<size_t>(i)], i == 1 ? 2 : 1);
     }
     cmdRunErrors_ = new QToolButton(this);

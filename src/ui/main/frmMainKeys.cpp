@@ -221,12 +221,15 @@ void frmMain::LocaliseAccessibleNames() {
     ui->lblFilesAndDirs_1->setAccessibleName(rowWords_.nothing);
     ui->lblFilesAndDirs_2->setAccessibleName(rowWords_.toLeft);
     for (size_t i = 0; i < status_.size(); ++i)
-        status_[i]->setAccessibleName(Words(1207, QStringLiteral("Status field %1")).arg(i + 1));
+        status_[i]->setAccessibleDescription(Words(1207, QStringLiteral("Status field %1")).arg(i + 1));
     ui->lblSplit->setAccessibleName(FormatToolTip(QStringLiteral("114")));
     // Two bars have an "All" button and two a "Src": each button's name also names its bar.
     for (QToolBar* bar : tbar_) {
         const QString barName = FormatMsg(bar->property("key").toInt());
         if (!barName.isEmpty()) bar->setAccessibleName(barName);
+        // The button that a narrow window shows for the buttons that do not fit (Qt names it so).
+        if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+            more->setAccessibleName(FormatMsg(1286, {bar->accessibleName()}));
         for (QAction* action : bar->actions())
             if (QWidget* button = bar->widgetForAction(action); button && !action->isSeparator())
                 button->setAccessibleName(QStringLiteral("%1 (%2)").arg(QString(action->text()).remove(QLatin1Char('&')),

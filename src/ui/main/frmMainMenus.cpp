@@ -84,6 +84,8 @@ void frmMain::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, i] { PopupSync(i); });
         mnuPop3_Sync_[static_cast<size_t>(i)] = action;
     }
+    // The second item belongs to folder rows only (ShowFilesMenu shows it there, with its own text).
+    mnuPop3_Sync_[1]->setVisible(false);
     mnuPop3_Sep0_ = mnuPop3_->addSeparator();
     const QString copyDesign[4] = {QStringLiteral("Left \u2013> right (with subfolders)"),
                                    QStringLiteral("Left <\u2013 right (with subfolders)"),

@@ -8,6 +8,7 @@
 #include "engine/HeadlessRunHost.h"
 #include "engine/RunState.h"
 #include "engine/Scanner.h"
+#include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
@@ -229,9 +230,11 @@ TEST_F(FileOperationsTest, VanishedSourceIsReportedLoggedAndStillAdvancesProgres
     EXPECT_TRUE(::Run().ErrorReported);
     EXPECT_FALSE(right.Exists(QStringLiteral("gone.txt")));
     ASSERT_EQ(host.messagesShown.size(), 1);
-    EXPECT_TRUE(host.messagesShown[0].contains(QStringLiteral("2:\n")));
+    // The prompt says which copy failed, both paths, and what its buttons do.
+    EXPECT_TRUE(host.messagesShown[0].startsWith(FormatMsg(1282, {QStringLiteral("2"), QStringLiteral("No such file or directory")})));
     EXPECT_TRUE(host.messagesShown[0].contains(left.Path(QStringLiteral("gone.txt"))));
-    EXPECT_TRUE(host.messagesShown[0].endsWith(right.Path(QStringLiteral("gone.txt"))));
+    EXPECT_TRUE(host.messagesShown[0].contains(right.Path(QStringLiteral("gone.txt"))));
+    EXPECT_TRUE(host.messagesShown[0].endsWith(FormatMsg(1284)));
     EXPECT_EQ(Log(), ("2026-03-01 08:30:00\t2\tNo such file or directory\t" + left.Path(QStringLiteral("gone.txt")) +
                       "\t" + right.Path(QStringLiteral("gone.txt")) + "\r\n")
                          .toUtf8());

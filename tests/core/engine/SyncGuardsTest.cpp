@@ -2,6 +2,7 @@
 // missing, no mass deletion without a question, no deleting run over pairs that share folders.
 
 #include "SyncRunFixture.h"
+#include "engine/RunReport.h"
 
 #include <QFile>
 
@@ -126,6 +127,10 @@ TEST_F(SyncGuardsTest, InteractiveMassDeletionAsksOncePerSideAndNoKeepsThatSide)
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("both.txt")});
     EXPECT_FALSE(::Run().Refused);
     EXPECT_EQ(LogLines(), QStringList({Start(), End()}));
+    // Kept because the user said No: no error, and the status line says so.
+    EXPECT_EQ(::Run().Tally.Declined, 12);
+    EXPECT_EQ(::Run().Tally.Skipped, 0);
+    EXPECT_EQ(RunOutcomeText(), FormatMsg(1288, {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("11"), QStringLiteral("12")}));
 }
 
 TEST_F(SyncGuardsTest, MassDeletionLimits) {

@@ -199,6 +199,7 @@ TEST_F(SearchFileFixture, TypingSearchesAtOnceAndSearchMovesToTheNextMatchThenBe
 
     text->setText(QStringLiteral("nothing-like-it"));
     EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(Selected(*dialog), QString());  // the last match no longer looks like one
     EXPECT_EQ(dialog->SearchPosition(), 0);
     text->clear();
     EXPECT_FALSE(search->isEnabled());
