@@ -339,6 +339,12 @@ void Refresh(FileView& files, const CommandHooks& hooks) {
 
 bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
     RunHost& host = Host();
+    if (files.ViewList.size() <= 1 && !Switches().DontAsk) {
+        // An empty list (a compare that could not read a folder greys it too): the button would
+        // seem dead without a word, and "out of date" would name the wrong cause.
+        host.AppMessageBox(FormatMsg(1285), MsgBox::Information);
+        return false;
+    }
     if (files.Stale) {
         // A grey list no longer shows what is on disk. Without questions nothing may wait for a
         // click: the refusal goes to the log and the last error instead.
@@ -346,11 +352,7 @@ bool SynchronizeCommand(FileView& files, const CommandHooks& hooks) {
         else host.ShowMsg(FormatMsg(803), MsgBox::Exclamation);
         return false;
     }
-    if (files.ViewList.size() <= 1) {
-        // An empty list after a failed compare: the button would seem dead without a word.
-        if (!Switches().DontAsk) host.AppMessageBox(FormatMsg(1285), MsgBox::Information);
-        return false;
-    }
+    if (files.ViewList.size() <= 1) return false;
     const QString question = WithPlan(FormatMsg(804), PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions));
     if (host.AppMessageBox(question, MsgBox::YesNo | MsgBox::Exclamation | MsgBox::DefaultButton2) !=
         MsgBox::Yes)

@@ -219,6 +219,12 @@ TEST_F(SyncRunTest, CancelDuringACopyStopsTheRunButEndsIt) {
 }
 
 TEST_F(SyncRunTest, SynchronizeButtonRefusesStaleListAndHonoursNo) {
+    // The empty grey list a compare leaves when it cannot read a folder says so, not "out of date".
+    files.Clear();
+    files.Stale = true;
+    EXPECT_FALSE(SynchronizeCommand(files));
+    EXPECT_EQ(host.messagesShown, QStringList{FormatMsg(1285)});
+    host.messagesShown.clear();
     left.File(QStringLiteral("a.txt"), "a");
     Compare();
     files.Stale = true;
