@@ -45,13 +45,15 @@ QString PathsBlock(const QString& first, const QString& second) {
 // The question after a failed operation: which side (or which copy direction) failed, the
 // paths, and what OK and Cancel do.
 QString ErrorPromptText(int err, const QString& sys, int side, const QString& first, const QString& second) {
-    const QStringList args{QString::number(err), sys};
+    // The system's text follows the headline in any case, also where a language file lacks it.
+    const QStringList args{QString::number(err)};
     QString headline;
     if (!first.isEmpty() && !second.isEmpty()) headline = FormatMsg(1282 + side, args);
     else if (!first.isEmpty()) headline = FormatMsg(1280 + side, args);
     else if (!second.isEmpty()) headline = FormatMsg(1280 + (1 - side), args);
-    else headline = FormatMsg(814) + QString::number(err) + QStringLiteral(":\n") + sys;
-    return headline + QLatin1Char('\n') + PathsBlock(first, second) + QStringLiteral("\n\n") + FormatMsg(1284);
+    else headline = FormatMsg(814) + QString::number(err);
+    return headline + QStringLiteral(":\n") + sys + QLatin1Char('\n') + PathsBlock(first, second) + QStringLiteral("\n\n") +
+           FormatMsg(1284);
 }
 
 // The system's text for an errno; the language file's for the program's own error numbers.
