@@ -6,6 +6,7 @@
 #include "support/CrontabStandIn.h"
 #include "support/TempTree.h"
 #include "ui/dialogs/dlgMakeLink.h"
+#include "ui/dialogs/dlgTaskProperties.h"
 #include "ui/dialogs/dlgTaskScheduler.h"
 #include "ui/main/TOFlexGrid.h"
 
@@ -76,6 +77,7 @@ TEST(dlgTaskSchedulerTest, EditedBlocksStayListedAndNamesStayUnique) {
         messages << text;
         return answer;
     };
+    dlgTaskScheduler::PropertySheetHandler() = [](ScheduledTask&, QWidget*) { return false; };
     CurrentProfile().ProfilePath = QStringLiteral("/p/a.tdp");
     dlgTaskScheduler dialog;
     TOFlexGrid* grid = dialog.Grid();
@@ -114,6 +116,7 @@ TEST(dlgTaskSchedulerTest, EditedBlocksStayListedAndNamesStayUnique) {
     EXPECT_FALSE(crontab.Table().contains("Piped"));
     EXPECT_FALSE(crontab.Table().contains("logger"));
     dlgTaskScheduler::MessageHandler() = nullptr;
+    dlgTaskScheduler::PropertySheetHandler() = &dlgTaskProperties::Edit;
     ResetCurrentProfile();
 }
 
