@@ -4,6 +4,7 @@
 #include "config/TimeText.h"
 #include "platform/IniFile.h"
 #include "platform/IniFileIo.h"
+#include "platform/LaunchTools.h"
 #include "platform/SystemInfo.h"
 
 #include <QDir>
@@ -115,9 +116,8 @@ double DateValue(const QVariant& stored) {
 }
 
 void ReadRegistryValues(ProgramSettings& s) {
-    const QString shortcutDefault = GetKnownFolder(26, true, false) + QLatin1Char('/') + ProgramFileBaseName();
     s.ShortcutFolder = ReadUserRegistryValue(QStringLiteral("CurrentVersion"), QStringLiteral("ShortcutFolder"),
-                                             shortcutDefault).toString();
+                                             DefaultShortcutFolder()).toString();
     s.LastUpdateCheck = DateValue(ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastUpdateCheck"), 0));
     s.NextUpdateCheck = DateValue(ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("NextUpdateCheck"), 0));
     bool ok = false;
@@ -129,6 +129,11 @@ void ReadRegistryValues(ProgramSettings& s) {
 }
 
 }  // namespace
+
+QString DefaultShortcutFolder() {
+    const QString desktop = DesktopFolder();
+    return desktop.isEmpty() ? UserDataHome() + QStringLiteral("/applications") : desktop;
+}
 
 QString DefaultFormPos()
 {

@@ -48,6 +48,9 @@ struct ProgramSettings {
 ProgramSettings& Settings();
 // The window place of a program that never stored one: 640 x 480 pixels at the top left.
 QString DefaultFormPos();
+// Where "Create shortcut" offers to write: the desktop folder, or the applications menu folder
+// ($XDG_DATA_HOME/applications) for a user without one; created when the shortcut is written.
+QString DefaultShortcutFolder();
 // Back to a default-constructed record (tests).
 void ResetProgramSettings();
 

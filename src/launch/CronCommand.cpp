@@ -1,5 +1,7 @@
 #include "launch/CronCommand.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 // What cron does to the command before the shell sees it: "\%" becomes "%", an unescaped "%"
@@ -74,6 +76,19 @@ std::optional<QStringList> ShellWords(const QString& text) {
     return words;
 }
 
+// Splits off redirections of the output at the end of the command: "2>&1", or ">", ">>", "2>",
+// "&>" followed by an absolute path in plain characters. Returns the redirections as written
+// (empty when there are none) and shortens the text to the command before them.
+QString TakeTrailingRedirection(QString& text) {
+    static const QRegularExpression tail(QStringLiteral(
+        "(?:\\s+(?:[0-9]?>&[0-9]|(?:[0-9]?>>?|&>>?)\\s*/[A-Za-z0-9_./+,:@=-]*))+\\s*$"));
+    const QRegularExpressionMatch m = tail.match(text);
+    if (!m.hasMatch()) return {};
+    const QString redirection = m.captured(0).trimmed();
+    text.truncate(m.capturedStart(0));
+    return redirection;
+}
+
 }  // namespace
 
 bool CronCanCarry(const QString& text) {
@@ -97,11 +112,14 @@ QString FormatCronCommand(const CronCommand& command) {
         line = QStringLiteral("cd ") + CronQuoteWord(command.workingFolder) + QStringLiteral(" && ");
     line += CronQuoteWord(command.program);
     for (const QString& argument : command.arguments) line += QLatin1Char(' ') + CronQuoteWord(argument);
+    if (!command.redirection.isEmpty()) line += QLatin1Char(' ') + command.redirection;
     return line;
 }
 
 std::optional<CronCommand> ParseCronCommand(const QString& text) {
-    const std::optional<QString> shellText = CronUnescape(text);
+    QString commandText = text;
+    const QString redirection = TakeTrailingRedirection(commandText);
+    const std::optional<QString> shellText = CronUnescape(commandText);
     if (!shellText) return std::nullopt;
     std::optional<QStringList> words = ShellWords(*shellText);
     if (!words || words->isEmpty()) return std::nullopt;
@@ -114,5 +132,6 @@ std::optional<CronCommand> ParseCronCommand(const QString& text) {
     if (words->contains(QStringLiteral("&&"))) return std::nullopt;
     command.program = words->takeFirst();
     command.arguments = *words;
+    command.redirection = redirection;
     return command;
 }

@@ -14,6 +14,9 @@ struct CronCommand {
     QString workingFolder;   // empty: cron's own (the user's home)
     QString program;         // absolute path
     QStringList arguments;
+    // Redirections a user put after the command, most often ">/dev/null 2>&1" to silence
+    // cron's mail: kept as written and put back after the arguments.
+    QString redirection;
 };
 
 // A line break cannot be carried by a crontab line: such a text is refused.
@@ -22,9 +25,11 @@ bool CronCanCarry(const QString& text);
 // One word, quoted as above. The text must not hold a line break.
 QString CronQuoteWord(const QString& word);
 
-// cd '<folder>' && '<program>' '<argument>' ...  (without the cd when the folder is empty)
+// cd '<folder>' && '<program>' '<argument>' ... [redirection]  (without the cd when the folder is
+// empty)
 QString FormatCronCommand(const CronCommand& command);
 
 // Reads back a command in the form FormatCronCommand writes (also hand-edited ones in plain
-// shell words, single or double quotes); nullopt for anything else.
+// shell words, single or double quotes, output redirected to absolute paths at the end);
+// nullopt for anything else.
 std::optional<CronCommand> ParseCronCommand(const QString& text);

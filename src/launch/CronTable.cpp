@@ -2,15 +2,19 @@
 
 #include <QRegularExpression>
 
+#include <cctype>
+
 namespace {
 
 const QByteArray NamePrefix = "# Tandor task: ";
 const QByteArray CreatorPrefix = "# Tandor creator: ";
 const QByteArray CommentPrefix = "# Tandor comment: ";
 
-// "M H d m w command": the five time fields (no @-forms) and the command.
+// "M H d m w command" or "@daily command" (cron's named schedules).
 bool SplitScheduleLine(const QString& line, QString& schedule, QString& command) {
-    static const QRegularExpression form(QStringLiteral("^\\s*((?:[0-9*,/-]+\\s+){4}[0-9A-Za-z*,/-]+)\\s+(\\S.*)$"));
+    static const QRegularExpression form(QStringLiteral(
+        "^\\s*((?:[0-9*,/-]+\\s+){4}[0-9A-Za-z*,/-]+|@(?:reboot|yearly|annually|monthly|weekly|daily|midnight|hourly))"
+        "\\s+(\\S.*)$"));
     const QRegularExpressionMatch m = form.match(line);
     if (!m.hasMatch()) return false;
     schedule = m.captured(1).simplified();
@@ -18,22 +22,48 @@ bool SplitScheduleLine(const QString& line, QString& schedule, QString& command)
     return true;
 }
 
-// Reads the block that starts at lines[i]; on success sets i to its last line.
+// Whether a line is meant as a job: it starts with a time field or a named schedule (not an
+// environment line, a comment or a blank).
+bool LooksLikeJobLine(const QByteArray& line) {
+    const QByteArray t = line.trimmed();
+    return !t.isEmpty() && (std::isdigit(static_cast<unsigned char>(t.at(0))) || t.at(0) == '*' || t.at(0) == '@');
+}
+
+// The words of a line the program cannot read back, quotes dropped: enough to show which
+// switches it carries.
+QStringList LooseWords(const QString& line) {
+    QString plain = line;
+    plain.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+    return plain.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// Reads the block that starts at lines[i] (its name and creator lines are required: the program
+// always writes both); on success sets i to its last line. A block whose job line does not read
+// back is still the program's: it comes back read-only with the line (if any) as it stands.
 std::optional<ScheduledTask> ReadBlock(const QList<QByteArray>& lines, qsizetype& i) {
     ScheduledTask task;
     task.name = QString::fromUtf8(lines.at(i).mid(NamePrefix.size()));
     qsizetype j = i + 1;
-    if (j < lines.size() && lines.at(j).startsWith(CreatorPrefix))
-        task.creator = QString::fromUtf8(lines.at(j++).mid(CreatorPrefix.size()));
+    if (task.name.isEmpty() || j >= lines.size() || !lines.at(j).startsWith(CreatorPrefix)) return std::nullopt;
+    task.creator = QString::fromUtf8(lines.at(j++).mid(CreatorPrefix.size()));
     if (j < lines.size() && lines.at(j).startsWith(CommentPrefix))
         task.comment = QString::fromUtf8(lines.at(j++).mid(CommentPrefix.size()));
-    if (j >= lines.size() || task.name.isEmpty()) return std::nullopt;
-    QString commandText;
-    if (!SplitScheduleLine(QString::fromUtf8(lines.at(j)), task.schedule, commandText)) return std::nullopt;
-    const std::optional<CronCommand> command = ParseCronCommand(commandText);
-    if (!command) return std::nullopt;
-    task.command = *command;
+    if (j >= lines.size() || !LooksLikeJobLine(lines.at(j))) {
+        task.readOnly = true;
+        i = j - 1;
+        return task;
+    }
+    task.jobLine = QString::fromUtf8(lines.at(j));
     i = j;
+    QString commandText;
+    std::optional<CronCommand> command;
+    if (SplitScheduleLine(task.jobLine, task.schedule, commandText)) command = ParseCronCommand(commandText);
+    if (command) {
+        task.command = *command;
+    } else {
+        task.readOnly = true;
+        task.command.arguments = LooseWords(task.jobLine);
+    }
     return task;
 }
 
@@ -101,8 +131,10 @@ bool CronTable::Add(const ScheduledTask& task) {
 }
 
 bool CronTable::Replace(const ScheduledTask& task) {
+    if (task.readOnly) return false;
     for (Entry& entry : entries_)
         if (auto* block = std::get_if<Block>(&entry); block && block->task.name == task.name) {
+            if (block->task.readOnly) return false;  // what cannot be read back is not rewritten
             *block = Block{task, {}};
             return true;
         }

@@ -7,7 +7,9 @@
 //   # Tandor creator: <creator>
 //   # Tandor comment: <comment>
 //   <minute> <hour> <day> <month> <weekday> <command>
-// A block that does not read back completely is left alone as foreign lines.
+// The schedule may also be one of cron's named ones ("@daily"), and the command may end in
+// output redirections. A block whose job line the program cannot read back is read-only: listed,
+// deletable as a whole, never rewritten. Lines without the creator line are not a block.
 
 #include "launch/ScheduledTask.h"
 
@@ -27,7 +29,8 @@ public:
     std::optional<ScheduledTask> Find(const QString& name) const;
     // Appends a task; false when a task of that name exists already.
     bool Add(const ScheduledTask& task);
-    // Replaces the task of the same name in its place; false when there is none.
+    // Replaces the task of the same name in its place; false when there is none or it is
+    // read-only.
     bool Replace(const ScheduledTask& task);
     bool Remove(const QString& name);
 

@@ -82,14 +82,19 @@ QString CreateShortcut(const ShortcutSpec& shortcut) {
                      true);
 }
 
-QString InstallProgramMenuEntry(const QString& dataHome, const QString& programPath, const QString& iconSource) {
+QString InstallProgramMenuEntry(const QString& dataHome, const QStringList& systemDataFolders,
+                                const QString& programPath, const QString& iconSource) {
+    const QString id = QString::fromLatin1(ApplicationId);
+    const QString entryName = QStringLiteral("/applications/") + id + QStringLiteral(".desktop");
+    for (const QString& folder : systemDataFolders)
+        if (QFileInfo::exists(folder + entryName)) return {};  // installed: the menu has it already
     const QString applications = dataHome + QStringLiteral("/applications");
     const QString iconFolder = dataHome + QStringLiteral("/icons/hicolor/scalable/apps");
-    const QString entryPath = applications + QStringLiteral("/tandor.desktop");
+    const QString entryPath = dataHome + entryName;
     const QByteArray entry =
         EntryText(QStringLiteral("Tandor"), QStringLiteral("Keep pairs of folders in step"),
-                  ExecLine(programPath, {}) + QStringLiteral(" %f"), QFileInfo(programPath).absolutePath(),
-                  QStringLiteral("tandor"), {QStringLiteral("Categories=Utility;FileTools;")});
+                  ExecLine(programPath, {}) + QStringLiteral(" %f"), QFileInfo(programPath).absolutePath(), id,
+                  {QStringLiteral("Categories=Utility;FileTools;")});
     QFile existing(entryPath);
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == entry) return {};
     if (!QDir().mkpath(applications) || !QDir().mkpath(iconFolder))
@@ -97,7 +102,7 @@ QString InstallProgramMenuEntry(const QString& dataHome, const QString& programP
     if (!iconSource.isEmpty()) {
         QFile icon(iconSource);
         if (!icon.open(QIODevice::ReadOnly)) return icon.errorString();
-        if (QString error = WriteFile(iconFolder + QStringLiteral("/tandor.svg"), icon.readAll(), false); !error.isEmpty())
+        if (QString error = WriteFile(iconFolder + QLatin1Char('/') + id + QStringLiteral(".svg"), icon.readAll(), false); !error.isEmpty())
             return error;
     }
     return WriteFile(entryPath, entry, false);

@@ -32,8 +32,13 @@ struct ShortcutSpec {
 // Refuses an empty file path or target.
 QString CreateShortcut(const ShortcutSpec& shortcut);
 
+// The application id that names the program's menu entry and icon, installed or not.
+inline constexpr char ApplicationId[] = "org.tandor.Tandor";
+
 // The menu entry and icon of the program itself for the user, so that the desktop's menu
-// finds the program: <dataHome>/applications/tandor.desktop and the icon under
+// finds the program: <dataHome>/applications/<ApplicationId>.desktop and the icon under
 // <dataHome>/icons/hicolor/scalable/apps/. Written only where missing or when the program has
-// moved. Returns an empty text on success, else the reason.
-QString InstallProgramMenuEntry(const QString& dataHome, const QString& programPath, const QString& iconSource);
+// moved, and never when one of the system's data folders holds an installed entry of that id
+// (the menu would show the program twice). Returns an empty text on success, else the reason.
+QString InstallProgramMenuEntry(const QString& dataHome, const QStringList& systemDataFolders,
+                                const QString& programPath, const QString& iconSource);

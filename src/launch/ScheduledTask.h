@@ -13,6 +13,11 @@ struct ScheduledTask {
     QString comment;
     QString schedule;  // the five time fields, "0 11 * * *" for daily at 11:00
     CronCommand command;
+    // A block whose schedule line was edited beyond what the program reads back (another shell
+    // command, a pipe, a missing line): listed so the user sees it and can delete it, never
+    // rewritten. Its command holds only the words of the line, for showing the switches.
+    bool readOnly = false;
+    QString jobLine;  // the line after the comment lines as it stands; empty when there is none
 
     // The three switches of a task, in the order the task writes them.
     static const QStringList& SwitchWords();  // "-Hide", "-DontAsk", "-Auto"

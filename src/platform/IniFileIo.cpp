@@ -60,26 +60,63 @@ QByteArray FolderOf(const QByteArray& path) {
 
 QByteArray NameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
 
-// Holds the advisory lock for its lifetime. Without a lock file (a folder we may not write)
-// the write goes ahead unlocked; it will then most likely fail on its own.
+// How often a lock is taken again because the file was replaced while we waited for it. Every
+// retry means another writer finished, so this is only reached when the path keeps changing
+// under us (or a file system reports no stable inode); the write then fails rather than go ahead
+// unlocked.
+constexpr int kMaxLockAttempts = 1000;
+
+// Holds the advisory lock on a file's contents for its lifetime, without a lock file of its own:
+// nothing is left beside the user's settings and profiles, and nothing ever has to be deleted
+// that another process might hold or wait on.
+// An existing file is locked itself (flock on its inode). A write replaces the file by a rename,
+// so whoever gets the lock checks that the path still names the inode it locked and otherwise
+// starts over on the new file. A missing file is stood in for by its folder, checked the same
+// way: once the file exists, only its own lock counts, and the writer that created it has
+// finished by then (the rename is its last step).
 class FileLock {
 public:
     explicit FileLock(const QByteArray& target) {
-        const QByteArray lockPath = FolderOf(target) + "/." + NameOf(target) + ".lock";
-        fd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        for (int attempt = 0; attempt < kMaxLockAttempts; ++attempt) {
+            struct stat seen {};
+            const bool existed = ::stat(target.constData(), &seen) == 0;
+            const QByteArray lockPath = existed ? target : FolderOf(target);
+            // Non-blocking open: a pipe must not hang the program; flock ignores the flag.
+            const int fd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            if (fd < 0) {
+                // Not readable (or the folder is missing): the write goes ahead unlocked and will
+                // most likely fail on its own, as every other process's does.
+                held_ = true;
+                return;
             }
+            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            struct stat locked {};
+            struct stat now {};
+            const bool lockedOk = ::fstat(fd, &locked) == 0;
+            const bool existsNow = ::stat(target.constData(), &now) == 0;
+            const bool stillTheSame =
+                existed ? (existsNow && lockedOk && now.st_dev == locked.st_dev && now.st_ino == locked.st_ino)
+                        : !existsNow;
+            if (stillTheSame) {
+                fd_ = fd;
+                held_ = true;
+                return;
+            }
+            ::close(fd);  // replaced or created meanwhile: lock what the path names now
         }
     }
     ~FileLock() {
         if (fd_ >= 0) ::close(fd_);  // closing releases the lock
     }
+    // False when the lock could not be pinned to the file (see kMaxLockAttempts).
+    bool Held() const { return held_; }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
 private:
     int fd_ = -1;
+    bool held_ = false;
 };
 
 IniFileIo::RawFile ReadEncoded(const QByteArray& path) {
@@ -212,6 +249,10 @@ bool UpdateLocked(const QString& path,
     int why = 0;
     {
         FileLock lock(target);
+        if (!lock.Held()) {
+            errno = ENOLCK;
+            return false;
+        }
         const RawFile old = ReadEncoded(target);
         if (old.tooLarge) {
             errno = EFBIG;  // rewriting would cut the file
@@ -235,6 +276,10 @@ bool ReplaceLocked(const QString& path, const QByteArray& contents) {
     int why = 0;
     {
         FileLock lock(target);
+        if (!lock.Held()) {
+            errno = ENOLCK;
+            return false;
+        }
         struct stat st {};
         const bool existed = ::stat(target.constData(), &st) == 0;
         ok = WriteAtomically(target, contents, existed);

@@ -31,7 +31,8 @@ QString DecodeLine(const QByteArray& line);
 bool IsValidUtf8(const QByteArray& bytes);
 QString DecodeWindows1252(const QByteArray& bytes);
 
-// Under an exclusive advisory lock (flock on ".<name>.lock" beside the file), reads the file,
+// Under an exclusive advisory lock (flock on the file itself, or on its folder while the file
+// does not exist; no lock file is left anywhere), reads the file,
 // lets `change` compute the new contents from the old ones, writes them to a temporary file
 // beside it and renames that over the file. `change` returning nothing leaves the file as it is
 // (and counts as success). Returns false when the file cannot be written (errno tells why); the

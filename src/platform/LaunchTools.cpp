@@ -27,6 +27,14 @@ QString UserDataHome() {
     return (home.isEmpty() ? QDir::homePath() : home) + QStringLiteral("/.local/share");
 }
 
+QStringList SystemDataFolders() {
+    QStringList folders;
+    for (const QString& folder : qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (folder.startsWith(QLatin1Char('/'))) folders << folder;
+    if (folders.isEmpty()) folders = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    return folders;
+}
+
 QString UserName() {
     // The crontab is the one of the account the program runs as, whatever the environment says.
     if (const passwd* account = ::getpwuid(::getuid()); account && account->pw_name)

@@ -13,5 +13,8 @@ QStringList SchedulerTool();
 bool StartDetached(const QString& program, const QStringList& arguments, const QString& workingFolder);
 // $XDG_DATA_HOME, else ~/.local/share.
 QString UserDataHome();
+// $XDG_DATA_DIRS (absolute entries only), else /usr/local/share and /usr/share: where installed
+// programs keep their menu entries.
+QStringList SystemDataFolders();
 // The user's name: $USER, else $LOGNAME, else the last component of $HOME.
 QString UserName();

@@ -36,8 +36,9 @@ QString StripTrailingSlash(QString path) {
     return path;
 }
 
-// One entry of ~/.config/user-dirs.dirs: XDG_DOCUMENTS_DIR="$HOME/Documents".
-QString XdgUserDir(const QString& name, const QString& fallback) {
+// One entry of ~/.config/user-dirs.dirs: XDG_DOCUMENTS_DIR="$HOME/Documents"; empty when the
+// file does not name that folder.
+QString XdgUserDirEntry(const QString& name) {
     const IniFileIo::RawFile raw = IniFileIo::ReadFile(ConfigHome() + QStringLiteral("/user-dirs.dirs"));
     const QString text = IniFileIo::DecodeText(raw.bytes);
     const QString wanted = QStringLiteral("XDG_%1_DIR").arg(name);
@@ -54,7 +55,12 @@ QString XdgUserDir(const QString& name, const QString& fallback) {
         if (!value.startsWith(QLatin1Char('/'))) continue;  // only absolute paths are valid there
         return StripTrailingSlash(value);
     }
-    return HomeFolder() + QLatin1Char('/') + fallback;
+    return {};
+}
+
+QString XdgUserDir(const QString& name, const QString& fallback) {
+    const QString named = XdgUserDirEntry(name);
+    return named.isEmpty() ? HomeFolder() + QLatin1Char('/') + fallback : named;
 }
 
 QString ExecutablePath() {
@@ -90,6 +96,17 @@ QString GetKnownFolder(int code, bool createIfMissing, bool verify) {
     } else if (!exists && verify) {
         return {};
     }
+    return path;
+}
+
+QString DesktopFolder() {
+    QString path = XdgUserDirEntry(QStringLiteral("DESKTOP"));
+    if (path.isEmpty()) {
+        path = HomeFolder() + QStringLiteral("/Desktop");
+        if (!QFileInfo(path).isDir()) return {};
+    }
+    // xdg-user-dirs names the home folder itself for a desktop folder it was told not to have.
+    if (path == StripTrailingSlash(HomeFolder())) return {};
     return path;
 }
 

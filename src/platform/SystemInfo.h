@@ -11,6 +11,11 @@ QString GetWindowsVersionCode(const QString& separator);  // empty
 // Returns the path without a trailing '/', empty on failure; creates it when createIfMissing.
 QString GetKnownFolder(int code, bool createIfMissing = true, bool verify = false);
 
+// The user's desktop folder as `xdg-user-dir DESKTOP` names it (user-dirs.dirs, else ~/Desktop
+// when that exists); empty when the user has none (nothing named and no ~/Desktop, or the home
+// folder itself named, as xdg-user-dirs does for a desktop it was told not to have).
+QString DesktopFolder();
+
 // The folder of the running executable (language files, templates and examples lie there).
 QString ProgramFolder();
 // The executable's file name without its extension ("tandor").

@@ -14,6 +14,7 @@
 #include "ui/main/HelpKeys.h"
 #include "ui/main/dlgMsgBox.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -140,21 +141,25 @@ bool dlgMakeLink::cmdOK_Click() {
     }
     const ShortcutCommand command = BuildShortcutCommand(choice);
 
-    // The program's own menu entry and icon, so the desktop's menu finds the program too.
-    InstallProgramMenuEntry(UserDataHome(), ProgramPath(), ProgramFolder() + QStringLiteral("/tandor.svg"));
-
     ShortcutSpec shortcut;
     shortcut.filePath = shortcutFolder_ + QLatin1Char('/') + fileName;
     shortcut.name = ui->txtName->text();
     shortcut.target = command.target;
     shortcut.arguments = command.arguments;
     shortcut.workingFolder = ProgramFolder();
-    shortcut.iconPath = QStringLiteral("tandor");
+    shortcut.iconPath = QString::fromLatin1(ApplicationId);
     shortcut.description = ui->txtDescription->text();
+    // The default folder (the desktop or the applications menu) may not exist yet.
+    QDir().mkpath(shortcutFolder_);
     if (const QString error = CreateShortcut(shortcut); !error.isEmpty()) {
         MessageHandler()(FormatMsg(1153, {shortcut.filePath, error}), ExclamationIcon, this);
         return false;
     }
+    // The program's own menu entry and icon, so that the shortcut's icon shows and the desktop's
+    // menu finds the program too; only now that there is a shortcut that needs them. The
+    // shortcut is written either way, so a failure here does not undo it.
+    InstallProgramMenuEntry(UserDataHome(), SystemDataFolders(), ProgramPath(),
+                            ProgramFolder() + QStringLiteral("/tandor.svg"));
     Settings().ShortcutFolder = shortcutFolder_;
     WriteUserRegistryValue(QStringLiteral("CurrentVersion"), QStringLiteral("ShortcutFolder"), shortcutFolder_);
     return true;

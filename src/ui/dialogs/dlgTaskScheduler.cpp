@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QScrollBar>
 
 namespace {
@@ -26,6 +27,14 @@ constexpr uint32_t Yes = 6;
 const QString Ticked = QStringLiteral("\u00fe");
 const QString Empty = QStringLiteral("o");
 const QString MarkerFont = QStringLiteral("Wingdings");
+
+// The caption of a label as a name to read aloud: without its access key and closing colon.
+QString SpokenCaption(QString caption) {
+    caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    caption = caption.trimmed();
+    if (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
+    return caption;
+}
 
 }  // namespace
 
@@ -87,6 +96,14 @@ dlgTaskScheduler::dlgTaskScheduler(QWidget* owner)
     connect(grid, &TOFlexGrid::DblClick, this, [this] {
         if (lastButton_ == Qt::LeftButton && ui->flexTasks->MouseRow() >= 1) cmdProps_Click();
     });
+    // By keyboard: moving the cell selects its task; Space or Enter on a box flips it, Enter on
+    // the name opens the properties (as a double click does).
+    connect(grid, &TOFlexGrid::RowColChange, this, [this] {
+        const int row = ui->flexTasks->Row();
+        if (row >= 1 && row - 1 < static_cast<int>(listed_.size())) selectedTask_ = listed_[row - 1].name;
+    });
+    grid->installEventFilter(this);
+    grid->setAccessibleName(SpokenCaption(ui->lblTasks->text()));
     connect(grid, &TOFlexGrid::MouseMove, this, [this](Qt::MouseButtons, Qt::KeyboardModifiers, int, int) {
         UpdateToolTip(ui->flexTasks->MouseRow());
     });
@@ -119,11 +136,13 @@ void dlgTaskScheduler::Refresh() {
     grid->SetRows(1);
     const SchedulerResult result = scheduler_.Refresh();
     if (!result.ok) ShowFailure(result);
+    listed_.clear();
     for (const ScheduledTask& task : scheduler_.Tasks()) {
         if (task.creator != QLatin1String(TaskCreator)) continue;  // other programs' tasks are theirs
+        listed_.push_back(task);
         const int row = grid->Rows();
         grid->SetRows(row + 1);
-        grid->SetTextMatrix(row, 0, task.name);
+        grid->SetTextMatrix(row, 0, task.readOnly ? task.name + QLatin1Char(' ') + FormatMsg(1273) : task.name);
         for (int i = 0; i < 3; ++i) {
             grid->SetCellFontName(row, i + 1, MarkerFont);
             grid->SetTextMatrix(row, i + 1, task.HasSwitch(i) ? Ticked : Empty);
@@ -138,6 +157,37 @@ void dlgTaskScheduler::ShowFailure(const SchedulerResult& result) {
     MessageHandler()(result.error, ErrorIcon, this);
 }
 
+const ScheduledTask* dlgTaskScheduler::ListedTask(int row) const {
+    if (row < 1 || row - 1 >= static_cast<int>(listed_.size())) return nullptr;
+    return &listed_[row - 1];
+}
+
+bool dlgTaskScheduler::RefuseReadOnly(const ScheduledTask& task) {
+    if (!task.readOnly) return false;
+    const QString line = task.jobLine.isEmpty() ? FormatMsg(1272) : task.jobLine;
+    MessageHandler()(FormatMsg(1271, {task.name, line}), ExclamationIcon, this);
+    return true;
+}
+
+bool dlgTaskScheduler::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->flexTasks && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        const int row = ui->flexTasks->Row();
+        const int col = ui->flexTasks->Col();
+        if ((enter || key == Qt::Key_Space) && ListedTask(row)) {
+            if (col >= 1 && col <= 3) {
+                flexTasks_ClickCell(row, col);
+            } else {
+                flexTasks_ClickCell(row, 0);
+                if (enter) cmdProps_Click();
+            }
+            return true;  // not the dialog's default button
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void dlgTaskScheduler::cmdNew_Click() {
     const QString profilePath = CurrentProfile().ProfilePath;
     const QString name = ui->txtName->text();
@@ -147,6 +197,17 @@ void dlgTaskScheduler::cmdNew_Click() {
             MessageHandler()(FormatMsg(1150, {text}), ExclamationIcon, this);
             return;
         }
+    // One task per name: a second block of the same name would be a second job on the profile.
+    if (scheduler_.Refresh().ok && scheduler_.Open(name)) {
+        MessageHandler()(FormatMsg(1270, {name}), ExclamationIcon, this);
+        Refresh();
+        return;
+    }
+    // cron has no display: without -hide the program wants a window and the task always fails.
+    if (!ui->chkHide->isChecked()) {
+        const uint32_t answer = MessageHandler()(FormatMsg(1274), YesNo | SecondDefault | ExclamationIcon, this);
+        if ((answer & 0xFF) != Yes) return;
+    }
     const QTime start = FirstStartTime(Clock::Now());
     const ScheduledTask task = NewProfileTask(name, ui->txtDescription->text(),
                                               ProgramFolder() + QLatin1Char('/') + ProgramFileBaseName(), profilePath,
@@ -170,6 +231,7 @@ void dlgTaskScheduler::cmdProps_Click() {
     SchedulerResult result = scheduler_.Refresh();
     std::optional<ScheduledTask> task = scheduler_.Open(selectedTask_);
     if (result.ok && !task) result = SchedulerResult::Failed(FormatMsg(1155, {selectedTask_}));
+    if (result.ok && RefuseReadOnly(*task)) return;
     if (result.ok && PropertySheetHandler()(*task, this)) result = scheduler_.Save(*task);
     if (!result.ok) ShowFailure(result);
     Refresh();
@@ -186,6 +248,7 @@ void dlgTaskScheduler::cmdDelete_Click() {
 
 void dlgTaskScheduler::cmdRun_Click() {
     if (selectedTask_.isEmpty()) return;
+    if (const std::optional<ScheduledTask> task = scheduler_.Open(selectedTask_); task && RefuseReadOnly(*task)) return;
     const SchedulerResult result = scheduler_.Run(selectedTask_);
     if (!result.ok) ShowFailure(result);
     Refresh();
@@ -203,8 +266,10 @@ void dlgTaskScheduler::flexTasks_ClickCell(int row, int col) {
     grid->SetCol(0);
     grid->SetColSel(grid->Cols() - 1);
     grid->selectRow(row);
-    selectedTask_ = grid->TextMatrix(row, 0);
-    if (col < 1 || col > 3) return;
+    const ScheduledTask* listed = ListedTask(row);
+    if (!listed) return;
+    selectedTask_ = listed->name;
+    if (col < 1 || col > 3 || RefuseReadOnly(*listed)) return;
 
     grid->SetTextMatrix(row, col, grid->TextMatrix(row, col) == Ticked ? Empty : Ticked);
     SchedulerResult result = scheduler_.Refresh();
@@ -229,8 +294,8 @@ void dlgTaskScheduler::UpdateToolTip(int row) {
     toolTipRow_ = row;
     TOFlexGrid* grid = ui->flexTasks;
     QString tip;
-    if (row >= 1 && row < grid->Rows()) {
-        const QString name = grid->TextMatrix(row, 0);
+    if (const ScheduledTask* listed = ListedTask(row)) {
+        const QString name = listed->name;
         tip = name;
         if (const std::optional<ScheduledTask> task = scheduler_.Open(name); task && !task->comment.isEmpty())
             tip += QStringLiteral(" \u00b7 ") + task->comment;

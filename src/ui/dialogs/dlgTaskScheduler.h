@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class dlgTaskScheduler;
@@ -44,6 +45,7 @@ public:
     void flexTasks_ClickCell(int row, int col);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
@@ -53,9 +55,14 @@ private:
     void FitNameColumn();
     void ShowFailure(const SchedulerResult& result);
     void UpdateToolTip(int row);
+    // The task shown in a row of the list; nullptr for the heading or past the end.
+    const ScheduledTask* ListedTask(int row) const;
+    // Tells why a task the user edited by hand is not changed or run here; false for others.
+    bool RefuseReadOnly(const ScheduledTask& task);
 
     std::unique_ptr<Ui::dlgTaskScheduler> ui;
     TaskScheduler scheduler_;
+    std::vector<ScheduledTask> listed_;  // the tasks of the list's rows, in order
     QString selectedTask_;
     Qt::MouseButton lastButton_ = Qt::NoButton;
     Qt::KeyboardModifiers lastShift_;

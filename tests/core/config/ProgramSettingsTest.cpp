@@ -52,7 +52,7 @@ TEST_F(SettingsTest, NoFileAnywhereGivesTheTableDefaults) {
     EXPECT_EQ(s.Zoom, 100);
     EXPECT_EQ(s.ProfilesFolder, s.SettingsFolder);
     EXPECT_EQ(s.LogfilesFolder, s.SettingsFolder);
-    EXPECT_EQ(s.ShortcutFolder, env_.ConfigHome() + "/" + ProgramFileBaseName());
+    EXPECT_EQ(s.ShortcutFolder, DefaultShortcutFolder());  // the desktop or the applications menu
     EXPECT_FALSE(s.LogToFile || s.DontShowHint || s.IgnoreLockedFiles || s.AllowUndo);
     EXPECT_FALSE(s.LogChanges);
     EXPECT_TRUE(s.ButtonBarsWithText);

@@ -6,10 +6,13 @@
 #include "support/CrontabStandIn.h"
 #include "support/TempTree.h"
 #include "ui/dialogs/dlgMakeLink.h"
+#include "ui/dialogs/dlgTaskProperties.h"
 #include "ui/dialogs/dlgTaskScheduler.h"
 #include "ui/main/TOFlexGrid.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QDir>
 #include <QKeyEvent>
 
@@ -56,6 +59,89 @@ TEST(dlgTaskSchedulerTest, ListsOwnTasksAndAClickOnABoxRewritesTheSwitches) {
     EXPECT_EQ(dialog.Grid()->Rows(), 1);
     EXPECT_TRUE(crontab.Table().startsWith("# Tandor task: Theirs\n"));
     dlgTaskScheduler::MessageHandler() = nullptr;
+}
+
+// Blocks the user edited stay listed: silenced output and "@daily" stay editable (the
+// redirection survives a switch), a block with a pipe is read-only but can be deleted; a second
+// task of a listed name is refused, and a task without -hide is made only on Yes.
+TEST(dlgTaskSchedulerTest, EditedBlocksStayListedAndNamesStayUnique) {
+    IsolatedEnvironment isolated;
+    CrontabStandIn crontab;
+    const QByteArray block = "# Tandor task: %1\n# Tandor creator: Tandor\n# Tandor comment: -\n";
+    crontab.SetTable(QByteArray(block).replace("%1", "Quiet") + "0 3 * * * '/opt/t/tandor' '/p/a.tdp' -Hide >/dev/null 2>&1\n" +
+                     QByteArray(block).replace("%1", "Daily") + "@daily '/opt/t/tandor' '/p/a.tdp' -Auto\n" +
+                     QByteArray(block).replace("%1", "Piped") + "0 4 * * * /opt/t/tandor /p/a.tdp -Hide | logger\n");
+    QStringList messages;
+    uint32_t answer = 7;  // No
+    dlgTaskScheduler::MessageHandler() = [&](const QString& text, uint32_t, QWidget*) {
+        messages << text;
+        return answer;
+    };
+    dlgTaskScheduler::PropertySheetHandler() = [](ScheduledTask&, QWidget*) { return false; };
+    CurrentProfile().ProfilePath = QStringLiteral("/p/a.tdp");
+    dlgTaskScheduler dialog;
+    TOFlexGrid* grid = dialog.Grid();
+    ASSERT_EQ(grid->Rows(), 4);
+    EXPECT_EQ(grid->TextMatrix(1, 0), QStringLiteral("Quiet"));
+    EXPECT_EQ(grid->TextMatrix(2, 0), QStringLiteral("Daily"));
+    EXPECT_TRUE(grid->TextMatrix(3, 0).startsWith(QStringLiteral("Piped ")));
+    EXPECT_EQ(grid->TextMatrix(3, 1), QStringLiteral("\u00fe")) << "the switches of a read-only task still show";
+
+    dialog.flexTasks_ClickCell(1, 3);
+    EXPECT_TRUE(crontab.Table().contains("'/p/a.tdp' '-Hide' '-Auto' >/dev/null 2>&1\n")) << crontab.Table().constData();
+    const QByteArray before = crontab.Table();
+    dialog.flexTasks_ClickCell(3, 1);
+    EXPECT_EQ(messages.size(), 1) << "a read-only task says why it does not change";
+    EXPECT_EQ(crontab.Table(), before);
+
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("txtName"));
+    auto* hide = dialog.findChild<QCheckBox*>(QStringLiteral("chkHide"));
+    ASSERT_TRUE(name && hide);
+    for (const char* taken : {"Daily", "Piped"}) {
+        name->setText(QString::fromLatin1(taken));
+        hide->setChecked(true);
+        dialog.cmdNew_Click();
+        EXPECT_EQ(crontab.Table(), before) << taken;
+    }
+    name->setText(QStringLiteral("Visible"));
+    hide->setChecked(false);
+    messages.clear();
+    dialog.cmdNew_Click();  // answered No
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(crontab.Table(), before);
+
+    answer = 6;  // Yes, also to the delete question
+    dialog.flexTasks_ClickCell(3, 0);
+    dialog.cmdDelete_Click();
+    EXPECT_FALSE(crontab.Table().contains("Piped"));
+    EXPECT_FALSE(crontab.Table().contains("logger"));
+    dlgTaskScheduler::MessageHandler() = nullptr;
+    dlgTaskScheduler::PropertySheetHandler() = &dlgTaskProperties::Edit;
+    ResetCurrentProfile();
+}
+
+// By keyboard alone: the list has a name, and Space and Enter on a box flip that switch.
+TEST(dlgTaskSchedulerTest, SwitchCellsAnswerSpaceAndEnter) {
+    IsolatedEnvironment isolated;
+    CrontabStandIn crontab;
+    crontab.SetTable("# Tandor task: K\n# Tandor creator: Tandor\n# Tandor comment: -\n0 3 * * * '/opt/t/tandor' '/p/a.tdp'\n");
+    dlgTaskScheduler dialog;
+    TOFlexGrid* grid = dialog.Grid();
+    EXPECT_FALSE(grid->accessibleName().isEmpty());
+    grid->setFocus();
+    struct Step {
+        int col;
+        Qt::Key key;
+        const char* arguments;
+    };
+    for (const Step& step : {Step{1, Qt::Key_Space, "'/p/a.tdp' '-Hide'\n"}, Step{3, Qt::Key_Return, "'/p/a.tdp' '-Hide' '-Auto'\n"},
+                             Step{1, Qt::Key_Enter, "'/p/a.tdp' '-Auto'\n"}}) {
+        grid->SetRow(1);
+        grid->SetCol(step.col);
+        QKeyEvent press(QEvent::KeyPress, step.key, Qt::NoModifier);
+        QApplication::sendEvent(grid, &press);
+        EXPECT_TRUE(crontab.Table().endsWith(step.arguments)) << crontab.Table().constData();
+    }
 }
 
 // However the window is left, the main window it disabled works again.
