@@ -76,10 +76,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     }
     cmdRunErrors_ = new QToolButton(this);
     cmdRunErrors_->setObjectName(QStringLiteral("cmdRunErrors"));
-    cmdRunErrors_->setText(FormatMsg(1223));
-    cmdRunErrors_->setToolTip(FormatToolTip(QStringLiteral("1223")));
-    cmdRunErrors_->setAccessibleName(FormatMsg(1223));
-    cmdRunErrors_->hide();
+    cmdRunErrors_->hide();  // its texts come with the others' (LocaliseComputedTexts)
     connect(cmdRunErrors_, &QToolButton::clicked, this, &frmMain::ShowRunErrors);
     statusBar()->addPermanentWidget(cmdRunErrors_);
     picSplit_ = new QFrame(ui->centralwidget);
@@ -199,6 +196,9 @@ void frmMain::ScaleAndLocalise() {
     LayoutLists();
     ApplyLanguageToStandardDialogs();
     LocalizeControls(this);
+    // The count boxes' design text stands only where nothing is counted: a list on show keeps
+    // its counts, in the new language.
+    ShowCounts();
     const int windowKey = property("key").toInt();
     setWindowTitle(Caption(windowKey, QStringLiteral("Tandor")));
     // A screen reader names the window by its title, the profile's name included.
@@ -212,6 +212,14 @@ void frmMain::HideNoStartupInfoBox(int value) {
     ui->chkNoStartupInfo->setChecked(value != 0);
     ui->chkNoStartupInfo->hide();
 }
+
+void frmMain::SetNoStartupInfo(bool on) {
+    ui->chkNoStartupInfo->setChecked(on);
+    Settings().NoStartupInfo = on ? 1 : 0;
+    WriteSettingsString(QStringLiteral("General"), QStringLiteral("NoStartupInfo"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool frmMain::NoStartupInfo() const { return ui->chkNoStartupInfo->isChecked(); }
 
 void frmMain::ExtendSystemMenu() {
     // The window manager's menu cannot be extended here; the same commands are in the options
@@ -308,14 +316,29 @@ bool frmMain::AskSaveChanges(bool withCancel, bool* cancelled) {
     return true;
 }
 
+bool frmMain::UnderOpenDialog() const {
+    // A modal dialog, a dialog that disabled this window (the task scheduler) or the progress
+    // window of a run: closing now would pull the lists and the profile from under it.
+    return QApplication::activeModalWidget() != nullptr || !isEnabled() || running_;
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
-    CurrentFileView().Clear();
+    if (!closing_ && UnderOpenDialog()) {
+        event->ignore();
+        Host().Beep();
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->raise();
+            dialog->activateWindow();
+        }
+        return;
+    }
+    // The question comes first: Cancel keeps the window as it was, its list and counts included.
     if (!AskSaveChanges(true, nullptr)) {
         event->ignore();
         closing_ = false;
-        DisplayFiles();
         return;
     }
+    CurrentFileView().Clear();
     ProgramSettings& settings = Settings();
     const Qt::WindowStates state = windowState();
     if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
@@ -379,8 +402,7 @@ void frmMain::tmrMain_Timer() {
         const QString script = ProgramFolder() + QStringLiteral("/TandorInfo.sh");
         if (QFileInfo(script).isExecutable())
             QProcess::startDetached(script, {Settings().LanguageName}, ProgramFolder());
-        Switches().WizardRequested = true;
-        SetUrl(QStringLiteral("wizard.htm"), false);
+        OpenStartupInformation();
     }
 }
 
