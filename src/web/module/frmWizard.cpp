@@ -186,6 +186,8 @@ void frmWizard::SetUrl(const QString& page, bool online) {
     requestedPage_ = page;
     PlaceBesideProgramWindow();
     show();
+    // The page has the keys: Tab walks its links and boxes, the arrow keys scroll it.
+    browser_->setFocus();
     QUrl address;
     if (online) {
         address = QUrl(OnlineBase() + QStringLiteral("start.htm?url=") + page);
