@@ -10,6 +10,7 @@
 #include "config/Registry.h"
 #include "config/StartupSwitches.h"
 #include "engine/RunHost.h"
+#include "i18n/DefaultListNames.h"
 #include "i18n/TextLookup.h"
 
 #include <QRandomGenerator>
@@ -29,6 +30,9 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     window.SetBusyPointer(true);                                        // 1
     LoadProgramSettings();                                              // 2
     ProgramSettings& settings = Settings();
+    // The window was built before the settings were read: whatever text it looked up so far came
+    // from the stand-in table, and every text from here on is in the language the settings name.
+    ReloadLocalizer();
     window.ScaleAndLocalise();                                          // 3
     window.HideNoStartupInfoBox(settings.NoStartupInfo);                // 4
     // A run without questions never waits for a click, not even for the first language choice;
@@ -43,8 +47,7 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     }
     window.ScaleAndLocalise();                                          // 6
     ProfileOptions& defaults = settings.DefaultProfileOptions;          // 7
-    if (defaults.ListName[0].isEmpty()) defaults.ListName[0] = FormatMsg(127);
-    if (defaults.ListName[1].isEmpty()) defaults.ListName[1] = FormatMsg(128);
+    FillDefaultListNames(defaults);
     CurrentProfile().profile.Options = defaults;                        // 8
     window.ExtendSystemMenu();                                          // 9
     window.Prepare();                                                   // 10

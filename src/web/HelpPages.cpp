@@ -32,6 +32,13 @@ void OpenAssistant() {
     SetUrl(QStringLiteral("wizard.htm"), false);
 }
 
+QString StartupInformationPage() { return QStringLiteral("wizard.htm&startup=1"); }
+
+void OpenStartupInformation() {
+    Switches().WizardRequested = true;
+    SetUrl(StartupInformationPage(), false);
+}
+
 void OpenHelpForKey(int key, QWidget* window) {
     // The browser window handles its own keys.
     BrowserWindow* browser = CurrentBrowserWindow();
@@ -58,6 +65,11 @@ void RegisterMainWindowPageCommands(frmMain& window) {
     // The assistant opens an example profile and restores the example folders first.
     protocol.RegisterMethod(name, QStringLiteral("OpenExampleProfile"), [&window](const QVariantList& args) {
         if (args.size() == 1 && args[0].typeId() == QMetaType::Int) window.OpenExampleProfile(args[0].toInt());
+    });
+    // "Don't show this at start" on the start-up page: 1 keeps the start-up information away,
+    // 0 brings it back.
+    protocol.RegisterMethod(name, QStringLiteral("NoStartupInfo"), [&window](const QVariantList& args) {
+        if (args.size() == 1 && args[0].typeId() == QMetaType::Int) window.SetNoStartupInfo(args[0].toInt() != 0);
     });
     protocol.RegisterMethod(name, QStringLiteral("RestoreExampleFiles"),
                             [&window](const QVariantList& args) {

@@ -11,6 +11,11 @@ class frmMain;
 void SetUrl(const QString& page, bool online);
 // Sets the assistant flag and opens "wizard.htm" from the help folder.
 void OpenAssistant();
+// The start-up information: the assistant as OpenAssistant opens it, announced to the entry
+// page as seen at start, which then offers "Don't show this at start".
+void OpenStartupInformation();
+// What the entry page is asked for at start: the assistant page and the mark of the start.
+QString StartupInformationPage();
 // F1: the window's own page; F2: the assistant; F3: the search page online; F12: the window's
 // own page online.
 void OpenHelpForKey(int key, QWidget* window);

@@ -26,7 +26,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -77,10 +76,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     }
     cmdRunErrors_ = new QToolButton(this);
     cmdRunErrors_->setObjectName(QStringLiteral("cmdRunErrors"));
-    cmdRunErrors_->setText(FormatMsg(1223));
-    cmdRunErrors_->setToolTip(FormatToolTip(QStringLiteral("1223")));
-    cmdRunErrors_->setAccessibleName(FormatMsg(1223));
-    cmdRunErrors_->hide();
+    cmdRunErrors_->hide();  // its texts come with the others' (LocaliseComputedTexts)
     connect(cmdRunErrors_, &QToolButton::clicked, this, &frmMain::ShowRunErrors);
     statusBar()->addPermanentWidget(cmdRunErrors_);
     picSplit_ = new QFrame(ui->centralwidget);
@@ -200,6 +196,9 @@ void frmMain::ScaleAndLocalise() {
     LayoutLists();
     ApplyLanguageToStandardDialogs();
     LocalizeControls(this);
+    // The count boxes' design text stands only where nothing is counted: a list on show keeps
+    // its counts, in the new language.
+    ShowCounts();
     const int windowKey = property("key").toInt();
     setWindowTitle(Caption(windowKey, QStringLiteral("Tandor")));
     // A screen reader names the window by its title, the profile's name included.
@@ -213,6 +212,14 @@ void frmMain::HideNoStartupInfoBox(int value) {
     ui->chkNoStartupInfo->setChecked(value != 0);
     ui->chkNoStartupInfo->hide();
 }
+
+void frmMain::SetNoStartupInfo(bool on) {
+    ui->chkNoStartupInfo->setChecked(on);
+    Settings().NoStartupInfo = on ? 1 : 0;
+    WriteSettingsString(QStringLiteral("General"), QStringLiteral("NoStartupInfo"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool frmMain::NoStartupInfo() const { return ui->chkNoStartupInfo->isChecked(); }
 
 void frmMain::ExtendSystemMenu() {
     // The window manager's menu cannot be extended here; the same commands are in the options
@@ -292,61 +299,6 @@ void frmMain::CloseWindow() {
     close();
 }
 
-// ---- Closing --------------------------------------------------------------------------------
-
-bool frmMain::AskSaveChanges(bool withCancel, bool* cancelled) {
-    if (cancelled) *cancelled = false;
-    if (!CurrentProfile().ProfileChanged) return true;
-    const int answer = Host().AppMessageBox(FormatMsg(800), (withCancel ? MsgBox::YesNoCancel : MsgBox::YesNo) | MsgBox::Question);
-    if (answer == MsgBox::Cancel) {
-        if (cancelled) *cancelled = true;
-        return false;
-    }
-    if (answer == MsgBox::Yes) {
-        SaveProfileAs();
-        return !CurrentProfile().ProfileChanged;
-    }
-    return true;
-}
-
-void frmMain::closeEvent(QCloseEvent* event) {
-    CurrentFileView().Clear();
-    if (!AskSaveChanges(true, nullptr)) {
-        event->ignore();
-        closing_ = false;
-        DisplayFiles();
-        return;
-    }
-    ProgramSettings& settings = Settings();
-    const Qt::WindowStates state = windowState();
-    if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const double tpp = TwipsPerPixel(this);
-        const float now[4] = {static_cast<float>(pos().x() * tpp), static_cast<float>(pos().y() * tpp),
-                              static_cast<float>(width() * tpp), static_cast<float>(height() * tpp)};
-        const QStringList stored = settings.FormPos.split(QLatin1Char(';'));
-        bool differs = stored.size() != 4;
-        for (int i = 0; i < 4 && !differs; ++i) differs = stored[i].toFloat() != now[i];
-        if (differs) {
-            QStringList parts;
-            for (float f : now) parts << QString::number(static_cast<double>(f), 'g', 9);
-            settings.FormPos = parts.join(QLatin1Char(';'));
-            WriteSettingsString(QStringLiteral("Form"), QStringLiteral("Pos"), settings.FormPos);
-        }
-    }
-    if (!(state & Qt::WindowMinimized)) {
-        const int current = (state & Qt::WindowMaximized) ? 2 : 0;
-        if (current != settings.FormState) {
-            settings.FormState = current;
-            WriteSettingsString(QStringLiteral("Form"), QStringLiteral("State"), QString::number(current));
-        }
-    }
-    tmrMain_.stop();
-    tmrProgress_.stop();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != this && w->isVisible()) w->close();
-    event->accept();
-}
-
 // ---- Activation and timers ------------------------------------------------------------------
 
 void frmMain::changeEvent(QEvent* event) {
@@ -380,8 +332,7 @@ void frmMain::tmrMain_Timer() {
         const QString script = ProgramFolder() + QStringLiteral("/TandorInfo.sh");
         if (QFileInfo(script).isExecutable())
             QProcess::startDetached(script, {Settings().LanguageName}, ProgramFolder());
-        Switches().WizardRequested = true;
-        SetUrl(QStringLiteral("wizard.htm"), false);
+        OpenStartupInformation();
     }
 }
 

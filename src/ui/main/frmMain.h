@@ -42,6 +42,10 @@ public:
     void SetBusyPointer(bool busy);
     void ScaleAndLocalise();
     void HideNoStartupInfoBox(int value);
+    // "Don't show this at start" of the start-up page: ticks the hidden box and keeps the choice
+    // in the settings, so that the start-up information stays away from the next start on.
+    void SetNoStartupInfo(bool on);
+    bool NoStartupInfo() const;
     bool ChooseLanguage();
     void ExtendSystemMenu();
     void Prepare();
@@ -192,6 +196,8 @@ private:
     // True (with a beep) while a compare or a synchronisation works: the plan must not change.
     bool RefusedWhileRunning() const;
     bool AskSaveChanges(bool withCancel, bool* cancelled);
+    // Whether a dialog (or a run with its progress window) is open over this window.
+    bool UnderOpenDialog() const;
     void RunPopupAction(int statusKey, const std::function<void()>& action);
     void ShowOptionsMenu(const QPoint& globalPos);
     void PaintDirsRow(int row, bool highlighted);

@@ -145,6 +145,9 @@ void frmMain::LocaliseComputedTexts() {
             if (!text.isEmpty()) action->setText(text);
         }
     }
+    cmdRunErrors_->setText(FormatMsg(1223));
+    cmdRunErrors_->setToolTip(FormatToolTip(QStringLiteral("1223")));
+    cmdRunErrors_->setAccessibleName(FormatMsg(1223));
     LocaliseAccessibleNames();
 }
 

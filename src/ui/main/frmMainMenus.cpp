@@ -11,6 +11,7 @@
 #include "engine/FileView.h"
 #include "engine/ProfileLoading.h"
 #include "engine/RunHost.h"
+#include "i18n/DefaultListNames.h"
 #include "i18n/TextLookup.h"
 #include "i18n/forms/ScaleForm.h"
 #include "platform/FileSystem.h"
@@ -170,8 +171,19 @@ bool frmMain::ChooseLanguage() {
 }
 
 void frmMain::LanguageChanged() {
+    RelocaliseDefaultListNames(Settings().DefaultProfileOptions, CurrentProfile().profile.Options);
     ScaleAndLocalise();
     SetProfileTitle(ProfileNameOf(CurrentProfile().ProfilePath));
+    // The titles of both lists name the sides in the new language; the pairs and the selection
+    // stay, and so does the file list's page.
+    const int selected = dirsRowSelected_ ? currentDirsRow_ : 0;
+    PrepareDirsTitle();
+    const int pairs = static_cast<int>(CurrentProfile().profile.Pairs.size());
+    ui->flexDirs->SetRows(pairs + 1);
+    PrepareDirsWidth();
+    for (int r = 1; r <= pairs; ++r) FormatDirsRow(r);
+    if (selected >= 1 && selected <= pairs) SelectDirsRow(selected, -1);
+    DisplayFiles();
 }
 
 void frmMain::ShowProfileSettings() {

@@ -7,6 +7,7 @@
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
 #include "platform/SystemInfo.h"
+#include "web/module/BrowserPlacement.h"
 #include "web/module/PageBindingScript.h"
 #include "web/module/PageBridge.h"
 #include "web/module/UpdateScript.h"
@@ -185,6 +186,8 @@ void frmWizard::SetUrl(const QString& page, bool online) {
     requestedPage_ = page;
     PlaceBesideProgramWindow();
     show();
+    // The page has the keys: Tab walks its links and boxes, the arrow keys scroll it.
+    browser_->setFocus();
     QUrl address;
     if (online) {
         address = QUrl(OnlineBase() + QStringLiteral("start.htm?url=") + page);
@@ -262,10 +265,15 @@ void frmWizard::PlaceBesideProgramWindow() {
     }
     if (!other || !other->screen()) return;
     const QRect work = other->screen()->availableGeometry();
-    const QRect frame = other->frameGeometry();
-    const bool otherOnRight = frame.left() + frame.width() / 2 >= work.left() + work.width() / 2;
-    const int half = work.width() / 2;
-    setGeometry(otherOnRight ? work.left() : work.left() + half, work.top(), half, work.height());
+    const QRect otherFrame = other->frameGeometry();
+    // This window's own frame is known only once it is shown; the program's window has the same
+    // window manager's frame, so its border stands in until then.
+    const QRect shownFrame = isVisible() ? frameGeometry() : QRect();
+    const QRect inside = isVisible() ? geometry() : other->geometry();
+    const QRect outer = isVisible() ? shownFrame : otherFrame;
+    const QMargins border(inside.left() - outer.left(), inside.top() - outer.top(), outer.right() - inside.right(),
+                          outer.bottom() - inside.bottom());
+    setGeometry(BrowserGeometryBeside(work, otherFrame, border));
 }
 
 void frmWizard::HelpKey(int key) {
