@@ -1,5 +1,7 @@
 #include "launch/DesktopEntry.h"
 
+#include "i18n/TextLookup.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +22,7 @@ QString ExecLine(const QString& target, const QStringList& arguments) {
 
 QString WriteFile(const QString& path, const QByteArray& contents, bool executable) {
     if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
-        return QStringLiteral("The folder \"%1\" does not exist.").arg(QFileInfo(path).absolutePath());
+        return FormatMsg(1295, {QFileInfo(path).absolutePath()});
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
     file.write(contents);
@@ -75,7 +77,7 @@ bool DesktopCanCarry(const QString& text) {
 
 QString CreateShortcut(const ShortcutSpec& shortcut) {
     if (shortcut.filePath.isEmpty() || shortcut.target.isEmpty())
-        return QStringLiteral("A shortcut needs a file and a program.");
+        return FormatMsg(1296);
     return WriteFile(shortcut.filePath,
                      EntryText(shortcut.name, shortcut.description, ExecLine(shortcut.target, shortcut.arguments),
                                shortcut.workingFolder, shortcut.iconPath),
@@ -98,7 +100,7 @@ QString InstallProgramMenuEntry(const QString& dataHome, const QStringList& syst
     QFile existing(entryPath);
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == entry) return {};
     if (!QDir().mkpath(applications) || !QDir().mkpath(iconFolder))
-        return QStringLiteral("The folder \"%1\" cannot be created.").arg(applications);
+        return FormatMsg(1297, {applications});
     if (!iconSource.isEmpty()) {
         QFile icon(iconSource);
         if (!icon.open(QIODevice::ReadOnly)) return icon.errorString();

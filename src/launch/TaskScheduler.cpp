@@ -1,6 +1,7 @@
 #include "launch/TaskScheduler.h"
 
 #include "launch/CronTable.h"
+#include "i18n/TextLookup.h"
 #include "platform/Crontab.h"
 #include "platform/LaunchTools.h"
 
@@ -12,6 +13,7 @@ namespace {
 // Reads the table, lets the change work on it and writes it back in one step.
 template <typename Change>
 SchedulerResult ChangeTable(Change change) {
+    if (!CrontabInstalled()) return SchedulerResult::Failed(FormatMsg(1294));
     const CrontabText current = ReadCrontab();
     if (!current.ok) return SchedulerResult::Failed(current.error);
     CronTable table = CronTable::Parse(current.text);
@@ -21,13 +23,14 @@ SchedulerResult ChangeTable(Change change) {
 }
 
 SchedulerResult NoSuchTask(const QString& name) {
-    return SchedulerResult::Failed(QStringLiteral("There is no task named \"%1\".").arg(name));
+    return SchedulerResult::Failed(FormatMsg(1290, {name}));
 }
 
 }  // namespace
 
 SchedulerResult TaskScheduler::Refresh() {
     tasks_.clear();
+    if (!CrontabInstalled()) return SchedulerResult::Failed(FormatMsg(1294));
     const CrontabText current = ReadCrontab();
     if (!current.ok) return SchedulerResult::Failed(current.error);
     tasks_ = CronTable::Parse(current.text).Tasks();
@@ -42,16 +45,16 @@ std::optional<ScheduledTask> TaskScheduler::Open(const QString& name) const {
 
 SchedulerResult TaskScheduler::Create(const ScheduledTask& task) {
     if (const QString bad = UncarriableText(task); !bad.isEmpty())
-        return SchedulerResult::Failed(QStringLiteral("A crontab line cannot hold the line break in \"%1\".").arg(bad));
+        return SchedulerResult::Failed(FormatMsg(1291, {bad}));
     return ChangeTable([&](CronTable& table) {
         return table.Add(task) ? SchedulerResult{}
-                               : SchedulerResult::Failed(QStringLiteral("A task named \"%1\" exists already.").arg(task.name));
+                               : SchedulerResult::Failed(FormatMsg(1292, {task.name}));
     });
 }
 
 SchedulerResult TaskScheduler::Save(const ScheduledTask& task) {
     if (const QString bad = UncarriableText(task); !bad.isEmpty())
-        return SchedulerResult::Failed(QStringLiteral("A crontab line cannot hold the line break in \"%1\".").arg(bad));
+        return SchedulerResult::Failed(FormatMsg(1291, {bad}));
     return ChangeTable([&](CronTable& table) { return table.Replace(task) ? SchedulerResult{} : NoSuchTask(task.name); });
 }
 
@@ -66,7 +69,7 @@ SchedulerResult TaskScheduler::Run(const QString& name) {
     if (!task) return NoSuchTask(name);
     const CronCommand& command = task->command;
     if (!StartDetached(command.program, command.arguments, command.workingFolder))
-        return SchedulerResult::Failed(QStringLiteral("\"%1\" could not be started.").arg(command.program));
+        return SchedulerResult::Failed(FormatMsg(1293, {command.program}));
     return {};
 }
 

@@ -31,6 +31,8 @@ bool Finished(QProcess& process) {
 
 }  // namespace
 
+bool CrontabInstalled() { return !CrontabProgram().isEmpty(); }
+
 CrontabText ReadCrontab() {
     CrontabText result;
     const QString program = CrontabProgram();

@@ -12,6 +12,8 @@ struct CrontabText {
     QString error;    // why it could not be read (when !ok)
 };
 
+// Whether the crontab command is there at all (the scheduler says so in the user's language).
+bool CrontabInstalled();
 CrontabText ReadCrontab();
 // Replaces the user's table; returns an empty text on success, else the reason of the failure.
 QString WriteCrontab(const QByteArray& table);

@@ -1,8 +1,11 @@
 // Scheduled tasks in the user's crontab, on a crontab stand-in: creating, listing, switching
 // and deleting tasks, and every line the program did not write kept byte for byte.
 
+#include "config/ProgramSettings.h"
+#include "i18n/TextLookup.h"
 #include "launch/CronTable.h"
 #include "launch/TaskScheduler.h"
+#include "platform/SystemInfo.h"
 #include "support/CrontabStandIn.h"
 #include "support/QtPrinters.h"
 
@@ -125,6 +128,24 @@ TEST_F(TaskSchedulerTest, BadTablesAndBadInputChangeNothing) {
     EXPECT_FALSE(scheduler.Refresh().ok);
     crontab.SetFailing(false);
     EXPECT_EQ(crontab.Table(), before);
+}
+
+TEST_F(TaskSchedulerTest, WithoutCrontabTheSchedulerSaysSoInTheUsersLanguage) {
+    SetProgramFolderForTests(QStringLiteral(TANDOR_DATA_DIR));
+    Settings().LanguageName = QStringLiteral("Deutsch");
+    ReloadLocalizer();
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    const SchedulerResult listed = scheduler.Refresh();
+    const SchedulerResult created = scheduler.Create(Task(QStringLiteral("A"), true, true, true));
+    qputenv("PATH", path);
+    Settings().LanguageName.clear();
+    ReloadLocalizer();
+    SetProgramFolderForTests(QString());
+    EXPECT_FALSE(listed.ok);
+    EXPECT_FALSE(created.ok);
+    for (const QString& error : {listed.error, created.error})
+        EXPECT_TRUE(error.contains(QStringLiteral("nicht installiert"))) << error.toStdString();
 }
 
 TEST(TaskStartTimeTest, FirstRunLiesMoreThanFifteenAndAtMostSeventyFiveMinutesAhead) {
