@@ -178,6 +178,9 @@ bool dlgTaskScheduler::eventFilter(QObject* watched, QEvent* event) {
         if ((enter || key == Qt::Key_Space) && ListedTask(row)) {
             if (col >= 1 && col <= 3) {
                 flexTasks_ClickCell(row, col);
+                // The keyboard stays on the switch it flipped, as the next Space expects.
+                ui->flexTasks->SetRow(row);
+                ui->flexTasks->SetCol(col);
             } else {
                 flexTasks_ClickCell(row, 0);
                 if (enter) cmdProps_Click();

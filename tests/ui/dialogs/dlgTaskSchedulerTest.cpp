@@ -141,6 +141,7 @@ TEST(dlgTaskSchedulerTest, SwitchCellsAnswerSpaceAndEnter) {
         QKeyEvent press(QEvent::KeyPress, step.key, Qt::NoModifier);
         QApplication::sendEvent(grid, &press);
         EXPECT_TRUE(crontab.Table().endsWith(step.arguments)) << crontab.Table().constData();
+        EXPECT_EQ(grid->Col(), step.col) << "the cursor stays on the switch";
     }
 }
 
