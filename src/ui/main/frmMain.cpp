@@ -326,6 +326,9 @@ void frmMain::tmrMain_Timer() {
     if (Switches().Hidden) return;
     if (ticks_++ % 60 == 0) UpdateDueCheck();
     if (firstTickDone_) return;
+    // Not under the start-up hint (a modal dialog): opened now, the page would fall behind the
+    // main window once the hint closes. The next tick after it opens it on top.
+    if (QApplication::activeModalWidget()) return;
     firstTickDone_ = true;
     if (Switches().WizardRequested) SetUrl(QStringLiteral("wizard.htm"), false);
     if (!ui->chkNoStartupInfo->isChecked()) {
