@@ -10,13 +10,10 @@ import subprocess
 import sys
 import time
 
-import gi
-
-gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
+from bus import Session, find, key, walk, write_profile, write_settings
+from gi.repository import Atspi, GLib  # bus has chosen Atspi 2.0
 
 program, work = sys.argv[1], sys.argv[2]
-shots = sys.argv[3] if len(sys.argv) > 3 else ""
 left, right = os.path.join(work, "left"), os.path.join(work, "right")
 os.makedirs(left)
 os.makedirs(right)
@@ -24,84 +21,19 @@ for folder, name, text in ((left, "a.txt", "alpha"), (left, "b.txt", "bravo"), (
     with open(os.path.join(folder, name), "w") as f:
         f.write(text)
 # A user who chose English and has read the start-up hint.
-config = os.path.join(os.environ["XDG_CONFIG_HOME"], "Tandor")
-os.makedirs(config, exist_ok=True)
-with open(os.path.join(config, "Tandor.ini"), "w", newline="") as f:
-    f.write("[General]\r\nLanguage=English\r\nDontShowHint=1\r\nNoStartupInfo=1\r\n")
+write_settings("English")
 profile = os.path.join(work, "bus.tdp")
-with open(profile, "w") as f:
-    f.write("[General]\nLeft=Left\nRight=Right\nCompareDate=1\nCompareSize=1\nTimeLag=00:00:02\n"
-            "[0]\nED=0\nF1=0\nF2=0\nSO0=1\nSO1=0\nSO2=0\nSO3=0\nSO4=0\n"
-            f"[1]\nS={left}\nD={right}\nSA=0\nDA=1\nSu=1\nHD=1\nHF=1\nSD=0\nSF=0\nIS=*\nES=\nIF=*\nEF=\nDF=\n")
+write_profile(profile, left, right, delete_in_2=True)
 
-env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
-proc = subprocess.Popen([program, profile], env=env)
-step = "start"
-
-
-def shot(name):
-    if shots:
-        os.makedirs(shots, exist_ok=True)
-        subprocess.run(["import", "-window", "root", os.path.join(shots, name + ".png")], check=False)
-
-
-def fail(message):
-    print(f"FAIL ({step}): {message}", flush=True)
-    shot("bus-test-failure")
-    proc.kill()
-    sys.exit(1)
-
-
-def wait_for(what, seconds=20):
-    end = time.time() + seconds
-    while time.time() < end:
-        if proc.poll() is not None:
-            fail(f"the program ended with status {proc.returncode}")
-        found = what()
-        if found:
-            return found
-        time.sleep(0.2)
-    return None
+session = Session(program, sys.argv[3] if len(sys.argv) > 3 else "", "bus-test-failure")
+fail, wait_for, shot = session.fail, session.wait_for, session.shot
+app = session.start(profile)
+proc = session.proc
 
 
 def states(acc):
     acc.clear_cache()
     return acc.get_state_set()
-
-
-def walk(acc, depth=0):
-    """Every object below acc, the cells of tables excepted (they are read through the table)."""
-    if acc is None or depth > 40:
-        return
-    yield acc
-    if acc.get_role() == Atspi.Role.TABLE:
-        return
-    for i in range(acc.get_child_count()):
-        yield from walk(acc.get_child_at_index(i), depth + 1)
-
-
-def find(root, prefix, roles=None):
-    for acc in walk(root):
-        try:
-            if (roles is None or acc.get_role() in roles) and (acc.get_name() or "").startswith(prefix):
-                return acc
-        except Exception:  # an object that went away while walking
-            continue
-    return None
-
-
-def the_app():
-    desktop = Atspi.get_desktop(0)
-    for i in range(desktop.get_child_count()):
-        app = desktop.get_child_at_index(i)
-        if app is not None and app.get_process_id() == proc.pid:
-            return app
-    return None
-
-
-def key(name):
-    subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
-    time.sleep(0.3)
 
 
 def press(acc):
@@ -111,19 +43,7 @@ def press(acc):
     key("space")
 
 
-def do_action(acc, name):
-    for i in range(acc.get_n_actions()):
-        if acc.get_action_name(i) == name:
-            acc.do_action(i)
-            return
-    fail(f"{acc.get_name()!r} has no action {name!r}")
-
-
-app = wait_for(the_app, 30)
-if app is None:
-    fail("the program did not join the accessibility bus")
-
-step = "the compared list"
+session.step = "the compared list"
 table = wait_for(lambda: find(app, "Compared files", (Atspi.Role.TABLE,)))
 if table is None:
     fail("no table named 'Compared files'")
@@ -137,7 +57,7 @@ if frame.get_name() != title:
 if not Atspi.Table.get_column_description(table, 4):
     fail("the direction column's header has no name")
 
-step = "untick b.txt with the keyboard"
+session.step = "untick b.txt with the keyboard"
 rows = [Atspi.Table.get_accessible_at(table, r, 0).get_name() for r in range(Atspi.Table.get_n_rows(table))]
 b_row = next((r for r, name in enumerate(rows) if name.startswith("b.txt")), None)
 if b_row is None:
@@ -156,17 +76,17 @@ if not wait_for(lambda: not states(b_tick).contains(Atspi.StateType.CHECKED), 5)
     fail("Space did not untick b.txt")
 print("row sentence after Space:", b_tick.get_name(), flush=True)
 
-step = "Delete in 2 through Toggle"
+session.step = "Delete in 2 through Toggle"
 delete_in_2 = find(app, "Delete in 2")
 if delete_in_2 is None:
     fail("no control named 'Delete in 2'")
 if states(delete_in_2).contains(Atspi.StateType.CHECKED):
     fail("'Delete in 2' is on before the toggle")
-do_action(delete_in_2, "Toggle")
+session.act(delete_in_2, "Toggle")
 if not wait_for(lambda: states(delete_in_2).contains(Atspi.StateType.CHECKED), 5):
     fail("'Delete in 2' does not show on after Toggle")
 
-step = "the options menu on the bus"
+session.step = "the options menu on the bus"
 # A screen reader meets a menu through the focus of its items: the focused item, its menu (named
 # after the button that opened it) and the menu's other items must all be on the bus.
 focused_items = []
@@ -198,7 +118,7 @@ if menu.get_name() != "Extras" or not {"Default settings", "Scheduled task", "He
 listener.deregister("object:state-changed:focused")
 key("Escape")
 
-step = "synchronise"
+session.step = "synchronise"
 press(find(app, "Synchronize", (Atspi.Role.PUSH_BUTTON,)))
 answered = []
 
@@ -213,7 +133,7 @@ def done_or_answer():
         button = find(app, label, (Atspi.Role.PUSH_BUTTON,))
         if button is not None and states(button).contains(Atspi.StateType.SHOWING):
             answered.append(label)
-            do_action(button, "Press")
+            session.act(button, "Press")
             return False
     return False
 
@@ -230,9 +150,5 @@ if not os.path.exists(os.path.join(left, "b.txt")):
     fail("left/b.txt is gone")
 shot("bus-after-run")
 print("PASS: the run did what the window showed; answered", answered, flush=True)
-proc.terminate()
-try:
-    proc.wait(10)
-except subprocess.TimeoutExpired:
-    proc.kill()
+session.stop()
 sys.exit(0)

@@ -10,12 +10,9 @@ import os
 import subprocess
 import sys
 
-from folder_pair_editor_atspi import LAST_APP, application, find, start_on_bus, stop, wait_for
-
-import gi
-
-gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+import bus
+from bus import Session, find, write_settings
+from gi.repository import Atspi  # bus has chosen Atspi 2.0
 
 
 def mapped_files(pid):
@@ -25,24 +22,23 @@ def mapped_files(pid):
 
 def main():
     program, work = sys.argv[1], sys.argv[2]
-    proc = start_on_bus(program, work)
+    write_settings("English")
+    session = Session(program)
     try:
-        Atspi.init()
-        app = wait_for("the program on the accessibility bus", lambda: application(proc.pid))
-        LAST_APP.append(app)
-        add = wait_for("the main window", lambda: find(app, "push button", "Add"))
+        app = session.start(cwd=work)
+        add = session.expect("the main window", lambda: find(app, "Add", (Atspi.Role.PUSH_BUTTON,), only_showing=True))
         add.get_component_iface().grab_focus()
-        subprocess.run(["xdotool", "key", "F1"], check=True)
-        wait_for("the browser window", lambda: find(app, "push button", "Print"), 60)
+        bus.key("F1")
+        session.expect("the browser window", lambda: find(app, "Print", (Atspi.Role.PUSH_BUTTON,), only_showing=True), 60)
         # The window takes its title from the page: the main window's own help page.
-        wait_for("the help page of the main window", lambda: subprocess.run(
+        session.expect("the help page of the main window", lambda: subprocess.run(
             ["xdotool", "search", "--onlyvisible", "--name", "^The main window$"],
             capture_output=True).returncode == 0, 60)
         module = os.path.join(os.path.dirname(os.path.realpath(program)), "tandor_browser.so")
-        if module not in mapped_files(proc.pid):
-            raise SystemExit(f"FAIL: the help window is open but {module} is not loaded")
+        if module not in mapped_files(session.proc.pid):
+            session.fail(f"the help window is open but {module} is not loaded")
     finally:
-        stop(proc)
+        session.stop()
     print("PASS: F1 loaded the browser module and showed the main window's help page")
 
 

@@ -42,4 +42,7 @@ pids+=($!)
 
 export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" HOME="$work/home"
 mkdir -p "$XDG_CONFIG_HOME" "$TMPDIR" "$HOME"
+# The driver imports bus.py beside it (Python looks in the driver's folder first); no byte-code
+# cache is left in the source tree.
+export PYTHONDONTWRITEBYTECODE=1
 dbus-run-session -- "$python" "$here/$driver" "$program" "$work" "${TANDOR_SHOT_DIR:-}"
