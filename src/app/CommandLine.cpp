@@ -8,8 +8,6 @@ QString BuildCommandLine(const QStringList& arguments) {
     return parts.join(QLatin1Char(' '));
 }
 
-namespace {
-
 // The command line without its profile path. A folder or file name that holds a switch's text
 // ("/backups/x-hide/p.tdp", "photo-autosave.tdp") must not change how the program runs: a
 // profile opened by double click would otherwise synchronise and delete unasked.
@@ -25,8 +23,6 @@ QString WithoutProfileArgument(const QString& commandLine) {
     if (first.startsWith(QLatin1Char('-'))) return commandLine;  // no path, only switches
     return blank < 0 ? QString() : commandLine.mid(blank);
 }
-
-}  // namespace
 
 StartupSwitches RecognizeSwitches(const QString& commandLine) {
     const QString switchPart = WithoutProfileArgument(commandLine);

@@ -11,6 +11,9 @@
 // double quote is wrapped in double quotes, arguments are joined by one blank. "/my files/a.tdp" -auto  ->  "\"/my files/a.tdp\" -auto".
 QString BuildCommandLine(const QStringList& arguments);
 
+// The command line with its profile path taken out: the part where switches are looked for.
+QString WithoutProfileArgument(const QString& commandLine);
+
 // Searches the command line outside its profile path for each switch as a substring, ignoring
 // case. With
 // "-regclasses" the switches -wizard, -auto, -dontask and -hide are not looked for.

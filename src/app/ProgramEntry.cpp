@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/HeadlessStart.h"
+#include "app/InformationRequest.h"
 #include "app/WindowedDisplayProbe.h"
 #include "app/WindowedStart.h"
 
@@ -19,6 +20,9 @@ QStringList ArgumentsAfterProgram(int argc, char* argv[]) {
 
 int RunProgram(int argc, char* argv[]) {
     const QString commandLine = BuildCommandLine(ArgumentsAfterProgram(argc, argv));
+    // Answered before a display is looked for or anything is read or written.
+    const InformationRequest request = RequestedInformation(commandLine);
+    if (request != InformationRequest::None) return AnswerInformationRequest(request, TerminalLanguageName());
     switch (ProbeDisplay(kDisplayAnswerMs)) {
     case DisplayState::Reachable: return RunWindowed(argc, argv, commandLine);
     case DisplayState::Unreachable: return RunHeadless(argc, argv, commandLine, NamedDisplay());

@@ -20,6 +20,7 @@
 struct ProgramRun {
     int exitCode = -1;
     QString standardError;
+    QString standardOutput;
 };
 
 class UnattendedRun : public ::testing::Test {
@@ -60,6 +61,7 @@ protected:
         ProgramRun run;
         run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         run.standardError = QString::fromLocal8Bit(p.readAllStandardError());
+        run.standardOutput = QString::fromLocal8Bit(p.readAllStandardOutput());
         return run;
     }
 

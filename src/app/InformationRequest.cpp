@@ -1,0 +1,81 @@
+#include "app/InformationRequest.h"
+
+#include "app/CommandLine.h"
+#include "app/Startup.h"
+#include "i18n/TextLookup.h"
+
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+// The switch texts the program looks for; a "--" word holding one of them is that switch.
+constexpr const char* kSwitchTexts[] = {"-update", "-regclasses", "-wizard", "-auto", "-dontask", "-hide"};
+
+// The usage is one text per line in the language file. The file's reader trims a text's blanks,
+// so the indentation and the blank lines between the sections are the program's.
+struct UsageLine {
+    int key;
+    bool startsSection;
+    bool indented;
+};
+constexpr UsageLine kUsage[] = {
+    {96000, false, false}, {96001, false, false}, {96002, true, false},  {96003, true, false},
+    {96004, false, true},  {96005, false, true},  {96006, false, true},  {96007, false, true},
+    {96008, false, true},  {96009, false, true},  {96010, false, true},  {96011, false, true},
+    {96012, true, false},  {96013, false, true},  {96014, false, true},  {96015, false, true},
+    {96016, true, false},  {96017, false, true},  {96018, false, true},  {96019, false, true},
+};
+
+InformationRequest Classify(const QString& word) {
+    if (word.compare(QLatin1String("--help"), Qt::CaseInsensitive) == 0 ||
+        word.compare(QLatin1String("-h"), Qt::CaseInsensitive) == 0)
+        return InformationRequest::Help;
+    if (word.compare(QLatin1String("--version"), Qt::CaseInsensitive) == 0) return InformationRequest::Version;
+    if (!word.startsWith(QLatin1String("--"))) return InformationRequest::None;
+    for (const char* sw : kSwitchTexts)
+        if (word.contains(QLatin1String(sw), Qt::CaseInsensitive)) return InformationRequest::None;
+    return InformationRequest::UnknownOption;
+}
+
+QString UsageText(const QString& languageName) {
+    const clsLocalizeControls texts(languageName);
+    QString usage;
+    for (const UsageLine& line : kUsage) {
+        if (line.startsSection) usage += QLatin1Char('\n');
+        if (line.indented) usage += QStringLiteral("  ");
+        usage += texts.FormatMsg(QString::number(line.key), {QStringLiteral("tandor")}) + QLatin1Char('\n');
+    }
+    return usage;
+}
+}  // namespace
+
+InformationRequest RequestedInformation(const QString& commandLine) {
+    const QStringList words = WithoutProfileArgument(commandLine).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& word : words) {
+        const InformationRequest request = Classify(word);
+        if (request != InformationRequest::None) return request;
+    }
+    return InformationRequest::None;
+}
+
+int AnswerInformationRequest(InformationRequest request, const QString& languageName) {
+    switch (request) {
+    case InformationRequest::None: break;
+    case InformationRequest::Help: std::fputs(qPrintable(UsageText(languageName)), stdout); return ExitDone;
+    case InformationRequest::Version:
+        std::printf("Tandor %d.%d.%d\n", TANDOR_VERSION_MAJOR, TANDOR_VERSION_MINOR, TANDOR_VERSION_PATCH);
+        return ExitDone;
+    case InformationRequest::UnknownOption: std::fputs(qPrintable(UsageText(languageName)), stderr); return ExitNothingRan;
+    }
+    return ExitDone;
+}
+
+QString TerminalLanguageName() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (value.isEmpty()) continue;
+        return value.startsWith(QLatin1String("de")) ? QStringLiteral("Deutsch") : QStringLiteral("English");
+    }
+    return QStringLiteral("English");
+}
