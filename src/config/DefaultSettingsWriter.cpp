@@ -42,6 +42,7 @@ QList<SettingsKeyText> DefaultSettingsKeys(const ProgramSettings& s) {
         // Two keys of our own, kept beside the other run switches of [General].
         {general, QStringLiteral("LogChanges"), Bit(s.LogChanges)},
         {general, QStringLiteral("MaxDeletePercent"), QString::number(s.MaxDeletePercent)},
+        {general, QStringLiteral("AutoUpdateCheck"), Bit(s.AutoUpdateCheck)},
         {QStringLiteral("Paths"), QStringLiteral("Profiles"), s.ProfilesFolder},
         {QStringLiteral("Paths"), QStringLiteral("Logfiles"), s.LogfilesFolder},
     };

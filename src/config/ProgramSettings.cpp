@@ -105,6 +105,7 @@ void ReadSettingsFile(ProgramSettings& s) {
     s.CancelAfterErrorUnattended = Flag(doc, "General", "CancelAfterErrorUnattended", false);
     s.DontAutoRunAfterError = Flag(doc, "General", "DontAutoRunAfterError", false);
     s.MaxDeletePercent = std::clamp(doc.GetInt(QStringLiteral("General"), QStringLiteral("MaxDeletePercent"), 50), 0, 100);
+    s.AutoUpdateCheck = Flag(doc, "General", "AutoUpdateCheck", false);
     s.NoStartupInfo = doc.GetInt(QStringLiteral("General"), QStringLiteral("NoStartupInfo"), 0);
 }
 

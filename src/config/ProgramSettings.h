@@ -36,6 +36,9 @@ struct ProgramSettings {
     // A run that would delete more than this share (percent) of the files one side of a pair
     // holds asks first; 100 lets every run delete what it proposes.
     int MaxDeletePercent = 50;
+    // The program contacts the update server on its own only when the user has switched this
+    // on; "Look for update now" works either way.
+    bool AutoUpdateCheck = false;
     QString LanguageName;
     int WheelScrollLines = 3;
     double LastUpdateCheck = 0;

@@ -108,6 +108,7 @@ void dlgSettings::FillControls() {
     ui->chkIgnoreLockedFiles->setChecked(s.IgnoreLockedFiles);
     ui->chkAllowUndo->setChecked(s.AllowUndo);
     ui->chkCancelAfterErrorUnattended->setChecked(s.CancelAfterErrorUnattended);
+    ui->chkAutoUpdateCheck->setChecked(s.AutoUpdateCheck);
     ui->chkDontAutoRunAfterError->setChecked(s.DontAutoRunAfterError);
     ui->spnMaxDeletePercent->setValue(s.MaxDeletePercent);
     ui->txtPath_0->setText(s.ProfilesFolder);
@@ -242,6 +243,7 @@ void dlgSettings::ControlsToSettings(ProgramSettings& s) const {
     s.IgnoreLockedFiles = ui->chkIgnoreLockedFiles->isChecked();
     s.AllowUndo = ui->chkAllowUndo->isChecked();
     s.CancelAfterErrorUnattended = ui->chkCancelAfterErrorUnattended->isChecked();
+    s.AutoUpdateCheck = ui->chkAutoUpdateCheck->isChecked();
     s.DontAutoRunAfterError = ui->chkDontAutoRunAfterError->isChecked();
     s.MaxDeletePercent = ui->spnMaxDeletePercent->value();
     s.ProfilesFolder = ui->txtPath_0->text();
