@@ -19,6 +19,8 @@
 #include <unistd.h>
 
 namespace {
+constexpr double kMaxDaysToNextCheck = 36500;  // a hundred years: anything longer is a broken answer
+
 QString Version() {
     return QStringLiteral("%1.%2.%3").arg(TANDOR_VERSION_MAJOR).arg(TANDOR_VERSION_MINOR).arg(TANDOR_VERSION_PATCH);
 }
@@ -70,7 +72,7 @@ std::optional<double> RetcodeDays(const QString& content) {
     if (fields.size() < 2 || fields[1].trimmed().isEmpty()) return 1.0;
     bool ok = false;
     const double days = fields[1].trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(days) || days < 0 || days > 36500) return std::nullopt;
+    if (!ok || !std::isfinite(days) || days < 0 || days > kMaxDaysToNextCheck) return std::nullopt;
     return days;
 }
 

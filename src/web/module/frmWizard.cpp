@@ -29,6 +29,9 @@
 #include <QWebEngineView>
 
 namespace {
+// How long the window stays after an update page has been answered.
+constexpr int kUnloadDelayMs = 15000;
+
 QPointer<frmWizard>& Instance() {
     static QPointer<frmWizard> instance;
     return instance;
@@ -97,7 +100,7 @@ frmWizard::frmWizard(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui:
 
     tmrUnload_.setObjectName(QStringLiteral("tmrUnload"));
     tmrUnload_.setSingleShot(true);
-    tmrUnload_.setInterval(15000);
+    tmrUnload_.setInterval(kUnloadDelayMs);
     connect(&tmrUnload_, &QTimer::timeout, this, &QWidget::close);
 
     connect(page, &QWebEnginePage::loadFinished, this, &frmWizard::PageLoaded);
