@@ -8,8 +8,8 @@
 
 namespace {
 struct LoaderState {
+    std::unique_ptr<BrowserSource> source;
     const BrowserModuleEntry* entry = nullptr;
-    QString pathOverride;
 };
 
 LoaderState& State() {
@@ -46,7 +46,6 @@ const BrowserModuleEntry* LoadModule(const QString& path, QString& reason) {
 QString BrowserModuleFileName() { return QStringLiteral("tandor_browser.so"); }
 
 QStringList BrowserModuleCandidates() {
-    if (!State().pathOverride.isEmpty()) return {State().pathOverride};
     return {QCoreApplication::applicationDirPath() + QLatin1Char('/') + BrowserModuleFileName()};
 }
 
@@ -55,22 +54,30 @@ BrowserWindow* CurrentBrowserWindow() {
     return entry ? entry->current() : nullptr;
 }
 
+BrowserModuleFiles::BrowserModuleFiles(QStringList candidates) : candidates_(std::move(candidates)) {}
+
+const BrowserModuleEntry* BrowserModuleFiles::Open(QString& reason) {
+    QStringList reasons;
+    for (const QString& path : candidates_) {
+        if (!QFileInfo::exists(path)) {
+            reasons << QStringLiteral("%1 does not exist").arg(path);
+            continue;
+        }
+        QString why;
+        if (const BrowserModuleEntry* entry = LoadModule(path, why)) return entry;
+        reasons << why;
+    }
+    reason = reasons.join(QStringLiteral("; "));
+    return nullptr;
+}
+
 BrowserWindow* GetBrowserWindow(QString* reason) {
     LoaderState& state = State();
     if (!state.entry) {
-        QStringList reasons;
-        for (const QString& path : BrowserModuleCandidates()) {
-            if (!QFileInfo::exists(path)) {
-                reasons << QStringLiteral("%1 does not exist").arg(path);
-                continue;
-            }
-            QString why;
-            state.entry = LoadModule(path, why);
-            if (state.entry) break;
-            reasons << why;
-        }
+        if (!state.source) state.source = std::make_unique<BrowserModuleFiles>();
+        QString why;
+        state.entry = state.source->Open(why);
         if (!state.entry) {
-            const QString why = reasons.join(QStringLiteral("; "));
             qCWarning(lcWeb) << "the browser module cannot be loaded:" << why;
             if (reason) *reason = why;
             return nullptr;
@@ -79,6 +86,7 @@ BrowserWindow* GetBrowserWindow(QString* reason) {
     return state.entry->get();
 }
 
-void SetBrowserModulePathForTests(const QString& path) { State().pathOverride = path; }
-
-void UseLinkedBrowserForTests(const BrowserModuleEntry* entry) { State().entry = entry; }
+void UseBrowserSource(std::unique_ptr<BrowserSource> source) {
+    State().source = std::move(source);
+    State().entry = nullptr;
+}

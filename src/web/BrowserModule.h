@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // The open browser window, or null; never loads the module.
 BrowserWindow* CurrentBrowserWindow();
 // The browser window, created on first use; loads the module once. Null when the module cannot
@@ -17,7 +19,25 @@ BrowserWindow* GetBrowserWindow(QString* reason = nullptr);
 QString BrowserModuleFileName();
 QStringList BrowserModuleCandidates();
 
-// Tests: a module file of their own (a missing one shows the failure path; empty restores the
-// usual search), or the window linked into the test program itself (null restores loading).
-void SetBrowserModulePathForTests(const QString& path);
-void UseLinkedBrowserForTests(const BrowserModuleEntry* entry);
+// Where the code of the browser window comes from.
+class BrowserSource {
+public:
+    virtual ~BrowserSource() = default;
+    // The module's entry, or null with the reason why there is none.
+    virtual const BrowserModuleEntry* Open(QString& reason) = 0;
+};
+
+// The program's source: the first of the module files that loads as a browser module of this
+// version of the program.
+class BrowserModuleFiles : public BrowserSource {
+public:
+    explicit BrowserModuleFiles(QStringList candidates = BrowserModuleCandidates());
+    const BrowserModuleEntry* Open(QString& reason) override;
+
+private:
+    QStringList candidates_;
+};
+
+// Hands in where the browser window comes from (BrowserModuleFiles until then), as the browser
+// tests do with the window linked into them. The next request for a window asks the new source.
+void UseBrowserSource(std::unique_ptr<BrowserSource> source);

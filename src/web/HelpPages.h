@@ -1,11 +1,10 @@
 #pragma once
-// The program's ways into the browser window: the help keys of every window, the help menu,
-// the assistant, and the page commands the main window offers to the assistant pages.
+// The program's ways into the browser window: the help keys of every window, the help menu and
+// the assistant.
 
 #include <QString>
 
 class QWidget;
-class frmMain;
 
 // Opens a page ("index.htm", "wizard.htm" ...) from the help folder or online.
 void SetUrl(const QString& page, bool online);
@@ -17,9 +16,5 @@ void OpenStartupInformation();
 // What the entry page is asked for at start: the assistant page and the mark of the start.
 QString StartupInformationPage();
 // F1: the window's own page; F2: the assistant; F3: the search page online; F12: the window's
-// own page online.
+// own page online. The windows install it as the handler of their help keys.
 void OpenHelpForKey(int key, QWidget* window);
-// Installs OpenHelpForKey as the handler of the help keys of every window.
-void InstallHelpKeys();
-// The controls and methods of the main window that the assistant pages may use.
-void RegisterMainWindowPageCommands(frmMain& window);

@@ -7,11 +7,11 @@
 #include "platform/Clock.h"
 #include "platform/SystemBrowser.h"
 #include "platform/SystemInfo.h"
-#include "ui/main/dlgMsgBox.h"
 #include "web/BrowserModule.h"
 #include "web/WebLog.h"
+#include "web/WebMessages.h"
+#include "web/WebNotice.h"
 
-#include <QApplication>
 #include <QTimer>
 #include <QUrl>
 
@@ -19,20 +19,12 @@
 #include <unistd.h>
 
 namespace {
-constexpr int kMaxAutomaticChecks = 3;
-constexpr uint32_t InformationIcon = 64;
-int& ChecksStarted() {
-    static int started = 0;
-    return started;
-}
-QString& AddressOverride() {
-    static QString address;
-    return address;
-}
+constexpr double kMaxDaysToNextCheck = 36500;  // a hundred years: anything longer is a broken answer
+
 QString Version() {
     return QStringLiteral("%1.%2.%3").arg(TANDOR_VERSION_MAJOR).arg(TANDOR_VERSION_MINOR).arg(TANDOR_VERSION_PATCH);
 }
-QString ProgramTitle() { return FormatMsg(101); }
+QString ProgramTitle() { return FormatMsg(WebMessage::ProgramTitle); }
 
 // The update page comes from the network, so what it names is opened only as a web address: a
 // file address would have the desktop open a local file, folder or launcher on a remote page's
@@ -49,18 +41,9 @@ bool OpenAddressOfUpdatePage(const QString& address) {
     qCWarning(lcWeb) << "update page: address not opened:" << address;
     return false;
 }
+
+void TellAboutUpdate(const QString& text, const QString& title) { TellUser(text, title, NoticeKind::Information); }
 }  // namespace
-
-std::function<void(const QString&, const QString&)>& UpdateMessageHandler() {
-    static std::function<void(const QString&, const QString&)> handler = [](const QString& text, const QString& title) {
-        dlgMsgBox::ShowMsg(text, InformationIcon, title, QApplication::activeWindow());
-    };
-    return handler;
-}
-
-void SetUpdateAddressForTests(const QString& address) { AddressOverride() = address; }
-void ResetUpdateChecksForTests() { ChecksStarted() = 0; }
-int UpdateChecksStarted() { return ChecksStarted(); }
 
 QString UpdateQueryString() {
     const QString flags = QStringLiteral("Flags");
@@ -73,7 +56,6 @@ QString UpdateQueryString() {
 }
 
 QString UpdateAddress(bool manual) {
-    if (!AddressOverride().isEmpty()) return AddressOverride();
     return FormatMsg(QStringLiteral("homepage")) + QStringLiteral("update") +
            (manual ? QStringLiteral("manual") : QString()) + QStringLiteral(".php") + UpdateQueryString();
 }
@@ -90,31 +72,38 @@ std::optional<double> RetcodeDays(const QString& content) {
     if (fields.size() < 2 || fields[1].trimmed().isEmpty()) return 1.0;
     bool ok = false;
     const double days = fields[1].trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(days) || days < 0 || days > 36500) return std::nullopt;
+    if (!ok || !std::isfinite(days) || days < 0 || days > kMaxDaysToNextCheck) return std::nullopt;
     return days;
 }
 
-void CheckForUpdate(bool manual) {
-    if (!manual && ChecksStarted() >= kMaxAutomaticChecks) return;
-    ++ChecksStarted();
+UpdateChecks::UpdateChecks(std::function<QString(bool manual)> address) : address_(std::move(address)) {}
+
+UpdateChecks& ProgramUpdateChecks() {
+    static UpdateChecks checks;
+    return checks;
+}
+
+void UpdateChecks::Check(bool manual) {
+    if (!manual && started_ >= kMaxAutomaticChecks) return;
+    ++started_;
     if (CurrentBrowserWindow()) {
-        if (manual) UpdateMessageHandler()(FormatMsg(829), ProgramTitle());
+        if (manual) TellAboutUpdate(FormatMsg(WebMessage::BrowserWindowAlreadyOpen), ProgramTitle());
         return;
     }
     QString reason;
     BrowserWindow* wizard = GetBrowserWindow(&reason);
     if (!wizard) {
         // The loader has logged why; an automatic check stays quiet and is tried again later.
-        if (manual) UpdateMessageHandler()(FormatMsg(1250, {reason}), ProgramTitle());
+        if (manual) TellAboutUpdate(FormatMsg(WebMessage::BrowserCannotOpen, {reason}), ProgramTitle());
         return;
     }
     wizard->SetUpdateAnswerHandler([](const QVariantMap& fields) { ApplyUpdateAnswer(fields); });
-    wizard->SetUpdateURL(UpdateAddress(manual), UpdateUserAgent(), manual);
+    wizard->SetUpdateURL(address_(manual), UpdateUserAgent(), manual);
 }
 
-void UpdateDueCheck() {
+void UpdateChecks::CheckWhenDue() {
     if (Switches().DontAsk) return;
-    if (Settings().NextUpdateCheck <= ToDateValue(Clock::Now())) CheckForUpdate(false);
+    if (Settings().NextUpdateCheck <= ToDateValue(Clock::Now())) Check(false);
 }
 
 void ApplyUpdateAnswer(const QVariantMap& fields) {
@@ -142,7 +131,7 @@ void ApplyUpdateAnswer(const QVariantMap& fields) {
     if (!message.isEmpty()) {
         QString title = fields.value(QStringLiteral("messageTitle")).toString();
         if (title.isEmpty()) title = ProgramTitle() + QStringLiteral(" Update Information");
-        UpdateMessageHandler()(message, title);
+        TellAboutUpdate(message, title);
     }
     BrowserWindow* wizard = CurrentBrowserWindow();
     const QString code = fields.value(QStringLiteral("code")).toString();
@@ -155,7 +144,7 @@ void ApplyUpdateAnswer(const QVariantMap& fields) {
             qCWarning(lcWeb) << "update page: code not run, the browser window is closed";
         } else {
             wizard->tmrUnload().stop();
-            wizard->RunUpdateCode(code, {[](const QString& text) { UpdateMessageHandler()(text, ProgramTitle()); },
+            wizard->RunUpdateCode(code, {[](const QString& text) { TellAboutUpdate(text, ProgramTitle()); },
                                          [](const QString& address) { OpenAddressOfUpdatePage(address); }});
         }
     }

@@ -19,18 +19,31 @@ QString UpdateUserAgent();
 // no value for an impossible number (negative, not a number, more than a hundred years).
 std::optional<double> RetcodeDays(const QString& content);
 
-// Starts a check (refused with message 829 when asked for while the browser window is open).
-void CheckForUpdate(bool manual);
-// The main window's timer asks this at its first tick and every minute after.
-void UpdateDueCheck();
+// The update checks of one run of the program.
+class UpdateChecks {
+public:
+    static constexpr int kMaxAutomaticChecks = 3;
+
+    // address: the update page of a manual or an automatic check.
+    explicit UpdateChecks(std::function<QString(bool manual)> address = UpdateAddress);
+    // Starts a check (refused with a message when asked for while the browser window is open).
+    void Check(bool manual);
+    // An automatic check when the stored date says one is due.
+    void CheckWhenDue();
+    int Started() const { return started_; }
+
+private:
+    std::function<QString(bool manual)> address_;
+    int started_ = 0;
+};
+
+// The program's update checks: the settings dialog's button, "-update" and the main window's
+// timer, which asks CheckWhenDue at its first tick and every minute after.
+UpdateChecks& ProgramUpdateChecks();
+inline void CheckForUpdate(bool manual) { ProgramUpdateChecks().Check(manual); }
+inline void UpdateDueCheck() { ProgramUpdateChecks().CheckWhenDue(); }
+
 // Acts on the answer of a loaded update page: next check, address, message, update code.
 void ApplyUpdateAnswer(const QVariantMap& fields);
 // Opens the news page in the system's browser.
 bool OpenNews();
-
-// Messages of the update check (829, the page's message); tests record them instead.
-std::function<void(const QString& text, const QString& title)>& UpdateMessageHandler();
-// Overrides the update address (tests load a local page); empty restores it.
-void SetUpdateAddressForTests(const QString& address);
-void ResetUpdateChecksForTests();
-int UpdateChecksStarted();

@@ -16,8 +16,9 @@ reset_tree() {
     plant i18n/forms/Scale.h engine/Run.h
     plant engine/Run.h config/Settings.h platform/Listing.h
     plant app/Startup.h engine/Run.h
-    plant ui/main/Window.h engine/Run.h i18n/forms/Scale.h ui_Window.h
-    plant app/WindowedStart.cpp app/Startup.h ui/main/Window.h
+    plant web/Help.h engine/Run.h i18n/forms/Scale.h
+    plant ui/main/Window.h engine/Run.h i18n/forms/Scale.h web/Help.h ui_Window.h
+    plant app/WindowedStart.cpp app/Startup.h ui/main/Window.h web/Help.h
     plant app/main.cpp app/WindowedStart.cpp
 }
 
@@ -35,7 +36,9 @@ reset_tree; expect 0 "a tree that keeps the layers"
 for door in "platform/Listing.h engine/Run.h" "config/Settings.h engine/Run.h" \
             "engine/Run.h app/Startup.h" "ui/main/Window.h app/Startup.h" \
             "app/Startup.h ui/main/Window.h" "engine/Run.h i18n/forms/Scale.h" \
-            "app/Startup.h app/WindowedStart.cpp" "ui/main/Window.h app/WindowedStart.cpp"; do
+            "app/Startup.h app/WindowedStart.cpp" "ui/main/Window.h app/WindowedStart.cpp" \
+            "web/Help.h ui/main/Window.h" "engine/Run.h web/Help.h" "app/Startup.h web/Help.h" \
+            "i18n/forms/Scale.h web/Help.h"; do
     read -r file target <<<"$door"
     reset_tree
     printf '#include "%s"\n' "$target" >>"$tree/$file"

@@ -6,11 +6,15 @@
 #   text      src/config, src/i18n (not forms)   settings, profiles, text lookup
 #   engine    src/engine, src/launch (not forms) compare, synchronise, log, scheduled tasks
 #   startup   src/app (not Windowed*, main, ProgramEntry)   the start without windows
-#   windows   src/ui, src/web, src/i18n/forms, src/launch/forms
-#   windowed  src/app/Windowed*                  the start with windows: joins the two above
+#   forms     src/i18n/forms                     scaling and localising a window
+#   web       src/web                            browser window, page commands, update check
+#   windows   src/ui, src/launch/forms
+#   windowed  src/app/Windowed*                  the start with windows: joins the layers above
 #   entry     src/app/main.cpp, src/app/ProgramEntry.*      chooses one of the starts
-# Start-up and windows stand side by side: start-up drives the window through an interface
-# that the windowed start supplies, and a window never reaches back into start-up.
+# Start-up and the window layers stand side by side: start-up drives the window through an
+# interface that the windowed start supplies, and a window never reaches back into start-up.
+# Web serves the windows and never calls them: the windows register their page commands and
+# hand in how to tell the user something, so web includes no window header.
 #
 # Usage: check-includes.sh [source folder]   (default: the src folder of this repository)
 set -euo pipefail
@@ -25,7 +29,9 @@ layer_of() {
         app/main.cpp | app/ProgramEntry.*) layer=entry ;;
         app/Windowed*) layer=windowed ;;
         app/*) layer=startup ;;
-        ui/* | web/* | i18n/forms/* | launch/forms/*) layer=windows ;;
+        web/*) layer=web ;;
+        i18n/forms/*) layer=forms ;;
+        ui/* | launch/forms/*) layer=windows ;;
         engine/* | launch/*) layer=engine ;;
         config/* | i18n/*) layer=text ;;
         platform/*) layer=platform ;;
@@ -39,9 +45,11 @@ declare -A may_include=(
     [text]="platform"
     [engine]="platform text"
     [startup]="platform text engine"
-    [windows]="platform text engine"
-    [windowed]="platform text engine startup windows"
-    [entry]="platform text engine startup windows windowed"
+    [forms]="platform text engine"
+    [web]="platform text engine forms"
+    [windows]="platform text engine forms web"
+    [windowed]="platform text engine startup forms web windows"
+    [entry]="platform text engine startup forms web windows windowed"
 )
 
 violations=0

@@ -9,9 +9,9 @@
 #include "i18n/TextLookup.h"
 #include "ui/main/frmMain.h"
 #include "web/HelpPages.h"
+#include "web/WebNotice.h"
 #include "web/module/BrowserPlacement.h"
 
-#include <QFile>
 #include <QApplication>
 #include <QScreen>
 
@@ -34,11 +34,7 @@ TEST(BrowserPlacement, TheWindowTakesTheFreeHalfWithItsFrameInsideTheWorkArea) {
         {QRect(600, 100, 424, 600), QRect(4, 54, 504, 710)},    // program on the right
         {QRect(0, 30, 1024, 738), QRect(4, 54, 504, 710)},      // centred counts as right
     };
-    for (const Case& c : cases) {
-        const QRect inside = BrowserGeometryBeside(work, c.other, frame);
-        EXPECT_EQ(inside, c.expected) << c.other.x();
-        EXPECT_TRUE(work.contains(inside.marginsAdded(frame))) << c.other.x();
-    }
+    for (const Case& c : cases) EXPECT_EQ(BrowserGeometryBeside(work, c.other, frame), c.expected) << c.other.x();
 }
 
 class StartupPage : public ::testing::TestWithParam<const char*> {
@@ -53,8 +49,9 @@ protected:
         QCoreApplication::processEvents();
     }
     void TearDown() override {
-        if (frmWizard::Current()) delete frmWizard::Current();
+        delete frmWizard::Current();
         window.reset();
+        WebNoticeHandler() = nullptr;  // the main window installed the message box
         Settings().LanguageName = QStringLiteral("English");
         ReloadLocalizer();
     }
@@ -84,11 +81,8 @@ TEST_P(StartupPage, OffersDontShowAtStartInSightAndTheChoiceStays) {
         RunInPage(*wizard, QStringLiteral("var b=document.getElementById('nostartupinfo'); if(!b.checked) b.click(); true"));
         return window->NoStartupInfo();
     })) << "the click never reached the program";
-    QFile file(Settings().SettingsFilePath);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("NoStartupInfo=1"));
     LoadProgramSettings();
-    EXPECT_EQ(Settings().NoStartupInfo, 1);  // the next start reads it
+    EXPECT_EQ(Settings().NoStartupInfo, 1);  // the choice is in the settings file for the next start
 
     // Escape on the page closes the window: the key goes the way of a key from the keyboard,
     // where the page may claim it before the window's shortcuts see it.

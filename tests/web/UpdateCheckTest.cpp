@@ -1,6 +1,7 @@
 // The update check on a real browser engine: a local update page's answer fields set the next
-// check, open the address and show the message; a second check while the window is open is
-// refused; update code runs without reach into the system and is stopped when it runs away.
+// check, open the address and show the message; only web addresses are opened; a second check
+// while the window is open is refused; update code runs without reach into the system and is
+// stopped when it runs away.
 
 #include "BrowserTesting.h"
 #include "support/TempTree.h"
@@ -12,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/SystemBrowser.h"
 #include "web/UpdateCheck.h"
+#include "web/WebNotice.h"
 #include "web/module/UpdateScript.h"
 
 #include <gtest/gtest.h>
@@ -26,85 +28,75 @@ protected:
             opened << address;
             return true;
         });
-        UpdateMessageHandler() = [this](const QString& text, const QString& title) { messages << title + QStringLiteral(": ") + text; };
-        ResetUpdateChecksForTests();
+        WebNoticeHandler() = [this](const QString& text, const QString& title, NoticeKind) {
+            messages << title + QStringLiteral(": ") + text;
+        };
         Settings().LanguageName = QStringLiteral("English");
         ReloadLocalizer();
-        frmWizard::SetOnlineBaseForTests(QString());
     }
     void TearDown() override {
-        if (frmWizard::Current()) delete frmWizard::Current();
-        SetUpdateAddressForTests(QString());
+        delete frmWizard::Current();
         SetSystemBrowserForTests(nullptr);
+        WebNoticeHandler() = nullptr;
+    }
+    // Update checks that ask the given local page.
+    UpdateChecks ChecksOf(const QString& page) {
+        const QString address = QUrl::fromLocalFile(page).toString();
+        return UpdateChecks([address](bool) { return address; });
     }
 
     IsolatedEnvironment environment;
     TempTree tree;
+    WebLogCapture log;
     QStringList opened;
     QStringList messages;
 };
 
-TEST_F(UpdateCheckTest, TheFieldsOfALocalUpdatePageSetTheNextCheckOpenTheAddressAndShowTheMessage) {
-    const QString page = tree.File(QStringLiteral("update.htm"),
+TEST_F(UpdateCheckTest, ALocalUpdatePageSetsTheNextCheckOpensOnlyWebAddressesAndShowsItsMessages) {
+    // The address field and the code name local files, script and other schemes: only the web
+    // addresses reach the system's opener.
+    UpdateChecks checks = ChecksOf(tree.File(QStringLiteral("update.htm"),
         "<html><head><meta name=\"retcode\" content=\"0;7\">"
         "<meta name=\"href\" content=\"\r\n https://tandor.example.org/download \">"
-        "<meta name=\"message\" content=\"Version 2 is out\" title=\"\"></head>"
-        "<body><div id=\"code\">function Main() { Program.message('from the code'); }</div></body></html>");
-    SetUpdateAddressForTests(QUrl::fromLocalFile(page).toString());
-    CheckForUpdate(false);
+        "<meta name=\"message\" content=\"Version 2 is out\" title=\"\"></head><body><div id=\"code\">"
+        "function Main() { var all = ['javascript:alert(1)', 'FILE:///home', 'file:/etc', 'file://localhost/etc/passwd',"
+        " 'http:/etc/passwd', 'smb://server/share', 'data:text/html,x', '/etc/passwd', 'https://tandor.example.org/new'];"
+        " all.forEach(function (a) { Program.openAddress(a); }); Program.message('from the code'); }"
+        "</div></body></html>"));
+    checks.Check(false);
     ASSERT_TRUE(WaitFor([&] { return messages.size() == 2; })) << messages.join(QLatin1Char('|')).toStdString();
 
     const double now = ToDateValue(Clock::Now());
     EXPECT_DOUBLE_EQ(Settings().LastUpdateCheck, now);
     EXPECT_NEAR(Settings().NextUpdateCheck, now + 7, 1e-9);
     EXPECT_NEAR(ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("NextUpdateCheck"), 0).toDouble(), now + 7, 1e-6);
-    EXPECT_EQ(opened, QStringList{QStringLiteral("https://tandor.example.org/download")});
-    EXPECT_TRUE(messages[0].endsWith(QStringLiteral(" Update Information: Version 2 is out"))) << messages[0].toStdString();
-    EXPECT_TRUE(messages[1].endsWith(QStringLiteral(": from the code")));
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("https://tandor.example.org/download"), QStringLiteral("https://tandor.example.org/new")}));
+    EXPECT_TRUE(log.Contains(QStringLiteral("javascript:alert(1)")) && log.Contains(QStringLiteral("file://localhost/etc/passwd")));
+    EXPECT_EQ(messages[0], QStringLiteral("Tandor Update Information: Version 2 is out"));
+    EXPECT_EQ(messages[1], QStringLiteral("Tandor: from the code"));
     ASSERT_NE(frmWizard::Current(), nullptr);
     EXPECT_TRUE(frmWizard::Current()->isVisible());  // an answering page is shown
     EXPECT_TRUE(frmWizard::Current()->tmrUnload().isActive());
 
-    // While the window is open a manual check is refused with message 829.
-    CheckForUpdate(true);
+    // While the window is open a manual check is refused with a message.
+    checks.Check(true);
     ASSERT_EQ(messages.size(), 3);
     EXPECT_TRUE(messages[2].contains(QStringLiteral("already open")));
-    EXPECT_EQ(UpdateChecksStarted(), 2);
-}
-
-TEST_F(UpdateCheckTest, TheUpdatePageOpensOnlyWebAddresses) {
-    WebLogCapture log;
-    // The page's address field and its code name local files, script and other schemes: only
-    // the web address reaches the system's opener.
-    const QString page = tree.File(QStringLiteral("update.htm"),
-        "<html><head><meta name=\"href\" content=\"file:///etc/passwd\"></head><body><div id=\"code\">"
-        "function Main() { var all = ['javascript:alert(1)', 'FILE:///home', 'file:/etc', 'file://localhost/etc/passwd', 'http:/etc/passwd',"
-        " 'smb://server/share', 'data:text/html,x', '/etc/passwd', 'https://tandor.example.org/new'];"
-        " all.forEach(function (a) { Program.openAddress(a); }); Program.message('done'); }"
-        "</div></body></html>");
-    SetUpdateAddressForTests(QUrl::fromLocalFile(page).toString());
-    CheckForUpdate(true);
-    ASSERT_TRUE(WaitFor([&] { return !messages.isEmpty(); }));
-    EXPECT_EQ(opened, QStringList{QStringLiteral("https://tandor.example.org/new")});
-    EXPECT_TRUE(log.Contains(QStringLiteral("file:///etc/passwd")));
-    EXPECT_TRUE(log.Contains(QStringLiteral("javascript:alert(1)")));
+    EXPECT_EQ(checks.Started(), 2);
 }
 
 TEST_F(UpdateCheckTest, AnUnreachablePageLeavesTheCheckDueAndAutomaticChecksStopAfterThree) {
-    SetUpdateAddressForTests(QUrl::fromLocalFile(tree.Path(QStringLiteral("missing.htm"))).toString());
-    CheckForUpdate(false);
-    ASSERT_NE(frmWizard::Current(), nullptr);
-    EXPECT_FALSE(frmWizard::Current()->isVisible());  // nothing flashes up while the page loads
-    ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));  // it closed itself
+    UpdateChecks checks = ChecksOf(tree.Path(QStringLiteral("missing.htm")));
+    for (int i = 0; i < UpdateChecks::kMaxAutomaticChecks; ++i) {
+        checks.Check(false);
+        ASSERT_NE(frmWizard::Current(), nullptr);
+        EXPECT_FALSE(frmWizard::Current()->isVisible());  // nothing flashes up while the page loads
+        ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));  // it closed itself
+    }
     EXPECT_EQ(Settings().NextUpdateCheck, 0.0);
-    CheckForUpdate(false);
-    ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));
-    CheckForUpdate(false);
-    ASSERT_TRUE(WaitFor([] { return frmWizard::Current() == nullptr; }));
-    EXPECT_EQ(UpdateChecksStarted(), 3);
-    CheckForUpdate(false);
+    checks.Check(false);
     EXPECT_EQ(frmWizard::Current(), nullptr);
-    EXPECT_EQ(UpdateChecksStarted(), 3);
+    EXPECT_EQ(checks.Started(), UpdateChecks::kMaxAutomaticChecks);
     EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -17,6 +17,7 @@
 #include "ui/main/dlgHint.h"
 #include "ui/main/dlgSearchFile.h"
 #include "ui/main/HelpKeys.h"
+#include "ui/main/MainWindowWeb.h"
 #include "platform/SystemInfo.h"
 #include "web/HelpPages.h"
 #include "web/PageProtocol.h"
@@ -135,8 +136,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     // Until the profile of the command line has loaded, a synchronisation would find no pair.
     ui->cmdSynch->setEnabled(false);
     ui->cmdTreeAndSearch->setEnabled(false);  // nothing to show before the first compare
-    InstallHelpKeys();
-    RegisterMainWindowPageCommands(*this);
+    ConnectMainWindowToWeb(*this);
     BuildFirstStartGuide();
     UpdatePairButtons();
 }

@@ -12,6 +12,7 @@
 #include "web/module/PageBridge.h"
 #include "web/module/UpdateScript.h"
 #include "web/WebLog.h"
+#include "web/WebMessages.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -28,14 +29,12 @@
 #include <QWebEngineView>
 
 namespace {
+// How long the window stays after an update page has been answered.
+constexpr int kUnloadDelayMs = 15000;
+
 QPointer<frmWizard>& Instance() {
     static QPointer<frmWizard> instance;
     return instance;
-}
-
-std::optional<QString>& OnlineBaseOverride() {
-    static std::optional<QString> base;
-    return base;
 }
 
 // The answer fields of an update page, read in the program's own script world.
@@ -63,13 +62,6 @@ frmWizard* frmWizard::Current() { return Instance().data(); }
 frmWizard* frmWizard::Get() {
     if (!Instance()) Instance() = new frmWizard();
     return Instance().data();
-}
-
-void frmWizard::SetOnlineBaseForTests(const QString& base) { OnlineBaseOverride() = base; }
-
-QString frmWizard::OnlineBase() {
-    if (OnlineBaseOverride()) return *OnlineBaseOverride();
-    return FormatMsg(QStringLiteral("onlinehelp"));
 }
 
 frmWizard::frmWizard(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::frmWizard>()) {
@@ -108,7 +100,7 @@ frmWizard::frmWizard(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui:
 
     tmrUnload_.setObjectName(QStringLiteral("tmrUnload"));
     tmrUnload_.setSingleShot(true);
-    tmrUnload_.setInterval(15000);
+    tmrUnload_.setInterval(kUnloadDelayMs);
     connect(&tmrUnload_, &QTimer::timeout, this, &QWidget::close);
 
     connect(page, &QWebEnginePage::loadFinished, this, &frmWizard::PageLoaded);
@@ -162,7 +154,14 @@ void frmWizard::closeEvent(QCloseEvent* event) {
 void frmWizard::LoadNavigation() {
     localTable_ = ReadLocalNavigation(ProgramFolder() + QStringLiteral("/Tandor.nav"));
     helpFolder_ = ChooseHelpFolder(ProgramFolder(), Settings().LanguageName, TANDOR_VERSION_MAJOR);
-    const QString base = OnlineBase();
+    SetOnlineBase(FormatMsg(QStringLiteral("onlinehelp")));
+}
+
+void frmWizard::SetOnlineBase(const QString& base) {
+    onlineBase_ = base;
+    listPage_->triggerAction(QWebEnginePage::Stop);
+    onlineTable_.clear();
+    if (online_) current_ = onlineTable_;
     if (!base.isEmpty()) listPage_->load(QUrl(base + QStringLiteral("Tandor.nav")));
 }
 
@@ -181,7 +180,7 @@ void frmWizard::SetUrl(const QString& page, bool online) {
     setAttribute(Qt::WA_ShowWithoutActivating, false);
     tmrUnload_.stop();
     online_ = online;
-    ui->cmdOnOffline->setText(FormatMsg(94030 + (online ? 1 : 0)));
+    ui->cmdOnOffline->setText(FormatMsg(online ? WebMessage::ShowInstalledHelp : WebMessage::ShowOnlineHelp));
     current_ = online ? onlineTable_ : localTable_;
     requestedPage_ = page;
     PlaceBesideProgramWindow();
@@ -250,7 +249,7 @@ void frmWizard::UpdateCaption() {
     const QString title = browser_->title();
     const QUrl url = browser_->url();
     if (url.isEmpty() || url.toString() == QLatin1String("about:blank") || title.isEmpty())
-        setWindowTitle(FormatMsg(94000));
+        setWindowTitle(FormatMsg(WebMessage::HelpWindowCaption));
     else
         setWindowTitle(title);
 }

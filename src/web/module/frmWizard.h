@@ -42,9 +42,10 @@ public:
     UpdateScriptResult RunUpdateCode(const QString& code, const UpdateScriptServices& services) override;
     std::function<void(const QVariantMap& fields)> updateAnswer;
 
-    // The online help address ("onlinehelp" of the language); tests use a local one or none.
-    static void SetOnlineBaseForTests(const QString& base);
-    static QString OnlineBase();
+    // Where the online help is: the language's "onlinehelp" address from the start, another one
+    // (or none: no online help) when handed in. Fetches that help's navigation list.
+    void SetOnlineBase(const QString& base);
+    const QString& OnlineBase() const { return onlineBase_; }
 
     QWebEngineView* objWebBrowser1() const { return browser_; }
     const QString& HelpFolder() const { return helpFolder_; }
@@ -79,6 +80,7 @@ private:
     PageBridge* bridge_ = nullptr;
     QTimer tmrUnload_;
     QString helpFolder_;
+    QString onlineBase_;
     NavigationTable localTable_;
     NavigationTable onlineTable_;
     NavigationTable current_;

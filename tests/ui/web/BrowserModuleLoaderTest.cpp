@@ -1,6 +1,6 @@
-// The browser module loader when the module is missing or is not a module: a help request shows
-// the program's message box with the reason and logs it, a manual update check says so, an
-// automatic one stays quiet, nothing crashes, and asking for the open window loads nothing.
+// The browser module loader when the module is missing or is not a module: a help request tells
+// the user the reason and logs it, a manual update check says so, an automatic one stays quiet,
+// nothing crashes, and asking for the open window loads nothing.
 
 #include "support/TempTree.h"
 #include "support/WebLogCapture.h"
@@ -8,84 +8,54 @@
 #include "config/ProgramSettings.h"
 #include "config/StartupSwitches.h"
 #include "i18n/TextLookup.h"
-#include "ui/main/dlgMsgBox.h"
 #include "web/BrowserModule.h"
 #include "web/HelpPages.h"
 #include "web/UpdateCheck.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
+#include "web/WebNotice.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class BrowserModuleLoader : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Settings().LanguageName = QStringLiteral("English");
-        ReloadLocalizer();
-        previousHandler = UpdateMessageHandler();
-        UpdateMessageHandler() = [this](const QString& text, const QString&) { updateMessages << text; };
-        ResetUpdateChecksForTests();
-    }
-    void TearDown() override {
-        SetBrowserModulePathForTests(QString());
-        UpdateMessageHandler() = previousHandler;
-    }
-    // Presses a help key and returns the prompt of the message box it opened (empty when none).
-    QString HelpRequestPrompt(int key = Qt::Key_F1) {
-        QString prompt;
-        QTimer::singleShot(0, [&] {
-            if (auto* box = qobject_cast<dlgMsgBox*>(QApplication::activeModalWidget())) {
-                prompt = box->findChild<QLabel*>(QStringLiteral("lblPrompt"))->text();
-                box->Buttons()[0]->click();
-            }
-        });
-        OpenHelpForKey(key, nullptr);
-        return prompt;
-    }
-
+TEST(BrowserModuleLoader, AModuleThatCannotBeLoadedIsReportedToWhoeverAskedAndLoadsNothing) {
     IsolatedEnvironment environment;
     TempTree tree;
-    WebLogCapture log;
-    QStringList updateMessages;
-    std::function<void(const QString&, const QString&)> previousHandler;
-};
+    Settings().LanguageName = QStringLiteral("English");
+    ReloadLocalizer();
+    QStringList told;
+    WebNoticeHandler() = [&](const QString& text, const QString&, NoticeKind) { told << text; };
+    const struct {
+        QString file;
+        QString reason;
+    } cases[] = {
+        {tree.Path(BrowserModuleFileName()), tree.Path(BrowserModuleFileName()) + QStringLiteral(" does not exist")},
+        {tree.File(QStringLiteral("broken/") + BrowserModuleFileName(), "not a shared library"),
+         tree.Path(QStringLiteral("broken/")) + BrowserModuleFileName()},
+    };
+    for (const auto& c : cases) {
+        WebLogCapture log;
+        told.clear();
+        UseBrowserSource(std::make_unique<BrowserModuleFiles>(QStringList{c.file}));
+        EXPECT_EQ(CurrentBrowserWindow(), nullptr);
+        EXPECT_TRUE(log.Lines().isEmpty());  // asking for the open window tries no load
 
-TEST_F(BrowserModuleLoader, AMissingModuleIsReportedToWhoeverAskedForHelpAndLoadsNothing) {
-    const QString missing = tree.Path(BrowserModuleFileName());
-    SetBrowserModulePathForTests(missing);
-    EXPECT_EQ(CurrentBrowserWindow(), nullptr);
-    EXPECT_TRUE(log.Lines().isEmpty());  // asking for the open window tries no load
+        OpenHelpForKey(Qt::Key_F2, nullptr);
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].startsWith(FormatMsg(1250, {QString()}).trimmed())) << told[0].toStdString();
+        EXPECT_TRUE(told[0].contains(c.reason)) << told[0].toStdString();
+        EXPECT_TRUE(log.Contains(QStringLiteral("browser module cannot be loaded")) && log.Contains(c.reason));
+        EXPECT_FALSE(Switches().WizardRequested);  // no assistant counts as open
 
-    const QString prompt = HelpRequestPrompt();
-    EXPECT_TRUE(prompt.startsWith(FormatMsg(1250, {QString()}).trimmed())) << prompt.toStdString();
-    EXPECT_TRUE(prompt.contains(missing + QStringLiteral(" does not exist"))) << prompt.toStdString();
-    EXPECT_TRUE(log.Contains(QStringLiteral("browser module cannot be loaded")));
-    EXPECT_TRUE(log.Contains(missing));
-    EXPECT_EQ(CurrentBrowserWindow(), nullptr);
-
-    // The next request, the assistant's, tries again and says so again; no assistant counts as open.
-    EXPECT_FALSE(HelpRequestPrompt(Qt::Key_F2).isEmpty());
-    EXPECT_FALSE(Switches().WizardRequested);
-}
-
-TEST_F(BrowserModuleLoader, AFileThatIsNoModuleFailsToLoadWithTheLoadersReasonAndOnlyAManualCheckSaysSo) {
-    const QString broken = tree.File(BrowserModuleFileName(), "not a shared library");
-    SetBrowserModulePathForTests(broken);
-    const QString prompt = HelpRequestPrompt();
-    EXPECT_TRUE(prompt.contains(broken)) << prompt.toStdString();
-    EXPECT_FALSE(prompt.contains(QStringLiteral("does not exist")));
-
-    CheckForUpdate(false);
-    EXPECT_TRUE(updateMessages.isEmpty());
-    CheckForUpdate(true);
-    ASSERT_EQ(updateMessages.size(), 1);
-    EXPECT_TRUE(updateMessages[0].contains(broken)) << updateMessages[0].toStdString();
-    EXPECT_EQ(CurrentBrowserWindow(), nullptr);
+        UpdateChecks checks;
+        checks.Check(false);
+        EXPECT_EQ(told.size(), 1);  // an automatic check stays quiet
+        checks.Check(true);
+        ASSERT_EQ(told.size(), 2);
+        EXPECT_TRUE(told[1].contains(c.reason)) << told[1].toStdString();
+        EXPECT_EQ(CurrentBrowserWindow(), nullptr);
+    }
+    UseBrowserSource(std::make_unique<BrowserModuleFiles>());
+    WebNoticeHandler() = nullptr;
 }
 
 }  // namespace
