@@ -250,6 +250,7 @@ TEST_F(SyncFixture, NothingTheUserDoesDuringARunChangesWhatItCopies) {
         files.Click(f005, 1, Qt::LeftButton, Qt::NoModifier, QPoint());
         files.Grid()->Model()->setData(files.Grid()->Model()->index(f011 - files.Grid()->Model()->HeaderRows(), 0), Qt::Checked,
                                        Qt::CheckStateRole);
+        files.Click(0, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
         files.DoubleClick(0, 0);
         EXPECT_EQ(files.RowMenu(f005, 1, QPoint()).outcome, FilesMenuOutcome::None);
         // The profile: no pair added, switched or removed, no profile dropped in.
