@@ -9,6 +9,7 @@
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
 #include "ui/main/clsLongScroll.h"
+#include "ui/main/MainFileList.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -96,18 +97,18 @@ int main(int argc, char* argv[]) {
 
     QElapsedTimer timer;
     timer.start();
-    window.UpdateFilesView(0);
+    window.Files().UpdateView(0);
     const double updateMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     const long long after = ResidentBytes();
     const double bytesPerRow = static_cast<double>(after - before) / rows;
 
     // The same once more: the view list and the tree list now replace lists of the same size.
     timer.restart();
-    window.UpdateFilesView(0);
+    window.Files().UpdateView(0);
     const double updateAgainMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 
-    clsLongScroll* scroll = window.vlsbFiles();
-    const int page = window.PageSize();
+    clsLongScroll* scroll = window.Files().Scroll();
+    const int page = window.Files().PageSize();
     const int last = std::max(1, view.LastIndex() - page + 1);
     std::printf("rows %d, page %d rows, view rows %d\n", rows, page, view.LastIndex());
     std::printf("UpdateFilesView: %.1f ms first, %.1f ms again (target < 1000 ms)\n", updateMs, updateAgainMs);

@@ -1,47 +1,44 @@
 #include "ui/main/frmMain.h"
 
-#include "i18n/forms/FormPreparation.h"
-
 #include "ui_frmMain.h"
 
 #include "config/ProgramSettings.h"
 #include "config/StartupSwitches.h"
-#include "engine/FileView.h"
-#include "engine/RunHost.h"
+#include "i18n/DefaultListNames.h"
 #include "i18n/TextLookup.h"
-#include "ui/main/TOFlexGrid.h"
-#include "ui/main/clsLongScroll.h"
-#include "ui/main/clsMousePointer.h"
+#include "i18n/forms/FormPreparation.h"
+#include "platform/SystemInfo.h"
+#include "ui/main/HelpKeys.h"
+#include "ui/main/MainCommands.h"
+#include "ui/main/MainFileList.h"
+#include "ui/main/MainMessages.h"
+#include "ui/main/MainPairList.h"
+#include "ui/main/MainWindowWeb.h"
 #include "ui/main/StandardDialogLanguage.h"
+#include "ui/main/TOFlexGrid.h"
 #include "ui/main/WindowPlacement.h"
 #include "ui/main/dlgHint.h"
-#include "ui/main/dlgSearchFile.h"
-#include "ui/main/HelpKeys.h"
-#include "ui/main/MainWindowWeb.h"
-#include "platform/SystemInfo.h"
 #include "web/HelpPages.h"
 #include "web/PageProtocol.h"
 #include "web/UpdateCheck.h"
-#include <QFileInfo>
-#include <QProcess>
 
-#include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
+#include <QProcess>
 #include <QScreen>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <QWindow>
-
-#include <algorithm>
 
 namespace {
+constexpr int StatusFields = 3;
+constexpr int WorkingStatusField = 1;
+constexpr int MainTimerInterval = 1000;  // ms
+constexpr int UpdateCheckTicks = 60;     // the update check looks again once a minute
+
 double TwipsPerPixel(const QWidget* w) { return 1440.0 / qMax(1, w->logicalDpiX()); }
 
 // Localised caption of an element by its key, or the design text when the language lacks it.
@@ -50,7 +47,6 @@ QString Caption(int key, const QString& design) {
     const QString text = Localizer().ControlText(QString::number(key));
     return text.isEmpty() ? design : text;
 }
-
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()) {
@@ -66,26 +62,41 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     layCommands_->addStretch(1);
     ui->layMain->insertLayout(ui->layMain->indexOf(ui->layBars) + 1, layCommands_);
     ui->layMain->setSizeConstraint(QLayout::SetNoConstraint);
-    vlsbFiles_ = new clsLongScroll(this);
-    vlsbFiles_->SetClient(ui->vsbFiles);
-    for (int i = 0; i < 3; ++i) {
-        status_[static_cast<size_t>(i)] = new QLabel(this);
-        status_[static_cast<size_t>(i)]->setObjectName(QStringLiteral("lblStatus_%1").arg(i));
-        // No accessible name: a screen reader then reads the label's text and hears it change.
-        status_[static_cast<size_t>(i)]->setAccessibleDescription(tr("Status field %1").arg(i + 1));
-        statusBar()->addWidget(status_[static_cast<size_t>(i)], i == 1 ? 2 : 1);
-    }
-    cmdRunErrors_ = new QToolButton(this);
-    cmdRunErrors_->setObjectName(QStringLiteral("cmdRunErrors"));
-    cmdRunErrors_->hide();  // its texts come with the others' (LocaliseComputedTexts)
-    connect(cmdRunErrors_, &QToolButton::clicked, this, &frmMain::ShowRunErrors);
-    statusBar()->addPermanentWidget(cmdRunErrors_);
+    SetUpGrids();
+    pairs_ = new MainPairList(ui->flexDirs, lock_, this);
+    files_ = new MainFileList(ui->flexFiles, ui->vsbFiles,
+                              {ui->lblFilesAndDirs_0, ui->lblFilesAndDirs_1, ui->lblFilesAndDirs_2}, lock_);
+    BuildStatusBar();
+    commands_ = new MainCommands(this, *ui, *this, *pairs_, *files_, lock_, status_[WorkingStatusField]);
+    statusBar()->addPermanentWidget(commands_->RunErrorsButton());
+    connect(pairs_, &MainPairList::PairsChanged, files_, &MainFileList::MarkStale);
+    connect(commands_, &MainCommands::LanguageChosen, this, &frmMain::LanguageChanged);
+    connect(commands_, &MainCommands::DefaultSettingsApplied, this, &frmMain::DefaultSettingsApplied);
     picSplit_ = new QFrame(ui->centralwidget);
     picSplit_->setObjectName(QStringLiteral("picSplit"));
     picSplit_->setFrameShape(QFrame::HLine);
     picSplit_->setStyleSheet(QStringLiteral("background: palette(highlight);"));
     picSplit_->hide();
     ui->chkNoStartupInfo->hide();
+    ui->lblSplit->installEventFilter(this);
+    ui->centralwidget->installEventFilter(this);
+    ui->lblSplit->setFocusPolicy(Qt::NoFocus);
+    for (QLineEdit* box : {ui->lblFilesAndDirs_0, ui->lblFilesAndDirs_1, ui->lblFilesAndDirs_2})
+        box->setFocusPolicy(Qt::TabFocus);
+    qApp->installEventFilter(this);
+    SetTabOrder();
+    LocaliseAccessibleNames();
+    connect(&tmrMain_, &QTimer::timeout, this, &frmMain::tmrMain_Timer);
+    ConnectMainWindowToWeb(*this);
+    files_->UpdateStartGuide();
+}
+
+frmMain::~frmMain() {
+    PageProtocol::Instance().UnregisterWindow(objectName());
+    qApp->removeEventFilter(this);
+}
+
+void frmMain::SetUpGrids() {
     for (TOFlexGrid* grid : {ui->flexDirs, ui->flexFiles}) {
         // The window paints its own highlight; the grid's selection and focus frame stay off.
         grid->setSelectionMode(QAbstractItemView::NoSelection);
@@ -102,84 +113,16 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
                            grid->horizontalHeader()->viewport()})
             w->setContextMenuPolicy(Qt::PreventContextMenu);
     }
-    ui->flexDirs->SetCols(7);
-    ui->flexDirs->SetWordWrap(true);
-    ui->flexDirs->SetScrollBars(TOFlexGrid::ScrollBarVertical);
-    ui->flexDirs->SetMergeCells(2);
-    ui->flexDirs->SetOLEDropMode(1);
-    ui->flexFiles->SetCols(8);
-    ui->flexFiles->SetWordWrap(false);
-    ui->flexFiles->SetScrollBars(TOFlexGrid::ScrollBarNone);
-    ui->flexFiles->SetMergeCells(2);
-    // The list itself takes the keys: its row cursor moves through the whole list and the page
-    // follows. The scrollbar beside it stays for the mouse and reports the place in the list.
-    ui->flexFiles->setFocusPolicy(Qt::StrongFocus);
-    ui->vsbFiles->setFocusPolicy(Qt::NoFocus);
-    FilesListAccessible::Attach(ui->flexFiles, this);
-    ui->lblSplit->installEventFilter(this);
-    ui->centralwidget->installEventFilter(this);
-    ui->lblSplit->setFocusPolicy(Qt::NoFocus);
-    for (QLineEdit* box : {ui->lblFilesAndDirs_0, ui->lblFilesAndDirs_1, ui->lblFilesAndDirs_2})
-        box->setFocusPolicy(Qt::TabFocus);
-    qApp->installEventFilter(this);
-    BuildToolbars();
-    BuildMenus();
-    ConnectControls();
-    ConnectGrids();
-    SetTabOrder();
-    LocaliseAccessibleNames();
-    connect(&tmrMain_, &QTimer::timeout, this, &frmMain::tmrMain_Timer);
-    connect(&tmrProgress_, &QTimer::timeout, this, &frmMain::tmrProgress_Timer);
-    tmrProgress_.setInterval(150);
-    openWithShell = nullptr;
-    ui->cmdCompare->setEnabled(false);
-    // Until the profile of the command line has loaded, a synchronisation would find no pair.
-    ui->cmdSynch->setEnabled(false);
-    ui->cmdTreeAndSearch->setEnabled(false);  // nothing to show before the first compare
-    ConnectMainWindowToWeb(*this);
-    BuildFirstStartGuide();
-    UpdatePairButtons();
 }
 
-frmMain::~frmMain() {
-    PageProtocol::Instance().UnregisterWindow(objectName());
-    qApp->removeEventFilter(this);
-}
-
-TOFlexGrid* frmMain::flexDirs() const { return ui->flexDirs; }
-TOFlexGrid* frmMain::flexFiles() const { return ui->flexFiles; }
-
-QString frmMain::CountBoxText(int box) const {
-    const QLineEdit* boxes[3] = {ui->lblFilesAndDirs_0, ui->lblFilesAndDirs_1, ui->lblFilesAndDirs_2};
-    return boxes[box]->text();
-}
-QString frmMain::StatusText(int field) const { return status_[static_cast<size_t>(field)]->text(); }
-bool frmMain::CompareEnabled() const { return ui->cmdCompare->isEnabled(); }
-bool frmMain::SynchEnabled() const { return ui->cmdSynch->isEnabled(); }
-
-void frmMain::ConnectControls() {
-    connect(ui->cmdLoad, &QPushButton::clicked, this, [this] { OpenProfile(); });
-    connect(ui->cmdSave, &QPushButton::clicked, this, [this] {
-        if (CurrentProfile().profile.Pairs.isEmpty()) Host().Beep();
-        else SaveProfileAs();
-    });
-    connect(ui->cmdAdd, &QPushButton::clicked, this, [this] { AddPair(); });
-    connect(ui->cmdEdit, &QPushButton::clicked, this, [this] {
-        if (dirsRowSelected_) EditPair(currentDirsRow_);
-        else Host().Beep();
-    });
-    connect(ui->cmdRemove, &QPushButton::clicked, this, [this] {
-        if (dirsRowSelected_) RemovePair(currentDirsRow_);
-        else Host().Beep();
-    });
-    connect(ui->cmdCompare, &QPushButton::clicked, this, [this] { RunCompare(); });
-    connect(ui->cmdSynch, &QPushButton::clicked, this, [this] { RunSynchronize(); });
-    connect(ui->cmdTreeAndSearch, &QPushButton::clicked, this,
-            [this] { dlgSearchFile::ShowModal(this, [this](int viewIndex) { ShowViewRow(viewIndex); }); });
-    connect(ui->cmdExtras, &QPushButton::clicked, this, [this] {
-        ShowOptionsMenu(ui->cmdExtras->mapToGlobal(QPoint(0, ui->cmdExtras->height())));
-    });
-    connect(vlsbFiles_, &clsLongScroll::Change, this, [this] { DisplayFiles(); });
+void frmMain::BuildStatusBar() {
+    for (size_t i = 0; i < status_.size(); ++i) {
+        status_[i] = new QLabel(this);
+        status_[i]->setObjectName(QStringLiteral("lblStatus_%1").arg(i));
+        // No accessible name: a screen reader then reads the label's text and hears it change.
+        status_[i]->setAccessibleDescription(tr("Status field %1").arg(i + 1));
+        statusBar()->addWidget(status_[i], i == WorkingStatusField ? 2 : 1);
+    }
 }
 
 // ---- Start-up steps --------------------------------------------------------------------------
@@ -198,14 +141,26 @@ void frmMain::ScaleAndLocalise() {
     LocalizeControls(this);
     // The count boxes' design text stands only where nothing is counted: a list on show keeps
     // its counts, in the new language.
-    ShowCounts();
+    files_->ShowCounts();
     const int windowKey = property("key").toInt();
     setWindowTitle(Caption(windowKey, QStringLiteral("Tandor")));
     // A screen reader names the window by its title, the profile's name included.
     setAccessibleName(windowTitle());
-    LocaliseComputedTexts();
-    UpdateFirstStartGuide();
+    commands_->LocaliseTexts();
+    LocaliseAccessibleNames();
+    files_->UpdateStartGuide();
     ArrangeCommandButtons();  // the captions' widths decide
+}
+
+void frmMain::LocaliseAccessibleNames() {
+    files_->LocaliseNames();
+    const QString pairsName = FormatMsg(MainMsg::DirsListName);
+    ui->flexDirs->setAccessibleName(pairsName.isEmpty() ? QStringLiteral("Folder pairs") : pairsName);
+    const QString fieldName = FormatMsg(MainMsg::StatusFieldName);
+    for (size_t i = 0; i < status_.size(); ++i)
+        status_[i]->setAccessibleDescription((fieldName.isEmpty() ? QStringLiteral("Status field %1") : fieldName).arg(i + 1));
+    ui->lblSplit->setAccessibleName(FormatToolTip(QString::number(MainKey::Splitter)));
+    commands_->NameToolbars();
 }
 
 void frmMain::HideNoStartupInfoBox(int value) {
@@ -228,14 +183,13 @@ void frmMain::ExtendSystemMenu() {
 
 void frmMain::Prepare() {
     ClearLists();
-    PrepareDirsTitle();
-    PrepareDirsWidth();
-    ApplyToolbarStates();
+    pairs_->PrepareWidth();
+    commands_->ApplyToolbarStates();
     LayoutLists();
     ArrangeCommandButtons();
 }
 
-void frmMain::StartTimer() { tmrMain_.start(1000); }
+void frmMain::StartTimer() { tmrMain_.start(MainTimerInterval); }
 
 void frmMain::RestorePosition(const QString& formPos) {
     QList<QRect> screens;
@@ -284,8 +238,54 @@ void frmMain::ShowHint() {
 void frmMain::EnableCompare() {
     // With a profile still to come from the command line, its loading enables the buttons.
     if (commandLinePending_) return;
-    ui->cmdCompare->setEnabled(!running_);
-    ui->cmdSynch->setEnabled(!running_);
+    commands_->EnableRuns();
+}
+
+bool frmMain::LastCompareSucceeded() const { return files_->LastCompareSucceeded(); }
+
+void frmMain::RunCompare() { commands_->RunCompare(); }
+
+void frmMain::RunSynchronize() { commands_->RunSynchronize(); }
+
+void frmMain::OpenExampleProfile(int index) { commands_->OpenExampleProfile(index); }
+
+void frmMain::RestoreExampleFiles() { commands_->RestoreExampleFiles(); }
+
+bool frmMain::ChooseLanguage() { return commands_->ChooseLanguage(); }
+
+void frmMain::ClearLists() {
+    pairs_->PrepareTitle();
+    files_->Clear();
+}
+
+void frmMain::ShowLoadedProfile() {
+    commands_->ApplyToolbarStates();
+    pairs_->PrepareTitle();
+    pairs_->ShowPairs();
+    // The first pair is selected, so that Edit edits it without a click first.
+    if (!CurrentProfile().profile.Pairs.isEmpty()) pairs_->Select(1, -1);
+    files_->MarkStale();
+}
+
+void frmMain::LanguageChanged() {
+    RelocaliseDefaultListNames(Settings().DefaultProfileOptions, CurrentProfile().profile.Options);
+    ScaleAndLocalise();
+    SetProfileTitle(ProfileNameOf(CurrentProfile().ProfilePath));
+    // The titles of both lists name the sides in the new language; the pairs and the selection
+    // stay, and so does the file list's page.
+    const int selected = pairs_->RowSelected() ? pairs_->CurrentRow() : 0;
+    pairs_->PrepareTitle();
+    pairs_->ShowPairs();
+    if (selected >= 1 && selected <= CurrentProfile().profile.Pairs.size()) pairs_->Select(selected, -1);
+    files_->Display();
+}
+
+void frmMain::DefaultSettingsApplied(bool compareOptionsChanged, bool zoomChanged) {
+    if (compareOptionsChanged) files_->MarkStale();
+    if (zoomChanged) RescaleOpenWindows();  // this window and every open dialog
+    commands_->LocaliseTexts();  // the toolbar captions follow "Display text on button bars"
+    LocaliseAccessibleNames();
+    ui->flexDirs->viewport()->update();
 }
 
 void frmMain::SetProfileTitle(const QString& profileName) {
@@ -296,6 +296,7 @@ void frmMain::SetProfileTitle(const QString& profileName) {
 
 void frmMain::CloseWindow() {
     closing_ = true;
+    commands_->WindowClosing();
     close();
 }
 
@@ -310,10 +311,7 @@ void frmMain::FirstActivationNow() {
     if (activatedOnce_) return;
     activatedOnce_ = true;
     // "All" on both filter toolbars (shown, not clicked), then the profile of the command line.
-    syncingToolbars_ = true;
-    tbar_[1]->actions().first()->setChecked(true);
-    tbar_[2]->actions().first()->setChecked(true);
-    syncingToolbars_ = false;
+    commands_->ShowAllFilters();
     QTimer::singleShot(0, this, [this] {
         if (firstActivation_) firstActivation_();
         commandLinePending_ = false;
@@ -324,7 +322,7 @@ void frmMain::FirstActivationNow() {
 void frmMain::tmrMain_Timer() {
     // A hidden start never shows the window, so it opens no browser window either.
     if (Switches().Hidden) return;
-    if (ticks_++ % 60 == 0) UpdateDueCheck();
+    if (ticks_++ % UpdateCheckTicks == 0) UpdateDueCheck();
     if (firstTickDone_) return;
     // Not under the start-up hint (a modal dialog): opened now, the page would fall behind the
     // main window once the hint closes. The next tick after it opens it on top.
@@ -339,262 +337,10 @@ void frmMain::tmrMain_Timer() {
     }
 }
 
-void frmMain::tmrProgress_Timer() {
-    busyCounter_ += busyStep_;
-    if (busyCounter_ >= 10) busyStep_ = -1;
-    if (busyCounter_ <= 1) busyStep_ = 1;
-    const QString dots(busyCounter_, QChar(0x2022));
-    if (busySide_[0]) ui->lblFilesAndDirs_0->setText(dots);
-    if (busySide_[1]) ui->lblFilesAndDirs_2->setText(dots);
-}
-
 void frmMain::SetStatus(int field, const QString& text) {
-    if (field >= 0 && field < 3) status_[static_cast<size_t>(field)]->setText(text);
+    if (field >= 0 && field < StatusFields) status_[static_cast<size_t>(field)]->setText(text);
 }
 
-void frmMain::SetCompareStage(int stage) {
-    busySide_[0] = stage == 1;
-    busySide_[1] = stage == 2;
-    if (stage == 1 || stage == 2) {
-        if (!tmrProgress_.isActive()) tmrProgress_.start();
-        // The side that is done shows no dots any more.
-        if (stage == 2) ui->lblFilesAndDirs_0->clear();
-    } else if (stage == 3) {
-        ui->lblFilesAndDirs_0->clear();
-        ui->lblFilesAndDirs_2->clear();
-    } else {
-        tmrProgress_.stop();
-        ShowCounts();
-    }
-}
+void frmMain::SetCompareStage(int stage) { files_->SetCompareStage(stage); }
 
 void frmMain::SetBusy(bool busy) { SetBusyPointer(busy); }
-
-void frmMain::SetButtonsRunning(bool running) {
-    running_ = running;
-    ui->cmdCompare->setEnabled(!running);
-    ui->cmdSynch->setEnabled(!running);
-    // The tree needs a compared list with at least one row besides the root.
-    ui->cmdTreeAndSearch->setEnabled(!running && CurrentFileView().ViewList.size() >= 2);
-    // The windows let events run while a compare or a synchronisation works, and the run works
-    // on the list, its ticks, the options and the profile as they were when it started: whatever
-    // would change them is off (and shown so) until the run ends. The handlers refuse as well,
-    // for the ways in that do not pass a disabled control (keys, menus, a screen reader).
-    for (QWidget* control : {static_cast<QWidget*>(ui->cmdLoad), static_cast<QWidget*>(ui->cmdSave),
-                             static_cast<QWidget*>(ui->cmdAdd), static_cast<QWidget*>(ui->cmdEdit),
-                             static_cast<QWidget*>(ui->cmdRemove), static_cast<QWidget*>(ui->flexDirs),
-                             static_cast<QWidget*>(ui->flexFiles)})
-        control->setEnabled(!running);
-    if (mnuExamples_) mnuExamples_->setEnabled(!running);
-    UpdatePairButtons();
-    UpdateToolbarsEnabled();
-}
-
-bool frmMain::RefusedWhileRunning() const {
-    if (!running_) return false;
-    Host().Beep();
-    return true;
-}
-
-// ---- Keys, wheel, splitter ------------------------------------------------------------------
-
-bool frmMain::HandleKey(QKeyEvent* event) {
-    if (handlingKey_) return false;
-    handlingKey_ = true;
-    bool used = true;
-    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (mods == Qt::NoModifier) {
-        switch (event->key()) {
-        case Qt::Key_F1:
-        case Qt::Key_F2:
-        case Qt::Key_F3:
-        case Qt::Key_F12: PassHelpKey(event, this); break;
-        case Qt::Key_F5:
-            if (ui->cmdCompare->isEnabled()) ui->cmdCompare->click();
-            break;
-        case Qt::Key_F11: {
-            const QRect frame = geometry();
-            setWindowFlag(Qt::FramelessWindowHint, !(windowFlags() & Qt::FramelessWindowHint));
-            setGeometry(frame);
-            show();
-            break;
-        }
-        case Qt::Key_Insert: AddPair(); break;
-        case Qt::Key_Delete: ui->cmdRemove->click(); break;
-        default: used = false;
-        }
-    } else if (mods == Qt::ControlModifier) {
-        switch (event->key()) {
-        case Qt::Key_E: ui->cmdEdit->click(); break;
-        case Qt::Key_F:
-            if (ui->cmdTreeAndSearch->isEnabled()) ui->cmdTreeAndSearch->click();
-            else Host().Beep();
-            break;
-        case Qt::Key_O: ui->cmdLoad->click(); break;
-        case Qt::Key_S: ui->cmdSave->click(); break;
-        default: used = false;
-        }
-    } else {
-        used = false;
-    }
-    handlingKey_ = false;
-    return used;
-}
-
-void frmMain::keyPressEvent(QKeyEvent* event) {
-    if (!HandleKey(event)) QMainWindow::keyPressEvent(event);
-}
-
-void frmMain::MouseWheel(int notches, const QPoint& globalPos) {
-    const int lines = Settings().WheelScrollLines;
-    if (lines == 0 || notches == 0) return;
-    const QPoint p = mapFromGlobal(globalPos);
-    const QRect files(ui->flexFiles->mapTo(this, QPoint(0, 0)), ui->flexFiles->size());
-    const QRect dirs(ui->flexDirs->mapTo(this, QPoint(0, 0)), ui->flexDirs->size());
-    if (p.y() >= files.top() && p.y() <= files.bottom()) {
-        const int64_t step = lines == -1 ? static_cast<int64_t>(vlsbFiles_->LargeChange())
-                                         : static_cast<int64_t>(lines) * vlsbFiles_->SmallChange();
-        const int64_t target = vlsbFiles_->Value() - step * notches;
-        vlsbFiles_->SetValue(static_cast<int32_t>(std::clamp<int64_t>(target, INT32_MIN, INT32_MAX)));
-    } else if (p.y() >= dirs.top() && p.y() <= dirs.bottom()) {
-        TOFlexGrid* grid = ui->flexDirs;
-        if (grid->Rows() > 1) grid->SetTopRow(std::clamp(grid->TopRow() - notches, 1, grid->Rows() - 1));
-    }
-}
-
-void frmMain::SetDirsVisibleRows(int rows) {
-    dirsVisibleRows_ = qMax(1, rows);
-    LayoutLists();
-}
-
-void frmMain::LayoutLists() {
-    const int title = ui->flexDirs->RowHeight(0);
-    const int height = title * (dirsVisibleRows_ + 1) + 2 * ui->flexDirs->frameWidth();
-    ui->flexDirs->setFixedHeight(height);
-}
-
-void frmMain::ArrangeCommandButtons() {
-    if (!layCommands_ || !tbar_[3]) return;
-    QPushButton* commands[4] = {ui->cmdCompare, ui->cmdSynch, ui->cmdTreeAndSearch, ui->cmdExtras};
-    const int spacing = ui->layBars->spacing();
-    int bars = 0, buttons = 0, buttonHeight = 0;
-    for (QToolBar* bar : tbar_) bars += bar->minimumWidth() + spacing;
-    for (QPushButton* b : commands) {
-        buttons += b->sizeHint().width() + spacing;
-        buttonHeight = qMax(buttonHeight, b->sizeHint().height());
-    }
-    const QMargins m = ui->layMain->contentsMargins();
-    const bool oneRow = width() - m.left() - m.right() >= bars + buttons;
-    if (oneRow != (ui->layBars->indexOf(ui->cmdCompare) >= 0)) {
-        QBoxLayout* to = oneRow ? ui->layBars : layCommands_;
-        for (QPushButton* b : commands) to->addWidget(b);
-        // Tab goes on from the toolbars to Compare in either arrangement.
-        setTabOrder(tbar_[3], ui->cmdCompare);
-    }
-    // The window may be as small as the two-row arrangement needs; the layout must not hold
-    // it at the width of one row, or it would never get narrow enough to take two.
-    const QSize laidOut = ui->layMain->minimumSize();
-    int narrow = qMax(bars, buttons);
-    for (QLayout* row : {static_cast<QLayout*>(ui->layDirs), static_cast<QLayout*>(ui->layCounts),
-                         static_cast<QLayout*>(ui->layFiles)})
-        narrow = qMax(narrow, row->minimumSize().width());
-    ui->centralwidget->setMinimumSize(narrow + m.left() + m.right(),
-                                      laidOut.height() + (oneRow ? buttonHeight + ui->layMain->spacing() : 0));
-}
-
-void frmMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    ArrangeCommandButtons();
-    PrepareDirsWidth();
-    const int page = PageSize();
-    if (page != vlsbFiles_->LargeChange()) vlsbFiles_->SetLargeChange(page);
-    DisplayFiles();
-}
-
-void frmMain::contextMenuEvent(QContextMenuEvent* event) {
-    // A right-click on the window background opens the options menu.
-    if (QApplication::keyboardModifiers() == Qt::NoModifier) ShowOptionsMenu(event->globalPos());
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        // The window sees keys before its controls, but not those meant for another window.
-        if (widget && widget->window() == this && isActiveWindow()) {
-            if (HandleKey(static_cast<QKeyEvent*>(event))) return true;
-        }
-        if (watched == ui->flexFiles && FilesKey(static_cast<QKeyEvent*>(event))) return true;
-        return false;
-    }
-    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ui->flexFiles) {
-        // The cursor shows where the keys act as soon as the list has them.
-        if (event->type() == QEvent::FocusIn && AccessibleCursor() < 1 && CurrentFileView().LastIndex() >= 1)
-            currentViewIndex_ = vlsbFiles_->Value();
-        DisplayFiles();
-        if (event->type() == QEvent::FocusIn && AccessibleCursor() > 0)
-            FilesListAccessible::CursorMoved(ui->flexFiles, currentViewIndex_);
-        return false;
-    }
-    if (watched == ui->lblSplit) {
-        auto* me = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::LeftButton &&
-            me->modifiers() == Qt::NoModifier) {
-            splitterDragging_ = true;
-            splitGrab_ = qRound(me->position().y());
-            picSplit_->setGeometry(0, ui->lblSplit->y(), ui->centralwidget->width(), 3);
-            picSplit_->raise();
-            picSplit_->show();
-            return true;
-        }
-        if (event->type() == QEvent::MouseMove && splitterDragging_) {
-            picSplit_->move(0, ui->lblSplit->y() + qRound(me->position().y()) - splitGrab_);
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonRelease && splitterDragging_) {
-            splitterDragging_ = false;
-            picSplit_->hide();
-            const int top = picSplit_->y() - ui->flexDirs->y();
-            const int title = qMax(1, ui->flexDirs->RowHeight(0));
-            SetDirsVisibleRows(qRound(static_cast<double>(top) / title - 1));
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::RightButton) {
-            ShowOptionsMenu(me->globalPosition().toPoint());
-            return true;
-        }
-        return false;
-    }
-    if (event->type() == QEvent::Wheel &&
-        (watched == ui->flexFiles->viewport() || watched == ui->flexDirs->viewport() ||
-         watched == ui->flexFiles->horizontalHeader()->viewport())) {
-        auto* we = static_cast<QWheelEvent*>(event);
-        static int rest = 0;
-        rest += we->angleDelta().y();
-        const int notches = rest / 120;
-        rest %= 120;
-        MouseWheel(notches, we->globalPosition().toPoint());
-        return true;
-    }
-    if (event->type() == QEvent::Resize && watched == ui->flexFiles->viewport()) {
-        // The page holds as many rows as the grid shows.
-        vlsbFiles_->SetLargeChange(PageSize());
-        QTimer::singleShot(0, this, [this] { DisplayFiles(); });
-        return false;
-    }
-    if (event->type() == QEvent::Resize && watched == ui->flexDirs->viewport()) {
-        QTimer::singleShot(0, this, [this] { PrepareDirsWidth(); });
-        return false;
-    }
-    if (event->type() == QEvent::Show && watched == ui->centralwidget && !activatedOnce_) {
-        // Without a window manager the window may never become active: the first showing
-        // stands in for the first activation then.
-        QTimer::singleShot(300, this, [this] {
-            if (!activatedOnce_) {
-                FirstActivationNow();
-            }
-        });
-    }
-    if (event->type() == QEvent::ToolTip && watched == ui->flexFiles->viewport()) return FilesToolTip(event);
-    if (event->type() == QEvent::ToolTip && watched == ui->flexDirs->viewport()) return DirsTitleToolTip(event);
-    return QMainWindow::eventFilter(watched, event);
-}

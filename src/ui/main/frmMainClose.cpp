@@ -2,6 +2,8 @@
 // close under a dialog, and the placement is kept for the next start.
 #include "ui/main/frmMain.h"
 
+#include "ui/main/MainCommands.h"
+
 #include "config/Profile.h"
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
@@ -15,25 +17,10 @@ namespace {
 double TwipsPerPixel(const QWidget* w) { return 1440.0 / qMax(1, w->logicalDpiX()); }
 }  // namespace
 
-bool frmMain::AskSaveChanges(bool withCancel, bool* cancelled) {
-    if (cancelled) *cancelled = false;
-    if (!CurrentProfile().ProfileChanged) return true;
-    const int answer = Host().AppMessageBox(FormatMsg(800), (withCancel ? MsgBox::YesNoCancel : MsgBox::YesNo) | MsgBox::Question);
-    if (answer == MsgBox::Cancel) {
-        if (cancelled) *cancelled = true;
-        return false;
-    }
-    if (answer == MsgBox::Yes) {
-        SaveProfileAs();
-        return !CurrentProfile().ProfileChanged;
-    }
-    return true;
-}
-
 bool frmMain::UnderOpenDialog() const {
     // A modal dialog, a dialog that disabled this window (the task scheduler) or the progress
     // window of a run: closing now would pull the lists and the profile from under it.
-    return QApplication::activeModalWidget() != nullptr || !isEnabled() || running_;
+    return QApplication::activeModalWidget() != nullptr || !isEnabled() || lock_.Running();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -47,7 +34,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     // The question comes first: Cancel keeps the window as it was, its list and counts included.
-    if (!AskSaveChanges(true, nullptr)) {
+    if (!commands_->AskSaveChanges(true)) {
         event->ignore();
         closing_ = false;
         return;
@@ -77,7 +64,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
         }
     }
     tmrMain_.stop();
-    tmrProgress_.stop();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
     event->accept();

@@ -5,6 +5,7 @@
 #include "i18n/TextLookup.h"
 #include "platform/SystemInfo.h"
 #include "support/TempTree.h"
+#include "ui/main/MainCommands.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -100,7 +101,7 @@ TEST_F(LanguageDialogTest, ChoosingALanguageStoresItAndRelocalisesTheOpenMainWin
     auto* compare = window.findChild<QPushButton*>("cmdCompare");
     ASSERT_EQ(compare->text(), FormatMsg(107));
     const QString englishCompare = compare->text();
-    QAction* language = window.mnuPop4()->findChild<QAction*>("mnuPop4_Language");
+    QAction* language = window.Commands().OptionsMenu()->findChild<QAction*>("mnuPop4_Language");
     ASSERT_NE(language, nullptr);
     ASSERT_TRUE(language->isEnabled());
 

@@ -165,7 +165,7 @@ struct ProfileMenuFixture : DialogFixture {
     }
     // Opens the dialog from the menu and unticks "compare size" in it, then OK.
     void ChangeCompareSize() {
-        QAction* entry = window->mnuPop4()->findChild<QAction*>(QStringLiteral("mnuPop4_ProfileOptions"));
+        QAction* entry = window->Commands().OptionsMenu()->findChild<QAction*>(QStringLiteral("mnuPop4_ProfileOptions"));
         ASSERT_TRUE(entry);
         ASSERT_TRUE(entry->isEnabled());
         bool seen = false;
@@ -184,7 +184,7 @@ struct ProfileMenuFixture : DialogFixture {
 TEST_F(ProfileMenuFixture, ClosingAfterAChangeAsksAndEachAnswerDoesWhatItSays) {
     const QByteArray saved = tree.Read(QStringLiteral("p.tdp"));
     ChangeCompareSize();
-    EXPECT_TRUE(window->IsStale());
+    EXPECT_TRUE(window->Files().IsStale());
     EXPECT_TRUE(CurrentProfile().ProfileChanged);
 
     host.queuedAnswers = {MsgBox::Cancel};
@@ -199,7 +199,7 @@ TEST_F(ProfileMenuFixture, ClosingAfterAChangeAsksAndEachAnswerDoesWhatItSays) {
     // Yes saves before closing (the save dialog answers with the profile's own path).
     window->show();
     CurrentProfile().ProfileChanged = true;
-    window->saveDialog = [this](const QString&, const QString&, const QString&) { return tree.Path(QStringLiteral("p.tdp")); };
+    window->Commands().saveDialog = [this](const QString&, const QString&, const QString&) { return tree.Path(QStringLiteral("p.tdp")); };
     host.queuedAnswers = {MsgBox::Yes};
     EXPECT_TRUE(window->close());
     Profile read;

@@ -37,7 +37,7 @@ TEST_F(MainWindowFixture, StatusFieldsReadTheirTextAndOverflowButtonsNameTheirBa
             EXPECT_EQ(BusName(label), texts[field]) << qPrintable(language);
         }
         for (int bar = 0; bar < 4; ++bar) {
-            QToolBar* toolbar = window->toolbar(bar);
+            QToolBar* toolbar = window->Commands().Toolbar(bar);
             auto* more = toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
             ASSERT_NE(more, nullptr);
             EXPECT_EQ(BusName(more), FormatMsg(1286, {toolbar->accessibleName()})) << qPrintable(language);

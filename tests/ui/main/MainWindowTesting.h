@@ -7,10 +7,15 @@
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
 #include "support/TempTree.h"
+#include "ui/main/MainCommands.h"
+#include "ui/main/MainFileList.h"
+#include "ui/main/MainPairList.h"
 #include "ui/main/TOFlexGrid.h"
 #include "ui/main/frmMain.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 
 #include <gtest/gtest.h>
 
@@ -51,21 +56,51 @@ inline QString WriteLeftRightProfile(TempTree& tree) {
     return path;
 }
 
+// The view list index of the first row whose name on either side is name (0: none).
+inline int ViewIndexOf(const QString& name) {
+    const FileView& view = CurrentFileView();
+    for (int i = 1; i <= view.LastIndex(); ++i)
+        if (view.ViewList[static_cast<size_t>(i)].Name[0] == name || view.ViewList[static_cast<size_t>(i)].Name[1] == name)
+            return i;
+    return 0;
+}
+
+// The ways a user presses a control without the mouse: Space with the focus on it, and a
+// screen reader's or voice control's accessibility action Toggle.
+inline void PressSpace(QWidget* widget) {
+    widget->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+inline void AccessibleToggle(QAccessibleInterface* face) {
+    ASSERT_NE(face, nullptr);
+    ASSERT_NE(face->actionInterface(), nullptr);
+    ASSERT_TRUE(face->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
 // A shown main window in an isolated environment, answering through a headless host, with its
 // file list at hand; the test fills the results and rebuilds the view itself.
 struct FileListFixture : ::testing::Test {
     IsolatedEnvironment env;
     HeadlessRunHost host;
     std::unique_ptr<frmMain> window;
+    MainFileList* list = nullptr;
     TOFlexGrid* grid = nullptr;
 
     void OpenWindow(int width, int height) {
         SetHost(&host);
         window = MakePreparedMainWindow(width, height, true);
-        grid = window->flexFiles();
+        list = &window->Files();
+        grid = list->Grid();
     }
     void TearDown() override {
         window.reset();
         SetHost(nullptr);
+    }
+    void Click(int pageRow, int col, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        list->Click(pageRow, col, Qt::LeftButton, mods, QPoint());
     }
 };

@@ -249,9 +249,9 @@ TEST_F(SearchFileFixture, AClickedEntryBringsItsRowIntoTheFileListAndSelectsIt) 
     for (int i = 0; i < 150; ++i) tree.File(QStringLiteral("left/many/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "x");
     CompareExample();
     FileView& files = CurrentFileView();
-    ASSERT_GT(files.LastIndex(), window->PageSize() * 2);
+    ASSERT_GT(files.LastIndex(), window->Files().PageSize() * 2);
     auto dialog = Open();
-    QObject::connect(dialog.get(), &dlgSearchFile::EntryChosen, window.get(), &frmMain::ShowViewRow);
+    QObject::connect(dialog.get(), &dlgSearchFile::EntryChosen, &window->Files(), &MainFileList::ShowRow);
     dialog->show();
     Child<QCheckBox>(*dialog, "chkFiles")->click();
 
@@ -263,18 +263,18 @@ TEST_F(SearchFileFixture, AClickedEntryBringsItsRowIntoTheFileListAndSelectsIt) 
         view->scrollTo(node);
         ClickAt(view->viewport(), view->visualRect(node).center());
 
-        const int index = window->CurrentViewIndex();
+        const int index = window->Files().Cursor();
         ASSERT_GE(index, 1);
         EXPECT_EQ(files.ViewList[static_cast<size_t>(index)].Name[0], name);
-        const int row = index - window->vlsbFiles()->Value() + 1;
+        const int row = index - window->Files().Scroll()->Value() + 1;
         ASSERT_GE(row, 1);
-        ASSERT_LE(row, window->PageSize());
+        ASSERT_LE(row, window->Files().PageSize());
         EXPECT_EQ(grid->Row(), row);
         EXPECT_EQ(grid->TextMatrix(row, 1), name);
         EXPECT_TRUE(grid->selectionModel()->isRowSelected(grid->currentIndex().row(), grid->currentIndex().parent()));
     }
     // The last page ends with the list: e1.txt, the last row, sits at the page's bottom.
-    EXPECT_EQ(window->vlsbFiles()->Value(), files.LastIndex() - window->PageSize() + 1);
+    EXPECT_EQ(window->Files().Scroll()->Value(), files.LastIndex() - window->Files().PageSize() + 1);
 }
 
 TEST_F(SearchFileFixture, TheTreeButtonOpensTheWindowAfterACompare) {

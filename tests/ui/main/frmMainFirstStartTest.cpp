@@ -1,6 +1,6 @@
 // The main window as a new user meets it: it fits a 1024 x 768 screen in either language, a
 // stored place off every screen is moved back, the zoom setting scales it and every dialog, the
-// empty list says where to begin, Edit and Remove wait for a selected pair, Compare and
+// empty list says where to begin, Compare and
 // Synchronize wait for the command line's profile, the toolbars show pictures, and the standard
 // buttons speak the program's language.
 
@@ -81,7 +81,7 @@ TEST_F(FirstStartFixture, TheWindowFitsA1024By768ScreenWithEveryButtonReachableI
             EXPECT_TRUE(inside.contains(at)) << name.toStdString();
         }
         for (int b = 0; b < 4; ++b) {
-            QToolBar* bar = window->toolbar(b);
+            QToolBar* bar = window->Commands().Toolbar(b);
             const QRect at(bar->mapTo(window.get(), QPoint(0, 0)), bar->size());
             EXPECT_TRUE(inside.contains(at)) << b;
             // Every button of the bar is shown, none folded behind an extension arrow.
@@ -115,7 +115,7 @@ TEST_F(FirstStartFixture, ZoomScalesTheMainWindowAndEveryDialogAlsoOnesOpenedLat
     Settings().Zoom = 150;
     RescaleOpenWindows();
     EXPECT_DOUBLE_EQ(compare->font().pointSizeF(), normal * 1.5);
-    EXPECT_DOUBLE_EQ(window->toolbar(3)->font().pointSizeF(), normal * 1.5);
+    EXPECT_DOUBLE_EQ(window->Commands().Toolbar(3)->font().pointSizeF(), normal * 1.5);
     dlgHint later(window.get());
     auto* ok = later.findChild<QPushButton*>(QStringLiteral("cmdOK"));
     EXPECT_DOUBLE_EQ(ok->font().pointSizeF(), hintNormal * 1.5);
@@ -128,30 +128,16 @@ TEST_F(FirstStartFixture, ZoomScalesTheMainWindowAndEveryDialogAlsoOnesOpenedLat
 
 TEST_F(FirstStartFixture, TheEmptyListSaysWhereToBeginAndTheSwitchTitlesSayWhatTheySwitch) {
     OpenIn("Deutsch", 1024, 700);
-    EXPECT_EQ(window->StartGuideText(), FormatMsg(1240));
-    EXPECT_TRUE(window->StartGuideText().startsWith(QStringLiteral("Fügen Sie ein Ordnerpaar")));
-    TOFlexGrid* dirs = window->flexDirs();
+    EXPECT_EQ(window->Files().StartGuideText(), FormatMsg(1240));
+    EXPECT_TRUE(window->Files().StartGuideText().startsWith(QStringLiteral("Fügen Sie ein Ordnerpaar")));
+    TOFlexGrid* dirs = window->Pairs().Grid();
     const QRect hd = dirs->CellRect(0, 4);
     QHelpEvent help(QEvent::ToolTip, dirs->viewport()->mapFrom(dirs, hd.center()), dirs->mapToGlobal(hd.center()));
     QApplication::sendEvent(dirs->viewport(), &help);
     EXPECT_EQ(QToolTip::text(), FormatMsg(1243));
     QToolTip::hideText();
     LoadOnePairProfile();
-    EXPECT_TRUE(window->StartGuideText().isEmpty());
-}
-
-TEST_F(FirstStartFixture, EditAndRemoveWaitForASelectedPairAndALoadedProfileSelectsItsFirst) {
-    OpenIn("English", 1024, 700);
-    EXPECT_FALSE(window->EditEnabled());
-    EXPECT_FALSE(window->RemoveEnabled());
-    LoadOnePairProfile();
-    EXPECT_TRUE(window->DirsRowSelected());
-    EXPECT_EQ(window->HighlightedDirsRow(), 1);
-    EXPECT_TRUE(window->EditEnabled());
-    EXPECT_TRUE(window->RemoveEnabled());
-    window->RemovePair(1);
-    EXPECT_FALSE(window->EditEnabled());
-    EXPECT_FALSE(window->RemoveEnabled());
+    EXPECT_TRUE(window->Files().StartGuideText().isEmpty());
 }
 
 TEST_F(FirstStartFixture, CompareAndSynchronizeWaitForTheProfileOfTheCommandLine) {
@@ -161,8 +147,8 @@ TEST_F(FirstStartFixture, CompareAndSynchronizeWaitForTheProfileOfTheCommandLine
     bool loaded = false;
     window->SetFirstActivationHandler([&] { loaded = true; });
     window->EnableCompare();  // start-up's step: the profile is still to come
-    EXPECT_FALSE(window->CompareEnabled());
-    EXPECT_FALSE(window->SynchEnabled());
+    const auto enabled = [this](const char* name) { return window->findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled(); };
+    EXPECT_FALSE(enabled("cmdCompare") || enabled("cmdSynch"));
     window->show();
     for (int i = 0; i < 50 && !loaded; ++i) {
         QApplication::processEvents();
@@ -170,8 +156,7 @@ TEST_F(FirstStartFixture, CompareAndSynchronizeWaitForTheProfileOfTheCommandLine
     }
     QApplication::processEvents();
     ASSERT_TRUE(loaded);
-    EXPECT_TRUE(window->CompareEnabled());
-    EXPECT_TRUE(window->SynchEnabled());
+    EXPECT_TRUE(enabled("cmdCompare") && enabled("cmdSynch"));
     window->SetFirstActivationHandler(nullptr);
 }
 
@@ -180,7 +165,7 @@ TEST_F(FirstStartFixture, FilterAndOptionButtonsShowPicturesWithTextOnlyWhenAske
         Settings().ButtonBarsWithText = withText;
         OpenIn("Deutsch", 1024, 700);
         for (int b = 0; b < 4; ++b) {
-            QToolBar* bar = window->toolbar(b);
+            QToolBar* bar = window->Commands().Toolbar(b);
             EXPECT_EQ(bar->toolButtonStyle(), withText ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
             for (QAction* action : bar->actions()) {
                 if (action->isSeparator()) continue;
@@ -190,7 +175,7 @@ TEST_F(FirstStartFixture, FilterAndOptionButtonsShowPicturesWithTextOnlyWhenAske
                 EXPECT_FALSE(action->toolTip().isEmpty());
             }
         }
-        EXPECT_EQ(window->toolbar(3)->actions().at(3)->toolTip(), FormatToolTip(QStringLiteral("334")));
+        EXPECT_EQ(window->Commands().Toolbar(3)->actions().at(3)->toolTip(), FormatToolTip(QStringLiteral("334")));
         window.reset();
     }
 }
