@@ -176,7 +176,7 @@ int LinkUnnamed(int fd, int dirFd, const char* name) {
 
 }  // namespace
 
-void FileSystem::Faults::ForgetLearntFileSystem() {
+void FileSystem::Faults::ForgetUnnamedFileSupport() {
     unnamedFiles.store(0, std::memory_order_relaxed);
     linkMethod.store(0, std::memory_order_relaxed);
 }

@@ -21,7 +21,8 @@ inline int At(FaultPoint point, const QByteArray& folder, const QByteArray& name
     return p ? p->ErrorAt(point, folder + '/' + name) : 0;
 }
 
-// Forgets what the copy learnt about the file system while a plan was in force.
-void ForgetLearntFileSystem();
+// Forget what the layer learnt about the file system and the kernel while a plan was in force.
+void ForgetUnnamedFileSupport();
+void ForgetOpenat2Support();
 
 }  // namespace FileSystem::Faults

@@ -10,7 +10,8 @@ FaultPlanScope::FaultPlanScope(FaultPlan& plan) { Faults::plan.store(&plan, std:
 
 FaultPlanScope::~FaultPlanScope() {
     Faults::plan.store(nullptr, std::memory_order_release);
-    Faults::ForgetLearntFileSystem();
+    Faults::ForgetUnnamedFileSupport();
+    Faults::ForgetOpenat2Support();
 }
 
 }  // namespace FileSystem

@@ -27,6 +27,8 @@ enum class FaultPoint : uint8_t {
     Attributes,
     MakeFolder,
     RemoveFolder,
+    OpenBeneath,   // resolving a folder beneath its root in one call (ENOSYS stands for a kernel
+                   // without openat2: the folder is then walked to one component at a time)
     OpenListing,   // opening a folder to list it
     ReadListing,   // reading the next entry of a listed folder
 };
