@@ -35,11 +35,6 @@ struct stat Stat(const QString& path) {
     return st;
 }
 
-FileSystem::SeenEntry SeenAsItIs(const QString& path) {
-    const struct stat st = Stat(path);
-    return {FileSystem::SeenEntry::Kind::File, st.st_size, st.st_mtim.tv_sec};
-}
-
 bool Copy(const QString& from, const QString& to, const FileSystem::CopyProgress& progress = {},
           const std::atomic<bool>* cancel = nullptr, const FileSystem::SeenEntry& seen = {}) {
     return FileSystem::CopyFile(from, to, progress, cancel, seen);
@@ -138,13 +133,13 @@ TEST(FailSafeCopy, AReplacementOnItsOwnIsSyncedAndCheckedRightBeforeItsRename) {
     const QString dst = t.File(QStringLiteral("out/dst.txt"), "old");
     {
         FailingDevice device;
-        ASSERT_TRUE(Copy(src, dst, {}, nullptr, SeenAsItIs(dst)));
+        ASSERT_TRUE(Copy(src, dst, {}, nullptr, SeenNow(dst)));
         const std::vector<Point> steps = device.Steps(dst);
         const auto sync = std::find(steps.begin(), steps.end(), Point::Sync);
         EXPECT_LT(sync, std::find(steps.begin(), steps.end(), Point::Name));  // data durable before the name
     }
     t.File(QStringLiteral("src.txt"), Pattern(4 * 1024 * 1024, 'e'));
-    const FileSystem::SeenEntry seen = SeenAsItIs(dst);
+    const FileSystem::SeenEntry seen = SeenNow(dst);
     bool saved = false;
     EXPECT_FALSE(Copy(src, dst, [&](int64_t, int64_t) {
         if (!std::exchange(saved, true)) t.File(QStringLiteral("out/dst.txt"), "saved by the user meanwhile");
