@@ -26,17 +26,6 @@ CompareRunResult CompareRun(Profile& profile, FileView& view);
 // The same on the current profile and the program's main view.
 CompareRunResult CompareRun();
 
-// A path that starts with neither '/' nor '%' begins with the label of a file system: the label
-// is replaced by the mount point of the first mounted file system carrying it (letter case
-// ignored). Any other path, or a label that no mounted file system carries, is returned as is.
-QString ResolveVolumeLabelPath(const QString& path);
-// The reverse, for a chosen folder: "LABEL/rest" when path (absolute) lies on a mounted file
-// system that carries a label (the innermost such mount), else an empty string.
-QString VolumeLabelFormOf(const QString& path);
-// Tests: where labels (a folder of links named by label, like /dev/disk/by-label) and mounts
-// (a file in the form of /proc/self/mountinfo) are read; empty strings restore the system's.
-void SetVolumeSourcesForTests(const QString& byLabelFolder, const QString& mountInfoFile);
-
 // Connects a network root ("//server/share/rest") for a side before it is scanned: the share is
 // mounted through GVfs with the user name and password the profile keeps for that side, and the
 // root is then the folder under GVfs. Returns that folder with its trailing '/', or an empty

@@ -13,6 +13,7 @@
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/FolderIdentity.h"
+#include "platform/VolumeLabels.h"
 
 #include <QDir>
 

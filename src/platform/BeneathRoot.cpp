@@ -6,6 +6,7 @@
 
 #include "platform/BeneathRoot.h"
 
+#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 
@@ -99,18 +100,19 @@ int WalkBeneath(int rootFd, const QByteArray& relative, int& out) {
 }
 
 // openat2 beneath the root; 0 or the error, ENOSYS when the kernel cannot do it.
-int OpenBeneath(int rootFd, const QByteArray& relative, int& out) {
+int OpenBeneath(int rootFd, const QByteArray& relative, const QByteArray& folder, int& out) {
     if (!haveOpenat2.load(std::memory_order_relaxed)) return ENOSYS;
     struct open_how how {};
     how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const long fd = ::syscall(SYS_openat2, rootFd, relative.constData(), &how, sizeof how);
+        const int injected = FileSystem::Faults::At(FileSystem::FaultPoint::OpenBeneath, folder);
+        const long fd = injected ? -1 : ::syscall(SYS_openat2, rootFd, relative.constData(), &how, sizeof how);
         if (fd >= 0) {
             out = static_cast<int>(fd);
             return 0;
         }
-        const int err = errno;
+        const int err = injected ? injected : errno;
         if (err == EAGAIN || err == EINTR) continue;  // a rename elsewhere raced the lookup
         if (err == ENOSYS || err == E2BIG || err == EINVAL) {
             haveOpenat2.store(false, std::memory_order_relaxed);
@@ -156,7 +158,6 @@ QStringList RegisteredRoots() {
     return list;
 }
 
-void UseOpenat2ForTests(bool use) { haveOpenat2.store(use, std::memory_order_relaxed); }
 
 int OpenFolderBeneathRoot(const QByteArray& folderPath) {
     const QByteArray folder = WithoutTrailingSlash(folderPath);
@@ -177,7 +178,7 @@ int OpenFolderBeneathRoot(const QByteArray& folderPath) {
     }
     const QByteArray relative = folder.mid(root->path == "/" ? 1 : root->path.size() + 1);
     int fd = -1;
-    int err = OpenBeneath(root->fd, relative, fd);
+    int err = OpenBeneath(root->fd, relative, folder, fd);
     if (err == ENOSYS) err = WalkBeneath(root->fd, relative, fd);
     if (err != 0) return Failed(err);
     return fd;
@@ -199,6 +200,8 @@ int OpenParentBeneathRoot(const QByteArray& pathIn, QByteArray& name) {
     }
     return OpenFolderBeneathRoot(folder);
 }
+
+void Faults::ForgetOpenat2Support() { haveOpenat2.store(true, std::memory_order_relaxed); }
 
 }  // namespace FileSystem
 

@@ -23,10 +23,6 @@ public:
     RootScope& operator=(const RootScope&) = delete;
 };
 
-// Tests: false makes the folder opening walk component by component as on a kernel without
-// openat2; true goes back to asking the kernel.
-void UseOpenat2ForTests(bool use);
-
 // True while a RootScope lives on this thread.
 bool RootsRegistered();
 // The roots of every scope living on this thread, for a worker thread of the same run, which

@@ -56,15 +56,16 @@ int WriteAllAt(int fd, const char* buf, size_t len, off_t offset) {
 // One pass over the source's data: the extents one after the other, each in chunks.
 class DataCopy {
 public:
-    DataCopy(int in, int out, int64_t size, const FileSystem::CopyProgress& progress, const std::atomic<bool>* cancel)
-        : in_(in), out_(out), size_(size), progress_(progress), cancel_(cancel) {}
+    DataCopy(int in, int out, int64_t size, const QByteArray& destination, const FileSystem::CopyProgress& progress,
+             const std::atomic<bool>* cancel)
+        : in_(in), out_(out), size_(size), destination_(destination), progress_(progress), cancel_(cancel) {}
 
     // Copies [from, to); 0 or the errno. shrank is set when the source ended before to.
     int Extent(int64_t from, int64_t to, bool& shrank) {
         int64_t at = from;
         while (at < to) {
             if (FileSystem::Cancelled(cancel_)) return ECANCELED;
-            if (const int injected = FileSystem::Faults::TakeWriteFault()) return injected;
+            if (const int injected = FileSystem::Faults::At(FileSystem::FaultPoint::Data, destination_)) return injected;
             ssize_t n;
             if (useRange_) {
                 const auto want = static_cast<size_t>(std::min<int64_t>(to - at, static_cast<int64_t>(kRangeStep)));
@@ -132,6 +133,7 @@ private:
     int in_;
     int out_;
     int64_t size_;
+    const QByteArray& destination_;
     const FileSystem::CopyProgress& progress_;
     const std::atomic<bool>* cancel_;
     bool useRange_ = true;
@@ -171,15 +173,15 @@ namespace FileSystem {
 
 bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
-int CopyFileData(int in, int out, const struct stat& src, dev_t toDevice, const CopyProgress& progress,
-                 const std::atomic<bool>* cancel) {
+int CopyFileData(int in, int out, const struct stat& src, dev_t toDevice, const QByteArray& destination,
+                 const CopyProgress& progress, const std::atomic<bool>* cancel) {
     const int64_t size = src.st_size;
     if (Cancelled(cancel)) return ECANCELED;
 
     int err = -1;
-    // A reflink shares the blocks (btrfs, xfs): instant, no extra space, holes kept. Not while a
-    // test has armed a write fault, so that the fault hits a counted data chunk.
-    if (size > 0 && !Faults::Armed() && !ReflinkKnownUnsupported(src.st_dev, toDevice)) {
+    // A reflink shares the blocks (btrfs, xfs): instant, no extra space, holes kept.
+    if (size > 0 && !ReflinkKnownUnsupported(src.st_dev, toDevice)) {
+        if (const int injected = Faults::At(FaultPoint::Data, destination)) return injected;
         if (::ioctl(out, FICLONE, in) == 0) {
             if (progress) progress(size, size);
             err = 0;
@@ -188,7 +190,7 @@ int CopyFileData(int in, int out, const struct stat& src, dev_t toDevice, const 
         }
     }
     if (err < 0) {
-        DataCopy copy(in, out, size, progress, cancel);
+        DataCopy copy(in, out, size, destination, progress, cancel);
         // Fewer blocks than the length needs: the file has holes. Only then is it worth asking
         // where its data lies; a file without holes is copied straight through.
         const bool sparse = src.st_blocks * kStatBlockSize < size;

@@ -2,7 +2,6 @@
 
 #include "platform/BeneathRoot.h"
 #include "platform/CopyNames.h"
-#include "platform/FaultInjection.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,8 +16,6 @@ std::atomic<int> workersForTests{-1};
 void SetCopyWorkersForTests(int threads) { workersForTests.store(threads, std::memory_order_relaxed); }
 
 int CopyWorkers::DefaultThreads() {
-    // A test that fails the nth write counts the writes of a walk done in order.
-    if (Faults::Armed()) return 0;
     const int forced = workersForTests.load(std::memory_order_relaxed);
     if (forced >= 0) return forced;
     // Two are enough to keep the system calls of one file running while another's are: more

@@ -60,8 +60,7 @@ public:
     // that long until at least atLeast of them are finished (at most all that are pending).
     std::vector<Result> TakeFinished(int waitMs, size_t atLeast = 1);
 
-    // Workers worth starting on this machine: none with a single core, and none while a test
-    // fails the nth write (FileSystem::FailNthWriteForTests).
+    // Workers worth starting on this machine: none with a single core.
     static int DefaultThreads();
 
 private:

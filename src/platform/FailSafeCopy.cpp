@@ -27,9 +27,10 @@
 // again, and a first copy of 100,000 small files would otherwise be many times slower than cp.
 // Nothing the user had is lost in either case.
 //
-// Write-type calls counted by FileSystem::FailNthWriteForTests, the same three kinds on both
-// paths: creating the unnamed or temporary file, each data chunk, and the final link or rename;
-// a batch counts its sync as one more, and each of its renames when it puts the files in place.
+// Each write-type step asks the fault plan in force (platform/FaultPlan.h) before it acts, with
+// the destination's path, and fails on the plan's error as on the system's: creating the unnamed
+// or temporary file, each data chunk, the sync of a replacement, the checked close, and the final
+// link or rename.
 
 #include "platform/CopyData.h"
 #include "platform/CopyFolders.h"
@@ -88,7 +89,9 @@ void SplitPath(const QByteArray& path, QByteArray& folder, QByteArray& name) {
 // over it. A link cannot carry the mark of our temporary files, so that one is made inside a
 // marked temporary folder, which a killed run leaves recognisable as ours.
 bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& st, int toFd, const QByteArray& toName,
-                      bool replacing) {
+                      const QByteArray& toPath, bool replacing) {
+    using FileSystem::FaultPoint;
+    using FileSystem::Faults::At;
     std::vector<char> target(static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 256);
     ssize_t n;
     for (;;) {
@@ -102,12 +105,12 @@ bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& s
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
 
     if (!replacing) {
-        if (const int injected = FileSystem::Faults::TakeWriteFault()) return Fail(injected);
+        if (const int injected = At(FaultPoint::Create, toPath)) return Fail(injected);
         if (::symlinkat(target.data(), toFd, toName.constData()) != 0) return Fail(errno);
         if (::geteuid() == 0) (void)::fchownat(toFd, toName.constData(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
         int err = 0;
         if (::utimensat(toFd, toName.constData(), times, AT_SYMLINK_NOFOLLOW) != 0) err = errno;
-        if (err == 0) err = FileSystem::Faults::TakeWriteFault();
+        if (err == 0) err = At(FaultPoint::Name, toPath);
         if (err != 0) {
             ::unlinkat(toFd, toName.constData(), 0);
             return Fail(err);
@@ -119,7 +122,7 @@ bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& s
     QByteArray holder;
     FdGuard holderFd;
     for (int attempt = 0;; ++attempt) {
-        if (const int injected = FileSystem::Faults::TakeWriteFault()) return Fail(injected);
+        if (const int injected = At(FaultPoint::Create, toPath)) return Fail(injected);
         holder = TemporaryName(toName);
         if (::mkdirat(toFd, holder.constData(), 0700) == 0) break;
         if (errno != EEXIST || attempt > 100) return Fail(errno);
@@ -130,7 +133,7 @@ bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& s
     if (err == 0 && ::symlinkat(target.data(), holderFd.get(), "l") != 0) err = errno;
     if (err == 0 && ::geteuid() == 0) (void)::fchownat(holderFd.get(), "l", st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
     if (err == 0 && ::utimensat(holderFd.get(), "l", times, AT_SYMLINK_NOFOLLOW) != 0) err = errno;
-    if (err == 0) err = FileSystem::Faults::TakeWriteFault();
+    if (err == 0) err = At(FaultPoint::Name, toPath);
     if (err == 0 && ::renameat(holderFd.get(), "l", toFd, toName.constData()) != 0) err = errno;
     if (holderFd.get() >= 0) ::unlinkat(holderFd.get(), "l", 0);
     ::unlinkat(toFd, holder.constData(), AT_REMOVEDIR);
@@ -173,9 +176,25 @@ int LinkUnnamed(int fd, int dirFd, const char* name) {
 
 }  // namespace
 
-void FileSystem::UseUnnamedFilesForTests(bool use) { unnamedFiles.store(use ? 0 : -1, std::memory_order_relaxed); }
+void FileSystem::Faults::ForgetUnnamedFileSupport() {
+    unnamedFiles.store(0, std::memory_order_relaxed);
+    linkMethod.store(0, std::memory_order_relaxed);
+}
 
 namespace {
+
+// Closes the written file; 0 or the error of the close, which on a network file system is where
+// a write that never arrived is reported.
+int CheckedClose(FdGuard& out, const QByteArray& path) {
+    const int err = out.Close();
+    return err != 0 ? err : FileSystem::Faults::At(FileSystem::FaultPoint::Close, path);
+}
+
+// Makes the data of a file that is to replace path durable before its rename; 0 or the error.
+int DataMadeDurable(int fd, const QByteArray& path) {
+    if (const int injected = FileSystem::Faults::At(FileSystem::FaultPoint::Sync, path)) return injected;
+    return ::fdatasync(fd) == 0 ? 0 : errno;
+}
 
 // Result of one attempt: done, failed (errno in err), or "retry with a named temporary file"
 // (the unnamed file could not be created or named in this process).
@@ -186,6 +205,7 @@ struct CopyJob {
     const struct stat* src = nullptr;
     OpenFolder* folder = nullptr;
     QByteArray name;  // the destination's name in the folder
+    const QByteArray* path = nullptr;  // the whole destination path, for the fault plan
     bool replacing = false;
     const FileSystem::SeenEntry* seen = nullptr;  // what the compare saw at the destination
     bool knewFolder = false;
@@ -212,16 +232,15 @@ int SetMetadata(int out, const struct stat& src, const struct stat& created) {
 }
 
 Attempt CopyUnnamed(CopyJob& job, int& err) {
+    using FileSystem::FaultPoint;
+    using FileSystem::Faults::At;
     const int dirFd = job.folder->fd.get();
-    if (const int injected = FileSystem::Faults::TakeWriteFault()) {
-        err = injected;
-        return Attempt::Failed;
-    }
     // Created with the source's permission bits: an unnamed file is reachable by no one, and
     // where the umask keeps them no chmod is needed afterwards.
-    FdGuard out(::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, job.src->st_mode & 0777));
+    const int injected = At(FaultPoint::CreateUnnamed, *job.path);
+    FdGuard out(injected ? -1 : ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, job.src->st_mode & 0777));
     if (out.get() < 0) {
-        err = errno;
+        err = injected ? injected : errno;
         // The file system has no unnamed files: the named temporary file does the same job.
         if (err == EOPNOTSUPP || err == EISDIR || err == EINVAL) {
             unnamedFiles.store(-1, std::memory_order_relaxed);
@@ -246,17 +265,18 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
             folder.createdGid = mine.st_gid;
         }
     }
-    if (err == 0) err = FileSystem::CopyFileData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = FileSystem::CopyFileData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.path, *job.progress,
+                                            job.cancel);
     if (err == 0) FileSystem::CopyUserAttributes(job.in, out.get());
     if (err == 0) err = SetMetadata(out.get(), *job.src, mine);
     if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
-    if (err == 0) err = FileSystem::Faults::TakeWriteFault();
+    if (err == 0) err = At(FaultPoint::Name, *job.path);
     if (err != 0) return Attempt::Failed;  // closing the unnamed file discards it
 
     err = LinkUnnamed(out.get(), dirFd, job.name.constData());
     if (err == 0) {
         unnamedFiles.store(1, std::memory_order_relaxed);
-        if (const int closeErr = out.Close()) {
+        if (const int closeErr = CheckedClose(out, *job.path)) {
             // The data may not have arrived (a file system that reports write errors on
             // close): take back the name we gave, unless another file took it since (ours
             // carries the source's size and nanosecond modification time).
@@ -291,9 +311,9 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
             if (err == 0) break;
             if (err != EEXIST || attempt > 100) return Attempt::Failed;
         }
-        if (::fdatasync(out.get()) != 0) err = errno;
+        err = DataMadeDurable(out.get(), *job.path);
         if (err == 0 && marked) UnmarkTemporary(out.get());
-        if (const int closeErr = out.Close(); err == 0) err = closeErr;
+        if (const int closeErr = CheckedClose(out, *job.path); err == 0) err = closeErr;
         if (err == 0 && ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) != 0) err = errno;
         if (err != 0) {
             ::unlinkat(dirFd, temp.constData(), 0);
@@ -338,7 +358,7 @@ Attempt CopyNamed(CopyJob& job, int& err) {
     QByteArray temp;
     FdGuard out;
     for (int attempt = 0;; ++attempt) {
-        if (const int injected = FileSystem::Faults::TakeWriteFault()) {
+        if (const int injected = FileSystem::Faults::At(FileSystem::FaultPoint::Create, *job.path)) {
             err = injected;
             return Attempt::Failed;
         }
@@ -355,7 +375,8 @@ Attempt CopyNamed(CopyJob& job, int& err) {
 
     struct stat created {};
     err = ::fstat(out.get(), &created) == 0 ? 0 : errno;
-    if (err == 0) err = FileSystem::CopyFileData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.progress, job.cancel);
+    if (err == 0) err = FileSystem::CopyFileData(job.in, out.get(), *job.src, job.folder->st.st_dev, *job.path, *job.progress,
+                                            job.cancel);
     if (err == 0) FileSystem::CopyUserAttributes(job.in, out.get());
     if (err == 0) err = SetMetadata(out.get(), *job.src, created);
     // A replacement waits in the thread's batch, which syncs many files at once and renames
@@ -366,20 +387,20 @@ Attempt CopyNamed(CopyJob& job, int& err) {
     if (err == 0 && batch) {
         if (Cancelled(job.cancel)) err = ECANCELED;
         if (err == 0)
-            err = batch->Add(out.get(), dirFd, temp, job.name, *job.seen, static_cast<int64_t>(job.src->st_size), marked);
+            err = batch->Add(out.get(), dirFd, temp, *job.path, *job.seen, static_cast<int64_t>(job.src->st_size), marked);
         if (err == 0) {
             out.Release();
             job.waits = true;
             return Attempt::Done;
         }
     }
-    if (err == 0 && job.replacing && ::fdatasync(out.get()) != 0) err = errno;
+    if (err == 0 && job.replacing) err = DataMadeDurable(out.get(), *job.path);
     // The finished file is the user's: it gets its name without our mark. (Between the close
     // and the rename another run's scan may list it as a file: it never removes it.)
     if (err == 0 && marked) UnmarkTemporary(out.get());
-    if (const int closeErr = out.Close(); err == 0) err = closeErr;
+    if (const int closeErr = CheckedClose(out, *job.path); err == 0) err = closeErr;
     if (err == 0 && Cancelled(job.cancel)) err = ECANCELED;
-    if (err == 0) err = FileSystem::Faults::TakeWriteFault();
+    if (err == 0) err = FileSystem::Faults::At(FileSystem::FaultPoint::Name, *job.path);
     if (err == 0) err = PutInPlace(job, dirFd, temp);
     if (err != 0) {
         ::unlinkat(dirFd, temp.constData(), 0);
@@ -441,7 +462,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     if (replacing && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) return Fail(FileSystem::ErrTypeConflict);
 
     if (S_ISLNK(src.st_mode)) {
-        if (CopySymbolicLink(sourceFd, sourceName, src, folder.fd.get(), name, replacing)) return true;
+        if (CopySymbolicLink(sourceFd, sourceName, src, folder.fd.get(), name, to, replacing)) return true;
         if (!expectAbsent || FileSystem::LastError() != EEXIST) return false;
         // Something took the name since the compare: say what stands there.
         struct stat there {};
@@ -455,6 +476,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     job.src = &src;
     job.folder = &folder;
     job.name = name;
+    job.path = &to;
     job.replacing = replacing;
     job.seen = &seen;
     job.progress = &progress;

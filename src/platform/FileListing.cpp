@@ -262,26 +262,6 @@ bool FoldsCaseForTests(const QString& folder) {
     return false;
 }
 
-// ---- listing faults for tests ----
-
-struct ListingFaultSpec {
-    int err = 0;
-    int afterEntries = 0;  // 0: the folder cannot be opened; n: reading breaks off after n entries
-};
-
-std::mutex faultMutex;
-std::atomic<bool> anyFault{false};
-QHash<QByteArray, ListingFaultSpec>& ListingFaults() {
-    static QHash<QByteArray, ListingFaultSpec> faults;
-    return faults;
-}
-
-ListingFaultSpec ListingFault(const QByteArray& folder) {
-    if (!anyFault.load(std::memory_order_relaxed)) return {};
-    std::lock_guard<std::mutex> lock(faultMutex);
-    return ListingFaults().value(folder);
-}
-
 bool Fail(int err) {
     lastError = err;
     return false;
@@ -351,8 +331,7 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
     out.clear();
     const QByteArray dir = WithoutTrailingSlash(folder);
     if (dir.isEmpty()) return Fail(ENOENT);
-    const ListingFaultSpec fault = ListingFault(dir);
-    if (fault.err != 0 && fault.afterEntries == 0) return Fail(fault.err);
+    if (const int injected = Faults::At(FaultPoint::OpenListing, dir)) return Fail(injected);
 
     // O_NOFOLLOW: a folder of the tree that was replaced by a link since its parent was listed
     // is not entered; the listing never leaves the tree.
@@ -380,12 +359,12 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
 
     errno = 0;
     while (const dirent* e = ::readdir(d)) {
-        if (fault.err != 0 && out.size() == static_cast<size_t>(fault.afterEntries)) {
-            errno = fault.err;
-            break;
-        }
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        if (const int injected = Faults::At(FaultPoint::ReadListing, dir)) {
+            errno = injected;
+            break;
+        }
         const size_t len = std::strlen(name);
         // Sockets, pipes and devices are never listed; their type is known without a stat.
         if (e->d_type != DT_REG && e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) {
@@ -430,9 +409,9 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
 }
 
 bool SetAttributes(const QString& path, uint32_t attributes, const SeenEntry& seen) {
-    if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
     const QByteArray p = WithoutTrailingSlash(path);
     if (p.isEmpty()) return Fail(ENOENT);
+    if (const int injected = Faults::At(FaultPoint::Attributes, p)) return Fail(injected);
     QByteArray name;
     const ParentFolder folder = ParentForChange(p, name);
     if (folder.fd() < 0) return Fail(FileSystem::LastError());
@@ -548,20 +527,6 @@ bool FolderFoldsCase(const QString& folder) {
 void SetCaseFoldingFoldersForTests(const std::vector<QString>& folders) {
     std::lock_guard<std::mutex> lock(foldingMutex);
     FoldingFoldersForTests() = folders;
-}
-
-void FailListingForTests(const QString& folder, int err, int afterEntries) {
-    const QByteArray p = WithoutTrailingSlash(folder);
-    std::lock_guard<std::mutex> lock(faultMutex);
-    if (err == 0) ListingFaults().remove(p);
-    else ListingFaults().insert(p, ListingFaultSpec{err, afterEntries});
-    anyFault.store(!ListingFaults().isEmpty(), std::memory_order_relaxed);
-}
-
-void ClearListingFaultsForTests() {
-    std::lock_guard<std::mutex> lock(faultMutex);
-    ListingFaults().clear();
-    anyFault.store(false, std::memory_order_relaxed);
 }
 
 }  // namespace FileSystem

@@ -55,10 +55,4 @@ int64_t CurrentUtcOffsetSeconds();
 // The extended attribute that keeps the archive bit where the file system has none.
 constexpr const char* ArchiveXattrName = "user.tandor.archive";
 
-// Tests: listing the named folder (with or without trailing '/') fails with err, at once or, with
-// afterEntries, as a read error after that many entries; err 0 removes the fault.
-// ClearListingFaultsForTests removes all of them.
-void FailListingForTests(const QString& folder, int err, int afterEntries = 0);
-void ClearListingFaultsForTests();
-
 }  // namespace FileSystem

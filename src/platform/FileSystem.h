@@ -102,14 +102,4 @@ bool IsCopyTemporaryName(const QString& name);
 // entry could not be removed.
 bool RemoveStaleCopyTemporaries(const QString& folder, int& removed);
 
-// ---- fault injection for tests ----
-// Makes the n-th following write-type call (counted from 1) fail with err.
-void FailNthWriteForTests(int n, int err);
-// Makes the next close of a file the copy has written report err, as a network file system
-// reports a failed write at close.
-void FailNextCloseForTests(int err);
-// false makes the copy write new files through named temporary files, as on a file system
-// without unnamed files; true lets it try unnamed files again.
-void UseUnnamedFilesForTests(bool use);
-
 }  // namespace FileSystem

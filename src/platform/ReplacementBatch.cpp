@@ -5,7 +5,6 @@
 #include "platform/SeenCheck.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -19,7 +18,6 @@ namespace {
 
 thread_local FileSystem::ReplacementBatch* current = nullptr;
 thread_local bool lastCopyWaits = false;
-std::atomic<int> syncCalls{0};
 
 #ifndef XFS_SUPER_MAGIC
 #define XFS_SUPER_MAGIC 0x58465342
@@ -46,9 +44,9 @@ bool SyncfsCoversData(int fd) {
     }
 }
 
-int CountedSync(int (*call)(int), int fd) {
-    syncCalls.fetch_add(1, std::memory_order_relaxed);
-    if (const int injected = FileSystem::Faults::TakeWriteFault()) return injected;
+// One sync system call for the destination path; 0 or the error.
+int Sync(int (*call)(int), int fd, const QByteArray& path) {
+    if (const int injected = FileSystem::Faults::At(FileSystem::FaultPoint::Sync, path)) return injected;
     return call(fd) == 0 ? 0 : errno;
 }
 
@@ -58,7 +56,6 @@ namespace FileSystem {
 
 bool LastCopyWaits() { return lastCopyWaits; }
 void SetLastCopyWaits(bool waits) { lastCopyWaits = waits; }
-int BatchSyncCallsForTests() { return syncCalls.load(std::memory_order_relaxed); }
 
 ReplacementBatch::ReplacementBatch() : previous_(current) { current = this; }
 
@@ -71,7 +68,7 @@ ReplacementBatch* ReplacementBatch::Current() { return current; }
 
 bool ReplacementBatch::Full() const { return waiting_.size() >= kMaxFiles || bytes_ >= kMaxBytes; }
 
-int ReplacementBatch::Add(int fd, int dirFd, const QByteArray& temp, const QByteArray& name, const SeenEntry& seen,
+int ReplacementBatch::Add(int fd, int dirFd, const QByteArray& temp, const QByteArray& path, const SeenEntry& seen,
                           int64_t bytes, bool marked) {
     WaitingFile w;
     struct stat st {};
@@ -82,7 +79,8 @@ int ReplacementBatch::Add(int fd, int dirFd, const QByteArray& temp, const QByte
     if (w.dirFd < 0) return errno;
     w.fd = fd;
     w.temp = temp;
-    w.name = name;
+    w.path = path;
+    w.name = path.mid(path.lastIndexOf('/') + 1);
     w.seen = seen;
     w.device = st.st_dev;
     w.marked = marked;
@@ -114,7 +112,7 @@ int ReplacementBatch::MakeDurable() {
         if (std::find(done.begin(), done.end(), device) != done.end()) continue;
         done.push_back(device);
         if (SyncfsCoversData(waiting_[i].fd)) {
-            if (const int err = CountedSync(::syncfs, waiting_[i].fd)) return err;
+            if (const int err = Sync(::syncfs, waiting_[i].fd, waiting_[i].path)) return err;
             continue;
         }
         for (size_t j = i; j < waiting_.size(); ++j)
@@ -122,7 +120,7 @@ int ReplacementBatch::MakeDurable() {
                 (void)::sync_file_range(waiting_[j].fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         for (size_t j = i; j < waiting_.size(); ++j)
             if (waiting_[j].device == device)
-                if (const int err = CountedSync(::fdatasync, waiting_[j].fd)) return err;
+                if (const int err = Sync(::fdatasync, waiting_[j].fd, waiting_[j].path)) return err;
     }
     return 0;
 }
@@ -137,12 +135,11 @@ std::vector<int> ReplacementBatch::PutInPlace() {
     }
     for (size_t i = 0; i < waiting_.size(); ++i) {
         WaitingFile& w = waiting_[i];
-        int err = Faults::TakeWriteFault();
         // The finished file is the user's: it gets its name without our mark.
-        if (err == 0 && w.marked) (void)::fremovexattr(w.fd, CopyTemporaryMark);
-        const int closeErr = ::close(w.fd) == 0 ? 0 : errno;
+        if (w.marked) (void)::fremovexattr(w.fd, CopyTemporaryMark);
+        int err = ::close(w.fd) == 0 ? Faults::At(FaultPoint::Close, w.path) : errno;
         w.fd = -1;
-        if (err == 0) err = closeErr;
+        if (err == 0) err = Faults::At(FaultPoint::Name, w.path);
         if (err == 0) {
             // The destination may have changed while the batch filled (a user saving the file).
             struct stat now {};

@@ -51,9 +51,9 @@ public:
     void Discard();
 
     // Used by the fail-safe copy: takes over the finished, still named temporary file fd (in the
-    // folder dirFd, which is duplicated) that is to replace name. 0, or the error (the caller
-    // keeps fd and removes its temporary).
-    int Add(int fd, int dirFd, const QByteArray& temp, const QByteArray& name, const SeenEntry& seen, int64_t bytes,
+    // folder dirFd, which is duplicated) that is to replace path (whose last name lies in dirFd).
+    // 0, or the error (the caller keeps fd and removes its temporary).
+    int Add(int fd, int dirFd, const QByteArray& temp, const QByteArray& path, const SeenEntry& seen, int64_t bytes,
             bool marked);
     // The batch of this thread, or nullptr.
     static ReplacementBatch* Current();
@@ -63,7 +63,8 @@ private:
         int fd = -1;
         int dirFd = -1;
         QByteArray temp;
-        QByteArray name;
+        QByteArray path;  // the destination's whole path
+        QByteArray name;  // its last name, in dirFd
         SeenEntry seen;
         dev_t device = 0;
         bool marked = false;
@@ -80,8 +81,5 @@ private:
 // is not in place yet.
 bool LastCopyWaits();
 void SetLastCopyWaits(bool waits);
-
-// Sync system calls the batches made since the process started (tests count them per batch).
-int BatchSyncCallsForTests();
 
 }  // namespace FileSystem

@@ -120,9 +120,9 @@ bool WriteAll(int fd, const QByteArray& data) {
 namespace FileSystem {
 
 bool MoveToTrash(const QString& path, const SeenEntry& seen) {
-    if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
     QByteArray file = AbsolutePath(PathCodec::Encode(path));
     while (file.size() > 1 && file.endsWith('/')) file.chop(1);
+    if (const int injected = Faults::At(FaultPoint::Trash, file)) return Fail(injected);
     // The file is taken from its folder opened beneath the run's root; only the trash, which
     // belongs to the user and not to the synchronised tree, is reached by its path.
     QByteArray fileName;

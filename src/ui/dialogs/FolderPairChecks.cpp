@@ -4,6 +4,7 @@
 #include "engine/CompareRun.h"
 #include "engine/RunHost.h"
 #include "platform/FileListing.h"
+#include "platform/VolumeLabels.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
+#include "platform/VolumeLabels.h"
 #include "ui/dialogs/FolderPairChecks.h"
 #include "ui/dialogs/DroppedPaths.h"
 #include "ui/main/HelpKeys.h"

@@ -36,7 +36,6 @@ protected:
     }
     void TearDown() override {
         SetHost(nullptr);
-        FileSystem::ClearListingFaultsForTests();
         FileSystem::SetCaseFoldingFoldersForTests({});
         SetProgramFolderForTests(QString());
         ReloadLocalizer();

@@ -1,4 +1,6 @@
 #include "CompareRunFixture.h"
+#include "platform/VolumeLabels.h"
+#include "support/FailingDevice.h"
 
 TEST_F(CompareRunTest, EmptyProfileShowsMessage802AndChangesNothing) {
     view_.Results.resize(5);
@@ -71,7 +73,8 @@ TEST_F(CompareRunTest, AnUnreadableRootIsAnErrorEvenWithAutoCreate) {
     t.Folder("r");
     FolderPair& p = AddPair(t.Path("l"), t.Path("r"));
     p.AutoCreate = {true, true};
-    FileSystem::FailListingForTests(t.Path("r"), EACCES);
+    FailingDevice device;
+    device.Fail(FailingDevice::Point::OpenListing, t.Path("r"), EACCES, 0, -1);
     EXPECT_EQ(Compare().errorFlag, 2);
     EXPECT_EQ(host_.status[1], "T856");
 }
@@ -110,7 +113,8 @@ TEST_F(CompareRunTest, UnreadableSubfolderIsReportedOnceAndNothingBelowItIsTouch
     t.File("r/locked/other.txt", "");
     t.File("r/locked/deep/more.txt", "");
     t.File("l/fine.txt", "new");
-    FileSystem::FailListingForTests(t.Path("l/locked"), EACCES);
+    FailingDevice device;
+    device.Fail(FailingDevice::Point::OpenListing, t.Path("l/locked"), EACCES, 0, -1);
     AddPair(t.Path("l"), t.Path("r"));
     profile_.View.ShowEmptyFolders = true;
     const CompareRunResult res = Compare();
@@ -145,7 +149,7 @@ TEST_F(CompareRunTest, PlaceholdersAndVolumeLabelsAreResolvedBeforeScanning) {
     t.File("mountinfo", QString("22 1 8:1 / /somewhere rw - ext4 /dev/other rw\n"
                                 "23 1 0:99 / %1 rw,relatime shared:1 - ext4 %2 rw\n")
                             .arg(mnt, t.Path("dev/sdz1")).toUtf8());
-    SetVolumeSourcesForTests(t.Path("by-label"), t.Path("mountinfo"));
+    const FileSystem::VolumeSourcesScope labels({t.Path("by-label"), t.Path("mountinfo")});
     EXPECT_EQ(ResolveVolumeLabelPath("my data/Backup/"), mnt + "/Backup/");
     EXPECT_EQ(ResolveVolumeLabelPath("MY DATA/"), mnt + "/");
     EXPECT_EQ(ResolveVolumeLabelPath("Other/Backup/"), "Other/Backup/");
@@ -158,7 +162,6 @@ TEST_F(CompareRunTest, PlaceholdersAndVolumeLabelsAreResolvedBeforeScanning) {
     EXPECT_EQ(Rows(), (QStringList{"||0", "f.txt|f.txt|0"}));
     EXPECT_EQ(view_.Results[1].Folder[0], mnt + "/Backup");
     qunsetenv("TANDOR_TEST_RIGHT");
-    SetVolumeSourcesForTests(QString(), QString());
 }
 
 TEST_F(CompareRunTest, TheViewIsBuiltWithTheStoredToolbarStates) {

@@ -6,6 +6,7 @@
 #include "engine/FileOperations.h"
 #include "engine/SyncRun.h"
 #include "platform/NetworkShare.h"
+#include "platform/VolumeLabels.h"
 
 #include <QHash>
 
@@ -161,7 +162,7 @@ TEST_F(CompareRunTest, ARootThatIsNoAbsoluteFolderIsNeverScanned) {
     t.File("r/a.txt", "a");
     t.Folder("labels");
     t.File("mountinfo", "");
-    SetVolumeSourcesForTests(t.Path("labels"), t.Path("mountinfo"));
+    const FileSystem::VolumeSourcesScope labels({t.Path("labels"), t.Path("mountinfo")});
     // Empty (today "/" would be scanned), relative (the current folder), a label that no
     // mounted file system carries, and only placeholders that name nothing.
     for (const QString& left : {QString(), QString("  "), QString("backup/here"), QString("NoSuchLabel/Backup"),
@@ -180,7 +181,6 @@ TEST_F(CompareRunTest, ARootThatIsNoAbsoluteFolderIsNeverScanned) {
     profile_.Pairs.clear();
     AddPair(t.Path("r"), "");
     EXPECT_EQ(Compare().errorFlag, 2);
-    SetVolumeSourcesForTests(QString(), QString());
 }
 
 TEST_F(CompareRunTest, AShareRootIsMountedThroughGioAndScannedAtItsGvfsFolder) {

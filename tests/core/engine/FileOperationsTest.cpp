@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 #include "support/TempTree.h"
+#include "support/FailingDevice.h"
 
 #include <QDir>
 #include <QFile>
@@ -189,10 +190,12 @@ TEST_F(FileOperationsTest, FailedDeletePutsBackTheReadOnlyMark) {
     ASSERT_EQ(::chmod(PathCodec::Encode(path).constData(), 0444), 0);
     const int row = AddFileRow(QStringLiteral("ro.txt"), QString(), SyncAction::LeftToRight);
     Switches().DontAsk = true;
-    // The first write clears the mark, the second (the delete) fails.
-    FileSystem::FailNthWriteForTests(2, EBUSY);
-    DeleteOneFile(0, row, view);
-    FileSystem::FailNthWriteForTests(0, 0);
+    {
+        // The mark is cleared, then the delete fails.
+        FailingDevice device;
+        device.Fail(FailingDevice::Point::Delete, QStringLiteral("ro.txt"), EBUSY);
+        DeleteOneFile(0, row, view);
+    }
     EXPECT_EQ(left.Read(QStringLiteral("ro.txt")), QByteArray("stays"));
     EXPECT_EQ(ModeOf(path), 0444u);
     EXPECT_TRUE(::Run().ErrorReported);
@@ -360,7 +363,8 @@ TEST_F(FileOperationsTest, AnIgnoredLockedFileKeepsItsArchiveMark) {
     Settings().IgnoreLockedFiles = true;
     Switches().DontAsk = true;
     ::Run().ResetSource = true;
-    FileSystem::FailNthWriteForTests(1, ETXTBSY);
+    FailingDevice device;
+    device.Fail(FailingDevice::Point::Create, QStringLiteral("busy.db"), ETXTBSY);
     CopyOneFile(0, row, 0, view);
     Settings().IgnoreLockedFiles = false;
     EXPECT_FALSE(::Run().ErrorReported);
@@ -373,7 +377,8 @@ TEST_F(FileOperationsTest, InjectedWriteFailureIsReportedAndLogged) {
     right.File(QStringLiteral("big.bin"), "old version");
     const int row = AddFileRow(QStringLiteral("big.bin"), QStringLiteral("big.bin"), SyncAction::LeftToRight);
     Switches().DontAsk = true;
-    FileSystem::FailNthWriteForTests(2, ENOSPC);  // the temporary file, then its one chunk
+    FailingDevice device;
+    device.Fail(FailingDevice::Point::Data, QStringLiteral("big.bin"), ENOSPC);
     CopyOneFile(0, row, 0, view);
     EXPECT_TRUE(::Run().ErrorReported);
     EXPECT_EQ(right.Read(QStringLiteral("big.bin")), QByteArray("old version"));

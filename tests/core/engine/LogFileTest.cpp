@@ -5,6 +5,8 @@
 #include "platform/Clock.h"
 #include "support/TempTree.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -36,34 +38,29 @@ protected:
 
 }  // namespace
 
-TEST_F(LogFileTest, ErrorLineWithMultiLineTextAndNoSecondPath) {
-    WriteLogLine({QStringLiteral("5"), QStringLiteral("Access is denied.\r\n"), QStringLiteral("/a/x.txt"), QString()});
-    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
-              QByteArray("2026-12-05 10:00:00\t5\tAccess is denied.\t/a/x.txt\r\n"));
-}
-
-TEST_F(LogFileTest, LinesAppendAndRunLinesEndAfterTheProfile) {
-    WriteLogLine({QStringLiteral("Start"), QStringLiteral("/p/x.tdp"), QString(), QString()});
-    SetNow(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 7)));
-    WriteLogLine({QStringLiteral("End"), QStringLiteral("/p/x.tdp"), QStringLiteral("/l"), QStringLiteral("/r")});
-    WriteLogLine({});
-    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
-              QByteArray("2026-12-05 10:00:00\tStart\t/p/x.tdp\r\n"
-                         "2026-12-05 10:00:07\tEnd\t/p/x.tdp\t/l\t/r\r\n"
-                         "2026-12-05 10:00:07\r\n"));
-}
-
-TEST_F(LogFileTest, TabRules) {
-    // Empty middle fields: a pair of TABs becomes one, in one left-to-right pass, so three in a
-    // row become two. CR goes, LF becomes TAB.
-    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("a"), QString(), QStringLiteral("b")}),
-              QStringLiteral("2026-12-05 10:00:00\ta\tb"));
-    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("a"), QString(), QString(), QStringLiteral("b")}),
-              QStringLiteral("2026-12-05 10:00:00\ta\t\tb"));
-    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("x\r\ny\n"), QStringLiteral("z")}),
-              QStringLiteral("2026-12-05 10:00:00\tx\ty\tz"));
-    EXPECT_EQ(FormatLogLine(Clock::Now(), {QStringLiteral("a\t"), QString(), QString()}),
-              QStringLiteral("2026-12-05 10:00:00\ta"));
+// Each line as it lands in the file: fields joined by TABs, CR dropped and LF a TAB, a pair of
+// TABs of an empty middle field made one in a single pass, a name's bytes kept as they are.
+TEST_F(LogFileTest, EachLineLandsAsTheRulesSay) {
+    const struct {
+        QStringList fields;
+        QByteArray line;
+    } cases[] = {
+        {{"5", "Access is denied.\r\n", "/a/x.txt", QString()}, "\t5\tAccess is denied.\t/a/x.txt"},
+        {{"End", "/p/x.tdp", "/l", "/r"}, "\tEnd\t/p/x.tdp\t/l\t/r"},
+        {{}, ""},
+        {{"a", QString(), "b"}, "\ta\tb"},
+        {{"a", QString(), QString(), "b"}, "\ta\t\tb"},
+        {{"x\r\ny\n", "z"}, "\tx\ty\tz"},
+        {{"a\t", QString(), QString()}, "\ta"},
+        {{"2", "No such file", QStringLiteral("/a/caf") + QChar(0xDCE9) + QStringLiteral(".txt")},
+         "\t2\tNo such file\t/a/caf\xe9.txt"},
+    };
+    QByteArray expected;
+    for (const auto& c : cases) {
+        WriteLogLine(c.fields);
+        expected += "2026-12-05 10:00:00" + c.line + "\r\n";
+    }
+    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")), expected);
 }
 
 TEST_F(LogFileTest, RunAcrossMidnightWritesTwoFiles) {
@@ -76,6 +73,11 @@ TEST_F(LogFileTest, RunAcrossMidnightWritesTwoFiles) {
 }
 
 TEST_F(LogFileTest, OffOrMissingFolderWritesNothing) {
+    Settings().LogfilesFolder = logs.Path() + QStringLiteral("/");  // a trailing slash is the same folder
+    WriteLogLine({QStringLiteral("Start")});
+    EXPECT_EQ(logs.List(), QStringList{QStringLiteral("20261205.log")});
+    QFile::remove(logs.Path(QStringLiteral("20261205.log")));
+
     Settings().LogToFile = false;
     WriteLogLine({QStringLiteral("Start")});
     EXPECT_TRUE(logs.List().isEmpty());
@@ -108,15 +110,6 @@ TEST_F(LogFileTest, PathsAreEscapedSoThatANameNeverAddsAFieldOrALine) {
     WriteLogLine({QStringLiteral("Copy"), LogPath(QStringLiteral("/a/x\t\n") + QChar(0xDCE9)), LogPath(QStringLiteral("/b"))});
     EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
               QByteArray("2026-12-05 10:00:00\tCopy\t/a/x\\t\\n\xe9\t/b\r\n"));
-}
-
-TEST_F(LogFileTest, FolderWithTrailingSlashAndRawFileNameBytes) {
-    Settings().LogfilesFolder = logs.Path() + QStringLiteral("/");
-    // A name whose bytes are not UTF-8 is logged with its own bytes.
-    WriteLogLine({QStringLiteral("2"), QStringLiteral("No such file or directory"),
-                  QStringLiteral("/a/caf") + QChar(0xDCE9) + QStringLiteral(".txt")});
-    EXPECT_EQ(logs.Read(QStringLiteral("20261205.log")),
-              QByteArray("2026-12-05 10:00:00\t2\tNo such file or directory\t/a/caf\xe9.txt\r\n"));
 }
 
 TEST_F(LogFileTest, TheStampKeepsAFourDigitYearInTheCLocaleAndItsUtf8Twin) {

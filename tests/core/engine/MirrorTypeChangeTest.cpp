@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 #include "support/QtPrinters.h"
+#include "support/FailingDevice.h"
 
 #include <cerrno>
 #include <functional>
@@ -31,7 +32,6 @@ protected:
     void TearDown() override {
         qunsetenv("XDG_DATA_HOME");
         Settings().AllowUndo = false;
-        FileSystem::FailNthWriteForTests(0, 0);
         SyncRunTest::TearDown();
     }
     // The program's own compare, with the options of the run that follows.
@@ -190,9 +190,11 @@ TEST_F(MirrorTypeChangeTest, ADeletionThatFailsOrIsCancelledLeavesTheSourceUncop
         Switches().DontAsk = !c.cancel;
         host.queuedAnswers = {MsgBox::Cancel};
         CompareWith({true, false, false, false, true});
-        FileSystem::FailNthWriteForTests(1, EACCES);
-        ASSERT_TRUE(SyncRun(files, 0, false));
-        FileSystem::FailNthWriteForTests(0, 0);
+        {
+            FailingDevice device;
+            device.FailFirstChange(EACCES);
+            ASSERT_TRUE(SyncRun(files, 0, false));
+        }
         // The source's entry never lands where the destination's could not go.
         const bool sourceIsFile = !QFileInfo(left.Path("x")).isDir();
         EXPECT_EQ(QFileInfo(right.Path("x")).isDir(), sourceIsFile);

@@ -5,17 +5,15 @@
 #include "BatchSyncs.h"
 
 #include "platform/FileSystem.h"
-#include "platform/PathCodec.h"
 #include "platform/ReplacementBatch.h"
+#include "support/FailingDevice.h"
 #include "support/TempTree.h"
-
-#include <QDir>
+#include "support/TreeQueries.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -25,12 +23,7 @@ QString Name(int i) { return QStringLiteral("f%1.txt").arg(i); }
 QByteArray OldData(int i) { return "old version of " + QByteArray::number(i); }
 QByteArray NewData(int i) { return QByteArray(5000 + i, static_cast<char>('a' + i)); }
 
-QStringList Temporaries(const QString& folder) {
-    QStringList out;
-    for (const QString& n : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        if (n.startsWith(QLatin1String(".~tandor-"))) out << n;
-    return out;
-}
+using Point = FailingDevice::Point;
 
 class ReplacementBatchTest : public ::testing::Test {
 protected:
@@ -40,18 +33,8 @@ protected:
             to.File(Name(i), OldData(i));
         }
     }
-    // What the compare saw of destination i.
-    FileSystem::SeenEntry Seen(int i) const {
-        struct stat st {};
-        EXPECT_EQ(::lstat(PathCodec::Encode(to.Path(Name(i))).constData(), &st), 0);
-        FileSystem::SeenEntry seen;
-        seen.kind = FileSystem::SeenEntry::Kind::File;
-        seen.size = st.st_size;
-        seen.mtimeSeconds = st.st_mtim.tv_sec;
-        return seen;
-    }
     bool Copy(int i) {
-        return FileSystem::CopyFile(from.Path(Name(i)), to.Path(Name(i)), {}, nullptr, Seen(i));
+        return FileSystem::CopyFile(from.Path(Name(i)), to.Path(Name(i)), {}, nullptr, SeenNow(to.Path(Name(i))));
     }
     // Every destination holds its old or its new data whole; returns which are new.
     std::vector<bool> Replaced() const {
@@ -67,6 +50,7 @@ protected:
 };
 
 TEST_F(ReplacementBatchTest, NothingChangesUntilTheBatchIsPutInPlaceThenOneSyncServesAll) {
+    FailingDevice device;  // fails nothing, counts the syncs
     FileSystem::ReplacementBatch batch;
     for (int i = 0; i < kFiles; ++i) {
         ASSERT_TRUE(Copy(i)) << i;
@@ -79,9 +63,9 @@ TEST_F(ReplacementBatchTest, NothingChangesUntilTheBatchIsPutInPlaceThenOneSyncS
     ASSERT_EQ(waiting.size(), kFiles);
     EXPECT_TRUE(FileSystem::IsCopyTemporary(to.Path(), waiting[0]));
 
-    const int syncsBefore = FileSystem::BatchSyncCallsForTests();
+    EXPECT_EQ(device.Count(Point::Sync), 0);
     EXPECT_EQ(batch.PutInPlace(), std::vector<int>(kFiles, 0));
-    EXPECT_EQ(FileSystem::BatchSyncCallsForTests() - syncsBefore, ExpectedSyncsPerBatch(to.Path(), kFiles));
+    EXPECT_EQ(device.Count(Point::Sync), ExpectedSyncsPerBatch(to.Path(), kFiles));
     EXPECT_EQ(Replaced(), std::vector<bool>(kFiles, true));
     EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
     // The new files are the user's: no mark left on them.
@@ -95,38 +79,38 @@ TEST_F(ReplacementBatchTest, NothingChangesUntilTheBatchIsPutInPlaceThenOneSyncS
     EXPECT_EQ(to.Read(QStringLiteral("new.txt")), QByteArray("new"));
 }
 
-// Write-type steps of a batch of kFiles small files: per file the temporary's creation and its
-// one data chunk, then the batch's sync, then one rename per file.
-TEST_F(ReplacementBatchTest, AFailureAtEveryStepLeavesEveryDestinationWholeAndNoTemporary) {
-    constexpr int kSteps = 2 * kFiles + 1 + kFiles;
-    for (int step = 1; step <= kSteps; ++step) {
-        SCOPED_TRACE(step);
+// A fault at each step of one file's way through the batch keeps that file's old data and
+// no other; a failed sync keeps them all. Nothing is ever cut, and no temporary stays.
+TEST_F(ReplacementBatchTest, AFailureAtAnyStepLeavesEveryDestinationWholeAndNoTemporary) {
+    const struct {
+        Point point;
+        QString file;  // empty: any
+        std::vector<bool> replaced;
+    } cases[] = {
+        {Point::Create, Name(1), {true, false, true}}, {Point::Data, Name(1), {true, false, true}},
+        {Point::Close, Name(1), {true, false, true}},  {Point::Name, Name(1), {true, false, true}},
+        {Point::Sync, QString(), {false, false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.point));
         for (int i = 0; i < kFiles; ++i) to.File(Name(i), OldData(i));
         std::vector<bool> copied;
         std::vector<int> results;
         {
+            FailingDevice device;
+            device.Fail(c.point, c.file, EIO);
             FileSystem::ReplacementBatch batch;
-            FileSystem::FailNthWriteForTests(step, EIO);
             for (int i = 0; i < kFiles; ++i) copied.push_back(Copy(i));
             results = batch.PutInPlace();
         }
-        FileSystem::FailNthWriteForTests(0, 0);
-        const std::vector<bool> replaced = Replaced();
+        EXPECT_EQ(Replaced(), c.replaced);
         EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
-        // Exactly the file hit by the fault keeps its old data; a failed sync keeps them all.
-        const bool syncStep = step == 2 * kFiles + 1;
-        int kept = 0;
-        for (bool r : replaced) kept += r ? 0 : 1;
-        EXPECT_EQ(kept, syncStep ? kFiles : 1);
+        // What the batch reported for each file it took is what happened to it.
         size_t waiting = 0;
-        for (int i = 0; i < kFiles; ++i) {
-            if (!copied[static_cast<size_t>(i)]) {
-                EXPECT_FALSE(replaced[static_cast<size_t>(i)]);
-                continue;
+        for (size_t i = 0; i < copied.size(); ++i)
+            if (copied[i]) {
+                EXPECT_EQ(results.at(waiting++) == 0, c.replaced[i]) << i;
             }
-            // What the batch reported for the file is what happened to it.
-            EXPECT_EQ(results[waiting++] == 0, replaced[static_cast<size_t>(i)]) << i;
-        }
         EXPECT_EQ(waiting, results.size());
     }
 }
@@ -144,23 +128,14 @@ TEST_F(ReplacementBatchTest, ADestinationChangedWhileItsReplacementWaitsIsLeftAs
 }
 
 TEST_F(ReplacementBatchTest, DiscardedOrAbandonedBatchesChangeNothingAndLeaveNoTemporary) {
-    {
+    for (const bool discard : {true, false}) {  // else abandoned: its end discards what waits
         FileSystem::ReplacementBatch batch;
         for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(Copy(i));
-        batch.Discard();
-        EXPECT_EQ(batch.Waiting(), 0u);
-        EXPECT_TRUE(batch.PutInPlace().empty());
-    }
-    {
-        FileSystem::ReplacementBatch abandoned;  // its end discards what waits
-        for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(Copy(i));
+        if (discard) batch.Discard();
+        EXPECT_EQ(batch.Waiting(), discard ? 0u : size_t{kFiles});
     }
     EXPECT_EQ(Replaced(), std::vector<bool>(kFiles, false));
     EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
-    // Without a batch a replacement is in place when the copy returns.
-    ASSERT_TRUE(Copy(0));
-    EXPECT_FALSE(FileSystem::LastCopyWaits());
-    EXPECT_EQ(to.Read(Name(0)), NewData(0));
 }
 
 TEST_F(ReplacementBatchTest, AFullBatchTakesNoMoreAndTheNextReplacementIsSyncedOnItsOwn) {
@@ -169,6 +144,7 @@ TEST_F(ReplacementBatchTest, AFullBatchTakesNoMoreAndTheNextReplacementIsSyncedO
         from.File(QStringLiteral("many/%1").arg(i), "new " + QByteArray::number(i));
         to.File(QStringLiteral("many/%1").arg(i), "old");
     }
+    FailingDevice device;
     FileSystem::ReplacementBatch batch;
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("many/%1").arg(i);
@@ -177,6 +153,8 @@ TEST_F(ReplacementBatchTest, AFullBatchTakesNoMoreAndTheNextReplacementIsSyncedO
     }
     EXPECT_TRUE(batch.Full());
     EXPECT_EQ(to.Read(QStringLiteral("many/%1").arg(count - 1)), "new " + QByteArray::number(count - 1));
+    const std::vector<Point> own = device.Steps(to.Path(QStringLiteral("many/%1").arg(count - 1)));
+    EXPECT_LT(std::find(own.begin(), own.end(), Point::Sync), std::find(own.begin(), own.end(), Point::Name));
     EXPECT_EQ(to.Read(QStringLiteral("many/0")), QByteArray("old"));
     EXPECT_EQ(batch.PutInPlace(), std::vector<int>(static_cast<size_t>(count - 1), 0));
     EXPECT_EQ(to.Read(QStringLiteral("many/0")), QByteArray("new 0"));

@@ -6,6 +6,7 @@
 #include "engine/RunPlan.h"
 #include "engine/RunReport.h"
 #include "i18n/SizeText.h"
+#include "support/FailingDevice.h"
 
 #include <cerrno>
 
@@ -94,7 +95,8 @@ TEST_F(RunReportTest, StatusAfterARunWithAFailureAndASkipCountsWhatHappened) {
     SetOptions({true, false, false, false, false});
     // After the compare something takes the name c.txt on the right: left alone, skipped.
     right.File(QStringLiteral("c.txt"), "someone else's");
-    FileSystem::FailNthWriteForTests(1, ENOSPC);
+    FailingDevice device;
+    device.Fail(FailingDevice::Point::Data, QStringLiteral("a.txt"), ENOSPC);
     host.queuedAnswers = {MsgBox::Yes, MsgBox::OK, MsgBox::OK};
     ASSERT_TRUE(SynchronizeCommand(files));
     EXPECT_FALSE(right.Exists(QStringLiteral("a.txt")));

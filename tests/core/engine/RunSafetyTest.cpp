@@ -7,12 +7,15 @@
 #include "platform/BeneathRoot.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
+#include "support/FailingDevice.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,14 +35,15 @@ class RunSafetyTest : public sync_run_test::SyncRunTest, public ::testing::WithP
 protected:
     void SetUp() override {
         SyncRunTest::SetUp();
-        FileSystem::UseOpenat2ForTests(GetParam());
+        // A kernel without openat2 answers ENOSYS.
+        if (!GetParam()) oldKernel.emplace().Fail(FailingDevice::Point::OpenBeneath, QString(), ENOSYS, 0, -1);
         Switches().DontAsk = true;
         // What lies outside both trees, where a link of the left tree points.
         outside.File(QStringLiteral("f.txt"), "outside, never to be touched", Old);
         outside.File(QStringLiteral("keep/deep.txt"), "deep outside", Old);
     }
     void TearDown() override {
-        FileSystem::UseOpenat2ForTests(true);
+        oldKernel.reset();
         SyncRunTest::TearDown();
     }
 
@@ -62,6 +66,7 @@ protected:
     }
 
     TempTree outside;
+    std::optional<FailingDevice> oldKernel;
 };
 
 }  // namespace

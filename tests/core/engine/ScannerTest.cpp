@@ -3,12 +3,14 @@
 #include "platform/FileListing.h"
 #include "platform/PathCodec.h"
 #include "support/TempTree.h"
+#include "support/FailingDevice.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -203,18 +205,19 @@ TEST(Scanner, UnlistableSubfolderKeepsItsEntryWithTheError) {
     TempTree t;
     t.File("locked/inside.txt", "");
     t.File("open/x.txt", "");
-    FileSystem::FailListingForTests(t.Path("locked"), EACCES);
+    std::optional<FailingDevice> device(std::in_place);
+    device->Fail(FailingDevice::Point::OpenListing, t.Path("locked"), EACCES);
     const Scan s = ScanTree(t.Path());
-    FileSystem::ClearListingFaultsForTests();
+    device.reset();
     ASSERT_FALSE(s.rootFailed);
     EXPECT_EQ(Listed(s, t.Path()), (QStringList{"locked/", "open/", "open/x.txt"}));
     EXPECT_EQ(Find(s, "locked")->ListError, EACCES);
     EXPECT_EQ(Find(s, "open")->ListError, 0);
 
     // The same fault on the root fails the scan.
-    FileSystem::FailListingForTests(t.Path(), EACCES);
+    device.emplace().Fail(FailingDevice::Point::OpenListing, t.Path(), EACCES);
     const Scan r = ScanTree(t.Path());
-    FileSystem::ClearListingFaultsForTests();
+    device.reset();
     EXPECT_TRUE(r.rootFailed);
     EXPECT_EQ(r.error, EACCES);
     EXPECT_EQ(r.list.size(), 1u);

@@ -6,8 +6,10 @@
 #include "SyncRunFixture.h"
 
 #include "platform/ReplacementBatch.h"
+#include "support/FailingDevice.h"
 
 #include <cerrno>
+#include <optional>
 
 using namespace sync_run_test;
 
@@ -59,10 +61,11 @@ TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch)
         EXPECT_EQ(CopyLines(), 0);
     };
     host.ProgressInit(0);  // progress calls reach the hook
-    const int syncsBefore = FileSystem::BatchSyncCallsForTests();
+    std::optional<FailingDevice> device(std::in_place);  // counts the syncs, fails none
     ASSERT_TRUE(SyncRun(files, 0, false));
     EXPECT_GE(progressCalls, 2);
-    const int syncs = FileSystem::BatchSyncCallsForTests() - syncsBefore;
+    const int syncs = device->Count(FailingDevice::Point::Sync);
+    device.reset();
     // A full batch and the rest.
     EXPECT_EQ(syncs, ExpectedSyncsPerBatch(right.Path(), static_cast<int>(FileSystem::ReplacementBatch::kMaxFiles)) +
                          ExpectedSyncsPerBatch(right.Path(), 6));
@@ -112,10 +115,11 @@ TEST_F(SyncBatchTest, CancelInsideABatchKeepsEveryOldFileAndNoTemporary) {
 
 TEST_F(SyncBatchTest, AFailedSyncFailsEveryFileOfTheBatchAndKeepsTheirOldData) {
     ChangedFiles(3);
-    // Per file the temporary's creation and its one chunk; the batch's sync comes next.
-    FileSystem::FailNthWriteForTests(2 * 3 + 1, EIO);
-    ASSERT_TRUE(SyncRun(files, 0, false));
-    FileSystem::FailNthWriteForTests(0, 0);
+    {
+        FailingDevice device;
+        device.Fail(FailingDevice::Point::Sync, QString(), EIO);
+        ASSERT_TRUE(SyncRun(files, 0, false));
+    }
     EXPECT_EQ(OldFiles(3), 3);
     EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
     EXPECT_EQ(::Run().Tally.Copied, 0);

@@ -53,7 +53,6 @@ protected:
     }
     void TearDown() override {
         SetRefreshCompare({});
-        FileSystem::ClearListingFaultsForTests();
         Settings().LanguageName.clear();
         ReloadLocalizer();
         SetProgramFolderForTests(QString());

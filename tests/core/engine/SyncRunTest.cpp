@@ -2,6 +2,7 @@
 // temporary folders, the run changes the folders, the test reads what is there.
 
 #include "SyncRunFixture.h"
+#include "support/FailingDevice.h"
 
 #include <cerrno>
 
@@ -276,7 +277,8 @@ TEST_F(SyncRunTest, NothingBelowAnUnreadableFolderIsCopiedOrDeleted) {
     right.File(QStringLiteral("locked/only-right.txt"), "r");
     left.File(QStringLiteral("fine.txt"), "f");
     // The right side of "locked" cannot be listed: what it holds is unknown.
-    FileSystem::FailListingForTests(right.Path(QStringLiteral("locked")), EACCES);
+    FailingDevice device;
+    device.Fail(FailingDevice::Point::OpenListing, right.Path(QStringLiteral("locked")), EACCES, 0, -1);
     Compare();
     SetOptions({true, true, false, true, true});
     Switches().DontAsk = true;
@@ -295,7 +297,8 @@ TEST_F(SyncRunTest, AListingThatBreaksOffPartWayDeletesNothingOpposite) {
         right.File(QString::fromLatin1(name), "same", Old);
     }
     left.File(QStringLiteral("new.txt"), "n");
-    FileSystem::FailListingForTests(left.Path(QStringLiteral("half")), EIO, 2);
+    FailingDevice device;
+    device.Fail(FailingDevice::Point::ReadListing, left.Path(QStringLiteral("half")), EIO, 2, -1);
     Compare();
     SetOptions({true, false, false, false, true});  // a mirror from left to right
     Switches().DontAsk = true;

@@ -4,6 +4,7 @@
 
 #include "engine/CompareRun.h"
 #include "platform/FileListing.h"
+#include "platform/VolumeLabels.h"
 #include "ui/dialogs/dlgDirs.h"
 
 #include <QCheckBox>
@@ -192,7 +193,7 @@ TEST_F(DirsFixture, BrowsingOffersTheSidesTitleAndGivesTheLabelFormWhenAsked) {
     ASSERT_TRUE(QFile::link(P("dev/sdz1"), P("bylabel/CARD")));
     tree.File(QStringLiteral("mountinfo"),
               ("36 25 8:1 / " + P("media/card") + " rw - vfat " + P("dev/sdz1") + " rw\n").toUtf8());
-    SetVolumeSourcesForTests(P("bylabel"), P("mountinfo"));
+    const FileSystem::VolumeSourcesScope labels({P("bylabel"), P("mountinfo")});
     QString title;
     QString start;
     const auto systemBrowser = dlgDirs::FolderBrowser();
@@ -211,7 +212,6 @@ TEST_F(DirsFixture, BrowsingOffersTheSidesTitleAndGivesTheLabelFormWhenAsked) {
     dialog->cmdGetDir_Click(1);
     EXPECT_EQ(title, FormatMsg(20800, {FormatMsg(20802)}));
     EXPECT_EQ(dialog->txtPath(1)->text(), P("media/card/Photos"));
-    SetVolumeSourcesForTests(QString(), QString());
     dlgDirs::FolderBrowser() = systemBrowser;
 }
 

@@ -10,7 +10,6 @@
 #include "platform/PathCodec.h"
 #include "platform/SeenCheck.h"
 
-#include <atomic>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -18,9 +17,6 @@
 #include <unistd.h>
 
 namespace {
-std::atomic<int> faultCountdown{0};
-std::atomic<int> faultError{0};
-std::atomic<int> closeFault{0};
 
 bool Fail(int err) {
     FileSystem::SetLastError(err != 0 ? err : EIO);
@@ -36,31 +32,11 @@ bool Succeed() {
 
 namespace FileSystem {
 
-namespace Faults {
-int TakeWriteFault() {
-    // Relaxed is enough: tests arm the fault on the thread that then runs the operation.
-    int left = faultCountdown.load(std::memory_order_relaxed);
-    if (left <= 0) return 0;
-    faultCountdown.store(left - 1, std::memory_order_relaxed);
-    return left == 1 ? faultError.load(std::memory_order_relaxed) : 0;
-}
-
-bool Armed() { return faultCountdown.load(std::memory_order_relaxed) > 0; }
-
-int TakeCloseFault() { return closeFault.exchange(0, std::memory_order_relaxed); }
-}  // namespace Faults
-
-void FailNthWriteForTests(int n, int err) {
-    faultError.store(err != 0 ? err : EIO, std::memory_order_relaxed);
-    faultCountdown.store(n, std::memory_order_relaxed);
-}
-
-void FailNextCloseForTests(int err) { closeFault.store(err != 0 ? err : EIO, std::memory_order_relaxed); }
-
 bool DeleteFile(const QString& path, const SeenEntry& seen) {
-    if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
+    const QByteArray encoded = PathCodec::Encode(path);
+    if (const int injected = Faults::At(FaultPoint::Delete, encoded)) return Fail(injected);
     QByteArray name;
-    const ParentFolder folder = ParentForChange(PathCodec::Encode(path), name);
+    const ParentFolder folder = ParentForChange(encoded, name);
     if (folder.fd() < 0) return false;
     if (seen.kind != SeenEntry::Kind::NotChecked) {
         struct stat st {};
@@ -75,7 +51,8 @@ bool DeleteFile(const QString& path, const SeenEntry& seen) {
 }
 
 bool CreateFolderFrom(const QString& folderPath, const QString& templateFolder) {
-    if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
+    const QByteArray encoded = PathCodec::Encode(folderPath);
+    if (const int injected = Faults::At(FaultPoint::MakeFolder, encoded)) return Fail(injected);
     mode_t mode = 0777;  // narrowed by the umask, as for any new folder
     if (!templateFolder.isEmpty()) {
         // The template is read beneath its own root like everything else of the run.
@@ -91,7 +68,7 @@ bool CreateFolderFrom(const QString& folderPath, const QString& templateFolder) 
         }
     }
     QByteArray name;
-    const ParentFolder parent = ParentForChange(PathCodec::Encode(folderPath), name);
+    const ParentFolder parent = ParentForChange(encoded, name);
     if (parent.fd() < 0) return false;
     if (::mkdirat(parent.fd(), name.constData(), mode) != 0) {
         const int err = errno;
@@ -112,9 +89,10 @@ bool CreateFolderFrom(const QString& folderPath, const QString& templateFolder) 
 }
 
 bool RemoveFolder(const QString& folderPath) {
-    if (const int injected = Faults::TakeWriteFault()) return Fail(injected);
+    const QByteArray encoded = PathCodec::Encode(folderPath);
+    if (const int injected = Faults::At(FaultPoint::RemoveFolder, encoded)) return Fail(injected);
     QByteArray name;
-    const ParentFolder parent = ParentForChange(PathCodec::Encode(folderPath), name);
+    const ParentFolder parent = ParentForChange(encoded, name);
     if (parent.fd() < 0) return false;
     // AT_REMOVEDIR refuses a link (ENOTDIR) and removes only an empty folder.
     if (::unlinkat(parent.fd(), name.constData(), AT_REMOVEDIR) != 0) return Fail(errno);
