@@ -6,7 +6,6 @@
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/SystemBrowser.h"
-#include "platform/SystemInfo.h"
 #include "ui/main/dlgMsgBox.h"
 #include "web/BrowserModule.h"
 #include "web/WebLog.h"
@@ -69,7 +68,7 @@ QString UpdateQueryString() {
            QStringLiteral("&u=") + ReadUserRegistryValue(flags, info, 0).toString() +
            QStringLiteral("&s=") + QString::number(Settings().Runs) +
            QStringLiteral("&m=") + ReadMachineRegistryValue(flags, info, 0).toString() +
-           QStringLiteral("&os=") + GetWindowsVersionCode(QStringLiteral("."));
+           QStringLiteral("&os=");  // no version code of the other platform: empty
 }
 
 QString UpdateAddress(bool manual) {
