@@ -1,6 +1,5 @@
 #include "app/InformationRequest.h"
 
-#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "i18n/TextLookup.h"
 
@@ -50,8 +49,8 @@ QString UsageText(const QString& languageName) {
 }
 }  // namespace
 
-InformationRequest RequestedInformation(const QString& commandLine) {
-    const QStringList words = WithoutProfileArgument(commandLine).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+InformationRequest RequestedInformation(const QString& switchText) {
+    const QStringList words = switchText.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString& word : words) {
         const InformationRequest request = Classify(word);
         if (request != InformationRequest::None) return request;
