@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
-QString BuildCommandLine(const QStringList& arguments) {
+namespace {
+QString JoinArguments(const QStringList& arguments) {
     QStringList parts;
     parts.reserve(arguments.size());
     for (const QString& a : arguments)
@@ -8,27 +9,29 @@ QString BuildCommandLine(const QStringList& arguments) {
     return parts.join(QLatin1Char(' '));
 }
 
-// The command line without its profile path. A folder or file name that holds a switch's text
-// ("/backups/x-hide/p.tdp", "photo-autosave.tdp") must not change how the program runs: a
-// profile opened by double click would otherwise synchronise and delete unasked.
-QString WithoutProfileArgument(const QString& commandLine) {
-    const qsizetype open = commandLine.indexOf(QLatin1Char('"'));
-    if (open >= 0) {
-        const qsizetype close = commandLine.lastIndexOf(QLatin1Char('"'));
-        if (close == open) return commandLine.left(open);  // the rest of the line is the path
-        return commandLine.left(open) + QLatin1Char(' ') + commandLine.mid(close + 1);
-    }
-    const qsizetype blank = commandLine.indexOf(QLatin1Char(' '));
-    const QString first = blank < 0 ? commandLine : commandLine.left(blank);
-    if (first.startsWith(QLatin1Char('-'))) return commandLine;  // no path, only switches
-    return blank < 0 ? QString() : commandLine.mid(blank);
+// The joined line wraps an argument that holds a double quote in quotes, so a quoted path comes
+// with at least two: from the first to the last, a path that itself holds quotes comes through
+// whole (the switches after it hold none).
+QString ProfileArgument(const QString& line) {
+    const qsizetype open = line.indexOf(QLatin1Char('"'));
+    if (open >= 0) return line.mid(open + 1, line.lastIndexOf(QLatin1Char('"')) - open - 1);
+    const QString first = line.section(QLatin1Char(' '), 0, 0);
+    return first.startsWith(QLatin1Char('-')) ? QString() : first;
 }
 
-StartupSwitches RecognizeSwitches(const QString& commandLine) {
-    const QString switchPart = WithoutProfileArgument(commandLine);
-    auto has = [&](const char* sw) {
-        return switchPart.contains(QLatin1String(sw), Qt::CaseInsensitive);
-    };
+// The line without its profile path. A folder or file name that holds a switch's text
+// ("/backups/x-hide/p.tdp", "photo-autosave.tdp") must not change how the program runs: a
+// profile opened by double click would otherwise synchronise and delete unasked.
+QString WithoutProfileArgument(const QString& line) {
+    const qsizetype open = line.indexOf(QLatin1Char('"'));
+    if (open >= 0) return line.left(open) + QLatin1Char(' ') + line.mid(line.lastIndexOf(QLatin1Char('"')) + 1);
+    const QString first = line.section(QLatin1Char(' '), 0, 0);
+    if (first.startsWith(QLatin1Char('-'))) return line;  // no path, only switches
+    return line.mid(first.size());
+}
+
+StartupSwitches RecognizeSwitches(const QString& switchText) {
+    auto has = [&](const char* sw) { return switchText.contains(QLatin1String(sw), Qt::CaseInsensitive); };
     StartupSwitches s;
     s.UpdateRequested = has("-update");
     s.RegisterClasses = has("-regclasses");
@@ -40,6 +43,16 @@ StartupSwitches RecognizeSwitches(const QString& commandLine) {
     }
     return s;
 }
+}  // namespace
+
+CommandLine ReadCommandLine(const QStringList& arguments) {
+    const QString line = JoinArguments(arguments);
+    CommandLine commandLine;
+    commandLine.profilePath = ProfileArgument(line);
+    commandLine.switchText = WithoutProfileArgument(line);
+    commandLine.switches = RecognizeSwitches(commandLine.switchText);
+    return commandLine;
+}
 
 void ApplyLastErrorRule(StartupSwitches& switches, const QString& lastErrorDate,
                         bool dontAutoRunAfterError) {
@@ -48,16 +61,4 @@ void ApplyLastErrorRule(StartupSwitches& switches, const QString& lastErrorDate,
 
 bool ShowsLastErrorNotice(const StartupSwitches& switches, const QString& lastErrorDate) {
     return !switches.DontAsk && !lastErrorDate.isEmpty();
-}
-
-QString ProfileArgument(const QString& commandLine) {
-    if (commandLine.isEmpty()) return {};
-    // From the first quote to the last: the switches after the path hold none, so a path that
-    // itself holds a double quote comes through whole.
-    const qsizetype open = commandLine.indexOf(QLatin1Char('"'));
-    if (open >= 0) {
-        const qsizetype close = commandLine.lastIndexOf(QLatin1Char('"'));
-        return close == open ? commandLine.mid(open + 1) : commandLine.mid(open + 1, close - open - 1);
-    }
-    return commandLine.split(QLatin1Char(' ')).first();
 }

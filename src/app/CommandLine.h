@@ -1,23 +1,25 @@
 #pragma once
 // The command line as the program reads it: one string after the program name, searched for
-// switch texts, and the profile argument taken from it.
+// switch texts outside its profile path. It is read once, at the program's entry, into a
+// CommandLine record that every later step of the start is handed.
 
 #include "config/StartupSwitches.h"
 
 #include <QString>
 #include <QStringList>
 
-// Joins the arguments after the program name into one line: an argument that holds a blank or a
-// double quote is wrapped in double quotes, arguments are joined by one blank. "/my files/a.tdp" -auto  ->  "\"/my files/a.tdp\" -auto".
-QString BuildCommandLine(const QStringList& arguments);
+struct CommandLine {
+    QString switchText;        // the joined line without its profile path: where switches are
+    StartupSwitches switches;  // as the user gave them; start-up's own rules change a copy
+    QString profilePath;       // empty when the line names none
+};
 
-// The command line with its profile path taken out: the part where switches are looked for.
-QString WithoutProfileArgument(const QString& commandLine);
-
-// Searches the command line outside its profile path for each switch as a substring, ignoring
-// case. With
-// "-regclasses" the switches -wizard, -auto, -dontask and -hide are not looked for.
-StartupSwitches RecognizeSwitches(const QString& commandLine);
+// Reads the arguments after the program name. They are joined into one line, an argument that
+// holds a blank or a double quote wrapped in double quotes. The profile path is the text between
+// the line's first and last double quote when it holds one, else its first word unless that is a switch ("-..."). Each switch is found as a
+// substring of the rest, ignoring case ("-AUTO", "--auto", "-automatic"); with "-regclasses"
+// the switches -wizard, -auto, -dontask and -hide are not looked for.
+CommandLine ReadCommandLine(const QStringList& arguments);
 
 // After an unattended run that ended with an error, "-auto" does not synchronise again when
 // the setting says so.
@@ -25,8 +27,3 @@ void ApplyLastErrorRule(StartupSwitches& switches, const QString& lastErrorDate,
                         bool dontAutoRunAfterError);
 // Whether the last-error notice is shown at this start.
 bool ShowsLastErrorNotice(const StartupSwitches& switches, const QString& lastErrorDate);
-
-// The profile path of the command line: the text between the first and the last double quote
-// when the line holds a quote (the rest of the line after a single quote), else its first
-// blank-separated word. Empty for an empty line.
-QString ProfileArgument(const QString& commandLine);

@@ -1,5 +1,6 @@
 #include "app/HeadlessStart.h"
 
+#include "app/AppMessages.h"
 #include "app/CommandLine.h"
 #include "app/HeadlessWindow.h"
 #include "app/Startup.h"
@@ -29,15 +30,15 @@ QString LogNotWritten() {
 }
 }  // namespace
 
-int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
+int HiddenRunStatus(const StartupWindow& window, const CommandLine& commandLine) {
     if (CurrentProfile().ProfilePath.isEmpty()) {
-        const QString path = ProfileArgument(commandLine);
+        const QString& path = commandLine.profilePath;
         if (path.isEmpty()) Complain(QStringLiteral("no profile named on the command line"));
         else Complain(QStringLiteral("the profile \"%1\" cannot be loaded").arg(path));
         return ExitNothingRan;
     }
     if (CurrentProfile().profile.Pairs.isEmpty()) {
-        ReportUnattended(FormatMsg(892), CurrentProfile().ProfilePath);
+        ReportUnattended(FormatMsg(AppMessage::ProfileWithoutPairs), CurrentProfile().ProfilePath);
         return ExitNothingRan;
     }
     if (!window.LastCompareSucceeded()) {
@@ -67,9 +68,9 @@ int HiddenRunStatus(const StartupWindow& window, const QString& commandLine) {
     return ExitDone;
 }
 
-int RunHeadless(int argc, char* argv[], const QString& commandLine, const QString& unreachableDisplay) {
+int RunHeadless(int argc, char* argv[], const CommandLine& commandLine, const QString& unreachableDisplay) {
     QCoreApplication app(argc, argv);
-    const StartupSwitches requested = RecognizeSwitches(commandLine);
+    const StartupSwitches& requested = commandLine.switches;
     if (!requested.Hidden && !requested.RegisterClasses) {
         const QString noDisplay = unreachableDisplay.isEmpty()
                                       ? QStringLiteral("no display")

@@ -1,6 +1,5 @@
 #include "app/InformationRequest.h"
 
-#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "i18n/TextLookup.h"
 
@@ -12,19 +11,21 @@ namespace {
 // The switch texts the program looks for; a "--" word holding one of them is that switch.
 constexpr const char* kSwitchTexts[] = {"-update", "-regclasses", "-wizard", "-auto", "-dontask", "-hide"};
 
-// The usage is one text per line in the language file. The file's reader trims a text's blanks,
-// so the indentation and the blank lines between the sections are the program's.
+// The usage is one text per line in the language file, the keys from kFirstUsageKey on in the
+// order of kUsage. The file's reader trims a text's blanks, so the indentation and the blank
+// lines between the sections are the program's.
+constexpr int kFirstUsageKey = 96000;
 struct UsageLine {
-    int key;
     bool startsSection;
     bool indented;
 };
 constexpr UsageLine kUsage[] = {
-    {96000, false, false}, {96001, false, false}, {96002, true, false},  {96003, true, false},
-    {96004, false, true},  {96005, false, true},  {96006, false, true},  {96007, false, true},
-    {96008, false, true},  {96009, false, true},  {96010, false, true},  {96011, false, true},
-    {96012, true, false},  {96013, false, true},  {96014, false, true},  {96015, false, true},
-    {96016, true, false},  {96017, false, true},  {96018, false, true},  {96019, false, true},
+    {false, false}, {false, false},                                                       // synopsis
+    {true, false},                                                                        // description
+    {true, false},  {false, true}, {false, true}, {false, true}, {false, true}, {false, true},
+    {false, true},  {false, true}, {false, true},                                         // switches
+    {true, false},  {false, true}, {false, true}, {false, true},                          // exit statuses
+    {true, false},  {false, true}, {false, true}, {false, true},                          // files
 };
 
 InformationRequest Classify(const QString& word) {
@@ -41,17 +42,18 @@ InformationRequest Classify(const QString& word) {
 QString UsageText(const QString& languageName) {
     const clsLocalizeControls texts(languageName);
     QString usage;
+    int key = kFirstUsageKey;
     for (const UsageLine& line : kUsage) {
         if (line.startsSection) usage += QLatin1Char('\n');
         if (line.indented) usage += QStringLiteral("  ");
-        usage += texts.FormatMsg(QString::number(line.key), {QStringLiteral("tandor")}) + QLatin1Char('\n');
+        usage += texts.FormatMsg(QString::number(key++), {QStringLiteral("tandor")}) + QLatin1Char('\n');
     }
     return usage;
 }
 }  // namespace
 
-InformationRequest RequestedInformation(const QString& commandLine) {
-    const QStringList words = WithoutProfileArgument(commandLine).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+InformationRequest RequestedInformation(const QString& switchText) {
+    const QStringList words = switchText.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString& word : words) {
         const InformationRequest request = Classify(word);
         if (request != InformationRequest::None) return request;

@@ -7,10 +7,11 @@
 
 enum class InformationRequest { None, Help, Version, UnknownOption };
 
-// Looks at the blank-separated words outside the profile path, in order; the first word that is
-// --help, -h, --version or an unknown "--" option decides. A "--" word that holds a switch's text
-// ("--hide", "--AUTO") is that switch, as it has always been.
-InformationRequest RequestedInformation(const QString& commandLine);
+// Looks at the blank-separated words of the command line outside its profile path (its
+// switchText), in order; the first word that is --help, -h, --version or an unknown "--" option
+// decides. A "--" word that holds a switch's text ("--hide", "--AUTO") is that switch, as it has
+// always been.
+InformationRequest RequestedInformation(const QString& switchText);
 
 // Prints the usage or the version as the request asks and returns the exit status: 0 for help
 // and version (on standard output), 2 for an unknown option (the usage on standard error).

@@ -1,5 +1,6 @@
 #include "app/LastErrorNotice.h"
 
+#include "app/AppMessages.h"
 #include "config/Registry.h"
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
@@ -7,7 +8,7 @@
 QString LastErrorNoticeText(const QString& lastErrorDate, const QString& lastErrorMsg) {
     const QString blanks(20, QLatin1Char(' '));
     const QString separator = blanks + QChar(0x2014) + blanks;
-    return FormatMsg(815, {lastErrorDate}) + QLatin1Char('\n') + separator + QLatin1Char('\n') +
+    return FormatMsg(AppMessage::LastUnattendedRunError, {lastErrorDate}) + QLatin1Char('\n') + separator + QLatin1Char('\n') +
            lastErrorMsg + QLatin1Char('\n') + separator;
 }
 

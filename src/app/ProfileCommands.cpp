@@ -8,10 +8,10 @@
 
 #include <QFileInfo>
 
-void OpenCommandLineProfile(StartupWindow& window, const QString& commandLine) {
-    if (commandLine.isEmpty()) return;
+void OpenCommandLineProfile(StartupWindow& window, const CommandLine& commandLine) {
+    if (commandLine.profilePath.isEmpty()) return;
     CurrentProfileState& current = CurrentProfile();
-    current.ProfilePath = ProfileArgument(commandLine);
+    current.ProfilePath = commandLine.profilePath;
     if (!QFileInfo(current.ProfilePath).isFile()) {
         current.ProfilePath.clear();
         return;

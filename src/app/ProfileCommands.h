@@ -1,10 +1,9 @@
 #pragma once
 // Opening the profile named on the command line.
 
-#include <QString>
-
 class StartupWindow;
+struct CommandLine;
 
 // Runs once per program run: loads the profile of the command line, compares, and with
 // "-auto" synchronises; a hidden automatic run then closes the window.
-void OpenCommandLineProfile(StartupWindow& window, const QString& commandLine);
+void OpenCommandLineProfile(StartupWindow& window, const CommandLine& commandLine);

@@ -19,9 +19,10 @@ QStringList ArgumentsAfterProgram(int argc, char* argv[]) {
 }  // namespace
 
 int RunProgram(int argc, char* argv[]) {
-    const QString commandLine = BuildCommandLine(ArgumentsAfterProgram(argc, argv));
+    // The only place that reads the command line: every later step is handed this record.
+    const CommandLine commandLine = ReadCommandLine(ArgumentsAfterProgram(argc, argv));
     // Answered before a display is looked for or anything is read or written.
-    const InformationRequest request = RequestedInformation(commandLine);
+    const InformationRequest request = RequestedInformation(commandLine.switchText);
     if (request != InformationRequest::None) return AnswerInformationRequest(request, TerminalLanguageName());
     switch (ProbeDisplay(kDisplayAnswerMs)) {
     case DisplayState::Reachable: return RunWindowed(argc, argv, commandLine);

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/AppMessages.h"
 #include "app/CommandLine.h"
 #include "app/LastErrorNotice.h"
 #include "app/ProfileCommands.h"
@@ -26,7 +27,7 @@ bool& AutoRunWithheld() {
 
 bool AutoRunWithheldAfterError() { return AutoRunWithheld(); }
 
-bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool canAsk) {
+bool RunStartupSequence(StartupWindow& window, const CommandLine& commandLine, bool canAsk) {
     window.SetBusyPointer(true);                                        // 1
     LoadProgramSettings();                                              // 2
     ProgramSettings& settings = Settings();
@@ -37,7 +38,7 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     window.HideNoStartupInfoBox(settings.NoStartupInfo);                // 4
     // A run without questions never waits for a click, not even for the first language choice;
     // a hidden start does not ask for a language either and speaks English.
-    const StartupSwitches requested = RecognizeSwitches(commandLine);
+    const StartupSwitches& requested = commandLine.switches;
     const bool mayAsk = canAsk && !requested.DontAsk && !requested.Hidden;
     if (settings.LanguageName.isEmpty()) {                              // 5
         Host().Beep();
@@ -59,12 +60,12 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     const QString lastErrorDate =                                       // 14
         ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorDate"), QString()).toString();
     StartupSwitches& switches = Switches();                             // 15
-    switches = RecognizeSwitches(commandLine);
+    switches = commandLine.switches;
     const bool autoRunRequested = switches.AutoRun;
     ApplyLastErrorRule(switches, lastErrorDate, settings.DontAutoRunAfterError);
     AutoRunWithheld() = autoRunRequested && !switches.AutoRun;
     // A skipped automatic run is never silent: whoever started it learns why nothing was done.
-    if (AutoRunWithheld()) ReportUnattended(FormatMsg(891, {lastErrorDate}), ProfileArgument(commandLine));
+    if (AutoRunWithheld()) ReportUnattended(FormatMsg(AppMessage::AutoRunSkippedAfterError, {lastErrorDate}), commandLine.profilePath);
     if (!canAsk && !switches.DontAsk) {
         // Nobody can answer: every question gets the answer of a run without questions, and
         // errors are recorded for the next start exactly as with "-dontask".
@@ -74,7 +75,7 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     if (ShowsLastErrorNotice(switches, lastErrorDate)) ShowLastErrorNotice(lastErrorDate);
     if (!switches.RegisterClasses) window.ShowWindow(switches.Hidden, settings.FormState);  // 16
     if (switches.RegisterClasses) {                                     // 17
-        Host().AppMessageBox(FormatMsg(909), MsgBox::Information);
+        Host().AppMessageBox(FormatMsg(AppMessage::FileTypesRegistered), MsgBox::Information);
         window.CloseWindow();
         return false;
     }
@@ -88,7 +89,7 @@ bool RunStartupSequence(StartupWindow& window, const QString& commandLine, bool 
     return true;
 }
 
-void FirstActivation(StartupWindow& window, const QString& commandLine) {
+void FirstActivation(StartupWindow& window, const CommandLine& commandLine) {
     static bool activatedOnce = false;
     if (activatedOnce) return;
     activatedOnce = true;

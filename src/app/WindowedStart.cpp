@@ -1,5 +1,6 @@
 #include "app/WindowedStart.h"
 
+#include "app/CommandLine.h"
 #include "app/HeadlessStart.h"
 #include "app/Startup.h"
 #include "app/WindowedStartupWindow.h"
@@ -13,7 +14,7 @@
 #include <clocale>
 #include <unistd.h>
 
-int RunWindowed(int argc, char* argv[], const QString& commandLine) {
+int RunWindowed(int argc, char* argv[], const CommandLine& commandLine) {
     // The browser window shares its drawing context with the other windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The browser's own sandbox refuses to start as root; its pages are only the program's own
@@ -37,7 +38,7 @@ int RunWindowed(int argc, char* argv[], const QString& commandLine) {
         SetRefreshCompare([&window] { window.RunCompare(); });
         WindowedStartupWindow startupWindow(window);
         window.SetFirstActivationHandler(
-            [&startupWindow, commandLine] { FirstActivation(startupWindow, commandLine); });
+            [&startupWindow, &commandLine] { FirstActivation(startupWindow, commandLine); });
         const bool started = RunStartupSequence(startupWindow, commandLine, true);
         if (!started) {
             status = ExitDone;

@@ -1,6 +1,6 @@
 #pragma once
 // The start with a display: the application with windows, the windowed run host and frmMain.
 
-#include <QString>
+struct CommandLine;
 
-int RunWindowed(int argc, char* argv[], const QString& commandLine);
+int RunWindowed(int argc, char* argv[], const CommandLine& commandLine);

@@ -16,9 +16,9 @@ void ReplaceAll(QString& text, QLatin1String placeholder, const QString& value) 
 }
 
 // Known folders are only asked for when their placeholder is there: asking may create them.
-void ReplaceKnownFolder(QString& text, QLatin1String placeholder, int code) {
+void ReplaceKnownFolder(QString& text, QLatin1String placeholder, KnownFolder folder) {
     if (!text.contains(placeholder, Qt::CaseInsensitive)) return;
-    ReplaceAll(text, placeholder, GetKnownFolder(code, true, false));
+    ReplaceAll(text, placeholder, GetKnownFolder(folder, true, false));
 }
 
 // The C library's formats of the current LC_TIME locale ("%x" date, "%X" time).
@@ -106,11 +106,11 @@ QString ExpandPathPlaceholders(const QString& input) {
     // On this system the user's "Temp" and "Tmp" values are the temporary folder itself.
     ReplaceAll(text, QLatin1String("%Temp%"), TempFolder());
     ReplaceAll(text, QLatin1String("%Tmp%"), TempFolder());
-    ReplaceKnownFolder(text, QLatin1String("%AppData%"), 26);
-    ReplaceKnownFolder(text, QLatin1String("%MyDocuments%"), 5);
-    ReplaceKnownFolder(text, QLatin1String("%MyMusic%"), 13);
-    ReplaceKnownFolder(text, QLatin1String("%MyPictures%"), 39);
-    ReplaceKnownFolder(text, QLatin1String("%MyVideo%"), 14);
+    ReplaceKnownFolder(text, QLatin1String("%AppData%"), KnownFolder::AppData);
+    ReplaceKnownFolder(text, QLatin1String("%MyDocuments%"), KnownFolder::Documents);
+    ReplaceKnownFolder(text, QLatin1String("%MyMusic%"), KnownFolder::Music);
+    ReplaceKnownFolder(text, QLatin1String("%MyPictures%"), KnownFolder::Pictures);
+    ReplaceKnownFolder(text, QLatin1String("%MyVideo%"), KnownFolder::Videos);
     if (text.contains(QLatin1String("%AppDir%"), Qt::CaseInsensitive)) {
         ReplaceAll(text, QLatin1String("%AppDir%"), ProgramFolder());
     }

@@ -42,9 +42,9 @@ void CopyTemplateIfNeeded(const QString& settingsFile) {
 }
 
 void LocateSettingsFile(ProgramSettings& s) {
-    // IsNtFamily() holds here: the settings live in the per-user configuration folder.
-    QString appData = GetKnownFolder(26, true, false);
-    if (appData.isEmpty()) appData = GetKnownFolder(26, false, false);
+    // The settings live in the per-user configuration folder (a multi-user system).
+    QString appData = GetKnownFolder(KnownFolder::AppData, true, false);
+    if (appData.isEmpty()) appData = GetKnownFolder(KnownFolder::AppData, false, false);
     s.SettingsFolder = appData + QLatin1Char('/') + kProductName;
     QDir().mkpath(s.SettingsFolder);  // a folder that cannot be made leaves us on defaults
     s.SettingsFilePath = s.SettingsFolder + QLatin1Char('/') + SettingsFileName();

@@ -1,6 +1,7 @@
 #include "launch/DesktopEntry.h"
 
 #include "i18n/TextLookup.h"
+#include "launch/LaunchMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,7 @@ QString ExecLine(const QString& target, const QStringList& arguments) {
 
 QString WriteFile(const QString& path, const QByteArray& contents, bool executable) {
     if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
-        return FormatMsg(1295, {QFileInfo(path).absolutePath()});
+        return FormatMsg(LaunchMessage::FolderMissing, {QFileInfo(path).absolutePath()});
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
     file.write(contents);
@@ -77,7 +78,7 @@ bool DesktopCanCarry(const QString& text) {
 
 QString CreateShortcut(const ShortcutSpec& shortcut) {
     if (shortcut.filePath.isEmpty() || shortcut.target.isEmpty())
-        return FormatMsg(1296);
+        return FormatMsg(LaunchMessage::ShortcutNeedsFileAndProgram);
     return WriteFile(shortcut.filePath,
                      EntryText(shortcut.name, shortcut.description, ExecLine(shortcut.target, shortcut.arguments),
                                shortcut.workingFolder, shortcut.iconPath),
@@ -100,7 +101,7 @@ QString InstallProgramMenuEntry(const QString& dataHome, const QStringList& syst
     QFile existing(entryPath);
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == entry) return {};
     if (!QDir().mkpath(applications) || !QDir().mkpath(iconFolder))
-        return FormatMsg(1297, {applications});
+        return FormatMsg(LaunchMessage::FolderNotCreated, {applications});
     if (!iconSource.isEmpty()) {
         QFile icon(iconSource);
         if (!icon.open(QIODevice::ReadOnly)) return icon.errorString();

@@ -2,6 +2,7 @@
 
 #include "launch/CronTable.h"
 #include "i18n/TextLookup.h"
+#include "launch/LaunchMessages.h"
 #include "platform/Crontab.h"
 #include "platform/LaunchTools.h"
 
@@ -13,7 +14,7 @@ namespace {
 // Reads the table, lets the change work on it and writes it back in one step.
 template <typename Change>
 SchedulerResult ChangeTable(Change change) {
-    if (!CrontabInstalled()) return SchedulerResult::Failed(FormatMsg(1294));
+    if (!CrontabInstalled()) return SchedulerResult::Failed(FormatMsg(LaunchMessage::CrontabNotInstalled));
     const CrontabText current = ReadCrontab();
     if (!current.ok) return SchedulerResult::Failed(current.error);
     CronTable table = CronTable::Parse(current.text);
@@ -23,14 +24,14 @@ SchedulerResult ChangeTable(Change change) {
 }
 
 SchedulerResult NoSuchTask(const QString& name) {
-    return SchedulerResult::Failed(FormatMsg(1290, {name}));
+    return SchedulerResult::Failed(FormatMsg(LaunchMessage::NoSuchTask, {name}));
 }
 
 }  // namespace
 
 SchedulerResult TaskScheduler::Refresh() {
     tasks_.clear();
-    if (!CrontabInstalled()) return SchedulerResult::Failed(FormatMsg(1294));
+    if (!CrontabInstalled()) return SchedulerResult::Failed(FormatMsg(LaunchMessage::CrontabNotInstalled));
     const CrontabText current = ReadCrontab();
     if (!current.ok) return SchedulerResult::Failed(current.error);
     tasks_ = CronTable::Parse(current.text).Tasks();
@@ -45,16 +46,16 @@ std::optional<ScheduledTask> TaskScheduler::Open(const QString& name) const {
 
 SchedulerResult TaskScheduler::Create(const ScheduledTask& task) {
     if (const QString bad = UncarriableText(task); !bad.isEmpty())
-        return SchedulerResult::Failed(FormatMsg(1291, {bad}));
+        return SchedulerResult::Failed(FormatMsg(LaunchMessage::LineBreakInCronLine, {bad}));
     return ChangeTable([&](CronTable& table) {
         return table.Add(task) ? SchedulerResult{}
-                               : SchedulerResult::Failed(FormatMsg(1292, {task.name}));
+                               : SchedulerResult::Failed(FormatMsg(LaunchMessage::TaskExists, {task.name}));
     });
 }
 
 SchedulerResult TaskScheduler::Save(const ScheduledTask& task) {
     if (const QString bad = UncarriableText(task); !bad.isEmpty())
-        return SchedulerResult::Failed(FormatMsg(1291, {bad}));
+        return SchedulerResult::Failed(FormatMsg(LaunchMessage::LineBreakInCronLine, {bad}));
     return ChangeTable([&](CronTable& table) { return table.Replace(task) ? SchedulerResult{} : NoSuchTask(task.name); });
 }
 
@@ -69,7 +70,7 @@ SchedulerResult TaskScheduler::Run(const QString& name) {
     if (!task) return NoSuchTask(name);
     const CronCommand& command = task->command;
     if (!StartDetached(command.program, command.arguments, command.workingFolder))
-        return SchedulerResult::Failed(FormatMsg(1293, {command.program}));
+        return SchedulerResult::Failed(FormatMsg(LaunchMessage::CouldNotStart, {command.program}));
     return {};
 }
 

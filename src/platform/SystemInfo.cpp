@@ -72,22 +72,14 @@ QString ExecutablePath() {
 
 }  // namespace
 
-bool IsNtFamily() { return true; }
-bool IsVersion6Nt() { return false; }
-QString GetWindowsVersionCode(const QString& separator) {
-    Q_UNUSED(separator);
-    return {};
-}
-
-QString GetKnownFolder(int code, bool createIfMissing, bool verify) {
+QString GetKnownFolder(KnownFolder folder, bool createIfMissing, bool verify) {
     QString path;
-    switch (code) {
-    case 26: path = ConfigHome(); break;
-    case 5: path = XdgUserDir(QStringLiteral("DOCUMENTS"), QStringLiteral("Documents")); break;
-    case 13: path = XdgUserDir(QStringLiteral("MUSIC"), QStringLiteral("Music")); break;
-    case 39: path = XdgUserDir(QStringLiteral("PICTURES"), QStringLiteral("Pictures")); break;
-    case 14: path = XdgUserDir(QStringLiteral("VIDEOS"), QStringLiteral("Videos")); break;
-    default: return {};
+    switch (folder) {
+    case KnownFolder::AppData: path = ConfigHome(); break;
+    case KnownFolder::Documents: path = XdgUserDir(QStringLiteral("DOCUMENTS"), QStringLiteral("Documents")); break;
+    case KnownFolder::Music: path = XdgUserDir(QStringLiteral("MUSIC"), QStringLiteral("Music")); break;
+    case KnownFolder::Pictures: path = XdgUserDir(QStringLiteral("PICTURES"), QStringLiteral("Pictures")); break;
+    case KnownFolder::Videos: path = XdgUserDir(QStringLiteral("VIDEOS"), QStringLiteral("Videos")); break;
     }
     path = StripTrailingSlash(path);
     const bool exists = QFileInfo(path).isDir();

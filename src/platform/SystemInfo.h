@@ -3,13 +3,19 @@
 
 #include <QString>
 
-bool IsNtFamily();            // true: a multi-user system
-bool IsVersion6Nt();          // false
-QString GetWindowsVersionCode(const QString& separator);  // empty
+// The user's folders that profiles name by placeholders and that hold the settings. The number
+// is the folder's code where settings and scripts brought from elsewhere name it.
+enum class KnownFolder {
+    AppData,    // 26: $XDG_CONFIG_HOME, else ~/.config ("%AppData%")
+    Documents,  // 5: XDG DOCUMENTS ("%MyDocuments%")
+    Music,      // 13: XDG MUSIC ("%MyMusic%")
+    Pictures,   // 39: XDG PICTURES ("%MyPictures%")
+    Videos,     // 14: XDG VIDEOS ("%MyVideo%")
+};
 
-// Known folder codes: 26 application data, 5 documents, 13 music, 39 pictures, 14 video.
-// Returns the path without a trailing '/', empty on failure; creates it when createIfMissing.
-QString GetKnownFolder(int code, bool createIfMissing = true, bool verify = false);
+// Returns the path without a trailing '/', empty on failure; creates it when createIfMissing,
+// and with verify (not creating) returns it only when it exists.
+QString GetKnownFolder(KnownFolder folder, bool createIfMissing = true, bool verify = false);
 
 // The user's desktop folder as `xdg-user-dir DESKTOP` names it (user-dirs.dirs, else ~/Desktop
 // when that exists); empty when the user has none (nothing named and no ~/Desktop, or the home

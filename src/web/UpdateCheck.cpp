@@ -12,6 +12,7 @@
 #include "web/WebMessages.h"
 #include "web/WebNotice.h"
 
+#include <QSysInfo>
 #include <QTimer>
 #include <QUrl>
 
@@ -46,13 +47,9 @@ void TellAboutUpdate(const QString& text, const QString& title) { TellUser(text,
 }  // namespace
 
 QString UpdateQueryString() {
-    const QString flags = QStringLiteral("Flags");
-    const QString info = QStringLiteral("UpdateInfo");
-    return QStringLiteral("?v=") + Version() +
-           QStringLiteral("&u=") + ReadUserRegistryValue(flags, info, 0).toString() +
-           QStringLiteral("&s=") + QString::number(Settings().Runs) +
-           QStringLiteral("&m=") + ReadMachineRegistryValue(flags, info, 0).toString() +
-           QStringLiteral("&os=") + GetWindowsVersionCode(QStringLiteral("."));
+    // What the server needs to pick an answer: which version asks and on which system. Nothing
+    // that tells one user or machine from another (no stored tokens, no start count) leaves here.
+    return QStringLiteral("?v=") + Version() + QStringLiteral("&os=") + QSysInfo::productType();
 }
 
 QString UpdateAddress(bool manual) {
@@ -102,7 +99,8 @@ void UpdateChecks::Check(bool manual) {
 }
 
 void UpdateChecks::CheckWhenDue() {
-    if (Switches().DontAsk) return;
+    // No contact with the server that the user has not agreed to (a setting, off by default).
+    if (!Settings().AutoUpdateCheck || Switches().DontAsk) return;
     if (Settings().NextUpdateCheck <= ToDateValue(Clock::Now())) Check(false);
 }
 

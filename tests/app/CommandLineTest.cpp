@@ -1,81 +1,70 @@
 #include "app/CommandLine.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
-QString Line(std::initializer_list<const char*> args) {
-    QStringList list;
-    for (const char* a : args) list << QString::fromUtf8(a);
-    return BuildCommandLine(list);
-}
-}  // namespace
-
-TEST(CommandLine, RebuildsTheLineWithQuotesAroundArgumentsHoldingBlanks) {
-    EXPECT_EQ(Line({"/my files/a.tdp", "-auto"}), QStringLiteral("\"/my files/a.tdp\" -auto"));
-    EXPECT_EQ(Line({"/data/a.tdp", "-Auto", "-DontAsk", "-Hide"}),
-              QStringLiteral("/data/a.tdp -Auto -DontAsk -Hide"));
-    EXPECT_EQ(Line({}), QString());
+// The switches as letters: a auto, d dontask, h hide, u update, w wizard, r regclasses.
+std::string Letters(const StartupSwitches& s) {
+    const std::pair<bool, char> flags[] = {{s.AutoRun, 'a'},         {s.DontAsk, 'd'},         {s.Hidden, 'h'},
+                                           {s.UpdateRequested, 'u'}, {s.WizardRequested, 'w'}, {s.RegisterClasses, 'r'}};
+    std::string out;
+    for (const auto& [on, letter] : flags)
+        if (on) out += letter;
+    return out;
 }
 
-TEST(CommandLine, SwitchesAreSubstringsIgnoringCase) {
-    const StartupSwitches s = RecognizeSwitches(QStringLiteral("\"/p/x.tdp\" -AUTO -DontAsk -hide"));
-    EXPECT_TRUE(s.AutoRun);
-    EXPECT_TRUE(s.DontAsk);
-    EXPECT_TRUE(s.Hidden);
-    EXPECT_FALSE(s.UpdateRequested);
-    EXPECT_FALSE(s.WizardRequested);
-    // A longer word that begins with a switch counts; a switch's text inside the profile path
-    // does not, quoted or not.
-    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("-automatic")).AutoRun);
-    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("/backups/x-hide/p.tdp")).Hidden);
-    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("\"/my backups/photo-autosave.tdp\" -hide")).AutoRun);
-    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("\"/my backups/photo-autosave.tdp\" -hide")).Hidden);
-    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("\"/unclosed -auto")).AutoRun);
-    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("/p/x-dontask.tdp -auto")).AutoRun);
-    EXPECT_FALSE(RecognizeSwitches(QStringLiteral("/p/x-dontask.tdp -auto")).DontAsk);
-    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("-update -wizard")).UpdateRequested);
-    EXPECT_TRUE(RecognizeSwitches(QStringLiteral("-update -wizard")).WizardRequested);
-}
+struct LineCase {
+    QStringList arguments;
+    const char* profilePath;
+    const char* switches;
+};
 
-TEST(CommandLine, RegclassesSilencesTheRunSwitches) {
-    const StartupSwitches s = RecognizeSwitches(QStringLiteral("-regclasses -auto -dontask -hide -wizard -update"));
-    EXPECT_TRUE(s.RegisterClasses);
-    EXPECT_TRUE(s.UpdateRequested);
-    EXPECT_FALSE(s.AutoRun);
-    EXPECT_FALSE(s.DontAsk);
-    EXPECT_FALSE(s.Hidden);
-    EXPECT_FALSE(s.WizardRequested);
+// A switch is a substring of the line outside the profile path, in any case; a switch's text
+// inside the path (quoted or not) switches nothing, and a path holding quotes comes through whole.
+const LineCase kLines[] = {
+    {{}, "", ""},
+    {{"/my files/a.tdp", "-auto"}, "/my files/a.tdp", "a"},
+    {{"/data/a.tdp", "-Auto", "-DontAsk", "-Hide"}, "/data/a.tdp", "adh"},
+    {{"/p/a.tdp", "--auto", "--DONTASK", "--hide"}, "/p/a.tdp", "adh"},
+    {{"-automatic"}, "", "a"},
+    {{"-auto", "/p/a.tdp"}, "", "a"},
+    {{"-auto", "/p/my a.tdp"}, "/p/my a.tdp", "a"},
+    {{"/backups/x-hide/p.tdp"}, "/backups/x-hide/p.tdp", ""},
+    {{"/my backups/photo-autosave.tdp", "-hide"}, "/my backups/photo-autosave.tdp", "h"},
+    {{"/p/x-dontask.tdp", "-auto"}, "/p/x-dontask.tdp", "a"},
+    {{"/p/say \"hi\" -auto.tdp", "-hide"}, "/p/say \"hi\" -auto.tdp", "h"},
+    {{"/p/\"x\".tdp"}, "/p/\"x\".tdp", ""},
+    {{"-update", "-wizard"}, "", "uw"},
+    // "-regclasses" silences the switches of a run.
+    {{"-regclasses", "-auto", "-dontask", "-hide", "-wizard", "-update"}, "", "ur"},
+};
+
+TEST(CommandLine, ProfilePathAndSwitchesOfEachForm) {
+    for (const LineCase& c : kLines) {
+        const CommandLine line = ReadCommandLine(c.arguments);
+        EXPECT_EQ(line.profilePath, QString::fromUtf8(c.profilePath)) << c.arguments.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(Letters(line.switches), c.switches) << c.arguments.join(QLatin1Char('|')).toStdString();
+    }
 }
 
 TEST(CommandLine, LastErrorRuleStopsAutoRunOnlyWhenTheSettingSaysSo) {
-    StartupSwitches s = RecognizeSwitches(QStringLiteral("-auto"));
-    ApplyLastErrorRule(s, QStringLiteral("2026-12-01 10:00:00"), false);
-    EXPECT_TRUE(s.AutoRun);
-    ApplyLastErrorRule(s, QString(), true);
-    EXPECT_TRUE(s.AutoRun);
-    ApplyLastErrorRule(s, QStringLiteral("2026-12-01 10:00:00"), true);
-    EXPECT_FALSE(s.AutoRun);
-
-    EXPECT_TRUE(ShowsLastErrorNotice(RecognizeSwitches(QString()), QStringLiteral("d")));
-    EXPECT_FALSE(ShowsLastErrorNotice(RecognizeSwitches(QStringLiteral("-dontask")), QStringLiteral("d")));
-    EXPECT_FALSE(ShowsLastErrorNotice(RecognizeSwitches(QString()), QString()));
+    const QString date = QStringLiteral("2026-12-01 10:00:00");
+    const struct {
+        QString lastError;
+        bool settingOn;
+        bool stillAuto;
+    } cases[] = {{date, false, true}, {QString(), true, true}, {date, true, false}};
+    for (const auto& c : cases) {
+        StartupSwitches s = ReadCommandLine({QStringLiteral("-auto")}).switches;
+        ApplyLastErrorRule(s, c.lastError, c.settingOn);
+        EXPECT_EQ(s.AutoRun, c.stillAuto) << c.lastError.toStdString() << c.settingOn;
+    }
+    EXPECT_TRUE(ShowsLastErrorNotice(StartupSwitches{}, date));
+    EXPECT_FALSE(ShowsLastErrorNotice(ReadCommandLine({QStringLiteral("-dontask")}).switches, date));
+    EXPECT_FALSE(ShowsLastErrorNotice(StartupSwitches{}, QString()));
 }
-
-TEST(CommandLine, ProfileArgumentTakesTheQuotedPathOrTheFirstWord) {
-    EXPECT_EQ(ProfileArgument(QStringLiteral("\"/my files/a.tdp\" -Auto -DontAsk -Hide")),
-              QStringLiteral("/my files/a.tdp"));
-    // Unquoted paths are cut at the first blank.
-    EXPECT_EQ(ProfileArgument(QStringLiteral("/my files/a.tdp -auto")), QStringLiteral("/my"));
-    // "-auto" before an unquoted path is the first word; before a quoted path it does no harm.
-    EXPECT_EQ(ProfileArgument(QStringLiteral("-auto /p/a.tdp")), QStringLiteral("-auto"));
-    EXPECT_EQ(ProfileArgument(QStringLiteral("-auto \"/p/a.tdp\"")), QStringLiteral("/p/a.tdp"));
-    EXPECT_EQ(ProfileArgument(QString()), QString());
-    EXPECT_EQ(ProfileArgument(QStringLiteral("\"")), QString());
-    // A path that holds double quotes (a name the launchers write into tasks and shortcuts)
-    // comes through whole, and its text never switches anything.
-    const QString quoted = BuildCommandLine({QStringLiteral("/p/say \"hi\" -auto.tdp"), QStringLiteral("-hide")});
-    EXPECT_EQ(ProfileArgument(quoted), QStringLiteral("/p/say \"hi\" -auto.tdp"));
-    EXPECT_FALSE(RecognizeSwitches(quoted).AutoRun);
-    EXPECT_TRUE(RecognizeSwitches(quoted).Hidden);
-    EXPECT_EQ(ProfileArgument(BuildCommandLine({QStringLiteral("/p/\"x\".tdp")})), QStringLiteral("/p/\"x\".tdp"));
-}
+}  // namespace

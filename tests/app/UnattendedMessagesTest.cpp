@@ -37,8 +37,7 @@ TEST_F(UnattendedRun, NamesWithLineBreaksTabsAndBackslashesKeepTheLogsFields) {
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
     EXPECT_EQ(tree.Read(QStringLiteral("R/new\nline.txt")), QByteArray("a"));
 
-    QFile file(LogFolder() + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
-               QStringLiteral(".log"));
+    QFile file(TodaysLogPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QStringList> lines = LogFields(file.readAll());
     const QString right = tree.Path(QStringLiteral("R/"));

@@ -112,9 +112,11 @@ protected:
         return Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")}, withDisplay);
     }
 
+    QString TodaysLogPath() const {
+        return LogFolder() + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
+    }
     QString TodaysLog() const {
-        QFile f(LogFolder() + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
-                QStringLiteral(".log"));
+        QFile f(TodaysLogPath());
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 };

@@ -5,12 +5,80 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
 const QDateTime kOld(QDate(2026, 1, 1), QTime(10, 0));
 const QDateTime kNew(QDate(2026, 6, 1), QTime(10, 0));
+
+// A tree as "path=content" for files and "path/" for folders, below a folder of its own.
+void Build(TempTree& tree, const QString& below, const QStringList& entries) {
+    for (const QString& e : entries) {
+        if (e.endsWith(QLatin1Char('/'))) tree.Folder(below + e);
+        else tree.File(below + e.section(QLatin1Char('='), 0, 0), e.section(QLatin1Char('='), 1).toUtf8(), kOld);
+    }
+}
+QStringList Listing(const TempTree& tree, const QString& below) {
+    QStringList out;
+    for (const QString& name : tree.List()) {
+        if (!name.startsWith(below) || name == below) continue;
+        const QString rel = name.mid(below.size());
+        out << (rel.endsWith(QLatin1Char('/')) ? rel : rel + QLatin1Char('=') + QString::fromUtf8(tree.Read(name)));
+    }
+    return out;
+}
+
+// What a run does to a tree: the rows decide, and nothing else. Folders inside each other are
+// no content of one another; one mirror run deletes what folder 1 lacks and nothing of folder 1;
+// a run without a direction does nothing and says so; names that differ only in letter case
+// are two files, in every run.
+struct TreeCase {
+    const char* name;
+    QStringList before;
+    const char* left;
+    const char* right;
+    const char* syncOptions;
+    QStringList after;
+    int logLines;  // -1: not counted
+    int runs = 1;
+};
+
+const TreeCase kTreeCases[] = {
+    {"NestedFolders", {"data/a.txt=a", "data/sub/b.txt=b", "data/Backup/"}, "data", "data/Backup", "10000",
+     {"data/", "data/Backup/", "data/Backup/a.txt=a", "data/Backup/sub/", "data/Backup/sub/b.txt=b", "data/a.txt=a",
+      "data/sub/", "data/sub/b.txt=b"}, 2},
+    {"MirrorIntoTheFolderHoldingIt", {"X/backup/archived.txt=only copy", "X/a.txt=a"}, "X/backup", "X", "10001",
+     {"X/", "X/archived.txt=only copy", "X/backup/", "X/backup/archived.txt=only copy"}, -1},
+    {"MirrorDeletesExtras", {"L/same.txt=same", "R/same.txt=same", "R/extra.txt=x", "R/gone/y.txt=y"}, "L", "R", "10001",
+     {"L/", "L/same.txt=same", "R/", "R/same.txt=same"}, 2},
+    {"NoDirection", {"L/a.txt=a", "R/"}, "L", "R", "00100", {"L/", "L/a.txt=a", "R/"}, 3},
+    {"LetterCase", {"L/html/index.html=lower", "L/html/Index.html=upper", "R/html/index.html=lower"}, "L", "R", "10000",
+     {"L/", "L/html/", "L/html/Index.html=upper", "L/html/index.html=lower", "R/", "R/html/",
+      "R/html/Index.html=upper", "R/html/index.html=lower"}, -1, 2},
+};
+
+// A run that must not delete: it refuses before the first pair (or skips the pair it cannot
+// do), changes nothing, and a line of its log says why.
+struct RefusalCase {
+    const char* name;
+    QStringList before;
+    QList<QPair<const char*, const char*>> pairs;  // folder 1, folder 2
+    int exitCode;
+    int logLines;
+    int reasonLine;
+    QStringList reason;  // texts of the reason line; "@x": the path of x
+};
+
+const RefusalCase kRefusals[] = {
+    // Folder 1 is created when missing (SA=1): an unplugged disk must not empty the backup.
+    {"MirrorOfAMissingRootItWouldCreate", {"R/a.txt=a", "R/d/b.txt=b"}, {{"unplugged", "R"}}, 1, 3, 1,
+     {"@unplugged", "@R"}},
+    {"MassDeletion", {"L/keep.txt=keep", "R/keep.txt=keep", "R/old/1.txt=1", "R/old/2.txt=2", "R/old/3.txt=3",
+      "R/old/4.txt=4", "R/old/5.txt=5", "R/old/6.txt=6", "R/old/7.txt=7", "R/old/8.txt=8", "R/old/9.txt=9",
+      "R/old/10.txt=10", "R/old/11.txt=11", "R/old/12.txt=12"}, {{"L", "R"}}, 2, 3, 1, {" 12 ", " 13 "}},
+    {"NestedPairs", {"data/a.txt=a", "data/photos/p.jpg=p", "B1/", "B2/"}, {{"data", "B1"}, {"data/photos", "B2"}},
+     2, 1, 0, {"@B1", "@B2"}},
+};
 
 }  // namespace
 
@@ -29,38 +97,69 @@ TEST_F(UnattendedRun, HiddenStartWithoutProfileCountsTheRunCopiesTheTemplateAndE
     EXPECT_EQ(UserValue("Runs"), QStringLiteral("2")) << qPrintable(UserStore());
 }
 
-TEST_F(UnattendedRun, NoDisplayAndNoHideEndsWithAReason) {
-    ProgramRun run = Start({});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.standardError.contains(QStringLiteral("display")));
+TEST_F(UnattendedRun, WithoutADisplayAndWithoutHideNothingRunsAndTheReasonIsSaid) {
+    for (const auto& [display, reason] : {std::pair{QString(), QStringLiteral("no display")},
+                                          {QStringLiteral(":4711"), QStringLiteral("\":4711\" cannot be opened")}}) {
+        if (!display.isEmpty()) extraEnvironment = {{QStringLiteral("DISPLAY"), display}};
+        const ProgramRun run = Start({});
+        EXPECT_EQ(run.exitCode, 2) << qPrintable(display);
+        EXPECT_TRUE(run.standardError.contains(reason)) << qPrintable(run.standardError);
+    }
 }
 
-TEST_F(UnattendedRun, SynchronisesBothWaysLogsAndExits0) {
+TEST_F(UnattendedRun, TreesBecomeWhatTheRowsSay) {
     WriteSettings();
-    tree.File(QStringLiteral("L/a.txt"), "new left", kNew);
-    tree.File(QStringLiteral("R/a.txt"), "old", kOld);
-    tree.File(QStringLiteral("R/b.txt"), "new right", kNew);
-    tree.File(QStringLiteral("L/b.txt"), "old", kOld);
-    tree.File(QStringLiteral("L/sub/only left.txt"), "left only", kOld);
-    tree.File(QStringLiteral("R/deep/er/only right.txt"), "right only", kOld);
-    tree.File(QStringLiteral("L/scratch.tmp"), "to delete", kOld);
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "11000");
+    for (const TreeCase& c : kTreeCases) {
+        SCOPED_TRACE(c.name);
+        const QString below = QString::fromLatin1(c.name) + QLatin1Char('/');
+        Build(tree, below, c.before);
+        const QString profile = WriteProfile(tree.Path(below + QString::fromUtf8(c.left)),
+                                             tree.Path(below + QString::fromUtf8(c.right)), c.syncOptions);
+        QFile::remove(TodaysLogPath());
+        for (int run = 0; run < c.runs; ++run) {
+            const ProgramRun result = StartUnattended(profile);
+            EXPECT_EQ(result.exitCode, 0) << run << qPrintable(result.standardError);
+        }
+        EXPECT_EQ(Listing(tree, below), c.after);
+        if (c.logLines >= 0) {
+            EXPECT_EQ(LogLines().size(), c.logLines) << qPrintable(TodaysLog());
+        }
+        EXPECT_EQ(UserValue("LastErrorMsg"), QString());
+    }
+}
 
-    ProgramRun run = StartUnattended(profile);
+TEST_F(UnattendedRun, ARunThatWouldDeleteWhatItMustNotChangesNothingAndSaysWhy) {
+    WriteSettings();
+    for (const RefusalCase& c : kRefusals) {
+        SCOPED_TRACE(c.name);
+        const QString below = QString::fromLatin1(c.name) + QLatin1Char('/');
+        Build(tree, below, c.before);
+        QList<QByteArray> pairs;
+        for (const auto& [left, right] : c.pairs)
+            pairs << PairSection(tree.Path(below + QString::fromUtf8(left)), tree.Path(below + QString::fromUtf8(right)),
+                                 "SA=1\r\n");
+        const QString profile = WriteProfilePairs(pairs, "10001");
+        const QStringList before = Listing(tree, below);
+        QFile::remove(TodaysLogPath());
+        QFile::remove(configHome.path() + QStringLiteral("/Tandor/user.reg"));  // no last error of the case before
+        const ProgramRun run = StartUnattended(profile);
+        EXPECT_EQ(run.exitCode, c.exitCode) << qPrintable(run.standardError);
+        EXPECT_EQ(Listing(tree, below), before);
+        const QStringList lines = LogLines();
+        ASSERT_EQ(lines.size(), c.logLines) << qPrintable(TodaysLog());
+        for (const QString& text : c.reason) {
+            const QString wanted = text.startsWith(QLatin1Char('@')) ? tree.Path(below + text.mid(1)) : text;
+            EXPECT_TRUE(lines[c.reasonLine].contains(wanted)) << qPrintable(lines[c.reasonLine]) << qPrintable(wanted);
+        }
+        EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty());
+    }
+    // The mass deletion runs once the setting allows it.
+    WriteSettings("MaxDeletePercent=100\r\n");
+    const QString below = QStringLiteral("MassDeletion/");
+    const QString profile = WriteProfile(tree.Path(below + QStringLiteral("L")), tree.Path(below + QStringLiteral("R")), "10001");
+    const ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.Read(QStringLiteral("R/a.txt")), QByteArray("new left"));
-    EXPECT_EQ(tree.Read(QStringLiteral("L/b.txt")), QByteArray("new right"));
-    EXPECT_EQ(tree.Read(QStringLiteral("R/sub/only left.txt")), QByteArray("left only"));
-    EXPECT_EQ(tree.Read(QStringLiteral("L/deep/er/only right.txt")), QByteArray("right only"));
-    EXPECT_EQ(tree.Modified(QStringLiteral("R/a.txt")), kNew);
-    EXPECT_FALSE(tree.Exists(QStringLiteral("L/scratch.tmp"))) << "the delete mask was not applied";
-    EXPECT_FALSE(tree.Exists(QStringLiteral("R/scratch.tmp")));
-
-    const QStringList lines = TodaysLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 2) << qPrintable(TodaysLog());
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tStart\t") + profile)) << qPrintable(lines[0]);
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\tEnd\t") + profile)) << qPrintable(lines[1]);
-    EXPECT_EQ(UserValue("LastErrorDate"), QString());
+    EXPECT_EQ(Listing(tree, below), (QStringList{"L/", "L/keep.txt=keep", "R/", "R/keep.txt=keep"}));
 }
 
 TEST_F(UnattendedRun, AFailedCopyIsRecordedLoggedAndExits1) {
@@ -82,64 +181,6 @@ TEST_F(UnattendedRun, AFailedCopyIsRecordedLoggedAndExits1) {
     EXPECT_TRUE(log.contains(QStringLiteral("\tStart\t")));
     EXPECT_TRUE(log.contains(QStringLiteral("box")));
     EXPECT_TRUE(log.contains(QStringLiteral("\tEnd\t")));
-}
-
-TEST_F(UnattendedRun, AMissingRootRunsNothingAndExits2) {
-    WriteSettings();
-    tree.File(QStringLiteral("L/a.txt"), "a", kOld);
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("missing")), "10000");
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_FALSE(tree.Exists(QStringLiteral("missing")));
-    EXPECT_TRUE(UserValue("LastErrorMsg").contains(QStringLiteral("/missing"))) << qPrintable(UserStore());
-}
-
-TEST_F(UnattendedRun, NestedFoldersDoExactlyWhatTheRowsSay) {
-    WriteSettings();
-    // Folder 2 lies inside folder 1: it is no content of folder 1, so nothing is copied into
-    // itself, and the compare is a snapshot: the run copies what it listed once and ends.
-    tree.File(QStringLiteral("data/a.txt"), "a", kOld);
-    tree.File(QStringLiteral("data/sub/b.txt"), "b", kOld);
-    tree.Folder(QStringLiteral("data/Backup"));
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("data")), tree.Path(QStringLiteral("data/Backup")), "10000");
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.List().join(QLatin1Char('\n')), (QStringList{
-        QStringLiteral("My Profile.tdp"), QStringLiteral("data/"), QStringLiteral("data/Backup/"),
-        QStringLiteral("data/Backup/a.txt"),
-        QStringLiteral("data/Backup/sub/"), QStringLiteral("data/Backup/sub/b.txt"),
-        QStringLiteral("data/a.txt"), QStringLiteral("data/sub/"), QStringLiteral("data/sub/b.txt")})
-                                             .join(QLatin1Char('\n')));
-}
-
-TEST_F(UnattendedRun, AMirrorOfAFolderIntoTheFolderHoldingItKeepsIt) {
-    WriteSettings();
-    // Folder 1 lies inside folder 2, and folder 2 is mirrored from it: folder 1 is not a
-    // one-sided entry of folder 2, so neither it nor the only copy in it is deleted.
-    tree.File(QStringLiteral("X/backup/archived.txt"), "only copy", kOld);
-    tree.File(QStringLiteral("X/a.txt"), "a", kOld);
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("X/backup")), tree.Path(QStringLiteral("X")), "10001");
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.Read(QStringLiteral("X/backup/archived.txt")), QByteArray("only copy"));
-    EXPECT_EQ(tree.Read(QStringLiteral("X/archived.txt")), QByteArray("only copy"));
-    EXPECT_FALSE(tree.Exists(QStringLiteral("X/a.txt"))) << "the mirror did not delete what folder 1 lacks";
-}
-
-TEST_F(UnattendedRun, NamesThatDifferOnlyInLetterCaseAreBothBackedUpInEveryRun) {
-    WriteSettings();
-    tree.File(QStringLiteral("L/html/index.html"), "lower", kOld);
-    tree.File(QStringLiteral("L/html/Index.html"), "upper", kNew);
-    tree.File(QStringLiteral("R/html/index.html"), "lower", kOld);
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10000");
-    for (int runNumber = 0; runNumber < 2; ++runNumber) {
-        ProgramRun run = StartUnattended(profile);
-        EXPECT_EQ(run.exitCode, 0) << runNumber << qPrintable(run.standardError);
-        EXPECT_EQ(tree.Read(QStringLiteral("R/html/index.html")), QByteArray("lower"));
-        EXPECT_EQ(tree.Read(QStringLiteral("R/html/Index.html")), QByteArray("upper"));
-        EXPECT_EQ(tree.Modified(QStringLiteral("R/html/Index.html")), kNew);
-    }
-    EXPECT_EQ(UserValue("LastErrorMsg"), QString());
 }
 
 TEST_F(UnattendedRun, ALinkOppositeAFolderIsReportedAndNothingIsWrittenThroughIt) {
@@ -186,96 +227,6 @@ TEST_F(UnattendedRun, ARootThatIsNoAbsoluteFolderRunsNothingAndExits2) {
         QFile::remove(inRoot);
         EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty()) << qPrintable(left);
     }
-}
-
-// ---- what a run must not delete, and runs that say what they did not do ----
-
-TEST_F(UnattendedRun, AMirrorOfAMissingRootThatItWouldCreateDeletesNothingAndExits1) {
-    WriteSettings();
-    tree.File(QStringLiteral("R/a.txt"), "a", kOld);
-    tree.File(QStringLiteral("R/d/b.txt"), "b", kOld);
-    const QString profile = WriteProfilePairs(
-        {PairSection(tree.Path(QStringLiteral("unplugged")), tree.Path(QStringLiteral("R")), "SA=1\r\n")}, "10001");
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.Read(QStringLiteral("R/a.txt")), QByteArray("a"));
-    EXPECT_EQ(tree.Read(QStringLiteral("R/d/b.txt")), QByteArray("b"));
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 3) << qPrintable(TodaysLog());
-    EXPECT_TRUE(lines[1].contains(tree.Path(QStringLiteral("unplugged"))) && lines[1].contains(tree.Path(QStringLiteral("R"))))
-        << qPrintable(lines[1]);
-    EXPECT_TRUE(UserValue("LastErrorMsg").contains(tree.Path(QStringLiteral("unplugged"))));
-}
-
-TEST_F(UnattendedRun, AMassDeletionIsRefusedWithExit2UnlessTheSettingAllowsIt) {
-    WriteSettings();
-    tree.File(QStringLiteral("L/keep.txt"), "keep", kOld);
-    tree.File(QStringLiteral("R/keep.txt"), "keep", kOld);
-    for (int i = 1; i <= 12; ++i) tree.File(QStringLiteral("R/old/%1.txt").arg(i), QByteArray::number(i), kOld);
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10001");
-    const QStringList before = tree.List();
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 2) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.List(), before);
-    EXPECT_EQ(tree.Read(QStringLiteral("R/old/12.txt")), QByteArray("12"));
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 3) << qPrintable(TodaysLog());
-    EXPECT_TRUE(lines[1].contains(QStringLiteral(" 12 ")) && lines[1].contains(QStringLiteral(" 13 "))) << qPrintable(lines[1]);
-    EXPECT_FALSE(UserValue("LastErrorMsg").isEmpty());
-
-    WriteSettings("MaxDeletePercent=100\r\n");
-    run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
-    EXPECT_FALSE(tree.Exists(QStringLiteral("R/old")));
-    EXPECT_EQ(tree.Read(QStringLiteral("R/keep.txt")), QByteArray("keep"));
-}
-
-TEST_F(UnattendedRun, NestedPairsWithADeleteOptionRefuseBeforeTheFirstPair) {
-    WriteSettings();
-    tree.File(QStringLiteral("data/a.txt"), "a", kOld);
-    tree.File(QStringLiteral("data/photos/p.jpg"), "p", kOld);
-    tree.Folder(QStringLiteral("B1"));
-    tree.Folder(QStringLiteral("B2"));
-    const QString profile = WriteProfilePairs(
-        {PairSection(tree.Path(QStringLiteral("data")), tree.Path(QStringLiteral("B1"))),
-         PairSection(tree.Path(QStringLiteral("data/photos")), tree.Path(QStringLiteral("B2")))},
-        "10001");
-    const QStringList before = tree.List();
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 2) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.List(), before);
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 1) << qPrintable(TodaysLog());
-    EXPECT_TRUE(lines[0].contains(tree.Path(QStringLiteral("B1"))) && lines[0].contains(tree.Path(QStringLiteral("B2"))))
-        << qPrintable(lines[0]);
-}
-
-TEST_F(UnattendedRun, AMirrorDeletesExtraEntriesWhenNothingNeedsCopying) {
-    WriteSettings();
-    tree.File(QStringLiteral("L/same.txt"), "same", kOld);
-    tree.File(QStringLiteral("R/same.txt"), "same", kOld);
-    tree.File(QStringLiteral("R/extra.txt"), "x", kOld);
-    tree.File(QStringLiteral("R/gone/y.txt"), "y", kOld);
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10001");
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
-    EXPECT_EQ(tree.List(), (QStringList{QStringLiteral("L/"), QStringLiteral("L/same.txt"), QStringLiteral("My Profile.tdp"),
-                                        QStringLiteral("R/"), QStringLiteral("R/same.txt")}));
-    EXPECT_EQ(LogLines().size(), 2) << qPrintable(TodaysLog());
-}
-
-TEST_F(UnattendedRun, ARunWithNoDirectionLogsThatNothingWasDone) {
-    WriteSettings();
-    tree.File(QStringLiteral("L/a.txt"), "a", kOld);
-    tree.Folder(QStringLiteral("R"));
-    const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "00100");
-    ProgramRun run = StartUnattended(profile);
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
-    EXPECT_FALSE(tree.Exists(QStringLiteral("R/a.txt")));
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 3) << qPrintable(TodaysLog());
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tStart\t") + profile));
-    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("\tEnd\t") + profile));
 }
 
 TEST_F(UnattendedRun, WithADisplayAndDontAskARunThatCannotGoOnNeverWaitsForAClick) {

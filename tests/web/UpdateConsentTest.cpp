@@ -20,19 +20,18 @@ TEST(UpdateConsentTest, ADueCheckStartsOnlyWhenSwitchedOnAndNeverWithoutQuestion
     IsolatedEnvironment environment;
     TempTree tree;
     Clock::SetNowForTests([] { return QDateTime(QDate(2024, 3, 1), QTime(12, 0)); });
-    SetUpdateAddressForTests(QUrl::fromLocalFile(tree.Path(QStringLiteral("missing.htm"))).toString());
+    const QString missing = QUrl::fromLocalFile(tree.Path(QStringLiteral("missing.htm"))).toString();
     struct Case { bool consent; bool dontAsk; int started; };
     for (const Case c : {Case{false, false, 0}, Case{true, true, 0}, Case{true, false, 1}}) {
-        ResetUpdateChecksForTests();
+        UpdateChecks checks([&](bool) { return missing; });
         Settings().AutoUpdateCheck = c.consent;
         Settings().NextUpdateCheck = 0;  // long past: due
         Switches().DontAsk = c.dontAsk;
-        UpdateDueCheck();
-        EXPECT_EQ(UpdateChecksStarted(), c.started) << c.consent << c.dontAsk;
+        checks.CheckWhenDue();
+        EXPECT_EQ(checks.Started(), c.started) << c.consent << c.dontAsk;
         if (frmWizard::Current()) delete frmWizard::Current();
     }
     Switches().DontAsk = false;
-    SetUpdateAddressForTests(QString());
 }
 
 TEST(UpdateConsentTest, TheQueryNamesTheVersionAndTheSystemOnly) {

@@ -62,7 +62,7 @@ dlgMakeLink::dlgMakeLink(QWidget* owner)
     ui->chkAuto->setEnabled(!CurrentProfile().ProfilePath.isEmpty());
     // Run-as goes through pkexec; without it the option is withheld. pkexec keeps no password
     // for later, so the saved-password box stays off.
-    ui->chkRunAs->setEnabled(IsNtFamily() && !runAsTool_.isEmpty());
+    ui->chkRunAs->setEnabled(!runAsTool_.isEmpty());
     ui->txtUser->setEnabled(false);
     ui->chkRunAsPassword->setEnabled(false);
     ui->cmdOK->setEnabled(false);

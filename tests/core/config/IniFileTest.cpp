@@ -17,55 +17,61 @@
 
 namespace {
 
-TEST(IniFileRead, NamesIgnoreCaseAndBlanksAndValuesLoseOnePairOfQuotes) {
+// One file that holds every reading rule; each row asks for one key of it.
+const QByteArray kRulesFile =
+    "top=1\r\n"
+    "  [ General ]  \r\n  Left = one two \r\nQuoted=\"\"inner\"\"\r\nSingle=' x '\r\nEq=a=b=c\r\nNoValue\r\n; comment=1\r\n"
+    "[S]\r\nk=first\r\nK=second\r\n[s]\r\nk=third\r\nother=4\r\n"
+    "[N]\r\nneg=-5\r\nplus=+3\r\nlead= 12abc\r\nempty=\r\ntext=abc\r\nbig=99999999999\r\nsmall=-99999999999\r\nsign=-\r\n"
+    "[T]\r\n";
+
+TEST(IniFileRead, NamesIgnoreCaseAndBlanksValuesLoseOnePairOfQuotesAndTheFirstEntryWins) {
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;  // "d": the default, the key is not there
+    } rows[] = {
+        {"general", "LEFT", "one two"}, {"GENERAL ", " left", "one two"}, {"General", "Quoted", "\"inner\""},
+        {"General", "Single", " x "},   {"General", "Eq", "a=b=c"},       {"General", "NoValue", ""},
+        {"General", "; comment", "d"},  {"General", "Missing", "d"},      {"Other", "Left", "d"},
+        {"", "top", "1"},               {"S", "k", "first"},              {"S", "other", "d"},
+    };
     TempTree t;
-    const QString path = t.File("a.ini",
-        "  [ General ]  \r\n"
-        "  Left = one two \r\n"
-        "Quoted=\"\"inner\"\"\r\n"
-        "Single=' x '\r\n"
-        "Eq=a=b=c\r\n"
-        "NoValue\r\n"
-        "; comment=1\r\n");
-    const IniFile::Document doc = IniFile::Document::Load(path);
-    EXPECT_EQ(doc.GetString("general", "LEFT", "d"), "one two");
-    EXPECT_EQ(doc.GetString("GENERAL ", " left", "d"), "one two");
-    EXPECT_EQ(doc.GetString("General", "Quoted", "d"), "\"inner\"");
-    EXPECT_EQ(doc.GetString("General", "Single", "d"), " x ");
-    EXPECT_EQ(doc.GetString("General", "Eq", "d"), "a=b=c");
-    EXPECT_EQ(doc.GetString("General", "NoValue", "d"), "");
-    EXPECT_EQ(doc.GetString("General", "; comment", "d"), "d");
-    EXPECT_EQ(doc.GetString("General", "Missing", "d"), "d");
-    EXPECT_EQ(doc.GetString("Other", "Left", "d"), "d");
-    EXPECT_EQ(doc.SectionNames(), QStringList{"General"});
+    const IniFile::Document doc = IniFile::Document::Load(t.File("a.ini", kRulesFile));
+    for (const auto& r : rows) EXPECT_EQ(doc.GetString(r.section, r.key, "d"), r.value) << r.section << '/' << r.key;
+    EXPECT_EQ(doc.SectionNames(), (QStringList{"", "General", "S", "N", "T"}));
     EXPECT_EQ(doc.KeyNames("general"), (QStringList{"Left", "Quoted", "Single", "Eq", "NoValue"}));
+    EXPECT_TRUE(doc.HasSection("t"));
 }
 
 TEST(IniFileRead, IntegersComeFromTheLeadingNumber) {
+    const struct {
+        const char* key;
+        int value;  // 7: the default
+    } rows[] = {{"neg", -5},       {"plus", 3},        {"lead", 12},   {"empty", 7}, {"text", 7},
+                {"big", INT_MAX}, {"small", INT_MIN}, {"sign", 7}, {"missing", 7}};
     TempTree t;
-    const QString path = t.File("a.ini",
-        "[N]\nneg=-5\nplus=+3\nlead= 12abc\nempty=\ntext=abc\nbig=99999999999\nsmall=-99999999999\nsign=-\n");
-    EXPECT_EQ(IniFile::GetInt(path, "N", "neg", 7), -5);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "plus", 7), 3);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "lead", 7), 12);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "empty", 7), 7);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "text", 7), 7);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "big", 7), INT_MAX);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "small", 7), INT_MIN);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "sign", 7), 7);
-    EXPECT_EQ(IniFile::GetInt(path, "N", "missing", 7), 7);
+    const QString path = t.File("a.ini", kRulesFile);
+    for (const auto& r : rows) EXPECT_EQ(IniFile::GetInt(path, "N", r.key, 7), r.value) << r.key;
     EXPECT_EQ(IniFile::GetInt(t.Path("none.ini"), "N", "neg", 7), 7);
 }
 
-TEST(IniFileRead, FirstSectionAndFirstKeyWinAndEntriesBeforeAHeaderAreSectionEmpty) {
+// A file from the old system is read in its code page; a UTF-8 file with one stray old byte
+// loses only that line's reading to it.
+TEST(IniFileRead, OldCodePageBytesAreReadAsWindows1252LineByLine) {
+    const struct {
+        QByteArray file;
+        const char* name;
+    } rows[] = {
+        {"[G]\nName=Caf\xe9 \x80 \x93q\x94\n", "Caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d"},
+        {"\xEF\xBB\xBF[G]\nName=Caf\xc3\xa9\n", "Caf\xc3\xa9"},
+        {"; alt \x96 neu\r\n[G]\r\nName=M\xc3\xbcller \xe2\x82\xac\r\nOld=Stra\xdf" "e\r\n", "M\xc3\xbcller \xe2\x82\xac"},
+        {"\xEF\xBB\xBF; alt \x96 neu\r\n[G]\r\nName=\xc3\xa9t\xc3\xa9\r\n", "\xc3\xa9t\xc3\xa9"},
+        {"[G]\r\nOld=\xc3\xa9\r\nName=Stra\xdf" "e", "Stra\xc3\x9f" "e"},
+    };
     TempTree t;
-    const QString path = t.File("a.ini", "top=1\n[S]\nk=first\nK=second\n[s]\nk=third\nother=4\n[T]\n");
-    const IniFile::Document doc = IniFile::Document::Load(path);
-    EXPECT_EQ(doc.GetString("", "top", "d"), "1");
-    EXPECT_EQ(doc.GetString("S", "k", "d"), "first");
-    EXPECT_EQ(doc.GetString("S", "other", "d"), "d");
-    EXPECT_EQ(doc.SectionNames(), (QStringList{"", "S", "T"}));
-    EXPECT_TRUE(doc.HasSection("t"));
+    for (const auto& r : rows)
+        EXPECT_EQ(IniFile::GetString(t.File("mixed.ini", r.file), "G", "Name", ""), QString::fromUtf8(r.name)) << r.file.constData();
 }
 
 TEST(IniFileRead, LongValuesAndLongNameListsAreCut) {
@@ -82,14 +88,6 @@ TEST(IniFileRead, LongValuesAndLongNameListsAreCut) {
     qsizetype used = 0;
     for (const QString& n : names) used += n.size() + 1;
     EXPECT_LE(used, IniFile::MaxStringChars - 1);
-}
-
-TEST(IniFileRead, Windows1252FilesAreReadAsSuch) {
-    TempTree t;
-    const QString path = t.File("a.ini", "[G]\nName=Caf\xe9 \x80 \x93q\x94\n");
-    EXPECT_EQ(IniFile::GetString(path, "G", "Name", ""), QString::fromUtf8("Café € “q”"));
-    const QString utf8 = t.File("b.ini", "\xEF\xBB\xBF[G]\nName=Caf\xc3\xa9\n");
-    EXPECT_EQ(IniFile::GetString(utf8, "G", "Name", ""), QString::fromUtf8("Café"));
 }
 
 TEST(IniFileWrite, KeyIsWrittenWithItsExactTextAndFoundWithOrWithoutTheBlank) {
@@ -113,20 +111,6 @@ TEST(IniFileWrite, ReplacesInPlaceAppendsToItsSectionAndAddsNewSectionsAtTheEnd)
     EXPECT_EQ(t.Read("a.ini"), QByteArray("; mine\n[A]\nx=1\ny =20\nnew=n\n\n[B]\nz=3\n"));
     ASSERT_TRUE(IniFile::WriteString(path, "C", "c", "v"));
     EXPECT_EQ(t.Read("a.ini"), QByteArray("; mine\n[A]\nx=1\ny =20\nnew=n\n\n[B]\nz=3\n[C]\nc=v\n"));
-}
-
-TEST(IniFileRead, AStrayOldCodePageByteSpoilsOnlyItsOwnLine) {
-    TempTree t;
-    // UTF-8 throughout, except one Windows-1252 dash in a comment and one old value.
-    const QByteArray body = "; edited on the old system \x96 keep\r\n[G]\r\nName=M\xc3\xbcller \xe2\x82\xac\r\n"
-                            "Old=Stra\xdf" "e\r\nLast=\xc3\xa9t\xc3\xa9";
-    for (const QByteArray& bom : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
-        const QString path = t.File("mixed.ini", bom + body);
-        const IniFile::Document doc = IniFile::Document::Load(path);
-        EXPECT_EQ(doc.GetString("G", "Name", ""), QString::fromUtf8("Müller €")) << bom.size();
-        EXPECT_EQ(doc.GetString("G", "Old", ""), QString::fromUtf8("Straße")) << bom.size();
-        EXPECT_EQ(doc.GetString("G", "Last", ""), QString::fromUtf8("été")) << bom.size();
-    }
 }
 
 TEST(IniFileWrite, KeepsTheLineEndStyleAndTheBytesOfEveryLineItDoesNotChange) {

@@ -1,3 +1,6 @@
+// A profile's folder names with their placeholders: each one expanded against a home, a clock,
+// a temporary folder and an environment of the test's own.
+
 #include "config/Placeholders.h"
 #include "platform/Clock.h"
 #include "platform/SystemInfo.h"
@@ -11,76 +14,65 @@
 
 namespace {
 
-class Placeholders : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Clock::SetNowForTests([] { return QDateTime(QDate(2027, 3, 5), QTime(14, 7, 9)); });
-    }
-    IsolatedEnvironment env_;
+// "~" stands for the test's home folder and "@" for its configuration folder.
+const struct {
+    const char* text;
+    const char* expanded;
+} kPlaceholders[] = {
+    {"/logs/%Year%-%Month%-%Day%.log", "/logs/2027-03-05.log"},
+    {"%year2%%MONTH%%day%_%Hour%%min%%SEC%", "270305_140709"},
+    {"%Day%/%Day%", "05/05"},
+    {"%AppData%/a:%APPDATA%/b", "@/a:@/b"},
+    {"%MyDocuments%/x", "~/Docs here/x"},
+    {"%MyMusic%", "~/Music"},  // user-dirs.dirs names a relative folder: not taken
+    {"%MyPictures%", "~/Pictures"},
+    {"%MyVideo%", "~/Filme"},
+    {"%AppDir%/Example1.tdp", "/opt/tandor/Example1.tdp"},
+    {"%TEMP%/a:%tmp%", "/var/tmp/me/a:/var/tmp/me"},
+    {"/srv/%UserProfileName%", "/srv/home"},
+    {"a%LF%b", "a\r\nb"},
+    {"%TANDOR_TEST_PLACE%/x", "/data/x"},
+    {"%NoSuchVar_Tandor%TANDOR_TEST_PLACE%", "%NoSuchVar_Tandor%TANDOR_TEST_PLACE%"},
+    {"100% sure %TANDOR_TEST_PLACE%", "100% sure %TANDOR_TEST_PLACE%"},
+    {"50%% a%", "50%% a%"},
+    {"   /a//b  ", "/a/b"},
+    {"//server//share///dir", "//server/share/dir"},
+    {"%AppData%//x", "@/x"},
+    {"DATA//Backup", "DATA/Backup"},
+    {"/", "/"},
+    {"", ""},
 };
 
-TEST_F(Placeholders, DateAndTimePartsUseTheClockIgnoringCase) {
-    EXPECT_EQ(ExpandPathPlaceholders("/logs/%Year%-%Month%-%Day%.log"), "/logs/2027-03-05.log");
-    EXPECT_EQ(ExpandPathPlaceholders("%year2%%MONTH%%day%_%Hour%%min%%SEC%"), "270305_140709");
-    EXPECT_EQ(ExpandPathPlaceholders("%Day%/%Day%"), "05/05");
-    if (QByteArray(std::setlocale(LC_TIME, nullptr)) == "C") {
-        EXPECT_EQ(ExpandPathPlaceholders("%Date%"), "03/05/27");  // slashes are passed on as they are
-        EXPECT_EQ(ExpandPathPlaceholders("%Time%"), "14:07:09");
-        EXPECT_EQ(ExpandPathPlaceholders("%Now%"), "03/05/27 14:07:09");
-    }
-}
-
-TEST_F(Placeholders, KnownFoldersAndTheProgramFolder) {
-    EXPECT_EQ(ExpandPathPlaceholders("%appdata%/Tandor"), env_.ConfigHome() + "/Tandor");
-    EXPECT_EQ(ExpandPathPlaceholders("%AppData%/a:%APPDATA%/b"), env_.ConfigHome() + "/a:" + env_.ConfigHome() + "/b");
-    TempTree t;
-    const QString docs = t.Path("MyDocs");
-    t.File("unused", "");
-    QFile f(env_.ConfigHome() + "/user-dirs.dirs");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"" + docs.toUtf8() + "\"\n");
-    f.close();
-    EXPECT_EQ(ExpandPathPlaceholders("%MyDocuments%/x"), docs + "/x");
-    EXPECT_TRUE(QDir(docs).exists());  // asked with create-if-missing
-    SetProgramFolderForTests("/opt/tandor");
-    EXPECT_EQ(ExpandPathPlaceholders("%AppDir%/Example1.tdp"), "/opt/tandor/Example1.tdp");
-    SetProgramFolderForTests(QString());
-}
-
-TEST_F(Placeholders, TempUserProfileNameAndLineBreak) {
-    const QByteArray oldTmp = qgetenv("TMPDIR");
-    const QByteArray oldHome = qgetenv("HOME");
+TEST(Placeholders, EachExpandsIgnoringCaseAndDoubledSlashesCollapseExceptAtTheStart) {
+    IsolatedEnvironment env;
+    TempTree tree;
+    const QString home = tree.Folder(QStringLiteral("home"));
+    const QByteArray oldHome = qgetenv("HOME"), oldTmp = qgetenv("TMPDIR");
+    qputenv("HOME", home.toUtf8());
     qputenv("TMPDIR", "/var/tmp/me/");
-    qputenv("HOME", "/home/alice");
-    EXPECT_EQ(ExpandPathPlaceholders("%TEMP%/a"), "/var/tmp/me/a");
-    EXPECT_EQ(ExpandPathPlaceholders("%tmp%"), "/var/tmp/me");
-    EXPECT_EQ(ExpandPathPlaceholders("/srv/%UserProfileName%"), "/srv/alice");
-    EXPECT_EQ(ExpandPathPlaceholders("a%LF%b"), "a\r\nb");
-    qunsetenv("TMPDIR");
-    EXPECT_EQ(ExpandPathPlaceholders("%Temp%"), "/tmp");
-    if (!oldTmp.isNull()) qputenv("TMPDIR", oldTmp);
-    qputenv("HOME", oldHome);
-}
-
-TEST_F(Placeholders, EnvironmentVariablesExpandAndUnknownNamesStay) {
     qputenv("TANDOR_TEST_PLACE", "/data");
-    EXPECT_EQ(ExpandPathPlaceholders("%TANDOR_TEST_PLACE%/x"), "/data/x");
-    EXPECT_EQ(ExpandPathPlaceholders("%NoSuchVar_Tandor%/x"), "%NoSuchVar_Tandor%/x");
-    EXPECT_EQ(ExpandPathPlaceholders("%NoSuchVar_Tandor%TANDOR_TEST_PLACE%"), "%NoSuchVar_Tandor%TANDOR_TEST_PLACE%");
-    EXPECT_EQ(ExpandPathPlaceholders("100% sure %TANDOR_TEST_PLACE%"), "100% sure %TANDOR_TEST_PLACE%");
-    EXPECT_EQ(ExpandPathPlaceholders("50%%"), "50%%");
-    EXPECT_EQ(ExpandPathPlaceholders("a%"), "a%");
+    tree.File(QStringLiteral("config-dirs"), "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Docs here\"\n"
+                                             "XDG_VIDEOS_DIR=\"$HOME/Filme/\"\nXDG_MUSIC_DIR=\"Musik\"\n");
+    ASSERT_TRUE(QFile::rename(tree.Path(QStringLiteral("config-dirs")), env.ConfigHome() + QStringLiteral("/user-dirs.dirs")));
+    SetProgramFolderForTests(QStringLiteral("/opt/tandor"));
+    Clock::SetNowForTests([] { return QDateTime(QDate(2027, 3, 5), QTime(14, 7, 9)); });
+    for (const auto& c : kPlaceholders) {
+        QString expected = QString::fromUtf8(c.expanded);
+        expected.replace(QLatin1Char('~'), home).replace(QLatin1Char('@'), env.ConfigHome());
+        EXPECT_EQ(ExpandPathPlaceholders(QString::fromUtf8(c.text)), expected) << c.text;
+    }
+    // A known folder is made when a placeholder names it, and only then.
+    EXPECT_TRUE(QDir(home + QStringLiteral("/Docs here")).exists());
+    EXPECT_FALSE(QDir(home + QStringLiteral("/Videos")).exists());
+    if (QByteArray(std::setlocale(LC_TIME, nullptr)) == "C") {
+        EXPECT_EQ(ExpandPathPlaceholders(QStringLiteral("%Date%|%Time%|%Now%")), "03/05/27|14:07:09|03/05/27 14:07:09");
+    }
+    Clock::SetNowForTests({});
+    SetProgramFolderForTests(QString());
     qunsetenv("TANDOR_TEST_PLACE");
-}
-
-TEST_F(Placeholders, TrimsFirstAndCollapsesDoubledSlashesExceptAtTheStart) {
-    EXPECT_EQ(ExpandPathPlaceholders("   /a/b  "), "/a/b");
-    EXPECT_EQ(ExpandPathPlaceholders("//server//share///dir"), "//server/share/dir");
-    EXPECT_EQ(ExpandPathPlaceholders("/a//b"), "/a/b");
-    EXPECT_EQ(ExpandPathPlaceholders("%AppData%//x"), env_.ConfigHome() + "/x");
-    EXPECT_EQ(ExpandPathPlaceholders("DATA//Backup"), "DATA/Backup");
-    EXPECT_EQ(ExpandPathPlaceholders(""), "");
-    EXPECT_EQ(ExpandPathPlaceholders("/"), "/");
+    qputenv("HOME", oldHome);
+    if (oldTmp.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", oldTmp);
 }
 
 }  // namespace

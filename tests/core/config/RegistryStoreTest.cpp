@@ -51,18 +51,13 @@ TEST(RegistryStore, TypeRulesOfStoredValues) {
              "\"Cut\"=hex(1):61,00,00,00,62,00,00,00\r\n"
              "\"Deleted\"=-\r\n"
              "@=\"default text\"\r\n");
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Number", "text default"), QVariant(-1));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Expand", ""), QVariant(QString("%HOME%")));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Multi", ""), QVariant(QString("one")));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Binary", ""), QVariant(0x0201));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Short", ""), QVariant(5));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Wrapped", ""), QVariant(QString("ab")));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Cut", ""), QVariant(QString("a")));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "Deleted", "gone"), QVariant(QString("gone")));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "*", ""), QVariant(QString("default text")));
-    EXPECT_EQ(ReadUserRegistryValue("Types", "(Standard)", ""), QVariant(QString("default text")));
+    const struct {
+        const char* name;
+        QVariant value;
+    } rows[] = {{"Number", -1},  {"Expand", "%HOME%"}, {"Multi", "one"},          {"Binary", 0x0201},        {"Short", 5},
+                {"Wrapped", "ab"}, {"Cut", "a"},       {"Deleted", "gone"}, {"*", "default text"}, {"(Standard)", "default text"}};
+    for (const auto& r : rows) EXPECT_EQ(ReadUserRegistryValue("Types", r.name, "gone"), r.value) << r.name;
     EXPECT_EQ(ReadUserRegistryValue("Nope", "Number", 7), QVariant(7));
-
     // Writing another value keeps the forms this program does not write itself.
     ASSERT_TRUE(WriteUserRegistryValue("Types", "New", QVariant(QString("n"))));
     EXPECT_EQ(ReadUserRegistryValue("Types", "Multi", ""), QVariant(QString("one")));
