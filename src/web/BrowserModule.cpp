@@ -1,5 +1,6 @@
 #include "web/BrowserModule.h"
 
+#include "platform/ProgramLayout.h"
 #include "web/WebLog.h"
 
 #include <QCoreApplication>
@@ -47,7 +48,10 @@ QString BrowserModuleFileName() { return QStringLiteral("tandor_browser.so"); }
 
 QStringList BrowserModuleCandidates() {
     if (!State().pathOverride.isEmpty()) return {State().pathOverride};
-    return {QCoreApplication::applicationDirPath() + QLatin1Char('/') + BrowserModuleFileName()};
+    QStringList candidates;
+    for (const QString& folder : BrowserModuleFoldersFor(QCoreApplication::applicationDirPath()))
+        candidates << folder + QLatin1Char('/') + BrowserModuleFileName();
+    return candidates;
 }
 
 BrowserWindow* CurrentBrowserWindow() {

@@ -15,6 +15,7 @@
 #include "i18n/TextLookup.h"
 #include "i18n/forms/ScaleForm.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemInfo.h"
 #include "ui/dialogs/dlgMakeLink.h"
 #include "ui/dialogs/dlgTaskScheduler.h"
 #include "ui/dialogs/dlgLanguage.h"
@@ -22,7 +23,6 @@
 #include "ui/dialogs/dlgProfile.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -39,8 +39,6 @@ QAction* AddItem(QMenu* menu, const char* name, int key, const QString& design) 
     action->setProperty("designText", design);
     return action;
 }
-
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
 }  // namespace
 
 void frmMain::BuildMenus() {
