@@ -4,9 +4,10 @@ set(CPACK_PACKAGE_VENDOR "The Tandor developers")
 set(CPACK_PACKAGE_CONTACT "The Tandor developers <support@tandor.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps pairs of folders in step")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Tandor compares pairs of folders and synchronises them in one or both directions,
-with include, exclude and delete masks per pair, a daily log, and unattended runs
-from cron whose exit status tells whether everything was done.")
+  "Tandor compares pairs of folders and synchronises them in one or both
+directions, with include, exclude and delete masks per pair, a daily log,
+and unattended runs from cron whose exit status tells whether everything
+was done.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://tandor.example.org/")
 set(CPACK_STRIP_FILES ON)
 # Directories in the package as Debian has them, whatever the builder's umask.

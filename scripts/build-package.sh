@@ -11,7 +11,7 @@ cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PR
 cmake --build build-package -j"$jobs" --target tandor
 (cd build-package && cpack -G DEB)
 deb=$(ls build-package/tandor_*.deb)
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --info "$deb" | sed -n '/Architecture:/,$p'
 # Errors fail the build; warnings are shown.
 lintian --fail-on error "$deb"
 echo "Built $deb"
