@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Builds the program into build/ (and, with "sanitize", the non-window library and its tests
-# with AddressSanitizer and UndefinedBehaviorSanitizer into build-sanitize/).
+# Builds into build/: with "program" only the program, its browser module and its data; with
+# no argument also the tests and benchmarks; with "sanitize" the non-window library and its
+# tests with AddressSanitizer and UndefinedBehaviorSanitizer into build-sanitize/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-if [ "${1:-}" = sanitize ]; then
-  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTANDOR_SANITIZE=ON >/dev/null
-  cmake --build build-sanitize -j"$jobs"
-else
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build -j"$jobs"
-fi
+case "${1:-}" in
+  sanitize)
+    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTANDOR_SANITIZE=ON >/dev/null
+    cmake --build build-sanitize -j"$jobs" ;;
+  program)
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDOR_BUILD_TESTS=OFF -DTANDOR_BUILD_BENCH=OFF >/dev/null
+    cmake --build build -j"$jobs" --target tandor ;;
+  "")
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDOR_BUILD_TESTS=ON -DTANDOR_BUILD_BENCH=ON >/dev/null
+    cmake --build build -j"$jobs" ;;
+  *) echo "usage: $0 [program|sanitize]" >&2; exit 2 ;;
+esac

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, restores the example folders and runs the first example
-# profile unattended, as cron would: no display, no questions. Shows the folders before and
-# after and the day's log file.
+# Installs what the program needs, builds only the program (no tests), restores the example
+# folders and runs the first example profile unattended, as cron would: no display, no
+# questions. Shows the folders before and after and the day's log file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh program
 demo="$PWD/build/example-run"
 rm -rf "$demo"
 mkdir -p "$demo/config/Tandor" "$demo/logs" "$demo/tmp"

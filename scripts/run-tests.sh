@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both configurations and runs every test.
+# Installs what is missing (with the test tools), builds both configurations and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test
 scripts/build.sh
 scripts/build.sh sanitize
 export QT_QPA_PLATFORM=offscreen

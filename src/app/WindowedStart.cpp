@@ -6,6 +6,7 @@
 #include "app/WindowedStartupWindow.h"
 #include "config/StartupSwitches.h"
 #include "engine/SyncRun.h"
+#include "launch/DesktopEntry.h"
 #include "ui/main/WindowRunHost.h"
 #include "ui/main/frmMain.h"
 
@@ -20,6 +21,10 @@ int RunWindowed(int argc, char* argv[], const CommandLine& commandLine) {
     // The browser's own sandbox refuses to start as root; its pages are only the program's own
     // help and update pages then.
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The desktop matches the window to the menu entry by these: the window class (X11) is the
+    // application name, which the entry names as StartupWMClass; Wayland takes the entry's id.
+    QCoreApplication::setApplicationName(QString::fromLatin1(WindowClass));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ApplicationId));
     QApplication app(argc, argv);
     // The list shows dates and times in the user's own formats.
     std::setlocale(LC_TIME, "");

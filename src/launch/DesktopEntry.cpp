@@ -97,7 +97,9 @@ QString InstallProgramMenuEntry(const QString& dataHome, const QStringList& syst
     const QByteArray entry =
         EntryText(QStringLiteral("Tandor"), QStringLiteral("Keep pairs of folders in step"),
                   ExecLine(programPath, {}) + QStringLiteral(" %f"), QFileInfo(programPath).absolutePath(), id,
-                  {QStringLiteral("Categories=Utility;FileTools;")});
+                  {QStringLiteral("Categories=Utility;FileTools;"),
+                   QStringLiteral("MimeType=%1;").arg(QLatin1String(ProfileMimeType)),
+                   QStringLiteral("StartupWMClass=%1").arg(QLatin1String(WindowClass))});
     QFile existing(entryPath);
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == entry) return {};
     if (!QDir().mkpath(applications) || !QDir().mkpath(iconFolder))

@@ -34,6 +34,11 @@ QString CreateShortcut(const ShortcutSpec& shortcut);
 
 // The application id that names the program's menu entry and icon, installed or not.
 inline constexpr char ApplicationId[] = "org.tandor.Tandor";
+// The class of the program's windows (the application name), which a menu entry names as its
+// StartupWMClass so that the desktop matches a running window to its entry.
+inline constexpr char WindowClass[] = "tandor";
+// The file type of profiles, which the menu entry says the program opens.
+inline constexpr char ProfileMimeType[] = "application/x-tandor-profile";
 
 // The menu entry and icon of the program itself for the user, so that the desktop's menu
 // finds the program: <dataHome>/applications/<ApplicationId>.desktop and the icon under

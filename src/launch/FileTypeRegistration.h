@@ -8,9 +8,6 @@
 
 #include <functional>
 
-// The profile type as the MIME database and the desktop entries name it.
-inline constexpr char ProfileMimeType[] = "application/x-tandor-profile";
-
 // Runs a helper program and returns its exit status (-1: it could not be started); error
 // receives what it wrote on standard error. Handed in so that a test sees the calls.
 using ToolRunner = std::function<int(const QString& program, const QStringList& arguments, QString* error)>;

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/IniFileIo.h"
 #include "platform/PathCodec.h"
+#include "platform/ProgramLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -106,7 +107,13 @@ QString ProgramFolder() {
     if (!ProgramFolderOverride().isEmpty()) return ProgramFolderOverride();
     const QString exe = ExecutablePath();
     if (exe.isEmpty()) return QDir::currentPath();
-    return QFileInfo(exe).absolutePath();
+    return ProgramDataFolderFor(QFileInfo(exe).absolutePath());
+}
+
+QString ProgramExecutablePath() {
+    if (!ProgramFolderOverride().isEmpty()) return ProgramFolderOverride() + QLatin1Char('/') + ProgramFileBaseName();
+    const QString exe = ExecutablePath();
+    return exe.isEmpty() ? ProgramFileBaseName() : exe;
 }
 
 QString ProgramFileBaseName() {

@@ -22,8 +22,11 @@ QString GetKnownFolder(KnownFolder folder, bool createIfMissing = true, bool ver
 // folder itself named, as xdg-user-dirs does for a desktop it was told not to have).
 QString DesktopFolder();
 
-// The folder of the running executable (language files, templates and examples lie there).
+// The program's own folder, where its language files, templates and examples lie: the folder of
+// the running executable in a build folder, <prefix>/share/tandor when installed.
 QString ProgramFolder();
+// The running executable by absolute path (for command lines that start the program again).
+QString ProgramExecutablePath();
 // The executable's file name without its extension ("tandor").
 QString ProgramFileBaseName();
 // Tests point the program folder at a build folder of their choice.

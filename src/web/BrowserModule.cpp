@@ -1,5 +1,6 @@
 #include "web/BrowserModule.h"
 
+#include "platform/ProgramLayout.h"
 #include "web/WebLog.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,10 @@ const BrowserModuleEntry* LoadModule(const QString& path, QString& reason) {
 QString BrowserModuleFileName() { return QStringLiteral("tandor_browser.so"); }
 
 QStringList BrowserModuleCandidates() {
-    return {QCoreApplication::applicationDirPath() + QLatin1Char('/') + BrowserModuleFileName()};
+    QStringList candidates;
+    for (const QString& folder : BrowserModuleFoldersFor(QCoreApplication::applicationDirPath()))
+        candidates << folder + QLatin1Char('/') + BrowserModuleFileName();
+    return candidates;
 }
 
 BrowserWindow* CurrentBrowserWindow() {

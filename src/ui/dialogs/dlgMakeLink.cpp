@@ -22,7 +22,7 @@
 namespace {
 constexpr uint32_t ExclamationIcon = 48;
 
-QString ProgramPath() { return ProgramFolder() + QLatin1Char('/') + ProgramFileBaseName(); }
+QString ProgramPath() { return ProgramExecutablePath(); }
 }  // namespace
 
 std::function<uint32_t(const QString&, uint32_t, QWidget*)>& dlgMakeLink::MessageHandler() {

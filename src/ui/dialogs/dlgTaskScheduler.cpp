@@ -213,7 +213,7 @@ void dlgTaskScheduler::cmdNew_Click() {
     }
     const QTime start = FirstStartTime(Clock::Now());
     const ScheduledTask task = NewProfileTask(name, ui->txtDescription->text(),
-                                              ProgramFolder() + QLatin1Char('/') + ProgramFileBaseName(), profilePath,
+                                              ProgramExecutablePath(), profilePath,
                                               ui->chkHide->isChecked(), ui->chkDontAsk->isChecked(),
                                               ui->chkAuto->isChecked(), start);
     const SchedulerResult result = scheduler_.Create(task);

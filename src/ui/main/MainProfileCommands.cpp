@@ -11,6 +11,7 @@
 #include "engine/ProfileLoading.h"
 #include "i18n/TextLookup.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemInfo.h"
 #include "ui/dialogs/dlgLanguage.h"
 #include "ui/dialogs/dlgProfile.h"
 #include "ui/dialogs/dlgSettings.h"
@@ -19,17 +20,12 @@
 #include "ui/main/MainPairList.h"
 #include "ui/main/RunLock.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 
 #include <cerrno>
-
-namespace {
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
-}  // namespace
 
 QString MainCommands::ProfileFilter() {
     // The language's filter holds name and pattern pairs separated by %1 (a NUL character in
