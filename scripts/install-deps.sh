@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libqt6svg6
   qt6-webengine-dev qt6-webchannel-dev qt6-declarative-dev
+  shared-mime-info xdg-utils
 )
 case "${1:-}" in
   "") ;;

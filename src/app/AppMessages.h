@@ -11,4 +11,6 @@ constexpr int AutoRunSkippedAfterError = 891;
 constexpr int ProfileWithoutPairs = 892;
 // "Tandor has registered its file types."
 constexpr int FileTypesRegistered = 909;
+// "Tandor could not register its file types: %1"
+constexpr int FileTypesNotRegistered = 1298;
 }  // namespace AppMessage

@@ -86,8 +86,8 @@ int RunHeadless(int argc, char* argv[], const CommandLine& commandLine, const QS
     host.verbose = !requested.DontAsk;
     SetHost(&host);
     HeadlessWindow window;
-    const bool started = RunStartupSequence(window, commandLine, false);
-    const int status = started ? HiddenRunStatus(window, commandLine) : ExitDone;
+    const std::optional<ExitStatus> ended = RunStartupSequence(window, commandLine, false);
+    const int status = ended ? *ended : HiddenRunStatus(window, commandLine);
     SetHost(nullptr);
     return status;
 }

@@ -13,6 +13,10 @@
 #include "engine/RunHost.h"
 #include "i18n/DefaultListNames.h"
 #include "i18n/TextLookup.h"
+#include "launch/FileTypeRegistration.h"
+#include "launch/ProfileMimePackage.h"
+#include "platform/LaunchTools.h"
+#include "platform/SystemInfo.h"
 
 #include <QRandomGenerator>
 
@@ -23,11 +27,27 @@ bool& AutoRunWithheld() {
     static bool withheld = false;
     return withheld;
 }
+// "-regclasses": the profile type for this user, and a message that says what was done or which
+// step failed. True when every step was done.
+bool RegisterFileTypes() {
+    const FileTypeRegistrationResult result = RegisterProfileFileType(
+        {UserDataHome(), SystemDataFolders(), ProgramExecutablePath(), ProgramFolder() + QStringLiteral("/tandor.svg"),
+         QByteArray(ProfileMimePackage)});
+    const QString done = result.done.join(QLatin1Char('\n'));
+    if (result.failure.isEmpty()) {
+        Host().AppMessageBox(FormatMsg(AppMessage::FileTypesRegistered) + QStringLiteral("\n\n") + done, MsgBox::Information);
+        return true;
+    }
+    Host().AppMessageBox(FormatMsg(AppMessage::FileTypesNotRegistered, {result.failure}) +
+                             (done.isEmpty() ? QString() : QStringLiteral("\n\n") + done),
+                         MsgBox::Critical);
+    return false;
+}
 }  // namespace
 
 bool AutoRunWithheldAfterError() { return AutoRunWithheld(); }
 
-bool RunStartupSequence(StartupWindow& window, const CommandLine& commandLine, bool canAsk) {
+std::optional<ExitStatus> RunStartupSequence(StartupWindow& window, const CommandLine& commandLine, bool canAsk) {
     window.SetBusyPointer(true);                                        // 1
     LoadProgramSettings();                                              // 2
     ProgramSettings& settings = Settings();
@@ -75,9 +95,9 @@ bool RunStartupSequence(StartupWindow& window, const CommandLine& commandLine, b
     if (ShowsLastErrorNotice(switches, lastErrorDate)) ShowLastErrorNotice(lastErrorDate);
     if (!switches.RegisterClasses) window.ShowWindow(switches.Hidden, settings.FormState);  // 16
     if (switches.RegisterClasses) {                                     // 17
-        Host().AppMessageBox(FormatMsg(AppMessage::FileTypesRegistered), MsgBox::Information);
+        const bool registered = RegisterFileTypes();
         window.CloseWindow();
-        return false;
+        return registered ? ExitDone : ExitWithErrors;
     }
     if (switches.Hidden) OpenCommandLineProfile(window, commandLine);   // 18
     window.SetBusyPointer(false);                                       // 19
@@ -86,7 +106,7 @@ bool RunStartupSequence(StartupWindow& window, const CommandLine& commandLine, b
     if (!settings.DontShowHint && !switches.Hidden && !switches.DontAsk) window.ShowHint();
     window.EnableCompare();                                             // 21
     if (switches.UpdateRequested && !switches.Hidden) window.CheckForUpdate(true);  // 22
-    return true;
+    return std::nullopt;
 }
 
 void FirstActivation(StartupWindow& window, const CommandLine& commandLine) {

@@ -44,9 +44,8 @@ int RunWindowed(int argc, char* argv[], const CommandLine& commandLine) {
         WindowedStartupWindow startupWindow(window);
         window.SetFirstActivationHandler(
             [&startupWindow, &commandLine] { FirstActivation(startupWindow, commandLine); });
-        const bool started = RunStartupSequence(startupWindow, commandLine, true);
-        if (!started) {
-            status = ExitDone;
+        if (const std::optional<ExitStatus> ended = RunStartupSequence(startupWindow, commandLine, true)) {
+            status = *ended;
         } else if (Switches().Hidden) {
             // A hidden start never shows the window: it ends once the command-line profile has run.
             status = HiddenRunStatus(startupWindow, commandLine);

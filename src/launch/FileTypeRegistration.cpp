@@ -15,10 +15,8 @@ QString DesktopFileName() { return QString::fromLatin1(ApplicationId) + QStringL
 
 // The package goes in under the program's id, replacing an older copy of the same file only.
 QString InstallMimePackage(const FileTypeRegistration& where, QString* installedAt) {
-    QFile source(where.mimePackageSource);
-    if (!source.open(QIODevice::ReadOnly)) return where.mimePackageSource + QStringLiteral(": ") + source.errorString();
-    const QByteArray package = source.readAll();
-    if (!package.contains(ProfileMimeType)) return where.mimePackageSource + QStringLiteral(": does not declare ") + ProfileMimeType;
+    const QByteArray& package = where.mimePackage;
+    if (!package.contains(ProfileMimeType)) return QStringLiteral("the MIME package does not declare ") + ProfileMimeType;
     const QString folder = where.dataHome + QStringLiteral("/mime/packages");
     if (!QDir().mkpath(folder)) return folder + QStringLiteral(": cannot be created");
     *installedAt = folder + QLatin1Char('/') + QString::fromLatin1(ApplicationId) + QStringLiteral(".xml");

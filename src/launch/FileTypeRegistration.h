@@ -3,6 +3,7 @@
 // type goes into the user's shared-mime-info database, the program's menu entry is made sure of,
 // and Tandor becomes the type's default application.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +20,7 @@ struct FileTypeRegistration {
     QStringList systemDataFolders;  // $XDG_DATA_DIRS (SystemDataFolders())
     QString programPath;          // the program, by absolute path
     QString iconSource;           // the program's scalable icon; may be empty
-    QString mimePackageSource;    // the program's shared-mime-info package (XML)
+    QByteArray mimePackage;       // the shared-mime-info package of the profile type (XML)
 };
 
 struct FileTypeRegistrationResult {

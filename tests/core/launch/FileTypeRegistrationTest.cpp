@@ -3,6 +3,7 @@
 
 #include "launch/DesktopEntry.h"
 #include "launch/FileTypeRegistration.h"
+#include "launch/ProfileMimePackage.h"
 #include "support/TempTree.h"
 
 #include <QStandardPaths>
@@ -10,15 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QByteArray kPackage =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-    "  <mime-type type=\"application/x-tandor-profile\">\n"
-    "    <comment>Tandor profile</comment>\n"
-    "    <glob pattern=\"*.tdp\"/>\n"
-    "  </mime-type>\n"
-    "</mime-info>\n";
 
 struct Recorder {
     QStringList calls;
@@ -33,7 +25,9 @@ struct Recorder {
     }
 };
 
-FileTypeRegistration Where(const TempTree& tree, const QString& package) {
+const QByteArray kPackage(ProfileMimePackage);
+
+FileTypeRegistration Where(const TempTree& tree, const QByteArray& package = kPackage) {
     return {tree.Path(QStringLiteral("home")), {tree.Path(QStringLiteral("system"))}, QStringLiteral("/opt/tandor/tandor"),
             QString(), package};
 }
@@ -42,30 +36,27 @@ TEST(FileTypeRegistrationTest, InstallsThePackageRunsTheDatabaseAndMakesTandorTh
     TempTree tree;
     Recorder tools;
     const FileTypeRegistrationResult result =
-        RegisterProfileFileType(Where(tree, tree.File(QStringLiteral("type.xml"), kPackage)), tools.Runner());
+        RegisterProfileFileType(Where(tree), tools.Runner());
     EXPECT_TRUE(result.failure.isEmpty()) << result.failure.toStdString();
     EXPECT_EQ(tree.Read(QStringLiteral("home/mime/packages/org.tandor.Tandor.xml")), kPackage);
-    EXPECT_TRUE(tree.Exists(QStringLiteral("home/applications/org.tandor.Tandor.desktop")));
+    EXPECT_TRUE(tree.Read(QStringLiteral("home/applications/org.tandor.Tandor.desktop")).contains("MimeType=application/x-tandor-profile;"));
     EXPECT_EQ(tools.calls, (QStringList{QStringLiteral("update-mime-database ") + tree.Path(QStringLiteral("home/mime")),
                                         QStringLiteral("xdg-mime default org.tandor.Tandor.desktop application/x-tandor-profile")}));
     EXPECT_EQ(result.done.size(), 4);
 }
 
 TEST(FileTypeRegistrationTest, AFailingStepIsNamedAndStopsTheStepsAfterIt) {
-    struct Case { const char* name; bool packageMissing; QByteArray package; QString failingTool; int status;
-                  const char* failureHas; int callsMade; };
+    struct Case { const char* name; QByteArray package; QString failingTool; int status; const char* failureHas; int callsMade; };
     const Case cases[] = {
-        {"no package", true, kPackage, {}, 0, "type.xml", 0},
-        {"package without the type", false, "<mime-info/>", {}, 0, "does not declare", 0},
-        {"database tool missing", false, kPackage, QStringLiteral("update-mime-database"), -1, "could not be started", 1},
-        {"default refused", false, kPackage, QStringLiteral("xdg-mime"), 3, "exit status 3: told to fail", 2},
+        {"package without the type", "<mime-info/>", {}, 0, "does not declare", 0},
+        {"database tool missing", kPackage, QStringLiteral("update-mime-database"), -1, "could not be started", 1},
+        {"default refused", kPackage, QStringLiteral("xdg-mime"), 3, "exit status 3: told to fail", 2},
     };
     for (const Case& c : cases) {
         TempTree tree;
         Recorder tools;
         if (!c.failingTool.isEmpty()) tools.statusOf[c.failingTool] = c.status;
-        const QString package = c.packageMissing ? tree.Path(QStringLiteral("type.xml")) : tree.File(QStringLiteral("type.xml"), c.package);
-        const FileTypeRegistrationResult result = RegisterProfileFileType(Where(tree, package), tools.Runner());
+        const FileTypeRegistrationResult result = RegisterProfileFileType(Where(tree, c.package), tools.Runner());
         EXPECT_TRUE(result.failure.contains(QLatin1String(c.failureHas))) << c.name << ": " << result.failure.toStdString();
         EXPECT_EQ(tools.calls.size(), c.callsMade) << c.name;
         EXPECT_FALSE(result.done.join(QLatin1Char('\n')).contains(QStringLiteral("xdg-mime"))) << c.name;
@@ -82,7 +73,7 @@ TEST(FileTypeRegistrationTest, TheRealDatabaseToolTakesThePackage) {
         return program == QLatin1String("xdg-mime") ? tools.Runner()(program, arguments, error) : RunTool(program, arguments, error);
     };
     const FileTypeRegistrationResult result =
-        RegisterProfileFileType(Where(tree, tree.File(QStringLiteral("type.xml"), kPackage)), realDatabase);
+        RegisterProfileFileType(Where(tree), realDatabase);
     EXPECT_TRUE(result.failure.isEmpty()) << result.failure.toStdString();
     EXPECT_TRUE(tree.Exists(QStringLiteral("home/mime/application/x-tandor-profile.xml")));
     EXPECT_TRUE(tree.Read(QStringLiteral("home/mime/globs2")).contains("application/x-tandor-profile:*.tdp"));
