@@ -202,7 +202,7 @@ double RelativeLuminance(const QColor& color) {
 
 }  // namespace
 
-QStyledItemDelegate* TOFlexGridDrawing::NewCellDelegate(TOFlexGrid* grid) { return new FlexDelegate(grid); }
+QAbstractItemDelegate* TOFlexGridDrawing::NewCellDelegate(TOFlexGrid* grid) { return new FlexDelegate(grid); }
 
 QHeaderView* TOFlexGridDrawing::NewTitleHeader(TOFlexGrid* grid) { return new FlexHeader(grid); }
 

@@ -2,8 +2,8 @@
 // The grid's drawing: the cell delegate that draws markers as pictures and keeps faint text
 // readable, and the title row's header. TOFlexGrid.cpp builds the grid around them.
 
+class QAbstractItemDelegate;
 class QHeaderView;
-class QStyledItemDelegate;
 class TOFlexGrid;
 
 namespace TOFlexGridDrawing {
@@ -11,7 +11,7 @@ namespace TOFlexGridDrawing {
 // Room beside a column title, on top of the style's own margin.
 constexpr int TitlePadding = 3;
 
-QStyledItemDelegate* NewCellDelegate(TOFlexGrid* grid);
+QAbstractItemDelegate* NewCellDelegate(TOFlexGrid* grid);
 QHeaderView* NewTitleHeader(TOFlexGrid* grid);
 
 }  // namespace TOFlexGridDrawing
