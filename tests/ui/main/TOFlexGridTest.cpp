@@ -56,6 +56,9 @@ TEST_F(FlexGridTest, ScreenReadersHearWhatMarkersMeanAndTheColumnTitles) {
         {QStringLiteral("M"), QString(), QStringLiteral("M"), -1},
         {QStringLiteral("a.txt"), QString(), QStringLiteral("a.txt"), -1},
     };
+    // The words come from the language in use; another test may have left German behind.
+    TOFlexGridModel::SetMarkerNames(QStringLiteral("ticked"), QStringLiteral("not ticked"), QStringLiteral("copy to the right"),
+                                    QStringLiteral("copy to the left"), QStringLiteral("delete"));
     Show();
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(&grid)->tableInterface();
     ASSERT_TRUE(table);
