@@ -5,6 +5,7 @@
 #include "engine/RunHost.h"
 #include "platform/FileListing.h"
 #include "platform/VolumeLabels.h"
+#include "ui/dialogs/DialogMessages.h"
 
 namespace {
 
@@ -22,7 +23,10 @@ struct Nesting {
     int holdsKey;    // the other folder lies inside this one, and this pair includes subfolders
 };
 constexpr Nesting NestingChecks[] = {
-    {0, 0, 20900, 20890}, {1, 1, 20920, 20910}, {1, 0, 20940, 20930}, {0, 1, 20960, 20950}};
+    {0, 0, DialogMsg::OneInsideTheirOne, DialogMsg::OneHoldsTheirOne},
+    {1, 1, DialogMsg::TwoInsideTheirTwo, DialogMsg::TwoHoldsTheirTwo},
+    {1, 0, DialogMsg::TwoInsideTheirOne, DialogMsg::TwoHoldsTheirOne},
+    {0, 1, DialogMsg::OneInsideTheirTwo, DialogMsg::OneHoldsTheirTwo}};
 
 }  // namespace
 
@@ -45,11 +49,11 @@ bool FolderInside(const QString& inner, const QString& outer) {
 bool CheckFolderPair(const FolderPair& pair, const QList<FolderPair>& pairs, qsizetype index,
                      const PairCheckQuestion& ask) {
     if (pair.Dir[0].isEmpty()) {
-        ask(20810, QString(), MsgBox::OKOnly | MsgBox::Exclamation);
+        ask(DialogMsg::FolderOneMissing, QString(), MsgBox::OKOnly | MsgBox::Exclamation);
         return false;
     }
     if (pair.Dir[1].isEmpty()) {
-        ask(20820, QString(), MsgBox::OKOnly | MsgBox::Exclamation);
+        ask(DialogMsg::FolderTwoMissing, QString(), MsgBox::OKOnly | MsgBox::Exclamation);
         return false;
     }
     auto agreed = [&ask](int key, const QString& argument = QString()) {
@@ -57,14 +61,16 @@ bool CheckFolderPair(const FolderPair& pair, const QList<FolderPair>& pairs, qsi
     };
     const QString mine[2] = {ComparableFolder(pair.Dir[0]), ComparableFolder(pair.Dir[1])};
     if (pair.SubDirs) {
-        if (FolderInside(mine[0], mine[1]) && !agreed(20840)) return false;
-        if (FolderInside(mine[1], mine[0]) && !agreed(20830)) return false;
+        if (FolderInside(mine[0], mine[1]) && !agreed(DialogMsg::OneInsideTwo)) return false;
+        if (FolderInside(mine[1], mine[0]) && !agreed(DialogMsg::TwoInsideOne)) return false;
     }
     for (qsizetype o = 0; o < pairs.size(); ++o) {
         if (o == index) continue;
         const FolderPair& other = pairs[o];
         const QString theirs[2] = {ComparableFolder(other.Dir[0]), ComparableFolder(other.Dir[1])};
-        const struct { int mine, theirs, key; } equalities[] = {{0, 0, 20850}, {1, 1, 20860}, {1, 0, 20870}, {0, 1, 20880}};
+        const struct { int mine, theirs, key; } equalities[] = {
+            {0, 0, DialogMsg::SameOneAsOne}, {1, 1, DialogMsg::SameTwoAsTwo},
+            {1, 0, DialogMsg::SameTwoAsOne}, {0, 1, DialogMsg::SameOneAsTwo}};
         bool anyEqual = false;
         for (const auto& e : equalities) {
             if (!SameFolder(mine[e.mine], theirs[e.theirs])) continue;

@@ -8,6 +8,7 @@
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
 #include "platform/VolumeLabels.h"
+#include "ui/dialogs/DialogMessages.h"
 #include "ui/dialogs/FolderPairChecks.h"
 #include "ui/dialogs/DroppedPaths.h"
 #include "ui/main/HelpKeys.h"
@@ -72,7 +73,8 @@ dlgDirs::dlgDirs(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::dlgDi
     LocalizeControls(this);
     // Screen readers hear each box by its own name: the frames' "Subfolders:" and "Files:"
     // labels alone would not tell include from exclude.
-    for (int box = 0; box < 5; ++box) txtSearch_[static_cast<size_t>(box)]->setAccessibleName(FormatMsg(1110 + box));
+    for (int box = 0; box < 5; ++box)
+        txtSearch_[static_cast<size_t>(box)]->setAccessibleName(FormatMsg(DialogMsg::MaskBoxNames + box));
     // The browse buttons have a tooltip but no caption in the language file: they keep their
     // design caption and are announced by the tooltip.
     for (QToolButton* browse : {ui->cmdGetDir_0, ui->cmdGetDir_1}) {
@@ -154,7 +156,8 @@ void dlgDirs::SubDirsChanged() {
 void dlgDirs::cmdGetDir_Click(int side) {
     QLineEdit* box = txtPath(side);
     const QString start = ResolveVolumeLabelPath(ExpandPathPlaceholders(box->text()));
-    const QString title = FormatMsg(20800, {FormatMsg(side == 0 ? 20801 : 20802)});
+    const int sideName = side == 0 ? DialogMsg::FolderOneName : DialogMsg::FolderTwoName;
+    const QString title = FormatMsg(DialogMsg::SelectFolderTitle, {FormatMsg(sideName)});
     const QString chosen = FolderBrowser()(this, title, start);
     if (chosen.isEmpty()) return;
     QString text = chosen;

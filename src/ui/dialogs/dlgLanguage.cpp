@@ -8,6 +8,7 @@
 #include "i18n/forms/FormPreparation.h"
 #include "platform/IniFile.h"
 #include "platform/SystemInfo.h"
+#include "ui/dialogs/DialogMessages.h"
 #include "ui/main/HelpKeys.h"
 
 #include <QCloseEvent>
@@ -39,7 +40,7 @@ QString dlgLanguage::FirstStartSuggestion() {
     QString english;
     for (const QString& name : LanguageNames()) {
         const QString file = ProgramFolder() + QLatin1Char('/') + name + QStringLiteral(".lang");
-        const QString code = IniFile::GetString(file, QString(), QStringLiteral("1246"), QString());
+        const QString code = IniFile::GetString(file, QString(), QString::number(DialogMsg::LanguageCode), QString());
         if (code == wanted) return name;
         if (code == QLatin1String("en")) english = name;
     }

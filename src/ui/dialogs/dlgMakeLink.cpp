@@ -11,6 +11,7 @@
 #include "launch/ShortcutCommand.h"
 #include "platform/LaunchTools.h"
 #include "platform/SystemInfo.h"
+#include "ui/dialogs/DialogMessages.h"
 #include "ui/main/HelpKeys.h"
 #include "ui/main/dlgMsgBox.h"
 
@@ -100,7 +101,7 @@ void dlgMakeLink::chkRunAs_Click() {
 
 void dlgMakeLink::cmdGetDir_Click() {
     setEnabled(false);
-    const QString folder = FolderBrowser()(FormatMsg(50800), shortcutFolder_, this);
+    const QString folder = FolderBrowser()(FormatMsg(DialogMsg::SelectShortcutFolder), shortcutFolder_, this);
     if (!folder.isEmpty()) {
         shortcutFolder_ = folder;
         ShowFolder();
@@ -113,19 +114,19 @@ void dlgMakeLink::cmdGetDir_Click() {
 bool dlgMakeLink::cmdOK_Click() {
     const bool runAs = ui->chkRunAs->isChecked();
     if (runAs && ui->txtUser->text().isEmpty()) {
-        MessageHandler()(FormatMsg(50810), ExclamationIcon, this);
+        MessageHandler()(FormatMsg(DialogMsg::ShortcutUserMissing), ExclamationIcon, this);
         ui->txtUser->setFocus();
         return false;
     }
     const QString fileName = ShortcutFileName(ui->txtName->text());
     if (fileName.isEmpty()) {
-        MessageHandler()(FormatMsg(1154, {ui->txtName->text()}), ExclamationIcon, this);
+        MessageHandler()(FormatMsg(DialogMsg::NoShortcutName, {ui->txtName->text()}), ExclamationIcon, this);
         return false;
     }
     const QString profilePath = CurrentProfile().ProfilePath;
     for (const QString& text : {profilePath, ui->txtDescription->text(), ui->txtUser->text()})
         if (!DesktopCanCarry(text)) {
-            MessageHandler()(FormatMsg(1150, {text}), ExclamationIcon, this);
+            MessageHandler()(FormatMsg(DialogMsg::LineBreakInText, {text}), ExclamationIcon, this);
             return false;
         }
 
@@ -152,7 +153,7 @@ bool dlgMakeLink::cmdOK_Click() {
     // The default folder (the desktop or the applications menu) may not exist yet.
     QDir().mkpath(shortcutFolder_);
     if (const QString error = CreateShortcut(shortcut); !error.isEmpty()) {
-        MessageHandler()(FormatMsg(1153, {shortcut.filePath, error}), ExclamationIcon, this);
+        MessageHandler()(FormatMsg(DialogMsg::ShortcutNotWritten, {shortcut.filePath, error}), ExclamationIcon, this);
         return false;
     }
     // The program's own menu entry and icon, so that the shortcut's icon shows and the desktop's

@@ -6,6 +6,7 @@
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
+#include "ui/dialogs/DialogMessages.h"
 #include "ui/main/HelpKeys.h"
 
 #include <QApplication>
@@ -51,9 +52,9 @@ dlgProfile::dlgProfile(CurrentProfileState& profile, QWidget* owner)
     MakeHelpLabelsClickable(this);  // "Help = F1" and "Assistant = F2" answer a click too
     LocalizeControls(this);
     ui->lblVersion->setText(QStringLiteral("%1.%2.%3").arg(TANDOR_VERSION_MAJOR).arg(TANDOR_VERSION_MINOR).arg(TANDOR_VERSION_PATCH));
-    ui->lblVersion->setAccessibleName(FormatMsg(1122));
-    ui->txtListName_0->setAccessibleName(FormatMsg(1120));
-    ui->txtListName_1->setAccessibleName(FormatMsg(1121));
+    ui->lblVersion->setAccessibleName(FormatMsg(DialogMsg::ProgramVersion));
+    ui->txtListName_0->setAccessibleName(FormatMsg(DialogMsg::ListNameLeft));
+    ui->txtListName_1->setAccessibleName(FormatMsg(DialogMsg::ListNameRight));
     for (QLineEdit* box : {ui->txtPassword_0, ui->txtPassword_1})
         box->setStyleSheet(QStringLiteral("lineedit-password-character: %1").arg(static_cast<int>(PasswordBullet)));
     for (QLineEdit* box : {ui->txtListName_0, ui->txtListName_1, ui->txtUsername_0, ui->txtUsername_1,
@@ -167,7 +168,7 @@ void dlgProfile::CompareDateChanged() {
 bool dlgProfile::ValidateTimeLag() {
     const std::optional<double> days = TimeLagOf(txtTimeLag()->text());
     if (!days) {
-        Host().AppMessageBox(FormatMsg(10800), MsgBox::OKOnly | MsgBox::Exclamation);
+        Host().AppMessageBox(FormatMsg(DialogMsg::TimeLagInvalid), MsgBox::OKOnly | MsgBox::Exclamation);
         txtTimeLag()->setFocus();
         txtTimeLag()->selectAll();
         return false;

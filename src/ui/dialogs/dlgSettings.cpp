@@ -12,6 +12,7 @@
 #include "i18n/forms/FormPreparation.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "ui/dialogs/DialogMessages.h"
 #include "ui/main/HelpKeys.h"
 #include "web/UpdateCheck.h"
 
@@ -197,7 +198,7 @@ bool dlgSettings::ValidateTimeLag() {
     if (!ui->chkCompOption_1->isChecked()) return true;
     const std::optional<double> lag = ParseTimeLag(ui->txtTimeLag->text().trimmed());
     if (!lag || *lag < 0.0 || *lag >= 1.0) {
-        Host().AppMessageBox(FormatMsg(10800), MsgBox::Exclamation);
+        Host().AppMessageBox(FormatMsg(DialogMsg::TimeLagInvalid), MsgBox::Exclamation);
         ui->tbsMain->setCurrentIndex(0);
         ui->txtTimeLag->setFocus();
         ui->txtTimeLag->selectAll();
@@ -261,7 +262,7 @@ void dlgSettings::cmdApply_Click() {
         // Nothing was written and nothing changes: the settings stay as the file has them, and
         // Apply stays available for another try.
         const int why = errno;
-        Host().AppMessageBox(FormatMsg(1133, {Settings().SettingsFilePath, FileSystem::ErrorText(why)}),
+        Host().AppMessageBox(FormatMsg(DialogMsg::SettingsNotWritten, {Settings().SettingsFilePath, FileSystem::ErrorText(why)}),
                              MsgBox::Critical);
         ui->cmdApply->setEnabled(true);
         return;
@@ -276,7 +277,7 @@ void dlgSettings::cmdApply_Click() {
 
 void dlgSettings::cmdGetDir_Click(int index) {
     QLineEdit* box = index == 0 ? ui->txtPath_0 : ui->txtPath_1;
-    const QString title = FormatMsg(15200, {FormatMsg(15201 + index)});
+    const QString title = FormatMsg(DialogMsg::SelectSettingsFolder, {FormatMsg(DialogMsg::SettingsFolderNames + index)});
     const QString start = ExpandPathPlaceholders(box->text());
     const QString chosen = folderDialog ? folderDialog(title, start)
                                         : QFileDialog::getExistingDirectory(this, title, start);

@@ -9,6 +9,7 @@
 #include "engine/RunHost.h"
 #include "i18n/TextLookup.h"
 #include "platform/FileSystem.h"
+#include "ui/dialogs/DialogMessages.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,7 +20,7 @@ namespace {
 // The language's filter holds name and pattern pairs separated by %1; Qt wants
 // "Name (pattern);;Name (pattern)".
 QString LogFileFilter() {
-    const QStringList parts = FormatMsg(16900, {QString(QChar(0))}).split(QChar(0), Qt::SkipEmptyParts);
+    const QStringList parts = FormatMsg(DialogMsg::LogFileFilter, {QString(QChar(0))}).split(QChar(0), Qt::SkipEmptyParts);
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
@@ -39,14 +40,14 @@ QString DayOfLogName(const QString& path) {
 
 void dlgSettings::ShowLogFile(const QString& path, const QString& dayText) {
     shownLogPath_ = path;
-    ui->fraLogFile->setTitle(FormatMsg(16010, {dayText}));
+    ui->fraLogFile->setTitle(FormatMsg(DialogMsg::LogFrameTitle, {dayText}));
     const LogFileTail tail = ReadLogFileTail(path, LogViewBytes);
     QString text;
     if (!tail.readable) {
-        text = FormatMsg(1134, {path});
+        text = FormatMsg(DialogMsg::LogNotReadable, {path});
     } else {
         if (tail.skipped > 0)
-            text = FormatMsg(1135, {QString::number((tail.size + 1024 * 1024 - 1) / (1024 * 1024)),
+            text = FormatMsg(DialogMsg::LogShownInPart, {QString::number((tail.size + 1024 * 1024 - 1) / (1024 * 1024)),
                                     QString::number((tail.size - tail.skipped + 1023) / 1024)}) + QLatin1Char('\n');
         text += tail.text;
     }
@@ -67,14 +68,14 @@ QStringList dlgSettings::AskFiles(const QString& title, bool multiple) {
 }
 
 void dlgSettings::cmdOpenLogFile_Click() {
-    const QStringList chosen = AskFiles(FormatMsg(16910), false);
+    const QStringList chosen = AskFiles(FormatMsg(DialogMsg::SelectLogTitle), false);
     if (chosen.isEmpty()) return;
     ShowLogFile(chosen.first(), DayOfLogName(chosen.first()));
     shownLogDay_ = QDate();  // coming back to the page shows the day's log again
 }
 
 void dlgSettings::cmdDeleteLogFiles_Click() {
-    const QStringList chosen = AskFiles(FormatMsg(16920), true);
+    const QStringList chosen = AskFiles(FormatMsg(DialogMsg::DeleteLogsTitle), true);
     QStringList failed;
     for (const QString& path : chosen) {
         if (!FileSystem::DeleteFile(path)) {
@@ -85,5 +86,6 @@ void dlgSettings::cmdDeleteLogFiles_Click() {
             shownLogDay_ = QDate();
         }
     }
-    if (!failed.isEmpty()) Host().AppMessageBox(FormatMsg(1136, {failed.join(QLatin1Char('\n'))}), MsgBox::Exclamation);
+    if (!failed.isEmpty())
+        Host().AppMessageBox(FormatMsg(DialogMsg::LogsNotDeleted, {failed.join(QLatin1Char('\n'))}), MsgBox::Exclamation);
 }

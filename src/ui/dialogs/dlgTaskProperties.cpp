@@ -5,6 +5,7 @@
 #include "i18n/TextLookup.h"
 #include "i18n/forms/FormPreparation.h"
 #include "launch/TaskScheduler.h"
+#include "ui/dialogs/DialogMessages.h"
 #include "ui/dialogs/dlgTaskScheduler.h"
 #include "ui/main/HelpKeys.h"
 
@@ -44,7 +45,8 @@ void dlgTaskProperties::cmdOK_Click() {
     if (ui->txtStartTime->isEnabled()) {
         const std::optional<QTime> start = ParseStartTime(ui->txtStartTime->text());
         if (!start) {
-            dlgTaskScheduler::MessageHandler()(FormatMsg(1152, {ui->txtStartTime->text()}), ExclamationIcon, this);
+            dlgTaskScheduler::MessageHandler()(FormatMsg(DialogMsg::NoStartTime, {ui->txtStartTime->text()}), ExclamationIcon,
+                                               this);
             ui->txtStartTime->setFocus();
             return;
         }
@@ -52,7 +54,7 @@ void dlgTaskProperties::cmdOK_Click() {
     }
     task_.comment = ui->txtComment->text().isEmpty() ? QStringLiteral("-") : ui->txtComment->text();
     if (!CronCanCarry(task_.comment)) {
-        dlgTaskScheduler::MessageHandler()(FormatMsg(1150, {task_.comment}), ExclamationIcon, this);
+        dlgTaskScheduler::MessageHandler()(FormatMsg(DialogMsg::LineBreakInText, {task_.comment}), ExclamationIcon, this);
         return;
     }
     accept();

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/LaunchTools.h"
 #include "platform/SystemInfo.h"
+#include "ui/dialogs/DialogMessages.h"
 #include "ui/dialogs/dlgTaskProperties.h"
 #include "ui/main/HelpKeys.h"
 #include "ui/main/TOFlexGrid.h"
@@ -118,7 +119,7 @@ TOFlexGrid* dlgTaskScheduler::Grid() const { return ui->flexTasks; }
 void dlgTaskScheduler::SetupGrid() {
     TOFlexGrid* grid = ui->flexTasks;
     grid->SetFixedRows(1);
-    grid->SetFormatString(FormatMsg(55200, {QStringLiteral("|")}));
+    grid->SetFormatString(FormatMsg(DialogMsg::TaskColumnTitles, {QStringLiteral("|")}));
     grid->SetRows(1);
     grid->SetHighLight(TOFlexGrid::HighlightAlways);
     grid->setFixedHeight(grid->RowHeight(0) * 6);
@@ -142,7 +143,8 @@ void dlgTaskScheduler::Refresh() {
         listed_.push_back(task);
         const int row = grid->Rows();
         grid->SetRows(row + 1);
-        grid->SetTextMatrix(row, 0, task.readOnly ? task.name + QLatin1Char(' ') + FormatMsg(1273) : task.name);
+        const QString mark = QLatin1Char(' ') + FormatMsg(DialogMsg::ReadOnlyTaskMark);
+        grid->SetTextMatrix(row, 0, task.readOnly ? task.name + mark : task.name);
         for (int i = 0; i < 3; ++i) {
             grid->SetCellFontName(row, i + 1, MarkerFont);
             grid->SetTextMatrix(row, i + 1, task.HasSwitch(i) ? Ticked : Empty);
@@ -164,8 +166,8 @@ const ScheduledTask* dlgTaskScheduler::ListedTask(int row) const {
 
 bool dlgTaskScheduler::RefuseReadOnly(const ScheduledTask& task) {
     if (!task.readOnly) return false;
-    const QString line = task.jobLine.isEmpty() ? FormatMsg(1272) : task.jobLine;
-    MessageHandler()(FormatMsg(1271, {task.name, line}), ExclamationIcon, this);
+    const QString line = task.jobLine.isEmpty() ? FormatMsg(DialogMsg::NoScheduleLine) : task.jobLine;
+    MessageHandler()(FormatMsg(DialogMsg::TaskLineUnreadable, {task.name, line}), ExclamationIcon, this);
     return true;
 }
 
@@ -197,18 +199,19 @@ void dlgTaskScheduler::cmdNew_Click() {
     // What a crontab line or the program's command line cannot carry is refused before anything is written.
     for (const QString& text : {name, ui->txtDescription->text(), profilePath})
         if (!CronCanCarry(text)) {
-            MessageHandler()(FormatMsg(1150, {text}), ExclamationIcon, this);
+            MessageHandler()(FormatMsg(DialogMsg::LineBreakInText, {text}), ExclamationIcon, this);
             return;
         }
     // One task per name: a second block of the same name would be a second job on the profile.
     if (scheduler_.Refresh().ok && scheduler_.Open(name)) {
-        MessageHandler()(FormatMsg(1270, {name}), ExclamationIcon, this);
+        MessageHandler()(FormatMsg(DialogMsg::TaskNameTaken, {name}), ExclamationIcon, this);
         Refresh();
         return;
     }
     // cron has no display: without -hide the program wants a window and the task always fails.
     if (!ui->chkHide->isChecked()) {
-        const uint32_t answer = MessageHandler()(FormatMsg(1274), YesNo | SecondDefault | ExclamationIcon, this);
+        const uint32_t answer =
+            MessageHandler()(FormatMsg(DialogMsg::TaskWithoutHide), YesNo | SecondDefault | ExclamationIcon, this);
         if ((answer & 0xFF) != Yes) return;
     }
     const QTime start = FirstStartTime(Clock::Now());
@@ -218,10 +221,11 @@ void dlgTaskScheduler::cmdNew_Click() {
                                               ui->chkAuto->isChecked(), start);
     const SchedulerResult result = scheduler_.Create(task);
     if (!result.ok) {
-        MessageHandler()(FormatMsg(55810, {name}) + QStringLiteral("\n\n") + result.error, ExclamationIcon, this);
+        MessageHandler()(FormatMsg(DialogMsg::TaskNotCreated, {name}) + QStringLiteral("\n\n") + result.error,
+                         ExclamationIcon, this);
         return;
     }
-    MessageHandler()(FormatMsg(55820, {name, QLocale().toString(start, QLocale::ShortFormat), UserName()}),
+    MessageHandler()(FormatMsg(DialogMsg::TaskCreated, {name, QLocale().toString(start, QLocale::ShortFormat), UserName()}),
                      InformationIcon, this);
     ui->cmdNew->setEnabled(false);
     Refresh();
@@ -233,7 +237,7 @@ void dlgTaskScheduler::cmdProps_Click() {
     if (selectedTask_.isEmpty()) return;
     SchedulerResult result = scheduler_.Refresh();
     std::optional<ScheduledTask> task = scheduler_.Open(selectedTask_);
-    if (result.ok && !task) result = SchedulerResult::Failed(FormatMsg(1155, {selectedTask_}));
+    if (result.ok && !task) result = SchedulerResult::Failed(FormatMsg(DialogMsg::TaskGone, {selectedTask_}));
     if (result.ok && RefuseReadOnly(*task)) return;
     if (result.ok && PropertySheetHandler()(*task, this)) result = scheduler_.Save(*task);
     if (!result.ok) ShowFailure(result);
@@ -242,7 +246,8 @@ void dlgTaskScheduler::cmdProps_Click() {
 
 void dlgTaskScheduler::cmdDelete_Click() {
     if (selectedTask_.isEmpty()) return;
-    const uint32_t answer = MessageHandler()(FormatMsg(55800, {selectedTask_}), YesNo | SecondDefault | ExclamationIcon, this);
+    const uint32_t answer = MessageHandler()(FormatMsg(DialogMsg::DeleteTaskQuestion, {selectedTask_}),
+                                             YesNo | SecondDefault | ExclamationIcon, this);
     if ((answer & 0xFF) != Yes) return;
     const SchedulerResult result = scheduler_.Delete(selectedTask_);
     if (!result.ok) ShowFailure(result);
@@ -277,7 +282,7 @@ void dlgTaskScheduler::flexTasks_ClickCell(int row, int col) {
     grid->SetTextMatrix(row, col, grid->TextMatrix(row, col) == Ticked ? Empty : Ticked);
     SchedulerResult result = scheduler_.Refresh();
     std::optional<ScheduledTask> task = scheduler_.Open(selectedTask_);
-    if (result.ok && !task) result = SchedulerResult::Failed(FormatMsg(1155, {selectedTask_}));
+    if (result.ok && !task) result = SchedulerResult::Failed(FormatMsg(DialogMsg::TaskGone, {selectedTask_}));
     if (result.ok) {
         task->SetSwitches(grid->TextMatrix(row, 1) == Ticked, grid->TextMatrix(row, 2) == Ticked,
                           grid->TextMatrix(row, 3) == Ticked);

@@ -1,25 +1,19 @@
+// The default settings: Apply writes exactly what changed, a settings file that cannot be
+// written changes nothing, the log page, and Ctrl+Tab round the pages.
+#include "DialogTesting.h"
+
+#include "engine/LogFile.h"
+#include "platform/Clock.h"
 #include "ui/dialogs/dlgSettings.h"
 
-#include "config/ProgramSettings.h"
-#include "engine/HeadlessRunHost.h"
-#include "engine/LogFile.h"
-#include "i18n/TextLookup.h"
-#include "platform/Clock.h"
-#include "support/TempTree.h"
-
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
-#include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTabWidget>
-#include <QKeyEvent>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -28,34 +22,26 @@ QByteArray ReadAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Settings from the template beside the program, in English, answered by a headless host, on a
-// fixed day.
-class SettingsDialogTest : public ::testing::Test {
-protected:
+// Settings from the template beside the program, on a fixed day, the log files in the tree.
+struct SettingsDialogTest : DialogFixture {
+    QByteArray original;
     void SetUp() override {
         Clock::SetNowForTests([] { return QDateTime(QDate(2024, 1, 31), QTime(12, 0)); });
         LoadProgramSettings();
-        Settings().LanguageName = QStringLiteral("English");
-        Settings().LogfilesFolder = logs.Path();
-        ReloadLocalizer();
-        SetHost(&host);
+        Settings().LogfilesFolder = tree.Path();
+        DialogFixture::SetUp();
         original = ReadAll(Settings().SettingsFilePath);
         ASSERT_FALSE(original.isEmpty());
     }
     void TearDown() override {
-        SetHost(nullptr);
         Clock::SetNowForTests({});
-        ReloadLocalizer();
+        DialogFixture::TearDown();
     }
     template <class T> T* Find(dlgSettings& d, const char* name) {
         T* w = d.findChild<T*>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    IsolatedEnvironment env;
-    TempTree logs;
-    HeadlessRunHost host;
-    QByteArray original;
 };
 
 TEST_F(SettingsDialogTest, ApplyWritesExactlyTheChangedKeysAndIsOnlyPossibleAfterAChange) {
@@ -70,6 +56,19 @@ TEST_F(SettingsDialogTest, ApplyWritesExactlyTheChangedKeysAndIsOnlyPossibleAfte
     Find<QSpinBox>(dialog, "spnMaxDeletePercent")->setValue(30);
     Find<QListWidget>(dialog, "lstZoom")->setCurrentRow(8);  // 120 %
     Find<QLineEdit>(dialog, "txtSearch_1")->setText(QStringLiteral("*.tmp;*.bak"));
+    // Without subfolders folder switches have nothing to say.
+    Find<QCheckBox>(dialog, "chkSubDirs")->click();
+    EXPECT_FALSE(Find<QCheckBox>(dialog, "chkHidden_0")->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>(dialog, "chkHidden_1")->isEnabled());
+    Find<QCheckBox>(dialog, "chkSubDirs")->click();
+    // The folder for log files is browsed under its own title.
+    QString askedTitle;
+    dialog.folderDialog = [&](const QString& title, const QString&) {
+        askedTitle = title;
+        return tree.Path();
+    };
+    dialog.cmdGetDir_Click(1);
+    EXPECT_EQ(askedTitle, FormatMsg(15200, {FormatMsg(15202)}));
     ASSERT_TRUE(apply->isEnabled());
     apply->click();
 
@@ -87,35 +86,9 @@ TEST_F(SettingsDialogTest, ApplyWritesExactlyTheChangedKeysAndIsOnlyPossibleAfte
     EXPECT_TRUE(zoomChanged);
 }
 
-TEST_F(SettingsDialogTest, CompareDateOffWritesTheLargestDateAndAnImpossibleTimeLagIsRefused) {
-    {
-        dlgSettings dialog;
-        bool compareChanged = false;
-        dialog.applied = [&](bool c, bool) { compareChanged = c; };
-        auto* lag = Find<QLineEdit>(dialog, "txtTimeLag");
-        for (const char* bad : {"25:00:00", "abc", ""}) {
-            lag->setText(QString::fromLatin1(bad));
-            dialog.cmdApply_Click();
-            EXPECT_EQ(ReadAll(Settings().SettingsFilePath), original) << bad;
-        }
-        ASSERT_EQ(host.messagesShown.size(), 3);
-        EXPECT_EQ(host.messagesShown[0], FormatMsg(10800));
-        Find<QCheckBox>(dialog, "chkCompOption_1")->click();
-        EXPECT_FALSE(lag->isEnabled());
-        dialog.cmdApply_Click();
-        EXPECT_TRUE(compareChanged);
-        EXPECT_EQ(host.messagesShown.size(), 3);
-    }
-    const QByteArray now = ReadAll(Settings().SettingsFilePath);
-    EXPECT_TRUE(now.contains("CompareDate=0")) << now.constData();
-    EXPECT_TRUE(now.contains("TimeLag=9999-12-31 23:59:59")) << now.constData();
-    dlgSettings reopened;
-    EXPECT_EQ(Find<QLineEdit>(reopened, "txtTimeLag")->text(), QStringLiteral("00:00:00"));
-}
-
 TEST_F(SettingsDialogTest, ASettingsFolderThatCannotBeWrittenIsSaidAndNothingChanges) {
-    logs.File("blocked", "not a folder");
-    Settings().SettingsFilePath = logs.Path("blocked/Tandor.ini");
+    tree.File("blocked", "not a folder");
+    Settings().SettingsFilePath = tree.Path("blocked/Tandor.ini");
     dlgSettings dialog;
     Find<QCheckBox>(dialog, "chkIgnoreLockedFiles")->click();
     auto* apply = Find<QPushButton>(dialog, "cmdApply");
@@ -126,47 +99,27 @@ TEST_F(SettingsDialogTest, ASettingsFolderThatCannotBeWrittenIsSaidAndNothingCha
     EXPECT_TRUE(apply->isEnabled());
 }
 
-TEST_F(SettingsDialogTest, MediumAndSubfolderInterlocks) {
-    dlgSettings dialog;
-    auto* left = Find<QCheckBox>(dialog, "chkSynchMedium_0");
-    auto* right = Find<QCheckBox>(dialog, "chkSynchMedium_1");
-    auto* archive = Find<QCheckBox>(dialog, "chkCompOption_0");
-    auto* reset = Find<QCheckBox>(dialog, "chkResetArchiveAttr_1");
-    right->click();
-    left->click();
-    EXPECT_FALSE(right->isChecked());
-    EXPECT_TRUE(archive->isChecked());
-    EXPECT_FALSE(archive->isEnabled());
-    EXPECT_EQ(reset->checkState(), Qt::PartiallyChecked);
-    left->click();
-    EXPECT_TRUE(archive->isEnabled());
-    EXPECT_EQ(reset->checkState(), Qt::Unchecked);
-    Find<QCheckBox>(dialog, "chkSubDirs")->click();
-    EXPECT_FALSE(Find<QCheckBox>(dialog, "chkHidden_0")->isEnabled());
-    EXPECT_TRUE(Find<QCheckBox>(dialog, "chkHidden_1")->isEnabled());
-}
-
 TEST_F(SettingsDialogTest, TheLogPageShowsTheDaysLogOnceAndAChosenLogWithItsDate) {
     const QString today = LogFilePath(QDate(2024, 1, 31));
-    ASSERT_EQ(today, logs.Path("20240131.log"));
+    ASSERT_EQ(today, tree.Path("20240131.log"));
     // The lines as written, escapes of logged paths and TABs included.
-    logs.File("20240131.log", "first line\r\n12:00\tCopy\t/a/new\\nline\t/b/tab\\t\\\\\r\n");
+    tree.File("20240131.log", "first line\r\n12:00\tCopy\t/a/new\\nline\t/b/tab\\t\\\\\r\n");
     const QString written = QStringLiteral("first line\n12:00\tCopy\t/a/new\\nline\t/b/tab\\t\\\\\n");
     dlgSettings dialog;
     dialog.SelectTab(QStringLiteral("TAB_LOGFILE"));
     EXPECT_EQ(dialog.LogFrameCaption(), FormatMsg(16010, {QStringLiteral("2024-01-31")}));
     EXPECT_EQ(dialog.LogViewText(), written);
-    logs.File("20240131.log", "changed\r\n");
+    tree.File("20240131.log", "changed\r\n");
     dialog.SelectTab(QStringLiteral("TAB_ABOUT"));
     dialog.SelectTab(QStringLiteral("TAB_LOGFILE"));
     EXPECT_EQ(dialog.LogViewText(), written);  // loaded once a day
 
-    logs.File("20231224.log", "eve\r\n");
+    tree.File("20231224.log", "eve\r\n");
     dialog.fileDialog = [&](const QString& title, const QString&, const QString& start, bool multiple) {
         EXPECT_EQ(title, FormatMsg(16910));
-        EXPECT_EQ(start, logs.Path());
+        EXPECT_EQ(start, tree.Path());
         EXPECT_FALSE(multiple);
-        return QStringList{logs.Path("20231224.log")};
+        return QStringList{tree.Path("20231224.log")};
     };
     dialog.cmdOpenLogFile_Click();
     EXPECT_EQ(dialog.LogFrameCaption(), FormatMsg(16010, {QStringLiteral("2023-12-24")}));
@@ -175,21 +128,20 @@ TEST_F(SettingsDialogTest, TheLogPageShowsTheDaysLogOnceAndAChosenLogWithItsDate
     dialog.fileDialog = [&](const QString& title, const QString&, const QString&, bool multiple) {
         EXPECT_EQ(title, FormatMsg(16920));
         EXPECT_TRUE(multiple);
-        return QStringList{logs.Path("20231224.log"), logs.Path("20240131.log")};
+        return QStringList{tree.Path("20231224.log"), tree.Path("20240131.log")};
     };
     dialog.cmdDeleteLogFiles_Click();
-    EXPECT_FALSE(logs.Exists("20231224.log"));
-    EXPECT_FALSE(logs.Exists("20240131.log"));
+    EXPECT_FALSE(tree.Exists("20231224.log"));
+    EXPECT_FALSE(tree.Exists("20240131.log"));
     EXPECT_TRUE(dialog.LogViewText().isEmpty());
 }
 
 TEST_F(SettingsDialogTest, ALargeLogShowsItsLastLinesOnly) {
-    // 50 MB of numbered lines; the view holds the end and says what it left out.
+    // 3 MB of numbered lines; the view holds the end and says what it left out.
     QByteArray big;
-    big.reserve(51 * 1024 * 1024);
-    for (int i = 0; big.size() < 50 * 1024 * 1024; ++i) big += "2024-01-31 12:00:00\tline " + QByteArray::number(i) + "\r\n";
+    for (int i = 0; big.size() < 3 * 1024 * 1024; ++i) big += "2024-01-31 12:00:00\tline " + QByteArray::number(i) + "\r\n";
     const QByteArray last = big.mid(big.lastIndexOf('\t', big.size() - 3) + 1).trimmed();
-    logs.File("20240131.log", big);
+    tree.File("20240131.log", big);
     dlgSettings dialog;
     dialog.SelectTab(QStringLiteral("TAB_LOGFILE"));
     const QString text = dialog.LogViewText();
@@ -202,33 +154,19 @@ TEST_F(SettingsDialogTest, ALargeLogShowsItsLastLinesOnly) {
 
 TEST_F(SettingsDialogTest, CtrlTabGoesRoundTheTabsFromThePagesAndFromTheButtons) {
     dlgSettings dialog;
-    const auto press = [](QWidget* target, int key, Qt::KeyboardModifiers mods) {
-        QKeyEvent event(QEvent::KeyPress, key, mods);
-        QApplication::sendEvent(target, &event);
-    };
     dialog.SelectTab(QStringLiteral("TAB_ABOUT"));
-    EXPECT_EQ(dialog.SelectedTabKey(), QStringLiteral("TAB_ABOUT"));
-    press(Find<QPushButton>(dialog, "cmdExit"), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(dialog.SelectedTabKey(), QStringLiteral("TAB_LISTNAMES"));
-    press(Find<QPushButton>(dialog, "cmdApply"), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(dialog.SelectedTabKey(), QStringLiteral("TAB_ABOUT"));
-    press(Find<QLabel>(dialog, "lblAbout"), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(dialog.SelectedTabKey(), QStringLiteral("TAB_LISTNAMES"));
-    press(Find<QLineEdit>(dialog, "txtListName_0"), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(dialog.SelectedTabKey(), QStringLiteral("TAB_INCLUDE"));
-}
-
-TEST_F(SettingsDialogTest, BrowsingAFolderUsesTheTitleOfMessage15200) {
-    dlgSettings dialog;
-    QString askedTitle;
-    dialog.folderDialog = [&](const QString& title, const QString&) {
-        askedTitle = title;
-        return QStringLiteral("/srv/logs");
-    };
-    dialog.cmdGetDir_Click(1);
-    EXPECT_EQ(askedTitle, FormatMsg(15200, {FormatMsg(15202)}));
-    EXPECT_EQ(Find<QLineEdit>(dialog, "txtPath_1")->text(), QStringLiteral("/srv/logs"));
-    EXPECT_TRUE(Find<QPushButton>(dialog, "cmdApply")->isEnabled());
+    const struct {
+        const char* from;
+        bool back;
+        const char* tab;
+    } steps[] = {{"cmdExit", false, "TAB_LISTNAMES"}, {"cmdApply", true, "TAB_ABOUT"},
+                 {"lblAbout", false, "TAB_LISTNAMES"}, {"txtListName_0", false, "TAB_INCLUDE"}};
+    for (const auto& step : steps) {
+        QKeyEvent event(QEvent::KeyPress, step.back ? Qt::Key_Backtab : Qt::Key_Tab,
+                        step.back ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+        QApplication::sendEvent(Find<QWidget>(dialog, step.from), &event);
+        EXPECT_EQ(dialog.SelectedTabKey(), QString::fromLatin1(step.tab)) << step.from;
+    }
 }
 
 }  // namespace

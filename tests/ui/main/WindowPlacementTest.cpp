@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QRect kLaptop(0, 0, 1366, 740);        // available area of the primary screen
+const QRect kLaptop(0, 0, 1366, 740);  // available area of the primary screen
 const QRect kRightMonitor(1366, 0, 1920, 1050);
 }  // namespace
 
@@ -18,24 +18,26 @@ TEST(WindowPlacement, FirstStartUsesMostOfTheScreenCentredAndStopsAtAReadingSize
     EXPECT_TRUE(QRect(100, 0, 3840, 2100).contains(huge));
 }
 
-TEST(WindowPlacement, APlaceOnAnyScreenStaysWhereItIs) {
-    const QList<QRect> screens{kLaptop, kRightMonitor};
-    EXPECT_EQ(PlaceOnScreens(QRect(100, 50, 900, 600), screens), QRect(100, 50, 900, 600));
-    // On the second monitor, and hanging over the right edge a little: still reachable.
-    EXPECT_EQ(PlaceOnScreens(QRect(2800, 200, 900, 600), screens), QRect(2800, 200, 900, 600));
-}
-
-TEST(WindowPlacement, APlaceOnAScreenThatIsGoneMovesOntoTheScreenThatHoldsMostOfIt) {
-    // Stored on the right monitor, which is unplugged now.
-    EXPECT_EQ(PlaceOnScreens(QRect(2000, 100, 900, 600), {kLaptop}), QRect(466, 100, 900, 600));
-    // Far off to the top left: onto the primary screen at its corner.
-    EXPECT_EQ(PlaceOnScreens(QRect(-3000, -2000, 800, 500), {kLaptop, kRightMonitor}), QRect(0, 0, 800, 500));
-    // The title bar above the screen's top cannot be taken hold of.
-    EXPECT_EQ(PlaceOnScreens(QRect(100, -300, 800, 500), {kLaptop}).top(), 0);
-    // Mostly on the right monitor, title bar below its reachable part: moved up on that monitor.
-    EXPECT_EQ(PlaceOnScreens(QRect(1500, 1040, 800, 500), {kLaptop, kRightMonitor}), QRect(1500, 550, 800, 500));
-}
-
-TEST(WindowPlacement, AWindowLargerThanItsScreenShrinksToIt) {
-    EXPECT_EQ(PlaceOnScreens(QRect(5000, 0, 2500, 1400), {kLaptop}), kLaptop);
+TEST(WindowPlacement, AStoredPlaceStaysReachable) {
+    const QList<QRect> both{kLaptop, kRightMonitor};
+    const struct {
+        QRect stored;
+        QList<QRect> screens;
+        QRect placed;
+    } cases[] = {
+        {QRect(100, 50, 900, 600), both, QRect(100, 50, 900, 600)},
+        // Hanging over the second monitor's right edge a little: still reachable.
+        {QRect(2800, 200, 900, 600), both, QRect(2800, 200, 900, 600)},
+        // Stored on the right monitor, which is unplugged now.
+        {QRect(2000, 100, 900, 600), {kLaptop}, QRect(466, 100, 900, 600)},
+        // Far off to the top left: onto the primary screen at its corner.
+        {QRect(-3000, -2000, 800, 500), both, QRect(0, 0, 800, 500)},
+        // The title bar above the screen's top could not be taken hold of.
+        {QRect(100, -300, 800, 500), {kLaptop}, QRect(100, 0, 800, 500)},
+        // Mostly on the right monitor, title bar below its reachable part: moved up there.
+        {QRect(1500, 1040, 800, 500), both, QRect(1500, 550, 800, 500)},
+        // Larger than its screen: shrunk to it.
+        {QRect(5000, 0, 2500, 1400), {kLaptop}, kLaptop},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PlaceOnScreens(c.stored, c.screens), c.placed) << c.stored.x() << "," << c.stored.y();
 }

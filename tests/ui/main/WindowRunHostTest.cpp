@@ -54,36 +54,6 @@ TEST_F(WindowRunHostTest, AppMessageBoxReturnsThePlatformCodes) {
     }
 }
 
-TEST_F(WindowRunHostTest, StyleWordGivesButtonsIconDefaultAndEscape) {
-    AppMessageBoxDialog yesNo(QStringLiteral("Q"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
-                              QString(), nullptr);
-    // Untitled boxes carry the program's name, as the main window is called.
-    EXPECT_EQ(yesNo.windowTitle(), QStringLiteral("Tandor"));
-    EXPECT_EQ(yesNo.icon(), QMessageBox::Question);
-    EXPECT_EQ(yesNo.buttons().size(), 2);
-    EXPECT_EQ(yesNo.defaultButton(), yesNo.button(QMessageBox::No));
-    EXPECT_FALSE(yesNo.CanClose());
-    yesNo.show();
-    QApplication::processEvents();
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(&yesNo, &escape);
-    EXPECT_TRUE(yesNo.isVisible());
-    EXPECT_EQ(yesNo.Result(), 0);
-    yesNo.button(QMessageBox::Yes)->click();
-    EXPECT_EQ(yesNo.Result(), MsgBox::Yes);
-
-    AppMessageBoxDialog retry(QStringLiteral("R"), MsgBox::RetryCancel | MsgBox::Critical, QStringLiteral("T"), nullptr);
-    EXPECT_EQ(retry.icon(), QMessageBox::Critical);
-    EXPECT_EQ(retry.defaultButton(), retry.button(QMessageBox::Retry));
-    retry.show();
-    QApplication::processEvents();
-    QApplication::sendEvent(&retry, &escape);
-    EXPECT_EQ(retry.Result(), MsgBox::Cancel);
-
-    AppMessageBoxDialog three(QStringLiteral("3"), MsgBox::YesNoCancel | MsgBox::DefaultButton3, QString(), nullptr);
-    EXPECT_EQ(three.defaultButton(), three.button(QMessageBox::Cancel));
-}
-
 TEST_F(WindowRunHostTest, ShowMsgGoesThroughTheOwnMessageBox) {
     QTimer::singleShot(0, [] {
         if (auto* box = qobject_cast<dlgMsgBox*>(QApplication::activeModalWidget())) box->Buttons()[2]->click();
