@@ -6,6 +6,8 @@
 class StartupWindow;
 struct CommandLine;
 
+// Exit status of a run that ends by itself.
+enum ExitStatus { ExitDone = 0, ExitWithErrors = 1, ExitNothingRan = 2 };
 
 // The start-up order of the main window's load handler, steps 1 to 22. Returns no status when
 // the program goes on; the exit status when it ends during start-up ("-regclasses"). canAsk is
