@@ -159,7 +159,7 @@ void frmMain::ApplyToolbarStates() {
     setChecked(0, 0, view.ShowEmptyFolders);
     setChecked(1, view.Filter1, true);
     setChecked(2, view.Filter2, true);
-    for (int d = 0; d < 5; ++d) setChecked(3, d, view.SyncOptions[static_cast<size_t>(d)]);
+    for (const SyncOptionInfo& o : kSyncOptionTable) setChecked(3, o.toolbarButton, view.SyncOptions[o.option]);
     syncingToolbars_ = wasSyncing;
     UpdateToolbarsEnabled();
 }
@@ -211,8 +211,8 @@ void frmMain::ToolbarClick(int bar, int button) {
         UpdateFilesView(view.Filter1);
         break;
     case 3:
-        Q_ASSERT(digit >= 0 && digit <= 4);
-        view.SyncOptions[static_cast<size_t>(digit)] = action->isChecked();
+        for (const SyncOptionInfo& o : kSyncOptionTable)
+            if (o.toolbarButton == digit) view.SyncOptions[o.option] = action->isChecked();
         // The count boxes count what the run will do, which the options decide.
         ShowCounts();
         DisplayFiles();
@@ -327,7 +327,9 @@ void frmMain::ShowCounts() {
     QLineEdit* boxes[3] = {ui->lblFilesAndDirs_0, ui->lblFilesAndDirs_1, ui->lblFilesAndDirs_2};
     const FileView& files = CurrentFileView();
     const bool compared = files.LastIndex() > 0 || lastCompareOk_;
-    const RunPlan plan = compared ? PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions) : RunPlan();
+    RunRequest request;
+    request.options = CurrentProfile().profile.View.SyncOptions;
+    const RunPlan plan = compared ? PlanRun(files, request) : RunPlan();
     for (int b = 0; b < 3; ++b) {
         const QString design = Localizer().ControlText(QStringLiteral("112"));
         boxes[b]->setText(compared ? PlannedCountText(files, plan, b) : (design.isEmpty() ? tr("Not yet compared") : design));

@@ -60,7 +60,7 @@ TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch)
     };
     host.ProgressInit(0);  // progress calls reach the hook
     const int syncsBefore = FileSystem::BatchSyncCallsForTests();
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_GE(progressCalls, 2);
     const int syncs = FileSystem::BatchSyncCallsForTests() - syncsBefore;
     // A full batch and the rest.
@@ -81,7 +81,7 @@ TEST_F(SyncBatchTest, AFileChangedBeforeItsBatchIsRenamedIsSkippedAndReported) {
         if (++progressCalls == 3) right.File(Name(0), "the user's edit");
     };
     host.ProgressInit(0);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(right.Read(Name(0)), QByteArray("the user's edit"));
     EXPECT_EQ(right.Read(Name(1)), NewData(1));
     EXPECT_EQ(right.Read(Name(2)), NewData(2));
@@ -101,7 +101,7 @@ TEST_F(SyncBatchTest, CancelInsideABatchKeepsEveryOldFileAndNoTemporary) {
         if (++progressCalls == 3) ::Run().CancelRequested = true;
     };
     host.ProgressInit(0);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(OldFiles(3), 3);
     EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
     EXPECT_TRUE(::Run().Tally.Cancelled);
@@ -114,7 +114,7 @@ TEST_F(SyncBatchTest, AFailedSyncFailsEveryFileOfTheBatchAndKeepsTheirOldData) {
     ChangedFiles(3);
     // Per file the temporary's creation and its one chunk; the batch's sync comes next.
     FileSystem::FailNthWriteForTests(2 * 3 + 1, EIO);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     FileSystem::FailNthWriteForTests(0, 0);
     EXPECT_EQ(OldFiles(3), 3);
     EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
