@@ -35,6 +35,12 @@ constexpr SyncOption DeleteOneSidedOn(int s) { return s == 0 ? SyncOption::Delet
 // The states of the five options, indexed by SyncOption (the plain index of the table row still
 // works for code that walks the table).
 struct SyncOptionSet : std::array<bool, 5> {
+    constexpr SyncOptionSet() : std::array<bool, 5>{} {}
+    // The five states in the order of the table (tools and tests that list them plainly).
+    constexpr SyncOptionSet(const std::array<bool, 5>& states) : std::array<bool, 5>(states) {}
+    constexpr SyncOptionSet(bool copyToRight, bool copyToLeft, bool reverse, bool deleteInLeft, bool deleteInRight)
+        : std::array<bool, 5>{copyToRight, copyToLeft, reverse, deleteInLeft, deleteInRight} {}
+
     using std::array<bool, 5>::operator[];
     bool operator[](SyncOption o) const { return std::array<bool, 5>::operator[](static_cast<std::size_t>(o)); }
     bool& operator[](SyncOption o) { return std::array<bool, 5>::operator[](static_cast<std::size_t>(o)); }
@@ -46,4 +52,4 @@ struct SyncOptionSet : std::array<bool, 5> {
 constexpr bool IsOn(const std::array<bool, 5>& set, SyncOption o) { return set[static_cast<std::size_t>(o)]; }
 
 // The options before any profile is loaded: copy both ways, delete nothing.
-inline constexpr SyncOptionSet kStartSyncOptions{{true, true, false, false, false}};
+inline constexpr SyncOptionSet kStartSyncOptions{true, true, false, false, false};

@@ -58,7 +58,7 @@ protected:
         SetHost(nullptr);
     }
 
-    void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = SyncOptionSet{options}; }
+    void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
 
     // The program's own compare of the two trees, every row in the view (the delete masks stay
     // for later compares).
