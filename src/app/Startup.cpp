@@ -73,7 +73,7 @@ std::optional<ExitStatus> RunStartupSequence(StartupWindow& window, const Comman
     window.ExtendSystemMenu();                                          // 9
     window.Prepare();                                                   // 10
     ViewOptions& view = CurrentProfile().profile.View;                  // 11
-    view.SyncOptions = {true, true, false, false, false};
+    view.SyncOptions = kStartSyncOptions;
     QRandomGenerator::global()->generate();                             // 12
     window.StartTimer();
     window.RestorePosition(settings.FormPos);                           // 13

@@ -1,6 +1,8 @@
 #pragma once
 // A profile: folder pairs with their masks and switches, compare options and view toggles.
 
+#include "config/SyncOptions.h"
+
 #include <QList>
 #include <QString>
 
@@ -28,7 +30,7 @@ struct ViewOptions {
     bool ShowEmptyFolders = false;
     int Filter1 = 0;
     int Filter2 = 0;
-    std::array<bool, 5> SyncOptions{true, true, false, false, false};
+    SyncOptionSet SyncOptions = kStartSyncOptions;
 };
 
 // Indices of the five masks of a folder pair.

@@ -49,7 +49,7 @@ ViewOptions ReadView(const IniFile::Document& doc) {
     // The filters are button numbers of 16-bit width.
     v.Filter1 = static_cast<qint16>(doc.GetInt(kView, QStringLiteral("F1"), 0));
     v.Filter2 = static_cast<qint16>(doc.GetInt(kView, QStringLiteral("F2"), 0));
-    for (int i = 0; i < 5; ++i) v.SyncOptions[static_cast<size_t>(i)] = ReadBool(doc, kView, QStringLiteral("SO%1").arg(i), false);
+    for (const SyncOptionInfo& o : kSyncOptionTable) v.SyncOptions[o.option] = ReadBool(doc, kView, QLatin1String(o.profileKey), false);
     return v;
 }
 
@@ -122,7 +122,8 @@ bool WriteProfileFile(const QString& path, const Profile& p) {
         {QStringLiteral("F1"), QString::number(v.Filter1)},
         {QStringLiteral("F2"), QString::number(v.Filter2)},
     };
-    for (int i = 0; i < 5; ++i) view.keys.append({QStringLiteral("SO%1").arg(i), Bool(v.SyncOptions[static_cast<size_t>(i)])});
+    for (const SyncOptionInfo& option : kSyncOptionTable)
+        view.keys.append({QLatin1String(option.profileKey), Bool(v.SyncOptions[option.option])});
 
     QList<IniFile::Section> sections{general, view};
     for (qsizetype n = 0; n < p.Pairs.size(); ++n) {

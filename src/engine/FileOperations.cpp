@@ -6,7 +6,9 @@
 #include "config/StartupSwitches.h"
 #include "engine/LogFile.h"
 #include "engine/RunHost.h"
+#include "engine/RunMessages.h"
 #include "engine/RunState.h"
+#include "engine/SyncJob.h"
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/CopyNames.h"
@@ -35,9 +37,9 @@ QString PathsBlock(const QString& first, const QString& second) {
     const QChar lf(u'\n');
     const bool both = !first.isEmpty() && !second.isEmpty();
     QString text;
-    if (both) text += FormatMsg(812) + lf;
+    if (both) text += FormatMsg(RunMsg::SourceLabel) + lf;
     if (!first.isEmpty()) text += first + lf;
-    if (both) text += lf + FormatMsg(813) + lf;
+    if (both) text += lf + FormatMsg(RunMsg::DestinationLabel) + lf;
     if (!second.isEmpty()) text += second;
     return text;
 }
@@ -48,21 +50,21 @@ QString ErrorPromptText(int err, const QString& sys, int side, const QString& fi
     // The system's text follows the headline in any case, also where a language file lacks it.
     const QStringList args{QString::number(err)};
     QString headline;
-    if (!first.isEmpty() && !second.isEmpty()) headline = FormatMsg(1282 + side, args);
-    else if (!first.isEmpty()) headline = FormatMsg(1280 + side, args);
-    else if (!second.isEmpty()) headline = FormatMsg(1280 + (1 - side), args);
-    else headline = FormatMsg(814) + QString::number(err);
+    if (!first.isEmpty() && !second.isEmpty()) headline = FormatMsg(RunMsg::ErrorCopyingFromLeft + side, args);
+    else if (!first.isEmpty()) headline = FormatMsg(RunMsg::ErrorInLeftFolder + side, args);
+    else if (!second.isEmpty()) headline = FormatMsg(RunMsg::ErrorInLeftFolder + (1 - side), args);
+    else headline = FormatMsg(RunMsg::ErrorWord) + QString::number(err);
     return headline + QStringLiteral(":\n") + sys + QLatin1Char('\n') + PathsBlock(first, second) + QStringLiteral("\n\n") +
-           FormatMsg(1284);
+           FormatMsg(RunMsg::ErrorPromptButtons);
 }
 
 // The system's text for an errno; the language file's for the program's own error numbers.
 QString ErrorTextOf(int err) {
     switch (err) {
-    case FileSystem::ErrChangedSinceCompare: return FormatMsg(870);
-    case FileSystem::ErrUnsafePath: return FormatMsg(871);
-    case FileSystem::ErrTypeConflict: return FormatMsg(872);
-    case FileSystem::ErrCaseConflict: return FormatMsg(873);
+    case FileSystem::ErrChangedSinceCompare: return FormatMsg(RunMsg::ChangedSinceCompare);
+    case FileSystem::ErrUnsafePath: return FormatMsg(RunMsg::UnsafePath);
+    case FileSystem::ErrTypeConflict: return FormatMsg(RunMsg::TypeConflict);
+    case FileSystem::ErrCaseConflict: return FormatMsg(RunMsg::CaseConflict);
     default: return FileSystem::ErrorText(err);
     }
 }
@@ -120,8 +122,8 @@ bool EndsUnattendedRun(int err) {
 }
 
 // The outcome of one operation that did not happen, by its error number.
-void CountNotDone(int err) {
-    RunTally& tally = Run().Tally;
+void CountNotDone(SyncJob& job, int err) {
+    RunTally& tally = job.tally;
     if (CancelledByRequest(err)) return;
     if (FileSystem::IsProgramError(err) || (Settings().IgnoreLockedFiles && FileSystem::IsFileInUse(err)))
         ++tally.Skipped;
@@ -129,31 +131,13 @@ void CountNotDone(int err) {
         ++tally.Failed;
 }
 
-// The copies of the walk in progress whose report is still to come: replacements waiting in its
-// batch, and new files handed to its copy workers (started with the walk's first new file).
-struct WaitingCopy {
-    int side;
-    int row;
-    ResultList* view;
-};
-struct CopyBatchState {
-    std::unique_ptr<FileSystem::ReplacementBatch> batch;
-    std::vector<WaitingCopy> waiting;
-    std::unique_ptr<FileSystem::CopyWorkers> workers;
-    std::deque<WaitingCopy> handedOut;  // in the order handed out, which is that of the results
-};
-
 // New files handed to the workers and not yet reported, at most: enough to keep both busy while
 // this thread reports, few enough that a cancel or an error question comes soon after its cause.
 constexpr size_t kMaxHandedOut = 32;
 // Larger files are copied on the walk's own thread, where their progress is shown as they go.
 constexpr int64_t kLargestWorkerCopy = int64_t{1} << 20;
 
-void ReportWorkerCopies(size_t keepAtMost);
-CopyBatchState& Batch() {
-    static CopyBatchState state;
-    return state;
-}
+void ReportWorkerCopies(SyncJob& job, size_t keepAtMost);
 
 }  // namespace
 
@@ -180,18 +164,17 @@ QString CopyDestinationPath(const CompareRow& row, int s) {
     return row.Folder[d] + row.Name[s];
 }
 
-void SetArchiveSwitches(int s) {
+void SetArchiveSwitches(SyncJob& job, int s) {
     const ProfileOptions& o = CurrentProfile().profile.Options;
-    RunState& run = Run();
     if (o.SynchMedium[0]) {
-        run.ResetSource = true;
-        run.ResetDestination = s == 0;
+        job.resetSource = true;
+        job.resetDestination = s == 0;
     } else if (o.SynchMedium[1]) {
-        run.ResetSource = true;
-        run.ResetDestination = s == 1;
+        job.resetSource = true;
+        job.resetDestination = s == 1;
     } else {
-        run.ResetSource = o.ResetArchiveAttrSource;
-        run.ResetDestination = o.ResetArchiveAttrDest;
+        job.resetSource = o.ResetArchiveAttrSource;
+        job.resetDestination = o.ResetArchiveAttrDest;
     }
 }
 
@@ -249,14 +232,15 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
     return err;
 }
 
-void DeleteOneFile(int side, int row, ResultList& view) {
+void DeleteOneFile(SyncJob& job, int side, int row) {
+    ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString path = r.Folder[side] + r.Name[side];
     const FileSystem::SeenEntry seen = SeenOn(r, side);
     if (Settings().AllowUndo) {
         const bool ok = FileSystem::MoveToTrash(path, seen);
-        if (ok) ++Run().Tally.Deleted;
-        else CountNotDone(FileSystem::LastError());
+        if (ok) ++job.tally.Deleted;
+        else CountNotDone(job, FileSystem::LastError());
         ReportOperationError(ok ? 1 : 0, OpCode::DeleteFile, side, row, view);
         if (ok) LogChange("Trash", path);
         return;
@@ -268,14 +252,14 @@ void DeleteOneFile(int side, int row, ResultList& view) {
         ReportOperationError(ok ? 1 : 0, OpCode::SetSourceAttributes, side, row, view);
         // A file that is not what the compare saw, or lies beyond a link, is left alone.
         if (!ok && FileSystem::IsProgramError(err)) {
-            ++Run().Tally.Skipped;
+            ++job.tally.Skipped;
             return;
         }
     }
     const bool ok = FileSystem::DeleteFile(path, seen);
     const int err = FileSystem::LastError();
-    if (ok) ++Run().Tally.Deleted;
-    else CountNotDone(err == 0 ? EIO : err);
+    if (ok) ++job.tally.Deleted;
+    else CountNotDone(job, err == 0 ? EIO : err);
     if (!ok && readOnly && !FileSystem::IsProgramError(err)) {
         // The file stays: it keeps the read-only mark it had.
         (void)FileSystem::SetAttributes(path, r.Attributes[side]);
@@ -285,35 +269,37 @@ void DeleteOneFile(int side, int row, ResultList& view) {
     if (ok) LogChange("Delete", path);
 }
 
-void RemoveOneFolder(int side, int row, ResultList& view) {
+void RemoveOneFolder(SyncJob& job, int side, int row) {
+    ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString folder = FolderWithoutSlash(r.Folder[side]);
     const bool ok = FileSystem::RemoveFolder(folder);
     const int err = FileSystem::LastError();
     // A folder that still holds something stays, and that is no failure.
-    if (ok) ++Run().Tally.Deleted;
-    else if (err != ENOTEMPTY && err != EEXIST) CountNotDone(err == 0 ? EIO : err);
+    if (ok) ++job.tally.Deleted;
+    else if (err != ENOTEMPTY && err != EEXIST) CountNotDone(job, err == 0 ? EIO : err);
     ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, side, row, view);
     if (ok) LogChange("RemoveFolder", folder);
 }
 
-bool TrashWholeFolder(int side, int row, int entriesBelow, ResultList& view) {
+bool TrashWholeFolder(SyncJob& job, int side, int row, int entriesBelow) {
+    ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString folder = FolderWithoutSlash(r.Folder[side]);
     const bool ok = FileSystem::MoveToTrash(folder, SeenOn(r, side));
-    if (ok) Run().Tally.Deleted += 1 + entriesBelow;
-    else CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
+    if (ok) job.tally.Deleted += 1 + entriesBelow;
+    else CountNotDone(job, FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, side, row, view);
     if (ok) LogChange("Trash", folder);
     return ok;
 }
 
-bool CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
-    if (flags & RunFlag::Counting) return true;
+bool CreateDestinationFolder(SyncJob& job, int s, int row) {
+    ResultList& view = job.view;
     // The files handed to the workers before are reported first: the log keeps the walk's order.
     // One of them may have ended the run.
-    ReportWorkerCopies(0);
-    if (Run().CancelRequested) return false;
+    ReportWorkerCopies(job, 0);
+    if (job.Cancelled()) return false;
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString target = FolderWithoutSlash(r.Folder[1 - s]);
     bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder[s]));
@@ -323,17 +309,16 @@ bool CreateDestinationFolder(int s, int row, int flags, ResultList& view) {
         ok = FileSystem::FolderExists(target);
         if (!ok) FileSystem::SetLastError(EEXIST);
     }
-    if (created) ++Run().Tally.Created;
-    else if (!ok) CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
+    if (created) ++job.tally.Created;
+    else if (!ok) CountNotDone(job, FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     ReportOperationError(ok ? 1 : 0, OpCode::CreateFolder, s, row, view);
     if (created) LogChange("CreateFolder", target);
     return ok;
 }
 
-bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason) {
+bool CopyProgressCallback(RunHost& host, int64_t totalSize, int64_t copied, int reason) {
     if (reason != 0) return true;
     try {
-        RunHost& host = Host();
         if (host.ProgressVisible()) host.ProgressUpdate(totalSize, copied);
         else host.LetEventsRun();
     } catch (...) {
@@ -346,91 +331,91 @@ namespace {
 
 // The report of a copy that happened or failed: tally, error report, log line, the archive
 // resets after a copy that happened, progress.
-void FinishCopy(int s, int row, bool ok, ResultList& view) {
+void FinishCopy(SyncJob& job, int s, int row, bool ok) {
+    ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
     const QString source = r.Folder[s] + r.Name[s];
     const QString destination = CopyDestinationPath(r, s);
-    RunState& run = Run();
-    ++run.Tally.CopiesEnded;
-    if (ok) ++run.Tally.Copied;
-    else CountNotDone(FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
+    ++job.tally.CopiesEnded;
+    if (ok) ++job.tally.Copied;
+    else CountNotDone(job, FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
     if (ok) LogChange("Copy", source, destination);
-    if (run.CancelRequested) return;
+    if (job.Cancelled()) return;
     // The archive resets only follow a copy that happened: a copy skipped because the file was
     // locked (ignored error) must keep the source's "not yet backed up" mark.
     if (err == 0 && ok) {
-        if (run.ResetSource) {
+        if (job.resetSource) {
             const bool done = FileSystem::SetAttributes(source, r.Attributes[s] & ~Attr::Archive);
             ReportOperationError(done ? 1 : 0, OpCode::SetSourceAttributes, s, row, view);
         }
-        if (run.CancelRequested) return;
-        if (run.ResetDestination) {
+        if (job.Cancelled()) return;
+        if (job.resetDestination) {
             const bool done = FileSystem::SetAttributes(destination, r.Attributes[s] & ~Attr::Archive);
             ReportOperationError(done ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
         }
     }
-    if (!Switches().DontAsk) Host().ProgressFileDone(r.Size[s]);
+    if (!Switches().DontAsk) job.host.ProgressFileDone(r.Size[s]);
 }
 
 // Reports the new files the workers finished, in the order they were handed out, until at most
 // keepAtMost are still out. When more are out, it waits until only half that many are, so that
 // this thread sleeps once for many files instead of once for each; while waiting, the window
 // stays alive (a Cancel there reaches the workers through the run's cancel flag).
-void ReportWorkerCopies(size_t keepAtMost) {
-    CopyBatchState& state = Batch();
+void ReportWorkerCopies(SyncJob& job, size_t keepAtMost) {
+    CopyQueue& state = job.copies;
     if (!state.workers) return;
     for (;;) {
         const size_t pending = state.workers->Pending();
         const size_t wanted = pending > keepAtMost ? pending - keepAtMost / 2 : 0;
         const std::vector<FileSystem::CopyWorkers::Result> done = state.workers->TakeFinished(wanted > 0 ? 50 : 0, wanted);
         for (const FileSystem::CopyWorkers::Result& result : done) {
-            const WaitingCopy copy = state.handedOut.front();
+            const CopyQueue::Waiting copy = state.handedOut.front();
             state.handedOut.pop_front();
             // Dropped by a cancel before it began: as in a walk that stopped before this file.
             if (!result.started) continue;
-            const int64_t size = (*copy.view)[static_cast<size_t>(copy.row)].Size[copy.side];
-            if (result.ok) CopyProgressCallback(size, size, 0);
+            const int64_t size = job.view[static_cast<size_t>(copy.row)].Size[copy.side];
+            if (result.ok) CopyProgressCallback(job.host, size, size, 0);
             FileSystem::SetLastError(result.error);
-            FinishCopy(copy.side, copy.row, result.ok, *copy.view);
+            FinishCopy(job, copy.side, copy.row, result.ok);
         }
         if (state.workers->Pending() <= keepAtMost) return;
-        Host().LetEventsRun();  // the wait timed out: the window stays alive
+        job.host.LetEventsRun();  // the wait timed out: the window stays alive
     }
 }
 
 // Whether the copy of row may go to the walk's workers: a new small file in a walk. A copy that
 // needs this thread stays here: a replacement (with its batch), a destination that folds letter
 // case (with its check), a large file (with its progress).
-bool QualifiesForWorkers(int s, const CompareRow& r) {
+bool QualifiesForWorkers(const SyncJob& job, int s, const CompareRow& r) {
     const int d = 1 - s;
-    return Batch().batch && !r.Exists(d) && !r.SideFoldsCase(d) && r.Size[s] < kLargestWorkerCopy;
+    return job.copies.batch && !r.Exists(d) && !r.SideFoldsCase(d) && r.Size[s] < kLargestWorkerCopy;
 }
 
 // Hands the copy of a qualifying file to the walk's workers, started with the first one; false
 // when there are none (a single core).
-bool HandToWorkers(int s, int row, const QString& source, const QString& destination,
-                   const FileSystem::SeenEntry& seen, ResultList& view) {
-    CopyBatchState& state = Batch();
+bool HandToWorkers(SyncJob& job, int s, int row, const QString& source, const QString& destination,
+                   const FileSystem::SeenEntry& seen) {
+    CopyQueue& state = job.copies;
     if (!state.workers) {
         const int threads = FileSystem::CopyWorkers::DefaultThreads();
         if (threads == 0) return false;
-        state.workers = std::make_unique<FileSystem::CopyWorkers>(threads, &Run().CancelRequested, EndsUnattendedRun);
+        state.workers = std::make_unique<FileSystem::CopyWorkers>(threads, &job.cancel, EndsUnattendedRun);
     }
-    state.handedOut.push_back({s, row, &view});
+    state.handedOut.push_back({s, row});
     state.workers->Add({source, destination, seen});
-    ReportWorkerCopies(kMaxHandedOut);
+    ReportWorkerCopies(job, kMaxHandedOut);
     return true;
 }
 
 // Puts the waiting replacements in place and reports them.
-void FinishBatch() {
-    CopyBatchState& state = Batch();
+void FinishBatch(SyncJob& job) {
+    CopyQueue& state = job.copies;
     if (!state.batch || state.waiting.empty()) return;
-    std::vector<WaitingCopy> waiting;
+    std::vector<CopyQueue::Waiting> waiting;
     waiting.swap(state.waiting);
     std::vector<int> results;
-    if (Run().CancelRequested) {
+    if (job.Cancelled()) {
         // A cancel leaves every old destination as it was: the waiting copies did not happen.
         state.batch->Discard();
         results.assign(waiting.size(), ECANCELED);
@@ -441,47 +426,41 @@ void FinishBatch() {
         // A copy the batch has no result for was not put in place: never counted as done.
         const int result = i < results.size() ? results[i] : EIO;
         FileSystem::SetLastError(result);
-        FinishCopy(waiting[i].side, waiting[i].row, result == 0, *waiting[i].view);
+        FinishCopy(job, waiting[i].side, waiting[i].row, result == 0);
     }
 }
 
 }  // namespace
 
-void CopyOneFile(int s, int row, int flags, ResultList& view) {
+void CopyOneFile(SyncJob& job, int s, int row) {
     const int d = 1 - s;
+    ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
-    const bool counting = flags & RunFlag::Counting;
     const QString source = r.Folder[s] + r.Name[s];
     const QString destination = CopyDestinationPath(r, s);
-    RunState& run = Run();
-    RunHost& host = Host();
+    RunHost& host = job.host;
 
     // A copy made here is reported after those handed out before it: the log keeps the walk's order.
-    const bool toWorkers = !counting && QualifiesForWorkers(s, r);
-    if (!toWorkers && !counting) {
-        ReportWorkerCopies(0);
-        if (run.CancelRequested) return;  // one of them ended the run: this copy never begins
+    const bool toWorkers = QualifiesForWorkers(job, s, r);
+    if (!toWorkers) {
+        ReportWorkerCopies(job, 0);
+        if (job.Cancelled()) return;  // one of them ended the run: this copy never begins
     }
 
     const FileSystem::SeenEntry destinationSeen = SeenOn(r, d);
-    if (r.Exists(d) && (r.Attributes[d] & kCleanUpBits) && !counting) {
+    if (r.Exists(d) && (r.Attributes[d] & kCleanUpBits)) {
         const bool ok = FileSystem::SetAttributes(destination, r.Attributes[d] & ~kCleanUpBits, destinationSeen);
         const int err = FileSystem::LastError();
         ReportOperationError(ok ? 1 : 0, OpCode::SetDestinationAttributes, s, row, view);
         // A destination that is not what the compare saw, or lies beyond a link, is left alone.
         if (!ok && FileSystem::IsProgramError(err)) {
-            ++run.Tally.Skipped;
-            ++run.Tally.CopiesEnded;
+            ++job.tally.Skipped;
+            ++job.tally.CopiesEnded;
             return;
         }
     }
-    if (counting) {
-        run.TotalBytes += r.Size[s];
-        ++run.Tally.CopiesPlanned;
-        return;
-    }
     if (host.ProgressVisible()) host.ProgressShowFile(r.Folder[s], r.Folder[d], r.Name[s]);
-    if (toWorkers && HandToWorkers(s, row, source, destination, destinationSeen, view)) return;
+    if (toWorkers && HandToWorkers(job, s, row, source, destination, destinationSeen)) return;
 
     bool ok;
     // Where the destination folds letter case, checked at copy time as well as in the compare:
@@ -500,39 +479,35 @@ void CopyOneFile(int s, int row, int flags, ResultList& view) {
     } else {
         ok = FileSystem::CopyFile(
             source, destination,
-            [](int64_t total, int64_t copied) { CopyProgressCallback(total, copied, 0); },
-            &run.CancelRequested, destinationSeen);
+            [&host](int64_t total, int64_t copied) { CopyProgressCallback(host, total, copied, 0); }, &job.cancel,
+            destinationSeen);
     }
     // A replacement waiting in the batch is reported once it is in place (or not).
-    if (ok && FileSystem::LastCopyWaits() && Batch().batch) {
-        Batch().waiting.push_back({s, row, &view});
-        if (Batch().batch->Full()) FinishBatch();
+    if (ok && FileSystem::LastCopyWaits() && job.copies.batch) {
+        job.copies.waiting.push_back({s, row});
+        if (job.copies.batch->Full()) FinishBatch(job);
         return;
     }
-    FinishCopy(s, row, ok, view);
+    FinishCopy(job, s, row, ok);
 }
 
-CopyBatchScope::CopyBatchScope() {
-    CopyBatchState& state = Batch();
-    if (state.batch) return;  // an outer scope collects already
-    state.batch = std::make_unique<FileSystem::ReplacementBatch>();
-    owner_ = true;
+CopyBatchScope::CopyBatchScope(SyncJob& job) : job_(job) {
+    job_.copies.batch = std::make_unique<FileSystem::ReplacementBatch>();
 }
 
 CopyBatchScope::~CopyBatchScope() {
-    if (!owner_) return;
-    // Normally empty: the walk finished its copies. Whatever still waits is discarded, so that
+    // Normally empty: the pass finished its copies. Whatever still waits is discarded, so that
     // no old destination changes without its report.
-    CopyBatchState& state = Batch();
+    CopyQueue& state = job_.copies;
     state.waiting.clear();
     state.batch.reset();
-    // Likewise empty after a walk that ended normally; after one left by an exception the
+    // Likewise empty after a pass that ended normally; after one left by an exception the
     // workers drop what they have not begun.
     state.workers.reset();
     state.handedOut.clear();
 }
 
-void FinishWaitingCopies() {
-    ReportWorkerCopies(0);
-    FinishBatch();
+void FinishWaitingCopies(SyncJob& job) {
+    ReportWorkerCopies(job, 0);
+    FinishBatch(job);
 }

@@ -6,82 +6,74 @@
 
 #include <cstdint>
 
+class RunHost;
+
 // Bits of the operation code handed to ReportOperationError: which paths the report quotes.
 namespace OpCode {
 constexpr int FirstFolder = 1;    // first path := Folder[side]
 constexpr int FirstName = 2;      // first path += Name[side]
 constexpr int SecondFolder = 4;   // second path := Folder[1-side]
 constexpr int SecondName = 8;     // second path += Name[side]
-// The codes in use (the upper bits name the kind of operation and are not interpreted).
-constexpr int SetSourceAttributes = 19;
-constexpr int DeleteFile = 35;
-constexpr int RemoveFolder = 1;
-constexpr int CreateFolder = 68;
-constexpr int CopyFile = 143;
-constexpr int SetDestinationAttributes = 28;
+// The codes in use: the paths they quote, and an upper bit that names the kind of operation
+// (not interpreted; it keeps the codes of the log apart).
+constexpr int SetSourceAttributes = 16 | FirstFolder | FirstName;        // 19
+constexpr int DeleteFile = 32 | FirstFolder | FirstName;                 // 35
+constexpr int RemoveFolder = FirstFolder;                                // 1
+constexpr int CreateFolder = 64 | SecondFolder;                          // 68
+constexpr int CopyFile = 128 | FirstFolder | FirstName | SecondFolder | SecondName;  // 143
+constexpr int SetDestinationAttributes = 16 | SecondFolder | SecondName;  // 28
 }  // namespace OpCode
 
-// Bits of the run flags of the walks (the counting bit also reaches the single operations).
-namespace RunFlag {
-constexpr int Counting = 1;         // CopyRows: add sizes to TotalBytes, change nothing;
-                                    // DeleteRows: note what would be deleted, change nothing
-constexpr int OnlyOneSided = 2;     // CopyRows: skip entries missing on the destination, create
-                                    // no folders; DeleteRows: only entries missing on the other side
-constexpr int AnyDirection = 4;     // CopyRows: copy marked files whatever their direction
-constexpr int DeleteMatchOnly = 8;  // DeleteRows: only files matching the delete masks
-constexpr int ReplacesTypeChanges = 16;  // both: the run is a one-way mirror, whose rows of a
-                                         // type change are one-sided rows (RowRules.h)
-}  // namespace RunFlag
+class SyncJob;
 
 // Deletes Folder[side] + Name[side]: into the trash with AllowUndo, else for good (clearing the
 // read-only bit first, and setting it again when the delete fails). A file that is no longer
 // what the compare saw is left alone and reported.
-void DeleteOneFile(int side, int row, ResultList& view);
+void DeleteOneFile(SyncJob& job, int side, int row);
 // Removes the folder row's folder on side; "not empty" is no error (something stays in it).
-void RemoveOneFolder(int side, int row, ResultList& view);
-// Creates the destination folder Folder[1-s] with Folder[s] as its template (not when counting).
-// False when it is not there afterwards (reported), or when the run stopped before it.
-bool CreateDestinationFolder(int s, int row, int flags, ResultList& view);
+void RemoveOneFolder(SyncJob& job, int side, int row);
+// Creates the destination folder Folder[1-s] with Folder[s] as its template. False when it is
+// not there afterwards (reported), or when the run stopped before it.
+bool CreateDestinationFolder(SyncJob& job, int s, int row);
 // Moves the folder row's folder on side with everything in it to the trash as one entry, for a
 // folder that a one-way mirror replaces; entriesBelow (the files and folders of the view below
 // it) count as deleted with it. False when it stays (reported).
-bool TrashWholeFolder(int side, int row, int entriesBelow, ResultList& view);
+bool TrashWholeFolder(SyncJob& job, int side, int row, int entriesBelow);
 // Copies Folder[s] + Name[s] to the other side, with the attribute clean-up before and the
-// archive resets after; a counting pass only adds the size to TotalBytes. A destination that is
-// no longer what the compare saw (or a name that something took since) is left alone and
-// reported.
-void CopyOneFile(int s, int row, int flags, ResultList& view);
-// A replacement of an existing file waits in the batch of the copy walk in progress
+// archive resets after. A destination that is no longer what the compare saw (or a name that
+// something took since) is left alone and reported.
+void CopyOneFile(SyncJob& job, int s, int row);
+// A replacement of an existing file waits in the batch of the copy pass in progress
 // (FileSystem::ReplacementBatch): its data is made durable together with the others' before it
 // is renamed into place, and its report (tally, log line, error, archive resets, progress)
-// follows only then. One CopyBatchScope lives around each walk of copies; the walk calls
+// follows only then. One CopyBatchScope lives around each copy pass; the pass calls
 // FinishWaitingCopies before anything that needs the files in place and at its end. The scope's
 // end discards whatever still waits (no destination changes unreported).
 class CopyBatchScope {
 public:
-    CopyBatchScope();
+    explicit CopyBatchScope(SyncJob& job);
     ~CopyBatchScope();
     CopyBatchScope(const CopyBatchScope&) = delete;
     CopyBatchScope& operator=(const CopyBatchScope&) = delete;
 
 private:
-    bool owner_ = false;  // false inside another scope, which keeps collecting
+    SyncJob& job_;
 };
 // Puts the waiting replacements in place and reports each by what happened to it; after a
 // cancel they are discarded instead, every old destination intact.
-void FinishWaitingCopies();
+void FinishWaitingCopies(SyncJob& job);
 
 // Progress of the copy in work; reason 0 is "chunk finished". Always answers continue (true);
 // cancelling goes through the cancel flag.
-bool CopyProgressCallback(int64_t totalSize, int64_t copied, int reason);
+bool CopyProgressCallback(RunHost& host, int64_t totalSize, int64_t copied, int reason);
 // The one error report. result > 0 is success; otherwise the last system error is ignored,
 // shown (or recorded for the next start in a run without questions) and logged. Returns the
 // error number, or 0 when there was no failure or it is ignored.
 int ReportOperationError(int result, int operationCode, int side, int row, ResultList& view);
 
-// Sets the archive switches of the run state for copies from side s (profile's medium sides
-// and reset switches).
-void SetArchiveSwitches(int s);
+// Sets the job's archive switches for copies from side s (profile's medium sides and reset
+// switches).
+void SetArchiveSwitches(SyncJob& job, int s);
 
 // The root folders of the pairs in a list: the folders of the rows that name no entry on
 // either side (each pair's first row), without trailing '/'.

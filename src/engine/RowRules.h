@@ -1,6 +1,7 @@
 #pragma once
 // What the synchronisation run, its plan and its guards read off a result row the same way.
 
+#include "config/SyncOptions.h"
 #include "engine/CompareTypes.h"
 
 #include <array>
@@ -23,9 +24,11 @@ inline bool EndsFolderWalk(const CompareRow& folderRow, int s, int r, int level0
 // replace an entry whose type changed (CompareRow::TypeChange): it has one answer for which of
 // the two entries goes, where a two-way run or one without deletions has none.
 inline bool ReplacesTypeChanges(const std::array<bool, 5>& option) {
-    for (size_t s = 0; s < 2; ++s) {
-        const size_t d = 1 - s;
-        if (option[s] && !option[d] && option[3 + d] && !option[3 + s]) return true;
+    for (int s = 0; s < 2; ++s) {
+        const int d = 1 - s;
+        if (IsOn(option, CopyFrom(s)) && !IsOn(option, CopyFrom(d)) && IsOn(option, DeleteOneSidedOn(d)) &&
+            !IsOn(option, DeleteOneSidedOn(s)))
+            return true;
     }
     return false;
 }

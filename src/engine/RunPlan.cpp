@@ -1,113 +1,200 @@
 #include "engine/RunPlan.h"
 
+#include "config/ProgramSettings.h"
+#include "engine/FileView.h"
 #include "engine/RowRules.h"
 
 #include <algorithm>
-#include <vector>
 
-RunPlan PlanSyncRun(const ResultList& view, const std::array<bool, 5>& option) {
-    RunPlan plan;
-    const size_t n = view.size();
-    const bool replaces = ReplacesTypeChanges(option);
-    // Per row: bit s when a delete pass removes the entry on side s before the copies.
-    std::vector<uint8_t> gone(n, 0);
-    // Per row: the row's pair lacks its root on side s (bit s) at the compare.
-    std::vector<uint8_t> rootMissing(n, 0);
-    uint8_t missing = 0;
-    for (size_t i = 1; i < n; ++i) {
-        const CompareRow& row = view[i];
-        if (IsRootRow(row)) {
-            missing = 0;
-            for (int s = 0; s < 2; ++s)
-                if (row.Attributes[s] == Attr::Invalid) missing |= static_cast<uint8_t>(1u << s);
-        }
-        rootMissing[i] = missing;
+namespace {
+
+bool Replaces(int flags) { return (flags & RunFlag::ReplacesTypeChanges) != 0; }
+
+// Whether row lies below the folder whose path on side s is folder (without '/').
+bool Below(const CompareRow& row, int s, const QString& folder) {
+    return row.Folder[s].size() > folder.size() && row.Folder[s].startsWith(folder) &&
+           row.Folder[s][folder.size()] == QLatin1Char('/');
+}
+
+// For the folder of view row i on side s: the last view row below it when the view shows every
+// row of the compare below it and each of them is ticked, and 0 otherwise. Only then may the
+// folder go to the trash as one entry: a row filtered out of the view or unticked by the user
+// would go with it, unplanned and uncounted by the guards.
+size_t LastOfWholeTickedSubtree(const ResultList& view, size_t i, int s) {
+    const QString folder = view[i].Folder[s];
+    size_t k = i;
+    for (size_t j = view.ViewedIndex(i) + 1; j < view.ViewedSize() && Below(view.ViewedRow(j), s, folder); ++j) {
+        ++k;
+        if (k >= view.size() || view.ViewedIndex(k) != j) return 0;
+        const CompareRow& row = view[k];
+        if (!row.Selected || !row.TypeChange || !row.Exists(s)) return 0;
     }
+    return k;
+}
 
-    for (int s = 0; s < 2; ++s) {
+class Planner {
+public:
+    Planner(const ResultList& view, RunPlan& plan) : view_(view), plan_(plan) {}
+
+    // The rows a copy pass from side s takes, in the order it takes them.
+    void CopyPass(int s, int flags) {
+        Begin(true, s, flags);
+        const int r = plan_.request.row;
         const int d = 1 - s;
-        const auto bit = static_cast<uint8_t>(1u << s);
-        const bool deleteOneSided = option[static_cast<size_t>(3 + s)];
-        const bool copyFrom = option[static_cast<size_t>(s)];
-        for (size_t i = 1; i < n; ++i) {
-            const CompareRow& row = view[i];
-            if (!row.Selected || !row.Exists(s) || Untouchable(row, replaces)) continue;
-            // Nothing is deleted opposite a missing root: that side is created and filled.
-            const bool held = (rootMissing[i] & (1u << d)) != 0;
-            if (IsFolderOn(row, s)) {
-                // The forward walk starts at row 2; the backward one removes folders.
-                if (deleteOneSided && !row.Exists(d) && !held) {
-                    ++plan.DeleteFolders[static_cast<size_t>(s)];
-                    gone[i] |= bit;
-                }
-                continue;
-            }
-            if (i < 2) continue;
-            if (deleteOneSided && !row.Exists(d)) {
-                if (!held) {
-                    ++plan.DeleteFiles[static_cast<size_t>(s)];
-                    gone[i] |= bit;
-                }
-            } else if (copyFrom && row.DeleteMatch) {
-                // The delete masks on the copy's source side: deleted there, not copied.
-                if (!held) {
-                    ++plan.DeleteFiles[static_cast<size_t>(s)];
-                    gone[i] |= bit;
-                }
-            }
+        const size_t i0 = static_cast<size_t>(std::max(r, 1));
+        if (i0 >= view_.size()) return End();
+        const CompareRow& start = view_[i0];
+        if (!start.IsFolder()) {
+            if (!Untouchable(start, Replaces(flags)) && start.Exists(s)) Add(PlannedKind::CopyFile, i0, 0, true);
+            return End();
         }
-    }
-
-    for (int s = 0; s < 2; ++s) {
-        if (!option[static_cast<size_t>(s)]) continue;
-        const int d = 1 - s;
+        const int level0 = Level(start, s);
         const int16_t away = SyncAction::AwayFrom(s);
-        const bool onlyOneSided = option[static_cast<size_t>(3 + s)];
-        for (size_t i = 1; i < n; ++i) {
-            const CompareRow& row = view[i];
-            if (!row.Selected || row.SyncAction != away || Untouchable(row, replaces)) continue;
-            // Toward a root that this run creates, one-sided entries are copied all the same.
-            const bool restricted = onlyOneSided && (rootMissing[i] & (1u << d)) == 0;
+        for (size_t i = i0; i < view_.size(); ++i) {
+            const CompareRow& row = view_[i];
             if (IsFolderOn(row, s)) {
-                if (!restricted) ++plan.CreateFolders[static_cast<size_t>(s)];
+                // The start folder itself is at level0 and never ends the walk.
+                if (i > static_cast<size_t>(r) && EndsFolderWalk(row, s, r, level0, plan_.request.folderOnly)) break;
+                if (!OnlyOneSidedFor(flags, i, d) && row.SyncAction == away && row.Selected &&
+                    !Untouchable(row, Replaces(flags)))
+                    Add(PlannedKind::CreateFolder, i);
+            } else if (row.Selected) {
+                if ((row.SyncAction == away || (flags & RunFlag::AnyDirection)) &&
+                    !(!row.Exists(d) && OnlyOneSidedFor(flags, i, d)) && row.Exists(s) && !Untouchable(row, Replaces(flags)))
+                    Add(PlannedKind::CopyFile, i);
+            }
+        }
+        End();
+    }
+
+    // The rows a delete pass on side s takes: files forward (a mirror's replaced folder as one
+    // entry where it may go whole), then folders bottom-up, so that the deepest go first.
+    void DeletePass(int s, int flags) {
+        Begin(false, s, flags);
+        const int r = plan_.request.row;
+        const int d = 1 - s;
+        const size_t i0 = static_cast<size_t>(std::max(r, 1));
+        if (i0 >= view_.size()) return End();
+        const CompareRow& start = view_[i0];
+        if (!start.IsFolder()) {
+            if (!Untouchable(start, Replaces(flags)) && start.Exists(s)) Add(PlannedKind::DeleteFile, i0, 0, true);
+            return End();
+        }
+        const int level0 = Level(start, s);
+        const bool oneSided = (flags & RunFlag::OnlyOneSided) != 0;
+        const bool trashesWhole = Settings().AllowUndo && Replaces(flags) && oneSided;
+        size_t stop = view_.size();
+        for (size_t i = static_cast<size_t>(std::max(r + 1, 2)); i < view_.size(); ++i) {
+            const CompareRow& row = view_[i];
+            if (IsFolderOn(row, s)) {
+                if (EndsFolderWalk(row, s, r, level0, plan_.request.folderOnly)) {
+                    stop = i;
+                    break;
+                }
+                // A folder that a mirror replaces by a file or link goes to the trash as it is, so
+                // that it comes back whole; what the user left out of it keeps it from there. The
+                // rows below stay planned one by one for a run whose guards hold the side.
+                if (trashesWhole && row.TypeChange && row.Exists(s) && !row.Exists(d) && row.Selected &&
+                    !Untouchable(row, true))
+                    if (const size_t last = LastOfWholeTickedSubtree(view_, i, s)) Add(PlannedKind::TrashFolder, i, last);
                 continue;
             }
-            if (!row.Exists(s) || (gone[i] & (1u << s))) continue;
-            if (!row.Exists(d) && restricted) continue;
-            ++plan.CopyFiles[static_cast<size_t>(s)];
-            plan.CopyBytes[static_cast<size_t>(s)] += row.Size[s];
+            if (row.Exists(s) && row.Selected && !(row.Exists(d) && oneSided) &&
+                !((flags & RunFlag::DeleteMatchOnly) && !row.DeleteMatch) && !Untouchable(row, Replaces(flags)))
+                Add(PlannedKind::DeleteFile, i);
+        }
+        if (!(flags & RunFlag::DeleteMatchOnly)) {
+            for (size_t i = stop; i-- > i0;) {
+                const CompareRow& row = view_[i];
+                if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && oneSided) &&
+                    !Untouchable(row, Replaces(flags)))
+                    Add(PlannedKind::RemoveFolder, i);
+            }
+        }
+        End();
+    }
+
+    // The question's counts: every deletion once, none opposite a missing root (the run holds
+    // those), and no copy of a file that a deletion before it removes.
+    void Count() {
+        const bool guarded = plan_.request.kind == RunRequest::Kind::Synchronize;
+        std::vector<uint8_t> gone(view_.size(), 0);
+        for (const PlannedPass& pass : plan_.Passes) {
+            const int s = pass.side;
+            const auto side = static_cast<size_t>(s);
+            const auto bit = static_cast<uint8_t>(1u << s);
+            for (size_t a = pass.begin; a < pass.end; ++a) {
+                const PlannedAction& action = plan_.Actions[a];
+                const CompareRow& row = view_[action.row];
+                const bool held = guarded && plan_.Pairs.CreatesRootOf(action.row, 1 - s);
+                switch (action.kind) {
+                case PlannedKind::CopyFile:
+                    if (gone[action.row] & bit) break;
+                    ++plan_.CopyFiles[side];
+                    plan_.CopyBytes[side] += row.Size[s];
+                    break;
+                case PlannedKind::CreateFolder: ++plan_.CreateFolders[side]; break;
+                case PlannedKind::DeleteFile:
+                    if (held || (gone[action.row] & bit)) break;
+                    gone[action.row] |= bit;
+                    ++plan_.DeleteFiles[side];
+                    break;
+                case PlannedKind::RemoveFolder:
+                    if (!held) ++plan_.DeleteFolders[side];
+                    break;
+                case PlannedKind::TrashFolder: break;  // its rows are counted one by one
+                }
+            }
         }
     }
+
+private:
+    // The "only one-sided" restriction of a copy pass, except toward a root folder that this run
+    // creates: the entries opposite it are copied where the direction allows, never deleted.
+    bool OnlyOneSidedFor(int flags, size_t row, int destination) const {
+        return (flags & RunFlag::OnlyOneSided) && !plan_.Pairs.CreatesRootOf(row, destination);
+    }
+    void Begin(bool copies, int side, int flags) {
+        plan_.Passes.push_back({copies, side, flags, plan_.Actions.size(), plan_.Actions.size()});
+    }
+    void End() { plan_.Passes.back().end = plan_.Actions.size(); }
+    void Add(PlannedKind kind, size_t row, size_t last = 0, bool single = false) {
+        plan_.Actions.push_back({static_cast<uint32_t>(row), static_cast<uint32_t>(last), kind, single});
+    }
+
+    const ResultList& view_;
+    RunPlan& plan_;
+};
+
+}  // namespace
+
+RunPlan PlanRun(const ResultList& results, const ResultList& view, const RunRequest& request) {
+    RunPlan plan;
+    plan.request = request;
+    plan.Pairs = FolderPairRows::Of(results, view);
+    Planner planner(view, plan);
+    switch (request.kind) {
+    case RunRequest::Kind::Synchronize: {
+        const SyncOptionSet& option = request.options;
+        const int mirror = ReplacesTypeChanges(option) ? RunFlag::ReplacesTypeChanges : 0;
+        // One-sided entries deleted where they are, instead of being copied; then per direction
+        // the delete masks on the source side; then the copies, left to right always first.
+        for (int s = 0; s < 2; ++s)
+            if (option.DeletesOneSidedOn(s)) planner.DeletePass(s, mirror | RunFlag::OnlyOneSided);
+        for (int s = 0; s < 2; ++s)
+            if (option.CopiesFrom(s)) planner.DeletePass(s, mirror | RunFlag::DeleteMatchOnly);
+        for (int s = 0; s < 2; ++s)
+            if (option.CopiesFrom(s))
+                planner.CopyPass(s, mirror | (option.DeletesOneSidedOn(s) ? RunFlag::OnlyOneSided : 0));
+        break;
+    }
+    case RunRequest::Kind::Copy: planner.CopyPass(request.side, RunFlag::AnyDirection); break;
+    case RunRequest::Kind::Delete: planner.DeletePass(request.side, 0); break;
+    }
+    planner.Count();
     return plan;
 }
 
-RunPlan PlanPopupDelete(const ResultList& view, int s, int r, bool folderOnly) {
-    RunPlan plan;
-    const auto side = static_cast<size_t>(s);
-    const size_t i0 = static_cast<size_t>(std::max(r, 1));
-    if (i0 >= view.size()) return plan;
-    const CompareRow& start = view[i0];
-    if (!start.IsFolder()) {
-        // A single file row is deleted whatever its mark.
-        if (start.Exists(s) && !Untouchable(start, false)) ++plan.DeleteFiles[side];
-        return plan;
-    }
-    const int level0 = Level(start, s);
-    size_t stop = view.size();
-    for (size_t i = static_cast<size_t>(std::max(r + 1, 2)); i < view.size(); ++i) {
-        const CompareRow& row = view[i];
-        if (IsFolderOn(row, s)) {
-            if (EndsFolderWalk(row, s, r, level0, folderOnly)) {
-                stop = i;
-                break;
-            }
-            continue;
-        }
-        if (row.Exists(s) && row.Selected && !Untouchable(row, false)) ++plan.DeleteFiles[side];
-    }
-    for (size_t i = i0; i < stop; ++i) {
-        const CompareRow& row = view[i];
-        if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !Untouchable(row, false)) ++plan.DeleteFolders[side];
-    }
-    return plan;
+RunPlan PlanRun(const FileView& files, const RunRequest& request) {
+    return PlanRun(files.Results, files.ViewList, request);
 }

@@ -1,6 +1,7 @@
 #include "engine/RunReport.h"
 
 #include "engine/FileView.h"
+#include "engine/RunMessages.h"
 #include "engine/RunState.h"
 #include "i18n/SizeText.h"
 #include "i18n/TextLookup.h"
@@ -14,13 +15,13 @@ QString PlanLines(const RunPlan& plan) {
     for (int s = 0; s < 2; ++s) {
         const auto i = static_cast<size_t>(s);
         if (plan.Copies(s))
-            lines << FormatMsg(1215 + s, {Number(plan.CopyFiles[i]), Number(plan.CreateFolders[i]),
+            lines << FormatMsg(RunMsg::PlanCopyFromLeft + s, {Number(plan.CopyFiles[i]), Number(plan.CreateFolders[i]),
                                           ReadableSize(plan.CopyBytes[i])});
     }
     for (int s = 0; s < 2; ++s) {
         const auto i = static_cast<size_t>(s);
         if (plan.Deletes(s))
-            lines << FormatMsg(1217 + s, {Number(plan.DeleteFiles[i]), Number(plan.DeleteFolders[i])});
+            lines << FormatMsg(RunMsg::PlanDeleteInLeft + s, {Number(plan.DeleteFiles[i]), Number(plan.DeleteFolders[i])});
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -37,20 +38,22 @@ QString PlannedCountText(const FileView& files, const RunPlan& plan, int box) {
     const size_t deletedOn = 1 - from;     // the side whose entries this box also deletes
     const int copies = plan.CopyFiles[from];
     const int folders = plan.CreateFolders[from];
-    QString text = FormatMsg(copies == 0 ? 700 : 701, {Number(copies)}) +
-                   FormatMsg(folders == 0 ? 710 : 711, {Number(folders)});
-    if (copies > 0) text += FormatMsg(1212, {ReadableSize(plan.CopyBytes[from])});
+    QString text = FormatMsg(copies == 0 ? RunMsg::CountNoFiles : RunMsg::CountFiles, {Number(copies)}) +
+                   FormatMsg(folders == 0 ? RunMsg::CountNoFolders : RunMsg::CountFolders, {Number(folders)});
+    if (copies > 0) text += FormatMsg(RunMsg::CountBytes, {ReadableSize(plan.CopyBytes[from])});
     const int deletions = plan.DeleteFiles[deletedOn] + plan.DeleteFolders[deletedOn];
-    if (deletions > 0) text += FormatMsg(deletedOn == 0 ? 1213 : 1214, {Number(deletions)});
+    if (deletions > 0) text += FormatMsg(deletedOn == 0 ? RunMsg::CountDeleteInLeft : RunMsg::CountDeleteInRight, {Number(deletions)});
     return text;
 }
 
 QString RunOutcomeText() {
     const RunState& run = Run();
     const RunTally& t = run.Tally;
-    const int key = t.Cancelled ? 1221 : (t.Failed > 0 || t.Skipped > 0 || !run.Errors.isEmpty()) ? 1220 : 1219;
+    const int key = t.Cancelled                                                   ? RunMsg::OutcomeCancelled
+                    : (t.Failed > 0 || t.Skipped > 0 || !run.Errors.isEmpty()) ? RunMsg::OutcomeWithErrors
+                                                                               : RunMsg::OutcomeDone;
     // Entries kept because the user said No are what the user chose, not a failure.
-    if (key == 1219 && t.Declined > 0)
-        return FormatMsg(1288, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Declined)});
+    if (key == RunMsg::OutcomeDone && t.Declined > 0)
+        return FormatMsg(RunMsg::OutcomeDoneAsChosen, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Declined)});
     return FormatMsg(key, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Failed), Number(t.Skipped)});
 }

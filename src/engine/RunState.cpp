@@ -12,16 +12,10 @@ RunState& Run() { return Instance(); }
 void ResetRunState() {
     RunState& s = Instance();
     s.CancelRequested = false;
-    s.TotalBytes = 0;
     s.IgnoredErrors.clear();
-    s.ResetSource = false;
-    s.ResetDestination = false;
     s.DefaultMark = true;
     s.ErrorReported = false;
     s.Refused = false;
-    s.Pairs.clear();
-    s.RowPair.clear();
-    s.PlannedDelete.clear();
     ClearRunTally();
 }
 

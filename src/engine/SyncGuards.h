@@ -6,43 +6,46 @@
 //   and without questions deletes nothing there and ends with status 2;
 // - folder pairs that share or nest folders do not run with a delete option unless the user
 //   agrees, since one pair would delete what another copies.
-// The guard state lives in Run() for the duration of one run; the walks consult it per row.
+// The guards belong to the run (SyncJob) and read its plan.
 
 #include "engine/CompareTypes.h"
+#include "engine/FolderPairRows.h"
 
 #include <QString>
 
 #include <cstddef>
+#include <vector>
 
 struct Profile;
+struct RunPlan;
+class RunHost;
 
-// Sets up the per-pair and per-row guard state for a run over the view list, and clears it
-// again when it ends. results is the compare's full list: the view may leave rows out (filters,
-// empty folders), the root rows of the pairs included.
-class RunGuardScope {
+class RunGuards {
 public:
-    RunGuardScope(const ResultList& results, const ResultList& view);
-    ~RunGuardScope();
-    RunGuardScope(const RunGuardScope&) = delete;
-    RunGuardScope& operator=(const RunGuardScope&) = delete;
+    // Counts the files the plan's delete passes would delete, per pair and side.
+    explicit RunGuards(const RunPlan& plan);
+
+    // Files the delete passes would delete, over all pairs and sides.
+    int PlannedDeletionCount() const;
+    // Before the first change: holds the deletions opposite a missing root (reported as a
+    // skipped part of the run), and for each pair and side that would lose more than
+    // MaxDeletePercent of its files asks (interactive) or holds them and refuses (without
+    // questions).
+    void DecideDeletions(RunHost& host);
+    // Nothing may be deleted on side s of the row's pair in this run.
+    bool DeletionHeld(size_t row, int side) const;
+    // ... because the user answered No when asked (a held deletion is then declined, not skipped).
+    bool DeletionDeclined(size_t row, int side) const;
+
+private:
+    struct PairDecision {
+        int PlannedDeletions[2] = {0, 0};   // files the run's delete passes would delete there
+        bool KeepSide[2] = {false, false};  // nothing may be deleted on that side in this run
+        bool Declined[2] = {false, false};  // ... because the user answered No when asked
+    };
+    const FolderPairRows& pairs_;
+    std::vector<PairDecision> decisions_;
 };
-
-// The counting delete pass: notes that the file of view row `row` would be deleted on side s.
-void PlanDeletion(size_t row, int side);
-// Files the delete passes would delete, over all pairs and sides.
-int PlannedDeletionCount();
-// Nothing may be deleted on side s of the row's pair in this run.
-bool DeletionHeld(size_t row, int side);
-// Counts a deletion that DeletionHeld kept back: as declined when the user chose it, else as skipped.
-void CountHeldDeletion(size_t row, int side);
-// The root folder on side s of the row's pair was missing at the compare; this run creates it.
-bool CreatesRootOf(size_t row, int side);
-
-// After the counting passes, before the first change: holds the deletions opposite a missing
-// root (reported as a skipped part of the run), and for each pair and side that would lose
-// more than MaxDeletePercent of its files asks (interactive) or holds them and refuses
-// (without questions).
-void DecideDeletions();
 
 // Whether the run may go on although two folder pairs of the profile share or nest folders
 // while a delete option is on: asks once, or refuses without questions. True when no two pairs

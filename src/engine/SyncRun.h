@@ -1,28 +1,23 @@
 #pragma once
-// The synchronisation run: the checks, the pass order of the five sync options, the walks over
-// a subtree of the view list, and the commands of the Synchronize button and of the file list's
-// popup menu without their window.
+// The commands of the Synchronize button and of the file list's popup menu without their window:
+// each plans its run (RunPlan.h), asks with the plan's numbers, and carries the plan out as a
+// SyncJob (SyncJob.h).
 
-#include "engine/CompareTypes.h"
+#include "engine/RunPlan.h"
 
-#include <array>
 #include <functional>
 
 class FileView;
 
-// Copies from side s over the subtree of view row r (0: the whole list; a folder row: it and
-// the rows below it; a file row: that file alone). flags: RunFlag bits.
-void CopyRows(int s, int r, int flags, bool folderOnly, ResultList& view);
-// Deletes on side s over the subtree of row r: files forward, then folders bottom-up. With
-// RunFlag::Counting it only notes the files it would delete (for the guards of a run).
-void DeleteRows(int s, int r, int flags, bool folderOnly, ResultList& view);
-// The popup's plain copy: marked files of the subtree from side s whatever their direction. The
-// caller registers the roots of the compare (FileSystem::RootScope), as PopupCopyCommand does.
-void CopySelection(int s, int r, bool folderOnly, ResultList& view);
-// The passes of the profile's sync options over the subtree of view row r, with the view's
-// counts and the guards of SyncGuards.h. False when a check or a guard stopped it (messages
-// 808-810, pairs that share folders).
-bool SyncRun(FileView& files, int r, bool folderOnly);
+// A synchronisation by its plan: the checks, the guards of SyncGuards.h, the passes. False when
+// a check or a guard stopped it (messages 808-810, pairs that share folders).
+bool SyncRun(FileView& files, const RunPlan& plan);
+// The popup's plain copy by its plan: marked files of the subtree from one side whatever their
+// direction. The caller registers the roots of the compare (FileSystem::RootScope).
+void CopySelection(FileView& files, const RunPlan& plan);
+// The popup's deletion by its plan: files forward, then folders bottom-up. The caller registers
+// the roots of the compare.
+void DeleteSelection(FileView& files, const RunPlan& plan);
 
 // What the window does around a command; every hook may be empty (unattended runs, tests).
 struct CommandHooks {

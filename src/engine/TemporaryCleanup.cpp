@@ -4,6 +4,7 @@
 #include "engine/FileOperations.h"
 #include "engine/FileView.h"
 #include "engine/LogFile.h"
+#include "engine/RunMessages.h"
 #include "i18n/TextLookup.h"
 #include "platform/BeneathRoot.h"
 #include "platform/FileSystem.h"
@@ -12,10 +13,9 @@ namespace {
 
 // Whether the run may write on side s: copies toward it, one-sided deletions on it, or the
 // delete masks of copies from it.
-bool RunWritesOn(int s, const std::array<bool, 5>& option, const Profile& profile) {
-    const auto side = static_cast<size_t>(s);
-    if (option[1 - side] || option[3 + side]) return true;
-    if (!option[side]) return false;
+bool RunWritesOn(int s, const SyncOptionSet& option, const Profile& profile) {
+    if (option.CopiesFrom(1 - s) || option.DeletesOneSidedOn(s)) return true;
+    if (!option.CopiesFrom(s)) return false;
     for (const FolderPair& pair : profile.Pairs)
         if (!pair.Mask[MaskDeleteFiles].trimmed().isEmpty()) return true;
     return false;
@@ -28,7 +28,7 @@ QString WithSlash(QString folder) {
 
 }  // namespace
 
-void RemoveStaleTemporaries(const FileView& files, int r, bool folderOnly, const std::array<bool, 5>& syncOptions,
+void RemoveStaleTemporaries(const FileView& files, int r, bool folderOnly, const SyncOptionSet& syncOptions,
                             const Profile& profile) {
     if (files.StaleTemporaryFolders[0].empty() && files.StaleTemporaryFolders[1].empty()) return;
     const FileSystem::RootScope roots(RootsOfRows(files.Results));
@@ -43,8 +43,8 @@ void RemoveStaleTemporaries(const FileView& files, int r, bool folderOnly, const
             int removed = 0;
             const bool ok = FileSystem::RemoveStaleCopyTemporaries(folder, removed);
             const int err = FileSystem::LastError();
-            if (removed > 0) WriteLogLine({FormatMsg(1230, {QString::number(removed)}), LogPath(folder)});
-            if (!ok) WriteLogLine({FormatMsg(1232), FileSystem::ErrorText(err), LogPath(folder)});
+            if (removed > 0) WriteLogLine({FormatMsg(RunMsg::TemporariesRemoved, {QString::number(removed)}), LogPath(folder)});
+            if (!ok) WriteLogLine({FormatMsg(RunMsg::TemporariesNotRemoved), FileSystem::ErrorText(err), LogPath(folder)});
         }
     }
 }

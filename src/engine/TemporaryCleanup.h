@@ -3,7 +3,7 @@
 // hold them (FileView::StaleTemporaryFolders), and a synchronisation removes them where it may
 // write. A plain compare, and a side the run only reads, remove nothing.
 
-#include <array>
+#include "config/SyncOptions.h"
 
 class FileView;
 struct Profile;
@@ -13,5 +13,5 @@ struct Profile;
 // of view row r (0: the whole list; folderOnly: that folder alone), beneath the run's roots and
 // through no link. One log line per folder counts them; a removal that fails is a log line too,
 // and no error of the run.
-void RemoveStaleTemporaries(const FileView& files, int r, bool folderOnly, const std::array<bool, 5>& syncOptions,
+void RemoveStaleTemporaries(const FileView& files, int r, bool folderOnly, const SyncOptionSet& syncOptions,
                             const Profile& profile);

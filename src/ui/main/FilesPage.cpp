@@ -57,8 +57,8 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
         }
         colour = ArchiveOnlyOn(row.Attributes[0], row.Attributes[1], mask) ? FilesColor::ToRightArchive
                                                                            : FilesColor::ToRight;
-        if (row.Name[1].isEmpty() && options[3]) marker = Marker::Delete;
-        else if (options[0]) marker = Marker::ToRight;
+        if (row.Name[1].isEmpty() && IsOn(options, SyncOption::DeleteInLeft)) marker = Marker::Delete;
+        else if (IsOn(options, SyncOption::CopyToRight)) marker = Marker::ToRight;
         break;
     case SyncAction::RightToLeft:
         if (row.DeleteMatch) {
@@ -68,8 +68,8 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
         }
         colour = ArchiveOnlyOn(row.Attributes[1], row.Attributes[0], mask) ? FilesColor::ToLeftArchive
                                                                            : FilesColor::ToLeft;
-        if (row.Name[0].isEmpty() && options[4]) marker = Marker::Delete;
-        else if (options[1]) marker = Marker::ToLeft;
+        if (row.Name[0].isEmpty() && IsOn(options, SyncOption::DeleteInRight)) marker = Marker::Delete;
+        else if (IsOn(options, SyncOption::CopyToLeft)) marker = Marker::ToLeft;
         break;
     default:
         break;  // an unknown direction gets neither colour nor marker
@@ -99,12 +99,16 @@ void FormatFolderCells(const CompareRow& row, const std::array<bool, 5>& options
         break;
     case SyncAction::LeftToRight:
         colour = FilesColor::ToRight;
-        marker = options[3] ? Marker::Delete : options[0] ? Marker::ToRight : QString();
+        marker = IsOn(options, SyncOption::DeleteInLeft)  ? Marker::Delete
+                 : IsOn(options, SyncOption::CopyToRight) ? Marker::ToRight
+                                                          : QString();
         out.cells[4].bold = false;
         break;
     case SyncAction::RightToLeft:
         colour = FilesColor::ToLeft;
-        marker = options[4] ? Marker::Delete : options[1] ? Marker::ToLeft : QString();
+        marker = IsOn(options, SyncOption::DeleteInRight) ? Marker::Delete
+                 : IsOn(options, SyncOption::CopyToLeft)  ? Marker::ToLeft
+                                                          : QString();
         out.cells[4].bold = false;
         break;
     default:

@@ -3,6 +3,7 @@
 // cells, worked out from a compare row and the synchronisation toggles. The window copies
 // these into the grid; keeping the rules here lets them be checked without any grid.
 
+#include "config/SyncOptions.h"
 #include "engine/CompareTypes.h"
 
 #include <QColor>

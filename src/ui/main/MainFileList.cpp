@@ -206,7 +206,9 @@ void MainFileList::ShowCompareResult(bool succeeded) {
 void MainFileList::ShowCounts() {
     const FileView& files = CurrentFileView();
     const bool compared = files.LastIndex() > 0 || lastCompareOk_;
-    const RunPlan plan = compared ? PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions) : RunPlan();
+    RunRequest request;
+    request.options = CurrentProfile().profile.View.SyncOptions;
+    const RunPlan plan = compared ? PlanRun(files, request) : RunPlan();
     const QString design = Localizer().ControlText(QString::number(MainKey::NotYetCompared));
     for (size_t b = 0; b < countBoxes_.size(); ++b) {
         QLineEdit* box = countBoxes_[b];

@@ -141,7 +141,7 @@ void MainCommands::ApplyToolbarStates() {
     setChecked(EmptyFoldersBar, 0, view.ShowEmptyFolders);
     setChecked(Filter1Bar, view.Filter1, true);
     setChecked(Filter2Bar, view.Filter2, true);
-    for (int d = 0; d < 5; ++d) setChecked(OptionsBar, d, view.SyncOptions[static_cast<size_t>(d)]);
+    for (const SyncOptionInfo& o : kSyncOptionTable) setChecked(OptionsBar, o.toolbarButton, view.SyncOptions[o.option]);
     syncingToolbars_ = wasSyncing;
     UpdateToolbarsEnabled();
 }
@@ -200,8 +200,8 @@ void MainCommands::ToolbarClick(int bar, int button) {
         files_.UpdateView(view.Filter1);
         break;
     case OptionsBar:
-        Q_ASSERT(digit >= 0 && digit <= 4);
-        view.SyncOptions[static_cast<size_t>(digit)] = action->isChecked();
+        for (const SyncOptionInfo& o : kSyncOptionTable)
+            if (o.toolbarButton == digit) view.SyncOptions[o.option] = action->isChecked();
         // The count boxes count what the run will do, which the options decide.
         files_.ShowCounts();
         files_.Display();

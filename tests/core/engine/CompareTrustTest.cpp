@@ -295,12 +295,17 @@ TEST_F(CompareRunTest, NoWalkTouchesATypeConflictEvenWhenTheUserTicksIt) {
     // Ticked by hand, copied both ways, one-sided entries deleted on both sides, and each row
     // copied and deleted on its own as the row menu does.
     for (CompareRow& row : view_.Results) row.Selected = true;
+    const auto request = [](RunRequest::Kind kind, int s, size_t row) {
+        RunRequest r;
+        r.kind = kind;
+        r.side = s;
+        r.row = static_cast<int>(row);
+        return r;
+    };
     for (int s = 0; s < 2; ++s) {
-        CopyRows(s, 1, RunFlag::AnyDirection, false, view_.Results);
-        DeleteRows(s, 1, RunFlag::OnlyOneSided, false, view_.Results);
-        for (size_t i = 2; i < view_.Results.size(); ++i) {
-            CopyRows(s, static_cast<int>(i), 0, false, view_.Results);
-            DeleteRows(s, static_cast<int>(i), 0, false, view_.Results);
+        for (size_t i = 1; i < view_.ViewList.size(); ++i) {
+            CopySelection(view_, PlanRun(view_, request(RunRequest::Kind::Copy, s, i)));
+            DeleteSelection(view_, PlanRun(view_, request(RunRequest::Kind::Delete, s, i)));
         }
     }
     EXPECT_EQ(t.List(), before);

@@ -8,6 +8,7 @@
 #include "engine/HeadlessRunHost.h"
 #include "engine/RunState.h"
 #include "engine/Scanner.h"
+#include "engine/SyncJob.h"
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -81,6 +82,7 @@ protected:
     HeadlessRunHost host;
     TempTree left, right, logs;
     ResultList view;
+    SyncJob job{view, host, ::Run().CancelRequested};
 };
 
 }  // namespace
@@ -90,7 +92,7 @@ TEST_F(FileOperationsTest, DeleteClearsReadOnlyFirst) {
     ASSERT_EQ(::chmod(PathCodec::Encode(path).constData(), 0444), 0);
     const int row = AddFileRow(QStringLiteral("ro.txt"), QString(), SyncAction::LeftToRight);
     ASSERT_TRUE(view[row].Attributes[0] & Attr::ReadOnly);
-    DeleteOneFile(0, row, view);
+    DeleteOneFile(job, 0, row);
     EXPECT_FALSE(left.Exists(QStringLiteral("ro.txt")));
     EXPECT_FALSE(::Run().ErrorReported);
     EXPECT_TRUE(Log().isEmpty());
@@ -105,7 +107,7 @@ TEST_F(FileOperationsTest, DeleteWithUndoMovesToTheTrashUnchanged) {
     const QString path = left.File(QStringLiteral("sub/ro file%.txt"), "keep me");
     ASSERT_EQ(::chmod(PathCodec::Encode(path).constData(), 0444), 0);
     const int row = AddFileRow(QStringLiteral("ro file%.txt"), QString(), SyncAction::LeftToRight, QStringLiteral("sub"));
-    DeleteOneFile(0, row, view);
+    DeleteOneFile(job, 0, row);
 
     EXPECT_FALSE(left.Exists(QStringLiteral("sub/ro file%.txt")));
     const QString trashed = dataHome.Path(QStringLiteral("Trash/files/ro file%.txt"));
@@ -117,7 +119,7 @@ TEST_F(FileOperationsTest, DeleteWithUndoMovesToTheTrashUnchanged) {
 
     // A second file of the same name does not replace the first one in the trash.
     left.File(QStringLiteral("sub/ro file%.txt"), "second");
-    DeleteOneFile(0, AddFileRow(QStringLiteral("ro file%.txt"), QString(), SyncAction::LeftToRight, QStringLiteral("sub")), view);
+    DeleteOneFile(job, 0, AddFileRow(QStringLiteral("ro file%.txt"), QString(), SyncAction::LeftToRight, QStringLiteral("sub")));
     EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/ro file%.2.txt")), QByteArray("second"));
     EXPECT_TRUE(dataHome.Exists(QStringLiteral("Trash/info/ro file%.2.txt.trashinfo")));
     EXPECT_FALSE(::Run().ErrorReported);
@@ -132,8 +134,8 @@ TEST_F(FileOperationsTest, CopyOverHiddenReadOnlyDestinationTakesSourceAttribute
     ASSERT_EQ(::chmod(PathCodec::Encode(dst).constData(), 0444), 0);
     const int row = AddFileRow(QStringLiteral(".cfg"), QStringLiteral(".cfg"), SyncAction::LeftToRight);
     ASSERT_EQ(view[row].Attributes[1] & (Attr::ReadOnly | Attr::Hidden), Attr::ReadOnly | Attr::Hidden);
-    ::Run().ResetDestination = true;
-    CopyOneFile(0, row, 0, view);
+    job.resetDestination = true;
+    CopyOneFile(job, 0, row);
     EXPECT_EQ(right.Read(QStringLiteral(".cfg")), QByteArray("new contents"));
     EXPECT_EQ(ModeOf(dst), 0640u);
     EXPECT_EQ(FileSystem::GetAttributes(dst) & Attr::Archive, 0u);  // reset-destination
@@ -141,26 +143,13 @@ TEST_F(FileOperationsTest, CopyOverHiddenReadOnlyDestinationTakesSourceAttribute
     EXPECT_EQ(host.progressDone, QByteArray("new contents").size());
 }
 
-TEST_F(FileOperationsTest, CountingPassChangesNothing) {
-    left.File(QStringLiteral("a.txt"), "12345");
-    const QString dst = right.File(QStringLiteral("a.txt"), "1");
-    ASSERT_EQ(::chmod(PathCodec::Encode(dst).constData(), 0444), 0);
-    const int row = AddFileRow(QStringLiteral("a.txt"), QStringLiteral("a.txt"), SyncAction::LeftToRight);
-    ::Run().TotalBytes = 10;
-    CopyOneFile(0, row, 1, view);
-    EXPECT_EQ(::Run().TotalBytes, 15);
-    EXPECT_EQ(right.Read(QStringLiteral("a.txt")), QByteArray("1"));
-    EXPECT_EQ(ModeOf(dst), 0444u);
-    EXPECT_EQ(host.progressDone, 0);
-}
-
 TEST_F(FileOperationsTest, ArchiveResetsAfterCopy) {
     left.File(QStringLiteral("a.txt"), "a");
     const int row = AddFileRow(QStringLiteral("a.txt"), QString(), SyncAction::LeftToRight);
     ASSERT_TRUE(view[row].Attributes[0] & Attr::Archive);
-    ::Run().ResetSource = true;
-    ::Run().ResetDestination = false;
-    CopyOneFile(0, row, 0, view);
+    job.resetSource = true;
+    job.resetDestination = false;
+    CopyOneFile(job, 0, row);
     EXPECT_EQ(FileSystem::GetAttributes(left.Path(QStringLiteral("a.txt"))) & Attr::Archive, 0u);
     // The copy gave the destination the archive bit, and nothing took it away.
     EXPECT_NE(FileSystem::GetAttributes(right.Path(QStringLiteral("a.txt"))) & Attr::Archive, 0u);
@@ -173,9 +162,9 @@ TEST_F(FileOperationsTest, ArchiveResetOfAReadOnlySource) {
     ASSERT_EQ(::chmod(PathCodec::Encode(source).constData(), 0444), 0);
     const int row = AddFileRow(QStringLiteral("ro.txt"), QString(), SyncAction::LeftToRight);
     ASSERT_TRUE(view[row].Attributes[0] & Attr::Archive);
-    ::Run().ResetSource = true;
-    ::Run().ResetDestination = true;
-    CopyOneFile(0, row, 0, view);
+    job.resetSource = true;
+    job.resetDestination = true;
+    CopyOneFile(job, 0, row);
     EXPECT_FALSE(::Run().ErrorReported) << Log().constData();
     EXPECT_EQ(right.Read(QStringLiteral("ro.txt")), QByteArray("read-only source"));
     EXPECT_EQ(FileSystem::GetAttributes(source) & (Attr::Archive | Attr::ReadOnly), Attr::ReadOnly);
@@ -194,7 +183,7 @@ TEST_F(FileOperationsTest, FailedDeletePutsBackTheReadOnlyMark) {
         // The mark is cleared, then the delete fails.
         FailingDevice device;
         device.Fail(FailingDevice::Point::Delete, QStringLiteral("ro.txt"), EBUSY);
-        DeleteOneFile(0, row, view);
+        DeleteOneFile(job, 0, row);
     }
     EXPECT_EQ(left.Read(QStringLiteral("ro.txt")), QByteArray("stays"));
     EXPECT_EQ(ModeOf(path), 0444u);
@@ -207,20 +196,20 @@ TEST_F(FileOperationsTest, ArchiveSwitchTable) {
     o.ResetArchiveAttrSource = true;
     o.ResetArchiveAttrDest = false;
     for (int s = 0; s < 2; ++s) {
-        SetArchiveSwitches(s);
-        EXPECT_TRUE(::Run().ResetSource);
-        EXPECT_FALSE(::Run().ResetDestination);
+        SetArchiveSwitches(job, s);
+        EXPECT_TRUE(job.resetSource);
+        EXPECT_FALSE(job.resetDestination);
     }
     o.SynchMedium = {true, false};
-    SetArchiveSwitches(0);
-    EXPECT_TRUE(::Run().ResetSource && ::Run().ResetDestination);
-    SetArchiveSwitches(1);
-    EXPECT_TRUE(::Run().ResetSource && !::Run().ResetDestination);
+    SetArchiveSwitches(job, 0);
+    EXPECT_TRUE(job.resetSource && job.resetDestination);
+    SetArchiveSwitches(job, 1);
+    EXPECT_TRUE(job.resetSource && !job.resetDestination);
     o.SynchMedium = {false, true};
-    SetArchiveSwitches(0);
-    EXPECT_TRUE(::Run().ResetSource && !::Run().ResetDestination);
-    SetArchiveSwitches(1);
-    EXPECT_TRUE(::Run().ResetSource && ::Run().ResetDestination);
+    SetArchiveSwitches(job, 0);
+    EXPECT_TRUE(job.resetSource && !job.resetDestination);
+    SetArchiveSwitches(job, 1);
+    EXPECT_TRUE(job.resetSource && job.resetDestination);
 }
 
 TEST_F(FileOperationsTest, VanishedSourceIsReportedLoggedAndStillAdvancesProgress) {
@@ -228,8 +217,8 @@ TEST_F(FileOperationsTest, VanishedSourceIsReportedLoggedAndStillAdvancesProgres
     const int row = AddFileRow(QStringLiteral("gone.txt"), QString(), SyncAction::LeftToRight);
     QFile::remove(left.Path(QStringLiteral("gone.txt")));
     host.queuedAnswers = {MsgBox::OK};
-    ::Run().ResetSource = true;
-    CopyOneFile(0, row, 0, view);
+    job.resetSource = true;
+    CopyOneFile(job, 0, row);
     EXPECT_TRUE(::Run().ErrorReported);
     EXPECT_FALSE(right.Exists(QStringLiteral("gone.txt")));
     ASSERT_EQ(host.messagesShown.size(), 1);
@@ -337,8 +326,8 @@ TEST_F(FileOperationsTest, CancelDuringCopyIsNeitherAskedNorCounted) {
     Settings().LogToFile = false;
     host.ProgressInit(11);
     host.onProgress = [](int64_t, int64_t) { ::Run().CancelRequested = true; };
-    ::Run().ResetSource = true;
-    CopyOneFile(0, row, 0, view);
+    job.resetSource = true;
+    CopyOneFile(job, 0, row);
     EXPECT_TRUE(::Run().CancelRequested);
     EXPECT_EQ(right.Read(QStringLiteral("big.bin")), QByteArray("old version"));
     EXPECT_TRUE(Temporaries(right.Path()).isEmpty());
@@ -346,8 +335,8 @@ TEST_F(FileOperationsTest, CancelDuringCopyIsNeitherAskedNorCounted) {
     // The user asked for the stop: no error prompt, no failure, nothing after it for this file.
     EXPECT_TRUE(host.messagesShown.isEmpty());
     EXPECT_FALSE(::Run().ErrorReported);
-    EXPECT_EQ(::Run().Tally.Failed, 0);
-    EXPECT_EQ(::Run().Tally.Copied, 0);
+    EXPECT_EQ(job.tally.Failed, 0);
+    EXPECT_EQ(job.tally.Copied, 0);
     EXPECT_TRUE(::Run().Errors.isEmpty());
     EXPECT_NE(FileSystem::GetAttributes(left.Path(QStringLiteral("big.bin"))) & Attr::Archive, 0u);
     EXPECT_EQ(host.progressDone, 0);
@@ -362,10 +351,10 @@ TEST_F(FileOperationsTest, AnIgnoredLockedFileKeepsItsArchiveMark) {
     ASSERT_NE(FileSystem::GetAttributes(left.Path(QStringLiteral("busy.db"))) & Attr::Archive, 0u);
     Settings().IgnoreLockedFiles = true;
     Switches().DontAsk = true;
-    ::Run().ResetSource = true;
+    job.resetSource = true;
     FailingDevice device;
     device.Fail(FailingDevice::Point::Create, QStringLiteral("busy.db"), ETXTBSY);
-    CopyOneFile(0, row, 0, view);
+    CopyOneFile(job, 0, row);
     Settings().IgnoreLockedFiles = false;
     EXPECT_FALSE(::Run().ErrorReported);
     EXPECT_EQ(right.Read(QStringLiteral("busy.db")), QByteArray("old"));
@@ -379,7 +368,7 @@ TEST_F(FileOperationsTest, InjectedWriteFailureIsReportedAndLogged) {
     Switches().DontAsk = true;
     FailingDevice device;
     device.Fail(FailingDevice::Point::Data, QStringLiteral("big.bin"), ENOSPC);
-    CopyOneFile(0, row, 0, view);
+    CopyOneFile(job, 0, row);
     EXPECT_TRUE(::Run().ErrorReported);
     EXPECT_EQ(right.Read(QStringLiteral("big.bin")), QByteArray("old version"));
     EXPECT_TRUE(Temporaries(right.Path()).isEmpty());
@@ -393,7 +382,7 @@ TEST_F(FileOperationsTest, WhereTheDestinationFoldsCaseNeverWritesOverAnotherFil
     const int row = AddFileRow(QStringLiteral("a.txt"), QString(), SyncAction::LeftToRight);
     view[static_cast<size_t>(row)].FoldsCase = 2;
     Switches().DontAsk = true;
-    CopyOneFile(0, row, 0, view);
+    CopyOneFile(job, 0, row);
     EXPECT_TRUE(::Run().ErrorReported);
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("A.txt")});
     EXPECT_EQ(right.Read(QStringLiteral("A.txt")), QByteArray("right A, a different file"));
@@ -405,7 +394,7 @@ TEST_F(FileOperationsTest, WhereTheDestinationKeepsCaseAFileDifferingOnlyInCaseI
     right.File(QStringLiteral("A.txt"), "right A, a different file");
     const int row = AddFileRow(QStringLiteral("a.txt"), QString(), SyncAction::LeftToRight);
     view[static_cast<size_t>(row)].FoldsCase = 1;  // only the source folds case
-    CopyOneFile(0, row, 0, view);
+    CopyOneFile(job, 0, row);
     EXPECT_FALSE(::Run().ErrorReported);
     EXPECT_EQ(right.List(), (QStringList{QStringLiteral("A.txt"), QStringLiteral("a.txt")}));
     EXPECT_EQ(right.Read(QStringLiteral("a.txt")), QByteArray("left a"));
@@ -416,7 +405,7 @@ TEST_F(FileOperationsTest, MatchedCaseVariantIsReplacedInPlace) {
     left.File(QStringLiteral("Readme.TXT"), "new text");
     right.File(QStringLiteral("README.txt"), "old");
     const int row = AddFileRow(QStringLiteral("Readme.TXT"), QStringLiteral("README.txt"), SyncAction::LeftToRight);
-    CopyOneFile(0, row, 0, view);
+    CopyOneFile(job, 0, row);
     EXPECT_FALSE(::Run().ErrorReported);
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("README.txt")});
     EXPECT_EQ(right.Read(QStringLiteral("README.txt")), QByteArray("new text"));
@@ -431,12 +420,11 @@ TEST_F(FileOperationsTest, CreateDestinationFolderTakesTemplateButStaysWritable)
     r.Name[0] = QStringLiteral("d");
     r.Attributes[0] = r.Attributes[1] = Attr::Directory | Attr::ReadOnly;
     view.push_back(r);
-    CreateDestinationFolder(0, 1, 1, view);  // counting: nothing
     EXPECT_FALSE(right.Exists(QStringLiteral("d")));
-    CreateDestinationFolder(0, 1, 0, view);
+    CreateDestinationFolder(job, 0, 1);
     EXPECT_EQ(ModeOf(right.Path(QStringLiteral("d"))), 0755u);
     // Already there (someone made it since the compare): no error.
-    CreateDestinationFolder(0, 1, 0, view);
+    CreateDestinationFolder(job, 0, 1);
     EXPECT_FALSE(::Run().ErrorReported);
     ::chmod(PathCodec::Encode(left.Path(QStringLiteral("d"))).constData(), 0755);
 }
@@ -459,7 +447,7 @@ TEST_F(FileOperationsTest, DeleteWithUndoOnAnotherVolumeUsesItsOwnTrash) {
     r.Size[0] = 13;
     r.Time[0] = FileTimeToLocalDate(QFileInfo(r.Folder[0] + r.Name[0]).lastModified().toSecsSinceEpoch());
     view.push_back(r);
-    DeleteOneFile(0, 1, view);
+    DeleteOneFile(job, 0, 1);
     const QString trash = mountPoint.Path(QStringLiteral(".Trash-") + QString::number(::getuid()));
     EXPECT_FALSE(::Run().ErrorReported);
     EXPECT_FALSE(QFileInfo::exists(mountPoint.Path(QStringLiteral("d/x.txt"))));

@@ -108,13 +108,13 @@ TEST_F(MirrorTypeChangeTest, AOneWayMirrorReplacesEachTypeChangeAndNoOtherRunTou
                 options[static_cast<size_t>(1 - s)] = run == std::string("two-way");
                 EXPECT_EQ(CompareWith(options).typeConflicts, deletes ? 0 : 1);
 
-                const RunPlan plan = PlanSyncRun(files.ViewList, options);
+                const RunPlan plan = SyncPlan();
                 const auto from = static_cast<size_t>(s), on = static_cast<size_t>(1 - s);
                 EXPECT_EQ(plan.DeleteFiles[on], deletes ? c.deleteFiles : 0);
                 EXPECT_EQ(plan.DeleteFolders[on], deletes ? c.deleteFolders : 0);
                 EXPECT_EQ(plan.CopyFiles[from], deletes ? c.copyFiles : 0);
                 EXPECT_EQ(plan.CreateFolders[from], deletes ? c.createFolders : 0);
-                SyncRun(files, 0, false);
+                Sync();
 
                 EXPECT_EQ(src.List(), sourceBefore);
                 EXPECT_EQ(dst.List(), deletes ? sourceBefore : destinationBefore);
@@ -127,7 +127,7 @@ TEST_F(MirrorTypeChangeTest, AOneWayMirrorReplacesEachTypeChangeAndNoOtherRunTou
                 }
                 // The mirror converges: the next compare finds nothing to do.
                 EXPECT_EQ(CompareWith(options).typeConflicts, 0);
-                EXPECT_TRUE(PlanSyncRun(files.ViewList, options).Empty());
+                EXPECT_TRUE(SyncPlan().Empty());
             }
         }
     }
@@ -141,7 +141,7 @@ TEST_F(MirrorTypeChangeTest, WithUndoTheReplacedEntryGoesToTheTrashWholeAndALink
         c.build(left, right, outside);
         const QStringList replaced = right.List();
         CompareWith({true, false, false, false, true});
-        ASSERT_TRUE(SyncRun(files, 0, false));
+        ASSERT_TRUE(Sync());
         EXPECT_EQ(right.List(), left.List());
         QStringList trashed;
         for (const QString& entry : dataHome.List())
@@ -161,7 +161,7 @@ TEST_F(MirrorTypeChangeTest, MassDeletionGuardCountsTheFilesBelowAReplacedFolder
     for (int i = 1; i <= 12; ++i) right.File(QStringLiteral("x/f%1.txt").arg(i), "below", Old);
     const QStringList rightBefore = right.List();
     CompareWith({true, false, false, false, true});
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(right.List(), rightBefore);
     const QString why = FormatMsg(882, {QStringLiteral("12"), QStringLiteral("13"), right.Path(), QStringLiteral("50")});
     EXPECT_TRUE(LogLines().contains(QStringLiteral("2026-04-02 09:00:00\t") + why)) << qPrintable(LogLines().join(u'\n'));
@@ -193,7 +193,7 @@ TEST_F(MirrorTypeChangeTest, ADeletionThatFailsOrIsCancelledLeavesTheSourceUncop
         {
             FailingDevice device;
             device.FailFirstChange(EACCES);
-            ASSERT_TRUE(SyncRun(files, 0, false));
+            ASSERT_TRUE(Sync());
         }
         // The source's entry never lands where the destination's could not go.
         const bool sourceIsFile = !QFileInfo(left.Path("x")).isDir();
@@ -210,8 +210,8 @@ TEST_F(MirrorTypeChangeTest, APipeOppositeAFolderStaysAConflictInAMirror) {
     right.Folder(QString());
     ASSERT_EQ(::mkfifo(PathCodec::Encode(right.Path(QStringLiteral("x"))).constData(), 0600), 0);
     EXPECT_EQ(CompareWith({true, false, false, false, true}).typeConflicts, 1);
-    EXPECT_TRUE(PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions).Empty());
-    SyncRun(files, 0, false);
+    EXPECT_TRUE(SyncPlan().Empty());
+    Sync();
     struct stat st {};
     ASSERT_EQ(::lstat(PathCodec::Encode(right.Path(QStringLiteral("x"))).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));

@@ -34,7 +34,7 @@ protected:
 
 TEST_F(RunReportTest, PlanCountsTickedRowsAndDeletionsApartAndMatchesWhatTheRunDid) {
     BuildMixedTree();
-    const RunPlan plan = PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions);
+    const RunPlan plan = SyncPlan();
     EXPECT_EQ(plan.CopyFiles, (std::array<int, 2>{2, 1}));
     EXPECT_EQ(plan.CreateFolders, (std::array<int, 2>{1, 0}));
     EXPECT_EQ(plan.CopyBytes, (std::array<int64_t, 2>{8, 5}));
@@ -68,16 +68,16 @@ TEST_F(RunReportTest, MaskDeletionsAreDeletionsNotCopiesAndPopupDeleteStatesItsS
     left.File(QStringLiteral("d/a.tmp"), "t", New);
     right.File(QStringLiteral("d/a.tmp"), "t", Old);
     left.File(QStringLiteral("d/b.txt"), "bb");
-    Compare(QStringLiteral("*.tmp"));
     SetOptions({true, false, false, false, false});
-    const RunPlan plan = PlanSyncRun(files.ViewList, CurrentProfile().profile.View.SyncOptions);
+    Compare(QStringLiteral("*.tmp"));
+    const RunPlan plan = SyncPlan();
     EXPECT_EQ(plan.CopyFiles[0], 1);
     EXPECT_EQ(plan.DeleteFiles[0], 1);
 
     // The popup's deletion on the right of folder d: one file (a.tmp), no folder of its own
     // beyond d itself.
     const int d = RowOf(QStringLiteral("d"));
-    const RunPlan del = PlanPopupDelete(files.ViewList, 1, d, false);
+    const RunPlan del = PlanRun(files, Request(RunRequest::Kind::Delete, 1, d));
     EXPECT_EQ(del.DeleteFiles, (std::array<int, 2>{0, 1}));
     EXPECT_EQ(del.DeleteFolders, (std::array<int, 2>{0, 1}));
     host.queuedAnswers = {MsgBox::No};
@@ -91,8 +91,8 @@ TEST_F(RunReportTest, StatusAfterARunWithAFailureAndASkipCountsWhatHappened) {
     left.File(QStringLiteral("a.txt"), "fails");
     left.File(QStringLiteral("b.txt"), "copied");
     left.File(QStringLiteral("c.txt"), "taken");
-    Compare();
     SetOptions({true, false, false, false, false});
+    Compare();
     // After the compare something takes the name c.txt on the right: left alone, skipped.
     right.File(QStringLiteral("c.txt"), "someone else's");
     FailingDevice device;

@@ -62,7 +62,7 @@ TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch)
     };
     host.ProgressInit(0);  // progress calls reach the hook
     std::optional<FailingDevice> device(std::in_place);  // counts the syncs, fails none
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_GE(progressCalls, 2);
     const int syncs = device->Count(FailingDevice::Point::Sync);
     device.reset();
@@ -84,7 +84,7 @@ TEST_F(SyncBatchTest, AFileChangedBeforeItsBatchIsRenamedIsSkippedAndReported) {
         if (++progressCalls == 3) right.File(Name(0), "the user's edit");
     };
     host.ProgressInit(0);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(right.Read(Name(0)), QByteArray("the user's edit"));
     EXPECT_EQ(right.Read(Name(1)), NewData(1));
     EXPECT_EQ(right.Read(Name(2)), NewData(2));
@@ -104,7 +104,7 @@ TEST_F(SyncBatchTest, CancelInsideABatchKeepsEveryOldFileAndNoTemporary) {
         if (++progressCalls == 3) ::Run().CancelRequested = true;
     };
     host.ProgressInit(0);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(OldFiles(3), 3);
     EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
     EXPECT_TRUE(::Run().Tally.Cancelled);
@@ -118,7 +118,7 @@ TEST_F(SyncBatchTest, AFailedSyncFailsEveryFileOfTheBatchAndKeepsTheirOldData) {
     {
         FailingDevice device;
         device.Fail(FailingDevice::Point::Sync, QString(), EIO);
-        ASSERT_TRUE(SyncRun(files, 0, false));
+        ASSERT_TRUE(Sync());
     }
     EXPECT_EQ(OldFiles(3), 3);
     EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);

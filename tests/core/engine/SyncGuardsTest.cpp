@@ -48,7 +48,7 @@ TEST_F(SyncGuardsTest, NothingIsDeletedOppositeAMissingRoot) {
     SetOptions({true, false, false, false, true});  // a mirror of the missing folder
     Switches().DontAsk = true;
 
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(right.List(), before);
     EXPECT_EQ(right.Read(QStringLiteral("d/b.txt")), QByteArray("b"));
     EXPECT_FALSE(QFileInfo::exists(unplugged));  // nothing goes toward it in this direction
@@ -76,7 +76,7 @@ TEST_F(SyncGuardsTest, EntriesOppositeACreatedRootAreCopiedWhereTheDirectionAllo
         else SetOptions({true, false, false, true, false});
         host.queuedAnswers = {MsgBox::OK};  // the notice of the deletions left out
 
-        ASSERT_TRUE(SyncRun(files, 0, false));
+        ASSERT_TRUE(Sync());
         EXPECT_EQ(present.List(), QStringList({QStringLiteral("a.txt"), QStringLiteral("d/"), QStringLiteral("d/b.txt")}));
         EXPECT_TRUE(QFileInfo::exists(created + QStringLiteral("/d/b.txt")));
         QFile copy(created + QStringLiteral("/a.txt"));
@@ -93,11 +93,11 @@ TEST_F(SyncGuardsTest, UnattendedMassDeletionDeletesNothingOnThatSideAndRefuses)
     right.File(QStringLiteral("keep.txt"), "old", Old);
     Files(right, QStringLiteral("extra/x"), 12);
     const QStringList rightBefore = right.List();
-    Compare();
     SetOptions({true, false, false, false, true});
+    Compare();
     Switches().DontAsk = true;
 
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     // The deletions are held; the copy still ran.
     EXPECT_EQ(right.List(), rightBefore);
     EXPECT_EQ(right.Read(QStringLiteral("keep.txt")), QByteArray("new"));
@@ -115,11 +115,11 @@ TEST_F(SyncGuardsTest, InteractiveMassDeletionAsksOncePerSideAndNoKeepsThatSide)
     Files(left, QStringLiteral("l"), 12);
     Files(right, QStringLiteral("r"), 11);
     const QStringList leftBefore = left.List();
-    Compare();
     SetOptions({false, false, false, true, true});
+    Compare();
     host.queuedAnswers = {MsgBox::No, MsgBox::Yes};  // keep the left, delete on the right
 
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(host.messagesShown,
               QStringList({FormatMsg(881, {QStringLiteral("12"), QStringLiteral("13"), left.Path(), QStringLiteral("50")}),
                            FormatMsg(881, {QStringLiteral("11"), QStringLiteral("12"), right.Path(), QStringLiteral("50")})}));
@@ -158,7 +158,7 @@ TEST_F(SyncGuardsTest, MassDeletionLimits) {
         Files(right, QStringLiteral("x"), c.extra);
         Settings().MaxDeletePercent = c.percent;
         Compare();
-        ASSERT_TRUE(SyncRun(files, 0, false));
+        ASSERT_TRUE(Sync());
         EXPECT_EQ(right.Exists(QStringLiteral("x01.txt")), c.held);
         EXPECT_EQ(::Run().Refused, c.held);
     }
@@ -171,11 +171,11 @@ TEST_F(SyncGuardsTest, DeleteMaskDeletionsCountTowardTheGuard) {
                       left.Path(QStringLiteral("cache/t%1.tmp").arg(i, 2, 10, QLatin1Char('0'))));
     left.File(QStringLiteral("work.txt"), "w");
     const QStringList leftBefore = left.List();
-    Compare(QStringLiteral("*.tmp"));
     SetOptions({true, false, false, false, false});
+    Compare(QStringLiteral("*.tmp"));
     host.queuedAnswers = {MsgBox::No};
 
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     ASSERT_EQ(host.messagesShown.size(), 1);
     EXPECT_EQ(host.messagesShown[0],
               FormatMsg(881, {QStringLiteral("12"), QStringLiteral("13"), left.Path(), QStringLiteral("50")}));
@@ -189,10 +189,10 @@ TEST_F(SyncGuardsTest, DeleteMaskDeletionsCountTowardTheGuard) {
     Files(left, QStringLiteral("s"), 6);
     Files(right, QStringLiteral("s"), 6);
     for (int i = 1; i <= 6; ++i) left.File(QStringLiteral("t%1.tmp").arg(i), "t", Old);
-    Compare(QStringLiteral("*.tmp"));
     SetOptions({true, false, false, true, false});
+    Compare(QStringLiteral("*.tmp"));
     host.messagesShown.clear();
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(host.messagesShown, QStringList());
     EXPECT_FALSE(left.Exists(QStringLiteral("t6.tmp")));
 }
@@ -212,7 +212,7 @@ TEST_F(SyncGuardsTest, EachPairIsCountedOnItsOwnEvenWhereTheListHidesItsRootRow)
     SetOptions({true, false, false, false, true});
     Switches().DontAsk = true;
 
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     // 12 of the second pair's 12 files, not 12 of both pairs' 52 or of the first pair's 40.
     EXPECT_TRUE(right.Exists(QStringLiteral("two/old/x12.txt")));
     EXPECT_TRUE(::Run().Refused);
@@ -235,7 +235,7 @@ TEST_F(SyncGuardsTest, NestedPairsWithADeleteOptionRefuseUnattendedAndAskOtherwi
     const QStringList rightBefore = right.List();
 
     Switches().DontAsk = true;
-    EXPECT_FALSE(SyncRun(files, 0, false));
+    EXPECT_FALSE(Sync());
     EXPECT_EQ(right.List(), rightBefore);
     // "data2" beside "data" shares nothing: pairs 1 and 3 are named.
     const QStringList names{QStringLiteral("1 (%1 <-> %2)").arg(pairs[0].Dir[0], pairs[0].Dir[1]),
@@ -248,11 +248,11 @@ TEST_F(SyncGuardsTest, NestedPairsWithADeleteOptionRefuseUnattendedAndAskOtherwi
     ResetRunState();
     Switches().DontAsk = false;
     host.queuedAnswers = {MsgBox::No};
-    EXPECT_FALSE(SyncRun(files, 0, false));
+    EXPECT_FALSE(Sync());
     EXPECT_EQ(right.List(), rightBefore);
     EXPECT_EQ(host.messagesShown, QStringList{FormatMsg(884, names)});
     host.queuedAnswers = {MsgBox::Yes};
-    EXPECT_TRUE(SyncRun(files, 0, false));
+    EXPECT_TRUE(Sync());
     EXPECT_EQ(right.Read(QStringLiteral("two/b.txt")), QByteArray("b"));
     EXPECT_EQ(right.Read(QStringLiteral("three/c.txt")), QByteArray("c"));
     EXPECT_EQ(host.messagesShown.size(), 2);  // asked once per run
@@ -271,7 +271,7 @@ TEST_F(SyncGuardsTest, ASharedFolderIsFoundThroughALinkAndOnlyMattersWhenSomethi
     // Copies only: two pairs reading one folder harm nothing.
     ComparePairs({Pair(left.Path(QStringLiteral("data")), right.Path(QStringLiteral("one"))),
                   Pair(outer.Path(QStringLiteral("alias")), right.Path(QStringLiteral("two")))});
-    EXPECT_TRUE(SyncRun(files, 0, false));
+    EXPECT_TRUE(Sync());
     EXPECT_TRUE(right.Exists(QStringLiteral("two/a.txt")));
     EXPECT_FALSE(::Run().Refused);
 
@@ -279,7 +279,7 @@ TEST_F(SyncGuardsTest, ASharedFolderIsFoundThroughALinkAndOnlyMattersWhenSomethi
     left.File(QStringLiteral("data/b.txt"), "b");
     ComparePairs({Pair(left.Path(QStringLiteral("data")), right.Path(QStringLiteral("one"))),
                   Pair(outer.Path(QStringLiteral("alias")), right.Path(QStringLiteral("two")), QStringLiteral("*.tmp"))});
-    EXPECT_FALSE(SyncRun(files, 0, false));
+    EXPECT_FALSE(Sync());
     EXPECT_FALSE(right.Exists(QStringLiteral("one/b.txt")));
     EXPECT_TRUE(::Run().Refused);
 }

@@ -10,10 +10,8 @@
 #include "engine/FileOperations.h"
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
-#include "engine/Masks.h"
-#include "engine/Merge.h"
 #include "engine/RunState.h"
-#include "engine/Scanner.h"
+#include "engine/RunPlan.h"
 #include "engine/SyncRun.h"
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
@@ -61,32 +59,28 @@ protected:
 
     void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
 
-    // Scans and merges the two trees into the view, marks and counts as the view would.
+    // The program's own compare of the two trees, every row in the view (the delete masks stay
+    // for later compares).
     void Compare(const QString& deleteMasks = QString()) {
         deleteMasks_ = deleteMasks.isNull() ? deleteMasks_ : deleteMasks;
-        ScanList sides[2];
-        const QString roots[2] = {left.Path() + QLatin1Char('/'), right.Path() + QLatin1Char('/')};
-        const MaskSet all = BuildMaskSet(QStringLiteral("*"), QString());
-        for (int s = 0; s < 2; ++s) {
-            ScanFolderTree(roots[s], all, all, SplitMasks(deleteMasks_), ScanSwitches{}, sides[s]);
-            BuildSortKeys(sides[s], roots[s].size() + 1);
-            SortScanList(sides[s], 0, static_cast<qsizetype>(sides[s].size()) - 1);
-        }
-        ProfileOptions options;
-        options.TimeLag = 2.0 / 86400;
-        files.Results = ResultList(1);
-        MergeScanLists(sides[0], sides[1], roots[0], roots[1], MergeOptionsOf(options, true), files.Results);
-        files.ViewList = files.Results;
-        files.FileCounts = {0, 0, 0};
-        for (size_t i = 1; i < files.ViewList.size(); ++i) {
-            const CompareRow& r = files.ViewList[i];
-            if (r.IsFolder()) continue;
-            ++files.FileCounts[static_cast<size_t>(r.SyncAction + 1)];
-            if (r.DeleteMatch && r.SyncAction == SyncAction::NoAction) {
-                ++files.FileCounts[0];
-                ++files.FileCounts[2];
-            }
-        }
+        CurrentProfile().profile.View.ShowEmptyFolders = true;
+        ComparePairs({Pair(left.Path(), right.Path(), deleteMasks_)});
+    }
+    // The plan of the Synchronize button with these options (the profile's when not given).
+    RunPlan SyncPlan() const { return PlanRun(files, Request(RunRequest::Kind::Synchronize, 0, 0)); }
+    static RunRequest Request(RunRequest::Kind kind, int side, int row, bool folderOnly = false) {
+        RunRequest request;
+        request.kind = kind;
+        request.options = CurrentProfile().profile.View.SyncOptions;
+        request.side = side;
+        request.row = row;
+        request.folderOnly = folderOnly;
+        return request;
+    }
+    // A synchronisation of the subtree of view row r by its plan, as the Synchronize button and
+    // the popup menu run it.
+    bool Sync(int r = 0, bool folderOnly = false) {
+        return SyncRun(files, PlanRun(files, Request(RunRequest::Kind::Synchronize, 0, r, folderOnly)));
     }
     // The row of a relative path (a folder "d", a file "d/x.txt").
     int RowOf(const QString& relative) const {

@@ -15,7 +15,7 @@ TEST_F(SyncRunTest, LeftToRightBeforeRightToLeftBetweenOneStartAndOneEnd) {
     right.File(QStringLiteral("a.txt"), "right new", New);
     Compare();
     ASSERT_EQ(files.ViewList[static_cast<size_t>(RowOf(QStringLiteral("a.txt")))].SyncAction, SyncAction::RightToLeft);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(host.filesShown, QStringList({left.Path(QStringLiteral("b.txt")), right.Path(QStringLiteral("a.txt"))}));
     EXPECT_EQ(left.Read(QStringLiteral("a.txt")), QByteArray("right new"));
     EXPECT_EQ(right.Read(QStringLiteral("b.txt")), QByteArray("left new"));
@@ -37,7 +37,7 @@ TEST_F(SyncRunTest, DeleteOneSidedOnTheLeftRemovesFilesThenFolder) {
     Compare();
     // Option 3 alone: the deletions are the run's work, with no copy direction on.
     SetOptions({false, false, false, true, false});
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(left.List(), QStringList{QStringLiteral("keep.txt")});
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("keep.txt")});
     EXPECT_EQ(host.messagesShown, QStringList());
@@ -50,9 +50,9 @@ TEST_F(SyncRunTest, DeleteInTwoAloneLeavesSideOneAlone) {
     left.File(QStringLiteral("left-dir/x.txt"), "x");
     right.File(QStringLiteral("right-only.txt"), "r");
     right.File(QStringLiteral("right-dir/y.txt"), "y");
-    Compare();
     SetOptions({false, false, false, false, true});
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    Compare();
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(left.List(), QStringList({QStringLiteral("left-dir/"), QStringLiteral("left-dir/x.txt"),
                                         QStringLiteral("left-only.txt")}));
     EXPECT_EQ(right.List(), QStringList());
@@ -63,9 +63,9 @@ TEST_F(SyncRunTest, MirrorDeletesExtraEntriesEvenWhenNothingNeedsCopying) {
     right.File(QStringLiteral("same.txt"), "s", Old);
     right.File(QStringLiteral("extra/x.txt"), "x");
     right.File(QStringLiteral("y.txt"), "y");
-    Compare();
     SetOptions({true, false, false, false, true});  // "Src" and "Delete in 2"
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    Compare();
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("same.txt")});
     EXPECT_EQ(left.List(), QStringList{QStringLiteral("same.txt")});
     EXPECT_EQ(host.messagesShown, QStringList());
@@ -75,9 +75,9 @@ TEST_F(SyncRunTest, MirrorDeletesExtraEntriesEvenWhenNothingNeedsCopying) {
     // a file that matches them.
     left.File(QStringLiteral("scratch.tmp"), "old", Old);
     right.File(QStringLiteral("scratch.tmp"), "new", New);
-    Compare(QStringLiteral("*.tmp"));
     SetOptions({true, false, false, false, false});
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    Compare(QStringLiteral("*.tmp"));
+    ASSERT_TRUE(Sync());
     EXPECT_FALSE(left.Exists(QStringLiteral("scratch.tmp")));
     EXPECT_EQ(right.Read(QStringLiteral("scratch.tmp")), QByteArray("new"));
     EXPECT_EQ(host.messagesShown, QStringList());
@@ -87,9 +87,9 @@ TEST_F(SyncRunTest, OneSidedFolderIsCreatedBeforeItsFiles) {
     left.File(QStringLiteral("TMP/a.txt"), "a");
     left.File(QStringLiteral("TMP/sub/b.txt"), "b");
     left.Folder(QStringLiteral("TMP/empty"));
-    Compare();
     SetOptions({true, false, false, false, false});
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    Compare();
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(right.List(), left.List());
     EXPECT_EQ(right.Read(QStringLiteral("TMP/sub/b.txt")), QByteArray("b"));
     EXPECT_FALSE(::Run().ErrorReported);
@@ -100,9 +100,9 @@ TEST_F(SyncRunTest, OptionThreeWithCopyLeftToRightStillCopiesChangedFiles) {
     left.File(QStringLiteral("both.txt"), "new", New);
     right.File(QStringLiteral("both.txt"), "old", Old);
     right.File(QStringLiteral("right-only.txt"), "r");
-    Compare();
     SetOptions({true, true, false, true, false});
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    Compare();
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(left.List(), QStringList({QStringLiteral("both.txt"), QStringLiteral("right-only.txt")}));
     EXPECT_EQ(right.Read(QStringLiteral("both.txt")), QByteArray("new"));
     EXPECT_FALSE(right.Exists(QStringLiteral("only")));
@@ -115,7 +115,7 @@ TEST_F(SyncRunTest, DeleteMasksDeleteOnTheSourceInsteadOfCopying) {
     left.File(QStringLiteral("z.txt"), "normal");
     Compare(QStringLiteral("*.tmp"));
     ASSERT_TRUE(files.ViewList[static_cast<size_t>(RowOf(QStringLiteral("x.tmp")))].DeleteMatch);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(left.List(), QStringList{QStringLiteral("z.txt")});
     EXPECT_EQ(right.List(), QStringList{QStringLiteral("z.txt")});
 }
@@ -147,7 +147,7 @@ TEST_F(SyncRunTest, PopupCopyOfAFolderStopsAtItsSibling) {
     left.File(QStringLiteral("b/3.txt"), "3");
     left.File(QStringLiteral("c.txt"), "c");
     Compare();
-    CopySelection(0, RowOf(QStringLiteral("a")), false, files.ViewList);
+    CopySelection(files, PlanRun(files, Request(RunRequest::Kind::Copy, 0, RowOf(QStringLiteral("a")))));
     EXPECT_EQ(right.List(), QStringList({QStringLiteral("a/"), QStringLiteral("a/1.txt"), QStringLiteral("a/deeper/"),
                                          QStringLiteral("a/deeper/2.txt")}));
 }
@@ -176,17 +176,17 @@ TEST_F(SyncRunTest, PopupDeleteWithoutSubfoldersRemovesFolderOnlyWhenEmpty) {
 
 TEST_F(SyncRunTest, ChecksRefuseWithTheirMessages) {
     left.File(QStringLiteral("a.txt"), "a");
-    Compare();
     SetOptions({false, false, true, false, false});
-    EXPECT_FALSE(SyncRun(files, 0, false));
+    Compare();
+    EXPECT_FALSE(Sync());
     SetOptions({false, true, false, false, false});
-    EXPECT_FALSE(SyncRun(files, 0, false));  // only left to right is proposed
+    EXPECT_FALSE(Sync());  // only left to right is proposed
     right.File(QStringLiteral("a.txt"), "a");
     left.SetModified(QStringLiteral("a.txt"), Old);
     right.SetModified(QStringLiteral("a.txt"), Old);
-    Compare();
     SetOptions({true, true, false, false, false});
-    EXPECT_FALSE(SyncRun(files, 0, false));
+    Compare();
+    EXPECT_FALSE(Sync());
     EXPECT_EQ(host.messagesShown, QStringList({FormatMsg(808), FormatMsg(810), FormatMsg(809)}));
     EXPECT_FALSE(host.messagesShown[0].isEmpty());
     // Only the run without any direction leaves lines: it did nothing, and says so.
@@ -279,10 +279,10 @@ TEST_F(SyncRunTest, NothingBelowAnUnreadableFolderIsCopiedOrDeleted) {
     // The right side of "locked" cannot be listed: what it holds is unknown.
     FailingDevice device;
     device.Fail(FailingDevice::Point::OpenListing, right.Path(QStringLiteral("locked")), EACCES, 0, -1);
-    Compare();
     SetOptions({true, true, false, true, true});
+    Compare();
     Switches().DontAsk = true;
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_TRUE(left.Exists(QStringLiteral("locked/only-left.txt")));
     EXPECT_TRUE(right.Exists(QStringLiteral("locked/only-right.txt")));
     EXPECT_FALSE(right.Exists(QStringLiteral("locked/only-left.txt")));
@@ -299,10 +299,10 @@ TEST_F(SyncRunTest, AListingThatBreaksOffPartWayDeletesNothingOpposite) {
     left.File(QStringLiteral("new.txt"), "n");
     FailingDevice device;
     device.Fail(FailingDevice::Point::ReadListing, left.Path(QStringLiteral("half")), EIO, 2, -1);
-    Compare();
     SetOptions({true, false, false, false, true});  // a mirror from left to right
+    Compare();
     Switches().DontAsk = true;
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_EQ(right.List().size(), 6);  // the folder, its four files and the new one
 }
 
@@ -334,7 +334,7 @@ TEST_F(SyncRunTest, VanishedRootIsReportedPerItemAndCreatesNothing) {
         for (CompareRow& r : *list) r.Folder[1].replace(right.Path(), rightRoot);
     ASSERT_TRUE(QDir(rightRoot).removeRecursively());
     Switches().DontAsk = true;
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
     EXPECT_TRUE(::Run().ErrorReported);
     EXPECT_FALSE(QFileInfo::exists(rightRoot));
     const QStringList lines = LogLines();

@@ -61,7 +61,7 @@ TEST_F(SyncWorkersTest, TheLogKeepsTheWalksOrderAcrossFoldersLargeFilesAndWorker
         if (r.IsFolder() && !r.Exists(1)) walk << QStringLiteral("CreateFolder ") + r.Folder[1].mid(right.Path().size() + 1);
         if (!r.IsFolder()) walk << QStringLiteral("Copy ") + r.Folder[0].mid(left.Path().size() + 1) + r.Name[0];
     }
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
 
     EXPECT_EQ(LoggedChanges().join(u'\n'), walk.join(u'\n'));
     EXPECT_EQ(::Run().Tally.Copied, 71);
@@ -76,7 +76,7 @@ TEST_F(SyncWorkersTest, AFailedWorkerCopyIsReportedForItsOwnFileAndTheOthersGoOn
     Compare();
     // Something takes one of the names after the compare: that copy is refused, the others not.
     right.File(Name(33), "taken meanwhile", Old);
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
 
     EXPECT_EQ(right.Read(Name(33)), QByteArray("taken meanwhile"));
     ASSERT_EQ(::Run().Errors.size(), 1) << qPrintable(::Run().Errors.join(u'\n'));
@@ -99,7 +99,7 @@ TEST_F(SyncWorkersTest, ACancelAmongHandedOutCopiesCountsAndLogsExactlyTheFilesO
     Compare();
     Switches().DontAsk = false;  // with the progress window, whose Cancel this is
     host.onProgress = [&](int64_t, int64_t) { ::Run().CancelRequested = true; };
-    ASSERT_TRUE(SyncRun(files, 0, false));
+    ASSERT_TRUE(Sync());
 
     EXPECT_TRUE(::Run().Tally.Cancelled);
     // The files never begun are neither copies nor failures.

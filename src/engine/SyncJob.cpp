@@ -1,0 +1,152 @@
+#include "engine/SyncJob.h"
+
+#include "engine/FileOperations.h"
+#include "engine/RowRules.h"
+#include "platform/CopyWorkers.h"
+#include "platform/FileSystem.h"
+#include "platform/ReplacementBatch.h"
+
+#include <algorithm>
+
+namespace {
+
+QString FolderWithoutSlash(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    return folder;
+}
+
+// Whether row lies below the folder whose path on side s is folder (without '/').
+bool Below(const CompareRow& row, int s, const QString& folder) {
+    return row.Folder[s].size() > folder.size() && row.Folder[s].startsWith(folder) &&
+           row.Folder[s][folder.size()] == QLatin1Char('/');
+}
+
+}  // namespace
+
+SyncJob::SyncJob(ResultList& view_, RunHost& host_, std::atomic<bool>& cancel_)
+    : view(view_), host(host_), cancel(cancel_) {}
+
+SyncJob::~SyncJob() = default;
+
+RunGuards& SyncJob::Guard(const RunPlan& plan) { return guards.emplace(plan); }
+
+void SyncJob::Publish() {
+    tally.Cancelled = cancel.load();
+    Run().Tally = tally;
+}
+
+void SyncJob::CountHeld(size_t row, int side) {
+    if (guards && guards->DeletionDeclined(row, side)) ++tally.Declined;
+    else ++tally.Skipped;
+}
+
+void SyncJob::RunPass(const RunPlan& plan, const PlannedPass& pass) {
+    if (pass.copies) CopyPass(plan, pass);
+    else DeletePass(plan, pass);
+}
+
+bool SyncJob::StillToCopy(const RunPlan& plan, const PlannedPass& pass, const PlannedAction& action) const {
+    if (action.single) return true;
+    const CompareRow& row = view[action.row];
+    const int d = 1 - pass.side;
+    // Toward a root folder that this run creates, one-sided entries are copied all the same.
+    const bool onlyOneSided = (pass.flags & RunFlag::OnlyOneSided) && !plan.Pairs.CreatesRootOf(action.row, d);
+    return row.Exists(pass.side) && !(!row.Exists(d) && onlyOneSided);
+}
+
+void SyncJob::CountCopies(const RunPlan& plan, const PlannedPass& pass) {
+    for (size_t a = pass.begin; a < pass.end; ++a) {
+        const PlannedAction& action = plan.Actions[a];
+        if (action.kind != PlannedKind::CopyFile || !StillToCopy(plan, pass, action)) continue;
+        totalBytes += view[action.row].Size[pass.side];
+        ++tally.CopiesPlanned;
+    }
+}
+
+void SyncJob::DeletePass(const RunPlan& plan, const PlannedPass& pass) {
+    const int s = pass.side;
+    const int d = 1 - s;
+    const bool oneSided = (pass.flags & RunFlag::OnlyOneSided) != 0;
+    // The folders this pass moved to the trash whole (or tried to): first and last view row.
+    std::vector<std::pair<size_t, size_t>> trashedWhole;
+    auto trashed = [&trashedWhole](size_t i) {
+        return std::any_of(trashedWhole.begin(), trashedWhole.end(),
+                           [i](const auto& range) { return i >= range.first && i <= range.second; });
+    };
+    for (size_t a = pass.begin; a < pass.end; ++a) {
+        const PlannedAction& action = plan.Actions[a];
+        const size_t i = action.row;
+        if (action.single) {
+            // A single file row is deleted whatever its mark.
+            if (Held(i, s)) CountHeld(i, s);
+            else DeleteOneFile(*this, s, static_cast<int>(i));
+            continue;
+        }
+        if (Cancelled()) return;
+        CompareRow& row = view[i];
+        switch (action.kind) {
+        case PlannedKind::TrashFolder:
+            if (Held(i, s)) break;  // its rows are held one by one
+            TrashWholeFolder(*this, s, static_cast<int>(i), static_cast<int>(action.last - i));
+            trashedWhole.emplace_back(i, action.last);
+            break;
+        case PlannedKind::DeleteFile:
+            // An earlier pass deleted it already.
+            if (trashed(i) || !row.Exists(s) || (row.Exists(d) && oneSided)) break;
+            if (Held(i, s)) {
+                CountHeld(i, s);
+                break;
+            }
+            DeleteOneFile(*this, s, static_cast<int>(i));
+            // The later copy pass must not copy what this pass deleted (delete masks).
+            row.Name[s].clear();
+            break;
+        case PlannedKind::RemoveFolder:
+            // A folder that still holds something stays (the report ignores "folder not empty").
+            if (trashed(i)) break;
+            if (Held(i, s)) CountHeld(i, s);
+            else RemoveOneFolder(*this, s, static_cast<int>(i));
+            break;
+        case PlannedKind::CopyFile:
+        case PlannedKind::CreateFolder: break;  // not in a delete pass
+        }
+    }
+}
+
+void SyncJob::CopyPass(const RunPlan& plan, const PlannedPass& pass) {
+    const int s = pass.side;
+    const int d = 1 - s;
+    SetArchiveSwitches(*this, s);
+    const CopyBatchScope batch(*this);
+    // Rows before this one lie below a folder that was to take the place of an entry of another
+    // type and could not be created (that entry is still there): nothing below it is copied.
+    size_t notReplacedEnd = 0;
+    for (size_t a = pass.begin; a < pass.end; ++a) {
+        const PlannedAction& action = plan.Actions[a];
+        const size_t i = action.row;
+        if (action.single) {
+            // A single file row is copied whatever its direction and mark, into its folder.
+            if (!FileSystem::FolderExists(FolderWithoutSlash(view[i].Folder[d])))
+                CreateDestinationFolder(*this, s, static_cast<int>(i));
+            CopyOneFile(*this, s, static_cast<int>(i));
+            continue;
+        }
+        if (Cancelled()) break;
+        if (i < notReplacedEnd) continue;
+        const CompareRow& row = view[i];
+        if (action.kind == PlannedKind::CreateFolder) {
+            if (CreateDestinationFolder(*this, s, static_cast<int>(i)) || !row.TypeChange) continue;
+            size_t j = i + 1;
+            for (; j < view.size() && Below(view[j], s, row.Folder[s]); ++j) {
+                const CompareRow& below = view[j];
+                if (!IsFolderOn(below, s) && below.Selected && below.Exists(s)) ++tally.Skipped;
+            }
+            notReplacedEnd = j;
+        } else if (action.kind == PlannedKind::CopyFile && StillToCopy(plan, pass, action)) {
+            CopyOneFile(*this, s, static_cast<int>(i));
+        }
+    }
+    // Before anything that relies on the files (the next pass, the end of the run or of the
+    // popup's copy); after a cancel this discards the waiting replacements.
+    FinishWaitingCopies(*this);
+}
