@@ -60,7 +60,7 @@ TEST_F(CompareRunTest, NamesPairByExactSpellingUnlessASideFoldsCaseWhereAmbiguou
         ::Run().ErrorReported = false;
         EXPECT_EQ(Compare().caseConflicts, 1) << compare;
         // One name on each side that differs only in case is still one entry there.
-        EXPECT_EQ(Rows(), (QStringList{"||0", "Readme|README|0", "html|html|0", "Index.html||0", "index.html|index.html|0"}));
+        EXPECT_EQ(Rows(), (QStringList{"||0", "Readme|README|0", "html|html|0", "index.html|index.html|0", "Index.html||0"}));
         const CompareRow* upper = RowOf(view_.Results, 0, t.Path("l"), "html/Index.html");
         ASSERT_NE(upper, nullptr);
         EXPECT_TRUE(upper->CaseConflict && !upper->Selected && upper->FoldsCase == 2);

@@ -2,6 +2,7 @@
 #include "config/Profile.h"
 #include "engine/Merge.h"
 #include "engine/RunState.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -123,9 +124,9 @@ TEST(Merge, CaseCollisionsNeverPairTwoDifferentFiles) {
     };
     EXPECT_EQ(shown(Merge({{"Readme.TXT", Ten}}, {{"README.txt", Ten}})), QStringList{"Readme.TXT|README.txt|0|0|"});
     EXPECT_EQ(shown(Merge({{"a.txt", Ten}, {"A.txt", Ten + 100 * Second}}, {{"a.txt", Ten}})),
-              (QStringList{"A.txt||0|0|c", "a.txt|a.txt|0|0|"}));
+              (QStringList{"a.txt|a.txt|0|0|", "A.txt||0|0|c"}));
     EXPECT_EQ(shown(Merge({{"a.txt"}, {"A.txt"}}, {{"A.TXT"}})),
-              (QStringList{"A.txt||0|0|c", "|A.TXT|0|0|c", "a.txt||0|0|c"}));
+              (QStringList{"A.txt||0|0|c", "a.txt||0|0|c", "|A.TXT|0|0|c"}));
     EXPECT_EQ(shown(Merge({{"a.txt"}, {"A.txt"}}, {})), (QStringList{"A.txt||-1|1|", "a.txt||-1|1|"}));
     EXPECT_EQ(shown(Merge({{"a.txt", Ten}, {"A.txt", Ten}}, {{"A.txt", Ten}, {"a.txt", Ten}})),
               (QStringList{"A.txt|A.txt|0|0|", "a.txt|a.txt|0|0|"}));
