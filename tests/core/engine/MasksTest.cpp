@@ -19,7 +19,7 @@ TEST(Masks, NamesAgainstOneMask) {
         {"a.b.c.txt", "*.txt", true}, {"abcabd", "*abd", true},     {"abcx", "a*b*c", false},
         {"abc", "***", true},         {"", "*", true},              {"", "?", false},
         {"Report.TXT", "*.txt", true}, {"Ärger.txt", "ä*", true},   {"a.txt", " *.txt", false},
-        {" a.txt", " *.txt", true},
+        {" a.txt", " *.txt", true},   {"b9", "?#", true},           {"b0", "?#", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MatchesMask(UpperName(c.name), UpperName(c.mask)), c.matches) << c.name << " against " << c.mask;
