@@ -139,7 +139,7 @@ TEST_F(ScaleFormTest, ZoomChangesScaleFromTheCurrentZoom)
         EXPECT_EQ(button->geometry(), step.expected) << step.zoom << " " << step.dpi;
     }
     ScaleForm(&window_, true, 100, 0, 0);
-    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 12.5);
+    EXPECT_NEAR(button->font().pointSizeF(), 12.5, 1e-9);
 }
 
 TEST_F(ScaleFormTest, AWindowTakesTheZoomSettingAloneSinceQtFollowsTheResolutionItself)
