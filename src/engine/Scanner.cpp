@@ -79,6 +79,7 @@ public:
         if (options.specials) listOptions_.specialNames = &specialNames_;
         specials_ = options.specials;
         staleFolders_ = options.staleTemporaryFolders;
+        beforeListing_ = options.beforeListing;
     }
 
     // Lists path (ending with '/'); false when it cannot be listed (error in err).
@@ -87,6 +88,7 @@ public:
         FileSystem::ListOptions opts = listOptions_;
         opts.followLink = depth_ == 0;  // the root was named by the user; below it no link is followed
         specialNames_.clear();
+        if (beforeListing_ && depth_ > 0) beforeListing_(path);
         if (!FileSystem::ListFolder(path, names, opts)) {
             err = FileSystem::LastError();
             return false;
@@ -157,6 +159,7 @@ private:
     ScanList* specials_ = nullptr;
     std::vector<QString>* staleFolders_ = nullptr;
     std::vector<QString> specialNames_;
+    std::function<void(const QString&)> beforeListing_;
     int64_t offset_;
     bool allFiles_;
     bool allDirs_;

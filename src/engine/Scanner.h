@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct FolderPair;
@@ -37,6 +38,10 @@ struct ScanOptions {
     // When set, receives every folder (ending with '/') that holds stale temporary files of a
     // killed copy. Like every temporary file of the copy, they are never listed.
     std::vector<QString>* staleTemporaryFolders = nullptr;
+    // When set, called with each folder below the root (ending with '/') right before it is
+    // listed: the moment at which another program may swap the folder for a link, which the
+    // listing must then refuse to follow.
+    std::function<void(const QString& folder)> beforeListing;
 };
 
 // Lists the tree below rootPath (ending with '/') into list, entry 0 the root itself. Returns

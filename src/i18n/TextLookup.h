@@ -10,6 +10,10 @@
 #include <functional>
 #include <initializer_list>
 
+// The text table of one language file: every key's text and tooltip, looked up by key number
+// or name. Despite the name it localises no control itself; LocalizeControls (i18n/forms) reads
+// this table to set the captions of a window. The name is kept because the windows, the
+// start-up and the tests all know the table by it.
 class clsLocalizeControls {
 public:
     // Reads ProgramFolder()/LanguageName.lang when languageName is not empty.

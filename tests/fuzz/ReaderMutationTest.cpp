@@ -4,6 +4,7 @@
 #include "config/ProfileFile.h"
 #include "config/ProgramSettings.h"
 #include "config/Registry.h"
+#include "i18n/TextLookup.h"
 #include "platform/IniFile.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemInfo.h"
@@ -278,6 +279,32 @@ TEST_F(ReaderMutation, SettingsLoadOnDamagedFiles) {
         EXPECT_TRUE(s.DefaultProfileOptions.CheckArchiveAttr == 0 || s.DefaultProfileOptions.CheckArchiveAttr == 32);
         EXPECT_GE(s.Runs, 1);
     }
+    SetProgramFolderForTests(QString());
+}
+
+// Damaged copies of the shipped English file: loading never fails, lookups come back, and a
+// doubled line of an entry is reported as a duplicate.
+TEST_F(ReaderMutation, LanguageFileReaderOnDamagedFiles) {
+    Watchdog watchdog(std::chrono::seconds(120));
+    IsolatedEnvironment env;
+    TempTree program;
+    SetProgramFolderForTests(program.Path());
+    const QByteArray seed = ReadFile(QDir::cleanPath(QStringLiteral(__FILE__ "/../../../data/English.lang")));
+    ASSERT_GT(seed.size(), 1000);
+    int duplicates = 0;
+    clsLocalizeControls::SetDuplicateSink([&duplicates](const QString&, const QString&) { ++duplicates; });
+    for (unsigned i = 0; i < 300; ++i) {
+        WriteFile(program.Path("Damaged.lang"), Mutator(5000000 + i).Mutate(seed));
+        const clsLocalizeControls texts(QStringLiteral("Damaged"));
+        for (const char* key : {"115", "4230", "90800", "homepage"})
+            EXPECT_LE(texts.FormatMsg(QLatin1String(key), {"|", "a", "b"}).size(), 40000);
+    }
+    // A line doubled on purpose is always reported.
+    duplicates = 0;
+    WriteFile(program.Path("Damaged.lang"), seed + "\n4230=again\n");
+    (void)clsLocalizeControls(QStringLiteral("Damaged"));
+    EXPECT_EQ(duplicates, 1);
+    clsLocalizeControls::SetDuplicateSink({});
     SetProgramFolderForTests(QString());
 }
 

@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 TempTree::TempTree() { EXPECT_TRUE(dir_.isValid()); }
 
 QString TempTree::Path(const QString& relative) const {
@@ -35,6 +38,32 @@ QString TempTree::Folder(const QString& relative) {
     const QString path = Path(relative);
     EXPECT_TRUE(QDir().mkpath(path));
     return path;
+}
+
+void TempTree::Build(const QStringList& paths) {
+    for (const QString& p : paths) {
+        if (p.endsWith(QLatin1Char('/'))) Folder(p);
+        else File(p, p.toUtf8());
+    }
+}
+
+QString TempTree::Link(const QString& relative, const QString& target) {
+    const QString path = Path(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    EXPECT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0)
+        << qPrintable(path);
+    return path;
+}
+
+QString TempTree::Pipe(const QString& relative) {
+    const QString path = Path(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << qPrintable(path);
+    return path;
+}
+
+QStringList TempTree::Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 bool TempTree::Exists(const QString& relative) const { return QFileInfo::exists(Path(relative)); }
@@ -68,6 +97,18 @@ QStringList TempTree::List() const {
     }
     out.sort();
     return out;
+}
+
+void ScopedEnvironment::Set(const char* name, const QByteArray& value) {
+    if (!saved_.contains(name)) saved_.insert(name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
+    qputenv(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    for (auto it = saved_.cbegin(); it != saved_.cend(); ++it) {
+        if (it.value().isNull()) qunsetenv(it.key().constData());
+        else qputenv(it.key().constData(), it.value());
+    }
 }
 
 IsolatedEnvironment::IsolatedEnvironment() {

@@ -11,6 +11,7 @@
 #include "config/ProgramSettings.h"
 #include "platform/FileListing.h"
 #include "platform/SystemInfo.h"
+#include "support/QtPrinters.h"
 #include "support/TempTree.h"
 
 #include <QDir>

@@ -20,15 +20,8 @@
 
 namespace {
 
-QString SourceRoot()
-{
-    // tests/core/i18n/<this file> -> the repository.
-    QDir dir = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
-    dir.cdUp();
-    dir.cdUp();
-    dir.cdUp();
-    return dir.absolutePath();
-}
+// tests/core/i18n/<this file> -> the repository.
+QString SourceRoot() { return QDir::cleanPath(QStringLiteral(__FILE__ "/../../../..")); }
 
 QString ReadText(const QString& path)
 {
@@ -54,11 +47,7 @@ QList<LangEntry> ReadEntries(const QString& path)
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0) {
-            entries.push_back({line, QString(), i + 1});
-            continue;
-        }
-        entries.push_back({line.left(eq).trimmed(), line.mid(eq + 1).trimmed(), i + 1});
+        entries.push_back({line.left(eq).trimmed(), eq < 0 ? QString() : line.mid(eq + 1).trimmed(), i + 1});
     }
     return entries;
 }
@@ -128,7 +117,7 @@ QMap<QString, QString> KeysUsedBySources()
     return used;
 }
 
-const QStringList& LanguageFiles()
+const QStringList& Languages()
 {
     static const QStringList files{QStringLiteral("English"), QStringLiteral("Deutsch")};
     return files;
@@ -139,87 +128,75 @@ QString LangPath(const QString& language)
     return SourceRoot() + QStringLiteral("/data/") + language + QStringLiteral(".lang");
 }
 
-TEST(LanguageFiles, HoldNoKeyTwiceAndNoLineWithoutEqualsSign)
+// The shipped files as the program reads them from its own folder.
+class LanguageFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedProgramFolder_ = ProgramFolder();
+        SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
+    }
+    void TearDown() override
+    {
+        clsLocalizeControls::SetDuplicateSink({});
+        SetProgramFolderForTests(savedProgramFolder_);
+    }
+    IsolatedEnvironment env_;
+    QString savedProgramFolder_;
+};
+
+TEST_F(LanguageFiles, LoadWithoutDuplicatesAndHoldNoLineWithoutEqualsSign)
 {
-    for (const QString& language : LanguageFiles()) {
+    QStringList duplicates;
+    clsLocalizeControls::SetDuplicateSink([&duplicates](const QString& text, const QString&) { duplicates << text; });
+    for (const QString& language : Languages()) {
         const QList<LangEntry> entries = ReadEntries(LangPath(language));
         ASSERT_GT(entries.size(), 300) << qPrintable(language);
-        QMap<QString, int> seen;
-        for (const LangEntry& e : entries) {
+        for (const LangEntry& e : entries)
             EXPECT_FALSE(e.value.isNull()) << qPrintable(language) << " line " << e.line << " has no '='";
-            const QString folded = e.key.toUpper();
-            EXPECT_FALSE(seen.contains(folded))
-                << qPrintable(language) << ": key " << qPrintable(e.key) << " on lines " << seen.value(folded)
-                << " and " << e.line;
-            seen.insert(folded, e.line);
-        }
-    }
-}
-
-TEST(LanguageFiles, LoadWithoutDuplicateMessages)
-{
-    IsolatedEnvironment env;
-    const QString savedProgramFolder = ProgramFolder();
-    SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
-    int messages = 0;
-    clsLocalizeControls::SetDuplicateSink([&messages](const QString&, const QString&) { ++messages; });
-    for (const QString& language : LanguageFiles()) {
         const clsLocalizeControls texts(language);
         EXPECT_TRUE(texts.HasText(QStringLiteral("homepage"))) << qPrintable(language);
     }
-    EXPECT_EQ(messages, 0);
-    clsLocalizeControls::SetDuplicateSink({});
-    SetProgramFolderForTests(savedProgramFolder);
+    EXPECT_EQ(duplicates, QStringList());
 }
 
-TEST(LanguageFiles, HoldEveryKeyOfTheTableWithTheSamePlaceholders)
+TEST_F(LanguageFiles, HoldEveryKeyOfTheTableWithTheSamePlaceholdersAndTheDesignTextsInEnglish)
 {
     const QList<TableRow> table = ReadTable();
     ASSERT_GT(table.size(), 300);
     QMap<QString, QMap<QString, QString>> files;  // language -> key -> value
-    for (const QString& language : LanguageFiles()) {
+    for (const QString& language : Languages()) {
         for (const LangEntry& e : ReadEntries(LangPath(language)))
             files[language].insert(e.key.toUpper(), e.value);
     }
+    const clsLocalizeControls english(QStringLiteral("English"));
     QSet<QString> tableKeys;
     for (const TableRow& row : table) {
         const QString key = row.key.toUpper();
         EXPECT_FALSE(tableKeys.contains(key)) << "key " << qPrintable(row.key) << " twice in the table";
         tableKeys.insert(key);
-        for (const QString& language : LanguageFiles()) {
+        for (const QString& language : Languages()) {
             EXPECT_TRUE(files[language].contains(key))
                 << qPrintable(language) << " lacks key " << qPrintable(row.key) << " (" << qPrintable(row.window)
                 << " " << qPrintable(row.element) << ")";
         }
-        const QString english = files[QStringLiteral("English")].value(key);
-        const QString german = files[QStringLiteral("Deutsch")].value(key);
-        EXPECT_EQ(Placeholders(english), Placeholders(german)) << "placeholders differ for key " << qPrintable(row.key);
+        EXPECT_EQ(Placeholders(files[QStringLiteral("English")].value(key)), Placeholders(files[QStringLiteral("Deutsch")].value(key)))
+            << "placeholders differ for key " << qPrintable(row.key);
+        EXPECT_EQ(english.Text(row.key), row.text) << "key " << qPrintable(row.key);
+        EXPECT_EQ(english.ControlToolTip(row.key), row.toolTip) << "tooltip of key " << qPrintable(row.key);
     }
     // Nothing in a language file that the table does not know: a stray key is a typo.
-    for (const QString& language : LanguageFiles()) {
+    for (const QString& language : Languages()) {
         for (auto it = files[language].cbegin(); it != files[language].cend(); ++it)
             EXPECT_TRUE(tableKeys.contains(it.key())) << qPrintable(language) << " key " << qPrintable(it.key()) << " is not in the table";
     }
 }
 
-TEST(LanguageFiles, EnglishFileMatchesTheDesignTextsOfTheTable)
-{
-    IsolatedEnvironment env;
-    const QString savedProgramFolder = ProgramFolder();
-    SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
-    const clsLocalizeControls english(QStringLiteral("English"));
-    for (const TableRow& row : ReadTable()) {
-        EXPECT_EQ(english.Text(row.key), row.text) << "key " << qPrintable(row.key);
-        EXPECT_EQ(english.ControlToolTip(row.key), row.toolTip) << "tooltip of key " << qPrintable(row.key);
-    }
-    SetProgramFolderForTests(savedProgramFolder);
-}
-
-TEST(LanguageFiles, HoldEveryKeyTheSourcesUse)
+TEST_F(LanguageFiles, HoldEveryKeyTheSourcesUseAndNameTheShippedExamples)
 {
     const QMap<QString, QString> used = KeysUsedBySources();
     ASSERT_FALSE(used.isEmpty());
-    for (const QString& language : LanguageFiles()) {
+    for (const QString& language : Languages()) {
         QSet<QString> present;
         for (const LangEntry& e : ReadEntries(LangPath(language)))
             present.insert(e.key.toUpper());
@@ -227,23 +204,13 @@ TEST(LanguageFiles, HoldEveryKeyTheSourcesUse)
             EXPECT_TRUE(present.contains(it.key()))
                 << qPrintable(language) << " lacks key " << qPrintable(it.key()) << " used in " << qPrintable(it.value());
         }
-    }
-}
-
-TEST(LanguageFiles, ExampleProfilePathsNameTheShippedExamples)
-{
-    IsolatedEnvironment env;
-    const QString savedProgramFolder = ProgramFolder();
-    SetProgramFolderForTests(SourceRoot() + QStringLiteral("/data"));
-    for (const QString& language : LanguageFiles()) {
         const clsLocalizeControls texts(language);
         const QString path = texts.FormatMsg(QStringLiteral("4230"), {QStringLiteral("1")});
         ASSERT_TRUE(path.startsWith(QLatin1String("%AppDir%/"))) << qPrintable(path);
-        const QString relative = path.mid(QStringLiteral("%AppDir%/").size());
-        EXPECT_TRUE(QFileInfo::exists(SourceRoot() + QStringLiteral("/data/") + relative)) << qPrintable(relative);
+        EXPECT_TRUE(QFileInfo::exists(SourceRoot() + QStringLiteral("/data/") + path.mid(QStringLiteral("%AppDir%/").size())))
+            << qPrintable(path);
         EXPECT_FALSE(texts.FormatMsg(QStringLiteral("4220"), {QStringLiteral("1")}).contains(QLatin1String("%1")));
     }
-    SetProgramFolderForTests(savedProgramFolder);
 }
 
 }  // namespace

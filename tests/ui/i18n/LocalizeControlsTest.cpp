@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,74 +67,60 @@ protected:
     QDialog window_;
 };
 
-TEST_F(LocalizeControlsTest, SetsCaptionsTooltipsAndTextBoxContents)
+// Captions and tooltips of controls: the file's text and tooltip where it has them; no text
+// keeps the design caption, no tooltip clears the design tooltip; key 0, no key and a language
+// that is none change nothing; references are followed.
+TEST_F(LocalizeControlsTest, CaptionsAndTooltipsFollowTheFile)
 {
+    const struct {
+        const char* name;
+        int key;
+        const char* text;
+        const char* tip;
+        const char* expectedText;
+        const char* expectedTip;
+    } cases[] = {
+        {"cmdStart", 1001, "Design", "", "&Start", "Starts the run"},
+        {"chkOption", 1002, "", "Design tip", "Caption only", ""},
+        {"cmdGetDir", 1003, "...", "", "...", "Tip only"},
+        {"cmdZero", 0, "Design zero", "Design zero tip", "Design zero", "Design zero tip"},
+        {"cmdMissing", 4711, "Design", "Design tip", "Design", ""},
+        {"cmdRef", 1020, "", "", "Caption only", "Tip only"},
+        {"cmdBroken", 1021, "Design", "", "Design", ""},
+    };
+    std::vector<QAbstractButton*> buttons;
+    for (const auto& c : cases) {
+        QAbstractButton* b = c.key == 1002 ? static_cast<QAbstractButton*>(Add<QCheckBox>(c.name, c.key))
+                                           : Add<QPushButton>(c.name, c.key);
+        b->setText(QLatin1String(c.text));
+        b->setToolTip(QLatin1String(c.tip));
+        buttons.push_back(b);
+    }
+    auto* none = new QPushButton(QStringLiteral("No key"), &window_);
+    none->setToolTip(QStringLiteral("No key tip"));
     window_.setProperty("key", 1000);
-    auto* start = Add<QPushButton>("cmdStart", 1001);
-    start->setText(QStringLiteral("Design"));
-    auto* check = Add<QCheckBox>("chkOption", 1002);
-    check->setToolTip(QStringLiteral("Design tip"));
-    auto* tipOnly = Add<QToolButton>("cmdGetDir", 1003);
-    tipOnly->setText(QStringLiteral("..."));
+    window_.setWindowTitle(QStringLiteral("Design title"));
     auto* name = Add<QLineEdit>("txtName", 1004);
     auto* group = Add<QGroupBox>("fraOptions", 1005);
     auto* label = Add<QLabel>("lblInfo", 1006);
 
-    LocalizeControls(&window_, *texts_);
+    LocalizeControls(&window_, clsLocalizeControls(QString()));
+    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Design title"));
+    EXPECT_EQ(buttons[0]->text(), QStringLiteral("Design"));
+    EXPECT_EQ(buttons[1]->toolTip(), QStringLiteral("Design tip"));
 
+    LocalizeControls(&window_, *texts_);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_EQ(buttons[i]->text(), QLatin1String(cases[i].expectedText)) << cases[i].name;
+        EXPECT_EQ(buttons[i]->toolTip(), QLatin1String(cases[i].expectedTip)) << cases[i].name;
+    }
+    EXPECT_EQ(none->text(), QStringLiteral("No key"));
+    EXPECT_EQ(none->toolTip(), QStringLiteral("No key tip"));
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("Dialog title"));
-    EXPECT_EQ(start->text(), QStringLiteral("&Start"));
-    EXPECT_EQ(start->toolTip(), QStringLiteral("Starts the run"));
-    EXPECT_EQ(check->text(), QStringLiteral("Caption only"));
-    // No tooltip in the file: the design tooltip is cleared.
-    EXPECT_EQ(check->toolTip(), QString());
-    // No text in the file: the design caption stays.
-    EXPECT_EQ(tipOnly->text(), QStringLiteral("..."));
-    EXPECT_EQ(tipOnly->toolTip(), QStringLiteral("Tip only"));
     EXPECT_EQ(name->text(), QStringLiteral("Typed contents"));
     EXPECT_EQ(group->title(), QStringLiteral("Group title"));
     EXPECT_EQ(label->text(), QStringLiteral("Label text"));
-}
-
-TEST_F(LocalizeControlsTest, KeyZeroAndNoKeyKeepTheDesignTexts)
-{
-    auto* zero = Add<QPushButton>("cmdZero", 0);
-    zero->setText(QStringLiteral("Design zero"));
-    zero->setToolTip(QStringLiteral("Design zero tip"));
-    auto* none = new QPushButton(QStringLiteral("No key"), &window_);
-    none->setToolTip(QStringLiteral("No key tip"));
-    window_.setWindowTitle(QStringLiteral("Design title"));
-
-    LocalizeControls(&window_, *texts_);
-
-    EXPECT_EQ(zero->text(), QStringLiteral("Design zero"));
-    EXPECT_EQ(zero->toolTip(), QStringLiteral("Design zero tip"));
-    EXPECT_EQ(none->text(), QStringLiteral("No key"));
-    EXPECT_EQ(none->toolTip(), QStringLiteral("No key tip"));
-    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Design title"));
-    EXPECT_FALSE(LocalizeControl(zero, *texts_));
-}
-
-TEST_F(LocalizeControlsTest, MissingKeyKeepsCaptionButClearsTooltip)
-{
-    auto* button = Add<QPushButton>("cmdMissing", 4711);
-    button->setText(QStringLiteral("Design"));
-    button->setToolTip(QStringLiteral("Design tip"));
-    LocalizeControls(&window_, *texts_);
-    EXPECT_EQ(button->text(), QStringLiteral("Design"));
-    EXPECT_EQ(button->toolTip(), QString());
-}
-
-TEST_F(LocalizeControlsTest, ReferencesAreFollowedAndTextsUsedAsTheyStand)
-{
-    auto* referring = Add<QPushButton>("cmdRef", 1020);
-    auto* broken = Add<QPushButton>("cmdBroken", 1021);
-    broken->setText(QStringLiteral("Design"));
-    LocalizeControls(&window_, *texts_);
-    EXPECT_EQ(referring->text(), QStringLiteral("Caption only"));
-    EXPECT_EQ(referring->toolTip(), QStringLiteral("Tip only"));
-    // A reference to a missing key gives an empty text, which leaves the design caption.
-    EXPECT_EQ(broken->text(), QStringLiteral("Design"));
+    EXPECT_FALSE(LocalizeControl(buttons[3], *texts_));
 }
 
 TEST_F(LocalizeControlsTest, MenusActionsTabsAndComboItems)
@@ -183,20 +170,6 @@ TEST_F(LocalizeControlsTest, MenusActionsTabsAndComboItems)
     EXPECT_EQ(combo->itemText(1), QStringLiteral("Blue"));
     EXPECT_EQ(combo->itemText(2), QStringLiteral("Gr\u00fcn"));
     EXPECT_EQ(combo->toolTip(), QStringLiteral("Combo tip"));
-}
-
-TEST_F(LocalizeControlsTest, EmptyLanguageChangesNothing)
-{
-    const clsLocalizeControls none{QString()};
-    window_.setProperty("key", 1000);
-    window_.setWindowTitle(QStringLiteral("Design title"));
-    auto* button = Add<QPushButton>("cmdStart", 1001);
-    button->setText(QStringLiteral("Design"));
-    button->setToolTip(QStringLiteral("Design tip"));
-    LocalizeControls(&window_, none);
-    EXPECT_EQ(window_.windowTitle(), QStringLiteral("Design title"));
-    EXPECT_EQ(button->text(), QStringLiteral("Design"));
-    EXPECT_EQ(button->toolTip(), QStringLiteral("Design tip"));
 }
 
 TEST_F(LocalizeControlsTest, GivesControlsAnAccessibleNameFromTheirCaption)

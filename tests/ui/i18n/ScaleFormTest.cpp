@@ -42,40 +42,40 @@ protected:
     QDialog window_;
 };
 
-TEST_F(ScaleFormTest, NothingChangesAtTwelveTwipsPerPixelAndZoom100)
+// One scaling of a fresh window: the factors follow the screen's twips per pixel (12 is 1.0),
+// each direction its own, and the zoom; fonts follow the vertical factor; the main window keeps
+// its size while its controls scale.
+TEST_F(ScaleFormTest, ControlsFontsAndTheWindowFollowTheFactors)
 {
-    auto* button = Add<QPushButton>("cmdOK", QRect(10, 20, 80, 24));
-    ScaleForm(&window_, false, 100, 120.0, 120.0);
-    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.0F);
-    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.0F);
-    EXPECT_EQ(window_.size(), QSize(400, 300));
-    EXPECT_EQ(button->geometry(), QRect(10, 20, 80, 24));
-    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 10.0);
-}
-
-TEST_F(ScaleFormTest, UsualScreenScalesClientAreaControlsAndFonts)
-{
-    auto* button = Add<QPushButton>("cmdOK", QRect(10, 20, 80, 24));
-    auto* line = Add<QFrame>("linTop", QRect(0, 8, 200, 2));
-    line->setFrameShape(QFrame::HLine);
-    ScaleForm(&window_, false, 100, 96.0, 96.0);  // 15 twips per pixel
-    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.25F);
-    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.25F);
-    EXPECT_EQ(window_.size(), QSize(500, 375));
-    EXPECT_EQ(button->geometry(), QRect(13, 25, 100, 30));
-    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 12.5);
-    EXPECT_EQ(line->geometry(), QRect(0, 10, 250, 3));
-}
-
-TEST_F(ScaleFormTest, HorizontalAndVerticalFactorsFollowTheirOwnResolution)
-{
-    auto* button = Add<QPushButton>("cmdOK", QRect(100, 100, 100, 100));
-    ScaleForm(&window_, false, 100, 96.0, 120.0);
-    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.25F);
-    EXPECT_FLOAT_EQ(ZoomFactorY(), 1.0F);
-    EXPECT_EQ(button->geometry(), QRect(125, 100, 125, 100));
-    // Fonts follow the vertical factor.
-    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 10.0);
+    const struct {
+        const char* what;
+        bool mainWindow;
+        int zoom;
+        double dpiX, dpiY;
+        QRect button;
+        double font;
+        QSize window;
+    } cases[] = {
+        {"12 twips per pixel", false, 100, 120.0, 120.0, {100, 100, 100, 20}, 10.0, {400, 300}},
+        {"15 twips per pixel", false, 100, 96.0, 96.0, {125, 125, 125, 25}, 12.5, {500, 375}},
+        {"each direction", false, 100, 96.0, 120.0, {125, 100, 125, 20}, 10.0, {500, 300}},
+        {"main window", true, 200, 0, 0, {200, 200, 200, 40}, 20.0, {400, 300}},
+    };
+    for (const auto& c : cases) {
+        ResetZoomFactors();
+        QDialog window;
+        window.setFont(QFont(QStringLiteral("Sans"), 10));
+        window.resize(400, 300);
+        if (c.mainWindow)
+            window.setObjectName(QStringLiteral("frmMain"));
+        auto* button = new QPushButton(&window);
+        button->setObjectName(QStringLiteral("cmdOK"));
+        button->setGeometry(100, 100, 100, 20);
+        ScaleForm(&window, c.mainWindow, c.zoom, c.dpiX, c.dpiY);
+        EXPECT_EQ(button->geometry(), c.button) << c.what;
+        EXPECT_DOUBLE_EQ(button->font().pointSizeF(), c.font) << c.what;
+        EXPECT_EQ(window.size(), c.window) << c.what;
+    }
 }
 
 TEST_F(ScaleFormTest, ListBoxesAndScrollBarsKeepTheirFixedDimension)
@@ -90,15 +90,6 @@ TEST_F(ScaleFormTest, ListBoxesAndScrollBarsKeepTheirFixedDimension)
     EXPECT_DOUBLE_EQ(list->font().pointSizeF(), 15.0);
     EXPECT_EQ(vertical->geometry(), QRect(450, 15, 16, 300));
     EXPECT_EQ(horizontal->geometry(), QRect(15, 375, 300, 16));
-}
-
-TEST_F(ScaleFormTest, MainWindowKeepsItsSizeButItsControlsScale)
-{
-    window_.setObjectName(QStringLiteral("frmMain"));
-    auto* button = Add<QPushButton>("cmdCompare", QRect(10, 10, 100, 20));
-    ScaleForm(&window_, true, 200, 0, 0);
-    EXPECT_EQ(window_.size(), QSize(400, 300));
-    EXPECT_EQ(button->geometry(), QRect(20, 20, 200, 40));
 }
 
 TEST_F(ScaleFormTest, InheritedFontsGrowOnceAndQtPartsAreLeftToTheirControl)
@@ -130,31 +121,25 @@ TEST_F(ScaleFormTest, ControlsPlacedByALayoutGetOnlyTheirFont)
                                         before.height() * 6 / 5));
 }
 
-TEST_F(ScaleFormTest, ZoomChangesScaleFromTheCurrentZoomNotOnTopOfIt)
-{
-    auto* button = Add<QPushButton>("cmdOK", QRect(100, 100, 100, 20));
-    ScaleForm(&window_, false, 100, 120.0, 120.0);
-    ScaleForm(&window_, true, 120, 0, 0);
-    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.2F);
-    EXPECT_EQ(button->geometry(), QRect(120, 120, 120, 24));
-    EXPECT_EQ(window_.size(), QSize(480, 360));
-    ScaleForm(&window_, true, 150, 0, 0);
-    EXPECT_EQ(button->geometry(), QRect(150, 150, 150, 30));
-    // Back to 100 %: the window returns to its design size.
-    ScaleForm(&window_, true, 100, 0, 0);
-    EXPECT_FLOAT_EQ(ZoomFactorX(), 1.0F);
-    EXPECT_EQ(button->geometry(), QRect(100, 100, 100, 20));
-    EXPECT_EQ(window_.size(), QSize(400, 300));
-    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 10.0);
-}
-
-TEST_F(ScaleFormTest, ZoomOnlyAfterAScreenFactorKeepsTheScreenFactor)
+// Zoom changes scale from the current zoom, not on top of it, and keep the screen's factor.
+TEST_F(ScaleFormTest, ZoomChangesScaleFromTheCurrentZoom)
 {
     auto* button = Add<QPushButton>("cmdOK", QRect(40, 40, 80, 20));
-    ScaleForm(&window_, false, 100, 96.0, 96.0);
-    EXPECT_EQ(button->geometry(), QRect(50, 50, 100, 25));
-    ScaleForm(&window_, true, 120, 0, 0);
-    EXPECT_EQ(button->geometry(), QRect(60, 60, 120, 30));
+    const struct {
+        bool zoomOnly;
+        int zoom;
+        double dpi;
+        QRect expected;
+    } steps[] = {
+        {false, 100, 120.0, {40, 40, 80, 20}}, {true, 120, 0, {48, 48, 96, 24}},  {true, 150, 0, {60, 60, 120, 30}},
+        {true, 100, 0, {40, 40, 80, 20}},      {false, 100, 96.0, {50, 50, 100, 25}}, {true, 120, 0, {60, 60, 120, 30}},
+    };
+    for (const auto& step : steps) {
+        ScaleForm(&window_, step.zoomOnly, step.zoom, step.dpi, step.dpi);
+        EXPECT_EQ(button->geometry(), step.expected) << step.zoom << " " << step.dpi;
+    }
+    ScaleForm(&window_, true, 100, 0, 0);
+    EXPECT_NEAR(button->font().pointSizeF(), 12.5, 1e-9);
 }
 
 TEST_F(ScaleFormTest, AWindowTakesTheZoomSettingAloneSinceQtFollowsTheResolutionItself)
