@@ -104,7 +104,9 @@ QString InstallProgramMenuEntry(const QString& dataHome, const QStringList& syst
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == entry) return {};
     if (!QDir().mkpath(applications) || !QDir().mkpath(iconFolder))
         return FormatMsg(LaunchMessage::FolderNotCreated, {applications});
-    if (!iconSource.isEmpty()) {
+    // An installed program has no icon in its data folder: its icon is in the hicolor theme
+    // already, under the same id the entry names.
+    if (!iconSource.isEmpty() && QFileInfo::exists(iconSource)) {
         QFile icon(iconSource);
         if (!icon.open(QIODevice::ReadOnly)) return icon.errorString();
         if (QString error = WriteFile(iconFolder + QLatin1Char('/') + id + QStringLiteral(".svg"), icon.readAll(), false); !error.isEmpty())

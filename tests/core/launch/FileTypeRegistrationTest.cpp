@@ -29,7 +29,7 @@ const QByteArray kPackage(ProfileMimePackage);
 
 FileTypeRegistration Where(const TempTree& tree, const QByteArray& package = kPackage) {
     return {tree.Path(QStringLiteral("home")), {tree.Path(QStringLiteral("system"))}, QStringLiteral("/opt/tandor/tandor"),
-            QString(), package};
+            QStringLiteral("/opt/tandor/share/tandor/tandor.svg"), package};  // installed: no icon there
 }
 
 TEST(FileTypeRegistrationTest, InstallsThePackageRunsTheDatabaseAndMakesTandorTheDefault) {
