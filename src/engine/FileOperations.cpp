@@ -340,6 +340,8 @@ void FinishCopy(SyncJob& job, int s, int row, bool ok) {
     if (ok) ++job.tally.Copied;
     else CountNotDone(job, FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);
+    // The version the copy replaced went to the trash with it (undo allowed).
+    if (ok && Settings().AllowUndo && r.Exists(1 - s)) LogChange("Trash", destination);
     if (ok) LogChange("Copy", source, destination);
     if (job.Cancelled()) return;
     // The archive resets only follow a copy that happened: a copy skipped because the file was
@@ -480,7 +482,9 @@ void CopyOneFile(SyncJob& job, int s, int row) {
         ok = FileSystem::CopyFile(
             source, destination,
             [&host](int64_t total, int64_t copied) { CopyProgressCallback(host, total, copied, 0); }, &job.cancel,
-            destinationSeen);
+            destinationSeen,
+            // With undo allowed, a replaced version goes to the trash like a deleted one.
+            Settings().AllowUndo ? FileSystem::Replaced::ToTrash : FileSystem::Replaced::Discard);
     }
     // A replacement waiting in the batch is reported once it is in place (or not).
     if (ok && FileSystem::LastCopyWaits() && job.copies.batch) {

@@ -39,6 +39,7 @@
 #include "platform/FdGuard.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
+#include "platform/RenameOver.h"
 #include "platform/ReplacementBatch.h"
 #include "platform/SeenCheck.h"
 
@@ -89,7 +90,7 @@ void SplitPath(const QByteArray& path, QByteArray& folder, QByteArray& name) {
 // over it. A link cannot carry the mark of our temporary files, so that one is made inside a
 // marked temporary folder, which a killed run leaves recognisable as ours.
 bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& st, int toFd, const QByteArray& toName,
-                      const QByteArray& toPath, bool replacing) {
+                      const QByteArray& toPath, bool replacing, FileSystem::Replaced replaced) {
     using FileSystem::FaultPoint;
     using FileSystem::Faults::At;
     std::vector<char> target(static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 256);
@@ -134,7 +135,7 @@ bool CopySymbolicLink(int sourceFd, const QByteArray& name, const struct stat& s
     if (err == 0 && ::geteuid() == 0) (void)::fchownat(holderFd.get(), "l", st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
     if (err == 0 && ::utimensat(holderFd.get(), "l", times, AT_SYMLINK_NOFOLLOW) != 0) err = errno;
     if (err == 0) err = At(FaultPoint::Name, toPath);
-    if (err == 0 && ::renameat(holderFd.get(), "l", toFd, toName.constData()) != 0) err = errno;
+    if (err == 0) err = FileSystem::RenameOver(holderFd.get(), "l", toFd, toName, toPath, replaced);
     if (holderFd.get() >= 0) ::unlinkat(holderFd.get(), "l", 0);
     ::unlinkat(toFd, holder.constData(), AT_REMOVEDIR);
     if (err != 0) return Fail(err);
@@ -207,6 +208,7 @@ struct CopyJob {
     QByteArray name;  // the destination's name in the folder
     const QByteArray* path = nullptr;  // the whole destination path, for the fault plan
     bool replacing = false;
+    FileSystem::Replaced replaced = FileSystem::Replaced::Discard;  // what becomes of the old version
     const FileSystem::SeenEntry* seen = nullptr;  // what the compare saw at the destination
     bool knewFolder = false;
     FolderStamp before;
@@ -314,7 +316,7 @@ Attempt CopyUnnamed(CopyJob& job, int& err) {
         err = DataMadeDurable(out.get(), *job.path);
         if (err == 0 && marked) UnmarkTemporary(out.get());
         if (const int closeErr = CheckedClose(out, *job.path); err == 0) err = closeErr;
-        if (err == 0 && ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) != 0) err = errno;
+        if (err == 0) err = FileSystem::RenameOver(dirFd, temp, dirFd, job.name, *job.path, job.replaced);
         if (err != 0) {
             ::unlinkat(dirFd, temp.constData(), 0);
             return Attempt::Failed;
@@ -350,7 +352,7 @@ int PutInPlace(const CopyJob& job, int dirFd, const QByteArray& temp) {
         struct stat now {};
         if (::fstatat(dirFd, job.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0) return FileSystem::ErrChangedSinceCompare;
     }
-    return ::renameat(dirFd, temp.constData(), dirFd, job.name.constData()) == 0 ? 0 : errno;
+    return FileSystem::RenameOver(dirFd, temp, dirFd, job.name, *job.path, job.replaced);
 }
 
 Attempt CopyNamed(CopyJob& job, int& err) {
@@ -387,7 +389,8 @@ Attempt CopyNamed(CopyJob& job, int& err) {
     if (err == 0 && batch) {
         if (Cancelled(job.cancel)) err = ECANCELED;
         if (err == 0)
-            err = batch->Add(out.get(), dirFd, temp, *job.path, *job.seen, static_cast<int64_t>(job.src->st_size), marked);
+            err = batch->Add(out.get(), dirFd, temp, *job.path, *job.seen, static_cast<int64_t>(job.src->st_size), marked,
+                             job.replaced);
         if (err == 0) {
             out.Release();
             job.waits = true;
@@ -410,7 +413,7 @@ Attempt CopyNamed(CopyJob& job, int& err) {
 }
 
 bool CopyFileInFolders(const QString& source, const QString& destination, const FileSystem::CopyProgress& progress,
-                       const std::atomic<bool>* cancel, const FileSystem::SeenEntry& seen) {
+                       const std::atomic<bool>* cancel, const FileSystem::SeenEntry& seen, FileSystem::Replaced replaced) {
     const QByteArray from = PathCodec::Encode(source);
     const QByteArray to = PathCodec::Encode(destination);
     if (Cancelled(cancel)) return Fail(ECANCELED);
@@ -462,7 +465,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     if (replacing && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) return Fail(FileSystem::ErrTypeConflict);
 
     if (S_ISLNK(src.st_mode)) {
-        if (CopySymbolicLink(sourceFd, sourceName, src, folder.fd.get(), name, to, replacing)) return true;
+        if (CopySymbolicLink(sourceFd, sourceName, src, folder.fd.get(), name, to, replacing, replaced)) return true;
         if (!expectAbsent || FileSystem::LastError() != EEXIST) return false;
         // Something took the name since the compare: say what stands there.
         struct stat there {};
@@ -478,6 +481,7 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
     job.name = name;
     job.path = &to;
     job.replacing = replacing;
+    job.replaced = replaced;
     job.seen = &seen;
     job.progress = &progress;
     job.cancel = cancel;
@@ -509,9 +513,9 @@ bool CopyFileInFolders(const QString& source, const QString& destination, const 
 namespace FileSystem {
 
 bool CopyFile(const QString& source, const QString& destination, const CopyProgress& progress,
-              const std::atomic<bool>* cancel, const SeenEntry& destinationSeen) {
+              const std::atomic<bool>* cancel, const SeenEntry& destinationSeen, Replaced replaced) {
     SetLastCopyWaits(false);
-    const bool ok = CopyFileInFolders(source, destination, progress, cancel, destinationSeen);
+    const bool ok = CopyFileInFolders(source, destination, progress, cancel, destinationSeen, replaced);
     const int err = LastError();
     DoneWithFolders();
     SetLastError(err);

@@ -21,9 +21,12 @@ enum class FaultPoint : uint8_t {
     Sync,          // making a replacement's data durable before its rename (in a batch: once per
                    // file system, asked with the first waiting destination)
     Close,         // the checked close of a written file (network file systems report lost writes here)
-    Name,          // the link or rename that gives a copy its destination name
+    Name,          // the link or rename that gives a copy its destination name (asked once more
+                   // right before the rename when the replaced version goes to the trash)
     Delete,
-    Trash,
+    Trash,         // moving an entry to the trash, and keeping there the version a copy replaces
+    TrashLink,     // the second name in the trash that keeps a replaced version; EPERM stands for a
+                   // file system without hard links, where the version moves into the trash instead
     Attributes,
     MakeFolder,
     RemoveFolder,

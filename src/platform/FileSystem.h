@@ -78,10 +78,16 @@ bool FolderExists(const QString& folder);
 // progress(totalSize, copiedSoFar) is called after each chunk; cancel is polled between chunks
 // (a cancelled copy fails with ECANCELED).
 using CopyProgress = std::function<void(int64_t total, int64_t copied)>;
+// What becomes of the version a copy replaces. ToTrash: it goes to the trash in the step that
+// puts the new version in its place, once the new one is complete and durable, so that either
+// version is always at the destination's name or in the trash; a trash that cannot take it
+// fails the copy and leaves the old version where it was.
+enum class Replaced : uint8_t { Discard, ToTrash };
 // destinationSeen: what the compare saw at the destination (Absent for a new file); a copy
 // whose destination changed since fails as described at SeenEntry and writes nothing.
 bool CopyFile(const QString& source, const QString& destination, const CopyProgress& progress,
-              const std::atomic<bool>* cancel, const SeenEntry& destinationSeen = {});
+              const std::atomic<bool>* cancel, const SeenEntry& destinationSeen = {},
+              Replaced replaced = Replaced::Discard);
 
 // What an entry whose name has the form of the copy's temporary names is. A name of that form
 // alone is not enough (a user may own such a file); the entry must also carry the mark only the

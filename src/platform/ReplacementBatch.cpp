@@ -2,6 +2,7 @@
 
 #include "platform/CopyNames.h"
 #include "platform/FaultInjection.h"
+#include "platform/RenameOver.h"
 #include "platform/SeenCheck.h"
 
 #include <algorithm>
@@ -69,7 +70,7 @@ ReplacementBatch* ReplacementBatch::Current() { return current; }
 bool ReplacementBatch::Full() const { return waiting_.size() >= kMaxFiles || bytes_ >= kMaxBytes; }
 
 int ReplacementBatch::Add(int fd, int dirFd, const QByteArray& temp, const QByteArray& path, const SeenEntry& seen,
-                          int64_t bytes, bool marked) {
+                          int64_t bytes, bool marked, Replaced replaced) {
     WaitingFile w;
     struct stat st {};
     if (::fstat(fd, &st) != 0) return errno;
@@ -84,6 +85,7 @@ int ReplacementBatch::Add(int fd, int dirFd, const QByteArray& temp, const QByte
     w.seen = seen;
     w.device = st.st_dev;
     w.marked = marked;
+    w.replaced = replaced;
     waiting_.push_back(std::move(w));
     bytes_ += bytes;
     return 0;
@@ -146,7 +148,7 @@ std::vector<int> ReplacementBatch::PutInPlace() {
             const bool present = ::fstatat(w.dirFd, w.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
             err = SeenMismatch(present ? &now : nullptr, w.seen);
         }
-        if (err == 0 && ::renameat(w.dirFd, w.temp.constData(), w.dirFd, w.name.constData()) != 0) err = errno;
+        if (err == 0) err = RenameOver(w.dirFd, w.temp, w.dirFd, w.name, w.path, w.replaced);
         if (err == 0) w.temp.clear();  // in place: nothing left to remove
         results[i] = err;
         Remove(w);

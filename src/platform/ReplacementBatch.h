@@ -54,7 +54,7 @@ public:
     // folder dirFd, which is duplicated) that is to replace path (whose last name lies in dirFd).
     // 0, or the error (the caller keeps fd and removes its temporary).
     int Add(int fd, int dirFd, const QByteArray& temp, const QByteArray& path, const SeenEntry& seen, int64_t bytes,
-            bool marked);
+            bool marked, Replaced replaced);
     // The batch of this thread, or nullptr.
     static ReplacementBatch* Current();
 
@@ -68,6 +68,7 @@ private:
         SeenEntry seen;
         dev_t device = 0;
         bool marked = false;
+        Replaced replaced = Replaced::Discard;
     };
     int MakeDurable();
     static void Remove(WaitingFile& w);

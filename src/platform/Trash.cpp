@@ -7,15 +7,19 @@
 //
 // Order as the trash layout asks: the .trashinfo file is created first (O_EXCL reserves the
 // name), then the file is renamed into files/; if that fails the info file is removed again.
+// A version that a copy replaces (with undo allowed) gets its name in files/ by a hard link, so
+// that it stays at its place until the new version's rename takes the name (RenameOver).
 
 #include "platform/BeneathRoot.h"
 #include "platform/Clock.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
+#include "platform/RenameOver.h"
 #include "platform/SeenCheck.h"
 
 #include <cerrno>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -115,26 +119,17 @@ bool WriteAll(int fd, const QByteArray& data) {
     return true;
 }
 
-}  // namespace
+// A name in the trash that the info file reserves: the entry goes to `target` next, or the info
+// file is removed again.
+struct TrashSlot {
+    QByteArray infoPath;
+    QByteArray target;
+    void Release() const { ::unlink(infoPath.constData()); }
+};
 
-namespace FileSystem {
-
-bool MoveToTrash(const QString& path, const SeenEntry& seen) {
-    QByteArray file = AbsolutePath(PathCodec::Encode(path));
-    while (file.size() > 1 && file.endsWith('/')) file.chop(1);
-    if (const int injected = Faults::At(FaultPoint::Trash, file)) return Fail(injected);
-    // The file is taken from its folder opened beneath the run's root; only the trash, which
-    // belongs to the user and not to the synchronised tree, is reached by its path.
-    QByteArray fileName;
-    const ParentFolder folder = ParentForChange(file, fileName);
-    if (folder.fd() < 0) return false;
-    struct stat st {};
-    if (::fstatat(folder.fd(), fileName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno != ENOENT || seen.kind == SeenEntry::Kind::NotChecked) return Fail(errno);
-        return Fail(SeenMismatch(nullptr, seen));
-    }
-    if (const int err = SeenMismatch(&st, seen)) return Fail(err);
-
+// Reserves a place in the trash on the file system of file (st: its lstat), its info file
+// written; 0 or the error.
+int ReserveTrashSlot(const QByteArray& file, const struct stat& st, TrashSlot& slot) {
     QByteArray trash;
     QByteArray pathForInfo = file;
     const QByteArray home = HomeTrash();
@@ -145,7 +140,7 @@ bool MoveToTrash(const QString& path, const SeenEntry& seen) {
     } else {
         const QByteArray top = TopDirectory(file, st.st_dev);
         trash = VolumeTrash(top);
-        if (trash.isEmpty()) return Fail(EXDEV);
+        if (trash.isEmpty()) return EXDEV;
         // Paths in a volume's trash are relative to its top, so the volume can move.
         if (top != "/" && file.startsWith(top + '/')) pathForInfo = file.mid(top.size() + 1);
     }
@@ -168,35 +163,108 @@ bool MoveToTrash(const QString& path, const SeenEntry& seen) {
             const QByteArray suffix = '.' + QByteArray::number(n);
             trashName = dot > 0 ? baseName.left(dot) + suffix + baseName.mid(dot) : baseName + suffix;
         }
-        const QByteArray infoPath = trash + "/info/" + trashName + ".trashinfo";
-        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        slot.infoPath = trash + "/info/" + trashName + ".trashinfo";
+        const int fd = ::open(slot.infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            return Fail(errno);
+            return errno;
         }
         const bool written = WriteAll(fd, info);
         const int writeErr = errno;
         if (::close(fd) != 0 || !written) {
             const int err = written ? errno : writeErr;
-            ::unlink(infoPath.constData());
-            return Fail(err);
+            slot.Release();
+            return err;
         }
-        const QByteArray target = trash + "/files/" + trashName;
+        slot.target = trash + "/files/" + trashName;
         struct stat existing {};
-        if (::lstat(target.constData(), &existing) == 0) {
+        if (::lstat(slot.target.constData(), &existing) == 0) {
             // A file without an info file (left by another program): never overwrite it.
-            ::unlink(infoPath.constData());
+            slot.Release();
             continue;
         }
-        if (::renameat(folder.fd(), fileName.constData(), AT_FDCWD, target.constData()) != 0) {
-            const int err = errno;
-            ::unlink(infoPath.constData());
-            return Fail(err);
-        }
-        SetLastError(0);
-        return true;
+        return 0;
     }
-    return Fail(EEXIST);
+    return EEXIST;
+}
+
+// Whether linkat's error says that this file system keeps no second name for a file.
+bool NoHardLinks(int err) { return err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS; }
+
+}  // namespace
+
+namespace FileSystem {
+
+bool MoveToTrash(const QString& path, const SeenEntry& seen) {
+    QByteArray file = AbsolutePath(PathCodec::Encode(path));
+    while (file.size() > 1 && file.endsWith('/')) file.chop(1);
+    if (const int injected = Faults::At(FaultPoint::Trash, file)) return Fail(injected);
+    // The file is taken from its folder opened beneath the run's root; only the trash, which
+    // belongs to the user and not to the synchronised tree, is reached by its path.
+    QByteArray fileName;
+    const ParentFolder folder = ParentForChange(file, fileName);
+    if (folder.fd() < 0) return false;
+    struct stat st {};
+    if (::fstatat(folder.fd(), fileName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT || seen.kind == SeenEntry::Kind::NotChecked) return Fail(errno);
+        return Fail(SeenMismatch(nullptr, seen));
+    }
+    if (const int err = SeenMismatch(&st, seen)) return Fail(err);
+
+    TrashSlot slot;
+    if (const int err = ReserveTrashSlot(file, st, slot)) return Fail(err);
+    if (::renameat(folder.fd(), fileName.constData(), AT_FDCWD, slot.target.constData()) != 0) {
+        const int err = errno;
+        slot.Release();
+        return Fail(err);
+    }
+    SetLastError(0);
+    return true;
+}
+
+int RenameOver(int fromFd, const QByteArray& temp, int dirFd, const QByteArray& name, const QByteArray& path,
+               Replaced replaced) {
+    if (replaced == Replaced::Discard)
+        return ::renameat(fromFd, temp.constData(), dirFd, name.constData()) == 0 ? 0 : errno;
+    // The rename is asked about once more here, after the old version went to the trash.
+    const auto rename = [&] {
+        if (const int injected = Faults::At(FaultPoint::Name, path)) return injected;
+        return ::renameat(fromFd, temp.constData(), dirFd, name.constData()) == 0 ? 0 : errno;
+    };
+    struct stat old {};
+    if (::fstatat(dirFd, name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT ? rename() : errno;
+    if (const int injected = Faults::At(FaultPoint::Trash, path)) return injected;
+    TrashSlot slot;
+    if (const int err = ReserveTrashSlot(AbsolutePath(path), old, slot)) return err;
+    // A second name in the trash keeps the old version while the rename replaces the first, so
+    // that it is at its place or in the trash at every moment.
+    const int linkErr = Faults::At(FaultPoint::TrashLink, path);
+    if (linkErr == 0 && ::linkat(dirFd, name.constData(), AT_FDCWD, slot.target.constData(), 0) == 0) {
+        const int err = rename();
+        if (err != 0) {
+            ::unlink(slot.target.constData());
+            slot.Release();
+        }
+        return err;
+    }
+    const int err = linkErr ? linkErr : errno;
+    if (!NoHardLinks(err)) {
+        slot.Release();
+        return err;
+    }
+    // No hard links here (FAT, some network file systems): the old version moves into the trash,
+    // and back should the new one fail to take its name. The new version is complete meanwhile.
+    if (::renameat(dirFd, name.constData(), AT_FDCWD, slot.target.constData()) != 0) {
+        const int moveErr = errno;
+        slot.Release();
+        return moveErr;
+    }
+    if (const int renameErr = rename()) {
+        if (::renameat2(AT_FDCWD, slot.target.constData(), dirFd, name.constData(), RENAME_NOREPLACE) == 0)
+            slot.Release();
+        return renameErr;
+    }
+    return 0;
 }
 
 }  // namespace FileSystem
