@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QMouseEvent>
 #include <QMenu>
 #include <QToolBar>
 
@@ -126,12 +125,7 @@ TEST_F(GridFixture, TheTitleMarkSelectsAllAndUntickedRowsShowTheirDirectionGrey)
     EXPECT_FALSE(Selected(ToRight));
     EXPECT_EQ(Cell(ToRight, 4).fore, grid->palette().color(QPalette::Disabled, QPalette::Text));
     QWidget* titles = grid->horizontalHeader()->viewport();
-    const QPoint at = titles->mapFrom(grid, grid->CellRect(0, 0).center());
-    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, at, titles->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(titles, &event);
-    }
+    MouseClick(titles, titles->mapFrom(grid, grid->CellRect(0, 0).center()));
     EXPECT_EQ(grid->TextMatrix(0, 0), Marker::Empty);
     for (int r = Root; r <= RightSubFile; ++r) EXPECT_FALSE(Selected(r)) << r;
     Click(0, 0, Qt::ShiftModifier);  // with Shift: the rows that propose something

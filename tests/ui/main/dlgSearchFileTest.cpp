@@ -14,22 +14,12 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeView>
 
 namespace {
-
-void ClickAt(QWidget* widget, const QPoint& at) {
-    const QPointF local(at);
-    const QPointF global(widget->mapToGlobal(at));
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &release);
-}
 
 // An outline written as its lines joined by "|".
 QStringList Lines(const char* joined) { return QString::fromUtf8(joined).split(QLatin1Char('|')); }
@@ -209,7 +199,7 @@ TEST_F(SearchFileFixture, AClickedEntryBringsItsRowIntoTheFileListAndSelectsIt) 
         ASSERT_EQ(node.data().toString(), name);
         QTreeView* view = dialog->Tree();
         view->scrollTo(node);
-        ClickAt(view->viewport(), view->visualRect(node).center());
+        MouseClick(view->viewport(), view->visualRect(node).center());
 
         const int index = window->Files().Cursor();
         ASSERT_GE(index, 1);
