@@ -1,5 +1,6 @@
-// What a screen reader reads of the main window's status line, its tool bars' overflow buttons
-// and the settings' zoom list: the names their accessibility interfaces give the bus.
+// What a screen reader reads of the main window in either language: every control it reaches
+// under a name of its own, the file list's ticks, the status line by its text and the tool bars'
+// overflow buttons by their bar; and the settings' zoom list by its label.
 
 #include "MainWindowTesting.h"
 #include "support/QtPrinters.h"
@@ -19,44 +20,66 @@ QString BusName(QObject* object) {
     return face ? face->text(QAccessible::Name) : QStringLiteral("<not on the bus>");
 }
 
-TEST_F(MainWindowFixture, StatusFieldsReadTheirTextAndOverflowButtonsNameTheirBar) {
-    SetHost(&host);
-    for (const QString& language : {QStringLiteral("English"), QStringLiteral("Deutsch")}) {
-        ResetFileView();
-        Settings().LanguageName = language;
+TEST_F(FileListFixture, EveryControlOfTheMainWindowReadsUnderItsOwnNameInTheLanguage) {
+    OpenWindow(1000, 640);
+    FileView& view = CurrentFileView();
+    view.Results = ResultList(1);
+    CompareRow row;
+    row.SyncAction = -1;
+    row.Folder[0] = QStringLiteral("/l/");
+    row.Folder[1] = QStringLiteral("/r/");
+    row.Name[0] = QStringLiteral("new.txt");
+    view.Results.push_back(row);
+    view.Stale = false;
+    list->UpdateView(0);
+    const struct {
+        const char* language;
+        QStringList names;  // among the names read
+        const char* direction;  // what the new file's row does
+    } languages[] = {
+        {"English", {QStringLiteral("Delete in 2 (Synchronization)")}, "copy to the right"},
+        {"Deutsch", {QStringLiteral("Verglichene Dateien"), QStringLiteral("Lösche in 2 (Synchronisation)")}, "nach rechts kopieren"},
+    };
+    for (const auto& [language, expected, direction] : languages) {
+        SCOPED_TRACE(language);
+        Settings().LanguageName = QString::fromLatin1(language);
         ReloadLocalizer();
-        window = std::make_unique<frmMain>();
         window->ScaleAndLocalise();
-        window->Prepare();
-        const QStringList texts{QStringLiteral("Done: 10 copied"), QStringLiteral("Folder 2 could not be read"),
-                                QStringLiteral("3 files")};
+        window->SetProfileTitle(QStringLiteral("backup"));
+        EXPECT_EQ(BusName(window.get()), window->windowTitle());
+        QStringList seen, twice;
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(window.get()) || w->focusPolicy() == Qt::NoFocus) continue;
+            const QString name = BusName(w);
+            EXPECT_FALSE(name.trimmed().isEmpty()) << qPrintable(w->objectName());
+            if (seen.contains(name)) twice << name + QLatin1Char('=') + w->objectName();
+            seen << name;
+        }
+        EXPECT_TRUE(twice.isEmpty()) << qPrintable(twice.join(QStringLiteral("; ")));
+        for (const QString& name : expected) EXPECT_TRUE(seen.contains(name)) << qPrintable(name);
+        const QString cell = QAccessible::queryAccessibleInterface(grid)->tableInterface()->cellAt(0, 0)->text(QAccessible::Name);
+        EXPECT_TRUE(cell.contains(QString::fromUtf8(direction))) << qPrintable(cell);
         for (int field = 0; field < 3; ++field) {
-            window->SetStatus(field, texts[field]);
-            auto* label = window->findChild<QLabel*>(QStringLiteral("lblStatus_%1").arg(field));
-            ASSERT_NE(label, nullptr);
-            EXPECT_EQ(BusName(label), texts[field]) << qPrintable(language);
+            const QString text = QStringLiteral("Status text %1").arg(field);
+            window->SetStatus(field, text);
+            EXPECT_EQ(BusName(window->findChild<QLabel*>(QStringLiteral("lblStatus_%1").arg(field))), text);
         }
         for (int bar = 0; bar < 4; ++bar) {
             QToolBar* toolbar = window->Commands().Toolbar(bar);
-            auto* more = toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
-            ASSERT_NE(more, nullptr);
-            EXPECT_EQ(BusName(more), FormatMsg(1286, {toolbar->accessibleName()})) << qPrintable(language);
             EXPECT_FALSE(toolbar->accessibleName().isEmpty());
+            EXPECT_EQ(BusName(toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))),
+                      FormatMsg(1286, {toolbar->accessibleName()}));
         }
-        window.reset();
     }
     Settings().LanguageName = QStringLiteral("English");
     ReloadLocalizer();
-    SetHost(nullptr);
 }
 
 TEST_F(MainWindowFixture, TheZoomListIsNamedByItsLabel) {
     Settings().LanguageName = QStringLiteral("Deutsch");
     ReloadLocalizer();
     dlgSettings dialog;
-    auto* zoom = dialog.findChild<QListWidget*>(QStringLiteral("lstZoom"));
-    ASSERT_NE(zoom, nullptr);
-    EXPECT_EQ(BusName(zoom), QString(FormatMsg(15370)).remove(QLatin1Char('&')));
+    EXPECT_EQ(BusName(dialog.findChild<QListWidget*>(QStringLiteral("lstZoom"))), QString(FormatMsg(15370)).remove(QLatin1Char('&')));
     Settings().LanguageName = QStringLiteral("English");
     ReloadLocalizer();
 }

@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,15 @@ inline int ViewIndexOf(const QString& name) {
         if (view.ViewList[static_cast<size_t>(i)].Name[0] == name || view.ViewList[static_cast<size_t>(i)].Name[1] == name)
             return i;
     return 0;
+}
+
+// A left click at a point of a widget: a press and a release, as the mouse gives them.
+inline void MouseClick(QWidget* target, const QPoint& at) {
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
 }
 
 // The ways a user presses a control without the mouse: Space with the focus on it, and a

@@ -1,4 +1,4 @@
-// The hint window: its texts in order, the box that stops it for good, and the help keys.
+// The hint window: the box that stops it for good, and the help keys.
 #include "ui/main/dlgHint.h"
 #include "ui/main/HelpKeys.h"
 
@@ -25,15 +25,6 @@ protected:
     void TearDown() override { ReloadLocalizer(); }
     IsolatedEnvironment env;
 };
-
-TEST_F(HintTest, ShowsTheTenHintTextsInOrderAndTheVersion) {
-    dlgHint hint;
-    QString expected;
-    for (int i = 1; i <= 10; ++i) expected += FormatMsg(QString::number(i) + QStringLiteral("hint"));
-    ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(hint.InfoText(), expected);
-    EXPECT_EQ(hint.VersionText(), QStringLiteral("%1.%2.%3").arg(TANDOR_VERSION_MAJOR).arg(TANDOR_VERSION_MINOR).arg(TANDOR_VERSION_PATCH));
-}
 
 // The box shows the setting, and each click writes it at once.
 TEST_F(HintTest, TheBoxWritesTheSettingAtOnceAndHelpKeysGoToTheHandler) {

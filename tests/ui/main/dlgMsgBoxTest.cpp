@@ -42,7 +42,6 @@ const StyleCase Styles[] = {
     {YesNo | DefaultButton2, {Yes, No}, 0, No},
     {RetryCancel, {Retry, Cancel}, Cancel, Retry},
     {6, {Cancel}, Cancel, Cancel},  // any other set: one Cancel button (own box only)
-    {15, {Cancel}, Cancel, Cancel},
 };
 
 void Press(QWidget* w, int key) {

@@ -14,7 +14,6 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -22,14 +21,8 @@
 
 namespace {
 
-void ClickAt(QWidget* widget, const QPoint& at) {
-    const QPointF local(at);
-    const QPointF global(widget->mapToGlobal(at));
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &release);
-}
+// An outline written as its lines joined by "|".
+QStringList Lines(const char* joined) { return QString::fromUtf8(joined).split(QLatin1Char('|')); }
 
 struct SearchFileFixture : FileListFixture {
     TempTree tree;
@@ -90,8 +83,7 @@ struct SearchFileFixture : FileListFixture {
 TEST_F(SearchFileFixture, TreeOfEitherSideWithAndWithoutFiles) {
     CompareExample();
     auto dialog = Open();
-    const QStringList leftFolders{QStringLiteral("~/left"), QStringLiteral("  only"), QStringLiteral("  sub"),
-                                  QStringLiteral("    deep"), QStringLiteral("      deeper"), QStringLiteral("  zed")};
+    const QStringList leftFolders = Lines("~/left|  only|  sub|    deep|      deeper|  zed");
     EXPECT_EQ(Outline(*dialog), leftFolders);
     // Only the root is open; "expand all" opens every folder, an open one with the open icon.
     const QModelIndex deep = dialog->Model().IndexOfNode(4);
@@ -105,10 +97,8 @@ TEST_F(SearchFileFixture, TreeOfEitherSideWithAndWithoutFiles) {
     EXPECT_TRUE(Child<QRadioButton>(*dialog, "optLeftOrRight_1")->text().contains(QStringLiteral("Backup")));
 
     Child<QCheckBox>(*dialog, "chkFiles")->click();
-    const QStringList leftWithFiles{QStringLiteral("~/left"),    QStringLiteral("  a.txt"),     QStringLiteral("  only"),
-                                    QStringLiteral("    r.txt"), QStringLiteral("  sub"),       QStringLiteral("    b.txt"),
-                                    QStringLiteral("    deep"),  QStringLiteral("      c.txt"), QStringLiteral("      deeper"),
-                                    QStringLiteral("  zed"),     QStringLiteral("    e1.txt")};
+    const QStringList leftWithFiles =
+        Lines("~/left|  a.txt|  only|    r.txt|  sub|    b.txt|    deep|      c.txt|      deeper|  zed|    e1.txt");
     EXPECT_EQ(Outline(*dialog), leftWithFiles);
 
     // The right side: the right root, its folders where the right list has them.
@@ -139,8 +129,7 @@ TEST_F(SearchFileFixture, TypingSearchesAtOnceAndSearchMovesToTheNextMatchThenBe
 
     text->setText(QStringLiteral(".txt"));  // "." is itself, not any character
     EXPECT_EQ(Selected(*dialog), QStringLiteral("a.txt"));
-    const QStringList order{QStringLiteral("r.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt"), QStringLiteral("e1.txt")};
-    for (const QString& next : order) {
+    for (const QString& next : Lines("r.txt|b.txt|c.txt|e1.txt")) {
         search->click();
         EXPECT_EQ(Selected(*dialog), next);
     }
@@ -189,7 +178,7 @@ TEST_F(SearchFileFixture, AFullTreeShowsTheNoticeAndKeepsTheNodesAddedSoFar) {
     CompareExample();
     auto dialog = Open(3);
     EXPECT_EQ(notices, QStringList{FormatMsg(QStringLiteral("65100"))});
-    EXPECT_EQ(Outline(*dialog), (QStringList{QStringLiteral("~/left"), QStringLiteral("  only"), QStringLiteral("  sub")}));
+    EXPECT_EQ(Outline(*dialog), Lines("~/left|  only|  sub"));
     auto roomy = Open();
     EXPECT_EQ(notices.size(), 1);
 }
@@ -210,7 +199,7 @@ TEST_F(SearchFileFixture, AClickedEntryBringsItsRowIntoTheFileListAndSelectsIt) 
         ASSERT_EQ(node.data().toString(), name);
         QTreeView* view = dialog->Tree();
         view->scrollTo(node);
-        ClickAt(view->viewport(), view->visualRect(node).center());
+        MouseClick(view->viewport(), view->visualRect(node).center());
 
         const int index = window->Files().Cursor();
         ASSERT_GE(index, 1);

