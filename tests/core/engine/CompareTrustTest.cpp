@@ -25,20 +25,6 @@ const CompareRow* RowOf(const ResultList& rows, int s, const QString& root, cons
 
 }  // namespace
 
-TEST_F(CompareRunTest, AKeyCharacterInANameNeverPairsAnotherPath) {
-    TempTree t;
-    const QString odd = QString("x") + QChar(1) + "y";
-    t.File("l/" + odd + "/f.txt", "left");
-    t.File("r/x/y/f.txt", "right");
-    AddPair(t.Path("l"), t.Path("r"));
-    ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
-    for (size_t i = 2; i < view_.Results.size(); ++i)
-        EXPECT_NE(view_.Results[i].Exists(0), view_.Results[i].Exists(1)) << "row " << i << " pairs two paths";
-    const CompareRow* left = RowOf(view_.Results, 0, t.Path("l"), odd + "/f.txt");
-    ASSERT_NE(left, nullptr);
-    EXPECT_EQ(left->Folder[1], t.Path("r") + "/" + odd + "/");
-}
-
 TEST_F(CompareRunTest, NamesPairByExactSpellingUnlessASideFoldsCaseWhereAmbiguousNamesAreFlaggedInEveryCompare) {
     // As in /usr/share/doc/libffi8/html: index.html and Index.html are two files.
     TempTree t;

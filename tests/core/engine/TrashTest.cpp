@@ -31,16 +31,8 @@ QByteArray ReadFile(const QString& path) {
 // Points the home trash into a temporary folder while it lives.
 class TrashTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        hadDataHome_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-        oldDataHome_ = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.Path().toUtf8());
-    }
-    void TearDown() override {
-        ::chmod(Encoded(dataHome.Path(QStringLiteral("Trash/info"))).constData(), 0700);
-        if (hadDataHome_) qputenv("XDG_DATA_HOME", oldDataHome_);
-        else qunsetenv("XDG_DATA_HOME");
-    }
+    void SetUp() override { environment_.Set("XDG_DATA_HOME", dataHome.Path().toUtf8()); }
+    void TearDown() override { ::chmod(Encoded(dataHome.Path(QStringLiteral("Trash/info"))).constData(), 0700); }
     // The move must fail with err and change nothing the user had.
     void ExpectRefused(const QString& file, int err) {
         EXPECT_FALSE(FileSystem::MoveToTrash(file));
@@ -53,8 +45,7 @@ protected:
     TempTree dataHome, tree;
 
 private:
-    bool hadDataHome_ = false;
-    QByteArray oldDataHome_;
+    ScopedEnvironment environment_;
 };
 
 }  // namespace
@@ -125,21 +116,28 @@ TEST_F(TrashTest, AFileInTheTrashWithoutInfoIsNeverOverwritten) {
     EXPECT_FALSE(tree.Exists(QStringLiteral("a.txt")));
 }
 
-TEST_F(TrashTest, AVolumeWithoutAUsableTrashRefusesTheMove) {
+// A file on another volume goes to that volume's own trash, named relative to the volume's top;
+// a trash there that is a file, or a folder of another user, may not be used, and the file is
+// never copied to the home trash on another file system instead.
+TEST_F(TrashTest, AFileOnAnotherVolumeGoesToItsOwnTrashOrStays) {
     TempTree mountPoint;
     const QByteArray mnt = Encoded(mountPoint.Path());
     if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=1m") != 0)
         GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-    const QString uid = QString::number(::getuid());
-    // The volume's own trash is a file, then a folder of another user: neither may be used,
-    // and the file is never copied to the home trash on another file system instead.
-    const QString own = mountPoint.Path(QStringLiteral(".Trash-") + uid);
-    mountPoint.File(QStringLiteral(".Trash-") + uid, "not a folder");
+    const QString own = QStringLiteral(".Trash-") + QString::number(::getuid());
+    ASSERT_TRUE(FileSystem::MoveToTrash(mountPoint.File(QStringLiteral("d/x.txt"), "on the volume")));
+    EXPECT_FALSE(mountPoint.Exists(QStringLiteral("d/x.txt")));
+    EXPECT_EQ(mountPoint.Read(own + QStringLiteral("/files/x.txt")), QByteArray("on the volume"));
+    EXPECT_TRUE(mountPoint.Read(own + QStringLiteral("/info/x.txt.trashinfo"))
+                    .startsWith("[Trash Info]\nPath=d/x.txt\nDeletionDate="));
+
+    ASSERT_TRUE(QDir(mountPoint.Path(own)).removeRecursively());
+    mountPoint.File(own, "not a folder");
     ExpectRefused(mountPoint.File(QStringLiteral("d/a.txt"), "mine"), EXDEV);
     if (::geteuid() == 0) {
-        ASSERT_TRUE(QFile::remove(own));
-        mountPoint.Folder(QStringLiteral(".Trash-") + uid);
-        ASSERT_EQ(::chown(Encoded(own).constData(), 65534, 65534), 0);
+        ASSERT_TRUE(QFile::remove(mountPoint.Path(own)));
+        mountPoint.Folder(own);
+        ASSERT_EQ(::chown(Encoded(mountPoint.Path(own)).constData(), 65534, 65534), 0);
         ExpectRefused(mountPoint.Path(QStringLiteral("d/a.txt")), EXDEV);
     }
     EXPECT_FALSE(dataHome.Exists(QStringLiteral("Trash/files/a.txt")));
