@@ -165,22 +165,28 @@ TEST_F(CompareRunTest, AKeyCharacterInANameNeverPairsAnotherPath) {
     }
 }
 
-// Where a side folds letter case, two different files are never paired: an exact match wins,
-// anything ambiguous is flagged and proposes nothing, down to a whole folder's subtree.
+// Names pair by exact spelling unless a side folds letter case (as in a documentation folder
+// holding index.html and Index.html). Where one does, two different files are never paired: an
+// exact match wins, anything ambiguous is flagged, proposes nothing and is reported in every
+// compare, down to a whole folder's subtree.
 TEST_F(CompareRunTest, CaseCollisionsNeverPairTwoDifferentFiles) {
     const struct {
         QStringList left, right;
+        bool folds;        // the right side folds letter case
         QStringList rows;  // "left|right|action|selected|c for a case conflict", in any order
+        int reported;
     } cases[] = {
-        {{"Readme.TXT"}, {"README.txt"}, {"Readme.TXT|README.txt|0|0|"}},
-        {{"a.txt", "A.txt"}, {"a.txt"}, {"a.txt|a.txt|0|0|", "A.txt||0|0|c"}},
-        {{"a.txt", "A.txt"}, {"A.TXT"}, {"A.txt||0|0|c", "a.txt||0|0|c", "|A.TXT|0|0|c"}},
-        {{"a.txt", "A.txt"}, {}, {"A.txt||-1|1|", "a.txt||-1|1|"}},
-        {{"a.txt", "A.txt"}, {"A.txt", "a.txt"}, {"A.txt|A.txt|0|0|", "a.txt|a.txt|0|0|"}},
-        {{"Docs/x", "docs/y", "e.txt"},
-         {"DOCS/x", "DOCS/z", "e.txt"},
+        {{"h/index.html", "h/Index.html", "Readme"}, {"h/index.html", "README"}, false,
+         {"|README|1|1|", "Readme||-1|1|", "h|h|0|1|", "Index.html||-1|1|", "index.html|index.html|0|0|"}, 0},
+        {{"h/index.html", "h/Index.html", "Readme"}, {"h/index.html", "README"}, true,
+         {"Readme|README|0|0|", "h|h|0|1|", "index.html|index.html|0|0|", "Index.html||0|0|c"}, 1},
+        {{"a.txt", "A.txt"}, {"a.txt"}, true, {"a.txt|a.txt|0|0|", "A.txt||0|0|c"}, 1},
+        {{"a.txt", "A.txt"}, {"A.TXT"}, true, {"A.txt||0|0|c", "a.txt||0|0|c", "|A.TXT|0|0|c"}, 3},
+        {{"a.txt", "A.txt"}, {}, true, {"A.txt||-1|1|", "a.txt||-1|1|"}, 0},
+        {{"a.txt", "A.txt"}, {"A.txt", "a.txt"}, true, {"A.txt|A.txt|0|0|", "a.txt|a.txt|0|0|"}, 0},
+        {{"Docs/x", "docs/y", "e.txt"}, {"DOCS/x", "DOCS/z", "e.txt"}, true,
          {"e.txt|e.txt|0|0|", "Docs||0|0|c", "x||0|0|c", "docs||0|0|c", "y||0|0|c", "|DOCS|0|0|c", "|x|0|0|c",
-          "|z|0|0|c"}},
+          "|z|0|0|c"}, 3},
     };
     for (const auto& c : cases) {
         TempTree t;
@@ -188,13 +194,21 @@ TEST_F(CompareRunTest, CaseCollisionsNeverPairTwoDifferentFiles) {
         Plant(t, "r", c.right);
         profile_.Pairs.clear();
         AddPair(t.Path("l"), t.Path("r"));
-        FileSystem::SetCaseFoldingFoldersForTests({t.Path("r")});
-        ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+        FileSystem::SetCaseFoldingFoldersForTests(c.folds ? std::vector<QString>{t.Path("r")} : std::vector<QString>{});
+        for (int compare = 0; compare < 2; ++compare) {
+            host_.messagesShown.clear();
+            ::Run().ErrorReported = false;
+            EXPECT_EQ(Compare().caseConflicts, c.reported) << qPrintable(c.left.join(' '));
+            EXPECT_EQ(host_.messagesShown.size(), c.reported);
+            EXPECT_EQ(host_.messagesShown.filter("T873").size(), c.reported);
+            EXPECT_EQ(::Run().ErrorReported, c.reported != 0);
+        }
         QStringList rows, expected = c.rows;
         for (size_t i = 2; i < view_.Results.size(); ++i) {
             const CompareRow& r = view_.Results[i];
             rows << QString("%1|%2|%3|%4|%5").arg(r.Name[0], r.Name[1]).arg(r.SyncAction).arg(r.Selected ? 1 : 0)
                         .arg(r.CaseConflict ? "c" : "");
+            EXPECT_EQ(r.FoldsCase, c.folds ? 2 : 0);
         }
         // Names of one key keep the order the listing gave them.
         rows.sort();

@@ -25,39 +25,6 @@ const CompareRow* RowOf(const ResultList& rows, int s, const QString& root, cons
 
 }  // namespace
 
-TEST_F(CompareRunTest, NamesPairByExactSpellingUnlessASideFoldsCaseWhereAmbiguousNamesAreFlaggedInEveryCompare) {
-    // As in /usr/share/doc/libffi8/html: index.html and Index.html are two files.
-    TempTree t;
-    t.File("l/html/index.html", "lower");
-    t.File("l/html/Index.html", "upper");
-    t.File("r/html/index.html", "lower");
-    t.File("l/Readme", "r");
-    t.File("r/README", "r");
-    t.SetModified("r/html/index.html", t.Modified("l/html/index.html"));
-    t.SetModified("r/README", t.Modified("l/Readme"));
-    AddPair(t.Path("l"), t.Path("r"));
-    EXPECT_EQ(Compare().caseConflicts, 0);
-    EXPECT_EQ(Rows(), (QStringList{"||0", "|README|1", "Readme||-1", "html|html|0", "Index.html||-1", "index.html|index.html|0"}));
-    EXPECT_TRUE(host_.messagesShown.isEmpty());
-    EXPECT_FALSE(::Run().ErrorReported);
-
-    FileSystem::SetCaseFoldingFoldersForTests({t.Path("r")});
-    for (int compare = 0; compare < 2; ++compare) {
-        host_.messagesShown.clear();
-        ::Run().ErrorReported = false;
-        EXPECT_EQ(Compare().caseConflicts, 1) << compare;
-        // One name on each side that differs only in case is still one entry there.
-        EXPECT_EQ(Rows(), (QStringList{"||0", "Readme|README|0", "html|html|0", "index.html|index.html|0", "Index.html||0"}));
-        const CompareRow* upper = RowOf(view_.Results, 0, t.Path("l"), "html/Index.html");
-        ASSERT_NE(upper, nullptr);
-        EXPECT_TRUE(upper->CaseConflict && !upper->Selected && upper->FoldsCase == 2);
-        ASSERT_EQ(host_.messagesShown.size(), 1) << compare;
-        EXPECT_TRUE(host_.messagesShown[0].contains("T873")) << qPrintable(host_.messagesShown[0]);
-        EXPECT_TRUE(host_.messagesShown[0].contains(t.Path("l/html/Index.html"))) << qPrintable(host_.messagesShown[0]);
-        EXPECT_TRUE(::Run().ErrorReported);
-    }
-}
-
 TEST_F(CompareRunTest, AFolderOppositeAFileLinkOrSpecialEntryIsATypeConflictOnBothSides) {
     TempTree t;
     t.File("l/d/in.txt", "1");

@@ -67,54 +67,29 @@ ScanSwitches Without(bool ScanSwitches::*which) {
 
 }  // namespace
 
-TEST(Scanner, ListsTheTreeDepthFirstWithRootEntryPathFormsTimesAndSixtyFourBitSizes) {
-    TempTree t;
-    QDateTime when = QDateTime::currentDateTime().addSecs(-3600);
-    when.setTime(QTime(when.time().hour(), when.time().minute(), when.time().second()));
-    t.File("a.txt", "12345", when);
-    t.File("sub/b.txt", "x");
-    const qint64 big = (qint64(5) << 30) + 10;  // sparse: takes no room on disk
-    ASSERT_TRUE(QFile::resize(t.File("sub/big.bin", ""), big));
-    const Scan s = ScanTree(t.Path());
-    ASSERT_FALSE(s.rootFailed);
-    // Entry 0: the root without '/', no name, a folder; a folder's contents follow its entry.
-    EXPECT_EQ(s.list[0].FolderPath, t.Path());
-    EXPECT_TRUE(s.list[0].Name.isEmpty() && (s.list[0].Attributes & Attr::Directory));
-    ASSERT_EQ(s.list.size(), 5u);
-    size_t sub = 0;
-    while (sub < s.list.size() && s.list[sub].Name != "sub") ++sub;
-    ASSERT_LT(sub, 3u);
-    EXPECT_EQ(s.list[sub + 1].FolderPath, s.list[sub].FolderPath + "/");
-    EXPECT_EQ(s.list[sub + 2].FolderPath, s.list[sub].FolderPath + "/");
-    const ScanEntry* a = Find(s, "a.txt");
-    EXPECT_EQ(a->FolderPath, t.Path() + "/");
-    EXPECT_EQ(a->Size, 5);
-    // Days since 30 December 1899 in local time, to the second.
-    const double day = static_cast<double>(QDate(1899, 12, 30).daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
-    EXPECT_NEAR(a->Modified, day, 0.1 / 86400);
-    EXPECT_EQ(Find(s, "sub")->FolderPath, t.Path() + "/sub");
-    EXPECT_EQ(Find(s, "big.bin")->Size, big);
-}
-
 // Masks and switches on one tree: include and exclude masks of files and folders (an excluded
-// folder hides its subtree), the subfolder and hidden switches, and the delete mask's flag.
+// folder hides its subtree), the subfolder and hidden switches, and the delete mask's flag. A
+// temporary file of the copy (it carries the copy's mark) is never listed, a user's file of that
+// form is.
 TEST(Scanner, MasksAndSwitchesChooseWhatIsListed) {
     TempTree t;
-    t.Build({".s", ".h/x", "a.txt", "~a.txt", "readme", "k/b.doc", "T/c.txt", "T/i/d.txt"});
+    t.Build({".s", ".h/x", "a.txt", "~a.txt", "readme", "k/b.doc", "T/c.txt", "T/i/d.txt", ".h/.~tandor-124-5-b.txt.tmp"});
+    const QString ours = t.File(".h/.~tandor-123-4-a.txt.tmp", "partial");
+    ASSERT_EQ(::setxattr(PathCodec::Encode(ours).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
     struct Case {
         const char* what;
         Masks masks;
         ScanSwitches switches;
         const char* listed;
     } cases[] = {
-        {"everything", {}, {}, ".h/ .h/x .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc readme ~a.txt"},
-        {"*.* wants a dot", {"*.*"}, {}, ".h/ .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc ~a.txt"},
+        {"everything", {}, {}, ".h/ .h/.~tandor-124-5-b.txt.tmp .h/x .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc readme ~a.txt"},
+        {"*.* wants a dot", {"*.*"}, {}, ".h/ .h/.~tandor-124-5-b.txt.tmp .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc ~a.txt"},
         {"no file mask, no file", {""}, {}, ".h/ T/ T/i/ k/"},
         {"list and exclusion", {"*.TXT;*.doc", "~*"}, {}, ".h/ T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc"},
-        {"excluded folder", {"*", "", "*", "t"}, {}, ".h/ .h/x .s a.txt k/ k/b.doc readme ~a.txt"},
+        {"excluded folder", {"*", "", "*", "t"}, {}, ".h/ .h/.~tandor-124-5-b.txt.tmp .h/x .s a.txt k/ k/b.doc readme ~a.txt"},
         {"folder mask", {"*", "", "k*"}, {}, ".s a.txt k/ k/b.doc readme ~a.txt"},
         {"delete mask", {"*", "", "*", "", "*.TXT"}, {},
-         ".h/ .h/x .s T/ T/c.txt! T/i/ T/i/d.txt! a.txt! k/ k/b.doc readme ~a.txt!"},
+         ".h/ .h/.~tandor-124-5-b.txt.tmp .h/x .s T/ T/c.txt! T/i/ T/i/d.txt! a.txt! k/ k/b.doc readme ~a.txt!"},
         {"no subfolders", {}, Without(&ScanSwitches::SubDirs), ".s a.txt readme ~a.txt"},
         {"no hidden files", {}, Without(&ScanSwitches::HiddenFiles),
          ".h/ .h/x T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc readme ~a.txt"},
@@ -156,15 +131,6 @@ TEST(Scanner, AFolderSwappedForALinkAfterItsParentWasListedIsNotFollowed) {
     const Scan s = ScanTree(t.Path("root"), {}, {}, options);
     EXPECT_EQ(Listed(s, t.Path("root")), QStringList{"sub/"});
     EXPECT_NE(Find(s, "sub")->ListError, 0);
-}
-
-TEST(Scanner, CopyTemporariesAreNeverListedButLookalikesAre) {
-    TempTree t;
-    // A temporary file of the copy carries the copy's mark; a user's file of that form does not.
-    const QString ours = t.File(".~tandor-123-4-a.txt.tmp", "partial");
-    ASSERT_EQ(::setxattr(PathCodec::Encode(ours).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
-    t.File(".~tandor-124-5-b.txt.tmp", "a user's file");
-    EXPECT_EQ(Listed(ScanTree(t.Path()), t.Path()), QStringList{".~tandor-124-5-b.txt.tmp"});
 }
 
 TEST(Scanner, AnUnlistableSubfolderKeepsItsEntryWithTheErrorAnUnlistableRootFailsTheScan) {
