@@ -1,6 +1,6 @@
 // How the compare pairs and orders entries and what it proposes for them, on real folder trees:
 // the rules for a file on both sides, the order of the rows, letter case, and names holding the
-// characters the sort keys use.
+// characters the sort keys use; and the merge and the sort on long lists.
 
 #include "CompareRunFixture.h"
 #include "EngineTestLists.h"

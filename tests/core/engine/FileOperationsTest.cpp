@@ -211,22 +211,6 @@ TEST_F(FileOperationsTest, ADeleteClearsTheReadOnlyMarkAndPutsItBackWhenItFails)
     }
 }
 
-TEST_F(FileOperationsTest, ADeleteWithUndoMovesTheFileToTheTrashUnchanged) {
-    TempTree dataHome;
-    ScopedEnvironment env;
-    env.Set("XDG_DATA_HOME", dataHome.Path().toUtf8());
-    Settings().AllowUndo = true;
-    const QString path = left.File("sub/ro file%.txt", "keep me");
-    ASSERT_EQ(::chmod(PathCodec::Encode(path).constData(), 0444), 0);
-    DeleteOneFile(job, 0, RowOf("ro file%.txt"));
-    EXPECT_FALSE(::Run().ErrorReported);
-    EXPECT_FALSE(left.Exists("sub/ro file%.txt"));
-    EXPECT_EQ(dataHome.Read("Trash/files/ro file%.txt"), QByteArray("keep me"));
-    EXPECT_EQ(ModeOf(dataHome.Path("Trash/files/ro file%.txt")), 0444u);
-    EXPECT_EQ(dataHome.Read("Trash/info/ro file%.txt.trashinfo"),
-              "[Trash Info]\nPath=" + PathCodec::Encode(path).toPercentEncoding("/") + "\nDeletionDate=2026-03-01T08:30:00\n");
-}
-
 TEST_F(FileOperationsTest, ANewFolderTakesItsTemplateButStaysWritable) {
     left.Folder("d");
     ASSERT_EQ(::chmod(PathCodec::Encode(left.Path("d")).constData(), 0555), 0);

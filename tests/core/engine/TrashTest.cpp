@@ -1,6 +1,7 @@
 // The ways a move to the trash can fail, on real folders: each one reports an error, leaves the
 // file where it was and leaves no info file behind.
 
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 #include "support/TempTree.h"
@@ -32,7 +33,10 @@ QByteArray ReadFile(const QString& path) {
 class TrashTest : public ::testing::Test {
 protected:
     void SetUp() override { environment_.Set("XDG_DATA_HOME", dataHome.Path().toUtf8()); }
-    void TearDown() override { ::chmod(Encoded(dataHome.Path(QStringLiteral("Trash/info"))).constData(), 0700); }
+    void TearDown() override {
+        ::chmod(Encoded(dataHome.Path(QStringLiteral("Trash/info"))).constData(), 0700);
+        Clock::SetNowForTests({});
+    }
     // The move must fail with err and change nothing the user had.
     void ExpectRefused(const QString& file, int err) {
         EXPECT_FALSE(FileSystem::MoveToTrash(file));
@@ -105,15 +109,26 @@ TEST_F(TrashTest, AnInfoFileThatCannotBeWrittenIsRemovedAndTheFileStays) {
         << qPrintable(dataHome.List().join(u' '));
 }
 
-TEST_F(TrashTest, AFileInTheTrashWithoutInfoIsNeverOverwritten) {
-    dataHome.File(QStringLiteral("Trash/files/a.txt"), "left by another program");
+// The file keeps its data and mode; its info names it percent-encoded with the time of the move;
+// a file in the trash without info (another program's) is never overwritten.
+TEST_F(TrashTest, AFileMovesUnchangedBesideOneOfTheSameNameWithoutInfo) {
+    Clock::SetNowForTests([] { return QDateTime(QDate(2026, 3, 1), QTime(8, 30, 0)); });
+    dataHome.File(QStringLiteral("Trash/files/ro file%.txt"), "left by another program");
     dataHome.Folder(QStringLiteral("Trash/info"));
-    ASSERT_TRUE(FileSystem::MoveToTrash(tree.File(QStringLiteral("a.txt"), "mine")));
-    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/a.txt")), QByteArray("left by another program"));
-    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/a.2.txt")), QByteArray("mine"));
+    const QString file = tree.File(QStringLiteral("sub/ro file%.txt"), "mine");
+    ASSERT_EQ(::chmod(Encoded(file).constData(), 0444), 0);
+    ASSERT_TRUE(FileSystem::MoveToTrash(file));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("sub/ro file%.txt")));
+    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/ro file%.txt")), QByteArray("left by another program"));
+    const QString moved = dataHome.Path(QStringLiteral("Trash/files/ro file%.2.txt"));
+    EXPECT_EQ(ReadFile(moved), QByteArray("mine"));
+    struct stat st {};
+    ASSERT_EQ(::lstat(Encoded(moved).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
     EXPECT_EQ(QDir(dataHome.Path(QStringLiteral("Trash/info"))).entryList(QDir::Files),
-              QStringList{QStringLiteral("a.2.txt.trashinfo")});
-    EXPECT_FALSE(tree.Exists(QStringLiteral("a.txt")));
+              QStringList{QStringLiteral("ro file%.2.txt.trashinfo")});
+    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/info/ro file%.2.txt.trashinfo")),
+              "[Trash Info]\nPath=" + Encoded(file).toPercentEncoding("/") + "\nDeletionDate=2026-03-01T08:30:00\n");
 }
 
 // A file on another volume goes to that volume's own trash, named relative to the volume's top;
