@@ -116,32 +116,6 @@ TEST_F(CompareRunTest, AutoCreateTurnsAMissingRootIntoACopyOfTheOtherSide) {
     EXPECT_EQ(view_.Results[3].SyncAction, SyncAction::LeftToRight);
 }
 
-TEST_F(CompareRunTest, UnreadableSubfolderIsReportedOnceAndNothingBelowItIsTouched) {
-    TempTree t;
-    t.Build({"l/locked/inside.txt", "r/locked/other.txt", "r/locked/deep/more.txt", "l/fine.txt"});
-    FailingDevice device;
-    device.Fail(FailingDevice::Point::OpenListing, t.Path("l/locked"), EACCES, 0, -1);
-    AddPair(t.Path("l"), t.Path("r"));
-    profile_.View.ShowEmptyFolders = true;
-    const CompareRunResult res = Compare();
-    EXPECT_EQ(res.outcome, CompareOutcome::Done);
-    EXPECT_EQ(res.unreadableFolders, 1);
-    ASSERT_EQ(host_.messagesShown.size(), 1);
-    EXPECT_TRUE(host_.messagesShown[0].contains(t.Path("l/locked"))) << qPrintable(host_.messagesShown[0]);
-    EXPECT_TRUE(::Run().ErrorReported);
-    int flagged = 0;
-    for (size_t i = 1; i < view_.ViewList.size(); ++i) {
-        const CompareRow& r = view_.ViewList[i];
-        const bool below = r.Folder[1].contains("/locked");
-        EXPECT_EQ(r.Unreadable, below) << i;
-        if (!below) continue;
-        ++flagged;
-        EXPECT_FALSE(r.Selected);
-        EXPECT_EQ(r.SyncAction, SyncAction::NoAction);
-    }
-    EXPECT_EQ(flagged, 4);  // locked, other.txt, deep, more.txt
-}
-
 TEST_F(CompareRunTest, PlaceholdersAndVolumeLabelsAreResolvedBeforeScanning) {
     TempTree t;
     t.Build({"dev/sdz1"});
