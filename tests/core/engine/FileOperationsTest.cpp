@@ -67,7 +67,11 @@ struct CopyCase {
     mode_t oldMode = 0644;
     const char* foldsCase = "";  // "l" or "r": the side whose folder folds letter case
     const char* appears = "";    // a file that appears on the right after the compare
-    bool resetSource = false, resetDestination = false, ignoreLocked = false;
+    // The profile's archive switches: reset on the source, on the destination; the side that is
+    // the medium ("l" or "r"), whose switches win.
+    bool resetSource = false, resetDestination = false;
+    const char* medium = "";
+    bool ignoreLocked = false;
     Point point = Point::Create;
     int fault = 0;  // the system's answer at point on the destination; 0 none
     // What is there afterwards: the right side's files as "name=data", the destination's mode,
@@ -92,8 +96,11 @@ TEST_P(FileOperationsCopyTest, CopiesOrKeepsTheDestinationWhole) {
     if (*c.appears) right.File(c.appears, "appeared");
     Settings().IgnoreLockedFiles = c.ignoreLocked;
     Switches().DontAsk = c.fault != 0 || c.logged != 0;  // a failure is not asked about
-    job.resetSource = c.resetSource;
-    job.resetDestination = c.resetDestination;
+    ProfileOptions& options = CurrentProfile().profile.Options;
+    options.ResetArchiveAttrSource = c.resetSource;
+    options.ResetArchiveAttrDest = c.resetDestination;
+    options.SynchMedium = {*c.medium == 'l', *c.medium == 'r'};
+    SetArchiveSwitches(job, 0);
     {
         FailingDevice device;
         if (c.fault) device.Fail(c.point, c.name, c.fault);
@@ -124,6 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
                  .after = {".cfg=new contents"}, .destinationMode = 0640, .destinationArchive = false},
         CopyCase{.what = "ResetOfTheSourceLeavesTheNewFileMarked", .name = "a.txt", .data = "a", .resetSource = true,
                  .after = {"a.txt=a"}, .destinationMode = 0644, .sourceArchive = false},
+        CopyCase{.what = "FromTheMediumBothLoseTheirMark", .name = "a.txt", .data = "a", .medium = "l",
+                 .after = {"a.txt=a"}, .destinationMode = 0644, .sourceArchive = false, .destinationArchive = false},
+        CopyCase{.what = "ToTheMediumOnlyTheSourceLosesItsMark", .name = "a.txt", .data = "a", .resetDestination = true,
+                 .medium = "r", .after = {"a.txt=a"}, .destinationMode = 0644, .sourceArchive = false},
         CopyCase{.what = "ResetsOfAReadOnlySource", .name = "ro.txt", .data = "read-only", .mode = 0444,
                  .resetSource = true, .resetDestination = true, .after = {"ro.txt=read-only"},
                  .destinationMode = 0444, .sourceArchive = false, .destinationArchive = false},
@@ -222,25 +233,6 @@ TEST_F(FileOperationsTest, ANewFolderTakesItsTemplateButStaysWritable) {
     EXPECT_TRUE(CreateDestinationFolder(job, 0, row));
     EXPECT_FALSE(::Run().ErrorReported);
     ::chmod(PathCodec::Encode(left.Path("d")).constData(), 0755);
-}
-
-// Which attributes a copy resets: the medium side's switches win over the profile's own.
-TEST_F(FileOperationsTest, ArchiveSwitchesFollowTheMediumSide) {
-    ProfileOptions& o = CurrentProfile().profile.Options;
-    o.ResetArchiveAttrSource = true;
-    o.ResetArchiveAttrDest = false;
-    const struct {
-        bool medium[2];
-        int from;
-        bool resetDestination;
-    } cases[] = {{{false, false}, 0, false}, {{false, false}, 1, false}, {{true, false}, 0, true},
-                 {{true, false}, 1, false},  {{false, true}, 0, false},  {{false, true}, 1, true}};
-    for (const auto& c : cases) {
-        o.SynchMedium = {c.medium[0], c.medium[1]};
-        SetArchiveSwitches(job, c.from);
-        EXPECT_TRUE(job.resetSource);
-        EXPECT_EQ(job.resetDestination, c.resetDestination) << c.medium[0] << c.medium[1] << c.from;
-    }
 }
 
 // ---- the error report ----
