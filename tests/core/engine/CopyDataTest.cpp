@@ -56,10 +56,10 @@ TEST(CopyData, SparseFilesStayTheirSizeWithTheirHolesAndTheirData) {
         std::initializer_list<int64_t> dataAt;
     };
     const Case cases[] = {
-        {"middle.img", 64 * kMiB, {32 * kMiB}},
-        {"ends.img", 40 * kMiB, {0, 40 * kMiB - 4096}},
-        {"trailing-hole.img", 20 * kMiB, {0, 12 * kMiB}},
-        {"all-hole.img", 16 * kMiB, {}},
+        {"middle.img", 8 * kMiB, {4 * kMiB}},
+        {"ends.img", 6 * kMiB, {0, 6 * kMiB - 4096}},
+        {"trailing-hole.img", 5 * kMiB, {0, 3 * kMiB}},
+        {"all-hole.img", 4 * kMiB, {}},
     };
     for (const Case& c : cases) {
         const QString name = QString::fromLatin1(c.name);
@@ -112,7 +112,7 @@ TEST(CopyData, TheUsersExtendedAttributesTravelAndTheProgramsOwnMarksDoNot) {
 
 TEST(CopyData, ASourceRewrittenWhileItIsCopiedIsNeverCalledCopied) {
     TempTree t;
-    const QByteArray original(24 * kMiB, 'o');
+    const QByteArray original(6 * kMiB, 'o');
     struct Case {
         const char* destination;  // empty: a new file
         const char* rewrite;      // what happens to the source after the first chunk
@@ -130,8 +130,8 @@ TEST(CopyData, ASourceRewrittenWhileItIsCopiedIsNeverCalledCopied) {
             if (rewritten) return;
             rewritten = true;
             const int fd = ::open(Encoded(source).constData(), O_WRONLY);
-            if (std::string(c.rewrite) == "grow") EXPECT_EQ(::pwrite(fd, "more", 4, 24 * kMiB), 4);
-            else EXPECT_EQ(::pwrite(fd, "edit", 4, 20 * kMiB), 4);
+            if (std::string(c.rewrite) == "grow") EXPECT_EQ(::pwrite(fd, "more", 4, 6 * kMiB), 4);
+            else EXPECT_EQ(::pwrite(fd, "edit", 4, 5 * kMiB), 4);
             // A coarse clock may give the edit the old time stamp: the edit moves it on.
             struct timespec times[2] = {{0, UTIME_OMIT}, {Stat(source).st_mtim.tv_sec + 5, 0}};
             EXPECT_EQ(::futimens(fd, times), 0);

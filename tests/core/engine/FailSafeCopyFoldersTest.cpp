@@ -1,6 +1,6 @@
 // The folders the copy works in: the names it keeps for the letter-case check, which must follow
-// what the run wrote and what others wrote behind its back, and the folder handles it keeps open
-// only while a run lives.
+// what the run wrote and what others wrote behind its back, the folder handles it keeps open only
+// while a run lives, and the modes of the new files it writes there.
 
 #include "platform/CopyNames.h"
 #include "platform/FileSystem.h"
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,53 +41,52 @@ int OpenHandlesTo(const QString& path) {
 
 }  // namespace
 
-TEST(FailSafeCopy, CaseVariantsFollowTheFolder) {
-    TempTree t;
-    t.File(QStringLiteral("out/Report.TXT"), "x");
-    const QString out = t.Path(QStringLiteral("out"));
-    EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("report.txt")), QStringLiteral("Report.TXT"));
-    EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("Report.TXT")).isEmpty());
-    EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("other.txt")).isEmpty());
-    // A name written by the copy, and one created behind its back, are both seen.
-    const QString src = t.File(QStringLiteral("new.txt"), "n");
-    ASSERT_TRUE(Copy(src, out + QStringLiteral("/new.txt")));
-    EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("NEW.txt")), QStringLiteral("new.txt"));
-    t.File(QStringLiteral("out/Later.txt"), "l");
-    EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("later.txt")), QStringLiteral("Later.txt"));
-    EXPECT_TRUE(FileSystem::FindCaseVariant(t.Path(QStringLiteral("missing")), QStringLiteral("a")).isEmpty());
-}
+// In a folder that was there and in one the run made, during a run and outside one: a name the
+// copy wrote, and one written behind its back, are seen; a file of exactly the destination's name
+// that someone put there meanwhile is replaced whole. A run keeps its folders open while it lives
+// and only then; afterwards a folder replaced by a new one of the same name receives the copy.
+TEST(FailSafeCopy, CaseVariantsFollowTheFolderAndItsHandlesLiveOnlyWithTheRun) {
+    for (const bool inRun : {false, true}) {
+        for (const bool made : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("in a run %1, made by it %2").arg(inRun).arg(made).toStdString());
+            TempTree t;
+            const QString src = t.File(QStringLiteral("src/a.txt"), "a");
+            const QString out = t.Path(QStringLiteral("out"));
+            std::optional<FileSystem::FolderHandleScope> scope;
+            if (inRun) scope.emplace();
+            if (made) {
+                ASSERT_TRUE(FileSystem::CreateFolderFrom(out, t.Path(QStringLiteral("src"))));
+            } else {
+                t.File(QStringLiteral("out/Report.TXT"), "x");
+                EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("report.txt")), QStringLiteral("Report.TXT"));
+                EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("Report.TXT")).isEmpty());
+            }
+            EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("a.txt")).isEmpty());
+            ASSERT_TRUE(Copy(src, out + QStringLiteral("/a.txt")));
+            EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("A.TXT")), QStringLiteral("a.txt"));
+            t.File(QStringLiteral("out/b.txt"), "someone else's");
+            EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("b.txt")).isEmpty());
+            ASSERT_TRUE(Copy(src, out + QStringLiteral("/b.txt")));
+            EXPECT_EQ(t.Read(QStringLiteral("out/b.txt")), QByteArray("a"));
+            t.File(QStringLiteral("out/Later.txt"), "l");
+            // A folder the run made is known from what the run wrote until the run ends.
+            if (!(inRun && made)) {
+                EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("later.TXT")), QStringLiteral("Later.txt"));
+            }
+            EXPECT_EQ(OpenHandlesTo(out) > 0, inRun);
+            scope.reset();
+            EXPECT_EQ(OpenHandlesTo(t.Path()), 0);
+            EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("later.TXT")), QStringLiteral("Later.txt"));
+            EXPECT_TRUE(Temporaries(out).isEmpty());
 
-// ---- new destinations (written unnamed, named at the end) and the run's open folders ----
-
-TEST(FailSafeCopy, RunScopeKeepsFoldersOpenOnlyWhileItLives) {
-    TempTree t;
-    const QString src = t.File(QStringLiteral("src/a.txt"), "a");
-    t.File(QStringLiteral("src/b.txt"), "b");
-    const QString out = t.Folder(QStringLiteral("out"));
-    {
-        const FileSystem::FolderHandleScope scope;
-        EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("a.txt")).isEmpty());
-        ASSERT_TRUE(Copy(src, out + QStringLiteral("/a.txt")));
-        EXPECT_GE(OpenHandlesTo(out), 1);
-        // A name created behind the run's back in the folder it keeps open is still seen.
-        t.File(QStringLiteral("out/B.TXT"), "other");
-        EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("b.txt")), QStringLiteral("B.TXT"));
-        // A name the copy wrote is seen without listing again.
-        EXPECT_EQ(FileSystem::FindCaseVariant(out, QStringLiteral("A.txt")), QStringLiteral("a.txt"));
-        ASSERT_TRUE(Copy(t.Path(QStringLiteral("src/b.txt")), out + QStringLiteral("/c.txt")));
+            ASSERT_TRUE(QDir(out).removeRecursively());
+            t.Folder(QStringLiteral("out"));
+            EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("a.txt")).isEmpty());
+            ASSERT_TRUE(Copy(src, out + QStringLiteral("/a.txt")));
+            EXPECT_EQ(Entries(out), QStringList{QStringLiteral("a.txt")});
+        }
     }
-    EXPECT_EQ(OpenHandlesTo(t.Path(QStringLiteral("out"))), 0);
-    EXPECT_EQ(OpenHandlesTo(t.Path(QStringLiteral("src"))), 0);
-    EXPECT_EQ(t.Read(QStringLiteral("out/c.txt")), QByteArray("b"));
-
-    // Outside a scope every copy looks at the path again: a folder replaced by a new one of the
-    // same name receives the next copy, and nothing stays open.
-    ASSERT_TRUE(QDir(out).removeRecursively());
-    t.Folder(QStringLiteral("out"));
-    EXPECT_TRUE(FileSystem::FindCaseVariant(out, QStringLiteral("a.txt")).isEmpty());
-    ASSERT_TRUE(Copy(src, out + QStringLiteral("/a.txt")));
-    EXPECT_EQ(Entries(out), QStringList{QStringLiteral("a.txt")});
-    EXPECT_EQ(OpenHandlesTo(t.Path(QStringLiteral("out"))), 0);
+    EXPECT_TRUE(FileSystem::FindCaseVariant(QStringLiteral("/nonexistent-folder"), QStringLiteral("a")).isEmpty());
 }
 
 TEST(FailSafeCopy, NewFilesInOneFolderKeepEachSourceModeWhateverTheUmask) {
@@ -105,29 +105,4 @@ TEST(FailSafeCopy, NewFilesInOneFolderKeepEachSourceModeWhateverTheUmask) {
     }
     ::umask(oldMask);
     EXPECT_EQ(t.Read(QStringLiteral("out/f4")), QByteArray("4"));
-}
-
-TEST(FailSafeCopy, FolderCreatedByTheRunIsCheckedFromWhatTheRunWrote) {
-    TempTree t;
-    const QString src = t.File(QStringLiteral("src/a.txt"), "a");
-    const QString made = t.Path(QStringLiteral("made"));
-    {
-        const FileSystem::FolderHandleScope scope;
-        ASSERT_TRUE(FileSystem::CreateFolderFrom(made, t.Path(QStringLiteral("src"))));
-        EXPECT_TRUE(FileSystem::FindCaseVariant(made, QStringLiteral("a.txt")).isEmpty());
-        ASSERT_TRUE(Copy(src, made + QStringLiteral("/a.txt")));
-        // What the run wrote is known: a second file differing only in case is refused.
-        EXPECT_EQ(FileSystem::FindCaseVariant(made, QStringLiteral("A.TXT")), QStringLiteral("a.txt"));
-        // A file of exactly the destination's name that someone else puts there meanwhile is
-        // replaced whole, never mixed with.
-        t.File(QStringLiteral("made/b.txt"), "someone else's");
-        EXPECT_TRUE(FileSystem::FindCaseVariant(made, QStringLiteral("b.txt")).isEmpty());
-        ASSERT_TRUE(Copy(src, made + QStringLiteral("/b.txt")));
-        EXPECT_EQ(t.Read(QStringLiteral("made/b.txt")), QByteArray("a"));
-        EXPECT_TRUE(Temporaries(made).isEmpty());
-    }
-    // After the run the folder is read like any other: names written behind its back count.
-    t.File(QStringLiteral("made/Later.txt"), "l");
-    EXPECT_EQ(FileSystem::FindCaseVariant(made, QStringLiteral("later.TXT")), QStringLiteral("Later.txt"));
-    EXPECT_EQ(FileSystem::FindCaseVariant(made, QStringLiteral("A.txt")), QStringLiteral("a.txt"));
 }

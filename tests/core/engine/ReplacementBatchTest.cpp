@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 
 namespace {
 
@@ -36,16 +37,16 @@ protected:
     bool Copy(int i) {
         return FileSystem::CopyFile(from.Path(Name(i)), to.Path(Name(i)), {}, nullptr, SeenNow(to.Path(Name(i))));
     }
-    // Every destination holds its old or its new data whole; returns which are new.
-    std::vector<bool> Replaced() const {
-        std::vector<bool> replaced;
+    // What each destination holds, whole: o its old data, n its new data, u what the user saved.
+    std::string State() const {
+        std::string state;
         for (int i = 0; i < kFiles; ++i) {
             const QByteArray now = to.Read(Name(i));
-            EXPECT_TRUE(now == OldData(i) || now == NewData(i)) << i << " holds " << now.size() << " bytes";
-            replaced.push_back(now == NewData(i));
+            state += now == OldData(i) ? 'o' : now == NewData(i) ? 'n' : now == kUsers ? 'u' : '?';
         }
-        return replaced;
+        return state;
     }
+    static constexpr const char* kUsers = "saved meanwhile by the user";
     TempTree from, to;
 };
 
@@ -57,7 +58,7 @@ TEST_F(ReplacementBatchTest, NothingChangesUntilTheBatchIsPutInPlaceThenOneSyncS
         EXPECT_TRUE(FileSystem::LastCopyWaits());
     }
     EXPECT_EQ(batch.Waiting(), static_cast<size_t>(kFiles));
-    EXPECT_EQ(Replaced(), std::vector<bool>(kFiles, false));
+    EXPECT_EQ(State(), "ooo");
     // A waiting file carries the copy's mark: a killed run leaves it recognisable as ours.
     const QStringList waiting = Temporaries(to.Path());
     ASSERT_EQ(waiting.size(), kFiles);
@@ -66,7 +67,7 @@ TEST_F(ReplacementBatchTest, NothingChangesUntilTheBatchIsPutInPlaceThenOneSyncS
     EXPECT_EQ(device.Count(Point::Sync), 0);
     EXPECT_EQ(batch.PutInPlace(), std::vector<int>(kFiles, 0));
     EXPECT_EQ(device.Count(Point::Sync), ExpectedSyncsPerBatch(to.Path(), kFiles));
-    EXPECT_EQ(Replaced(), std::vector<bool>(kFiles, true));
+    EXPECT_EQ(State(), "nnn");
     EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
     // The new files are the user's: no mark left on them.
     EXPECT_FALSE(FileSystem::IsCopyTemporary(to.Path(), Name(0)));
@@ -79,63 +80,51 @@ TEST_F(ReplacementBatchTest, NothingChangesUntilTheBatchIsPutInPlaceThenOneSyncS
     EXPECT_EQ(to.Read(QStringLiteral("new.txt")), QByteArray("new"));
 }
 
-// A fault at each step of one file's way through the batch keeps that file's old data and
-// no other; a failed sync keeps them all. Nothing is ever cut, and no temporary stays.
+// A fault at each step of one file's way through the batch keeps that file's old data and no
+// other; a failed sync keeps them all; a destination the user saved while its replacement waited
+// stays as the user made it; a batch discarded, or abandoned (its end discards what waits),
+// changes nothing. Nothing is ever cut, no temporary stays, and what the batch reports for each
+// file it took is what happened to it.
 TEST_F(ReplacementBatchTest, AFailureAtAnyStepLeavesEveryDestinationWholeAndNoTemporary) {
+    enum Then { PutInPlace, SavedMeanwhile, Discard, Abandon };
     const struct {
         Point point;
-        QString file;  // empty: any
-        std::vector<bool> replaced;
+        QString file;  // the fault's file, empty: any; no fault where then is not PutInPlace
+        Then then;
+        const char* after;
     } cases[] = {
-        {Point::Create, Name(1), {true, false, true}}, {Point::Data, Name(1), {true, false, true}},
-        {Point::Close, Name(1), {true, false, true}},  {Point::Name, Name(1), {true, false, true}},
-        {Point::Sync, QString(), {false, false, false}},
+        {Point::Create, Name(1), PutInPlace, "non"}, {Point::Data, Name(1), PutInPlace, "non"},
+        {Point::Close, Name(1), PutInPlace, "non"},  {Point::Name, Name(1), PutInPlace, "non"},
+        {Point::Sync, QString(), PutInPlace, "ooo"}, {Point::Sync, QString(), SavedMeanwhile, "nun"},
+        {Point::Sync, QString(), Discard, "ooo"},    {Point::Sync, QString(), Abandon, "ooo"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.point));
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.point)) + " then " + std::to_string(c.then));
         for (int i = 0; i < kFiles; ++i) to.File(Name(i), OldData(i));
         std::vector<bool> copied;
         std::vector<int> results;
         {
             FailingDevice device;
-            device.Fail(c.point, c.file, EIO);
+            if (c.then == PutInPlace) device.Fail(c.point, c.file, EIO);
             FileSystem::ReplacementBatch batch;
             for (int i = 0; i < kFiles; ++i) copied.push_back(Copy(i));
-            results = batch.PutInPlace();
+            if (c.then == SavedMeanwhile) to.File(Name(1), kUsers);
+            if (c.then == Discard) batch.Discard();
+            EXPECT_EQ(batch.Waiting(), c.then == Discard ? 0u : static_cast<size_t>(std::count(copied.begin(), copied.end(), true)));
+            if (c.then != Abandon) results = batch.PutInPlace();
         }
-        EXPECT_EQ(Replaced(), c.replaced);
+        EXPECT_EQ(State(), c.after);
         EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
-        // What the batch reported for each file it took is what happened to it.
+        if (c.then == SavedMeanwhile) {
+            EXPECT_EQ(results, std::vector<int>({0, FileSystem::ErrChangedSinceCompare, 0}));
+        }
         size_t waiting = 0;
         for (size_t i = 0; i < copied.size(); ++i)
-            if (copied[i]) {
-                EXPECT_EQ(results.at(waiting++) == 0, c.replaced[i]) << i;
+            if (copied[i] && c.then == PutInPlace) {
+                EXPECT_EQ(results.at(waiting++) == 0, c.after[i] == 'n') << i;
             }
-        EXPECT_EQ(waiting, results.size());
+        EXPECT_EQ(waiting, c.then == PutInPlace ? results.size() : 0u);
     }
-}
-
-TEST_F(ReplacementBatchTest, ADestinationChangedWhileItsReplacementWaitsIsLeftAsTheUserMadeIt) {
-    FileSystem::ReplacementBatch batch;
-    for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(Copy(i));
-    to.File(Name(1), "saved meanwhile by the user");
-    const std::vector<int> results = batch.PutInPlace();
-    EXPECT_EQ(results, std::vector<int>({0, FileSystem::ErrChangedSinceCompare, 0}));
-    EXPECT_EQ(to.Read(Name(0)), NewData(0));
-    EXPECT_EQ(to.Read(Name(1)), QByteArray("saved meanwhile by the user"));
-    EXPECT_EQ(to.Read(Name(2)), NewData(2));
-    EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
-}
-
-TEST_F(ReplacementBatchTest, DiscardedOrAbandonedBatchesChangeNothingAndLeaveNoTemporary) {
-    for (const bool discard : {true, false}) {  // else abandoned: its end discards what waits
-        FileSystem::ReplacementBatch batch;
-        for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(Copy(i));
-        if (discard) batch.Discard();
-        EXPECT_EQ(batch.Waiting(), discard ? 0u : size_t{kFiles});
-    }
-    EXPECT_EQ(Replaced(), std::vector<bool>(kFiles, false));
-    EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
 }
 
 TEST_F(ReplacementBatchTest, AFullBatchTakesNoMoreAndTheNextReplacementIsSyncedOnItsOwn) {

@@ -1,19 +1,20 @@
+// What a compare lists of a folder tree (masks, switches, links, temporaries, folders that cannot
+// be listed), what the scanner does when a folder changes under it, and what the listing reports
+// of a file (archive bit, read-only, names that are not UTF-8).
+
+#include "CompareRunFixture.h"
 #include "engine/Scanner.h"
 #include "platform/CopyNames.h"
 #include "platform/FileListing.h"
 #include "platform/PathCodec.h"
-#include "support/QtPrinters.h"
-#include "support/TempTree.h"
 #include "support/FailingDevice.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
-#include <optional>
 #include <functional>
+#include <optional>
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -21,126 +22,129 @@
 
 namespace {
 
-struct Scan {
-    ScanList list;
-    bool rootFailed = false;
-    int error = 0;
-};
-
-struct Masks {
-    Masks(QString f = "*", QString xf = "", QString d = "*", QString xd = "", QString del = "")
-        : files(f), excludeFiles(xf), dirs(d), excludeDirs(xd), deletes(del) {}
-    QString files, excludeFiles, dirs, excludeDirs, deletes;
-};
-
-Scan ScanTree(const QString& root, const Masks& m = {}, ScanSwitches switches = {}, const ScanOptions& options = {}) {
-    Scan s;
-    s.rootFailed = ScanFolderTree(root + "/", BuildMaskSet(m.dirs, m.excludeDirs), BuildMaskSet(m.files, m.excludeFiles),
-                                  SplitMasks(m.deletes), switches, s.list, &s.error, options);
-    return s;
-}
-
-// Relative paths of the listed entries after entry 0, sorted: folders end with '/', a file that
-// a delete mask flags with '!'.
-QStringList Listed(const Scan& s, const QString& root) {
+// What a compare of root against an empty folder listed: relative paths, sorted, folders ending
+// with '/', a file that a delete mask flags with '!'.
+QStringList Listed(const FileView& view, const QString& root) {
     QStringList out;
-    for (size_t i = 1; i < s.list.size(); ++i) {
-        const ScanEntry& e = s.list[i];
-        if (e.Attributes & Attr::Directory) out << e.FolderPath.mid(root.size() + 1) + "/";
-        else out << e.FolderPath.mid(root.size() + 1) + e.Name + (e.DeleteMatch ? "!" : "");
+    for (size_t i = 2; i < view.Results.size(); ++i) {
+        const CompareRow& r = view.Results[i];
+        const QString relative = r.Folder[0].mid(root.size() + 1);
+        out << (r.IsFolder() ? relative + "/" : relative + r.Name[0]) + (r.DeleteMatch ? "!" : "");
     }
     out.sort();
     return out;
 }
 
-const ScanEntry* Find(const Scan& s, const QString& name) {
-    for (const ScanEntry& e : s.list)
-        if (e.Name == name) return &e;
-    return nullptr;
-}
-
-ScanSwitches Without(bool ScanSwitches::*which) {
-    ScanSwitches s;
-    s.*which = false;
-    return s;
-}
-
 }  // namespace
 
-TEST(Scanner, ListsTheTreeDepthFirstWithRootEntryPathFormsTimesAndSixtyFourBitSizes) {
+// Masks and switches of a pair on one tree: include and exclude masks of files and folders (an
+// excluded folder hides its subtree), the subfolder and hidden switches, and the delete mask's
+// flag. A temporary file of the copy (it carries the copy's mark) is never listed, a user's file
+// of that form is.
+TEST_F(CompareRunTest, MasksAndSwitchesChooseWhatIsListed) {
     TempTree t;
-    QDateTime when = QDateTime::currentDateTime().addSecs(-3600);
-    when.setTime(QTime(when.time().hour(), when.time().minute(), when.time().second()));
-    t.File("a.txt", "12345", when);
-    t.File("sub/b.txt", "x");
-    const qint64 big = (qint64(5) << 30) + 10;  // sparse: takes no room on disk
-    ASSERT_TRUE(QFile::resize(t.File("sub/big.bin", ""), big));
-    const Scan s = ScanTree(t.Path());
-    ASSERT_FALSE(s.rootFailed);
-    // Entry 0: the root without '/', no name, a folder; a folder's contents follow its entry.
-    EXPECT_EQ(s.list[0].FolderPath, t.Path());
-    EXPECT_TRUE(s.list[0].Name.isEmpty() && (s.list[0].Attributes & Attr::Directory));
-    ASSERT_EQ(s.list.size(), 5u);
-    size_t sub = 0;
-    while (sub < s.list.size() && s.list[sub].Name != "sub") ++sub;
-    ASSERT_LT(sub, 3u);
-    EXPECT_EQ(s.list[sub + 1].FolderPath, s.list[sub].FolderPath + "/");
-    EXPECT_EQ(s.list[sub + 2].FolderPath, s.list[sub].FolderPath + "/");
-    const ScanEntry* a = Find(s, "a.txt");
-    EXPECT_EQ(a->FolderPath, t.Path() + "/");
-    EXPECT_EQ(a->Size, 5);
-    // Days since 30 December 1899 in local time, to the second.
-    const double day = static_cast<double>(QDate(1899, 12, 30).daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
-    EXPECT_NEAR(a->Modified, day, 0.1 / 86400);
-    EXPECT_EQ(Find(s, "sub")->FolderPath, t.Path() + "/sub");
-    EXPECT_EQ(Find(s, "big.bin")->Size, big);
-}
-
-// Masks and switches on one tree: include and exclude masks of files and folders (an excluded
-// folder hides its subtree), the subfolder and hidden switches, and the delete mask's flag.
-TEST(Scanner, MasksAndSwitchesChooseWhatIsListed) {
-    TempTree t;
-    t.Build({".s", ".h/x", "a.txt", "~a.txt", "readme", "k/b.doc", "T/c.txt", "T/i/d.txt"});
+    t.Build({"l/.s", "l/.h/x", "l/a.txt", "l/~a.txt", "l/readme", "l/k/b.doc", "l/T/c.txt", "l/T/i/d.txt",
+             "l/.h/.~tandor-124-5-b.txt.tmp", "r/"});
+    const QString ours = t.File("l/.h/.~tandor-123-4-a.txt.tmp", "partial");
+    ASSERT_EQ(::setxattr(PathCodec::Encode(ours).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
     struct Case {
         const char* what;
-        Masks masks;
-        ScanSwitches switches;
+        std::array<QString, 5> masks;  // folders, excluded folders, files, excluded files, deletes
+        bool subfolders, hiddenFolders, hiddenFiles;
         const char* listed;
     } cases[] = {
-        {"everything", {}, {}, ".h/ .h/x .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc readme ~a.txt"},
-        {"*.* wants a dot", {"*.*"}, {}, ".h/ .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc ~a.txt"},
-        {"no file mask, no file", {""}, {}, ".h/ T/ T/i/ k/"},
-        {"list and exclusion", {"*.TXT;*.doc", "~*"}, {}, ".h/ T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc"},
-        {"excluded folder", {"*", "", "*", "t"}, {}, ".h/ .h/x .s a.txt k/ k/b.doc readme ~a.txt"},
-        {"folder mask", {"*", "", "k*"}, {}, ".s a.txt k/ k/b.doc readme ~a.txt"},
-        {"delete mask", {"*", "", "*", "", "*.TXT"}, {},
-         ".h/ .h/x .s T/ T/c.txt! T/i/ T/i/d.txt! a.txt! k/ k/b.doc readme ~a.txt!"},
-        {"no subfolders", {}, Without(&ScanSwitches::SubDirs), ".s a.txt readme ~a.txt"},
-        {"no hidden files", {}, Without(&ScanSwitches::HiddenFiles),
+        {"everything", {"*", "", "*", "", ""}, true, true, true,
+         ".h/ .h/.~tandor-124-5-b.txt.tmp .h/x .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc readme ~a.txt"},
+        {"*.* wants a dot", {"*", "", "*.*", "", ""}, true, true, true,
+         ".h/ .h/.~tandor-124-5-b.txt.tmp .s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc ~a.txt"},
+        {"no file mask, no file", {"*", "", "", "", ""}, true, true, true, ".h/ T/ T/i/ k/"},
+        {"list and exclusion", {"*", "", "*.TXT;*.doc", "~*", ""}, true, true, true,
+         ".h/ T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc"},
+        {"excluded folder", {"*", "t", "*", "", ""}, true, true, true,
+         ".h/ .h/.~tandor-124-5-b.txt.tmp .h/x .s a.txt k/ k/b.doc readme ~a.txt"},
+        {"folder mask", {"k*", "", "*", "", ""}, true, true, true, ".s a.txt k/ k/b.doc readme ~a.txt"},
+        {"delete mask", {"*", "", "*", "", "*.TXT"}, true, true, true,
+         ".h/ .h/.~tandor-124-5-b.txt.tmp .h/x .s T/ T/c.txt! T/i/ T/i/d.txt! a.txt! k/ k/b.doc readme ~a.txt!"},
+        {"no subfolders", {"*", "", "*", "", ""}, false, true, true, ".s a.txt readme ~a.txt"},
+        {"no hidden files", {"*", "", "*", "", ""}, true, true, false,
          ".h/ .h/x T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc readme ~a.txt"},
-        {"no hidden folders", {}, Without(&ScanSwitches::HiddenDirs),
+        {"no hidden folders", {"*", "", "*", "", ""}, true, false, true,
          ".s T/ T/c.txt T/i/ T/i/d.txt a.txt k/ k/b.doc readme ~a.txt"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Listed(ScanTree(t.Path(), c.masks, c.switches), t.Path()), QString(c.listed).split(' ')) << c.what;
-    const Scan all = ScanTree(t.Path());
-    EXPECT_TRUE(Find(all, ".s")->Attributes & Attr::Hidden);
-    EXPECT_FALSE(Find(all, "readme")->Attributes & Attr::Hidden);
+    profile_.View.ShowEmptyFolders = true;
+    for (const Case& c : cases) {
+        profile_.Pairs.clear();
+        FolderPair& pair = AddPair(t.Path("l"), t.Path("r"));
+        pair.Mask = c.masks;
+        pair.SubDirs = c.subfolders;
+        pair.Hidden = {c.hiddenFolders, c.hiddenFiles};
+        ASSERT_EQ(Compare().outcome, CompareOutcome::Done) << c.what;
+        EXPECT_EQ(Listed(view_, t.Path("l")), QString(c.listed).split(' ')) << c.what;
+    }
 }
 
-TEST(Scanner, LinksAreListedAsFilesAndNeverFollowedBelowTheRootSpecialFilesNever) {
+// A link is listed as what it is and never followed below the root, a pipe is never listed; a
+// link named as the root was the user's choice and is followed.
+TEST_F(CompareRunTest, LinksAreListedAsFilesAndNeverFollowedBelowTheRootSpecialFilesNever) {
     TempTree t;
-    t.File("target/inside.txt", "abc");
-    t.Link("link", t.Path("target"));
-    t.Link("dangling", "missing");
-    t.Link("target/loop", ".");
-    t.Pipe("pipe");
-    const Scan s = ScanTree(t.Path());
-    EXPECT_EQ(Listed(s, t.Path()), (QStringList{"dangling", "link", "target/", "target/inside.txt", "target/loop"}));
-    // The root was named by the user: a link there is followed.
-    const Scan viaLink = ScanTree(t.Path("link"));
-    ASSERT_FALSE(viaLink.rootFailed);
-    EXPECT_EQ(Listed(viaLink, t.Path("link")), (QStringList{"inside.txt", "loop"}));
+    t.File("l/target/inside.txt", "abc");
+    t.Link("l/link", t.Path("l/target"));
+    t.Link("l/dangling", "missing");
+    t.Link("l/target/loop", ".");
+    t.Pipe("l/pipe");
+    t.Folder("r");
+    const QStringList fromTheTree{"dangling", "link", "target/", "target/inside.txt", "target/loop"};
+    const QStringList throughTheLink{"inside.txt", "loop"};
+    for (const QString& root : {t.Path("l"), t.Path("l/link")}) {
+        profile_.Pairs.clear();
+        AddPair(root, t.Path("r"));
+        ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+        EXPECT_EQ(Listed(view_, root), root == t.Path("l") ? fromTheTree : throughTheLink);
+    }
+}
+
+// A folder the listing refuses keeps its row and is reported once; it and everything below it, on
+// both sides, are flagged and left alone. An ordinary user meets the folder's mode, the
+// administrator (whom no mode stops) the system's answer injected. A root that cannot be listed
+// fails the compare.
+TEST_F(CompareRunTest, AnUnlistableFolderIsReportedAndLeftAloneAnUnlistableRootFailsTheCompare) {
+    TempTree t;
+    t.Build({"l/locked/inside.txt", "l/open/x.txt", "r/locked/other.txt", "r/locked/deep/more.txt"});
+    AddPair(t.Path("l"), t.Path("r"));
+    profile_.View.ShowEmptyFolders = true;
+    for (const bool root : {false, true}) {
+        const QString denied = root ? t.Path("l") : t.Path("l/locked");
+        std::optional<FailingDevice> device;
+        if (::geteuid() == 0) {
+            device.emplace().Fail(FailingDevice::Point::OpenListing, denied, EACCES, 0, -1);
+        } else {
+            ASSERT_EQ(::chmod(qPrintable(denied), 0), 0);
+        }
+        host_.messagesShown.clear();
+        const CompareRunResult res = Compare();
+        device.reset();
+        ::chmod(qPrintable(denied), 0700);
+        EXPECT_TRUE(::Run().ErrorReported);
+        ASSERT_EQ(host_.messagesShown.size(), 1);
+        EXPECT_TRUE(host_.messagesShown[0].contains(denied)) << qPrintable(host_.messagesShown[0]);
+        if (root) {
+            EXPECT_EQ(res.outcome, CompareOutcome::RootUnreadable);
+            continue;
+        }
+        EXPECT_EQ(res.unreadableFolders, 1);
+        QStringList flagged;
+        for (size_t i = 2; i < view_.Results.size(); ++i) {
+            const CompareRow& r = view_.Results[i];
+            const int s = r.Exists(0) ? 0 : 1;
+            const QString path = r.IsFolder() ? r.Folder[s] : r.Folder[s] + r.Name[s];
+            EXPECT_EQ(r.Unreadable, path.contains("/locked")) << qPrintable(path);
+            if (!r.Unreadable) continue;
+            flagged << r.Name[s];
+            EXPECT_EQ(r.SyncAction, SyncAction::NoAction);
+            EXPECT_FALSE(r.Selected);
+        }
+        EXPECT_EQ(flagged, (QStringList{"locked", "other.txt", "deep", "more.txt"}));
+    }
 }
 
 TEST(Scanner, AFolderSwappedForALinkAfterItsParentWasListedIsNotFollowed) {
@@ -153,53 +157,12 @@ TEST(Scanner, AFolderSwappedForALinkAfterItsParentWasListedIsNotFollowed) {
         ASSERT_TRUE(QDir().rename(t.Path("root/sub"), t.Path("moved")));
         t.Link("root/sub", t.Path("outside"));
     };
-    const Scan s = ScanTree(t.Path("root"), {}, {}, options);
-    EXPECT_EQ(Listed(s, t.Path("root")), QStringList{"sub/"});
-    EXPECT_NE(Find(s, "sub")->ListError, 0);
-}
-
-TEST(Scanner, CopyTemporariesAreNeverListedButLookalikesAre) {
-    TempTree t;
-    // A temporary file of the copy carries the copy's mark; a user's file of that form does not.
-    const QString ours = t.File(".~tandor-123-4-a.txt.tmp", "partial");
-    ASSERT_EQ(::setxattr(PathCodec::Encode(ours).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
-    t.File(".~tandor-124-5-b.txt.tmp", "a user's file");
-    EXPECT_EQ(Listed(ScanTree(t.Path()), t.Path()), QStringList{".~tandor-124-5-b.txt.tmp"});
-}
-
-TEST(Scanner, AnUnlistableSubfolderKeepsItsEntryWithTheErrorAnUnlistableRootFailsTheScan) {
-    TempTree t;
-    t.File("locked/inside.txt", "");
-    t.File("open/x.txt", "");
-    std::optional<FailingDevice> device(std::in_place);
-    device->Fail(FailingDevice::Point::OpenListing, t.Path("locked"), EACCES);
-    const Scan s = ScanTree(t.Path());
-    device.reset();
-    ASSERT_FALSE(s.rootFailed);
-    EXPECT_EQ(Listed(s, t.Path()), (QStringList{"locked/", "open/", "open/x.txt"}));
-    EXPECT_EQ(Find(s, "locked")->ListError, EACCES);
-    EXPECT_EQ(Find(s, "open")->ListError, 0);
-
-    for (const int err : {EACCES, ENOENT}) {
-        std::optional<FailingDevice> rootDevice;
-        if (err == EACCES) rootDevice.emplace().Fail(FailingDevice::Point::OpenListing, t.Path(), EACCES);
-        const Scan r = ScanTree(err == EACCES ? t.Path() : t.Path("missing"));
-        rootDevice.reset();
-        EXPECT_TRUE(r.rootFailed);
-        EXPECT_EQ(r.error, err);
-        ASSERT_EQ(r.list.size(), 1u);
-        EXPECT_EQ(r.list[0].Attributes == Attr::Invalid, err == ENOENT);
-    }
-}
-
-TEST(Scanner, PermissionDeniedIsReportedByTheRealListing) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop the administrator";
-    TempTree t;
-    t.File("locked/inside.txt", "");
-    ASSERT_EQ(::chmod(qPrintable(t.Path("locked")), 0), 0);
-    const Scan s = ScanTree(t.Path());
-    ::chmod(qPrintable(t.Path("locked")), 0700);
-    EXPECT_EQ(Find(s, "locked")->ListError, EACCES);
+    ScanList list;
+    int error = 0;
+    ASSERT_FALSE(ScanFolderTree(t.Path("root/"), BuildMaskSet("*", ""), BuildMaskSet("*", ""), {}, {}, list, &error, options));
+    ASSERT_EQ(list.size(), 2u);  // the root and sub, nothing below it
+    EXPECT_EQ(list[1].Name, "sub");
+    EXPECT_NE(list[1].ListError, 0);
 }
 
 // The archive bit as the listing and GetAttributes report it after each step of a file's life.

@@ -1,6 +1,7 @@
 // The ways a move to the trash can fail, on real folders: each one reports an error, leaves the
 // file where it was and leaves no info file behind.
 
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 #include "support/TempTree.h"
@@ -31,15 +32,10 @@ QByteArray ReadFile(const QString& path) {
 // Points the home trash into a temporary folder while it lives.
 class TrashTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        hadDataHome_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-        oldDataHome_ = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.Path().toUtf8());
-    }
+    void SetUp() override { environment_.Set("XDG_DATA_HOME", dataHome.Path().toUtf8()); }
     void TearDown() override {
         ::chmod(Encoded(dataHome.Path(QStringLiteral("Trash/info"))).constData(), 0700);
-        if (hadDataHome_) qputenv("XDG_DATA_HOME", oldDataHome_);
-        else qunsetenv("XDG_DATA_HOME");
+        Clock::SetNowForTests({});
     }
     // The move must fail with err and change nothing the user had.
     void ExpectRefused(const QString& file, int err) {
@@ -53,8 +49,7 @@ protected:
     TempTree dataHome, tree;
 
 private:
-    bool hadDataHome_ = false;
-    QByteArray oldDataHome_;
+    ScopedEnvironment environment_;
 };
 
 }  // namespace
@@ -114,32 +109,50 @@ TEST_F(TrashTest, AnInfoFileThatCannotBeWrittenIsRemovedAndTheFileStays) {
         << qPrintable(dataHome.List().join(u' '));
 }
 
-TEST_F(TrashTest, AFileInTheTrashWithoutInfoIsNeverOverwritten) {
-    dataHome.File(QStringLiteral("Trash/files/a.txt"), "left by another program");
+// The file keeps its data and mode; its info names it percent-encoded with the time of the move;
+// a file in the trash without info (another program's) is never overwritten.
+TEST_F(TrashTest, AFileMovesUnchangedBesideOneOfTheSameNameWithoutInfo) {
+    Clock::SetNowForTests([] { return QDateTime(QDate(2026, 3, 1), QTime(8, 30, 0)); });
+    dataHome.File(QStringLiteral("Trash/files/ro file%.txt"), "left by another program");
     dataHome.Folder(QStringLiteral("Trash/info"));
-    ASSERT_TRUE(FileSystem::MoveToTrash(tree.File(QStringLiteral("a.txt"), "mine")));
-    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/a.txt")), QByteArray("left by another program"));
-    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/a.2.txt")), QByteArray("mine"));
+    const QString file = tree.File(QStringLiteral("sub/ro file%.txt"), "mine");
+    ASSERT_EQ(::chmod(Encoded(file).constData(), 0444), 0);
+    ASSERT_TRUE(FileSystem::MoveToTrash(file));
+    EXPECT_FALSE(tree.Exists(QStringLiteral("sub/ro file%.txt")));
+    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/files/ro file%.txt")), QByteArray("left by another program"));
+    const QString moved = dataHome.Path(QStringLiteral("Trash/files/ro file%.2.txt"));
+    EXPECT_EQ(ReadFile(moved), QByteArray("mine"));
+    struct stat st {};
+    ASSERT_EQ(::lstat(Encoded(moved).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
     EXPECT_EQ(QDir(dataHome.Path(QStringLiteral("Trash/info"))).entryList(QDir::Files),
-              QStringList{QStringLiteral("a.2.txt.trashinfo")});
-    EXPECT_FALSE(tree.Exists(QStringLiteral("a.txt")));
+              QStringList{QStringLiteral("ro file%.2.txt.trashinfo")});
+    EXPECT_EQ(dataHome.Read(QStringLiteral("Trash/info/ro file%.2.txt.trashinfo")),
+              "[Trash Info]\nPath=" + Encoded(file).toPercentEncoding("/") + "\nDeletionDate=2026-03-01T08:30:00\n");
 }
 
-TEST_F(TrashTest, AVolumeWithoutAUsableTrashRefusesTheMove) {
+// A file on another volume goes to that volume's own trash, named relative to the volume's top;
+// a trash there that is a file, or a folder of another user, may not be used, and the file is
+// never copied to the home trash on another file system instead.
+TEST_F(TrashTest, AFileOnAnotherVolumeGoesToItsOwnTrashOrStays) {
     TempTree mountPoint;
     const QByteArray mnt = Encoded(mountPoint.Path());
     if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=1m") != 0)
         GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-    const QString uid = QString::number(::getuid());
-    // The volume's own trash is a file, then a folder of another user: neither may be used,
-    // and the file is never copied to the home trash on another file system instead.
-    const QString own = mountPoint.Path(QStringLiteral(".Trash-") + uid);
-    mountPoint.File(QStringLiteral(".Trash-") + uid, "not a folder");
+    const QString own = QStringLiteral(".Trash-") + QString::number(::getuid());
+    ASSERT_TRUE(FileSystem::MoveToTrash(mountPoint.File(QStringLiteral("d/x.txt"), "on the volume")));
+    EXPECT_FALSE(mountPoint.Exists(QStringLiteral("d/x.txt")));
+    EXPECT_EQ(mountPoint.Read(own + QStringLiteral("/files/x.txt")), QByteArray("on the volume"));
+    EXPECT_TRUE(mountPoint.Read(own + QStringLiteral("/info/x.txt.trashinfo"))
+                    .startsWith("[Trash Info]\nPath=d/x.txt\nDeletionDate="));
+
+    ASSERT_TRUE(QDir(mountPoint.Path(own)).removeRecursively());
+    mountPoint.File(own, "not a folder");
     ExpectRefused(mountPoint.File(QStringLiteral("d/a.txt"), "mine"), EXDEV);
     if (::geteuid() == 0) {
-        ASSERT_TRUE(QFile::remove(own));
-        mountPoint.Folder(QStringLiteral(".Trash-") + uid);
-        ASSERT_EQ(::chown(Encoded(own).constData(), 65534, 65534), 0);
+        ASSERT_TRUE(QFile::remove(mountPoint.Path(own)));
+        mountPoint.Folder(own);
+        ASSERT_EQ(::chown(Encoded(mountPoint.Path(own)).constData(), 65534, 65534), 0);
         ExpectRefused(mountPoint.Path(QStringLiteral("d/a.txt")), EXDEV);
     }
     EXPECT_FALSE(dataHome.Exists(QStringLiteral("Trash/files/a.txt")));
