@@ -1,6 +1,8 @@
 // The scheduled-task and shortcut windows on a crontab stand-in: only the program's own tasks
 // are listed, a click or a key on a box rewrites the task's switches, and edited blocks stay.
 
+#include "DialogTesting.h"
+
 #include "config/Profile.h"
 #include "launch/TaskScheduler.h"
 #include "support/CrontabStandIn.h"
@@ -149,20 +151,41 @@ TEST(dlgTaskSchedulerTest, EscapeAndCloseGiveTheOwnerBack) {
     }
 }
 
-TEST(dlgMakeLinkTest, RefusesAMissingUserAndAnUnwritableFolder) {
-    IsolatedEnvironment isolated;
-    CurrentProfile().ProfilePath = QStringLiteral("/p/a.tdp");
+// Each refusal names its reason, keeps the window open and writes nothing.
+struct dlgMakeLinkTest : DialogFixture {};
+
+TEST_F(dlgMakeLinkTest, RefusesAMissingUserABadNameALineBreakAndAnUnwritableFolder) {
+    tree.File(QStringLiteral("blocker"), "a file where the folder would have to be");
     QStringList messages;
     dlgMakeLink::MessageHandler() = [&](const QString& text, uint32_t, QWidget*) {
         messages << text;
         return 1u;
     };
-    dlgMakeLink dialog;
-    TempTree tree;
-    dlgMakeLink::FolderBrowser() = [&](const QString&, const QString&, QWidget*) { return tree.Path(QStringLiteral("missing")); };
-    dialog.cmdGetDir_Click();
-    EXPECT_FALSE(dialog.cmdOK_Click()) << "no name";
-    EXPECT_EQ(messages.size(), 1);
+    const struct {
+        const char* profile;
+        bool runAs;
+        const char* name;
+        const char* folder;
+        QString message;  // its text up to the first value
+    } rows[] = {
+        {"/p/a.tdp", true, "a", "links", FormatMsg(50810)},
+        {"/p/a.tdp", false, "../a", "links", FormatMsg(1154, {"../a"})},
+        {"/p/a\nb.tdp", false, "a", "links", FormatMsg(1150, {"@"}).section('@', 0, 0)},
+        {"/p/a.tdp", false, "a", "blocker/links", FormatMsg(1153, {"@", "@"}).section('@', 0, 0)},
+    };
+    for (const auto& r : rows) {
+        CurrentProfile().ProfilePath = QString::fromUtf8(r.profile);
+        dlgMakeLink::FolderBrowser() = [&](const QString&, const QString&, QWidget*) { return tree.Path(QString::fromLatin1(r.folder)); };
+        dlgMakeLink dialog;
+        dialog.cmdGetDir_Click();
+        dialog.findChild<QCheckBox*>(QStringLiteral("chkRunAs"))->setChecked(r.runAs);
+        dialog.findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QString::fromLatin1(r.name));
+        messages.clear();
+        EXPECT_FALSE(dialog.cmdOK_Click()) << r.name;
+        ASSERT_EQ(messages.size(), 1) << r.name;
+        EXPECT_TRUE(!r.message.isEmpty() && messages[0].startsWith(r.message)) << messages[0].toStdString();
+        EXPECT_EQ(tree.List(), QStringList{QStringLiteral("blocker")}) << r.name;
+    }
     dlgMakeLink::MessageHandler() = nullptr;
     dlgMakeLink::FolderBrowser() = nullptr;
     ResetCurrentProfile();

@@ -200,14 +200,4 @@ TEST_F(LocalizeControlsTest, GivesControlsAnAccessibleNameFromTheirCaption)
     EXPECT_EQ(named->accessibleName(), QStringLiteral("Set by the window"));
 }
 
-TEST_F(LocalizeControlsTest, SharedInstanceLocalisesWithTheSettingsLanguage)
-{
-    tree_.File(QStringLiteral("English.lang"), "1001=From the shared file\n");
-    ReloadLocalizer();
-    auto* start = Add<QPushButton>("cmdStart", 1001);
-    LocalizeControls(&window_);
-    EXPECT_EQ(start->text(), QStringLiteral("From the shared file"));
-    ReloadLocalizer();
-}
-
 }  // namespace
