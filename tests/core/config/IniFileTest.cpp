@@ -152,7 +152,7 @@ TEST(IniFileWrite, LeavesNoTemporaryFilesAndKeepsASymbolicLinkALink) {
 // exists: every key of both arrives (no two ever held the lock together), and no lock file is
 // left beside it.
 TEST(IniFileWrite, TwoProcessesAtOnceLoseNoKeysAndLeaveNoLockFile) {
-    constexpr int kWrites = 150;
+    constexpr int kWrites = 60;
     for (const bool existing : {false, true}) {
         TempTree t;
         const QString path = existing ? t.File("shared.ini", "[S]\n") : t.Path("shared.ini");

@@ -43,8 +43,6 @@ protected:
                    "1008=Menu title\n"
                    "1010=First tab|First tab tip\n"
                    "1011=Second tab\n"
-                   "1020=:1002|:1003\n"
-                   "1021=:1999\n"
                    "Red=Rot\n"
                    "Green=Gr\xC3\xBCn\n");
         texts_ = std::make_unique<clsLocalizeControls>(QStringLiteral("Test"));
@@ -69,7 +67,7 @@ protected:
 
 // Captions and tooltips of controls: the file's text and tooltip where it has them; no text
 // keeps the design caption, no tooltip clears the design tooltip; key 0, no key and a language
-// that is none change nothing; references are followed.
+// that is none change nothing.
 TEST_F(LocalizeControlsTest, CaptionsAndTooltipsFollowTheFile)
 {
     const struct {
@@ -85,8 +83,6 @@ TEST_F(LocalizeControlsTest, CaptionsAndTooltipsFollowTheFile)
         {"cmdGetDir", 1003, "...", "", "...", "Tip only"},
         {"cmdZero", 0, "Design zero", "Design zero tip", "Design zero", "Design zero tip"},
         {"cmdMissing", 4711, "Design", "Design tip", "Design", ""},
-        {"cmdRef", 1020, "", "", "Caption only", "Tip only"},
-        {"cmdBroken", 1021, "Design", "", "Design", ""},
     };
     std::vector<QAbstractButton*> buttons;
     for (const auto& c : cases) {
