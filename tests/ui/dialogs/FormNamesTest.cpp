@@ -7,6 +7,7 @@
 #include "../main/MainWindowTesting.h"
 #include "launch/ScheduledTask.h"
 #include "support/CrontabStandIn.h"
+#include "support/QtPrinters.h"
 #include "ui/dialogs/dlgDirs.h"
 #include "ui/dialogs/dlgLanguage.h"
 #include "ui/dialogs/dlgMakeLink.h"
@@ -73,7 +74,24 @@ QStringList ShownCaptions(QWidget* window) {
     return texts;
 }
 
+// The language file's text for a key, where the window shows it as it stands (texts with a
+// placeholder are filled in by the window itself).
+QString FileText(const QVariant& key) {
+    const QString text = Localizer().ControlText(key.toString());
+    return key.isValid() && !text.contains(QLatin1Char('%')) ? text : QString();
+}
+
 void ExpectNamedAndLocalised(QWidget* form, const std::string& where) {
+    // Menu entries and tabs show the language file's texts too.
+    for (QAction* action : form->findChildren<QAction*>())
+        if (const QString text = FileText(action->property("key")); !text.isEmpty()) {
+            EXPECT_EQ(action->text(), text) << where << action->objectName().toStdString();
+        }
+    for (QTabWidget* tabs : form->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i)
+            if (const QString text = FileText(tabs->widget(i)->property("key")); !text.isEmpty()) {
+                EXPECT_EQ(tabs->tabText(i), text) << where << tabs->objectName().toStdString() << ' ' << i;
+            }
     for (QWidget* w : form->findChildren<QWidget*>()) {
         if (!Reachable(w, form) || w->objectName().startsWith(QLatin1String("qt_"))) continue;
         // A page strip is read out by its tabs.
@@ -82,10 +100,8 @@ void ExpectNamedAndLocalised(QWidget* form, const std::string& where) {
             ASSERT_TRUE(face);
             EXPECT_FALSE(face->text(QAccessible::Name).trimmed().isEmpty()) << where << w->objectName().toStdString();
         }
-        const QString key = w->property("key").toString();
-        // Captions with a placeholder are filled in by the window itself.
-        if (!Caption(w).isEmpty() && Localizer().HasText(key) && !Localizer().ControlText(key).contains(QLatin1Char('%'))) {
-            EXPECT_EQ(Caption(w), Localizer().ControlText(key)) << where << w->objectName().toStdString();
+        if (const QString text = FileText(w->property("key")); !text.isEmpty() && !Caption(w).isEmpty()) {
+            EXPECT_EQ(Caption(w), text) << where << w->objectName().toStdString();
         }
     }
 }
