@@ -143,9 +143,7 @@ TEST_F(SettingsTest, RunsCountsUpByOnePerStartAndRegistryValuesAreRead) {
         Reload();
         EXPECT_EQ(Settings().Runs, start);
     }
-    QFile store(RegistryStorePath(Hive::CurrentUser));
-    ASSERT_TRUE(store.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(store.readAll().contains("\"Runs\"=dword:00000003\r\n"));
+    EXPECT_EQ(ReadUserRegistryValue("Flags", "Runs", 0), QVariant(3));
     EXPECT_DOUBLE_EQ(Settings().LastUpdateCheck, 46000.5);
     EXPECT_DOUBLE_EQ(Settings().NextUpdateCheck, 0.0);
     EXPECT_EQ(Settings().ShortcutFolder, "/links");
