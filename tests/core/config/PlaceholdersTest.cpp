@@ -47,10 +47,10 @@ TEST(Placeholders, EachExpandsIgnoringCaseAndDoubledSlashesCollapseExceptAtTheSt
     IsolatedEnvironment env;
     TempTree tree;
     const QString home = tree.Folder(QStringLiteral("home"));
-    const QByteArray oldHome = qgetenv("HOME"), oldTmp = qgetenv("TMPDIR");
-    qputenv("HOME", home.toUtf8());
-    qputenv("TMPDIR", "/var/tmp/me/");
-    qputenv("TANDOR_TEST_PLACE", "/data");
+    ScopedEnvironment vars;
+    vars.Set("HOME", home.toUtf8());
+    vars.Set("TMPDIR", "/var/tmp/me/");
+    vars.Set("TANDOR_TEST_PLACE", "/data");
     tree.File(QStringLiteral("config-dirs"), "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Docs here\"\n"
                                              "XDG_VIDEOS_DIR=\"$HOME/Filme/\"\nXDG_MUSIC_DIR=\"Musik\"\n");
     ASSERT_TRUE(QFile::rename(tree.Path(QStringLiteral("config-dirs")), env.ConfigHome() + QStringLiteral("/user-dirs.dirs")));
@@ -69,10 +69,6 @@ TEST(Placeholders, EachExpandsIgnoringCaseAndDoubledSlashesCollapseExceptAtTheSt
     }
     Clock::SetNowForTests({});
     SetProgramFolderForTests(QString());
-    qunsetenv("TANDOR_TEST_PLACE");
-    qputenv("HOME", oldHome);
-    if (oldTmp.isNull()) qunsetenv("TMPDIR");
-    else qputenv("TMPDIR", oldTmp);
 }
 
 }  // namespace

@@ -14,6 +14,15 @@
 
 namespace {
 
+// The settings dialog's keys in the file's form, without the folders (they follow each
+// environment's own configuration folder).
+QStringList WrittenForms(const ProgramSettings& s) {
+    QStringList out;
+    for (const SettingsKeyText& k : DefaultSettingsKeys(s))
+        if (k.section != QLatin1String("Paths")) out << k.section + '/' + k.key + '=' + k.text;
+    return out;
+}
+
 // Every test starts with a program folder of its own, so the template beside the real build
 // does not leak in unless a test puts one there.
 class SettingsTest : public ::testing::Test {
@@ -26,6 +35,10 @@ protected:
         QFile f(SettingsFile());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
+    }
+    void Reload() {
+        ResetProgramSettings();
+        LoadProgramSettings();
     }
     IsolatedEnvironment env_;
     TempTree program_;
@@ -45,37 +58,51 @@ TEST_F(SettingsTest, NoFileAnywhereGivesTheDefaultsInTheUsersConfigurationFolder
     EXPECT_EQ(s.Runs, 1);
 }
 
-TEST_F(SettingsTest, KeysAreReadWithTheirRules) {
-    WriteSettings("[general]\nCheckArchiveAttr=1\nIgnoreLockedFiles =1\nLogChanges=1\nLanguage=Deutsch\nTimeLag=00:00:02\n"
-                  "CompareDate=0\nLeft=Mine\nUsername0=never\nMaxDeletePercent=250\n"
-                  "[Form]\nPos=1;2;3;4\nZoom=125\nState=2\n[Paths]\nLogfiles=%AppData%/logs\n"
-                  "[Include]\nSubDirs=0\nHiddenFiles=1\n[Exclude]\nDirs=tmp\n[Delete]\nFiles=*.bak\n");
+// Every key the settings dialog writes, changed from its default, written and loaded again.
+TEST_F(SettingsTest, EveryKeyTheDialogWritesIsReadBack) {
+    WriteSettings("[General]\r\n");
+    LoadProgramSettings();
+    ProgramSettings after = Settings();
+    ProfileOptions& o = after.DefaultProfileOptions;
+    o.ListName = {QString::fromUtf8("Büro"), "Stick"};
+    o.SynchMedium = {true, true};
+    o.CheckArchiveAttr = 32;
+    o.CompareDate = false;
+    o.TimeLag = MaxDateValue;
+    o.CompareSize = false;
+    o.ResetArchiveAttrSource = o.ResetArchiveAttrDest = true;
+    after.SubDirs = after.HiddenDirs = after.HiddenFiles = after.ButtonBarsWithText = false;
+    after.SysDirs = after.SysFiles = after.LogToFile = after.IgnoreLockedFiles = after.AllowUndo = true;
+    after.CancelAfterErrorUnattended = after.DontAutoRunAfterError = after.LogChanges = after.AutoUpdateCheck = true;
+    after.ExcludeDirs = "tmp";
+    after.ExcludeFiles = " *.o";
+    after.DeleteFiles = "*.bak";
+    after.Zoom = 125;
+    after.MaxDeletePercent = 0;
+    after.ProfilesFolder = "%Documents%/Profiles";
+    after.LogfilesFolder = "%AppData%/logs";  // expanded where it is used
+    QStringList written;
+    ASSERT_TRUE(WriteChangedDefaultSettings(Settings(), after, &written));
+    EXPECT_EQ(written.size(), DefaultSettingsKeys(after).size()) << "a key kept its default: " << written.join(' ').toStdString();
+    Reload();
+    EXPECT_EQ(WrittenForms(Settings()), WrittenForms(after));
+    EXPECT_EQ(Settings().ProfilesFolder, after.ProfilesFolder);
+    EXPECT_EQ(Settings().LogfilesFolder, after.LogfilesFolder);
+}
+
+// Keys the dialog does not write, and values that only a hand-edited file holds.
+TEST_F(SettingsTest, HandEditedValuesAreReadWithTheirRules) {
+    WriteSettings("[general]\nCheckArchiveAttr=7\nLanguage=Deutsch\nTimeLag=whenever\nUsername0=never\nPassword0=never\n"
+                  "MaxDeletePercent=250\n[Form]\nPos=1;2;3;4\nState=2\n");
     LoadProgramSettings();
     const ProgramSettings& s = Settings();
     EXPECT_EQ(s.DefaultProfileOptions.CheckArchiveAttr, 32);
-    EXPECT_TRUE(s.IgnoreLockedFiles);
     EXPECT_EQ(s.MaxDeletePercent, 100);  // a share beyond 100 is the guard switched off
-    EXPECT_TRUE(s.LogChanges);
     EXPECT_EQ(s.LanguageName, "Deutsch");
-    EXPECT_DOUBLE_EQ(s.DefaultProfileOptions.TimeLag, 2.0 / 86400);
-    EXPECT_FALSE(s.DefaultProfileOptions.CompareDate);
-    EXPECT_EQ(s.DefaultProfileOptions.ListName[0], "Mine");
-    EXPECT_TRUE(s.DefaultProfileOptions.Username[0].isEmpty());
+    EXPECT_DOUBLE_EQ(s.DefaultProfileOptions.TimeLag, 0.0);  // unreadable: the default stays
+    EXPECT_TRUE(s.DefaultProfileOptions.Username[0].isEmpty() && s.DefaultProfileOptions.Password[0].isEmpty());
     EXPECT_EQ(s.FormPos, "1;2;3;4");
-    EXPECT_EQ(s.Zoom, 125);
     EXPECT_EQ(s.FormState, 2);
-    EXPECT_EQ(s.ProfilesFolder, s.SettingsFolder);
-    EXPECT_EQ(s.LogfilesFolder, "%AppData%/logs");  // expanded where it is used
-    EXPECT_FALSE(s.SubDirs);
-    EXPECT_TRUE(s.HiddenFiles);
-    EXPECT_EQ(s.ExcludeDirs, "tmp");
-    EXPECT_EQ(s.DeleteFiles, "*.bak");
-}
-
-TEST_F(SettingsTest, AnUnreadableTimeLagKeepsItsDefault) {
-    WriteSettings("[General]\nTimeLag=whenever\n");
-    LoadProgramSettings();
-    EXPECT_DOUBLE_EQ(Settings().DefaultProfileOptions.TimeLag, 0.0);
 }
 
 TEST_F(SettingsTest, TheTemplateIsCopiedWhenTheFileIsMissingOrEmpty) {
@@ -83,16 +110,12 @@ TEST_F(SettingsTest, TheTemplateIsCopiedWhenTheFileIsMissingOrEmpty) {
     LoadProgramSettings();
     EXPECT_EQ(Settings().Zoom, 150);
     EXPECT_EQ(IniFile::GetInt(SettingsFile(), "Form", "Zoom", 0), 150);
-
     WriteSettings("");
-    ResetProgramSettings();
-    LoadProgramSettings();
+    Reload();
     EXPECT_EQ(Settings().Zoom, 150);
-
     // A file with contents is never replaced.
     WriteSettings("[Form]\nZoom=90\n");
-    ResetProgramSettings();
-    LoadProgramSettings();
+    Reload();
     EXPECT_EQ(Settings().Zoom, 90);
 }
 
@@ -108,15 +131,7 @@ TEST_F(SettingsTest, TheShippedTemplateHoldsTheTableDefaults) {
     TempTree emptyProgram;
     SetProgramFolderForTests(emptyProgram.Path());
     LoadProgramSettings();
-    // Every key the settings dialog writes, in the file's form: the template changes none. The
-    // folders follow each environment's own configuration folder.
-    const auto forms = [](const ProgramSettings& s) {
-        QStringList out;
-        for (const SettingsKeyText& k : DefaultSettingsKeys(s))
-            if (k.section != QLatin1String("Paths")) out << k.section + '/' + k.key + '=' + k.text;
-        return out;
-    };
-    EXPECT_EQ(forms(fromTemplate), forms(Settings()));
+    EXPECT_EQ(WrittenForms(fromTemplate), WrittenForms(Settings()));
     EXPECT_EQ(fromTemplate.FormPos, Settings().FormPos);
     EXPECT_EQ(fromTemplate.LanguageName, Settings().LanguageName);
 }
@@ -125,14 +140,10 @@ TEST_F(SettingsTest, RunsCountsUpByOnePerStartAndRegistryValuesAreRead) {
     ASSERT_TRUE(WriteUserRegistryValue("Flags", "LastUpdateCheck", QVariant(QString("46000.5"))));
     ASSERT_TRUE(WriteUserRegistryValue("CurrentVersion", "ShortcutFolder", QVariant(QString("/links"))));
     for (int start = 1; start <= 3; ++start) {
-        ResetProgramSettings();
-        LoadProgramSettings();
+        Reload();
         EXPECT_EQ(Settings().Runs, start);
     }
     EXPECT_EQ(ReadUserRegistryValue("Flags", "Runs", 0), QVariant(3));
-    QFile store(RegistryStorePath(Hive::CurrentUser));
-    ASSERT_TRUE(store.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(store.readAll().contains("\"Runs\"=dword:00000003\r\n"));
     EXPECT_DOUBLE_EQ(Settings().LastUpdateCheck, 46000.5);
     EXPECT_DOUBLE_EQ(Settings().NextUpdateCheck, 0.0);
     EXPECT_EQ(Settings().ShortcutFolder, "/links");
@@ -150,15 +161,51 @@ TEST_F(SettingsTest, AConfigFolderThatCannotBeMadeLeavesTheDefaults) {
     EXPECT_FALSE(WriteSettingsString("Form", "Zoom", "80"));
 }
 
-TEST_F(SettingsTest, SingleKeyWritersChangeOneKey) {
-    WriteSettings("[General]\r\nLeft=a\r\n[Form]\r\nZoom=100\r\n");
-    LoadProgramSettings();
-    ASSERT_TRUE(WriteSettingsString("Form", "Pos", "10;20;9600;7200"));
-    ASSERT_TRUE(WriteSettingsString("General", "IgnoreLockedFiles ", "1"));
-    QFile f(SettingsFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("[General]\r\nLeft=a\r\nIgnoreLockedFiles =1\r\n[Form]\r\nZoom=100\r\n"
-                                      "Pos=10;20;9600;7200\r\n"));
+// A settings file with CR LF lines, a key in odd case and a stray Windows-1252 byte, so that a
+// rewrite of more than the changed lines would show.
+const QByteArray kSettingsFile = "[General]\r\nleft=Home\r\nCompareDate=1\r\nTimeLag=00:00:02\r\n"
+                                 "; caf\xE9 comment\r\nIgnoreLockedFiles =0\r\n[Form]\r\nZoom=100\r\n";
+
+TEST(DefaultSettingsWriterTest, WritesOnlyTheChangedKeysAndKeepsEveryOtherByte) {
+    TempTree tree;
+    ProgramSettings before;
+    before.SettingsFilePath = tree.File("Tandor.ini", kSettingsFile);
+    before.DefaultProfileOptions.ListName[0] = "Home";
+    before.DefaultProfileOptions.TimeLag = 2.0 / 86400;
+    ASSERT_TRUE(WriteChangedDefaultSettings(before, before));
+    EXPECT_EQ(tree.Read("Tandor.ini"), kSettingsFile);
+
+    ProgramSettings after = before;
+    after.DefaultProfileOptions.CompareDate = false;
+    after.DefaultProfileOptions.TimeLag = MaxDateValue;
+    after.DefaultProfileOptions.CheckArchiveAttr = 32;  // written as the box value
+    after.IgnoreLockedFiles = true;
+    after.Zoom = 120;
+    after.MaxDeletePercent = 30;
+    after.ProfilesFolder = "%Documents%/Profiles";
+    QStringList written;
+    ASSERT_TRUE(WriteChangedDefaultSettings(before, after, &written));
+    EXPECT_EQ(written, QStringList({"General/CheckArchiveAttr", "General/CompareDate", "General/TimeLag", "Form/Zoom",
+                                    "General/IgnoreLockedFiles ", "General/MaxDeletePercent", "Paths/Profiles"}));
+    EXPECT_EQ(tree.Read("Tandor.ini"),
+              QByteArray("[General]\r\nleft=Home\r\nCompareDate=0\r\nTimeLag=9999-12-31 23:59:59\r\n"
+                         "; caf\xE9 comment\r\nIgnoreLockedFiles =1\r\nCheckArchiveAttr=1\r\nMaxDeletePercent=30\r\n"
+                         "[Form]\r\nZoom=120\r\n[Paths]\r\nProfiles=%Documents%/Profiles\r\n"));
+}
+
+TEST(DefaultSettingsWriterTest, AFolderThatCannotBeWrittenChangesNothing) {
+    // A settings "folder" that is a file cannot hold the settings file, not even for root.
+    TempTree tree;
+    tree.File("notAFolder", "x");
+    ProgramSettings blocked;
+    blocked.SettingsFilePath = tree.Path("notAFolder/Tandor.ini");
+    ProgramSettings after = blocked;
+    after.AllowUndo = true;
+    after.LogChanges = true;
+    QStringList written{"stale"};
+    EXPECT_FALSE(WriteChangedDefaultSettings(blocked, after, &written));
+    EXPECT_TRUE(written.isEmpty());
+    EXPECT_EQ(tree.Read("notAFolder"), "x");
 }
 
 }  // namespace

@@ -9,24 +9,14 @@ namespace {
 
 TEST(SystemInfo, AKnownFolderIsVerifiedWithoutBeingMade) {
     IsolatedEnvironment env;
-    const QByteArray oldHome = qgetenv("HOME");
     TempTree home;
-    qputenv("HOME", home.Path().toUtf8());
+    ScopedEnvironment vars;
+    vars.Set("HOME", home.Path().toUtf8());
     EXPECT_TRUE(GetKnownFolder(KnownFolder::Pictures, false, true).isEmpty());
     EXPECT_EQ(GetKnownFolder(KnownFolder::Pictures, false, false), home.Path() + "/Pictures");
     EXPECT_FALSE(home.Exists("Pictures"));
     EXPECT_EQ(GetKnownFolder(KnownFolder::Pictures, true, true), home.Path() + "/Pictures");
     EXPECT_TRUE(home.Exists("Pictures"));
-    qputenv("HOME", oldHome);
-}
-
-TEST(SystemInfo, TempFolder) {
-    const QByteArray old = qgetenv("TMPDIR");
-    qputenv("TMPDIR", "/var/tmp");
-    EXPECT_EQ(TempFolder(), "/var/tmp");
-    qunsetenv("TMPDIR");
-    EXPECT_EQ(TempFolder(), "/tmp");
-    if (!old.isNull()) qputenv("TMPDIR", old);
 }
 
 TEST(SystemInfo, AWaitAcrossMidnightEndsAfterTheRequestedTime) {

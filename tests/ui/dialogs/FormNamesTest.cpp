@@ -1,10 +1,13 @@
-// Every dialog in both languages: each control a user reaches with Tab is read out under a name,
-// and each caption that carries a text key shows the language file's text.
+// Every window in both languages: each control a user reaches with Tab is read out under a name,
+// each caption that carries a text key shows the language file's text, and every access key (the
+// underlined letter that Alt reaches) is unique among what the window shows at one time and
+// among the items of each menu.
 #include "DialogTesting.h"
 
-#include "engine/FileView.h"
-#include "launch/TaskScheduler.h"
+#include "../main/MainWindowTesting.h"
+#include "launch/ScheduledTask.h"
 #include "support/CrontabStandIn.h"
+#include "support/QtPrinters.h"
 #include "ui/dialogs/dlgDirs.h"
 #include "ui/dialogs/dlgLanguage.h"
 #include "ui/dialogs/dlgMakeLink.h"
@@ -20,9 +23,15 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMap>
+#include <QMenu>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
+
+#include <functional>
 
 namespace {
 
@@ -42,52 +51,126 @@ QString Caption(const QWidget* w) {
     return QString();
 }
 
-TEST_F(DialogFixture, EveryDialogNamesItsControlsFromTheLanguageFile) {
+// Reports every access key that more than one of the texts carries.
+void ExpectUniqueAccessKeys(const QStringList& texts, const QString& where) {
+    QMap<QString, QStringList> byKey;
+    for (const QString& text : texts)
+        if (const QKeySequence key = QKeySequence::mnemonic(text); !key.isEmpty()) byKey[key.toString()] << text;
+    for (auto it = byKey.cbegin(); it != byKey.cend(); ++it)
+        if (it->size() > 1)
+            ADD_FAILURE() << qPrintable(where) << ": " << qPrintable(it.key()) << " is the access key of \""
+                          << qPrintable(it->join(QStringLiteral("\", \""))) << '"';
+}
+
+// The captions a window shows now, the tabs of its tab strips included.
+QStringList ShownCaptions(QWidget* window) {
+    QStringList texts;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window)) continue;
+        texts << Caption(widget);
+        if (auto* tabs = qobject_cast<QTabBar*>(widget))
+            for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+    }
+    return texts;
+}
+
+// The language file's text for a key, where the window shows it as it stands (texts with a
+// placeholder are filled in by the window itself).
+QString FileText(const QVariant& key) {
+    const QString text = Localizer().ControlText(key.toString());
+    return key.isValid() && !text.contains(QLatin1Char('%')) ? text : QString();
+}
+
+void ExpectNamedAndLocalised(QWidget* form, const std::string& where) {
+    // Menu entries and tabs show the language file's texts too.
+    for (QAction* action : form->findChildren<QAction*>())
+        if (const QString text = FileText(action->property("key")); !text.isEmpty()) {
+            EXPECT_EQ(action->text(), text) << where << action->objectName().toStdString();
+        }
+    for (QTabWidget* tabs : form->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i)
+            if (const QString text = FileText(tabs->widget(i)->property("key")); !text.isEmpty()) {
+                EXPECT_EQ(tabs->tabText(i), text) << where << tabs->objectName().toStdString() << ' ' << i;
+            }
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        if (!Reachable(w, form) || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+        // A page strip is read out by its tabs.
+        if ((w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QTabWidget*>(w)) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+            ASSERT_TRUE(face);
+            EXPECT_FALSE(face->text(QAccessible::Name).trimmed().isEmpty()) << where << w->objectName().toStdString();
+        }
+        if (const QString text = FileText(w->property("key")); !text.isEmpty() && !Caption(w).isEmpty()) {
+            EXPECT_EQ(Caption(w), text) << where << w->objectName().toStdString();
+        }
+    }
+}
+
+// Each page of each tab widget in front in turn, then every menu the window owns.
+void ExpectAccessKeysUnique(QWidget* window, const QString& where) {
+    ExpectUniqueAccessKeys(ShownCaptions(window), where);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            ExpectUniqueAccessKeys(ShownCaptions(window), QStringLiteral("%1, page %2").arg(where, tabs->tabText(page)));
+        }
+    for (QMenu* menu : window->findChildren<QMenu*>()) {
+        QStringList items;
+        for (QAction* action : menu->actions())
+            if (action->isVisible() && !action->isSeparator()) items << action->text();
+        ExpectUniqueAccessKeys(items, QStringLiteral("%1, menu %2").arg(where, menu->objectName()));
+    }
+}
+
+TEST_F(DialogFixture, EveryWindowNamesItsControlsFromTheLanguageFileWithUniqueAccessKeys) {
     LoadProgramSettings();
-    CrontabStandIn crontab;
+    CrontabStandIn crontab;  // the task scheduler reads the user's table
     CurrentProfileState state;
     FolderPair pair;
     pair.Dir = {tree.Path(QStringLiteral("a")), tree.Path(QStringLiteral("b"))};
     QList<FolderPair> pairs{pair};
-    ResetFileView();
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> windows = {
+        {"frmMain", [] {
+             ResetFileView();
+             auto window = std::make_unique<frmMain>();
+             window->ScaleAndLocalise();  // in the language chosen, as the start-up does
+             window->Prepare();
+             return window;
+         }},
+        {"dlgDirs", [&] {
+             auto dirs = std::make_unique<dlgDirs>();
+             dirs->Init(pairs, 0);
+             return dirs;
+         }},
+        {"dlgProfile", [&] { return std::make_unique<dlgProfile>(state); }},
+        {"dlgSettings", [] { return std::make_unique<dlgSettings>(); }},
+        {"dlgLanguage", [] { return std::make_unique<dlgLanguage>(); }},
+        {"dlgTaskScheduler", [] { return std::make_unique<dlgTaskScheduler>(); }},
+        {"dlgTaskProperties", [] { return std::make_unique<dlgTaskProperties>(ScheduledTask{}); }},
+        {"dlgMakeLink", [] { return std::make_unique<dlgMakeLink>(); }},
+        {"dlgHint", [] { return std::make_unique<dlgHint>(); }},
+        {"dlgMsgBox", [] {
+             auto box = std::make_unique<dlgMsgBox>();
+             box->Prepare(QStringLiteral("Prompt"), MsgBox::YesNoCancel | MsgBox::CheckBoxFlag);
+             return box;
+         }},
+        {"dlgSearchFile", [] {
+             return std::make_unique<dlgSearchFile>(CurrentFileView().TreeRows(),
+                                                    std::array<QString, 2>{QStringLiteral("L"), QStringLiteral("R")}, nullptr);
+         }},
+    };
     for (const QString& language : {QStringLiteral("English"), QStringLiteral("Deutsch")}) {
         UseLanguage(language);
-        std::vector<std::unique_ptr<QWidget>> forms;
-        auto dirs = std::make_unique<dlgDirs>();
-        dirs->Init(pairs, 0);
-        forms.push_back(std::move(dirs));
-        forms.push_back(std::make_unique<dlgProfile>(state));
-        forms.push_back(std::make_unique<dlgSettings>());
-        forms.push_back(std::make_unique<dlgLanguage>());
-        forms.push_back(std::make_unique<dlgTaskScheduler>());
-        forms.push_back(std::make_unique<dlgTaskProperties>(ScheduledTask{}));
-        forms.push_back(std::make_unique<dlgMakeLink>());
-        forms.push_back(std::make_unique<dlgHint>());
-        auto box = std::make_unique<dlgMsgBox>();
-        box->Prepare(QStringLiteral("Prompt"), MsgBox::YesNoCancel | MsgBox::CheckBoxFlag);
-        forms.push_back(std::move(box));
-        forms.push_back(std::make_unique<dlgSearchFile>(CurrentFileView().TreeRows(),
-                                                        std::array<QString, 2>{QStringLiteral("L"), QStringLiteral("R")}, nullptr));
-        std::vector<QWidget*> shown{dlgProgress::Instance()};
-        for (const auto& form : forms) shown.push_back(form.get());
-        for (QWidget* form : shown) {
-            form->show();
-            const std::string where = language.toStdString() + " " + form->metaObject()->className() + " ";
-            for (QWidget* w : form->findChildren<QWidget*>()) {
-                if (!Reachable(w, form) || w->objectName().startsWith(QLatin1String("qt_"))) continue;
-                // A page strip is read out by its tabs.
-                if ((w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QTabWidget*>(w)) {
-                    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
-                    ASSERT_TRUE(face);
-                    EXPECT_FALSE(face->text(QAccessible::Name).trimmed().isEmpty()) << where << w->objectName().toStdString();
-                }
-                const QString key = w->property("key").toString();
-                // Captions with a placeholder are filled in by the dialog itself.
-                if (!Caption(w).isEmpty() && Localizer().HasText(key) && !Localizer().ControlText(key).contains(QLatin1Char('%'))) {
-                    EXPECT_EQ(Caption(w), Localizer().ControlText(key)) << where << w->objectName().toStdString();
-                }
-            }
+        for (const auto& [name, make] : windows) {
+            const std::unique_ptr<QWidget> window = make();
+            window->show();
+            const QString where = QStringLiteral("%1 (%2)").arg(QLatin1String(name), language);
+            ExpectNamedAndLocalised(window.get(), where.toStdString() + ' ');
+            ExpectAccessKeysUnique(window.get(), where);
         }
+        dlgProgress::Instance()->show();
+        ExpectNamedAndLocalised(dlgProgress::Instance(), language.toStdString() + " dlgProgress ");
+        ExpectAccessKeysUnique(dlgProgress::Instance(), language + QStringLiteral(" dlgProgress"));
         dlgProgress::Unload();
     }
 }

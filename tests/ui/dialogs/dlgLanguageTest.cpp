@@ -1,5 +1,5 @@
-// The language choice: the files it lists, what a first start offers, and a choice that
-// is stored at once and handed to the windows.
+// The language choice: the files it lists, what it offers beforehand, and a choice that is
+// stored at once and handed to the windows.
 #include "ui/dialogs/dlgLanguage.h"
 
 #include "config/ProgramSettings.h"
@@ -33,55 +33,54 @@ protected:
     HeadlessRunHost host;
 };
 
-TEST_F(LanguageDialogTest, ListsTheLanguageFilesAndPreselectsOnlyTheExactName) {
-    TempTree program;
-    program.File("Deutsch.lang", "93000=Sprache\n");
-    program.File("English.lang", "93000=Language\n");
-    program.File("notes.LANG", "");
-    program.File("Tandor.ini", "");
-    SetProgramFolderForTests(program.Path());
-    EXPECT_EQ(dlgLanguage::LanguageNames(), QStringList({"Deutsch", "English"}));
-    Settings().LanguageName = QStringLiteral("Deutsch");
-    EXPECT_EQ(dlgLanguage().findChild<QComboBox*>("cboLanguage")->currentText(), QStringLiteral("Deutsch"));
-    Settings().LanguageName = QStringLiteral("deutsch");
-    dlgLanguage dialog;
-    EXPECT_EQ(dialog.findChild<QComboBox*>("cboLanguage")->currentIndex(), -1);
-    // Without a choice the dialog stays open and beeps.
-    dialog.show();
-    dialog.findChild<QPushButton*>("cmdOK")->click();
-    EXPECT_TRUE(dialog.isVisible());
-    dialog.reject();
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(host.beeps, 2);
-    dialog.findChild<QComboBox*>("cboLanguage")->setCurrentIndex(1);
-    dialog.findChild<QPushButton*>("cmdOK")->click();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(Settings().LanguageName, QStringLiteral("English"));
-}
-
-// A first start offers the system's language where a file has it, else English; without any
-// language file the dialog just closes.
-TEST_F(LanguageDialogTest, AFirstStartOffersTheSystemsLanguageElseEnglish) {
+// Only the exact name of the set language is chosen beforehand; on a first start (no language
+// set) the system's language where a file has it, else English. Without a choice OK and Cancel
+// beep and the dialog stays; without any language file it just closes.
+TEST_F(LanguageDialogTest, OffersTheSetLanguageOrOnAFirstStartTheSystemsElseEnglish) {
     TempTree program;
     program.File("Deutsch.lang", "1246=de\n");
     program.File("English.lang", "1246=en\n");
     program.File("Klingon.lang", "1246=tlh\n");
+    program.File("notes.LANG", "");
+    program.File("Tandor.ini", "");
     TempTree empty;
+    const struct {
+        TempTree* folder;
+        const char* setting;
+        const char* locale;
+        const char* offered;
+    } rows[] = {{&program, "Deutsch", "fr_FR", "Deutsch"}, {&program, "deutsch", "de_AT", ""}, {&program, "", "de_AT", "Deutsch"},
+                {&program, "", "fr_FR", "English"},        {&empty, "", "de_AT", ""}};
     const QLocale before;
-    for (const auto& [folder, locale, offered] : {std::tuple{&program, "de_AT", "Deutsch"}, std::tuple{&program, "fr_FR", "English"},
-                                                  std::tuple{&empty, "de_AT", ""}}) {
-        Settings().LanguageName.clear();
-        SetProgramFolderForTests(folder->Path());
-        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+    for (const auto& r : rows) {
+        SetProgramFolderForTests(r.folder->Path());
+        Settings().LanguageName = QString::fromLatin1(r.setting);
+        QLocale::setDefault(QLocale(QString::fromLatin1(r.locale)));
+        host.beeps = 0;
         dlgLanguage dialog;
-        EXPECT_EQ(dialog.findChild<QComboBox*>("cboLanguage")->currentText(), QString::fromLatin1(offered)) << locale;
+        auto* box = dialog.findChild<QComboBox*>("cboLanguage");
+        EXPECT_EQ(box->currentText(), QString::fromLatin1(r.offered)) << r.setting << ' ' << r.locale;
         dialog.show();
+        const bool refused = box->count() > 0 && !*r.offered;
+        if (refused) {
+            dialog.reject();
+            EXPECT_TRUE(dialog.isVisible());
+        }
         dialog.findChild<QPushButton*>("cmdOK")->click();
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(dialog.Confirmed(), *offered != 0);
+        EXPECT_EQ(dialog.isVisible(), refused) << r.setting << ' ' << r.locale;
+        EXPECT_EQ(host.beeps, refused ? 2 : 0) << r.setting << ' ' << r.locale;
+        EXPECT_EQ(dialog.Confirmed(), *r.offered != 0);
+        if (refused) {
+            box->setCurrentIndex(box->findText(QStringLiteral("Klingon")));
+            dialog.findChild<QPushButton*>("cmdOK")->click();
+            EXPECT_FALSE(dialog.isVisible());
+            EXPECT_EQ(Settings().LanguageName, QStringLiteral("Klingon"));
+        }
     }
+    EXPECT_EQ(dlgLanguage::LanguageNames(), QStringList());
+    SetProgramFolderForTests(program.Path());
+    EXPECT_EQ(dlgLanguage::LanguageNames(), QStringList({"Deutsch", "English", "Klingon"}));
     QLocale::setDefault(before);
-    EXPECT_EQ(host.beeps, 0);
 }
 
 // The choice is written at once and handed to the windows, which relocalise themselves (the main

@@ -1,10 +1,9 @@
 // The profile settings dialog: what OK stores and signals and the profile's changed flag;
-// through the main window's options menu, a change that greys the list and is saved on closing.
+// through the main window's options menu, a change that greys the list.
 // The options it shares with the default settings are tested over both in OptionPagesTest.
 #include "DialogTesting.h"
 
 #include "../main/MainWindowTesting.h"
-#include "config/ProfileFile.h"
 #include "engine/ProfileLoading.h"
 #include "ui/dialogs/dlgProfile.h"
 
@@ -47,13 +46,6 @@ TEST_F(ProfileFixture, OkStoresTypedTextsAndSetsTheChangedFlagByItsRule) {
     EXPECT_EQ(listSignals, 0);
     EXPECT_FALSE(state.ProfileChanged);  // no pairs: the flag stays as it was
 
-    // The password survives the profile file.
-    const QString path = tree.Path(QStringLiteral("p.tdp"));
-    ASSERT_TRUE(WriteProfileFile(path, state.profile));
-    Profile read;
-    ASSERT_TRUE(ReadProfileFile(path, ProfileOptions{}, read));
-    EXPECT_EQ(read.Options.Password[1], password);
-
     FolderPair pair;
     pair.Dir = {tree.Path(QStringLiteral("a")), tree.Path(QStringLiteral("b"))};
     state.profile.Pairs << pair;
@@ -78,51 +70,30 @@ TEST_F(ProfileFixture, OkStoresTypedTextsAndSetsTheChangedFlagByItsRule) {
     EXPECT_FALSE(state.ProfileChanged);
 }
 
-// The options menu opens the dialog over the main window.
-struct ProfileMenuFixture : DialogFixture {
-    std::unique_ptr<frmMain> window;
-    void SetUp() override {
-        DialogFixture::SetUp();
-        tree.Folder(QStringLiteral("left"));
-        tree.Folder(QStringLiteral("right"));
-        window = MakePreparedMainWindow(900, 640, true);
-        CurrentProfile().ProfilePath = WriteLeftRightProfile(tree);
-        ASSERT_TRUE(LoadProfile(*window));
-    }
-    void TearDown() override {
-        CurrentProfile().ProfileChanged = false;
-        window.reset();
-        DialogFixture::TearDown();
-    }
-    // Opens the dialog from the menu and unticks "compare size" in it, then OK.
-    void ChangeCompareSize() {
-        QAction* entry = window->Commands().OptionsMenu()->findChild<QAction*>(QStringLiteral("mnuPop4_ProfileOptions"));
-        ASSERT_TRUE(entry);
-        ASSERT_TRUE(entry->isEnabled());
-        bool seen = false;
-        QTimer::singleShot(0, [&seen] {
-            auto* open = qobject_cast<dlgProfile*>(QApplication::activeModalWidget());
-            if (!open) return;
-            seen = true;
-            open->chkCompOption(2)->click();
-            open->cmdOK_Click();
-        });
-        entry->trigger();
-        EXPECT_TRUE(seen);
-    }
-};
-
-// Closing after the change asks; Yes saves it (No and Cancel are the main window's own tests).
-TEST_F(ProfileMenuFixture, AChangeFromTheMenuGreysTheListAndIsSavedOnClosing) {
-    ChangeCompareSize();
+// The menu entry opens the dialog over the main window; a changed comparison option greys the
+// list and marks the profile changed (saving it on closing is the main window's own test).
+TEST_F(DialogFixture, AProfileOptionChangedFromTheMenuGreysTheListAndMarksTheProfileChanged) {
+    tree.Folder(QStringLiteral("left"));
+    tree.Folder(QStringLiteral("right"));
+    std::unique_ptr<frmMain> window = MakePreparedMainWindow(900, 640, true);
+    CurrentProfile().ProfilePath = WriteLeftRightProfile(tree);
+    ASSERT_TRUE(LoadProfile(*window));
+    QAction* entry = window->Commands().OptionsMenu()->findChild<QAction*>(QStringLiteral("mnuPop4_ProfileOptions"));
+    ASSERT_TRUE(entry && entry->isEnabled());
+    bool seen = false;
+    QTimer::singleShot(0, [&seen] {
+        auto* open = qobject_cast<dlgProfile*>(QApplication::activeModalWidget());
+        if (!open) return;
+        seen = true;
+        open->chkCompOption(2)->click();  // compare size off
+        open->cmdOK_Click();
+    });
+    entry->trigger();
+    EXPECT_TRUE(seen);
     EXPECT_TRUE(window->Files().IsStale());
     EXPECT_TRUE(CurrentProfile().ProfileChanged);
-    window->Commands().saveDialog = [this](const QString&, const QString&, const QString&) { return tree.Path(QStringLiteral("p.tdp")); };
-    host.queuedAnswers = {MsgBox::Yes};
-    EXPECT_TRUE(window->close());
-    Profile read;
-    ASSERT_TRUE(ReadProfileFile(tree.Path(QStringLiteral("p.tdp")), ProfileOptions{}, read));
-    EXPECT_FALSE(read.Options.CompareSize);
+    EXPECT_FALSE(CurrentProfile().profile.Options.CompareSize);
+    CurrentProfile().ProfileChanged = false;
 }
 
 }  // namespace

@@ -137,9 +137,10 @@ TEST_F(SettingsDialogTest, TheLogPageShowsTheDaysLogOnceAndAChosenLogWithItsDate
 }
 
 TEST_F(SettingsDialogTest, ALargeLogShowsItsLastLinesOnly) {
-    // 3 MB of numbered lines; the view holds the end and says what it left out.
+    // One and a half times what the view holds, in numbered lines; the view holds the end and
+    // says what it left out.
     QByteArray big;
-    for (int i = 0; big.size() < 3 * 1024 * 1024; ++i) big += "2024-01-31 12:00:00\tline " + QByteArray::number(i) + "\r\n";
+    for (int i = 0; big.size() < dlgSettings::LogViewBytes * 3 / 2; ++i) big += "2024-01-31 12:00:00\tline " + QByteArray::number(i) + "\r\n";
     const QByteArray last = big.mid(big.lastIndexOf('\t', big.size() - 3) + 1).trimmed();
     tree.File("20240131.log", big);
     dlgSettings dialog;

@@ -1,6 +1,8 @@
 // The scheduled-task and shortcut windows on a crontab stand-in: only the program's own tasks
 // are listed, a click or a key on a box rewrites the task's switches, and edited blocks stay.
 
+#include "DialogTesting.h"
+
 #include "config/Profile.h"
 #include "launch/TaskScheduler.h"
 #include "support/CrontabStandIn.h"
@@ -19,36 +21,16 @@
 
 namespace {
 
-TEST(dlgTaskSchedulerTest, ListsOwnTasksOnlyAndDeletesOnYes) {
-    IsolatedEnvironment isolated;
-    CrontabStandIn crontab;
-    crontab.SetTable("# Tandor task: Theirs\n# Tandor creator: Other\n# Tandor comment: x\n0 4 * * * '/bin/true' -Auto\n");
-    TaskScheduler scheduler;
-    ASSERT_TRUE(scheduler.Create(NewProfileTask(QStringLiteral("Nightly"), QStringLiteral("backup"),
-                                                QStringLiteral("/opt/t/tandor"), QStringLiteral("/p/-auto x.tdp"),
-                                                false, true, false, QTime(3, 0))).ok);
-    dlgTaskScheduler::MessageHandler() = [](const QString&, uint32_t, QWidget*) { return 6u; };
-    dlgTaskScheduler dialog;
-    TOFlexGrid* grid = dialog.Grid();
-    ASSERT_EQ(grid->Rows(), 2) << "the task of another creator is not listed";
-    // The profile's "-auto" inside a file name is no switch.
-    const QStringList row{QStringLiteral("Nightly"), QStringLiteral("o"), QStringLiteral("\u00fe"), QStringLiteral("o")};
-    for (int col = 0; col < 4; ++col) EXPECT_EQ(grid->TextMatrix(1, col), row[col]);
-    dialog.flexTasks_ClickCell(1, 0);
-    dialog.cmdDelete_Click();  // answered Yes
-    EXPECT_EQ(dialog.Grid()->Rows(), 1);
-    EXPECT_TRUE(crontab.Table().startsWith("# Tandor task: Theirs\n"));
-    dlgTaskScheduler::MessageHandler() = nullptr;
-}
-
-// Blocks the user edited stay listed: silenced output and "@daily" stay editable (the
-// redirection survives a switch), a block with a pipe is read-only but can be deleted; a second
-// task of a listed name is refused, and a task without -hide is made only on Yes.
-TEST(dlgTaskSchedulerTest, EditedBlocksStayListedAndNamesStayUnique) {
+// Only the program's own tasks are listed. Blocks the user edited stay listed: silenced output
+// and "@daily" stay editable (the redirection survives a switch), a block with a pipe is
+// read-only but can be deleted on Yes; a second task of a listed name is refused, and a task
+// without -hide is made only on Yes.
+TEST(dlgTaskSchedulerTest, ListsOwnTasksEditedBlocksStayAndNamesStayUnique) {
     IsolatedEnvironment isolated;
     CrontabStandIn crontab;
     const QByteArray block = "# Tandor task: %1\n# Tandor creator: Tandor\n# Tandor comment: -\n";
-    crontab.SetTable(QByteArray(block).replace("%1", "Quiet") + "0 3 * * * '/opt/t/tandor' '/p/a.tdp' -Hide >/dev/null 2>&1\n" +
+    crontab.SetTable("# Tandor task: Theirs\n# Tandor creator: Other\n# Tandor comment: x\n0 4 * * * '/bin/true' -Auto\n" +
+                     QByteArray(block).replace("%1", "Quiet") + "0 3 * * * '/opt/t/tandor' '/p/a.tdp' -Hide >/dev/null 2>&1\n" +
                      QByteArray(block).replace("%1", "Daily") + "@daily '/opt/t/tandor' '/p/a.tdp' -Auto\n" +
                      QByteArray(block).replace("%1", "Piped") + "0 4 * * * /opt/t/tandor /p/a.tdp -Hide | logger\n");
     QStringList messages;
@@ -61,7 +43,7 @@ TEST(dlgTaskSchedulerTest, EditedBlocksStayListedAndNamesStayUnique) {
     CurrentProfile().ProfilePath = QStringLiteral("/p/a.tdp");
     dlgTaskScheduler dialog;
     TOFlexGrid* grid = dialog.Grid();
-    ASSERT_EQ(grid->Rows(), 4);
+    ASSERT_EQ(grid->Rows(), 4) << "the task of another creator is not listed";
     EXPECT_EQ(grid->TextMatrix(1, 0), QStringLiteral("Quiet"));
     EXPECT_EQ(grid->TextMatrix(2, 0), QStringLiteral("Daily"));
     EXPECT_TRUE(grid->TextMatrix(3, 0).startsWith(QStringLiteral("Piped ")));
@@ -95,6 +77,7 @@ TEST(dlgTaskSchedulerTest, EditedBlocksStayListedAndNamesStayUnique) {
     dialog.cmdDelete_Click();
     EXPECT_FALSE(crontab.Table().contains("Piped"));
     EXPECT_FALSE(crontab.Table().contains("logger"));
+    EXPECT_TRUE(crontab.Table().startsWith("# Tandor task: Theirs\n"));
     dlgTaskScheduler::MessageHandler() = nullptr;
     dlgTaskScheduler::PropertySheetHandler() = &dlgTaskProperties::Edit;
     ResetCurrentProfile();
@@ -149,20 +132,41 @@ TEST(dlgTaskSchedulerTest, EscapeAndCloseGiveTheOwnerBack) {
     }
 }
 
-TEST(dlgMakeLinkTest, RefusesAMissingUserAndAnUnwritableFolder) {
-    IsolatedEnvironment isolated;
-    CurrentProfile().ProfilePath = QStringLiteral("/p/a.tdp");
+// Each refusal names its reason, keeps the window open and writes nothing.
+struct dlgMakeLinkTest : DialogFixture {};
+
+TEST_F(dlgMakeLinkTest, RefusesAMissingUserABadNameALineBreakAndAnUnwritableFolder) {
+    tree.File(QStringLiteral("blocker"), "a file where the folder would have to be");
     QStringList messages;
     dlgMakeLink::MessageHandler() = [&](const QString& text, uint32_t, QWidget*) {
         messages << text;
         return 1u;
     };
-    dlgMakeLink dialog;
-    TempTree tree;
-    dlgMakeLink::FolderBrowser() = [&](const QString&, const QString&, QWidget*) { return tree.Path(QStringLiteral("missing")); };
-    dialog.cmdGetDir_Click();
-    EXPECT_FALSE(dialog.cmdOK_Click()) << "no name";
-    EXPECT_EQ(messages.size(), 1);
+    const struct {
+        const char* profile;
+        bool runAs;
+        const char* name;
+        const char* folder;
+        QString message;  // its text up to the first value
+    } rows[] = {
+        {"/p/a.tdp", true, "a", "links", FormatMsg(50810)},
+        {"/p/a.tdp", false, "../a", "links", FormatMsg(1154, {"../a"})},
+        {"/p/a\nb.tdp", false, "a", "links", FormatMsg(1150, {"@"}).section('@', 0, 0)},
+        {"/p/a.tdp", false, "a", "blocker/links", FormatMsg(1153, {"@", "@"}).section('@', 0, 0)},
+    };
+    for (const auto& r : rows) {
+        CurrentProfile().ProfilePath = QString::fromUtf8(r.profile);
+        dlgMakeLink::FolderBrowser() = [&](const QString&, const QString&, QWidget*) { return tree.Path(QString::fromLatin1(r.folder)); };
+        dlgMakeLink dialog;
+        dialog.cmdGetDir_Click();
+        dialog.findChild<QCheckBox*>(QStringLiteral("chkRunAs"))->setChecked(r.runAs);
+        dialog.findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QString::fromLatin1(r.name));
+        messages.clear();
+        EXPECT_FALSE(dialog.cmdOK_Click()) << r.name;
+        ASSERT_EQ(messages.size(), 1) << r.name;
+        EXPECT_TRUE(!r.message.isEmpty() && messages[0].startsWith(r.message)) << messages[0].toStdString();
+        EXPECT_EQ(tree.List(), QStringList{QStringLiteral("blocker")}) << r.name;
+    }
     dlgMakeLink::MessageHandler() = nullptr;
     dlgMakeLink::FolderBrowser() = nullptr;
     ResetCurrentProfile();

@@ -78,47 +78,35 @@ TEST_F(ScaleFormTest, ControlsFontsAndTheWindowFollowTheFactors)
     }
 }
 
-TEST_F(ScaleFormTest, ListBoxesAndScrollBarsKeepTheirFixedDimension)
+// Each kind of control by its rule at zoom 150: list boxes keep their height and scroll bars
+// their thickness; a control inside a container is placed relative to it and its inherited font
+// grows once; Qt's unnamed parts are left to their control; a layout places its controls, which
+// get only their font.
+TEST_F(ScaleFormTest, EachKindOfControlFollowsItsRule)
 {
     auto* list = Add<QListWidget>("lstZoom", QRect(10, 10, 100, 200));
     auto* vertical = Add<QScrollBar>("vsbFiles", QRect(300, 10, 16, 200));
     vertical->setOrientation(Qt::Vertical);
     auto* horizontal = Add<QScrollBar>("hsbFiles", QRect(10, 250, 200, 16));
     horizontal->setOrientation(Qt::Horizontal);
-    ScaleForm(&window_, true, 150, 0, 0);
-    EXPECT_EQ(list->geometry(), QRect(15, 15, 150, 200));
-    EXPECT_DOUBLE_EQ(list->font().pointSizeF(), 15.0);
-    EXPECT_EQ(vertical->geometry(), QRect(450, 15, 16, 300));
-    EXPECT_EQ(horizontal->geometry(), QRect(15, 375, 300, 16));
-}
-
-TEST_F(ScaleFormTest, InheritedFontsGrowOnceAndQtPartsAreLeftToTheirControl)
-{
     auto* group = Add<QGroupBox>("fraOptions", QRect(10, 10, 200, 100));
-    auto* label = Add<QLabel>("lblInside", QRect(5, 20, 100, 20), group);
+    auto* label = Add<QLabel>("lblInside", QRect(6, 20, 100, 20), group);
     auto* unnamed = new QLabel(&window_);
     unnamed->setGeometry(1, 2, 30, 40);
-    ScaleForm(&window_, true, 200, 0, 0);
-    EXPECT_DOUBLE_EQ(group->font().pointSizeF(), 20.0);
-    EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 20.0);
-    // Positions inside a container are relative to it.
-    EXPECT_EQ(label->geometry(), QRect(10, 40, 200, 40));
-    EXPECT_EQ(unnamed->geometry(), QRect(1, 2, 30, 40));
-}
-
-TEST_F(ScaleFormTest, ControlsPlacedByALayoutGetOnlyTheirFont)
-{
-    auto* layout = new QVBoxLayout(&window_);
-    auto* button = new QPushButton(QStringLiteral("In layout"));
-    button->setObjectName(QStringLiteral("cmdInLayout"));
-    layout->addWidget(button);
-    window_.layout()->activate();
-    const QRect before = button->geometry();
-    ScaleForm(&window_, true, 120, 0, 0);
-    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 12.0);
-    EXPECT_EQ(window_.size(), QSize(480, 360));
-    EXPECT_NE(button->geometry(), QRect(before.x() * 6 / 5, before.y() * 6 / 5, before.width() * 6 / 5,
-                                        before.height() * 6 / 5));
+    auto* panel = Add<QWidget>("picPanel", QRect(0, 0, 100, 100));
+    auto* inLayout = new QPushButton(QStringLiteral("In layout"));
+    inLayout->setObjectName(QStringLiteral("cmdInLayout"));
+    (new QVBoxLayout(panel))->addWidget(inLayout);
+    panel->layout()->activate();
+    const QRect layoutBefore = inLayout->geometry();
+    ScaleForm(&window_, true, 150, 0, 0);
+    const std::pair<QWidget*, QRect> placed[] = {{list, {15, 15, 150, 200}},      {vertical, {450, 15, 16, 300}},
+                                                 {horizontal, {15, 375, 300, 16}}, {label, {9, 30, 150, 30}},
+                                                 {unnamed, {1, 2, 30, 40}}};
+    for (const auto& [widget, rect] : placed) EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
+    for (QWidget* w : std::initializer_list<QWidget*>{list, group, label, inLayout})
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 15.0) << w->objectName().toStdString();
+    EXPECT_NE(inLayout->geometry(), QRect(layoutBefore.topLeft() * 3 / 2, layoutBefore.size() * 3 / 2));
 }
 
 // Zoom changes scale from the current zoom, not on top of it, and keep the screen's factor.
