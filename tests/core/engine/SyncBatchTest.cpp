@@ -19,10 +19,6 @@ QString Name(int i) { return QStringLiteral("d/f%1.txt").arg(i, 3, 10, QLatin1Ch
 QByteArray OldData(int i) { return "old " + QByteArray::number(i); }
 QByteArray NewData(int i) { return "new and longer " + QByteArray::number(i); }
 
-QStringList NamesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 class SyncBatchTest : public SyncRunTest {
 protected:
     // n files changed on the left, older on the right; compared, a left-to-right run chosen.
@@ -36,11 +32,7 @@ protected:
         Switches().DontAsk = true;
         Settings().LogChanges = true;
     }
-    int CopyLines() const {
-        int copies = 0;
-        for (const QString& line : LogLines()) copies += line.contains(QStringLiteral("\tCopy\t")) ? 1 : 0;
-        return copies;
-    }
+    int CopyLines() const { return static_cast<int>(LogLines().filter("\tCopy\t").size()); }
     int OldFiles(int n) const {
         int old = 0;
         for (int i = 0; i < n; ++i) old += right.Read(Name(i)) == OldData(i) ? 1 : 0;
@@ -73,7 +65,7 @@ TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch)
     EXPECT_EQ(::Run().Tally.Copied, n);
     EXPECT_EQ(CopyLines(), n);
     EXPECT_FALSE(::Run().ErrorReported);
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
+    EXPECT_EQ(TempTree::Entries(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
 }
 
 TEST_F(SyncBatchTest, AFileChangedBeforeItsBatchIsRenamedIsSkippedAndReported) {
@@ -94,38 +86,35 @@ TEST_F(SyncBatchTest, AFileChangedBeforeItsBatchIsRenamedIsSkippedAndReported) {
     ASSERT_EQ(::Run().Errors.size(), 1);
     EXPECT_TRUE(::Run().Errors[0].contains(right.Path(Name(0)))) << qPrintable(::Run().Errors[0]);
     EXPECT_TRUE(LastErrorMsg().startsWith(FormatMsg(870)));
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
+    EXPECT_EQ(TempTree::Entries(right.Path(QStringLiteral("d"))).size(), 3);
 }
 
-TEST_F(SyncBatchTest, CancelInsideABatchKeepsEveryOldFileAndNoTemporary) {
-    ChangedFiles(3);
-    int progressCalls = 0;
-    host.onProgress = [&](int64_t, int64_t) {
-        if (++progressCalls == 3) ::Run().CancelRequested = true;
-    };
-    host.ProgressInit(0);
-    ASSERT_TRUE(Sync());
-    EXPECT_EQ(OldFiles(3), 3);
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
-    EXPECT_TRUE(::Run().Tally.Cancelled);
-    EXPECT_EQ(::Run().Tally.Copied, 0);
-    EXPECT_EQ(::Run().Tally.Failed, 0);
-    EXPECT_EQ(CopyLines(), 0);
-}
-
-TEST_F(SyncBatchTest, AFailedSyncFailsEveryFileOfTheBatchAndKeepsTheirOldData) {
-    ChangedFiles(3);
-    {
-        FailingDevice device;
-        device.Fail(FailingDevice::Point::Sync, QString(), EIO);
-        ASSERT_TRUE(Sync());
+// A cancel while the third file is copied, or a failed sync of the batch: the batch's files keep
+// their old data, none is counted as copied, and no temporary is left.
+TEST_F(SyncBatchTest, ABatchThatIsCancelledOrFailsToSyncKeepsEveryOldFile) {
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "sync failed");
+        Clear(left);
+        Clear(right);
+        ChangedFiles(3);
+        int progressCalls = 0;
+        host.onProgress = [&](int64_t, int64_t) {
+            if (++progressCalls == 3 && cancel) ::Run().CancelRequested = true;
+        };
+        host.ProgressInit(0);
+        {
+            FailingDevice device;
+            if (!cancel) device.Fail(FailingDevice::Point::Sync, QString(), EIO);
+            ASSERT_TRUE(Sync());
+        }
+        EXPECT_EQ(OldFiles(3), 3);
+        EXPECT_EQ(TempTree::Entries(right.Path("d")).size(), 3);
+        EXPECT_EQ(::Run().Tally.Cancelled, cancel);
+        EXPECT_EQ(::Run().Tally.Copied, 0);
+        EXPECT_EQ(::Run().Tally.Failed, cancel ? 0 : 3);
+        EXPECT_TRUE(cancel || ::Run().ErrorReported);
+        EXPECT_EQ(CopyLines(), 0);
     }
-    EXPECT_EQ(OldFiles(3), 3);
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
-    EXPECT_EQ(::Run().Tally.Copied, 0);
-    EXPECT_EQ(::Run().Tally.Failed, 3);
-    EXPECT_EQ(CopyLines(), 0);
-    EXPECT_TRUE(::Run().ErrorReported);
 }
 
 }  // namespace
