@@ -105,6 +105,11 @@ TEST(FileView, TheTreeListKeepsDroppedFoldersAndAFolderThatProposesSomethingStay
     w.Results.push_back(Folder("/new", SyncAction::LeftToRight));
     w.UpdateFilesView(0, view);
     EXPECT_EQ(Shown(w), QStringList{"/new/"});
+    // The first row of the result stays in the view of identical rows whatever it proposes.
+    FileView u;
+    u.Results.push_back(File("", "b.txt", "b.txt", SyncAction::LeftToRight));
+    u.UpdateFilesView(4, view);
+    EXPECT_EQ(Shown(u), QStringList{"b.txt"});
 }
 
 TEST(FileView, CountsByDirectionDeleteMatchCountsBothWays) {

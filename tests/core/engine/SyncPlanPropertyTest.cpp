@@ -154,6 +154,7 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
                 EXPECT_EQ(logged["RemoveFolder"], plan.DeleteFolders);
                 EXPECT_EQ(Read(left), predicted[0]);
                 EXPECT_EQ(Read(right), predicted[1]);
+                EXPECT_FALSE(::Run().ErrorReported) << qPrintable(LogLines().join(u'\n'));  // nothing tried and failed
                 if (HasFailure()) return;
             }
         }
