@@ -8,6 +8,8 @@
 #include "platform/ReplacementBatch.h"
 #include "support/FailingDevice.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <optional>
 
@@ -68,52 +70,51 @@ TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch)
     EXPECT_EQ(TempTree::Entries(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
 }
 
-TEST_F(SyncBatchTest, AFileChangedBeforeItsBatchIsRenamedIsSkippedAndReported) {
-    ChangedFiles(3);
-    int progressCalls = 0;
-    host.onProgress = [&](int64_t, int64_t) {
-        // The user saves the first destination while the third file is being copied.
-        if (++progressCalls == 3) right.File(Name(0), "the user's edit");
+// While the third of three files is copied the user saves the first destination, or cancels; or
+// the batch's sync fails. What is reported is what is in place, and no temporary is left.
+TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
+    enum class Event { UserEdit, Cancel, SyncFails };
+    const struct {
+        const char* what;
+        Event event;
+        int oldFiles, copied, failed, skipped;
+    } cases[] = {
+        {"a file edited before its batch is renamed is skipped and reported", Event::UserEdit, 0, 2, 0, 1},
+        {"a cancel keeps every old file", Event::Cancel, 3, 0, 0, 0},
+        {"a failed sync fails every file of the batch", Event::SyncFails, 3, 0, 3, 0},
     };
-    host.ProgressInit(0);
-    ASSERT_TRUE(Sync());
-    EXPECT_EQ(right.Read(Name(0)), QByteArray("the user's edit"));
-    EXPECT_EQ(right.Read(Name(1)), NewData(1));
-    EXPECT_EQ(right.Read(Name(2)), NewData(2));
-    EXPECT_EQ(::Run().Tally.Copied, 2);
-    EXPECT_EQ(::Run().Tally.Skipped, 1);
-    EXPECT_EQ(CopyLines(), 2);
-    ASSERT_EQ(::Run().Errors.size(), 1);
-    EXPECT_TRUE(::Run().Errors[0].contains(right.Path(Name(0)))) << qPrintable(::Run().Errors[0]);
-    EXPECT_TRUE(LastErrorMsg().startsWith(FormatMsg(870)));
-    EXPECT_EQ(TempTree::Entries(right.Path(QStringLiteral("d"))).size(), 3);
-}
-
-// A cancel while the third file is copied, or a failed sync of the batch: the batch's files keep
-// their old data, none is counted as copied, and no temporary is left.
-TEST_F(SyncBatchTest, ABatchThatIsCancelledOrFailsToSyncKeepsEveryOldFile) {
-    for (const bool cancel : {true, false}) {
-        SCOPED_TRACE(cancel ? "cancelled" : "sync failed");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         Clear(left);
         Clear(right);
+        QFile::remove(logs.Path("20260402.log"));
         ChangedFiles(3);
         int progressCalls = 0;
         host.onProgress = [&](int64_t, int64_t) {
-            if (++progressCalls == 3 && cancel) ::Run().CancelRequested = true;
+            if (++progressCalls != 3) return;
+            if (c.event == Event::UserEdit) right.File(Name(0), "the user's edit");
+            if (c.event == Event::Cancel) ::Run().CancelRequested = true;
         };
         host.ProgressInit(0);
         {
             FailingDevice device;
-            if (!cancel) device.Fail(FailingDevice::Point::Sync, QString(), EIO);
+            if (c.event == Event::SyncFails) device.Fail(FailingDevice::Point::Sync, QString(), EIO);
             ASSERT_TRUE(Sync());
         }
-        EXPECT_EQ(OldFiles(3), 3);
+        EXPECT_EQ(OldFiles(3), c.oldFiles);
         EXPECT_EQ(TempTree::Entries(right.Path("d")).size(), 3);
-        EXPECT_EQ(::Run().Tally.Cancelled, cancel);
-        EXPECT_EQ(::Run().Tally.Copied, 0);
-        EXPECT_EQ(::Run().Tally.Failed, cancel ? 0 : 3);
-        EXPECT_TRUE(cancel || ::Run().ErrorReported);
-        EXPECT_EQ(CopyLines(), 0);
+        EXPECT_EQ(::Run().Tally.Copied, c.copied);
+        EXPECT_EQ(::Run().Tally.Failed, c.failed);
+        EXPECT_EQ(::Run().Tally.Skipped, c.skipped);
+        EXPECT_EQ(::Run().Tally.Cancelled, c.event == Event::Cancel);
+        EXPECT_EQ(CopyLines(), c.copied);
+        EXPECT_EQ(::Run().ErrorReported, c.failed + c.skipped > 0);
+        if (c.event != Event::UserEdit) continue;
+        EXPECT_EQ(right.Read(Name(0)), QByteArray("the user's edit"));
+        EXPECT_EQ(right.Read(Name(1)), NewData(1));
+        ASSERT_EQ(::Run().Errors.size(), 1);
+        EXPECT_TRUE(::Run().Errors[0].contains(right.Path(Name(0)))) << qPrintable(::Run().Errors[0]);
+        EXPECT_TRUE(LastErrorMsg().startsWith(FormatMsg(870)));
     }
 }
 
