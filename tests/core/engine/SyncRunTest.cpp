@@ -67,8 +67,8 @@ TEST_F(SyncRunTest, TheOptionsMakeTheTreesTheyPromise) {
         deleteMasks_ = c.deleteMasks;
         Compare();
         ASSERT_TRUE(Sync());
-        EXPECT_EQ(Contents(left), c.leftAfter);
-        EXPECT_EQ(Contents(right), c.rightAfter);
+        EXPECT_EQ(Contents(left), c.leftAfter) << qPrintable(Contents(left).join(u' '));
+        EXPECT_EQ(Contents(right), c.rightAfter) << qPrintable(Contents(right).join(u' '));
         EXPECT_TRUE(c.fault || !::Run().ErrorReported) << qPrintable(LogLines().join(u'\n'));
     }
 }
