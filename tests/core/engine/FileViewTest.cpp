@@ -1,3 +1,5 @@
+// The rows the file list shows of a compare's result: filters, empty folders, counts, marks.
+
 #include "config/Profile.h"
 #include "engine/FileView.h"
 
@@ -37,9 +39,9 @@ QStringList Shown(const FileView& v) {
     return out;
 }
 
-// A small result: root, a.txt same, b.txt to right, c.txt to left, folder sub (to right,
-// left only) with d.txt, folder same with e.tmp (delete match, equal), empty folder both/
-// holding only folder both/inner.
+// A small result: the root; a.txt the same on both sides, b.txt going right, c.txt going left,
+// Case.txt opposite CASE.txt, right.txt on the right only; folder both holding only folder
+// both/inner with e.tmp (a delete match, equal); the empty folder empty.
 FileView Sample() {
     FileView v;
     v.Results.push_back(Folder(""));
@@ -57,47 +59,39 @@ FileView Sample() {
 
 }  // namespace
 
-TEST(FileView, Filter1SelectsWhatIsListed) {
-    ViewOptions view;
-    view.ShowEmptyFolders = true;
-    FileView v = Sample();
-    v.UpdateFilesView(0, view);
-    EXPECT_EQ(view.Filter1, 0);
-    EXPECT_EQ(v.LastIndex(), 10);
-    v.UpdateFilesView(1, view);  // modified, delete matches and folders
-    EXPECT_EQ(Shown(v), (QStringList{"/", "b.txt", "c.txt", "right.txt", "/both/", "/both/inner/", "e.tmp", "/empty/"}));
-    v.UpdateFilesView(2, view);  // toward the right, and folders that do not go left
-    EXPECT_EQ(Shown(v), (QStringList{"/", "b.txt", "/both/", "/both/inner/", "/empty/"}));
-    v.UpdateFilesView(3, view);
-    EXPECT_EQ(Shown(v), (QStringList{"/", "c.txt", "right.txt", "/both/", "/both/inner/", "/empty/"}));
-    v.UpdateFilesView(4, view);  // identical rows; the first row always
-    EXPECT_EQ(Shown(v), (QStringList{"/", "a.txt", "Case.txt", "/both/", "/both/inner/", "e.tmp", "/empty/"}));
+// Which rows each choice of the two filters and of "show empty folders" lists.
+TEST(FileView, TheFiltersListTheRowsTheyName) {
+    const struct {
+        int filter1, filter2;
+        bool showEmpty;
+        const char* shown;
+    } cases[] = {
+        {0, 0, true, "/ a.txt b.txt c.txt Case.txt right.txt /both/ /both/inner/ e.tmp /empty/"},
+        {1, 0, true, "/ b.txt c.txt right.txt /both/ /both/inner/ e.tmp /empty/"},  // changed, delete matches, folders
+        {2, 0, true, "/ b.txt /both/ /both/inner/ /empty/"},  // toward the right, folders that do not go left
+        {3, 0, true, "/ c.txt right.txt /both/ /both/inner/ /empty/"},
+        {4, 0, true, "/ a.txt Case.txt /both/ /both/inner/ e.tmp /empty/"},  // identical rows; the first row always
+        {0, 2, true, "/ Case.txt right.txt /both/ /both/inner/ /empty/"},  // one side only: names differ, case too
+        {0, 1, true, "/ a.txt b.txt c.txt /both/ /both/inner/ e.tmp /empty/"},
+        {4, 2, true, "/ a.txt Case.txt /both/ /both/inner/ e.tmp /empty/"},  // no name filter on identical rows
+        // "/both" is followed by a folder, "/empty" by nothing: both dropped; "/both/inner" holds a file.
+        {0, 0, false, "/ a.txt b.txt c.txt Case.txt right.txt /both/inner/ e.tmp"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.filter1 << " " << c.filter2 << " " << c.showEmpty);
+        ViewOptions view;
+        view.Filter2 = c.filter2;
+        view.ShowEmptyFolders = c.showEmpty;
+        FileView v = Sample();
+        v.UpdateFilesView(c.filter1, view);
+        EXPECT_EQ(Shown(v), QString(c.shown).split(' '));
+    }
 }
 
-TEST(FileView, Filter2ComparesNamesExactlyAndIsOffForIdenticalRows) {
+TEST(FileView, TheTreeListKeepsDroppedFoldersAndAFolderThatProposesSomethingStays) {
     ViewOptions view;
-    view.ShowEmptyFolders = true;
-    view.Filter2 = 2;  // one side only: names differ, case included
     FileView v = Sample();
     v.UpdateFilesView(0, view);
-    EXPECT_EQ(Shown(v), (QStringList{"/", "Case.txt", "right.txt", "/both/", "/both/inner/", "/empty/"}));
-    view.Filter2 = 1;
-    v.UpdateFilesView(0, view);
-    EXPECT_EQ(Shown(v), (QStringList{"/", "a.txt", "b.txt", "c.txt", "/both/", "/both/inner/", "e.tmp", "/empty/"}));
-    EXPECT_FALSE(FileView::Filter2Applies(4));
-    view.Filter2 = 2;
-    v.UpdateFilesView(4, view);
-    EXPECT_TRUE(Shown(v).contains("a.txt"));
-}
-
-TEST(FileView, EmptyFoldersAreDroppedUnlessShownTreeListKeepsThem) {
-    ViewOptions view;
-    view.ShowEmptyFolders = false;
-    FileView v = Sample();
-    v.UpdateFilesView(0, view);
-    // "/both" is followed by a folder, "/empty" by nothing: both dropped; "/both/inner" holds
-    // a file and stays.
-    EXPECT_EQ(Shown(v), (QStringList{"/", "a.txt", "b.txt", "c.txt", "Case.txt", "right.txt", "/both/inner/", "e.tmp"}));
     // The tree list has every row from before the drop, each leading to a view row.
     ASSERT_EQ(v.TreeRows().size(), 11u);
     EXPECT_EQ(v.TreeRows()[7].LeftFolder, "/l/both");
@@ -106,12 +100,16 @@ TEST(FileView, EmptyFoldersAreDroppedUnlessShownTreeListKeepsThem) {
     EXPECT_EQ(v.TreeRows()[9].ViewIndex, 8);
     EXPECT_EQ(v.TreeRows()[6].Name, "right.txt");
     EXPECT_EQ(v.TreeRows()[1].ViewIndex, 1);
-    // A folder that proposes something is never dropped.
     FileView w;
     w.Results.push_back(Folder(""));
     w.Results.push_back(Folder("/new", SyncAction::LeftToRight));
     w.UpdateFilesView(0, view);
     EXPECT_EQ(Shown(w), QStringList{"/new/"});
+    // The first row of the result stays in the view of identical rows whatever it proposes.
+    FileView u;
+    u.Results.push_back(File("", "b.txt", "b.txt", SyncAction::LeftToRight));
+    u.UpdateFilesView(4, view);
+    EXPECT_EQ(Shown(u), QStringList{"b.txt"});
 }
 
 TEST(FileView, CountsByDirectionDeleteMatchCountsBothWays) {
@@ -158,12 +156,4 @@ TEST(FileView, SelectAllMarksProposalsFoldersAndDeleteMatchesButNoFlaggedRow) {
     v.SelectAll = false;
     v.ApplySelectAll();
     for (size_t i = 1; i < v.ViewList.size(); ++i) EXPECT_FALSE(v.ViewList[i].Selected);
-}
-
-TEST(FileView, EmptyResultGivesEmptyView) {
-    ViewOptions view;
-    FileView v;
-    v.UpdateFilesView(1, view);
-    EXPECT_EQ(v.LastIndex(), 0);
-    EXPECT_EQ(v.FileCounts, (std::array<int, 3>{0, 0, 0}));
 }

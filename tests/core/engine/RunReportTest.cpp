@@ -19,14 +19,10 @@ protected:
     // Left: new.txt (5 bytes), sub/x.txt (3 bytes), unticked skip.txt; right: gone/y.txt;
     // both: upd.txt, newer on the right.
     void BuildMixedTree() {
-        left.File(QStringLiteral("new.txt"), "12345");
-        left.File(QStringLiteral("sub/x.txt"), "xyz");
-        left.File(QStringLiteral("skip.txt"), "not this");
-        right.File(QStringLiteral("gone/y.txt"), "y");
-        left.File(QStringLiteral("upd.txt"), "old", Old);
-        right.File(QStringLiteral("upd.txt"), "newer", New);
+        Plant(left, {"new.txt=12345", "sub/x.txt=xyz", "skip.txt", "upd.txt=old"});
+        Plant(right, {"gone/y.txt=y", "upd.txt=newer"});
         Compare();
-        files.ViewList[static_cast<size_t>(RowOf(QStringLiteral("skip.txt")))].Selected = false;
+        files.ViewList[static_cast<size_t>(RowOf("skip.txt"))].Selected = false;
         // Both directions, and entries only on the right are deleted there.
         SetOptions({true, true, false, false, true});
     }
@@ -65,9 +61,8 @@ TEST_F(RunReportTest, PlanCountsTickedRowsAndDeletionsApartAndMatchesWhatTheRunD
 }
 
 TEST_F(RunReportTest, MaskDeletionsAreDeletionsNotCopiesAndPopupDeleteStatesItsSide) {
-    left.File(QStringLiteral("d/a.tmp"), "t", New);
-    right.File(QStringLiteral("d/a.tmp"), "t", Old);
-    left.File(QStringLiteral("d/b.txt"), "bb");
+    Plant(left, {"d/a.tmp=new", "d/b.txt"});
+    Plant(right, {"d/a.tmp=old"});
     SetOptions({true, false, false, false, false});
     Compare(QStringLiteral("*.tmp"));
     const RunPlan plan = SyncPlan();
@@ -88,9 +83,7 @@ TEST_F(RunReportTest, MaskDeletionsAreDeletionsNotCopiesAndPopupDeleteStatesItsS
 }
 
 TEST_F(RunReportTest, StatusAfterARunWithAFailureAndASkipCountsWhatHappened) {
-    left.File(QStringLiteral("a.txt"), "fails");
-    left.File(QStringLiteral("b.txt"), "copied");
-    left.File(QStringLiteral("c.txt"), "taken");
+    Plant(left, {"a.txt", "b.txt", "c.txt"});
     SetOptions({true, false, false, false, false});
     Compare();
     // After the compare something takes the name c.txt on the right: left alone, skipped.
@@ -114,18 +107,26 @@ TEST_F(RunReportTest, StatusAfterARunWithAFailureAndASkipCountsWhatHappened) {
 }
 
 TEST(SizeText, ReadableUnitsInTheLanguagesNumberFormatAndExactBytes) {
+    const struct {
+        const char* language;
+        int64_t bytes;
+        QString readable, exact;
+    } cases[] = {
+        {"English", 0, "0 bytes", "0 bytes"},
+        {"English", 1023, "1,023 bytes", "1,023 bytes"},
+        {"English", 1536, "1.5 KiB", "1,536 bytes"},
+        {"English", 5LL << 30, "5.0 GiB", "5,368,709,120 bytes"},
+        {"Deutsch", 1536, "1,5 KiB", "1.536 Byte"},
+        {"Deutsch", 1234567, "1,2 MiB", "1.234.567 Byte"},
+    };
+    IsolatedEnvironment env;
     SetProgramFolderForTests(QStringLiteral(TANDOR_DATA_DIR));
-    Settings().LanguageName = QStringLiteral("English");
-    ReloadLocalizer();
-    EXPECT_EQ(ReadableSize(0), QStringLiteral("0 bytes"));
-    EXPECT_EQ(ReadableSize(1023), QStringLiteral("1,023 bytes"));
-    EXPECT_EQ(ReadableSize(1536), QStringLiteral("1.5 KiB"));
-    EXPECT_EQ(ReadableSize(5LL * 1024 * 1024 * 1024), QStringLiteral("5.0 GiB"));
-    EXPECT_EQ(ExactSize(1234567), QStringLiteral("1,234,567 bytes"));
-    Settings().LanguageName = QStringLiteral("Deutsch");
-    ReloadLocalizer();
-    EXPECT_EQ(ReadableSize(1536), QStringLiteral("1,5 KiB"));
-    EXPECT_EQ(ExactSize(1234567), QStringLiteral("1.234.567 Byte"));
+    for (const auto& c : cases) {
+        Settings().LanguageName = c.language;
+        ReloadLocalizer();
+        EXPECT_EQ(ReadableSize(c.bytes), c.readable);
+        EXPECT_EQ(ExactSize(c.bytes), c.exact);
+    }
     Settings().LanguageName.clear();
     ReloadLocalizer();
     SetProgramFolderForTests(QString());

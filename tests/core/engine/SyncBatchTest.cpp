@@ -8,6 +8,8 @@
 #include "platform/ReplacementBatch.h"
 #include "support/FailingDevice.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <optional>
 
@@ -18,10 +20,6 @@ namespace {
 QString Name(int i) { return QStringLiteral("d/f%1.txt").arg(i, 3, 10, QLatin1Char('0')); }
 QByteArray OldData(int i) { return "old " + QByteArray::number(i); }
 QByteArray NewData(int i) { return "new and longer " + QByteArray::number(i); }
-
-QStringList NamesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
 
 class SyncBatchTest : public SyncRunTest {
 protected:
@@ -36,11 +34,7 @@ protected:
         Switches().DontAsk = true;
         Settings().LogChanges = true;
     }
-    int CopyLines() const {
-        int copies = 0;
-        for (const QString& line : LogLines()) copies += line.contains(QStringLiteral("\tCopy\t")) ? 1 : 0;
-        return copies;
-    }
+    int CopyLines() const { return static_cast<int>(LogLines().filter("\tCopy\t").size()); }
     int OldFiles(int n) const {
         int old = 0;
         for (int i = 0; i < n; ++i) old += right.Read(Name(i)) == OldData(i) ? 1 : 0;
@@ -73,59 +67,55 @@ TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch)
     EXPECT_EQ(::Run().Tally.Copied, n);
     EXPECT_EQ(CopyLines(), n);
     EXPECT_FALSE(::Run().ErrorReported);
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
+    EXPECT_EQ(TempTree::Entries(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
 }
 
-TEST_F(SyncBatchTest, AFileChangedBeforeItsBatchIsRenamedIsSkippedAndReported) {
-    ChangedFiles(3);
-    int progressCalls = 0;
-    host.onProgress = [&](int64_t, int64_t) {
-        // The user saves the first destination while the third file is being copied.
-        if (++progressCalls == 3) right.File(Name(0), "the user's edit");
+// While the third of three files is copied the user saves the first destination, or cancels; or
+// the batch's sync fails. What is reported is what is in place, and no temporary is left.
+TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
+    enum class Event { UserEdit, Cancel, SyncFails };
+    const struct {
+        const char* what;
+        Event event;
+        int oldFiles, copied, failed, skipped;
+    } cases[] = {
+        {"a file edited before its batch is renamed is skipped and reported", Event::UserEdit, 0, 2, 0, 1},
+        {"a cancel keeps every old file", Event::Cancel, 3, 0, 0, 0},
+        {"a failed sync fails every file of the batch", Event::SyncFails, 3, 0, 3, 0},
     };
-    host.ProgressInit(0);
-    ASSERT_TRUE(Sync());
-    EXPECT_EQ(right.Read(Name(0)), QByteArray("the user's edit"));
-    EXPECT_EQ(right.Read(Name(1)), NewData(1));
-    EXPECT_EQ(right.Read(Name(2)), NewData(2));
-    EXPECT_EQ(::Run().Tally.Copied, 2);
-    EXPECT_EQ(::Run().Tally.Skipped, 1);
-    EXPECT_EQ(CopyLines(), 2);
-    ASSERT_EQ(::Run().Errors.size(), 1);
-    EXPECT_TRUE(::Run().Errors[0].contains(right.Path(Name(0)))) << qPrintable(::Run().Errors[0]);
-    EXPECT_TRUE(LastErrorMsg().startsWith(FormatMsg(870)));
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
-}
-
-TEST_F(SyncBatchTest, CancelInsideABatchKeepsEveryOldFileAndNoTemporary) {
-    ChangedFiles(3);
-    int progressCalls = 0;
-    host.onProgress = [&](int64_t, int64_t) {
-        if (++progressCalls == 3) ::Run().CancelRequested = true;
-    };
-    host.ProgressInit(0);
-    ASSERT_TRUE(Sync());
-    EXPECT_EQ(OldFiles(3), 3);
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
-    EXPECT_TRUE(::Run().Tally.Cancelled);
-    EXPECT_EQ(::Run().Tally.Copied, 0);
-    EXPECT_EQ(::Run().Tally.Failed, 0);
-    EXPECT_EQ(CopyLines(), 0);
-}
-
-TEST_F(SyncBatchTest, AFailedSyncFailsEveryFileOfTheBatchAndKeepsTheirOldData) {
-    ChangedFiles(3);
-    {
-        FailingDevice device;
-        device.Fail(FailingDevice::Point::Sync, QString(), EIO);
-        ASSERT_TRUE(Sync());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Clear(left);
+        Clear(right);
+        QFile::remove(logs.Path("20260402.log"));
+        ChangedFiles(3);
+        int progressCalls = 0;
+        host.onProgress = [&](int64_t, int64_t) {
+            if (++progressCalls != 3) return;
+            if (c.event == Event::UserEdit) right.File(Name(0), "the user's edit");
+            if (c.event == Event::Cancel) ::Run().CancelRequested = true;
+        };
+        host.ProgressInit(0);
+        {
+            FailingDevice device;
+            if (c.event == Event::SyncFails) device.Fail(FailingDevice::Point::Sync, QString(), EIO);
+            ASSERT_TRUE(Sync());
+        }
+        EXPECT_EQ(OldFiles(3), c.oldFiles);
+        EXPECT_EQ(TempTree::Entries(right.Path("d")).size(), 3);
+        EXPECT_EQ(::Run().Tally.Copied, c.copied);
+        EXPECT_EQ(::Run().Tally.Failed, c.failed);
+        EXPECT_EQ(::Run().Tally.Skipped, c.skipped);
+        EXPECT_EQ(::Run().Tally.Cancelled, c.event == Event::Cancel);
+        EXPECT_EQ(CopyLines(), c.copied);
+        EXPECT_EQ(::Run().ErrorReported, c.failed + c.skipped > 0);
+        if (c.event != Event::UserEdit) continue;
+        EXPECT_EQ(right.Read(Name(0)), QByteArray("the user's edit"));
+        EXPECT_EQ(right.Read(Name(1)), NewData(1));
+        ASSERT_EQ(::Run().Errors.size(), 1);
+        EXPECT_TRUE(::Run().Errors[0].contains(right.Path(Name(0)))) << qPrintable(::Run().Errors[0]);
+        EXPECT_TRUE(LastErrorMsg().startsWith(FormatMsg(870)));
     }
-    EXPECT_EQ(OldFiles(3), 3);
-    EXPECT_EQ(NamesIn(right.Path(QStringLiteral("d"))).size(), 3);
-    EXPECT_EQ(::Run().Tally.Copied, 0);
-    EXPECT_EQ(::Run().Tally.Failed, 3);
-    EXPECT_EQ(CopyLines(), 0);
-    EXPECT_TRUE(::Run().ErrorReported);
 }
 
 }  // namespace

@@ -6,39 +6,19 @@
 
 #include <map>
 #include <random>
-#include <set>
 
 namespace {
 
 using sync_run_test::New;
 using sync_run_test::Old;
 
-// A tree in memory: files with their contents, and folders (relative paths, no trailing '/').
-struct Model {
-    std::map<QString, QByteArray> files;
-    std::set<QString> folders;
-    bool HoldsBelow(const QString& folder) const {
-        const QString prefix = folder + QLatin1Char('/');
-        for (const auto& [path, data] : files)
-            if (path.startsWith(prefix)) return true;
-        for (const QString& f : folders)
-            if (f.startsWith(prefix)) return true;
-        return false;
-    }
-};
+// A tree in memory: relative paths, folders ending with '/' (and holding no data), files with
+// their contents.
+using Model = std::map<QString, QByteArray>;
 
-Model Read(const TempTree& tree) {
-    Model m;
-    for (const QString& entry : tree.List()) {
-        if (entry.endsWith(QLatin1Char('/'))) m.folders.insert(entry.chopped(1));
-        else m.files[entry] = tree.Read(entry);
-    }
-    return m;
-}
-
-void Write(TempTree& tree, const Model& m, const QDateTime& time) {
-    for (const QString& f : m.folders) tree.Folder(f);
-    for (const auto& [path, data] : m.files) tree.File(path, data, data.startsWith("new") ? time : Old);
+bool HoldsBelow(const Model& m, const QString& folder) {
+    const auto next = m.upper_bound(folder);
+    return next != m.end() && next->first.startsWith(folder);
 }
 
 // The base both sides share, then each side's own changes: edits, new files and folders,
@@ -46,57 +26,54 @@ void Write(TempTree& tree, const Model& m, const QDateTime& time) {
 // no one-sided folder keeps one) meet the exclude mask.
 std::array<Model, 2> Generate(unsigned seed) {
     std::mt19937 random(seed);
-    auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    Model base;
-    const QStringList folders{QStringLiteral("a"), QStringLiteral("a/b"), QStringLiteral("c")};
-    for (const QString& f : folders) base.folders.insert(f);
-    const QStringList places{QString(), QStringLiteral("a/"), QStringLiteral("a/b/"), QStringLiteral("c/")};
-    for (int i = 0; i < 8; ++i) {
-        const QString ext = i % 4 == 3 ? QStringLiteral(".tmp") : QStringLiteral(".txt");
-        base.files[places[pick(4)] + QStringLiteral("f%1").arg(i) + ext] = "old " + QByteArray::number(i);
-    }
-    base.files[QStringLiteral("r.bak")] = "old backup";
+    auto pick = [&random](size_t n) { return static_cast<size_t>(random() % n); };
+    const QStringList places{QString(), "a/", "a/b/", "c/"};
+    Model base{{"a/", {}}, {"a/b/", {}}, {"c/", {}}, {"r.bak", "old backup"}};
+    for (int i = 0; i < 8; ++i) base[places[pick(4)] + QStringLiteral("f%1").arg(i) + (i % 4 == 3 ? ".tmp" : ".txt")] = "old " + QByteArray::number(i);
     std::array<Model, 2> sides{base, base};
-    for (int s = 0; s < 2; ++s) {
-        Model& m = sides[static_cast<size_t>(s)];
-        const QString tag = s == 0 ? QStringLiteral("L") : QStringLiteral("R");
-        std::vector<QString> names;
-        for (const auto& [path, data] : m.files) names.push_back(path);
-        m.files[names[static_cast<size_t>(pick(static_cast<int>(names.size())))]] = "new edit " + tag.toLatin1();
-        m.files.erase(names[static_cast<size_t>(pick(static_cast<int>(names.size())))]);
-        m.files[places[pick(4)] + tag + QStringLiteral("n.txt")] = "new file";
-        m.files[places[pick(4)] + tag + QStringLiteral("n.tmp")] = "new temp";
-        if (pick(2) == 0) m.files[tag + QStringLiteral(".bak")] = "new backup";
-        const QString own = places[pick(4)] + tag + QStringLiteral("dir");
-        m.folders.insert(own);
-        m.folders.insert(own + QStringLiteral("/deep"));
-        m.files[own + QStringLiteral("/deep/x.txt")] = "new deep";
+    for (size_t s = 0; s < 2; ++s) {
+        Model& m = sides[s];
+        const QString tag = s == 0 ? "L" : "R";
+        std::vector<QString> files;
+        for (const auto& [path, data] : m)
+            if (!path.endsWith('/')) files.push_back(path);
+        m[files[pick(files.size())]] = "new edit " + tag.toLatin1();
+        m.erase(files[pick(files.size())]);
+        m[places[pick(4)] + tag + "n.txt"] = "new file";
+        m[places[pick(4)] + tag + "n.tmp"] = "new temp";
+        if (pick(2) == 0) m[tag + ".bak"] = "new backup";
+        const QString own = places[pick(4)] + tag + "dir/";
+        m[own] = m[own + "deep/"] = {};
+        m[own + "deep/x.txt"] = "new deep";
     }
     return sides;
 }
 
 // The trees of the two thousand runs live in memory where it is there: each replacement batch
 // ends with a sync, which on a disk would take minutes in all. The program's path is the same.
-class TreesInMemory {
-public:
-    TreesInMemory() : old_(qgetenv("TMPDIR")), had_(qEnvironmentVariableIsSet("TMPDIR")) {
-        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable()) qputenv("TMPDIR", "/dev/shm");
+struct TreesInMemory : ScopedEnvironment {
+    TreesInMemory() {
+        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable()) Set("TMPDIR", "/dev/shm");
     }
-    ~TreesInMemory() {
-        if (had_) qputenv("TMPDIR", old_);
-        else qunsetenv("TMPDIR");
-    }
-
-private:
-    QByteArray old_;
-    bool had_;
 };
 
 class SyncPlanPropertyTest : private TreesInMemory, public sync_run_test::SyncRunTest {
 protected:
+    static Model Read(const TempTree& tree) {
+        Model m;
+        for (const QString& entry : tree.List()) m[entry] = entry.endsWith('/') ? QByteArray() : tree.Read(entry);
+        return m;
+    }
+    static void Write(TempTree& tree, const Model& m, const QDateTime& time) {
+        for (const auto& [path, data] : m) {
+            if (path.endsWith('/')) tree.Folder(path.chopped(1));
+            else tree.File(path, data, data.startsWith("new") ? time : Old);
+        }
+    }
+    // A path of a log line or a row relative to its root; side is the root's.
     QString Relative(const QString& path, int& side) const {
         for (side = 0; side < 2; ++side) {
-            const QString root = (side == 0 ? left : right).Path() + QLatin1Char('/');
+            const QString root = (side == 0 ? left : right).Path() + '/';
             if (path.startsWith(root)) return path.mid(root.size());
         }
         ADD_FAILURE() << "a change outside the roots: " << qPrintable(path);
@@ -106,26 +83,24 @@ protected:
     // earlier pass removed is not copied or deleted again.
     std::array<Model, 2> Predict(std::array<Model, 2> m, const RunPlan& plan) {
         for (const PlannedPass& pass : plan.Passes) {
-            const int s = pass.side, d = 1 - s;
-            Model &from = m[static_cast<size_t>(s)], &to = m[static_cast<size_t>(d)];
+            Model &from = m[static_cast<size_t>(pass.side)], &to = m[static_cast<size_t>(1 - pass.side)];
             for (size_t a = pass.begin; a < pass.end; ++a) {
                 const CompareRow& row = files.ViewList[plan.Actions[a].row];
                 int side = 0;
-                const QString folder = Relative(row.Folder[s].endsWith(u'/') ? row.Folder[s] : row.Folder[s] + u'/', side);
-                const QString file = folder + row.Name[s];
+                const QString folder = Relative(row.Folder[pass.side].endsWith('/') ? row.Folder[pass.side] : row.Folder[pass.side] + '/', side);
+                const QString file = folder + row.Name[pass.side];
                 switch (plan.Actions[a].kind) {
                 case PlannedKind::CopyFile:
                     // A delete pass before may have taken the source, or the destination that
                     // a copy of only the files on both sides needs.
-                    if (from.files.count(file) && (!(pass.flags & RunFlag::OnlyOneSided) || to.files.count(file)))
-                        to.files[file] = from.files[file];
+                    if (from.count(file) && (!(pass.flags & RunFlag::OnlyOneSided) || to.count(file))) to[file] = from[file];
                     break;
                 case PlannedKind::CreateFolder:
-                    if (!folder.isEmpty()) to.folders.insert(folder.chopped(1));
+                    if (!folder.isEmpty()) to[folder] = {};
                     break;
-                case PlannedKind::DeleteFile: from.files.erase(file); break;
+                case PlannedKind::DeleteFile: from.erase(file); break;
                 case PlannedKind::RemoveFolder:
-                    if (!from.HoldsBelow(folder.chopped(1))) from.folders.erase(folder.chopped(1));
+                    if (!HoldsBelow(from, folder)) from.erase(folder);
                     break;
                 case PlannedKind::TrashFolder: break;
                 }
@@ -141,52 +116,45 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
     Settings().LogChanges = true;
     Settings().MaxDeletePercent = 100;  // the guard would hold deletions the plan lists
     Switches().DontAsk = true;
-    const QString log = logs.Path(QStringLiteral("20260402.log"));
+    CurrentProfile().profile.View.ShowEmptyFolders = true;
     for (unsigned seed = 1; seed <= 20; ++seed) {
         const std::array<Model, 2> trees = Generate(seed);
         for (int masks = 0; masks < 3; ++masks) {
             for (int bits = 0; bits < 32; ++bits) {
                 SCOPED_TRACE(testing::Message() << "seed " << seed << ", masks " << masks << ", options " << bits);
-                for (TempTree* t : {&left, &right}) QDir(t->Path()).removeRecursively();
+                Clear(left);
+                Clear(right);
                 Write(left, trees[0], New);
                 Write(right, trees[1], New.addSecs(3600));
-                QFile::remove(log);
+                QFile::remove(logs.Path("20260402.log"));
                 std::array<bool, 5> options{};
                 for (size_t o = 0; o < 5; ++o) options[o] = (bits >> o) & 1;
                 SetOptions(options);
-                FolderPair pair = Pair(left.Path(), right.Path(), masks == 2 ? QStringLiteral("*.tmp") : QString());
-                if (masks == 1) pair.Mask[MaskExcludeFiles] = QStringLiteral("*.bak");
-                CurrentProfile().profile.View.ShowEmptyFolders = true;
+                FolderPair pair = Pair(left.Path(), right.Path(), masks == 2 ? "*.tmp" : "");
+                if (masks == 1) pair.Mask[MaskExcludeFiles] = "*.bak";
                 ComparePairs({pair});
-                const std::array<Model, 2> before{Read(left), Read(right)};
                 const RunPlan plan = SyncPlan();
                 // Before the run, which clears the names of the rows it deleted.
-                const std::array<Model, 2> predicted = Predict(before, plan);
+                const std::array<Model, 2> predicted = Predict({Read(left), Read(right)}, plan);
                 SyncRun(files, plan);
 
-                std::array<int, 2> copies{}, created{}, deleted{}, removed{};
+                // Copies and deletions count on the side of their first path; a created folder
+                // counts for the side it was copied from.
+                std::map<QString, std::array<int, 2>> logged;
                 for (const QString& line : LogLines()) {
-                    const QStringList f = line.split(u'\t');
-                    static const QStringList kChanges{QStringLiteral("Copy"), QStringLiteral("CreateFolder"),
-                                                      QStringLiteral("Delete"), QStringLiteral("RemoveFolder")};
-                    if (f.size() < 3 || !kChanges.contains(f[1])) continue;
+                    const QStringList f = line.split('\t');
                     int side = 0;
+                    if (f.size() < 3 || !QStringList{"Copy", "CreateFolder", "Delete", "RemoveFolder"}.contains(f[1])) continue;
                     Relative(f[2], side);
-                    const auto i = static_cast<size_t>(side);
-                    if (f[1] == QLatin1String("Copy")) ++copies[i];
-                    else if (f[1] == QLatin1String("CreateFolder")) ++created[1 - i];
-                    else if (f[1] == QLatin1String("Delete")) ++deleted[i];
-                    else if (f[1] == QLatin1String("RemoveFolder")) ++removed[i];
+                    ++logged[f[1]][static_cast<size_t>(f[1] == "CreateFolder" ? 1 - side : side)];
                 }
-                EXPECT_EQ(copies, plan.CopyFiles);
-                EXPECT_EQ(created, plan.CreateFolders);
-                EXPECT_EQ(deleted, plan.DeleteFiles);
-                EXPECT_EQ(removed, plan.DeleteFolders);
-                const std::array<Model, 2> after{Read(left), Read(right)};
-                for (size_t s = 0; s < 2; ++s) {
-                    EXPECT_EQ(after[s].files, predicted[s].files) << "side " << s;
-                    EXPECT_EQ(after[s].folders, predicted[s].folders) << "side " << s;
-                }
+                EXPECT_EQ(logged["Copy"], plan.CopyFiles);
+                EXPECT_EQ(logged["CreateFolder"], plan.CreateFolders);
+                EXPECT_EQ(logged["Delete"], plan.DeleteFiles);
+                EXPECT_EQ(logged["RemoveFolder"], plan.DeleteFolders);
+                EXPECT_EQ(Read(left), predicted[0]);
+                EXPECT_EQ(Read(right), predicted[1]);
+                EXPECT_FALSE(::Run().ErrorReported) << qPrintable(LogLines().join(u'\n'));  // nothing tried and failed
                 if (HasFailure()) return;
             }
         }

@@ -1,6 +1,7 @@
 #pragma once
 // The fixture of the synchronisation run tests: two real temporary trees, the engine's own scan
-// and merge into a view, a log folder, a headless host whose answers a test queues.
+// and merge into a view, a log folder, a headless host whose answers a test queues, and a tree
+// outside both that no run may touch.
 
 #include "config/Profile.h"
 #include "config/ProgramSettings.h"
@@ -10,21 +11,26 @@
 #include "engine/FileOperations.h"
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
-#include "engine/RunState.h"
 #include "engine/RunPlan.h"
+#include "engine/RunState.h"
 #include "engine/SyncRun.h"
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/FileListing.h"
+#include "platform/PathCodec.h"
 #include "platform/SystemInfo.h"
+#include "support/QtPrinters.h"
 #include "support/TempTree.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+
+#include <unistd.h>
 
 namespace sync_run_test {
 
@@ -48,6 +54,8 @@ protected:
             ++refreshes;
             Compare();
         });
+        outside.File(QStringLiteral("f.txt"), "outside, never to be touched", Old);
+        outside.File(QStringLiteral("keep/deep.txt"), "deep outside", Old);
     }
     void TearDown() override {
         SetRefreshCompare({});
@@ -57,16 +65,33 @@ protected:
         SetHost(nullptr);
     }
 
-    void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
+    static void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
 
     // The program's own compare of the two trees, every row in the view (the delete masks stay
     // for later compares).
-    void Compare(const QString& deleteMasks = QString()) {
+    CompareRunResult Compare(const QString& deleteMasks = QString()) {
         deleteMasks_ = deleteMasks.isNull() ? deleteMasks_ : deleteMasks;
         CurrentProfile().profile.View.ShowEmptyFolders = true;
-        ComparePairs({Pair(left.Path(), right.Path(), deleteMasks_)});
+        return ComparePairs({Pair(left.Path(), right.Path(), deleteMasks_)});
     }
-    // The plan of the Synchronize button with these options (the profile's when not given).
+    // The program's own compare of the current profile with these pairs (several pairs,
+    // AutoCreate, the view's filters).
+    CompareRunResult ComparePairs(const QList<FolderPair>& pairs) {
+        CurrentProfile().profile.Pairs = pairs;
+        CurrentProfile().profile.Options.TimeLag = 2.0 / 86400;
+        const CompareRunResult result = CompareRun(CurrentProfile().profile, files);
+        EXPECT_EQ(result.outcome, CompareOutcome::Done);
+        return result;
+    }
+    static FolderPair Pair(const QString& leftRoot, const QString& rightRoot, const QString& deleteMasks = QString()) {
+        FolderPair pair;
+        pair.Dir = {leftRoot, rightRoot};
+        pair.Mask[MaskIncludeDirs] = QStringLiteral("*");
+        pair.Mask[MaskIncludeFiles] = QStringLiteral("*");
+        pair.Mask[MaskDeleteFiles] = deleteMasks;
+        return pair;
+    }
+    // The plan of the Synchronize button with the profile's options.
     RunPlan SyncPlan() const { return PlanRun(files, Request(RunRequest::Kind::Synchronize, 0, 0)); }
     static RunRequest Request(RunRequest::Kind kind, int side, int row, bool folderOnly = false) {
         RunRequest request;
@@ -82,7 +107,7 @@ protected:
     bool Sync(int r = 0, bool folderOnly = false) {
         return SyncRun(files, PlanRun(files, Request(RunRequest::Kind::Synchronize, 0, r, folderOnly)));
     }
-    // The row of a relative path (a folder "d", a file "d/x.txt").
+    // The view row of a relative path (a folder "d", a file "d/x.txt").
     int RowOf(const QString& relative) const {
         for (size_t i = 1; i < files.ViewList.size(); ++i) {
             const CompareRow& r = files.ViewList[i];
@@ -95,33 +120,72 @@ protected:
         ADD_FAILURE() << "no row for " << qPrintable(relative);
         return 0;
     }
-    static FolderPair Pair(const QString& leftRoot, const QString& rightRoot, const QString& deleteMasks = QString()) {
-        FolderPair pair;
-        pair.Dir = {leftRoot, rightRoot};
-        pair.Mask[MaskIncludeDirs] = QStringLiteral("*");
-        pair.Mask[MaskIncludeFiles] = QStringLiteral("*");
-        pair.Mask[MaskDeleteFiles] = deleteMasks;
-        return pair;
+
+public:
+    // Trees written compactly: "d/" is a folder, "a.txt" a file holding its own path, "a.txt=text"
+    // a file holding text. A file is modified at New when its text begins with "new", else at Old,
+    // so that equal texts on both sides compare equal. "x*12" stands for x01.txt ... x12.txt.
+    static void Plant(TempTree& tree, const QStringList& entries) {
+        for (const QString& entry : entries) {
+            const qsizetype star = entry.indexOf(QLatin1Char('*'));
+            if (star >= 0) {
+                for (int i = 1; i <= entry.mid(star + 1).toInt(); ++i)
+                    Plant(tree, {entry.left(star) + QStringLiteral("%1.txt").arg(i, 2, 10, QLatin1Char('0'))});
+            } else if (entry.endsWith(QLatin1Char('/'))) {
+                tree.Folder(entry.chopped(1));
+            } else {
+                const qsizetype eq = entry.indexOf(QLatin1Char('='));
+                const QByteArray text = (eq < 0 ? entry : entry.mid(eq + 1)).toUtf8();
+                tree.File(entry.left(eq), text, text.startsWith("new") ? New : Old);
+            }
+        }
     }
-    // The program's own compare of the current profile with these pairs (several pairs,
-    // AutoCreate, the view's filters).
-    void ComparePairs(const QList<FolderPair>& pairs) {
-        CurrentProfile().profile.Pairs = pairs;
-        CurrentProfile().profile.Options.TimeLag = 2.0 / 86400;
-        ASSERT_EQ(CompareRun(CurrentProfile().profile, files).outcome, CompareOutcome::Done);
+    // What a tree holds, in the same form (sorted; no counted runs).
+    static QStringList Contents(const TempTree& tree) {
+        QStringList out;
+        for (const QString& entry : tree.List()) {
+            const QByteArray text = entry.endsWith(QLatin1Char('/')) ? entry.toUtf8() : tree.Read(entry);
+            out << (text == entry.toUtf8() ? entry : entry + QLatin1Char('=') + QString::fromUtf8(text));
+        }
+        return out;
     }
+    // Empties a tree for the next case of a table, and forgets the last run.
+    static void Clear(TempTree& tree) {
+        QDir(tree.Path()).removeRecursively();
+        QDir().mkpath(tree.Path());
+        ResetRunState();
+    }
+    static void Link(const QString& target, const QString& at) {
+        ASSERT_EQ(::symlink(PathCodec::Encode(target).constData(), PathCodec::Encode(at).constData()), 0);
+    }
+protected:
+    // Everything outside the roots is as it was, byte for byte.
+    void ExpectOutsideUntouched() const {
+        EXPECT_EQ(Contents(outside), QStringList({QStringLiteral("f.txt=outside, never to be touched"), QStringLiteral("keep/"),
+                                                  QStringLiteral("keep/deep.txt=deep outside")}));
+        EXPECT_EQ(outside.Modified(QStringLiteral("f.txt")), Old);
+    }
+
     QString LastErrorMsg() const {
         return ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorMsg"), QString()).toString();
     }
+    // A log line as the test's clock stamps it, and the lines of today's log.
+    static QString Stamped(const QString& text) { return QStringLiteral("2026-04-02 09:00:00\t") + text; }
+    static QString StartLine() { return Stamped(QStringLiteral("Start\t/profiles/test.tdp")); }
+    static QString EndLine() { return Stamped(QStringLiteral("End\t/profiles/test.tdp")); }
     QStringList LogLines() const {
         QStringList lines = QString::fromUtf8(logs.Read(QStringLiteral("20260402.log"))).split(QStringLiteral("\r\n"));
         lines.removeAll(QString());
         return lines;
     }
+    // How many log lines report the error number err.
+    int LoggedErrors(int err) const {
+        return static_cast<int>(LogLines().filter(QRegularExpression(QStringLiteral("^[^\t]*\t%1\t").arg(err))).size());
+    }
 
     IsolatedEnvironment env;
     HeadlessRunHost host;
-    TempTree left, right, logs;
+    TempTree left, right, logs, outside;
     FileView files;
     QString deleteMasks_;
     int refreshes = 0;
