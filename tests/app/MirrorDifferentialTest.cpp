@@ -39,6 +39,16 @@ void SetTime(const QString& path, time_t seconds) {
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0)
         << qPrintable(path);
 }
+void Append(const QString& path, const QByteArray& text, time_t seconds) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(text);
+    file.close();
+    SetTime(path, seconds);
+}
+void Link(const QString& target, const QString& path) {
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0) << qPrintable(path);
+}
 
 struct Entry {
     char kind = '?';  // f file, d folder, l link
@@ -91,11 +101,10 @@ TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
     const QString left = tree.Path(QStringLiteral("left"));
     const QString right = tree.Path(QStringLiteral("right"));
     const QString expected = tree.Path(QStringLiteral("expected"));
-    tree.Folder(QStringLiteral("tmp"));
     // -a keeps links as links, times and modes; the copy is ours to change.
-    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {QStringLiteral("-a"), QString::fromLatin1(kSourceTree), left}));
-    ASSERT_TRUE(RunTool(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), left}));
-    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {QStringLiteral("-a"), left, right}));
+    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {"-a", QString::fromLatin1(kSourceTree), left}));
+    ASSERT_TRUE(RunTool(QStringLiteral("chmod"), {"-R", "u+w", left}));
+    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {"-a", left, right}));
 
     // Seeded changes: newer files on the left, newer files on the right (kept by both), files
     // and folders only on the left (copied) and only on the right (deleted), links retargeted.
@@ -115,20 +124,8 @@ TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
         at += files.size() / share;
         return some;
     };
-    for (const QString& f : take(30)) {  // changed on the left
-        QFile file(left + QLatin1Char('/') + f);
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write("\nchanged on the left\n");
-        file.close();
-        SetTime(file.fileName(), later);
-    }
-    for (const QString& f : take(100)) {  // changed later on the right: stays
-        QFile file(right + QLatin1Char('/') + f);
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write("\nedited in the backup\n");
-        file.close();
-        SetTime(file.fileName(), later + 3600);
-    }
+    for (const QString& f : take(30)) Append(left + u'/' + f, "\nchanged on the left\n", later);
+    for (const QString& f : take(100)) Append(right + u'/' + f, "\nedited in the backup\n", later + 3600);  // stays
     for (const QString& f : take(100)) ASSERT_TRUE(QFile::remove(right + QLatin1Char('/') + f));  // copied again
     for (const QString& f : take(100)) ASSERT_TRUE(QFile::remove(left + QLatin1Char('/') + f));   // deleted on the right
     // Of names that differ only in letter case ("index.html" and "Index.html"), the backup has
@@ -163,11 +160,9 @@ TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
     tree.File(QStringLiteral("left/") + becameFolder + QStringLiteral("/inside.txt"), "a file before");
     tree.File(QStringLiteral("outside/kept.txt"), "never touched");
     ASSERT_TRUE(QDir(right + u'/' + linked).removeRecursively());
-    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(right + u'/' + linked).constData()), 0);
+    Link(QStringLiteral("nowhere"), right + u'/' + linked);
     ASSERT_TRUE(QDir(right + u'/' + linkedOut).removeRecursively());
-    ASSERT_EQ(::symlink(QFile::encodeName(tree.Path(QStringLiteral("outside"))).constData(),
-                        QFile::encodeName(right + u'/' + linkedOut).constData()),
-              0);
+    Link(tree.Path(QStringLiteral("outside")), right + u'/' + linkedOut);
     tree.File(QStringLiteral("left/new folder/deeper/new.txt"), "new on the left");
     tree.File(QStringLiteral("left/.hidden settings"), "hidden and new");
     tree.File(QStringLiteral("right/old folder/sub/stale.txt"), "only in the backup");
@@ -175,25 +170,20 @@ TEST_F(MirrorDifferential, MirrorOfARealTreeLeavesWhatRsyncLeaves) {
     for (size_t i = 0; i < links.size() && i < 5; ++i) {
         const QString link = left + QLatin1Char('/') + links[i];
         ASSERT_TRUE(QFile::remove(link));
-        ASSERT_EQ(::symlink("retargeted", QFile::encodeName(link).constData()), 0);
+        Link(QStringLiteral("retargeted"), link);
         SetTime(link, later);
     }
-    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {QStringLiteral("-a"), right, expected}));
+    ASSERT_TRUE(RunTool(QStringLiteral("cp"), {"-a", right, expected}));
 
-    QFile profile(tree.Path(QStringLiteral("mirror.tdp")));
-    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
-    profile.write("[General]\r\nTimeLag=00:00:02\r\nCompareDate=1\r\nCompareSize=1\r\n[0]\r\n"
-                  "SO0=1\r\nSO1=0\r\nSO2=0\r\nSO3=0\r\nSO4=1\r\n[1]\r\nS=" + QFile::encodeName(left) +
-                  "\r\nD=" + QFile::encodeName(right) +
-                  "\r\nSu=1\r\nHD=1\r\nHF=1\r\nSD=1\r\nSF=1\r\nIS=*\r\nES=\r\nIF=*\r\nEF=\r\nDF=\r\n");
-    profile.close();
-
-    const ProgramRun run = StartUnattended(profile.fileName());
+    // Left to right and delete in 2, with subfolders, hidden and system entries, no masks.
+    const QString profile = WriteProfilePairs(
+        {"S=" + QFile::encodeName(left) + "\r\nD=" + QFile::encodeName(right) +
+         "\r\nSu=1\r\nHD=1\r\nHF=1\r\nSD=1\r\nSF=1\r\nIS=*\r\nES=\r\nIF=*\r\nEF=\r\nDF=\r\n"},
+        "10001");
+    const ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
     QString rsyncOutput;
-    ASSERT_TRUE(RunTool(QStringLiteral("rsync"), {QStringLiteral("-a"), QStringLiteral("--delete"),
-                                                  QStringLiteral("--update"), QStringLiteral("--modify-window=2"),
-                                                  left + QLatin1Char('/'), expected + QLatin1Char('/')},
+    ASSERT_TRUE(RunTool(QStringLiteral("rsync"), {"-a", "--delete", "--update", "--modify-window=2", left + u'/', expected + u'/'},
                         &rsyncOutput))
         << qPrintable(rsyncOutput);
 

@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
+#include "support/TreeQueries.h"
 
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -21,16 +22,12 @@ namespace {
 const QDateTime kOld(QDate(2026, 1, 1), QTime(10, 0));
 const QDateTime kNew(QDate(2026, 6, 1), QTime(10, 0));
 
-QStringList TemporariesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot).filter(QStringLiteral(".~tandor-"));
-}
-
 // Replaces destination with source as a run would, and kills the process (SIGKILL) once the
 // data is written and before the new file takes the old one's place. Returns the temporary file
 // the killed copy leaves.
 QString LeaveKilledCopy(const QString& source, const QString& destination) {
     const QString folder = QFileInfo(destination).path();
-    const QStringList before = TemporariesIn(folder);
+    const QStringList before = Temporaries(folder);
     const pid_t child = ::fork();
     if (child == 0) {
         FileSystem::CopyFile(source, destination, [](int64_t, int64_t) { ::raise(SIGKILL); }, nullptr);
@@ -39,7 +36,7 @@ QString LeaveKilledCopy(const QString& source, const QString& destination) {
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status));
-    QStringList left = TemporariesIn(folder);
+    QStringList left = Temporaries(folder);
     for (const QString& name : before) left.removeAll(name);
     EXPECT_EQ(left.size(), 1);
     return left.value(0);
@@ -65,13 +62,13 @@ TEST_F(UnattendedRun, AKilledRunsTemporariesAreRemovedWhereTheNextRunWritesAndNe
     const QByteArray pair = "S=" + left.toUtf8() + "\r\nD=" + right.toUtf8() + "\r\nIS=*\r\nIF=*\r\n";  // no delete mask
     const QString oneWay = WriteProfilePairs({pair}, "10000");
     EXPECT_EQ(Start({oneWay, QStringLiteral("-hide")}).exitCode, 0);
-    EXPECT_EQ(TemporariesIn(right), QStringList{rightTemporary});
+    EXPECT_EQ(Temporaries(right), QStringList{rightTemporary});
 
     // Left to right writes on the right only: the left's leftover stays, hidden, and is not copied.
     ProgramRun run = StartUnattended(oneWay);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.standardError);
-    EXPECT_EQ(TemporariesIn(right), QStringList());
-    EXPECT_EQ(TemporariesIn(left), QStringList{leftTemporary});
+    EXPECT_EQ(Temporaries(right), QStringList());
+    EXPECT_EQ(Temporaries(left), QStringList{leftTemporary});
     EXPECT_EQ(tree.Read(QStringLiteral("R/doc.bin")), tree.Read(QStringLiteral("L/doc.bin")));
     const QStringList removedLines = LogLines().filter(QStringLiteral("left by an interrupted copy were removed"));
     ASSERT_EQ(removedLines.size(), 1) << qPrintable(TodaysLog());
@@ -80,8 +77,8 @@ TEST_F(UnattendedRun, AKilledRunsTemporariesAreRemovedWhereTheNextRunWritesAndNe
 
     // Both ways write on both sides.
     EXPECT_EQ(StartUnattended(WriteProfilePairs({pair}, "11000")).exitCode, 0);
-    EXPECT_EQ(TemporariesIn(left), QStringList());
-    EXPECT_EQ(TemporariesIn(right), QStringList());
+    EXPECT_EQ(Temporaries(left), QStringList());
+    EXPECT_EQ(Temporaries(right), QStringList());
     EXPECT_EQ(tree.Read(QStringLiteral("L/notes.txt")), QByteArray("notes"));
 }
 
@@ -93,12 +90,10 @@ TEST_F(UnattendedRun, CancelAfterErrorUnattendedBeginsNoCopyAfterTheFirstFailure
     constexpr int kFiles = 100;
     for (int i = 0; i < kFiles; ++i) tree.File(QStringLiteral("L/a/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "x", kOld);
     tree.Folder(QStringLiteral("R/a"));
-    tree.Folder(QStringLiteral("home"));
     const QString profile = WriteProfile(tree.Path(QStringLiteral("L")), tree.Path(QStringLiteral("R")), "10000");
-    extraEnvironment = {{QStringLiteral("HOME"), tree.Path(QStringLiteral("home"))}};
-    if (root) {
-        // Everything belongs to the ordinary user who runs the program.
-        for (const QString& top : {tree.Path(), configHome.path()}) {
+    extraEnvironment = {{QStringLiteral("HOME"), scratch.path()}};
+    if (root) {  // everything belongs to the ordinary user who runs the program
+        for (const QString& top : {tree.Path(), configHome.path(), scratch.path()}) {
             QProcess chown;
             chown.start(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), top});
             ASSERT_TRUE(chown.waitForFinished());
@@ -112,13 +107,12 @@ TEST_F(UnattendedRun, CancelAfterErrorUnattendedBeginsNoCopyAfterTheFirstFailure
     const ProgramRun run = StartUnattended(profile);
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.standardError);
     const int copied = static_cast<int>(QDir(tree.Path(QStringLiteral("R/a"))).entryList(QDir::Files).size());
-    // At most the copies the other worker began while the first one failed.
-    EXPECT_LE(copied, 2);
+    EXPECT_LE(copied, 2);  // at most the copies the other worker began while the first one failed
     EXPECT_FALSE(tree.Exists(QStringLiteral("R/a/f000.txt")));
     const QStringList stopLines = LogLines().filter(QStringLiteral("stopped at its first error"));
     ASSERT_EQ(stopLines.size(), 1) << qPrintable(TodaysLog());
-    const QRegularExpression undone(QStringLiteral("\\b(\\d+) planned copies were left undone"));
-    const QRegularExpressionMatch m = undone.match(stopLines[0]);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("\\b(\\d+) planned copies were left undone")).match(stopLines[0]);
     ASSERT_TRUE(m.hasMatch()) << qPrintable(stopLines[0]);
     // Neither counted as copied nor as failed: every planned copy is one of the three.
     EXPECT_EQ(m.captured(1).toInt(), kFiles - 1 - copied);

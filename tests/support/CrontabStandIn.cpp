@@ -7,7 +7,6 @@
 namespace {
 const char* const Script = R"sh(#!/bin/sh
 dir=$(dirname "$0")
-echo x >> "$dir/calls"
 if [ -e "$dir/failing" ]; then echo "crontab: cannot reach the cron daemon" >&2; exit 1; fi
 case "$1" in
   -l) if [ -e "$dir/table" ]; then cat "$dir/table"; else echo "no crontab for $(id -un)" >&2; exit 1; fi ;;
@@ -29,8 +28,6 @@ CrontabStandIn::CrontabStandIn() : oldPath_(qgetenv("PATH")) {
 
 CrontabStandIn::~CrontabStandIn() { qputenv("PATH", oldPath_); }
 
-bool CrontabStandIn::Exists() const { return QFile::exists(dir_.filePath(QStringLiteral("table"))); }
-
 QByteArray CrontabStandIn::Table() const {
     QFile f(dir_.filePath(QStringLiteral("table")));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -48,11 +45,6 @@ void CrontabStandIn::SetFailing(bool failing) {
     QFile f(dir_.filePath(QStringLiteral("failing")));
     if (failing) f.open(QIODevice::WriteOnly);
     else f.remove();
-}
-
-int CrontabStandIn::Calls() const {
-    QFile f(dir_.filePath(QStringLiteral("calls")));
-    return f.open(QIODevice::ReadOnly) ? static_cast<int>(f.readAll().count('\n')) : 0;
 }
 
 QString AsCronRunsIt(const QString& command) {

@@ -16,12 +16,10 @@ public:
     CrontabStandIn(const CrontabStandIn&) = delete;
     CrontabStandIn& operator=(const CrontabStandIn&) = delete;
 
-    bool Exists() const;
     QByteArray Table() const;
     void SetTable(const QByteArray& table);
     void Remove();
     void SetFailing(bool failing);
-    int Calls() const;  // how many times the command ran
 
 private:
     QTemporaryDir dir_;

@@ -62,10 +62,6 @@ QString TempTree::Pipe(const QString& relative) {
     return path;
 }
 
-QStringList TempTree::Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 bool TempTree::Exists(const QString& relative) const { return QFileInfo::exists(Path(relative)); }
 
 QByteArray TempTree::Read(const QString& relative) const {

@@ -31,9 +31,6 @@ public:
     void SetModified(const QString& relative, const QDateTime& modified);
     // All files and folders below the tree, relative, sorted; folders end with '/'.
     QStringList List() const;
-    // Every entry of any folder (an absolute path) by name, dot files included, sorted: what a
-    // run left there.
-    static QStringList Entries(const QString& folder);
 
 private:
     QTemporaryDir dir_;

@@ -1,6 +1,7 @@
-// Help pages drive the program's windows through the page commands, on a real browser engine:
-// a page of the help folder clicks a listed button and calls a listed method; a name that is not
-// listed, and a page from a folder beside the help folders, reach nothing.
+// Help pages drive the program's windows through the page commands: only what a window lists,
+// only while it is loaded. On a real browser engine a page of the help folder clicks a listed
+// button and calls a listed method; a name that is not listed, and a page from a folder beside
+// the help folders, reach nothing.
 
 #include "BrowserTesting.h"
 #include "support/TempTree.h"
@@ -59,6 +60,48 @@ public:
     int hiddenClicks = 0;
     QVariantList helloArgs;
 };
+
+// Which command reaches which window: (window, command) -> answered, calls of the listed method,
+// clicks of the listed button, in the order the rows run.
+TEST(PageProtocolTable, OnlyListedCommandsOfLoadedWindowsReachThem) {
+    TestWindow window;
+    window.show();
+    int calls = 0, callsOfGone = 0;
+    PageProtocol& protocol = PageProtocol::Instance();
+    protocol.RegisterMethod(QStringLiteral("frmTest"), QStringLiteral("Count"), [&](const QVariantList&) { ++calls; });
+    protocol.RegisterMethod(QStringLiteral("frmGone"), QStringLiteral("Count"), [&](const QVariantList&) { ++callsOfGone; });
+    const struct {
+        const char* window;
+        const char* command;
+        bool answered;
+        int calls;
+        int clicks;
+    } rows[] = {
+        {"frmTest", "Count", true, 1, 0},       {"FRMTEST", "count", true, 2, 0},  // letter case is no barrier
+        {"frmTest", "Secret", false, 2, 0},     {"frmTest", "cmdGo_Click", true, 2, 1},
+        {"frmTest", "cmdHidden_Click", false, 2, 1},  // a control that is not listed
+        {"frmOther", "Count", false, 2, 1},     // another window's list
+        {"frmGone", "Count", false, 2, 1},      // listed, but the window is not loaded
+        {"frmTest", "chkOption_Click", false, 2, 1},  // a control listed for binding is no button
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(protocol.Call(QString::fromLatin1(r.window), QString::fromLatin1(r.command), {}), r.answered) << r.command;
+        EXPECT_EQ(calls, r.calls) << r.window << " " << r.command;
+        EXPECT_EQ(window.goClicks, r.clicks) << r.window << " " << r.command;
+    }
+    EXPECT_EQ(callsOfGone, 0);
+    EXPECT_EQ(window.hiddenClicks, 0);
+    // A button that is disabled or hidden is not clicked, whoever asks.
+    for (const auto& off : {std::function<void()>([&] { window.go.setEnabled(false); }),
+                            std::function<void()>([&] { window.go.setEnabled(true); window.go.hide(); })}) {
+        off();
+        protocol.Call(QStringLiteral("frmTest"), QStringLiteral("cmdGo_Click"), {});
+        EXPECT_EQ(window.goClicks, 1);
+    }
+    EXPECT_EQ(protocol.Control(QStringLiteral("frmTest"), QStringLiteral("chkOption"), QString()), &window.option);
+    EXPECT_EQ(protocol.Control(QStringLiteral("frmTest"), QStringLiteral("cmdHidden"), QString(), true), nullptr);
+    protocol.UnregisterWindow(QStringLiteral("frmGone"));
+}
 
 class PageCommands : public ::testing::Test {
 protected:

@@ -1,7 +1,8 @@
 // The update check on a real browser engine: a local update page's answer fields set the next
 // check, open the address and show the message; only web addresses are opened; a second check
 // while the window is open is refused; update code runs without reach into the system and is
-// stopped when it runs away.
+// stopped when it runs away. The server is asked on the program's own only with the user's
+// consent, and the query names the version and the system, nothing that tells users apart.
 
 #include "BrowserTesting.h"
 #include "support/TempTree.h"
@@ -9,12 +10,15 @@
 
 #include "config/ProgramSettings.h"
 #include "config/Registry.h"
+#include "config/StartupSwitches.h"
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/SystemBrowser.h"
 #include "web/UpdateCheck.h"
 #include "web/WebNotice.h"
 #include "web/module/UpdateScript.h"
+
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +123,34 @@ TEST(UpdateScript, CodeHasNoReachIntoTheSystemAndARunawayScriptIsStopped) {
 
     EXPECT_FALSE(RunUpdateScript(QStringLiteral("var x = 1;"), services).ran);  // no Main
     EXPECT_FALSE(RunUpdateScript(QStringLiteral("function Main() { throw 1; }"), services).ran);
+}
+
+TEST(UpdateConsentTest, ADueCheckStartsOnlyWhenSwitchedOnAndNeverWithoutQuestions) {
+    IsolatedEnvironment environment;
+    TempTree tree;
+    Clock::SetNowForTests([] { return QDateTime(QDate(2024, 3, 1), QTime(12, 0)); });
+    const QString missing = QUrl::fromLocalFile(tree.Path(QStringLiteral("missing.htm"))).toString();
+    struct Case { bool consent; bool dontAsk; int started; };
+    for (const Case c : {Case{false, false, 0}, Case{true, true, 0}, Case{true, false, 1}}) {
+        UpdateChecks checks([&](bool) { return missing; });
+        Settings().AutoUpdateCheck = c.consent;
+        Settings().NextUpdateCheck = 0;  // long past: due
+        Switches().DontAsk = c.dontAsk;
+        checks.CheckWhenDue();
+        EXPECT_EQ(checks.Started(), c.started) << c.consent << c.dontAsk;
+        if (frmWizard::Current()) delete frmWizard::Current();
+    }
+    Switches().DontAsk = false;
+}
+
+TEST(UpdateConsentTest, TheQueryNamesTheVersionAndTheSystemOnly) {
+    IsolatedEnvironment environment;
+    Settings().Runs = 4711;
+    const QUrlQuery query(UpdateQueryString().mid(1));
+    QStringList keys;
+    for (const auto& item : query.queryItems()) keys << item.first;
+    EXPECT_EQ(keys, (QStringList{QStringLiteral("v"), QStringLiteral("os")}));
+    EXPECT_FALSE(UpdateQueryString().contains(QStringLiteral("4711")));
 }
 
 }  // namespace

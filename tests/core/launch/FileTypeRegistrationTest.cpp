@@ -6,8 +6,6 @@
 #include "launch/ProfileMimePackage.h"
 #include "support/TempTree.h"
 
-#include <QStandardPaths>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,8 +33,7 @@ FileTypeRegistration Where(const TempTree& tree, const QByteArray& package = kPa
 TEST(FileTypeRegistrationTest, InstallsThePackageRunsTheDatabaseAndMakesTandorTheDefault) {
     TempTree tree;
     Recorder tools;
-    const FileTypeRegistrationResult result =
-        RegisterProfileFileType(Where(tree), tools.Runner());
+    const FileTypeRegistrationResult result = RegisterProfileFileType(Where(tree), tools.Runner());
     EXPECT_TRUE(result.failure.isEmpty()) << result.failure.toStdString();
     EXPECT_EQ(tree.Read(QStringLiteral("home/mime/packages/org.tandor.Tandor.xml")), kPackage);
     EXPECT_TRUE(tree.Read(QStringLiteral("home/applications/org.tandor.Tandor.desktop")).contains("MimeType=application/x-tandor-profile;"));
@@ -61,22 +58,6 @@ TEST(FileTypeRegistrationTest, AFailingStepIsNamedAndStopsTheStepsAfterIt) {
         EXPECT_EQ(tools.calls.size(), c.callsMade) << c.name;
         EXPECT_FALSE(result.done.join(QLatin1Char('\n')).contains(QStringLiteral("xdg-mime"))) << c.name;
     }
-}
-
-TEST(FileTypeRegistrationTest, TheRealDatabaseToolTakesThePackage) {
-    if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
-        GTEST_SKIP() << "update-mime-database (shared-mime-info) is not installed";
-    TempTree tree;
-    Recorder tools;
-    // Only the desktop's default is left to the recorder: the user's real mimeapps.list stays.
-    const ToolRunner realDatabase = [&](const QString& program, const QStringList& arguments, QString* error) {
-        return program == QLatin1String("xdg-mime") ? tools.Runner()(program, arguments, error) : RunTool(program, arguments, error);
-    };
-    const FileTypeRegistrationResult result =
-        RegisterProfileFileType(Where(tree), realDatabase);
-    EXPECT_TRUE(result.failure.isEmpty()) << result.failure.toStdString();
-    EXPECT_TRUE(tree.Exists(QStringLiteral("home/mime/application/x-tandor-profile.xml")));
-    EXPECT_TRUE(tree.Read(QStringLiteral("home/mime/globs2")).contains("application/x-tandor-profile:*.tdp"));
 }
 
 }  // namespace

@@ -11,26 +11,6 @@
 
 namespace {
 
-// Points HOME and the XDG folders into the tree for the test's lifetime.
-class TreeHome {
-public:
-    explicit TreeHome(const TempTree& tree) {
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) saved_.append({name, qgetenv(name)});
-        qputenv("HOME", tree.Path(QStringLiteral("home")).toUtf8());
-        qputenv("XDG_CONFIG_HOME", tree.Path(QStringLiteral("home/.config")).toUtf8());
-        qputenv("XDG_DATA_HOME", tree.Path(QStringLiteral("home/.local/share")).toUtf8());
-    }
-    ~TreeHome() {
-        for (const auto& [name, value] : saved_) {
-            if (value.isNull()) qunsetenv(name);
-            else qputenv(name, value);
-        }
-    }
-
-private:
-    QList<std::pair<const char*, QByteArray>> saved_;
-};
-
 TEST(ShortcutPlacesTest, DefaultFolderIsTheDesktopElseTheApplicationsMenu) {
     struct Case {
         const char* userDirs;   // contents of user-dirs.dirs; nullptr: no such file
@@ -48,7 +28,10 @@ TEST(ShortcutPlacesTest, DefaultFolderIsTheDesktopElseTheApplicationsMenu) {
         tree.Folder(QStringLiteral("home/.config"));
         if (c.userDirs) tree.File(QStringLiteral("home/.config/user-dirs.dirs"), c.userDirs);
         if (c.desktopExists) tree.Folder(QStringLiteral("home/Desktop"));
-        TreeHome home(tree);
+        ScopedEnvironment home;
+        home.Set("HOME", tree.Path(QStringLiteral("home")).toUtf8());
+        home.Set("XDG_CONFIG_HOME", tree.Path(QStringLiteral("home/.config")).toUtf8());
+        home.Set("XDG_DATA_HOME", tree.Path(QStringLiteral("home/.local/share")).toUtf8());
         EXPECT_EQ(DefaultShortcutFolder(), tree.Path(QStringLiteral("home")) + QString::fromLatin1(c.expected))
             << (c.userDirs ? c.userDirs : "no user-dirs.dirs");
     }

@@ -57,14 +57,17 @@ TEST_F(TaskSchedulerTest, CreatedTasksAreListedWithTheirSwitchesAndForeignLinesS
     EXPECT_EQ(first.command.program, QStringLiteral("/opt/tandor dir/tandor"));
     EXPECT_EQ(first.command.workingFolder, QStringLiteral("/opt/tandor dir"));
     EXPECT_EQ(first.command.arguments, (QStringList{ProfileWithEverything, QStringLiteral("-Hide"), QStringLiteral("-Auto")}));
-    // "-auto" inside the path is not the switch.
-    EXPECT_TRUE(first.HasSwitch(0));
-    EXPECT_FALSE(first.HasSwitch(1));
-    EXPECT_TRUE(first.HasSwitch(2));
+    // Switches are whole words in any case: "-auto" inside the path is not the switch.
+    const auto switches = [](const ScheduledTask& t) { return QList<bool>{t.HasSwitch(0), t.HasSwitch(1), t.HasSwitch(2)}; };
+    EXPECT_EQ(switches(first), (QList<bool>{true, false, true}));
     const ScheduledTask& second = scheduler.Tasks().back();
-    EXPECT_FALSE(second.HasSwitch(0));
-    EXPECT_TRUE(second.HasSwitch(1));
-    EXPECT_FALSE(second.HasSwitch(2));
+    EXPECT_EQ(switches(second), (QList<bool>{false, true, false}));
+    ScheduledTask shouted = second;
+    shouted.command.arguments = {QStringLiteral("/p/-hide-dontask-auto.tdp"), QStringLiteral("-AUTO"), QStringLiteral("-hide")};
+    EXPECT_EQ(switches(shouted), (QList<bool>{true, false, true}));
+    shouted.SetSwitches(true, true, false);
+    EXPECT_EQ(shouted.command.arguments, (QStringList{QStringLiteral("/p/-hide-dontask-auto.tdp"), QStringLiteral("-Hide"),
+                                                      QStringLiteral("-DontAsk")}));
 
     // Ticking Hide and clearing DontAsk: the path stays whole, the switches follow in order.
     ScheduledTask changed = second;
@@ -78,17 +81,6 @@ TEST_F(TaskSchedulerTest, CreatedTasksAreListedWithTheirSwitchesAndForeignLinesS
     ASSERT_TRUE(scheduler.Delete(QStringLiteral("Nightly \u00e9")).ok);
     ASSERT_TRUE(scheduler.Delete(QStringLiteral("Second")).ok);
     EXPECT_EQ(crontab.Table(), ForeignTable);
-}
-
-TEST_F(TaskSchedulerTest, SwitchesAreFoundAsWordsInAnyCaseAndRewrittenInTheirOrder) {
-    ScheduledTask task = Task(QStringLiteral("t"), false, false, false, QStringLiteral("/p/-hide-dontask-auto.tdp"));
-    task.command.arguments << QStringLiteral("-AUTO") << QStringLiteral("-hide");
-    EXPECT_TRUE(task.HasSwitch(0));
-    EXPECT_FALSE(task.HasSwitch(1));
-    EXPECT_TRUE(task.HasSwitch(2));
-    task.SetSwitches(true, true, false);
-    EXPECT_EQ(task.command.arguments,
-              (QStringList{QStringLiteral("/p/-hide-dontask-auto.tdp"), QStringLiteral("-Hide"), QStringLiteral("-DontAsk")}));
 }
 
 TEST_F(TaskSchedulerTest, BlocksOfOtherCreatorsAreReadButNeverRewritten) {
@@ -149,10 +141,8 @@ TEST_F(TaskSchedulerTest, WithoutCrontabTheSchedulerSaysSoInTheUsersLanguage) {
 }
 
 TEST(TaskStartTimeTest, FirstRunLiesMoreThanFifteenAndAtMostSeventyFiveMinutesAhead) {
-    const QDate day(2024, 5, 6);
-    EXPECT_EQ(FirstStartTime(QDateTime(day, QTime(10, 44))), QTime(11, 0));
-    EXPECT_EQ(FirstStartTime(QDateTime(day, QTime(10, 45))), QTime(12, 0));
-    EXPECT_EQ(FirstStartTime(QDateTime(day, QTime(23, 30))), QTime(0, 0));
+    for (const auto& [now, first] : {std::pair{QTime(10, 44), QTime(11, 0)}, {QTime(10, 45), QTime(12, 0)}, {QTime(23, 30), QTime(0, 0)}})
+        EXPECT_EQ(FirstStartTime(QDateTime(QDate(2024, 5, 6), now)), first) << qPrintable(now.toString());
     EXPECT_EQ(ParseStartTime(QStringLiteral("7:05")), QTime(7, 5));
     EXPECT_EQ(ParseStartTime(QStringLiteral(" 23:59 ")), QTime(23, 59));
     for (const char* bad : {"24:00", "abc", "12:60", "12", "1:2", "-1:00", ""})
