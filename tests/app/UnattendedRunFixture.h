@@ -44,6 +44,8 @@ protected:
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         if (withDisplay) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
+        // The remembered state of two-way runs stays in the test's folder too.
+        env.insert(QStringLiteral("XDG_STATE_HOME"), StateHome());
         env.insert(QStringLiteral("TMPDIR"), tree.Path(QStringLiteral("tmp")));
         if (!pathPrefix.isEmpty())
             env.insert(QStringLiteral("PATH"), pathPrefix + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
@@ -65,6 +67,7 @@ protected:
         return run;
     }
 
+    QString StateHome() const { return configHome.path() + QStringLiteral("/state"); }
     QString SettingsFile() const { return configHome.path() + QStringLiteral("/Tandor/Tandor.ini"); }
     QString UserStore() const {
         QFile f(configHome.path() + QStringLiteral("/Tandor/user.reg"));
