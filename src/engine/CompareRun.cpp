@@ -140,8 +140,6 @@ void RememberPair(TwoWayMemory& memory, SyncState::Store& store, const SideScan 
         memory.Active = false;  // a run that cannot read its memory must not rewrite it
         return;
     }
-    if (!pair.Known)
-        WriteLogLine({FormatMsg(RunMsg::PairWithoutMemory, {LogPath(pair.Root[0]), LogPath(pair.Root[1])})});
     JudgeAgainstMemory(results, pair, options, profileOptions.PropagateDeletions);
 }
 

@@ -35,7 +35,6 @@ constexpr int ConflictKept = 874;         // log: both sides changed; the overwr
 constexpr int ConflictCopiedBack = 875;   // log: deleted on one side, changed on the other
 constexpr int ConflictNotKept = 876;      // log: the overwritten version could not be kept
 constexpr int ConflictsSummary = 877;     // log and status line: conflicts of the run
-constexpr int PairWithoutMemory = 878;    // log: a two-way pair without remembered state
 constexpr int MemoryUnusable = 879;       // log: the store cannot be opened or read
 constexpr int MemoryNotWritten = 885;     // the state after the run could not be written
 constexpr int PlanConflicts = 886;        // the plan's line of conflicts under the question

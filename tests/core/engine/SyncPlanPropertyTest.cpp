@@ -123,11 +123,14 @@ protected:
                 case PlannedKind::CreateFolder:
                     if (!folder.isEmpty()) to.folders.insert(folder.chopped(1));
                     break;
-                case PlannedKind::DeleteFile: from.files.erase(file); break;
+                case PlannedKind::DeleteFile:
+                case PlannedKind::DeleteTravelledFile: from.files.erase(file); break;
                 case PlannedKind::RemoveFolder:
+                case PlannedKind::RemoveTravelledFolder:
                     if (!from.HoldsBelow(folder.chopped(1))) from.folders.erase(folder.chopped(1));
                     break;
-                case PlannedKind::TrashFolder: break;
+                case PlannedKind::TrashFolder:
+                case PlannedKind::KeepConflict: break;
                 }
             }
         }
@@ -148,6 +151,8 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
             for (int bits = 0; bits < 32; ++bits) {
                 SCOPED_TRACE(testing::Message() << "seed " << seed << ", masks " << masks << ", options " << bits);
                 for (TempTree* t : {&left, &right}) QDir(t->Path()).removeRecursively();
+                // Each tree is a first run: no remembered state of the trees before.
+                QDir(env.ConfigHome() + QStringLiteral("/state")).removeRecursively();
                 Write(left, trees[0], New);
                 Write(right, trees[1], New.addSecs(3600));
                 QFile::remove(log);

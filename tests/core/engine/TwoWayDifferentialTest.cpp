@@ -71,8 +71,8 @@ TEST_P(TwoWayDifferential, NoRunLosesAnEditAndBothSidesEndInStep) {
         EXPECT_EQ(after[0], after[1]) << "round " << round << ": the sides are not in step";
         for (const auto& [where, content] : fresh) {
             bool found = false;
-            for (const auto& files : after)
-                for (const auto& [path, data] : files) found = found || data == content;
+            for (const auto& side : after)
+                for (const auto& [path, data] : side) found = found || data == content;
             EXPECT_TRUE(found) << "round " << round << ": lost what was written to " << where.second.toStdString()
                                << " on side " << where.first << ": " << content.toStdString();
         }
