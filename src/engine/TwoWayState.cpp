@@ -148,15 +148,21 @@ bool RememberRun(const FileView& files, const std::vector<uint8_t>* done, QStrin
             error = store.Error();
             return false;
         }
-        QSet<QString> seen;
+        // The remembered entries the compare listed again; only when some were not listed is a
+        // set of the listed ones built (a run over an unchanged tree finds every one).
+        qsizetype listedAgain = 0;
+        std::vector<QString> listed;
         bool ok = true;
         for (size_t i = pair.FirstRow + 1; i < pair.EndRow && ok; ++i) {
             const CompareRow& row = results[i];
             const QString key = MemoryKeyOf(row, pair);
             if (key.isEmpty()) continue;
-            seen.insert(key);
             const auto found = pair.Entries.constFind(key);
             const StoredEntry* before = found != pair.Entries.cend() ? &*found : nullptr;
+            if (before) {
+                ++listedAgain;
+                listed.push_back(key);
+            }
             const uint8_t d = doneByRow[i];
             std::optional<StoredEntry> now;  // empty: forget the entry
             bool keep = false;               // leave the remembered entry as it is
@@ -183,8 +189,11 @@ bool RememberRun(const FileView& files, const std::vector<uint8_t>* done, QStrin
             }
         }
         // Entries the compare no longer lists are gone from both sides.
-        for (auto it = pair.Entries.cbegin(); it != pair.Entries.cend() && ok; ++it)
-            if (!seen.contains(it.key())) ok = writer.Remove(it.key());
+        if (ok && listedAgain < pair.Entries.size()) {
+            const QSet<QString> seen(listed.begin(), listed.end());
+            for (auto it = pair.Entries.cbegin(); it != pair.Entries.cend() && ok; ++it)
+                if (!seen.contains(it.key())) ok = writer.Remove(it.key());
+        }
         if (!ok) {
             error = store.Error();
             return false;
