@@ -4,7 +4,7 @@
 # tools that build and check the Debian package.
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config libsqlite3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libqt6svg6
   qt6-webengine-dev qt6-webchannel-dev qt6-declarative-dev
   shared-mime-info xdg-utils

@@ -65,6 +65,12 @@ int HiddenRunStatus(const StartupWindow& window, const CommandLine& commandLine)
                                        : notWritten + QStringLiteral("; see the next start's notice")));
         return ExitWithErrors;
     }
+    if (Run().ConflictsKept > 0) {
+        // No error, but a run whose caller should look: both versions of some files are kept.
+        Complain(QStringLiteral("%1 file(s) changed on both sides since the last run; both versions are kept; see the log file")
+                     .arg(Run().ConflictsKept));
+        return ExitWithErrors;
+    }
     return ExitDone;
 }
 

@@ -24,6 +24,7 @@ QList<SettingsKeyText> DefaultSettingsKeys(const ProgramSettings& s) {
         {general, QStringLiteral("CompareSize"), Bit(o.CompareSize)},
         {general, QStringLiteral("ResetArchiveAttrSource"), Bit(o.ResetArchiveAttrSource)},
         {general, QStringLiteral("ResetArchiveAttrDest"), Bit(o.ResetArchiveAttrDest)},
+        {general, QStringLiteral("PropagateDeletions"), Bit(o.PropagateDeletions)},
         {include, QStringLiteral("SubDirs"), Bit(s.SubDirs)},
         {include, QStringLiteral("SysDirs"), Bit(s.SysDirs)},
         {include, QStringLiteral("SysFiles"), Bit(s.SysFiles)},

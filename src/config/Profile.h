@@ -18,6 +18,10 @@ struct ProfileOptions {
     bool CompareSize = true;
     bool ResetArchiveAttrSource = false;
     bool ResetArchiveAttrDest = false;
+    // Two-way runs: an entry deleted on one side since the pair's last run, and unchanged on the
+    // other, is deleted there too instead of being copied back. Off in every profile that does
+    // not say otherwise, so that stored profiles run as they always did.
+    bool PropagateDeletions = false;
     std::array<QString, 2> Username;
     std::array<QString, 2> Password;  // plain text in memory, scrambled in the file
 };

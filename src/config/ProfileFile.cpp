@@ -35,6 +35,7 @@ ProfileOptions ReadOptions(const IniFile::Document& doc, const ProfileOptions& d
     o.CompareSize = ReadBool(doc, kGeneral, QStringLiteral("CompareSize"), defaults.CompareSize);
     o.ResetArchiveAttrSource = ReadBool(doc, kGeneral, QStringLiteral("ResetArchiveAttrSource"), defaults.ResetArchiveAttrSource);
     o.ResetArchiveAttrDest = ReadBool(doc, kGeneral, QStringLiteral("ResetArchiveAttrDest"), defaults.ResetArchiveAttrDest);
+    o.PropagateDeletions = ReadBool(doc, kGeneral, QStringLiteral("PropagateDeletions"), defaults.PropagateDeletions);
     for (int s = 0; s < 2; ++s) {
         o.Username[s] = doc.GetString(kGeneral, QStringLiteral("Username%1").arg(s), QString());
         const QString scrambled = doc.GetString(kGeneral, QStringLiteral("Password%1").arg(s), QString());
@@ -110,6 +111,7 @@ bool WriteProfileFile(const QString& path, const Profile& p) {
         {QStringLiteral("CompareSize"), Bool(o.CompareSize)},
         {QStringLiteral("ResetArchiveAttrSource"), Bool(o.ResetArchiveAttrSource)},
         {QStringLiteral("ResetArchiveAttrDest"), Bool(o.ResetArchiveAttrDest)},
+        {QStringLiteral("PropagateDeletions"), Bool(o.PropagateDeletions)},
         {QStringLiteral("Username0"), o.Username[0]},
         {QStringLiteral("Username1"), o.Username[1]},
         {QStringLiteral("Password0"), ScrambleProfilePassword(o.Password[0])},

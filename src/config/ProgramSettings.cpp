@@ -74,6 +74,7 @@ void ReadSettingsFile(ProgramSettings& s) {
     o.CompareSize = Flag(doc, "General", "CompareSize", true);
     o.ResetArchiveAttrSource = Flag(doc, "General", "ResetArchiveAttrSource", false);
     o.ResetArchiveAttrDest = Flag(doc, "General", "ResetArchiveAttrDest", false);
+    o.PropagateDeletions = Flag(doc, "General", "PropagateDeletions", false);
     // User names and passwords are never read from the settings file.
     o.Username = {};
     o.Password = {};

@@ -10,7 +10,10 @@
 #include "engine/RunState.h"
 #include "engine/Scanner.h"
 #include "i18n/TextLookup.h"
+#include "engine/TwoWayState.h"
 #include "engine/TypeConflicts.h"
+#include "engine/LogFile.h"
+#include "engine/RunMessages.h"
 #include "platform/FileListing.h"
 #include "platform/FileSystem.h"
 #include "platform/NetworkShare.h"
@@ -109,6 +112,37 @@ void ScanBothSides(SideScan sides[2], const PairMasks& m) {
 // unattended run must end even where the server does not answer.
 constexpr int ShareMountTimeoutMs = 30000;
 
+// The memory of a compare for a two-way run: the store opened (a store that cannot be opened
+// is said in the log, and the compare goes on as without memory).
+TwoWayMemory OpenMemory(const Profile& profile, SyncState::Store& store) {
+    TwoWayMemory memory;
+    if (!IsTwoWay(profile.View.SyncOptions)) return memory;
+    memory.DatabasePath = SyncState::DatabasePathIn(SyncState::DefaultStateFolder());
+    if (!store.Open(memory.DatabasePath)) {
+        WriteLogLine({FormatMsg(RunMsg::MemoryUnusable, {LogPath(store.Error())})});
+        return memory;
+    }
+    memory.Active = true;
+    return memory;
+}
+
+// Reads a pair's last run and judges its new rows against it.
+void RememberPair(TwoWayMemory& memory, SyncState::Store& store, const SideScan sides[2], ResultList& results,
+                  size_t firstRow, const MergeOptions& options, const ProfileOptions& profileOptions) {
+    if (!memory.Active) return;
+    PairMemory& pair = memory.Pairs.emplace_back();
+    for (int s = 0; s < 2; ++s) pair.Root[s] = sides[s].root;
+    pair.FirstRow = firstRow;
+    pair.EndRow = results.size();
+    pair.Known = store.Load(pair.Root[0], pair.Root[1], pair.Entries);
+    if (!store.Error().isEmpty()) {
+        WriteLogLine({FormatMsg(RunMsg::MemoryUnusable, {LogPath(store.Error())})});
+        memory.Active = false;  // a run that cannot read its memory must not rewrite it
+        return;
+    }
+    JudgeAgainstMemory(results, pair, options, profileOptions.PropagateDeletions);
+}
+
 void ClearStatusAround(const QString& middle) {
     Host().SetStatus(0, QString());
     Host().SetStatus(2, QString());
@@ -154,6 +188,8 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
     ResultList results(1);
     std::array<std::vector<QString>, 2> staleTemporaries;
     const MergeOptions mergeOptions = MergeOptionsOf(profile.Options, Run().DefaultMark);
+    SyncState::Store store;
+    TwoWayMemory memory = OpenMemory(profile, store);
 
     for (qsizetype p = 0; p < profile.Pairs.size(); ++p) {
         const FolderPair& pair = profile.Pairs[p];
@@ -230,6 +266,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
                                        sides[s].staleTemporaries.end());
         if (results.size() > before && missingRoot != 0)
             results[before].SyncAction = static_cast<int16_t>(missingRoot);
+        RememberPair(memory, store, sides, results, before, pairOptions, profile.Options);
         // Reported in every compare, so that what a run leaves alone is never passed over in
         // silence: a log line, the last error of an unattended run, a question otherwise.
         for (const RowProblem& u : problems) {
@@ -254,6 +291,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         view.ViewList.assign(1, CompareRow());
         view.Results = std::move(results);
         view.StaleTemporaryFolders = std::move(staleTemporaries);
+        view.Memory = std::move(memory);
         view.UpdateFilesView(profile.View.Filter1, profile.View);
         view.Stale = false;
     }

@@ -67,6 +67,15 @@ struct CompareRow {
     // deletes the destination's entry and copies the source's in its place. Any other run
     // leaves it alone like every type conflict.
     bool TypeChange : 1 = false;
+    // Set on a file row of a two-way pair when both sides changed it since the pair's last run
+    // (or one side deleted it and the other changed it). The run keeps both versions: the one
+    // the copy overwrites is first copied to a conflict name on both sides.
+    bool Conflict : 1 = false;
+    // Set on an entry of a two-way pair that the other side deleted since the pair's last run
+    // while this side kept it unchanged (a folder: with everything below it), when deletions
+    // travel (ProfileOptions::PropagateDeletions): the run deletes it here instead of copying
+    // it back.
+    bool DeletionTravels : 1 = false;
     // The mark the compare proposed (Selected as the merge set it): a view built anew starts
     // from it, so that ticks given in one view do not outlive a change of filter.
     bool ProposedMark : 1 = false;

@@ -9,6 +9,7 @@
 #include "engine/RunMessages.h"
 #include "engine/RunState.h"
 #include "engine/SyncJob.h"
+#include "engine/TwoWayState.h"
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
 #include "platform/CopyNames.h"
@@ -24,6 +25,11 @@
 #include <vector>
 
 namespace {
+
+// Notes what the run did to a row, for the remembered state of two-way pairs.
+void NoteDone(SyncJob& job, int row, uint8_t bits) {
+    if (row >= 0 && static_cast<size_t>(row) < job.rowDone.size()) job.rowDone[static_cast<size_t>(row)] |= bits;
+}
 
 constexpr uint32_t kCleanUpBits = Attr::ReadOnly | Attr::Hidden | Attr::System;
 
@@ -239,6 +245,7 @@ void DeleteOneFile(SyncJob& job, int side, int row) {
     const FileSystem::SeenEntry seen = SeenOn(r, side);
     if (Settings().AllowUndo) {
         const bool ok = FileSystem::MoveToTrash(path, seen);
+        if (ok) NoteDone(job, row, static_cast<uint8_t>(RowDone::DeletedOn << side));
         if (ok) ++job.tally.Deleted;
         else CountNotDone(job, FileSystem::LastError());
         ReportOperationError(ok ? 1 : 0, OpCode::DeleteFile, side, row, view);
@@ -258,6 +265,7 @@ void DeleteOneFile(SyncJob& job, int side, int row) {
     }
     const bool ok = FileSystem::DeleteFile(path, seen);
     const int err = FileSystem::LastError();
+    if (ok) NoteDone(job, row, static_cast<uint8_t>(RowDone::DeletedOn << side));
     if (ok) ++job.tally.Deleted;
     else CountNotDone(job, err == 0 ? EIO : err);
     if (!ok && readOnly && !FileSystem::IsProgramError(err)) {
@@ -276,6 +284,7 @@ void RemoveOneFolder(SyncJob& job, int side, int row) {
     const bool ok = FileSystem::RemoveFolder(folder);
     const int err = FileSystem::LastError();
     // A folder that still holds something stays, and that is no failure.
+    if (ok) NoteDone(job, row, static_cast<uint8_t>(RowDone::DeletedOn << side));
     if (ok) ++job.tally.Deleted;
     else if (err != ENOTEMPTY && err != EEXIST) CountNotDone(job, err == 0 ? EIO : err);
     ReportOperationError(ok ? 1 : 0, OpCode::RemoveFolder, side, row, view);
@@ -309,6 +318,7 @@ bool CreateDestinationFolder(SyncJob& job, int s, int row) {
         ok = FileSystem::FolderExists(target);
         if (!ok) FileSystem::SetLastError(EEXIST);
     }
+    if (ok) NoteDone(job, row, static_cast<uint8_t>(RowDone::CreatedFrom << s));
     if (created) ++job.tally.Created;
     else if (!ok) CountNotDone(job, FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     ReportOperationError(ok ? 1 : 0, OpCode::CreateFolder, s, row, view);
@@ -337,6 +347,7 @@ void FinishCopy(SyncJob& job, int s, int row, bool ok) {
     const QString source = r.Folder[s] + r.Name[s];
     const QString destination = CopyDestinationPath(r, s);
     ++job.tally.CopiesEnded;
+    if (ok) NoteDone(job, row, static_cast<uint8_t>(RowDone::CopiedFrom << s));
     if (ok) ++job.tally.Copied;
     else CountNotDone(job, FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
     const int err = ReportOperationError(ok ? 1 : 0, OpCode::CopyFile, s, row, view);

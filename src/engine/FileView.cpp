@@ -13,6 +13,8 @@ bool PassesFilter1(const CompareRow& row, int filter) {
     case 2: return row.SyncAction == SyncAction::LeftToRight || (row.SyncAction <= 0 && IsFolderRow(row));
     case 3: return row.SyncAction == SyncAction::RightToLeft || (row.SyncAction >= 0 && IsFolderRow(row));
     case 4: return row.SyncAction == SyncAction::NoAction;
+    // Changed on both sides since a two-way pair's last run.
+    case 5: return row.Conflict || IsFolderRow(row);
     default: return true;
     }
 }
@@ -147,6 +149,7 @@ FileView& FileView::operator=(FileView&& other) noexcept {
     Stale = other.Stale;
     SelectAll = other.SelectAll;
     StaleTemporaryFolders = std::move(other.StaleTemporaryFolders);
+    Memory = std::move(other.Memory);
     treeRows_ = std::move(other.treeRows_);
     treeRowsCurrent_ = other.treeRowsCurrent_;
     treeFilter1_ = other.treeFilter1_;
@@ -163,6 +166,7 @@ void FileView::Clear() {
     FileCounts = {0, 0, 0};
     FolderCounts = {0, 0, 0};
     for (std::vector<QString>& folders : StaleTemporaryFolders) folders.clear();
+    Memory = TwoWayMemory();
 }
 
 namespace {

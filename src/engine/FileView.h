@@ -4,6 +4,7 @@
 // that the main window and the unattended run build the same list from the same toolbar states.
 
 #include "engine/CompareTypes.h"
+#include "engine/TwoWayState.h"
 
 #include <QString>
 
@@ -46,6 +47,8 @@ public:
     // Per side, the folders (ending with '/') in which the compare met stale temporary files of
     // killed copies: a synchronisation that may write on that side removes them.
     std::array<std::vector<QString>, 2> StaleTemporaryFolders;
+    // What the compare knew of its two-way pairs' last runs; the run writes its own after it.
+    TwoWayMemory Memory;
 
     // Rebuilds the view list and the counts from Results with the view options (Filter1 :=
     // filter, then Filter2 unless filter is 4, then the empty folders), and applies SelectAll.

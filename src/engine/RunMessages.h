@@ -30,6 +30,14 @@ constexpr int ChangedSinceCompare = 870;
 constexpr int UnsafePath = 871;
 constexpr int TypeConflict = 872;
 constexpr int CaseConflict = 873;
+// Two-way runs and their remembered state.
+constexpr int ConflictKept = 874;         // log: both sides changed; the overwritten version kept as
+constexpr int ConflictCopiedBack = 875;   // log: deleted on one side, changed on the other
+constexpr int ConflictNotKept = 876;      // log: the overwritten version could not be kept
+constexpr int ConflictsSummary = 877;     // log and status line: conflicts of the run
+constexpr int MemoryUnusable = 879;       // log: the store cannot be opened or read
+constexpr int MemoryNotWritten = 885;     // the state after the run could not be written
+constexpr int PlanConflicts = 886;        // the plan's line of conflicts under the question
 constexpr int ErrorInLeftFolder = 1280;      // + side: 1281 in the right folder
 constexpr int ErrorCopyingFromLeft = 1282;   // + side: 1283 copying from the right
 constexpr int ErrorPromptButtons = 1284;

@@ -56,11 +56,12 @@ public:
                 // The start folder itself is at level0 and never ends the walk.
                 if (i > static_cast<size_t>(r) && EndsFolderWalk(row, s, r, level0, plan_.request.folderOnly)) break;
                 if (!OnlyOneSidedFor(flags, i, d) && row.SyncAction == away && row.Selected &&
-                    !Untouchable(row, Replaces(flags)))
+                    !Untouchable(row, Replaces(flags)) && !row.DeletionTravels)
                     Add(PlannedKind::CreateFolder, i);
             } else if (row.Selected) {
                 if ((row.SyncAction == away || (flags & RunFlag::AnyDirection)) &&
-                    !(!row.Exists(d) && OnlyOneSidedFor(flags, i, d)) && row.Exists(s) && !Untouchable(row, Replaces(flags)))
+                    !(!row.Exists(d) && OnlyOneSidedFor(flags, i, d)) && row.Exists(s) && !Untouchable(row, Replaces(flags)) &&
+                    !row.DeletionTravels)
                     Add(PlannedKind::CopyFile, i);
             }
         }
@@ -114,6 +115,34 @@ public:
         End();
     }
 
+    // The conflicts of a two-way run over the subtree, each before anything else of the run
+    // touches its row.
+    void ConflictPass() {
+        Begin(false, 0, RunFlag::KeepsConflicts);
+        WalkSubtree(0, [this](size_t i, const CompareRow& row) {
+            if (row.Conflict && row.Selected && !row.IsFolder() && !Untouchable(row, false))
+                Add(PlannedKind::KeepConflict, i);
+        });
+        End();
+    }
+
+    // The deletions that travel to side s: files forward, then folders bottom-up.
+    void TravelPass(int s) {
+        Begin(false, s, RunFlag::TravellingDeletions);
+        const int d = 1 - s;
+        auto travels = [s, d](const CompareRow& row) {
+            return row.DeletionTravels && row.Exists(s) && !row.Exists(d) && row.Selected && !Untouchable(row, false);
+        };
+        std::vector<size_t> folders;
+        WalkSubtree(s, [&](size_t i, const CompareRow& row) {
+            if (!travels(row)) return;
+            if (IsFolderOn(row, s)) folders.push_back(i);
+            else Add(PlannedKind::DeleteTravelledFile, i);
+        });
+        for (auto it = folders.rbegin(); it != folders.rend(); ++it) Add(PlannedKind::RemoveTravelledFolder, *it);
+        End();
+    }
+
     // The question's counts: every deletion once, none opposite a missing root (the run holds
     // those), and no copy of a file that a deletion before it removes.
     void Count() {
@@ -143,12 +172,33 @@ public:
                     if (!held) ++plan_.DeleteFolders[side];
                     break;
                 case PlannedKind::TrashFolder: break;  // its rows are counted one by one
+                case PlannedKind::KeepConflict: ++plan_.Conflicts; break;
+                case PlannedKind::DeleteTravelledFile: ++plan_.DeleteFiles[side]; break;
+                case PlannedKind::RemoveTravelledFolder: ++plan_.DeleteFolders[side]; break;
                 }
             }
         }
     }
 
 private:
+    // Calls visit for every row of the request's subtree as side s sees it (the start row
+    // included; a file row alone).
+    template <typename Visit>
+    void WalkSubtree(int s, Visit visit) {
+        const int r = plan_.request.row;
+        const size_t i0 = static_cast<size_t>(std::max(r, 1));
+        if (i0 >= view_.size()) return;
+        const CompareRow& start = view_[i0];
+        if (!start.IsFolder()) return visit(i0, start);
+        const int level0 = Level(start, s);
+        for (size_t i = i0; i < view_.size(); ++i) {
+            const CompareRow& row = view_[i];
+            if (i > static_cast<size_t>(r) && IsFolderOn(row, s) && EndsFolderWalk(row, s, r, level0, plan_.request.folderOnly))
+                break;
+            visit(i, row);
+        }
+    }
+
     // The "only one-sided" restriction of a copy pass, except toward a root folder that this run
     // creates: the entries opposite it are copied where the direction allows, never deleted.
     bool OnlyOneSidedFor(int flags, size_t row, int destination) const {
@@ -177,6 +227,12 @@ RunPlan PlanRun(const ResultList& results, const ResultList& view, const RunRequ
     case RunRequest::Kind::Synchronize: {
         const SyncOptionSet& option = request.options;
         const int mirror = ReplacesTypeChanges(option) ? RunFlag::ReplacesTypeChanges : 0;
+        // A two-way run keeps the versions its copies overwrite before anything changes, and
+        // deletes what the other side deleted since the last run (rows the compare marked).
+        if (option.CopiesFrom(0) && option.CopiesFrom(1)) {
+            planner.ConflictPass();
+            for (int s = 0; s < 2; ++s) planner.TravelPass(s);
+        }
         // One-sided entries deleted where they are, instead of being copied; then per direction
         // the delete masks on the source side; then the copies, left to right always first.
         for (int s = 0; s < 2; ++s)

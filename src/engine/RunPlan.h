@@ -22,6 +22,8 @@ constexpr int AnyDirection = 4;     // copies: marked files whatever their direc
 constexpr int DeleteMatchOnly = 8;  // deletions: only files matching the delete masks
 constexpr int ReplacesTypeChanges = 16;  // the run is a one-way mirror, whose rows of a type
                                          // change are one-sided rows (RowRules.h)
+constexpr int KeepsConflicts = 32;       // the versions a two-way run's copies overwrite are kept
+constexpr int TravellingDeletions = 64;  // deletions made on the other side since the last run
 }  // namespace RunFlag
 
 enum class PlannedKind : uint8_t {
@@ -31,6 +33,11 @@ enum class PlannedKind : uint8_t {
     DeleteFile,    // delete the file of the row on the pass's side
     RemoveFolder,  // remove the folder of the row on the pass's side, if it is empty by then
     TrashFolder,   // a mirror's type change: the folder goes to the trash whole, rows up to `last`
+    KeepConflict,  // a file changed on both sides since the last run: the version that the copy
+                   // overwrites is first copied to a conflict name on both sides (a file deleted
+                   // on one side and changed on the other is only reported: the copy brings it back)
+    DeleteTravelledFile,    // delete the file on the pass's side: the other side deleted it
+    RemoveTravelledFolder,  // remove the folder on the pass's side, if it is empty by then
 };
 
 struct PlannedAction {
@@ -73,10 +80,12 @@ struct RunPlan {
     // missing are not counted: the run creates that root and copies into it instead.
     std::array<int, 2> DeleteFiles{0, 0};
     std::array<int, 2> DeleteFolders{0, 0};
+    // Files changed on both sides of a two-way pair since its last run, whose versions are kept.
+    int Conflicts = 0;
 
     bool Copies(int s) const { return CopyFiles[static_cast<size_t>(s)] + CreateFolders[static_cast<size_t>(s)] > 0; }
     bool Deletes(int s) const { return DeleteFiles[static_cast<size_t>(s)] + DeleteFolders[static_cast<size_t>(s)] > 0; }
-    bool Empty() const { return !Copies(0) && !Copies(1) && !Deletes(0) && !Deletes(1); }
+    bool Empty() const { return !Copies(0) && !Copies(1) && !Deletes(0) && !Deletes(1) && Conflicts == 0; }
 };
 
 // The plan of a request over the files' view list (files.Results tells the pairs). Every walk of a

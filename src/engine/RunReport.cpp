@@ -23,6 +23,7 @@ QString PlanLines(const RunPlan& plan) {
         if (plan.Deletes(s))
             lines << FormatMsg(RunMsg::PlanDeleteInLeft + s, {Number(plan.DeleteFiles[i]), Number(plan.DeleteFolders[i])});
     }
+    if (plan.Conflicts > 0) lines << FormatMsg(RunMsg::PlanConflicts, {Number(plan.Conflicts)});
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -52,8 +53,13 @@ QString RunOutcomeText() {
     const int key = t.Cancelled                                                   ? RunMsg::OutcomeCancelled
                     : (t.Failed > 0 || t.Skipped > 0 || !run.Errors.isEmpty()) ? RunMsg::OutcomeWithErrors
                                                                                : RunMsg::OutcomeDone;
+    // Kept conflicts are no failure, but the user should look at them.
+    const QString conflicts =
+        t.Conflicts > 0 ? QLatin1Char(' ') + FormatMsg(RunMsg::ConflictsSummary, {Number(t.Conflicts)}) : QString();
     // Entries kept because the user said No are what the user chose, not a failure.
     if (key == RunMsg::OutcomeDone && t.Declined > 0)
-        return FormatMsg(RunMsg::OutcomeDoneAsChosen, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Declined)});
-    return FormatMsg(key, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Failed), Number(t.Skipped)});
+        return FormatMsg(RunMsg::OutcomeDoneAsChosen, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Declined)}) +
+               conflicts;
+    return FormatMsg(key, {Number(t.Copied), Number(t.Created), Number(t.Deleted), Number(t.Failed), Number(t.Skipped)}) +
+           conflicts;
 }

@@ -16,6 +16,7 @@ void ResetRunState() {
     s.DefaultMark = true;
     s.ErrorReported = false;
     s.Refused = false;
+    s.ConflictsKept = 0;
     ClearRunTally();
 }
 

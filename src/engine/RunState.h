@@ -25,6 +25,7 @@ struct RunTally {
     int CopiesEnded = 0;    // file copies that happened, failed or were left alone: what was
                             // planned beyond these was left undone
     bool Cancelled = false;  // the command stopped at a Cancel
+    int Conflicts = 0;       // files changed on both sides whose two versions were kept: no error
 };
 
 struct RunState {
@@ -37,6 +38,10 @@ struct RunState {
     // deletion, folder pairs that share folders, an out-of-date list): the unattended run then
     // ends with status 2.
     bool Refused = false;
+    // Conflicts of two-way runs whose versions were kept (and the files deleted on one side and
+    // changed on the other): no error, yet the unattended run ends with status 1, so that its
+    // caller learns that someone should look at them.
+    int ConflictsKept = 0;
     // Set when a run without questions stopped at an error (CancelAfterErrorUnattended).
     bool StoppedAfterError = false;
 

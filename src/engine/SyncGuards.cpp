@@ -113,7 +113,9 @@ RunGuards::RunGuards(const RunPlan& plan) : pairs_(plan.Pairs), decisions_(plan.
         const auto bit = static_cast<uint8_t>(1u << pass.side);
         for (size_t a = pass.begin; a < pass.end; ++a) {
             const PlannedAction& action = plan.Actions[a];
-            if (action.kind != PlannedKind::DeleteFile || action.row >= counted.size() || (counted[action.row] & bit))
+            const bool deletesFile =
+                action.kind == PlannedKind::DeleteFile || action.kind == PlannedKind::DeleteTravelledFile;
+            if (!deletesFile || action.row >= counted.size() || (counted[action.row] & bit))
                 continue;
             counted[action.row] |= bit;
             ++decisions_[static_cast<size_t>(plan.Pairs.RowPair[action.row])].PlannedDeletions[pass.side];

@@ -1,6 +1,8 @@
 #include "engine/SyncJob.h"
 
+#include "engine/ConflictCopies.h"
 #include "engine/FileOperations.h"
+#include "engine/TwoWayState.h"
 #include "engine/RowRules.h"
 #include "platform/CopyWorkers.h"
 #include "platform/FileSystem.h"
@@ -24,7 +26,7 @@ bool Below(const CompareRow& row, int s, const QString& folder) {
 }  // namespace
 
 SyncJob::SyncJob(ResultList& view_, RunHost& host_, std::atomic<bool>& cancel_)
-    : view(view_), host(host_), cancel(cancel_) {}
+    : view(view_), host(host_), cancel(cancel_), rowDone(view_.size(), 0) {}
 
 SyncJob::~SyncJob() = default;
 
@@ -42,6 +44,7 @@ void SyncJob::CountHeld(size_t row, int side) {
 
 void SyncJob::RunPass(const RunPlan& plan, const PlannedPass& pass) {
     if (pass.copies) CopyPass(plan, pass);
+    else if (pass.flags & RunFlag::KeepsConflicts) KeepConflicts(plan, pass);
     else DeletePass(plan, pass);
 }
 
@@ -107,9 +110,32 @@ void SyncJob::DeletePass(const RunPlan& plan, const PlannedPass& pass) {
             if (Held(i, s)) CountHeld(i, s);
             else RemoveOneFolder(*this, s, static_cast<int>(i));
             break;
+        case PlannedKind::DeleteTravelledFile:
+            if (!row.Exists(s) || row.Exists(d)) break;
+            if (Held(i, s)) {
+                CountHeld(i, s);
+                break;
+            }
+            DeleteOneFile(*this, s, static_cast<int>(i));
+            break;
+        case PlannedKind::RemoveTravelledFolder:
+            if (Held(i, s)) CountHeld(i, s);
+            else RemoveOneFolder(*this, s, static_cast<int>(i));
+            break;
         case PlannedKind::CopyFile:
-        case PlannedKind::CreateFolder: break;  // not in a delete pass
+        case PlannedKind::CreateFolder:
+        case PlannedKind::KeepConflict: break;  // not in a delete pass
         }
+    }
+}
+
+void SyncJob::KeepConflicts(const RunPlan& plan, const PlannedPass& pass) {
+    for (size_t a = pass.begin; a < pass.end; ++a) {
+        if (Cancelled()) return;
+        const PlannedAction& action = plan.Actions[a];
+        if (action.kind != PlannedKind::KeepConflict) continue;
+        if (KeepConflictVersions(*this, static_cast<int>(action.row))) ++tally.Conflicts;
+        else rowDone[action.row] |= RowDone::ConflictNotKept;
     }
 }
 
@@ -143,6 +169,8 @@ void SyncJob::CopyPass(const RunPlan& plan, const PlannedPass& pass) {
             }
             notReplacedEnd = j;
         } else if (action.kind == PlannedKind::CopyFile && StillToCopy(plan, pass, action)) {
+            // A version that could not be kept is not overwritten either.
+            if (i < rowDone.size() && (rowDone[i] & RowDone::ConflictNotKept)) continue;
             CopyOneFile(*this, s, static_cast<int>(i));
         }
     }

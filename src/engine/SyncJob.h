@@ -65,9 +65,13 @@ public:
     bool resetDestination = false;  // give the destination the source's attributes without archive
     std::optional<RunGuards> guards;
     CopyQueue copies;
+    // Per view row, what the run did to it (TwoWayState.h, RowDone): the remembered state of a
+    // two-way pair is written from it at the end.
+    std::vector<uint8_t> rowDone;
 
 private:
     void DeletePass(const RunPlan& plan, const PlannedPass& pass);
+    void KeepConflicts(const RunPlan& plan, const PlannedPass& pass);
     void CopyPass(const RunPlan& plan, const PlannedPass& pass);
     // Whether a planned copy is still to make: an earlier pass may have deleted its source, or
     // its destination where only one-sided entries are copied.

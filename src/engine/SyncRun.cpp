@@ -13,6 +13,7 @@
 #include "engine/SyncGuards.h"
 #include "engine/SyncJob.h"
 #include "engine/TemporaryCleanup.h"
+#include "engine/TwoWayState.h"
 #include "i18n/TextLookup.h"
 #include "platform/BeneathRoot.h"
 #include "platform/CopyNames.h"
@@ -66,6 +67,18 @@ RunRequest PopupRequest(RunRequest::Kind kind, int row, int entry) {
     return request;
 }
 
+// After a two-way synchronisation (also one that found nothing to do): what is in step now
+// becomes the pairs' remembered state. done: per view row, what the run did (null: nothing).
+void RememberTwoWayRun(const FileView& files, const RunPlan& plan, const std::vector<uint8_t>* done) {
+    if (!files.Memory.Active || !IsTwoWay(plan.request.options)) return;
+    QString error;
+    if (RememberRun(files, done, error)) return;
+    const QString text = FormatMsg(RunMsg::MemoryNotWritten, {error});
+    WriteLogLine({FormatMsg(RunMsg::MemoryNotWritten, {LogPath(error)})});
+    Run().ErrorReported = true;
+    Run().Errors << text;
+}
+
 RunRequest SyncRequest(int row, bool folderOnly) {
     RunRequest request;
     request.options = CurrentProfile().profile.View.SyncOptions;
@@ -103,10 +116,12 @@ bool SyncRun(FileView& files, const RunPlan& plan) {
     RunGuards& guards = job.Guard(plan);
     const bool deletes = guards.PlannedDeletionCount() > 0;
     if (fileCounts[0] == 0 && fileCounts[2] == 0 && !deletes) {
+        RememberTwoWayRun(files, plan, nullptr);
         host.AppMessageBox(FormatMsg(RunMsg::NothingToSynchronize), MsgBox::Information);
         return false;
     }
     if (!((option.CopiesFrom(0) || fileCounts[2] > 0) && (fileCounts[0] > 0 || option.CopiesFrom(1))) && !deletes) {
+        RememberTwoWayRun(files, plan, nullptr);
         host.AppMessageBox(FormatMsg(RunMsg::NothingFitsOptions), MsgBox::Information);
         return false;
     }
@@ -119,6 +134,11 @@ bool SyncRun(FileView& files, const RunPlan& plan) {
     guards.DecideDeletions(host);
     host.SetBusy(true);
 
+    // Two-way runs: the versions the copies overwrite are kept first, then what the other side
+    // deleted since the last run is deleted here.
+    if (const PlannedPass* pass = FindPass(plan, false, 0, RunFlag::KeepsConflicts)) job.RunPass(plan, *pass);
+    for (int s = 0; s < 2; ++s)
+        if (const PlannedPass* pass = FindPass(plan, false, s, RunFlag::TravellingDeletions)) job.RunPass(plan, *pass);
     // One-sided entries deleted where they are, instead of being copied.
     for (int s = 0; s < 2; ++s)
         if (const PlannedPass* pass = FindPass(plan, false, s, RunFlag::OnlyOneSided)) job.RunPass(plan, *pass);
@@ -135,6 +155,9 @@ bool SyncRun(FileView& files, const RunPlan& plan) {
     host.SetBusy(false);
     if (host.ProgressVisible()) host.ProgressUnload();
     job.Publish();
+    RememberTwoWayRun(files, plan, &job.rowDone);
+    // Always in the log, not only with LogChanges: someone should look at the kept versions.
+    if (job.tally.Conflicts > 0) WriteLogLine({FormatMsg(RunMsg::ConflictsSummary, {QString::number(job.tally.Conflicts)})});
     if (job.tally.Cancelled) {
         // After the first error of a run without questions: what it stopped with and what is left.
         const int undone = std::max(0, job.tally.CopiesPlanned - job.tally.CopiesEnded);

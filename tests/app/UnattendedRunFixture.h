@@ -45,6 +45,8 @@ protected:
         if (withDisplay) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
         env.insert(QStringLiteral("TMPDIR"), scratch.path());
+        // The remembered state of two-way runs stays in the test's folder too.
+        env.insert(QStringLiteral("XDG_STATE_HOME"), StateHome());
         if (!pathPrefix.isEmpty())
             env.insert(QStringLiteral("PATH"), pathPrefix + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         for (const auto& [name, value] : extraEnvironment) env.insert(name, value);
@@ -65,6 +67,7 @@ protected:
         return Start({profile, QStringLiteral("-auto"), QStringLiteral("-dontask"), QStringLiteral("-hide")}, withDisplay);
     }
 
+    QString StateHome() const { return configHome.path() + QStringLiteral("/state"); }
     QString SettingsFile() const { return configHome.path() + QStringLiteral("/Tandor/Tandor.ini"); }
     QString UserStorePath() const { return configHome.path() + QStringLiteral("/Tandor/user.reg"); }
     // A value of the program's key in the user store the program wrote, read the way it reads it.

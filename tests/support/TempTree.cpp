@@ -111,6 +111,10 @@ IsolatedEnvironment::IsolatedEnvironment() {
     hadXdg_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     oldXdg_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
+    // Two-way runs remember their pairs' state under XDG_STATE_HOME: never the user's own.
+    hadXdgState_ = qEnvironmentVariableIsSet("XDG_STATE_HOME");
+    oldXdgState_ = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", (configHome_.path() + QStringLiteral("/state")).toUtf8());
     SetRegistryStorePathForTests(Hive::CurrentUser, configHome_.path() + QStringLiteral("/Tandor/user.reg"));
     SetRegistryStorePathForTests(Hive::LocalMachine, configHome_.path() + QStringLiteral("/machine/system.reg"));
     SetRegistryStorePathForTests(Hive::ClassesRoot, configHome_.path() + QStringLiteral("/Tandor/classes.reg"));
@@ -123,6 +127,8 @@ IsolatedEnvironment::IsolatedEnvironment() {
 IsolatedEnvironment::~IsolatedEnvironment() {
     if (hadXdg_) qputenv("XDG_CONFIG_HOME", oldXdg_);
     else qunsetenv("XDG_CONFIG_HOME");
+    if (hadXdgState_) qputenv("XDG_STATE_HOME", oldXdgState_);
+    else qunsetenv("XDG_STATE_HOME");
     SetRegistryStorePathForTests(Hive::CurrentUser, QString());
     SetRegistryStorePathForTests(Hive::LocalMachine, QString());
     SetRegistryStorePathForTests(Hive::ClassesRoot, QString());

@@ -49,7 +49,7 @@ private:
     QHash<QByteArray, QByteArray> saved_;  // a null value: the name was not set
 };
 
-// Points the settings folder, the registry store and the clock of the program into a
+// Points the settings folder, the state folder, the registry store and the clock of the program into a
 // temporary folder for the lifetime of the object, and resets the shared records.
 class IsolatedEnvironment {
 public:
@@ -61,4 +61,6 @@ private:
     QTemporaryDir configHome_;
     QByteArray oldXdg_;
     bool hadXdg_ = false;
+    QByteArray oldXdgState_;
+    bool hadXdgState_ = false;
 };

@@ -95,6 +95,7 @@ void dlgProfile::Fill() {
     txtTimeLag()->setText(TimeLagText(o.TimeLag < 1.0 && o.TimeLag >= 0 ? o.TimeLag : 0.0));
     chkResetArchiveAttr(0)->setChecked(o.ResetArchiveAttrSource);
     chkResetArchiveAttr(1)->setChecked(o.ResetArchiveAttrDest);
+    ui->chkPropagateDeletions->setChecked(o.PropagateDeletions);
     ShowMediumRule();
     CompareDateChanged();
     ui->cmdOK->setEnabled(false);
@@ -112,6 +113,7 @@ void dlgProfile::ConnectControls() {
         connect(txtPassword(s), &QLineEdit::textEdited, this, &dlgProfile::Changed);
         connect(chkResetArchiveAttr(s), &QCheckBox::clicked, this, &dlgProfile::Changed);
     }
+    connect(ui->chkPropagateDeletions, &QCheckBox::clicked, this, &dlgProfile::Changed);
     for (int i = 0; i < 3; ++i) {
         connect(chkCompOption(i), &QCheckBox::clicked, this, [this] {
             compareOptionsChanged_ = true;
@@ -197,6 +199,7 @@ void dlgProfile::cmdOK_Click() {
     o.CompareSize = chkCompOption(2)->isChecked();
     o.ResetArchiveAttrSource = chkResetArchiveAttr(0)->checkState() == Qt::Checked;
     o.ResetArchiveAttrDest = chkResetArchiveAttr(1)->checkState() == Qt::Checked;
+    o.PropagateDeletions = ui->chkPropagateDeletions->isChecked();
     if (listNamesChanged_) emit ListNamesChanged();
     const QList<FolderPair>& pairs = profile_.profile.Pairs;
     if (!pairs.isEmpty() && !pairs.last().Dir[0].isEmpty()) profile_.ProfileChanged = true;

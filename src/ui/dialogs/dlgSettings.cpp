@@ -93,6 +93,7 @@ void dlgSettings::FillControls() {
     const bool medium = o.SynchMedium[0] || o.SynchMedium[1];
     ui->chkResetArchiveAttr_0->setCheckState(medium ? Qt::PartiallyChecked : o.ResetArchiveAttrSource ? Qt::Checked : Qt::Unchecked);
     ui->chkResetArchiveAttr_1->setCheckState(medium ? Qt::PartiallyChecked : o.ResetArchiveAttrDest ? Qt::Checked : Qt::Unchecked);
+    ui->chkPropagateDeletions->setChecked(o.PropagateDeletions);
 
     ui->chkSubDirs->setChecked(s.SubDirs);
     ui->chkSystem_0->setChecked(s.SysDirs);
@@ -230,6 +231,7 @@ void dlgSettings::ControlsToSettings(ProgramSettings& s) const {
     // The grey state of a medium counts as off.
     o.ResetArchiveAttrSource = ui->chkResetArchiveAttr_0->checkState() == Qt::Checked;
     o.ResetArchiveAttrDest = ui->chkResetArchiveAttr_1->checkState() == Qt::Checked;
+    o.PropagateDeletions = ui->chkPropagateDeletions->isChecked();
     s.SubDirs = ui->chkSubDirs->isChecked();
     s.SysDirs = ui->chkSystem_0->isChecked();
     s.SysFiles = ui->chkSystem_1->isChecked();

@@ -57,7 +57,8 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
         }
         colour = ArchiveOnlyOn(row.Attributes[0], row.Attributes[1], mask) ? FilesColor::ToRightArchive
                                                                            : FilesColor::ToRight;
-        if (row.Name[1].isEmpty() && IsOn(options, SyncOption::DeleteInLeft)) marker = Marker::Delete;
+        if (row.Name[1].isEmpty() && (IsOn(options, SyncOption::DeleteInLeft) || row.DeletionTravels))
+            marker = Marker::Delete;
         else if (IsOn(options, SyncOption::CopyToRight)) marker = Marker::ToRight;
         break;
     case SyncAction::RightToLeft:
@@ -68,13 +69,20 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
         }
         colour = ArchiveOnlyOn(row.Attributes[1], row.Attributes[0], mask) ? FilesColor::ToLeftArchive
                                                                            : FilesColor::ToLeft;
-        if (row.Name[0].isEmpty() && IsOn(options, SyncOption::DeleteInRight)) marker = Marker::Delete;
+        if (row.Name[0].isEmpty() && (IsOn(options, SyncOption::DeleteInRight) || row.DeletionTravels))
+            marker = Marker::Delete;
         else if (IsOn(options, SyncOption::CopyToLeft)) marker = Marker::ToLeft;
         break;
     default:
         break;  // an unknown direction gets neither colour nor marker
     }
-    for (int c = 1; c < 8; ++c) out.cells[c].fore = colour;
+    if (row.DeletionTravels) colour = FilesColor::DeleteMatch;
+    // A conflict keeps its arrow (the newer version goes that way) and gets a look of its own.
+    if (row.Conflict) colour = FilesColor::Conflict;
+    for (int c = 1; c < 8; ++c) {
+        out.cells[c].fore = colour;
+        if (row.Conflict && c != 4) out.cells[c].bold = true;
+    }
     out.cells[4].text = marker;
     if (!row.Name[0].isEmpty()) {
         out.cells[1].text = row.Name[0];
@@ -99,14 +107,14 @@ void FormatFolderCells(const CompareRow& row, const std::array<bool, 5>& options
         break;
     case SyncAction::LeftToRight:
         colour = FilesColor::ToRight;
-        marker = IsOn(options, SyncOption::DeleteInLeft)  ? Marker::Delete
+        marker = IsOn(options, SyncOption::DeleteInLeft) || row.DeletionTravels ? Marker::Delete
                  : IsOn(options, SyncOption::CopyToRight) ? Marker::ToRight
                                                           : QString();
         out.cells[4].bold = false;
         break;
     case SyncAction::RightToLeft:
         colour = FilesColor::ToLeft;
-        marker = IsOn(options, SyncOption::DeleteInRight) ? Marker::Delete
+        marker = IsOn(options, SyncOption::DeleteInRight) || row.DeletionTravels ? Marker::Delete
                  : IsOn(options, SyncOption::CopyToLeft)  ? Marker::ToLeft
                                                           : QString();
         out.cells[4].bold = false;
@@ -153,6 +161,7 @@ QString FilesRowSentence(const CompareRow& row, const std::array<bool, 5>& syncO
     else if (marker == Marker::ToLeft) parts << words.toLeft;
     else if (marker == Marker::Delete) parts << words.deleteMark;
     else parts << words.nothing;
+    if (row.Conflict) parts << words.conflict;
     parts << (row.Selected ? words.ticked : words.notTicked);
     return parts.join(QStringLiteral(", "));
 }

@@ -24,6 +24,8 @@ inline const QString& Check(bool selected) { return selected ? Ticked : Empty; }
 
 namespace FilesColor {
 inline const QColor DeleteMatch{255, 0, 255};
+// Changed on both sides since the last run: drawn in bold too, so that it does not rest on colour.
+inline const QColor Conflict{176, 0, 96};
 inline const QColor CaseOnly{0, 128, 255};
 inline const QColor Same{0, 0, 0};
 inline const QColor ToRight{255, 0, 0};
@@ -71,6 +73,7 @@ struct FilesRowWords {
     QString nothing = QStringLiteral("nothing to do");
     QString ticked = QStringLiteral("ticked");
     QString notTicked = QStringLiteral("not ticked");
+    QString conflict = QStringLiteral("conflict: changed on both sides since the last run, both versions are kept");
 };
 
 // One row as a sentence for a screen reader: its name, each side's size and time (or that the

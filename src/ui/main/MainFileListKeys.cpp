@@ -218,6 +218,7 @@ void MainFileList::LocaliseNames() {
     rowWords_.toLeft = Words(MainMsg::WordToLeft, rowWords_.toLeft);
     rowWords_.deleteMark = Words(MainMsg::WordDelete, rowWords_.deleteMark);
     rowWords_.nothing = Words(MainMsg::WordNothing, rowWords_.nothing);
+    rowWords_.conflict = Words(MainMsg::WordConflict, rowWords_.conflict);
     TOFlexGridModel::SetMarkerNames(rowWords_.ticked, rowWords_.notTicked, rowWords_.toRight, rowWords_.toLeft,
                                     rowWords_.deleteMark);
     grid_->setAccessibleName(Words(MainMsg::FilesListName, QStringLiteral("Compared files")));

@@ -32,6 +32,7 @@ constexpr int WordRightSide = 1202;
 constexpr int WordNotLeft = 1203;
 constexpr int WordNotRight = 1204;
 constexpr int WordFolder = 1205;
+constexpr int WordConflict = 1206;
 constexpr int StatusFieldName = 1207;    // "Status field %1"
 constexpr int ShowRunErrors = 1223;      // the status bar's "Show errors..."
 constexpr int StartGuide = 1240;         // what the empty file list says

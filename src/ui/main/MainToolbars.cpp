@@ -27,9 +27,9 @@ enum Bar { EmptyFoldersBar = 0, Filter1Bar = 1, Filter2Bar = 2, OptionsBar = 3 }
 // button's place on the bar (counted from 1).
 constexpr int ToolbarKey[4] = {300, 310, 320, 330};
 // The buttons of each bar as their keys "#d"; -1 is the keyless separator of toolbar 1.
-const std::vector<int> ToolbarDigits[4] = {{0}, {0, 1, 2, 3, -1, 4}, {0, 1, 2}, {0, 1, 2, 3, 4}};
-const char* const ToolbarDesign[4][6] = {{"Empty"},
-                                         {"All", "Mod", "Src", "Dest", "", "Same"},
+const std::vector<int> ToolbarDigits[4] = {{0}, {0, 1, 2, 3, -1, 4, 5}, {0, 1, 2}, {0, 1, 2, 3, 4}};
+const char* const ToolbarDesign[4][7] = {{"Empty"},
+                                         {"All", "Mod", "Src", "Dest", "", "Same", "Conflicts"},
                                          {"All", "Both", "Singles"},
                                          {"Src", "Dest", "Reverse", "Delete in 1", "Delete in 2"}};
 }  // namespace

@@ -21,6 +21,7 @@ constexpr Picture kPictures[] = {
     {1, 2, nullptr, "show-source.svg"},
     {1, 3, nullptr, "show-destination.svg"},
     {1, 4, nullptr, "show-identical.svg"},
+    {1, 5, nullptr, "show-conflicts.svg"},
     {2, 0, nullptr, "sides-all.svg"},
     {2, 1, nullptr, "sides-both.svg"},
     {2, 2, nullptr, "sides-single.svg"},

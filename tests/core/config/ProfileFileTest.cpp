@@ -20,6 +20,7 @@ Profile SampleProfile() {
     p.View.Filter1 = 2;
     p.View.Filter2 = 1;
     p.View.SyncOptions = {true, false, false, true, false};
+    p.Options.PropagateDeletions = true;
     FolderPair a;
     a.Dir = {"/home/u/Documents", "%MyDocuments%/copy"};
     a.AutoCreate = {false, true};
@@ -43,7 +44,7 @@ TEST(ProfileFile, SavedByteForByteInTheDocumentedOrderAndReadBack) {
     const QByteArray expected =
         "[General]\r\nLeft=Work\r\nRight=Stick\r\nSynchMediumLeft=0\r\nSynchMediumRight=1\r\n"
         "CheckArchiveAttr=32\r\nCompareDate=1\r\nTimeLag=00:00:02\r\nCompareSize=1\r\n"
-        "ResetArchiveAttrSource=1\r\nResetArchiveAttrDest=0\r\nUsername0=\r\nUsername1=bob\r\n"
+        "ResetArchiveAttrSource=1\r\nResetArchiveAttrDest=0\r\nPropagateDeletions=1\r\nUsername0=\r\nUsername1=bob\r\n"
         "Password0=" + ScrambleProfilePassword("abc").toLatin1() + "\r\n"
         "Password1=" + ScrambleProfilePassword(sample.Options.Password[1]).toLatin1() + "\r\n"
         "[0]\r\nED=1\r\nF1=2\r\nF2=1\r\nSO0=1\r\nSO1=0\r\nSO2=0\r\nSO3=1\r\nSO4=0\r\n"
@@ -78,7 +79,7 @@ TEST(ProfileFile, FilesReadWithTheirRulesAndSavedAgain) {
         {"missing keys take the settings' options, toggles off, a pair its own defaults",
          "[general]\nleft=L\n[7]\nS=/x\n",
          {"[General]\r\nLeft=L\r\nRight=dr\r\nSynchMediumLeft=1\r\nSynchMediumRight=0\r\nCheckArchiveAttr=32\r\nCompareDate=1\r\n"
-          "TimeLag=00:00:02\r\nCompareSize=0\r\nResetArchiveAttrSource=0\r\nResetArchiveAttrDest=1\r\nUsername0=\r\n"
+          "TimeLag=00:00:02\r\nCompareSize=0\r\nResetArchiveAttrSource=0\r\nResetArchiveAttrDest=1\r\nPropagateDeletions=0\r\nUsername0=\r\n"
           "Username1=\r\nPassword0=\r\nPassword1=\r\n[0]\r\nED=0\r\nF1=0\r\nF2=0\r\nSO0=0\r\nSO1=0\r\nSO2=0\r\nSO3=0\r\n"
           "SO4=0\r\n[1]\r\nS=/x\r\nD=\r\nSA=0\r\nDA=0\r\nSu=1\r\nHD=1\r\nHF=1\r\nSD=1\r\nSF=1\r\nIS=\r\nES=\r\nIF=\r\nEF=\r\nDF=\r\n"}},
         {"pairs in file order, renumbered; other sections are no pairs",

@@ -138,7 +138,7 @@ TEST(BeneathRoot, OnlyRegisteredRootsAreWrittenAndARootMayBeALink) {
         EXPECT_EQ(FileSystem::LastError(), FileSystem::ErrUnsafePath);
         // ".." does not lead out of the root either.
         EXPECT_FALSE(FileSystem::CreateFolderFrom(root + "/made/../../root-elsewhere/nope", QString()));
-        EXPECT_EQ(TempTree::Entries(elsewhere) + TempTree::Entries(real), QStringList{"made"});
+        EXPECT_EQ(Entries(elsewhere) + Entries(real), QStringList{"made"});
     }
     // Outside any scope the platform works on paths as given.
     EXPECT_TRUE(FileSystem::CreateFolderFrom(elsewhere + "/free", QString()));

@@ -67,7 +67,7 @@ TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch)
     EXPECT_EQ(::Run().Tally.Copied, n);
     EXPECT_EQ(CopyLines(), n);
     EXPECT_FALSE(::Run().ErrorReported);
-    EXPECT_EQ(TempTree::Entries(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
+    EXPECT_EQ(Entries(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
 }
 
 // While the third of three files is copied the user saves the first destination, or cancels; or
@@ -102,7 +102,7 @@ TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
             ASSERT_TRUE(Sync());
         }
         EXPECT_EQ(OldFiles(3), c.oldFiles);
-        EXPECT_EQ(TempTree::Entries(right.Path("d")).size(), 3);
+        EXPECT_EQ(Entries(right.Path("d")).size(), 3);
         EXPECT_EQ(::Run().Tally.Copied, c.copied);
         EXPECT_EQ(::Run().Tally.Failed, c.failed);
         EXPECT_EQ(::Run().Tally.Skipped, c.skipped);

@@ -49,7 +49,7 @@ TEST_F(SyncGuardsTest, EntriesOppositeACreatedRootAreCopiedWhereTheDirectionAllo
 
         ASSERT_TRUE(Sync());
         EXPECT_EQ(present.List(), QStringList({"a.txt", "d/", "d/b.txt"}));
-        EXPECT_EQ(TempTree::Entries(created + "/d"), QStringList{"b.txt"});
+        EXPECT_EQ(Entries(created + "/d"), QStringList{"b.txt"});
         QFile copy(created + "/a.txt");
         ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
         EXPECT_EQ(copy.readAll(), QByteArray("a.txt"));

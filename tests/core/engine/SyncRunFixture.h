@@ -21,6 +21,7 @@
 #include "platform/SystemInfo.h"
 #include "support/QtPrinters.h"
 #include "support/TempTree.h"
+#include "support/TreeQueries.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -175,7 +175,7 @@ TEST_F(SyncRunTest, CancelDuringACopyStopsTheRunButEndsIt) {
     host.queuedAnswers = {MsgBox::Yes};  // 804; the cancel itself asks nothing
     ASSERT_TRUE(SynchronizeCommand(files));
     EXPECT_EQ(host.messagesShown.size(), 1);
-    EXPECT_EQ(TempTree::Entries(right.Path()), QStringList{"a-big.bin"});  // no copy, no temporary
+    EXPECT_EQ(Entries(right.Path()), QStringList{"a-big.bin"});  // no copy, no temporary
     EXPECT_EQ(right.Read("a-big.bin"), QByteArray("old"));
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 4);

@@ -89,7 +89,7 @@ TEST_F(SyncWorkersTest, ACancelAmongHandedOutCopiesCountsAndLogsExactlyTheFilesO
     // The files never begun are neither copies nor failures.
     EXPECT_EQ(::Run().Tally.Failed, 0);
     EXPECT_TRUE(::Run().Errors.isEmpty()) << qPrintable(::Run().Errors.join(u'\n'));
-    const QStringList onDisk = TempTree::Entries(right.Path("d"));  // temporaries included
+    const QStringList onDisk = Entries(right.Path("d"));  // temporaries included
     EXPECT_LT(onDisk.size(), n);
     EXPECT_EQ(::Run().Tally.Copied, onDisk.size());
     EXPECT_EQ(LoggedChanges().filter(QRegularExpression("^Copy ")).size(), onDisk.size());

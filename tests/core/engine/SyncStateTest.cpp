@@ -1,0 +1,163 @@
+// The remembered state of two-way pairs and the names under which a run keeps a replaced
+// version: a run that dies while writing leaves the state of the run before, a damaged store is
+// refused (the run then works without it), and every conflict name fits where it goes.
+
+#include "config/Profile.h"
+#include "engine/ConflictCopies.h"
+#include "engine/FileView.h"
+#include "platform/PathCodec.h"
+#include "platform/SyncStateStore.h"
+#include "support/TempTree.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using SyncState::StoredEntry;
+
+const QDateTime kWhen(QDate(2026, 12, 7), QTime(9, 5, 59));
+
+struct NameCase {
+    const char* name;
+    int counter;
+    int limit;
+    const char* expected;  // nullptr: no name fits
+};
+
+const NameCase kNames[] = {
+    {"report.odt", 1, 255, "report (conflict 2026-12-07 0905).odt"},
+    {"report.odt", 3, 255, "report (conflict 2026-12-07 0905 3).odt"},
+    {"archive.tar.gz", 1, 255, "archive.tar (conflict 2026-12-07 0905).gz"},
+    {"README", 1, 255, "README (conflict 2026-12-07 0905)"},
+    {".bashrc", 1, 255, ".bashrc (conflict 2026-12-07 0905)"},
+    // The stem gives way, a whole character at a time; the extension and the tag stay.
+    {"abcdefghij.txt", 1, 36, "abcde (conflict 2026-12-07 0905).txt"},
+    {"\xc3\xa4\xc3\xb6\xc3\xbc\xc3\x9f.txt", 1, 36, "\xc3\xa4\xc3\xb6 (conflict 2026-12-07 0905).txt"},
+    {"\xf0\x9f\x98\x80\xf0\x9f\x98\x80.txt", 1, 37, "\xf0\x9f\x98\x80 (conflict 2026-12-07 0905).txt"},
+    {"ab.txt", 1, 31, nullptr},
+};
+
+TEST(SyncStateConflictName, FollowsTheNamingRules) {
+    for (const NameCase& c : kNames) {
+        const QString name = ConflictName(QString::fromUtf8(c.name), kWhen, c.counter, c.limit);
+        if (!c.expected) {
+            EXPECT_TRUE(name.isEmpty()) << c.name << " gave " << name.toStdString();
+            continue;
+        }
+        EXPECT_EQ(name, QString::fromUtf8(c.expected)) << c.name;
+        EXPECT_LE(PathCodec::Encode(name).size(), c.limit) << c.name;
+    }
+}
+
+StoredEntry FileEntry(int64_t size, int64_t mtime) {
+    StoredEntry e;
+    e.size[0] = e.size[1] = size;
+    e.mtime[0] = e.mtime[1] = mtime;
+    return e;
+}
+
+class SyncStateStoreTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    QString Database() const { return SyncState::DatabasePathIn(tree.Path(QStringLiteral("state"))); }
+    const QString left = QStringLiteral("/data/left/");
+    const QString right = QStringLiteral("/backup/right/");
+
+    void WriteFirstRun() {
+        SyncState::Store store;
+        ASSERT_TRUE(store.Open(Database())) << store.Error().toStdString();
+        SyncState::Writer w = store.Write();
+        ASSERT_TRUE(w.SelectPair(left, right));
+        ASSERT_TRUE(w.Put(QStringLiteral("a.txt"), FileEntry(10, 1000)));
+        // A name that is no valid UTF-8 comes back exactly.
+        ASSERT_TRUE(w.Put(PathCodec::Decode(QByteArray("caf\xe9.txt")), FileEntry(20, 2000)));
+        ASSERT_TRUE(w.Commit()) << store.Error().toStdString();
+    }
+    SyncState::StoredEntries Read(bool* known = nullptr) {
+        SyncState::Store store;
+        SyncState::StoredEntries entries;
+        EXPECT_TRUE(store.Open(Database())) << store.Error().toStdString();
+        const bool k = store.Load(left, right, entries);
+        if (known) *known = k;
+        return entries;
+    }
+};
+
+TEST_F(SyncStateStoreTest, ARunKilledWhileWritingLeavesTheStateBeforeIt) {
+    WriteFirstRun();
+    // The second run dies after it wrote its changes and before it committed them.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SyncState::Store store;
+        if (!store.Open(Database())) _exit(3);
+        SyncState::Writer w = store.Write();
+        if (!w.SelectPair(left, right) || !w.Remove(QStringLiteral("a.txt")) ||
+            !w.Put(QStringLiteral("b.txt"), FileEntry(30, 3000)))
+            _exit(4);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    bool known = false;
+    const SyncState::StoredEntries entries = Read(&known);
+    EXPECT_TRUE(known);
+    EXPECT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries.value(QStringLiteral("a.txt")), FileEntry(10, 1000));
+    EXPECT_EQ(entries.value(PathCodec::Decode(QByteArray("caf\xe9.txt"))), FileEntry(20, 2000));
+    EXPECT_FALSE(entries.contains(QStringLiteral("b.txt")));
+}
+
+TEST_F(SyncStateStoreTest, PairsAreKeptApartAndADamagedStoreIsRefused) {
+    WriteFirstRun();
+    SyncState::Store store;
+    SyncState::StoredEntries entries;
+    ASSERT_TRUE(store.Open(Database()));
+    EXPECT_FALSE(store.Load(right, left, entries)) << "the same folders the other way round are another pair";
+    EXPECT_TRUE(entries.isEmpty());
+
+    QFile damaged(Database());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    SyncState::Store reopened;
+    EXPECT_FALSE(reopened.Open(Database()));
+    EXPECT_FALSE(reopened.Error().isEmpty());
+    // Set aside: the next run begins a new state (without any pair's entries).
+    EXPECT_TRUE(QFile::exists(Database() + QStringLiteral(".damaged")));
+    SyncState::Store fresh;
+    ASSERT_TRUE(fresh.Open(Database())) << fresh.Error().toStdString();
+    EXPECT_FALSE(fresh.Load(left, right, entries));
+}
+
+// The window's conflict filter (toolbar 1, "#5") lists the conflicts with their folders.
+TEST(SyncStateView, TheConflictFilterShowsConflictsOnly) {
+    FileView view;
+    auto add = [&view](const char* name, bool folder, bool conflict) {
+        CompareRow& row = view.Results.emplace_back();
+        row.Name[0] = row.Name[1] = QString::fromLatin1(name);
+        row.Folder[0] = row.Folder[1] = QStringLiteral("/r/");
+        if (folder) row.Attributes[0] = row.Attributes[1] = Attr::Directory;
+        row.SyncAction = conflict || !folder ? SyncAction::LeftToRight : SyncAction::NoAction;
+        row.Conflict = conflict;
+    };
+    add("sub", true, false);
+    add("edited.txt", false, false);
+    add("both.txt", false, true);
+    ViewOptions options;
+    options.ShowEmptyFolders = true;
+    view.UpdateFilesView(5, options);
+    QStringList shown;
+    for (size_t i = 1; i < view.ViewList.size(); ++i) shown << view.ViewList[i].Name[0];
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("sub"), QStringLiteral("both.txt")}));
+}
+
+}  // namespace
