@@ -79,6 +79,8 @@ struct CopyCase {
     int logged = 0;
 };
 
+void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.what; }
+
 class FileOperationsCopyTest : public FileOperationsTest, public ::testing::WithParamInterface<CopyCase> {};
 
 TEST_P(FileOperationsCopyTest, CopiesOrKeepsTheDestinationWhole) {
