@@ -1,11 +1,16 @@
-// The fail-safe copy on real files: what arrives, and what stays when any step of it fails.
+// The fail-safe copy on real files: what arrives (data, mode, time, the user's attributes),
+// what stays when any step of it fails or its source or destination changes meanwhile, the
+// replacements that wait in a batch, and the temporaries a killed copy leaves.
 
 #include "platform/BeneathRoot.h"
+#include "platform/CopyNames.h"
 #include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
+#include "platform/ReplacementBatch.h"
 #include "support/FailingDevice.h"
 #include "support/TempTree.h"
 #include "support/TreeQueries.h"
+
 
 #include <gtest/gtest.h>
 
@@ -14,14 +19,24 @@
 #include <cerrno>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
-#include <sys/mount.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace {
 
 using Point = FailingDevice::Point;
+constexpr int64_t kMiB = int64_t{1} << 20;
+
+QByteArray Encoded(const QString& path) { return PathCodec::Encode(path); }
+QString Name(int i) { return QStringLiteral("f%1.txt").arg(i); }
+QByteArray OldData(int i) { return "old version of " + QByteArray::number(i); }
+QByteArray NewData(int i) { return QByteArray(5000 + i, static_cast<char>('a' + i)); }
 
 QByteArray Pattern(qsizetype size, char seed) {
     QByteArray data(size, Qt::Uninitialized);
@@ -42,25 +57,32 @@ bool Copy(const QString& from, const QString& to, const FileSystem::CopyProgress
 
 }  // namespace
 
-TEST(FailSafeCopy, CopiesDataPermissionsNanosecondTimeAndLinksAsLinks) {
+// Data, nanosecond time and mode over an old file and into new ones, whatever the umask strips
+// (new files in one folder share the folder's handle during a run); a link arrives as a link.
+TEST(FailSafeCopy, CopiesDataModeNanosecondTimeAndLinksAsLinks) {
     TempTree t;
     const QByteArray data = Pattern(3 * 1024 * 1024 + 17, 'a');
     const QString src = t.File(QStringLiteral("src/big.bin"), data);
     const QString dst = t.File(QStringLiteral("dst/big.bin"), "old");
-    ASSERT_EQ(::chmod(PathCodec::Encode(src).constData(), 0640), 0);
     const struct timespec times[2] = {{1700000000, 123456789}, {1600000000, 987654321}};
     ASSERT_EQ(::utimensat(AT_FDCWD, PathCodec::Encode(src).constData(), times, 0), 0);
-    int64_t lastCopied = -1;
-    ASSERT_TRUE(Copy(src, dst, [&](int64_t, int64_t copied) { lastCopied = copied; }));
+    const mode_t oldMask = ::umask(077);
+    const FileSystem::FolderHandleScope scope;
+    for (const mode_t mode : {0640, 0755, 0444, 0644}) {
+        ASSERT_EQ(::chmod(PathCodec::Encode(src).constData(), mode), 0);
+        const QString to = mode == 0640 ? dst : t.Path(QStringLiteral("dst/new%1").arg(mode));
+        int64_t lastCopied = -1;
+        ASSERT_TRUE(Copy(src, to, [&](int64_t, int64_t copied) { lastCopied = copied; })) << mode;
+        EXPECT_EQ(Stat(to).st_mode & 07777, mode);
+        EXPECT_EQ(lastCopied, data.size());
+    }
+    ::umask(oldMask);
     EXPECT_EQ(t.Read(QStringLiteral("dst/big.bin")), data);
-    EXPECT_EQ(lastCopied, data.size());
-    EXPECT_EQ(Stat(dst).st_mode & 07777, 0640u);
     EXPECT_EQ(Stat(dst).st_mtim.tv_nsec, 987654321);
-
     ASSERT_EQ(::symlink("big.bin", PathCodec::Encode(t.Path(QStringLiteral("src/link"))).constData()), 0);
     ASSERT_TRUE(Copy(t.Path(QStringLiteral("src/link")), dst));
     EXPECT_TRUE(S_ISLNK(Stat(dst).st_mode));
-    EXPECT_EQ(Entries(t.Path(QStringLiteral("dst"))), QStringList{QStringLiteral("big.bin")});
+    EXPECT_EQ(Temporaries(t.Path(QStringLiteral("dst"))), QStringList());
 }
 
 // Every step of the copy that can fail, on the three ways a copy goes: over an existing file,
@@ -111,20 +133,6 @@ TEST(FailSafeCopy, AFailureAtAnyStepKeepsTheOldDestinationAndLeavesNoTemporary) 
     EXPECT_EQ(t.Read(QStringLiteral("out1/dst.bin")).size(), 9 * 1024 * 1024);
 }
 
-TEST(FailSafeCopy, AFullDiskOrAReadOnlyFileSystemFailsCleanly) {
-    TempTree t;
-    const QString src = t.File(QStringLiteral("big.bin"), Pattern(3 * 1024 * 1024, 'd'));
-    for (const auto& [options, err] : {std::pair{"size=1m", ENOSPC}, std::pair{"size=1m,ro", EROFS}}) {
-        TempTree volume;
-        const QByteArray mnt = PathCodec::Encode(volume.Path());
-        if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, options) != 0) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-        EXPECT_FALSE(Copy(src, volume.Path(QStringLiteral("big.bin"))));
-        EXPECT_EQ(FileSystem::LastError(), err);
-        EXPECT_TRUE(Entries(volume.Path()).isEmpty());
-        ::umount2(mnt.constData(), MNT_DETACH);
-    }
-}
-
 // A replacement outside a batch (no run holds one, or the run's is full) is synced on its own
 // and checked once more right before its rename.
 TEST(FailSafeCopy, AReplacementOnItsOwnIsSyncedAndCheckedRightBeforeItsRename) {
@@ -135,8 +143,8 @@ TEST(FailSafeCopy, AReplacementOnItsOwnIsSyncedAndCheckedRightBeforeItsRename) {
         FailingDevice device;
         ASSERT_TRUE(Copy(src, dst, {}, nullptr, SeenNow(dst)));
         const std::vector<Point> steps = device.Steps(dst);
-        const auto sync = std::find(steps.begin(), steps.end(), Point::Sync);
-        EXPECT_LT(sync, std::find(steps.begin(), steps.end(), Point::Name));  // data durable before the name
+        // The data is durable before the name.
+        EXPECT_LT(std::find(steps.begin(), steps.end(), Point::Sync), std::find(steps.begin(), steps.end(), Point::Name));
     }
     t.File(QStringLiteral("src.txt"), Pattern(4 * 1024 * 1024, 'e'));
     const FileSystem::SeenEntry seen = SeenNow(dst);
@@ -186,32 +194,157 @@ TEST(FailSafeCopy, NothingIsWrittenBesideTheRootInAFolderWhoseNameBeginsLikeIt) 
     ASSERT_TRUE(Copy(src, t.Path(QStringLiteral("a/c/x.txt"))));  // beneath the root it works
 }
 
-TEST(FailSafeCopy, MissingSourceImpossiblePathsAndUnusualNames) {
+// A source rewritten while it is copied (grown, or edited in place with its size kept) fails the
+// copy as changed since the compare: a new file is not made, an old one keeps its data.
+TEST(CopyData, ASourceRewrittenWhileItIsCopiedIsNeverCalledCopied) {
     TempTree t;
-    const QString out = t.Folder(QStringLiteral("out"));
-    EXPECT_FALSE(Copy(t.Path(QStringLiteral("gone.txt")), out + QStringLiteral("/gone.txt")));
-    EXPECT_EQ(FileSystem::LastError(), ENOENT);
-    const QString src = t.File(QStringLiteral("a.txt"), "a");
-    QString deep = out;
-    while (deep.size() < 5000) deep += QStringLiteral("/abcdefghij");
-    EXPECT_FALSE(Copy(src, deep + QStringLiteral("/a.txt")));
-    EXPECT_EQ(FileSystem::LastError(), ENAMETOOLONG);
-    t.Folder(QStringLiteral("out/a.txt"));
-    EXPECT_FALSE(Copy(src, out + QStringLiteral("/a.txt")));  // onto a folder: refused, the folder stays
-    EXPECT_EQ(FileSystem::LastError(), EISDIR);
-
-    // 255 bytes, the most a name may have (the temporary name is shortened to fit), and bytes
-    // that are not UTF-8, each over an old file and new.
-    const QString longName = QString(253, QChar(u'n')) + QStringLiteral("\u00e9");
-    const QString raw = PathCodec::Decode(QByteArray("caf\xe9-\xff.txt"));
-    t.File(longName, "long");
-    ::close(::open(PathCodec::Encode(t.Path(raw)).constData(), O_WRONLY | O_CREAT, 0644));
-    for (const QString& name : {longName, raw}) {
-        ASSERT_TRUE(Copy(t.Path(name), out + QLatin1Char('/') + name)) << qPrintable(name);
-        ASSERT_TRUE(Copy(src, out + QLatin1Char('/') + name)) << qPrintable(name);
-        EXPECT_EQ(Stat(out + QLatin1Char('/') + name).st_size, 1);
+    int n = 0;
+    for (const bool old : {false, true}) {
+        for (const bool grow : {false, true}) {
+            SCOPED_TRACE(std::string(old ? "over an old file, " : "new, ") + (grow ? "grown" : "same size"));
+            const QString name = QStringLiteral("f%1.bin").arg(++n);
+            const QString source = t.File(name, QByteArray(6 * kMiB, 'o'));
+            const QString target = QStringLiteral("out/") + name;
+            t.Folder(QStringLiteral("out"));
+            if (old) t.File(target, "old");
+            bool rewritten = false;
+            const auto rewriteOnce = [&](int64_t, int64_t) {
+                if (std::exchange(rewritten, true)) return;
+                const int fd = ::open(Encoded(source).constData(), O_WRONLY);
+                EXPECT_EQ(::pwrite(fd, "edit", 4, grow ? 6 * kMiB : 5 * kMiB), 4);
+                // A coarse clock may give the edit the old time stamp: the edit moves it on.
+                struct timespec times[2] = {{0, UTIME_OMIT}, {Stat(source).st_mtim.tv_sec + 5, 0}};
+                EXPECT_EQ(::futimens(fd, times), 0);
+                ::close(fd);
+            };
+            EXPECT_FALSE(FileSystem::CopyFile(source, t.Path(target), rewriteOnce, nullptr));
+            EXPECT_EQ(FileSystem::LastError(), FileSystem::ErrChangedSinceCompare);
+            EXPECT_TRUE(rewritten);
+            EXPECT_EQ(t.Exists(target), old);
+            EXPECT_EQ(t.Read(target), QByteArray(old ? "old" : ""));
+            EXPECT_EQ(Temporaries(t.Path(QStringLiteral("out"))), QStringList());
+        }
     }
-    EXPECT_TRUE(Temporaries(out).isEmpty());
-    ::unlink(PathCodec::Encode(t.Path(raw)).constData());  // Qt cannot name it to remove it
-    ::unlink(PathCodec::Encode(out + QLatin1Char('/') + raw).constData());
+}
+
+// Three replacements in one batch, with a fault at one step of the second file's way (or, with
+// no fault, the batch abandoned before it is put in place); what each destination holds
+// afterwards, whole: o its old data, n its new data. A waiting file carries the copy's mark, so
+// that a killed run leaves it recognisable as ours; what the batch reports for each file it took
+// is what happened to it.
+TEST(ReplacementBatch, AFailureAtAnyStepLeavesEveryDestinationWholeAndNoTemporary) {
+    TempTree from, to;
+    const struct { Point point; const char* after; } cases[] = {
+        {Point::Create, "non"}, {Point::Data, "non"}, {Point::Close, "non"}, {Point::Name, "non"}, {Point::Sync, "ooo"}};
+    for (const auto& c : cases) {
+        const bool abandon = c.point == Point::Sync;
+        SCOPED_TRACE(abandon ? std::string("abandoned") : std::to_string(static_cast<int>(c.point)));
+        std::vector<bool> copied;
+        std::vector<int> results;
+        {
+            FailingDevice device;
+            if (!abandon) device.Fail(c.point, Name(1), EIO);
+            FileSystem::ReplacementBatch batch;
+            for (int i = 0; i < 3; ++i) {
+                from.File(Name(i), NewData(i));
+                to.File(Name(i), OldData(i));
+                copied.push_back(FileSystem::CopyFile(from.Path(Name(i)), to.Path(Name(i)), {}, nullptr, SeenNow(to.Path(Name(i)))));
+                EXPECT_EQ(to.Read(Name(i)), OldData(i));  // nothing is replaced before the batch is put in place
+            }
+            EXPECT_EQ(batch.Waiting(), static_cast<size_t>(std::count(copied.begin(), copied.end(), true)));
+            const QStringList waiting = Temporaries(to.Path());
+            ASSERT_EQ(waiting.size(), static_cast<qsizetype>(batch.Waiting()));
+            EXPECT_TRUE(FileSystem::IsCopyTemporary(to.Path(), waiting[0]));
+            if (!abandon) results = batch.PutInPlace();
+        }
+        std::string after;
+        for (int i = 0; i < 3; ++i) after += to.Read(Name(i)) == OldData(i) ? 'o' : to.Read(Name(i)) == NewData(i) ? 'n' : '?';
+        EXPECT_EQ(after, c.after);
+        EXPECT_TRUE(Temporaries(to.Path()).isEmpty());
+        EXPECT_FALSE(FileSystem::IsCopyTemporary(to.Path(), Name(0)));  // the new files carry no mark
+        size_t waiting = 0;
+        for (size_t i = 0; i < copied.size(); ++i)
+            if (copied[i] && !abandon) {
+                EXPECT_EQ(results.at(waiting++) == 0, c.after[i] == 'n') << i;
+            }
+        EXPECT_EQ(waiting, results.size());
+    }
+}
+
+TEST(FailSafeCopy, StaleTemporariesAreTheMarkedOnesNoCopyHoldsWhateverPidTheyName) {
+    TempTree t;
+    // A pid that surely is not running: a child that has ended and been reaped.
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const QString dead = QString::number(child);
+    using State = FileSystem::CopyTemporaryState;
+    enum Kind { File, Folder, Link };
+    // locked: a running copy holds it (here, or another process of this machine)
+    struct Case { QString name; Kind kind; bool marked, locked; State expected; };
+    const Case cases[] = {
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-1-a.txt.tmp"), File, true, false, State::Stale},
+        // The pid in the name says nothing once the lock is free: in a container every run is
+        // pid 1, and a running copy of ours holds the lock.
+        {QStringLiteral(".~tandor-1-1-c.txt.tmp"), File, true, false, State::Stale},
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-2-d.txt.tmp"), File, true, true, State::Alive},
+        // The folder a killed copy made to hold the link it was about to put in place.
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-4-folder.tmp"), Folder, true, false, State::Stale},
+        // A user's entries that merely have the form of our names.
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-9-mine.txt.tmp"), File, false, false, State::NotOurs},
+        {QStringLiteral(".~tandor-") + dead + QStringLiteral("-3-e.tmp"), Link, false, false, State::NotOurs},
+        // Marked, but not of the form of our names.
+        {QStringLiteral(".~tandor-notes.tmp"), File, true, false, State::NotOurs},
+        {QStringLiteral(".~tandor-123-4-report.doc"), File, true, false, State::NotOurs},
+    };
+    std::vector<int> locks;
+    for (const Case& c : cases) {
+        const QString path = c.kind == File ? t.File(c.name, "data") : c.kind == Folder ? t.Folder(c.name) : t.Link(c.name, "nowhere");
+        if (c.marked) {
+            ASSERT_EQ(::setxattr(PathCodec::Encode(path).constData(), FileSystem::CopyTemporaryMark, "1", 1, 0), 0);
+            if (c.kind == Folder) t.Link(c.name + QStringLiteral("/l"), "target");
+        }
+        if (c.locked) {
+            locks.push_back(::open(PathCodec::Encode(path).constData(), O_RDONLY));
+            ASSERT_EQ(::flock(locks.back(), LOCK_EX), 0);
+        }
+    }
+    for (const Case& c : cases) EXPECT_EQ(FileSystem::CopyTemporaryStateOf(t.Path(), c.name), c.expected) << qPrintable(c.name);
+
+    int removed = 0;
+    EXPECT_TRUE(FileSystem::RemoveStaleCopyTemporaries(t.Path(), removed));
+    EXPECT_EQ(removed, 3);
+    for (int fd : locks) ::close(fd);
+    const QStringList left = t.List();
+    for (const Case& c : cases) {
+        const QString listed = c.kind == Folder ? c.name + QLatin1Char('/') : c.name;
+        EXPECT_EQ(left.contains(listed), c.expected != State::Stale) << qPrintable(c.name);
+    }
+}
+
+TEST(FailSafeCopy, KilledCopyLeavesAMarkedTemporaryThatTheNextRunRemoves) {
+    TempTree t;
+    const QString src = t.File(QStringLiteral("src/big.bin"), QByteArray(24 * 1024 * 1024, 'k'));
+    t.File(QStringLiteral("out/big.bin"), "old version");
+    t.File(QStringLiteral("out/.~tandor-1-1-lookalike.tmp"), "a user's file");
+    // The copy replaces the old version through a named temporary file; the child dies after
+    // the first chunk, as a killed run would.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileSystem::CopyFile(src, t.Path(QStringLiteral("out/big.bin")), [](int64_t, int64_t) { ::_exit(0); }, nullptr);
+        ::_exit(1);
+    }
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const QString out = t.Path(QStringLiteral("out"));
+    const QStringList left = Temporaries(out);
+    ASSERT_EQ(left.size(), 2) << qPrintable(left.join(u' '));
+    for (const QString& name : left)
+        EXPECT_EQ(FileSystem::IsCopyTemporary(out, name), name != QStringLiteral(".~tandor-1-1-lookalike.tmp"));
+    int removed = 0;
+    EXPECT_TRUE(FileSystem::RemoveStaleCopyTemporaries(out, removed));
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(Temporaries(out), QStringList{QStringLiteral(".~tandor-1-1-lookalike.tmp")});
+    EXPECT_EQ(t.Read(QStringLiteral("out/big.bin")), QByteArray("old version"));
 }
