@@ -85,6 +85,31 @@ TEST(FailSafeCopy, CopiesDataModeNanosecondTimeAndLinksAsLinks) {
     EXPECT_EQ(Temporaries(t.Path(QStringLiteral("dst"))), QStringList());
 }
 
+// A sparse file keeps its holes, and the user's extended attributes travel (into a new file and
+// over an old one) while the program's own marks stay behind.
+TEST(FailSafeCopy, HolesAndTheUsersAttributesArriveTheProgramsMarksDoNot) {
+    TempTree t;
+    const QString src = t.Path(QStringLiteral("sparse.img"));
+    const int fd = ::open(Encoded(src).constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, "data", 4, 16 * kMiB), 4);
+    ::close(fd);
+    const std::pair<const char*, bool> attributes[] = {
+        {"user.xdg.origin.url", true}, {"user.tandor.archive", false}, {"user.tandor.temporary", false}};
+    for (const auto& [name, travels] : attributes)
+        if (::setxattr(Encoded(src).constData(), name, "v", 1, 0) != 0) GTEST_SKIP() << "no user attributes here";
+    const bool keepsHoles = Stat(src).st_blocks * 512 < kMiB;
+    t.File(QStringLiteral("old.img"), "old");
+    for (const QString& to : {t.Path(QStringLiteral("new.img")), t.Path(QStringLiteral("old.img"))}) {
+        ASSERT_TRUE(Copy(src, to)) << qPrintable(to);
+        EXPECT_EQ(Stat(to).st_size, 16 * kMiB + 4);
+        if (keepsHoles) EXPECT_LT(Stat(to).st_blocks * 512, kMiB) << qPrintable(to);
+        for (const auto& [name, travels] : attributes)
+            EXPECT_EQ(::getxattr(Encoded(to).constData(), name, nullptr, 0) >= 0, travels) << name << qPrintable(to);
+    }
+    EXPECT_EQ(t.Read(QStringLiteral("old.img")), t.Read(QStringLiteral("sparse.img")));
+}
+
 // Every step of the copy that can fail, on the three ways a copy goes: over an existing file,
 // into a new unnamed file, and into a named temporary file where the file system has no unnamed
 // files. The fault is the system's answer at that step; the copy must report it, keep the old
