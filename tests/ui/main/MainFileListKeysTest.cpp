@@ -43,8 +43,8 @@ TEST_F(MainWindowFixture, TheMainKeysMoveTickOpenAndSwitchAndTabReachesEveryButt
     grid->setFocus();
     QApplication::processEvents();
     const int page = list->PageSize();
-    const auto key = [this](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent press(QEvent::KeyPress, key, mods, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    const auto key = [this](int code, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, code, mods, code == Qt::Key_Space ? QStringLiteral(" ") : QString());
         QApplication::sendEvent(grid, &press);
     };
     const auto ticked = [](int index) { return CurrentFileView().ViewList[static_cast<size_t>(index)].Selected; };

@@ -3,12 +3,14 @@
 #include "MainWindowTesting.h"
 #include "app/ProfileCommands.h"
 #include "engine/FileView.h"
+#include "ui/main/SearchTreeModel.h"
 #include "ui/main/dlgSearchFile.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeView>
 
 namespace {
 

@@ -12,10 +12,12 @@
 #include "ui/main/dlgMsgBox.h"
 #include "ui/main/dlgProgress.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <functional>
 #include <utility>
