@@ -2,7 +2,6 @@
 
 #include "MainWindowTesting.h"
 #include "app/ProfileCommands.h"
-#include "engine/FileView.h"
 #include "ui/main/SearchTreeModel.h"
 #include "ui/main/dlgSearchFile.h"
 
