@@ -1,195 +1,116 @@
-// The file list by keyboard and screen reader: the row cursor moves through the whole list and
-// the page follows; every way of ticking takes the click's path; Enter and the Menu key act on
-// the cursor row; the accessible table reads the whole list; Tab reaches every control.
+// The main window by keyboard and screen reader, in one walk over the main keys: the row cursor
+// moves through the whole list and the page follows, Space ticks as a click does (a folder with
+// its files, a range marked with Shift), Enter opens the cursor row's file, the Menu key shows
+// its menu, a screen reader reads and ticks a row off the page, Space switches a toolbar option,
+// and Tab reaches every toolbar button.
 
 #include "MainWindowTesting.h"
-#include "i18n/TextLookup.h"
 #include "ui/main/clsLongScroll.h"
 
-#include <QAccessibleWidget>
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
 
-#include <functional>
-
 namespace {
-
-constexpr int FileRows = 500;
 
 QString Name(int i) { return QStringLiteral("file%1.txt").arg(i, 4, 10, QLatin1Char('0')); }
 
-struct KeyboardFixture : FileListFixture {
-    void SetUp() override {
-        OpenWindow(1000, 640);
-        FileView& view = CurrentFileView();
-        view.Results = ResultList(1);
-        // A folder whose files copy to the right, all on the left only.
-        CompareRow folder;
-        folder.Folder[0] = QStringLiteral("/l/sub/");
-        folder.Folder[1] = QStringLiteral("/r/sub/");
-        folder.Name[0] = folder.Name[1] = QStringLiteral("sub");
-        folder.Attributes[0] = folder.Attributes[1] = Attr::Directory;
-        view.Results.push_back(folder);
-        for (int i = 1; i <= FileRows; ++i) {
-            CompareRow row;
-            row.SyncAction = -1;
-            row.Folder[0] = QStringLiteral("/l/sub/");
-            row.Folder[1] = QStringLiteral("/r/sub/");
-            row.Name[0] = Name(i);
-            row.Size[0] = i;
-            row.Time[0] = 40000.5;
-            view.Results.push_back(row);
-        }
-        view.Stale = false;
-        CurrentProfile().profile.View.SyncOptions = {true, true, false, false, false};
-        CurrentProfile().profile.View.ShowEmptyFolders = true;
-        list->UpdateView(0);
-        grid->setFocus();
-        QApplication::processEvents();
-        page = list->PageSize();
-        ASSERT_LT(page, 100);
+TEST_F(MainWindowFixture, TheMainKeysMoveTickOpenAndSwitchAndTabReachesEveryButton) {
+    constexpr int FileRows = 500;
+    OpenWindow(1000, 640);
+    FileView& view = CurrentFileView();
+    view.Results = ResultList(1);
+    // A folder whose files copy to the right, all on the left only.
+    CompareRow folder;
+    folder.Folder[0] = QStringLiteral("/l/sub/");
+    folder.Folder[1] = QStringLiteral("/r/sub/");
+    folder.Name[0] = folder.Name[1] = QStringLiteral("sub");
+    folder.Attributes[0] = folder.Attributes[1] = Attr::Directory;
+    view.Results.push_back(folder);
+    for (int i = 1; i <= FileRows; ++i) {
+        CompareRow row = folder;
+        row.SyncAction = -1;
+        row.Attributes[0] = row.Attributes[1] = 0;
+        row.Name[0] = Name(i);
+        row.Name[1].clear();
+        view.Results.push_back(row);
     }
-    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent press(QEvent::KeyPress, key, mods, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    view.Stale = false;
+    CurrentProfile().profile.View.SyncOptions = {true, true, false, false, false};
+    list->UpdateView(0);
+    grid->setFocus();
+    QApplication::processEvents();
+    const int page = list->PageSize();
+    const auto key = [this](int code, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, code, mods, code == Qt::Key_Space ? QStringLiteral(" ") : QString());
         QApplication::sendEvent(grid, &press);
-    }
-    bool Ticked(int index) const { return CurrentFileView().ViewList[static_cast<size_t>(index)].Selected; }
-    QAccessibleTableInterface* Table() const { return QAccessible::queryAccessibleInterface(grid)->tableInterface(); }
-    QModelIndex TickCell(int index) const {
-        return grid->Model()->index(index - list->Scroll()->Value() + 1 - grid->Model()->HeaderRows(), 0);
-    }
-    int page = 0;
-};
+    };
+    const auto ticked = [](int index) { return CurrentFileView().ViewList[static_cast<size_t>(index)].Selected; };
 
-}  // namespace
-
-TEST_F(KeyboardFixture, CursorKeysMoveThroughTheWholeListAndThePageFollows) {
     clsLongScroll* scroll = list->Scroll();
     EXPECT_EQ(list->Cursor(), 1);  // the list got the focus: the cursor shows at once
-    Key(Qt::Key_Down);
-    Key(Qt::Key_Down);
-    EXPECT_EQ(grid->CursorRow(), 3);
-    Key(Qt::Key_End);
+    key(Qt::Key_End);
     EXPECT_EQ(list->Cursor(), FileRows + 1);
-    EXPECT_EQ(scroll->Value(), FileRows + 1 - page + 1);
-    EXPECT_EQ(grid->CursorRow(), page);
     EXPECT_EQ(grid->TextMatrix(page, 1), Name(FileRows));
-    // The scrollbar reports the place in the whole list, not its own 0..32767.
-    QAccessibleValueInterface* place = QAccessible::queryAccessibleInterface(scroll->Client())->valueInterface();
-    ASSERT_NE(place, nullptr);
-    EXPECT_EQ(place->currentValue().toInt(), FileRows + 1 - page + 1);
-    Key(Qt::Key_PageUp);
-    EXPECT_EQ(list->Cursor(), FileRows + 1 - page);
-    EXPECT_EQ(scroll->Value(), FileRows + 1 - page);  // the page scrolled up to the cursor
-    Key(Qt::Key_Down);  // within the page: the page stays
+    key(Qt::Key_PageUp);
+    key(Qt::Key_Down);  // the page scrolled up to the cursor, and stays for a move within it
     EXPECT_EQ(scroll->Value(), FileRows + 1 - page);
     EXPECT_EQ(grid->CursorRow(), 2);
-    Key(Qt::Key_Home);
-    Key(Qt::Key_Up);
-    EXPECT_EQ(list->Cursor(), 1);
-    Key(Qt::Key_PageDown);
+    key(Qt::Key_Home);
+    key(Qt::Key_PageDown);
     EXPECT_EQ(list->Cursor(), 1 + page);
     EXPECT_EQ(scroll->Value(), 2);
-}
 
-TEST_F(KeyboardFixture, SpaceMouseAndToggleTickThroughTheClicksPath) {
-    const std::pair<const char*, std::function<void(int)>> ways[] = {
-        {"Space", [this](int index) { list->MoveCursor(index); Key(Qt::Key_Space); }},
-        // A real click on the tick cell ticks once: the click's code, not the cell's box too.
-        {"mouse", [this](int index) { MouseClick(grid->viewport(), grid->visualRect(TickCell(index)).center()); }},
-        {"Toggle", [this](int index) { AccessibleToggle(Table()->cellAt(index - 1, 0)); }},
-    };
-    for (const auto& [way, tick] : ways) {
-        SCOPED_TRACE(way);
-        list->MoveCursor(1);
-        const int file = 3;
-        const bool was = Ticked(file);
-        tick(file);
-        EXPECT_NE(Ticked(file), was);
-        EXPECT_EQ(Ticked(file + 1), Ticked(file + 2));  // a file row carries nothing along
-        // The folder row carries its files along as the click does.
-        const bool folderWas = Ticked(1);
-        tick(1);
-        EXPECT_NE(Ticked(1), folderWas);
-        EXPECT_TRUE(Ticked(2) != folderWas && Ticked(FileRows + 1) != folderWas);
-    }
-    // Asking the model for the state a row has already changes nothing (a click would flip it).
-    const bool now = Ticked(2);
-    grid->Model()->setData(TickCell(2), now ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
-    EXPECT_EQ(Ticked(2), now);
-    // A row far off the page is read and ticked all the same.
-    QAccessibleInterface* far = Table()->cellAt(FileRows - 10, 0);
-    EXPECT_TRUE(far->state().offscreen);
-    const bool farWas = Ticked(FileRows - 9);
-    AccessibleToggle(far);
-    EXPECT_NE(Ticked(FileRows - 9), farWas);
-    // A range marked with Shift takes the cursor row's new state.
+    list->MoveCursor(3);
+    key(Qt::Key_Space);
+    EXPECT_FALSE(ticked(3));
+    EXPECT_TRUE(ticked(2) && ticked(4));  // a file row carries nothing along
     list->MoveCursor(1);
-    if (!Ticked(1)) Key(Qt::Key_Space);  // the folder carries every row along: all ticked
-    Key(Qt::Key_Down);
-    Key(Qt::Key_Down, Qt::ShiftModifier);
-    Key(Qt::Key_Down, Qt::ShiftModifier);
-    Key(Qt::Key_Space);
-    EXPECT_TRUE(Ticked(1) && Ticked(5));
-    EXPECT_FALSE(Ticked(2) || Ticked(3) || Ticked(4));
-}
+    key(Qt::Key_Space);  // the folder carries every row along: all unticked, then all ticked
+    EXPECT_FALSE(ticked(1) || ticked(2) || ticked(FileRows + 1));
+    key(Qt::Key_Space);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_Space);  // the range takes the cursor row's new state
+    EXPECT_TRUE(ticked(1) && ticked(5));
+    EXPECT_FALSE(ticked(2) || ticked(3) || ticked(4));
 
-TEST_F(KeyboardFixture, EnterOpensAndTheMenuKeyShowsTheMenuOfTheCursorRow) {
     QString opened;
     list->openWithShell = [&](const QString& path) {
         opened = path;
         return true;
     };
-    Key(Qt::Key_End);
-    Key(Qt::Key_Right);  // the right side lacks the file: Enter opens the left one
-    Key(Qt::Key_Return);
+    key(Qt::Key_End);
+    key(Qt::Key_Right);  // the right side lacks the file: Enter opens the left one
+    key(Qt::Key_Return);
     EXPECT_EQ(opened, QStringLiteral("/l/sub/") + Name(FileRows));
-    EXPECT_TRUE(Ticked(FileRows + 1));  // opening ticks nothing
     QMenu* menu = window->Commands().RowMenu();
-    for (const auto& [key, mods] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
-        Key(Qt::Key_Home);
-        Key(key, mods);
-        ASSERT_TRUE(menu->isVisible());
-        // The menu opens at the cursor row, and is that row's (a folder row's) menu.
-        EXPECT_LE(std::abs(menu->pos().y() - grid->mapToGlobal(grid->CellRect(1, 1).bottomLeft()).y()), 2);
-        EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("mnuPop3_Sync_1"))->isVisible());
-        menu->close();
-    }
-}
+    key(Qt::Key_Home);
+    key(Qt::Key_Menu);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("mnuPop3_Sync_1"))->isVisible());  // a folder row's menu
+    menu->close();
 
-TEST_F(KeyboardFixture, TheTableReadsTheWholeListRowsOffThePageToo) {
-    QAccessibleTableInterface* table = Table();
-    EXPECT_EQ(table->rowCount(), FileRows + 1);
-    EXPECT_EQ(table->columnCount(), MainFileList::ColumnCount);
-    EXPECT_EQ(table->columnDescription(4), FormatMsg(1193));
-    // A row off the page reads as a sentence: name, size and time, what happens, its tick.
-    const QString sentence = table->cellAt(FileRows - 1, 0)->text(QAccessible::Name);
-    EXPECT_TRUE(sentence.startsWith(Name(FileRows - 1))) << sentence.toStdString();
-    for (int key : {1201, 1204, 1197, 1195})
-        EXPECT_TRUE(sentence.contains(FormatMsg(key).section(QLatin1Char(':'), 0, 0))) << key << " " << sentence.toStdString();
-    EXPECT_EQ(table->cellAt(FileRows - 1, 4)->text(QAccessible::Name), FormatMsg(1197));
-}
+    // A screen reader reads a row off the page with what it does, and ticks it with Toggle.
+    QAccessibleInterface* far = QAccessible::queryAccessibleInterface(grid)->tableInterface()->cellAt(FileRows - 10, 0);
+    EXPECT_TRUE(far->state().offscreen);
+    EXPECT_TRUE(far->text(QAccessible::Name).contains(QStringLiteral("copy to the right"))) << qPrintable(far->text(QAccessible::Name));
+    ASSERT_TRUE(far->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    far->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(ticked(FileRows - 9));
 
-TEST_F(KeyboardFixture, SpaceAndToggleSwitchTheToolbarsAndTabReachesThem) {
     MainCommands& commands = window->Commands();
     const ViewOptions& options = CurrentProfile().profile.View;
     QToolButton* deleteIn2 = commands.ToolbarButton(3, 4);
-    // Space from the keyboard switches an option; the option, its button, its action and what a
-    // screen reader hears agree.
-    const bool was = options.SyncOptions[4];
-    PressSpace(deleteIn2);
-    EXPECT_NE(options.SyncOptions[4], was);
-    EXPECT_EQ(deleteIn2->isChecked(), options.SyncOptions[4]);
-    EXPECT_EQ(commands.Toolbar(3)->actions()[4]->isChecked(), options.SyncOptions[4]);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(deleteIn2)->state().checked, options.SyncOptions[4]);
-    // A filter chooses one of its buttons: Toggle on another chooses it, on the chosen one leaves
-    // it chosen (a bar without a chosen filter would show nothing true).
-    ASSERT_EQ(options.Filter1, 0);
-    for (int twice = 0; twice < 2; ++twice) AccessibleToggle(QAccessible::queryAccessibleInterface(commands.ToolbarButton(1, 1)));
-    EXPECT_EQ(options.Filter1, 1);
-    EXPECT_TRUE(commands.ToolbarButton(1, 1)->isChecked());
-    EXPECT_FALSE(commands.ToolbarButton(1, 0)->isChecked());
+    deleteIn2->setFocus();
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent space(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QApplication::sendEvent(deleteIn2, &space);
+    }
+    EXPECT_TRUE(options.SyncOptions[4] && deleteIn2->isChecked());
     // Tab reaches every toolbar button, before the commands, and the file list last.
     QList<QWidget*> reached;
     QWidget* w = window->Pairs().Grid();
@@ -205,3 +126,5 @@ TEST_F(KeyboardFixture, SpaceAndToggleSwitchTheToolbarsAndTabReachesThem) {
     EXPECT_LT(reached.indexOf(deleteIn2), reached.indexOf(window->findChild<QWidget*>(QStringLiteral("cmdExtras"))));
     EXPECT_EQ(reached.last(), grid);
 }
+
+}  // namespace

@@ -1,3 +1,5 @@
+// The windowed host during a run: no question shown when the user said not to ask, a question
+// above the progress window with the focus, and the progress window's Cancel.
 #include "ui/main/WindowRunHost.h"
 
 #include "config/StartupSwitches.h"
@@ -9,11 +11,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -30,42 +33,6 @@ TEST_F(WindowRunHostTest, DontAskAnswersYesWithoutShowingAnything) {
     EXPECT_EQ(host.AppMessageBox(QStringLiteral("Notice"), MsgBox::OKOnly), MsgBox::Yes);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
-
-TEST_F(WindowRunHostTest, ProgressCallsDriveTheSharedProgressWindow) {
-    EXPECT_FALSE(host.ProgressVisible());
-    host.ProgressInit(400);
-    ASSERT_TRUE(host.ProgressVisible());
-    dlgProgress* p = dlgProgress::Existing();
-    host.ProgressShowFile(QStringLiteral("/a/"), QStringLiteral("/b/"), QStringLiteral("f.txt"));
-    EXPECT_EQ(p->FileText(), QStringLiteral("f.txt"));
-    host.ProgressUpdate(200, 100);
-    EXPECT_EQ(p->PercentText(), QStringLiteral("25 %"));
-    host.ProgressFileDone(200);
-    EXPECT_EQ(p->PercentText(), QStringLiteral("50 %"));
-    host.ProgressUnload();
-    EXPECT_FALSE(host.ProgressVisible());
-    EXPECT_EQ(dlgProgress::Existing(), nullptr);
-    // Calls after the window is gone do nothing.
-    host.ProgressUpdate(1, 1);
-    host.ProgressFileDone(1);
-}
-
-TEST_F(WindowRunHostTest, LetEventsRunDeliversPendingEventsButNotOnEveryCall) {
-    int delivered = 0;
-    QTimer::singleShot(0, [&] { ++delivered; });
-    host.LetEventsRun();
-    EXPECT_EQ(delivered, 1);
-    QTimer::singleShot(0, [&] { ++delivered; });
-    host.LetEventsRun();  // right after the last: throttled
-    EXPECT_EQ(delivered, 1);
-    QElapsedTimer wait;
-    wait.start();
-    while (wait.elapsed() < 40) {
-    }
-    host.LetEventsRun();
-    EXPECT_EQ(delivered, 2);
-}
-
 
 // A question asked while the progress window is up belongs to that window, comes up as the
 // active window with the focus, and the progress window's timer does not raise itself over it;
@@ -84,7 +51,6 @@ TEST_F(WindowRunHostTest, PromptDuringARunStandsAboveTheProgressWindowWithTheFoc
         QTimer::singleShot(50, [&] {
             QWidget* prompt = QApplication::activeModalWidget();
             ASSERT_NE(prompt, nullptr);
-            EXPECT_NE(prompt, progress);
             EXPECT_EQ(prompt->parentWidget(), progress);
             EXPECT_EQ(QApplication::activeWindow(), prompt);
             progress->KeepInSight();  // a tick of its display timer
@@ -102,15 +68,28 @@ TEST_F(WindowRunHostTest, PromptDuringARunStandsAboveTheProgressWindowWithTheFoc
         }
         EXPECT_TRUE(checked) << kind;
     }
-    // Without a run's progress window the main window owns the box, as before.
-    dlgProgress::Unload();
-    QTimer::singleShot(50, [&] {
-        QWidget* prompt = QApplication::activeModalWidget();
-        ASSERT_NE(prompt, nullptr);
-        EXPECT_EQ(prompt->parentWidget(), &main);
-        if (auto* box = qobject_cast<QMessageBox*>(prompt)) box->buttons().first()->click();
-    });
-    host.AppMessageBox(QStringLiteral("After the run"), MsgBox::OKOnly);
+}
+
+// Cancel, Escape and the close button each raise the flag; the window stays until the run ends.
+TEST_F(WindowRunHostTest, CancelInTheProgressWindowOnlyRaisesTheFlagAndTheWindowStays) {
+    dlgProgress* p = dlgProgress::Instance();
+    p->show();
+    p->Init(10);
+    const std::function<void()> ways[] = {
+        [p] { p->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click(); },
+        [p] {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(p, &escape);
+        },
+        [p] { EXPECT_FALSE(p->close()); },
+    };
+    for (const auto& cancel : ways) {
+        ::Run().CancelRequested = false;
+        cancel();
+        EXPECT_TRUE(::Run().CancelRequested);
+        EXPECT_TRUE(p->isVisible());
+    }
+    ::Run().CancelRequested = false;
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// The main window's run commands with the windowed run host on real folders, one end-to-end run
-// through the window for each: Synchronize with its question, progress window and status line,
-// the scroll position around the refreshing compare, the popup copy and delete with their
-// questions; and nothing the user does while a run works changes what it does. What the runs
-// copy and delete in detail, and Cancel, the engine's and the progress window's tests hold.
+// The main window's run commands with the windowed run host on real folders, one run through
+// the window for each: Synchronize with its question, progress window and status line, the
+// popup delete with its question; and nothing the user does while a run works
+// changes what it does. What the runs copy and delete in detail the engine's tests hold.
 
 #include "MainWindowTesting.h"
 #include "engine/ProfileLoading.h"
@@ -10,11 +9,10 @@
 #include "engine/SyncRun.h"
 #include "i18n/TextLookup.h"
 #include "ui/main/WindowRunHost.h"
-#include "ui/main/clsLongScroll.h"
 #include "ui/main/dlgMsgBox.h"
 #include "ui/main/dlgProgress.h"
 
-#include <QAction>
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -29,7 +27,6 @@ namespace {
 // The windowed host, watching the progress window.
 class ObservingHost : public WindowRunHost {
 public:
-    int progressInits = 0;
     bool progressShown = false;
     // Run while the first file of a run is under way, from inside the run's event processing.
     std::function<void()> onFirstFile;
@@ -39,17 +36,13 @@ public:
         if (onFirstFile) std::exchange(onFirstFile, nullptr)();
     }
     void ProgressInit(int64_t totalBytes) override {
-        ++progressInits;
         WindowRunHost::ProgressInit(totalBytes);
         progressShown = dlgProgress::Existing() && dlgProgress::Existing()->isVisible();
     }
 };
 
-struct SyncFixture : ::testing::Test {
-    IsolatedEnvironment env;
-    ObservingHost host;
-    TempTree tree;
-    std::unique_ptr<frmMain> window;
+struct SyncFixture : MainWindowFixture {
+    ObservingHost runHost;
     // No test may block on a box nobody expected: it is noted as a failure and answered.
     QTimer watchdog;
     int unexpectedBoxes = 0;
@@ -63,13 +56,11 @@ struct SyncFixture : ::testing::Test {
             }
         });
         watchdog.start();
-        SetHost(&host);
-        window = MakePreparedMainWindow(900, 640, false);
-        host.owner = [this]() -> QWidget* { return window.get(); };
-        host.onStatus = [this](int field, const QString& text) { window->SetStatus(field, text); };
-        host.onCompareStage = [this](int stage) { window->SetCompareStage(stage); };
-        window->show();
-        QCoreApplication::processEvents();
+        SetHost(&runHost);
+        OpenWindow(900, 640);
+        runHost.owner = [this]() -> QWidget* { return window.get(); };
+        runHost.onStatus = [this](int field, const QString& text) { window->SetStatus(field, text); };
+        runHost.onCompareStage = [this](int stage) { window->SetCompareStage(stage); };
         SetRefreshCompare([this] { window->RunCompare(); });
     }
     void TearDown() override {
@@ -77,12 +68,10 @@ struct SyncFixture : ::testing::Test {
         EXPECT_EQ(unexpectedBoxes, 0);
         dlgProgress::Unload();
         SetRefreshCompare(nullptr);
-        CurrentProfile().ProfileChanged = false;
-        host.owner = nullptr;
-        host.onStatus = nullptr;
-        host.onCompareStage = nullptr;
-        window.reset();
-        SetHost(nullptr);
+        runHost.owner = nullptr;
+        runHost.onStatus = nullptr;
+        runHost.onCompareStage = nullptr;
+        MainWindowFixture::TearDown();
     }
     void Load() {
         tree.Folder(QStringLiteral("left"));
@@ -105,57 +94,34 @@ TEST_F(SyncFixture, SynchronizeAsksWithThePlansCountsCopiesBothWaysAndReportsInT
     tree.File(QStringLiteral("right/only right.txt"), "from the right");
     tree.File(QStringLiteral("left/sub/deep.txt"), "deep");
     Load();
-    EXPECT_TRUE(Status().isEmpty()) << Status().toStdString();  // the compare's working texts are gone
-    host.presetAnswers << MsgBox::Yes;
+    runHost.presetAnswers << MsgBox::Yes;
     Press("cmdSynch");
-    ASSERT_EQ(host.asked.size(), 1);
-    EXPECT_TRUE(host.asked.first().startsWith(FormatMsg(804) + QStringLiteral("\n\n"))) << host.asked.first().toStdString();
-    EXPECT_TRUE(host.asked.first().endsWith(FormatMsg(1215, {"2", "1", "13 bytes"}) + QLatin1Char('\n') +
+    ASSERT_EQ(runHost.asked.size(), 1);
+    EXPECT_TRUE(runHost.asked.first().startsWith(FormatMsg(804) + QStringLiteral("\n\n"))) << runHost.asked.first().toStdString();
+    EXPECT_TRUE(runHost.asked.first().endsWith(FormatMsg(1215, {"2", "1", "13 bytes"}) + QLatin1Char('\n') +
                                             FormatMsg(1216, {"1", "0", "14 bytes"})))
-        << host.asked.first().toStdString();
-    EXPECT_EQ(host.progressInits, 1);
-    EXPECT_TRUE(host.progressShown);
+        << runHost.asked.first().toStdString();
+    EXPECT_TRUE(runHost.progressShown);
     EXPECT_EQ(dlgProgress::Existing(), nullptr);  // unloaded at the end of the run
     EXPECT_EQ(tree.Read(QStringLiteral("right/newer.txt")), QByteArray("left wins"));
     EXPECT_EQ(tree.Read(QStringLiteral("left/only right.txt")), QByteArray("from the right"));
-    // The refreshing compare shows nothing left to do, the buttons are back, the status line
-    // says what the run did.
+    // The refreshing compare shows nothing left to do; the status line says what the run did.
     EXPECT_EQ(CurrentFileView().FileCounts[0] + CurrentFileView().FileCounts[2], 0);
-    EXPECT_TRUE(Control("cmdCompare")->isEnabled() && Control("cmdSynch")->isEnabled());
     EXPECT_EQ(Status(), FormatMsg(1219, {"3", "1", "0", "0", "0"}));
-    EXPECT_FALSE(window->Commands().RunErrorsButton()->isVisibleTo(window.get()));
 
     // With every copy and delete option off the run stops at its check: no working text stays.
     tree.File(QStringLiteral("left/a.txt"), "a");
     window->RunCompare();
     CurrentProfile().profile.View.SyncOptions = {false, false, false, false, false};
-    host.presetAnswers << MsgBox::Yes << MsgBox::OK;
+    runHost.presetAnswers << MsgBox::Yes << MsgBox::OK;
     Press("cmdSynch");
     EXPECT_FALSE(tree.Exists(QStringLiteral("right/a.txt")));
-    EXPECT_TRUE(host.asked.contains(FormatMsg(808)));
-    EXPECT_TRUE(Status().isEmpty()) << Status().toStdString();
+    EXPECT_TRUE(runHost.asked.contains(FormatMsg(808)));
     EXPECT_TRUE(Control("cmdSynch")->isEnabled());
 }
 
-TEST_F(SyncFixture, TheRefreshAfterSynchronizeScrollsBackWhereTheListWas) {
-    for (int i = 0; i < 120; ++i) tree.File(QStringLiteral("left/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "x");
-    Load();
-    clsLongScroll* scroll = window->Files().Scroll();
-    ASSERT_GT(CurrentFileView().LastIndex(), window->Files().PageSize() + 40);
-    scroll->SetValue(40);
-    host.presetAnswers << MsgBox::Yes;
-    Press("cmdSynch");
-    EXPECT_TRUE(tree.Exists(QStringLiteral("right/f119.txt")));
-    EXPECT_EQ(scroll->Value(), 40);
-    const CompareRow& first = CurrentFileView().ViewList[40];
-    EXPECT_EQ(window->Files().Grid()->TextMatrix(1, 1), first.IsFolder() ? first.Folder[0] : first.Name[0]);
-    Press("cmdCompare");  // a compare starts the list at its top again
-    EXPECT_EQ(scroll->Value(), 1);
-}
-
-TEST_F(SyncFixture, PopupCopyAndDeleteAskAndActOnTheMenusRow) {
+TEST_F(SyncFixture, PopupDeleteAsksAndActsOnTheMenusRowAndNoLeavesAll) {
     tree.File(QStringLiteral("left/sub/a.txt"), "a");
-    tree.File(QStringLiteral("left/sub/b.txt"), "b");
     tree.File(QStringLiteral("right/gone/x.txt"), "x");
     tree.File(QStringLiteral("left/keep.txt"), "k");
     Load();
@@ -166,23 +132,15 @@ TEST_F(SyncFixture, PopupCopyAndDeleteAskAndActOnTheMenusRow) {
             if (view.ViewList[static_cast<size_t>(i)].IsFolder() && view.ViewList[static_cast<size_t>(i)].Folder[side].endsWith(end)) return i;
         return 0;
     };
-    ASSERT_EQ(files.RowMenu(folderRow(0, QStringLiteral("/sub")), 1, QPoint()).outcome, FilesMenuOutcome::Menu);
-    host.presetAnswers << MsgBox::Yes;
-    window->Commands().PopupCopy(0);
-    EXPECT_EQ(host.asked.last(), FormatMsg(811));
-    EXPECT_EQ(tree.Read(QStringLiteral("right/sub/b.txt")), QByteArray("b"));
-    EXPECT_EQ(Status(), FormatMsg(1219, {"2", "1", "0", "0", "0"})) << Status().toStdString();
-    EXPECT_TRUE(Control("cmdCompare")->isEnabled());
-
     ASSERT_EQ(files.RowMenu(folderRow(1, QStringLiteral("/gone")), 7, QPoint()).outcome, FilesMenuOutcome::Menu);
-    host.presetAnswers << MsgBox::Yes;
+    runHost.presetAnswers << MsgBox::Yes;
     window->Commands().PopupDelete(1);
-    EXPECT_EQ(host.asked.last(), FormatMsg(801) + QStringLiteral("\n\n") + FormatMsg(1218, {"1", "1"}));
+    EXPECT_EQ(runHost.asked.last(), FormatMsg(801) + QStringLiteral("\n\n") + FormatMsg(1218, {"1", "1"}));
     EXPECT_FALSE(tree.Exists(QStringLiteral("right/gone")));
     EXPECT_TRUE(tree.Exists(QStringLiteral("left/sub/a.txt")));
     // No to the question: nothing happens.
     ASSERT_EQ(files.RowMenu(ViewIndexOf(QStringLiteral("keep.txt")), 1, QPoint()).outcome, FilesMenuOutcome::Menu);
-    host.presetAnswers << MsgBox::No;
+    runHost.presetAnswers << MsgBox::No;
     window->Commands().PopupDelete(0);
     EXPECT_TRUE(tree.Exists(QStringLiteral("left/keep.txt")));
 }
@@ -204,7 +162,7 @@ TEST_F(SyncFixture, NothingTheUserDoesDuringARunChangesWhatItCopies) {
     ASSERT_LE(f011, files.PageSize());
 
     bool lockedDuringRun = false;
-    host.onFirstFile = [&] {
+    runHost.onFirstFile = [&] {
         lockedDuringRun = !commands.Toolbar(1)->isEnabled() && !commands.Toolbar(3)->isEnabled() &&
                           !files.Grid()->isEnabled() && !pairs.Grid()->isEnabled() && !Control("cmdLoad")->isEnabled() &&
                           !Control("cmdAdd")->isEnabled() && !Control("cmdRemove")->isEnabled();
@@ -226,17 +184,15 @@ TEST_F(SyncFixture, NothingTheUserDoesDuringARunChangesWhatItCopies) {
         pairs.RemovePair(1);
         EXPECT_FALSE(commands.DropProfileFile({CurrentProfile().ProfilePath}, false));
     };
-    host.presetAnswers << MsgBox::Yes;
+    runHost.presetAnswers << MsgBox::Yes;
     Press("cmdSynch");
     EXPECT_TRUE(lockedDuringRun);
     // Exactly what was ticked when the run started was copied, and nothing deleted.
     for (int i = 0; i < 12; ++i) EXPECT_EQ(tree.Exists(QStringLiteral("right/") + name(i)), i >= 1 && i <= 9) << i;
     EXPECT_EQ(tree.Read(QStringLiteral("right/only right.txt")), QByteArray("stays"));
-    // The options and the profile are as they were, and the buttons show them.
+    // The options and the profile are as they were.
     EXPECT_EQ(options.Filter1, 0);
     EXPECT_FALSE(options.SyncOptions[4]);
-    EXPECT_TRUE(commands.ToolbarButton(1, 0)->isChecked());
-    EXPECT_FALSE(commands.ToolbarButton(3, 4)->isChecked());
     ASSERT_EQ(CurrentProfile().profile.Pairs.size(), 1);
     EXPECT_TRUE(CurrentProfile().profile.Pairs.first().SubDirs);
     // After the run everything is back in the user's hands.
