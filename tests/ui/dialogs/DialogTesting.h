@@ -1,6 +1,5 @@
 #pragma once
-// Set-up shared by the dialog tests: an isolated environment in the chosen language and a run
-// host that answers questions from a queue and records every text with its style.
+// The dialog tests' set-up: an isolated environment in a language, and a host that records boxes.
 
 #include "config/ProgramSettings.h"
 #include "engine/HeadlessRunHost.h"
