@@ -16,17 +16,12 @@ using sync_run_test::Old;
 // their contents.
 using Model = std::map<QString, QByteArray>;
 
-bool HoldsBelow(const Model& m, const QString& folder) {
-    const auto next = m.upper_bound(folder);
-    return next != m.end() && next->first.startsWith(folder);
-}
-
 // The base both sides share, then each side's own changes: edits, new files and folders,
 // deletions. Names ending in ".tmp" meet the delete mask; ".bak" files (only in the root, so that
 // no one-sided folder keeps one) meet the exclude mask.
 std::array<Model, 2> Generate(unsigned seed) {
     std::mt19937 random(seed);
-    auto pick = [&random](size_t n) { return static_cast<size_t>(random() % n); };
+    auto pick = [&random](qsizetype n) { return static_cast<qsizetype>(random() % static_cast<unsigned>(n)); };
     const QStringList places{QString(), "a/", "a/b/", "c/"};
     Model base{{"a/", {}}, {"a/b/", {}}, {"c/", {}}, {"r.bak", "old backup"}};
     for (int i = 0; i < 8; ++i) base[places[pick(4)] + QStringLiteral("f%1").arg(i) + (i % 4 == 3 ? ".tmp" : ".txt")] = "old " + QByteArray::number(i);
@@ -34,9 +29,9 @@ std::array<Model, 2> Generate(unsigned seed) {
     for (size_t s = 0; s < 2; ++s) {
         Model& m = sides[s];
         const QString tag = s == 0 ? "L" : "R";
-        std::vector<QString> files;
-        for (const auto& [path, data] : m)
-            if (!path.endsWith('/')) files.push_back(path);
+        QStringList files;
+        for (const auto& entry : m) files << entry.first;
+        files = files.filter(QRegularExpression("[^/]$"));
         m[files[pick(files.size())]] = "new edit " + tag.toLatin1();
         m.erase(files[pick(files.size())]);
         m[places[pick(4)] + tag + "n.txt"] = "new file";
@@ -49,12 +44,10 @@ std::array<Model, 2> Generate(unsigned seed) {
     return sides;
 }
 
-// The trees of the two thousand runs live in memory where it is there: each replacement batch
-// ends with a sync, which on a disk would take minutes in all. The program's path is the same.
+// The trees of the runs live in memory where it is there: each replacement batch ends with a
+// sync, which on a disk would take minutes in all. The program's path is the same.
 struct TreesInMemory : ScopedEnvironment {
-    TreesInMemory() {
-        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable()) Set("TMPDIR", "/dev/shm");
-    }
+    TreesInMemory() { if (QFileInfo(QStringLiteral("/dev/shm")).isWritable()) Set("TMPDIR", "/dev/shm"); }
 };
 
 class SyncPlanPropertyTest : private TreesInMemory, public sync_run_test::SyncRunTest {
@@ -65,10 +58,8 @@ protected:
         return m;
     }
     static void Write(TempTree& tree, const Model& m, const QDateTime& time) {
-        for (const auto& [path, data] : m) {
-            if (path.endsWith('/')) tree.Folder(path.chopped(1));
-            else tree.File(path, data, data.startsWith("new") ? time : Old);
-        }
+        for (const auto& [path, data] : m)
+            path.endsWith('/') ? void(tree.Folder(path.chopped(1))) : void(tree.File(path, data, data.startsWith("new") ? time : Old));
     }
     // A path of a log line or a row relative to its root; side is the root's.
     QString Relative(const QString& path, int& side) const {
@@ -100,7 +91,7 @@ protected:
                     break;
                 case PlannedKind::DeleteFile: from.erase(file); break;
                 case PlannedKind::RemoveFolder:
-                    if (!HoldsBelow(from, folder)) from.erase(folder);
+                    if (from.upper_bound(folder) == from.end() || !from.upper_bound(folder)->first.startsWith(folder)) from.erase(folder);
                     break;
                 case PlannedKind::TrashFolder: break;
                 }
@@ -127,9 +118,7 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
                 Write(left, trees[0], New);
                 Write(right, trees[1], New.addSecs(3600));
                 QFile::remove(logs.Path("20260402.log"));
-                std::array<bool, 5> options{};
-                for (size_t o = 0; o < 5; ++o) options[o] = (bits >> o) & 1;
-                SetOptions(options);
+                SetOptions({bool(bits & 1), bool(bits & 2), bool(bits & 4), bool(bits & 8), bool(bits & 16)});
                 FolderPair pair = Pair(left.Path(), right.Path(), masks == 2 ? "*.tmp" : "");
                 if (masks == 1) pair.Mask[MaskExcludeFiles] = "*.bak";
                 ComparePairs({pair});
@@ -152,8 +141,7 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
                 EXPECT_EQ(logged["CreateFolder"], plan.CreateFolders);
                 EXPECT_EQ(logged["Delete"], plan.DeleteFiles);
                 EXPECT_EQ(logged["RemoveFolder"], plan.DeleteFolders);
-                EXPECT_EQ(Read(left), predicted[0]);
-                EXPECT_EQ(Read(right), predicted[1]);
+                EXPECT_EQ((std::array<Model, 2>{Read(left), Read(right)}), predicted);
                 EXPECT_FALSE(::Run().ErrorReported) << qPrintable(LogLines().join(u'\n'));  // nothing tried and failed
                 if (HasFailure()) return;
             }
