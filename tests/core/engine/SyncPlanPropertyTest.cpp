@@ -108,7 +108,7 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
     Settings().MaxDeletePercent = 100;  // the guard would hold deletions the plan lists
     Switches().DontAsk = true;
     CurrentProfile().profile.View.ShowEmptyFolders = true;
-    for (unsigned seed = 1; seed <= 20; ++seed) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
         const std::array<Model, 2> trees = Generate(seed);
         for (int masks = 0; masks < 3; ++masks) {
             for (int bits = 0; bits < 32; ++bits) {
