@@ -7,8 +7,7 @@
 
 namespace {
 
-// A row of a small result: "d/" a folder, else a file named left|right (one side empty when it
-// is one-sided), with its proposed action and whether it meets the delete masks.
+// A row: a folder (left "/"), or a file named left and right (the same when right is null).
 CompareRow Row(const QString& folder, const QString& left, const QString& right = QString(), int16_t action = 0, bool deleteMatch = false) {
     CompareRow r;
     const bool isFolder = left.endsWith('/');
@@ -57,7 +56,6 @@ TEST(FileView, TheFiltersListTheRowsTheyNameAndCountByDirection) {
         {3, 0, true, "/ c.txt right.txt /both/ /both/inner/ /empty/"},
         {4, 0, true, "/ a.txt Case.txt /both/ /both/inner/ e.tmp /empty/"},  // identical rows; the first row always
         {0, 2, true, "/ Case.txt right.txt /both/ /both/inner/ /empty/"},  // one side only: names differ, case too
-        {0, 1, true, "/ a.txt b.txt c.txt /both/ /both/inner/ e.tmp /empty/"},
         {4, 2, true, "/ a.txt Case.txt /both/ /both/inner/ e.tmp /empty/"},  // no name filter on identical rows
         // "/both" is followed by a folder, "/empty" by nothing: both dropped; "/both/inner" holds a file.
         {0, 0, false, "/ a.txt b.txt c.txt Case.txt right.txt /both/inner/ e.tmp"},

@@ -5,7 +5,6 @@
 #include "platform/Clock.h"
 #include "support/TempTree.h"
 
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,6 @@ namespace {
 class LogFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The C locale's stamp is the ISO form; the user's locale would change the bytes.
         oldLocale_ = std::setlocale(LC_TIME, nullptr);
         std::setlocale(LC_TIME, "C");
         Settings().LogToFile = true;
@@ -35,9 +33,8 @@ protected:
 
 }  // namespace
 
-// Each line as it lands in the file: fields joined by TABs, CR dropped and LF a TAB, a pair of
-// TABs of an empty middle field made one in a single pass, a name's bytes kept as they are, and
-// a path escaped so that its name never adds a field or a line.
+// Fields joined by TABs, CR dropped and LF a TAB, an empty middle field's TABs made one in a
+// single pass, a name's bytes kept, a path escaped so that it never adds a field or a line.
 TEST_F(LogFileTest, EachLineLandsAsTheRulesSay) {
     const QString notUtf8 = QStringLiteral("/a/caf") + QChar(0xDCE9) + QStringLiteral(".txt");
     const struct {
@@ -78,8 +75,7 @@ TEST_F(LogFileTest, OffOrMissingFolderWritesNothing) {
     EXPECT_EQ(LastLogWriteFailure()->error, ENOENT);
 }
 
-// Cron and containers run under "C" (see the stamps above) or "C.UTF-8", whose own date forms
-// have a two-digit year; the locales' forms with era years, flags and "%D" get four digits too.
+// "C" (the stamps above), "C.UTF-8" and other locales' forms with a two-digit year get four.
 TEST_F(LogFileTest, TheStampKeepsAFourDigitYearInEveryLocaleForm) {
     const bool utf8 = std::setlocale(LC_TIME, "C.UTF-8");
     EXPECT_TRUE(!utf8 || GeneralDateTimeText(QDateTime(QDate(2031, 2, 3), QTime(4, 5, 6))) == "2031-02-03 04:05:06");

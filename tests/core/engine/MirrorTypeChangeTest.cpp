@@ -1,7 +1,6 @@
 // A path whose type changed (a folder opposite a file or link) on real trees: a one-way mirror
-// deletes the destination's entry (or moves it to the trash whole) and copies the source's in
-// its place; every other run leaves both and reports the conflict. The question, the guards and
-// the run agree on what goes.
+// deletes the destination's entry (or trashes it whole) and copies the source's in its place;
+// every other run leaves both and reports the conflict.
 
 #include "SyncRunFixture.h"
 
@@ -22,7 +21,6 @@ protected:
         Settings().LogChanges = true;
         environment.Set("XDG_DATA_HOME", dataHome.Path().toUtf8());
     }
-    // The program's own compare, with the options of the run that follows.
     CompareRunResult CompareWith(std::array<bool, 5> options) {
         SetOptions(options);
         ::Run().ErrorReported = false;
@@ -70,7 +68,6 @@ TEST_F(MirrorTypeChangeTest, AOneWayMirrorReplacesEachTypeChangeAndNoOtherRunTou
                 options[static_cast<size_t>(4 - s)] = run != "no delete";
                 options[static_cast<size_t>(1 - s)] = run == "two-way";
                 EXPECT_EQ(CompareWith(options).typeConflicts, deletes ? 0 : 1);
-                // What the question states: deletions on the destination, copies from the source.
                 const RunPlan plan = SyncPlan();
                 EXPECT_EQ(plan.DeleteFiles[1 - s] + plan.DeleteFolders[1 - s] + plan.CopyFiles[s] + plan.CreateFolders[s],
                           deletes ? c.deleteFiles + c.deleteFolders + c.copyFiles + c.createFolders : 0);

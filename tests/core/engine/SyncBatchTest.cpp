@@ -52,18 +52,13 @@ protected:
         }
         return changes;
     }
-    int OldFiles(int n) const {
-        int old = 0;
-        for (int i = 0; i < n; ++i) old += right.Read(Name(i)) == OldData(i) ? 1 : 0;
-        return old;
-    }
+    int OldFiles(int n) const { return n == 0 ? 0 : OldFiles(n - 1) + (right.Read(Name(n - 1)) == OldData(n - 1)); }
 };
 
 }  // namespace
 
-// New files on the workers, a large one on the walk's own thread, replacements in batches: a
-// replacement waits, not counted or logged, until its batch is in place after its sync; a name
-// taken after the compare is refused and reported for its own file while the others go on.
+// New files on the workers, a large one on the walk's thread, replacements in batches (each waits
+// until its batch is in place after its sync), and a name taken after the compare.
 TEST_F(SyncBatchTest, TheLogKeepsTheWalksOrderAndReportsEachCopyOnlyOnceInPlace) {
     const int n = static_cast<int>(FileSystem::ReplacementBatch::kMaxFiles) + 6;
     for (int i = 0; i < n; ++i) right.File(QStringLiteral("a/f%1.txt").arg(i), OldData(i), Old);
@@ -88,9 +83,8 @@ TEST_F(SyncBatchTest, TheLogKeepsTheWalksOrderAndReportsEachCopyOnlyOnceInPlace)
     host.ProgressInit(0);  // progress calls reach the hook
     std::optional<FailingDevice> device(std::in_place);  // counts the syncs, fails none
     ASSERT_TRUE(Sync());
-    EXPECT_GE(progressCalls, 2);
     const int syncs = device->Count(FailingDevice::Point::Sync);
-    device.reset();
+    EXPECT_GE(progressCalls, 2);
 
     // Replacements are logged as their batch lands; everything else in the walk's order.
     const QRegularExpression notReplaced("^(?!Copy a/)");
@@ -108,8 +102,7 @@ TEST_F(SyncBatchTest, TheLogKeepsTheWalksOrderAndReportsEachCopyOnlyOnceInPlace)
     EXPECT_EQ(right.Read("d/f020.txu"), QByteArray(3 << 20, 'L'));
 }
 
-// While the third of three replacements is copied the user saves the first destination, or
-// cancels; or the batch's sync fails. No temporary is left.
+// While the third of three replacements is copied: the user's edit, a cancel, a failed sync.
 TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
     enum class Event { UserEdit, Cancel, SyncFails };
     const struct {
@@ -155,8 +148,7 @@ TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
     }
 }
 
-// Files large enough that the cancel finds copies in work and copies not yet begun (neither
-// copies nor failures).
+// The cancel finds copies in work and copies not yet begun (neither copies nor failures).
 TEST_F(SyncBatchTest, ACancelAmongHandedOutCopiesCountsAndLogsExactlyTheFilesOnDisk) {
     ChangedFiles(60, false, 256 << 10);
     Switches().DontAsk = false;  // with the progress window, whose Cancel this is

@@ -1,6 +1,5 @@
-// The guards of the synchronisation run on real trees: nothing deleted opposite a root that was
-// missing, no mass deletion without a question, no deleting run over pairs that share folders
-// (nested, or the same folder through a link).
+// The guards of the run on real trees: nothing deleted opposite a missing root, no mass deletion
+// without a question, no deleting run over pairs that share folders (nested, or through a link).
 
 #include "SyncRunFixture.h"
 #include "engine/RunReport.h"
@@ -10,7 +9,6 @@ using namespace sync_run_test;
 namespace {
 class SyncGuardsTest : public SyncRunTest {};
 }  // namespace
-// ---- a root that was missing at the compare ----
 
 TEST_F(SyncGuardsTest, NothingIsDeletedOppositeAMissingRoot) {
     const QString unplugged = outside.Path("unplugged");
@@ -31,10 +29,8 @@ TEST_F(SyncGuardsTest, NothingIsDeletedOppositeAMissingRoot) {
     EXPECT_FALSE(::Run().Refused);
 }
 
-// ---- mass deletion ----
 
-// Each case runs unattended: a deletion over the limit is held (its side untouched) and the run
-// is refused; one within it goes ahead.
+// Unattended, a deletion over the limit is held (its side untouched) and the run refused.
 TEST_F(SyncGuardsTest, TheMassDeletionGuardHoldsExactlyWhatIsOverItsLimit) {
     const struct {
         const char* what;
@@ -111,8 +107,6 @@ TEST_F(SyncGuardsTest, AMassDeletionUnattendedIsHeldAndSaidWhyAndWithQuestionsAs
 }
 
 TEST_F(SyncGuardsTest, EachPairIsCountedOnItsOwnEvenWhereTheListHidesItsRootRow) {
-    // Enough files in the first pair that its 12 deletions, were they counted there, would
-    // stay under the limit.
     Plant(left, {"one/keep/k*40", "two/"});
     Plant(right, {"one/keep/k*40", "two/old/x*12"});
     ComparePairs({Pair(left.Path("one"), right.Path("one")), Pair(left.Path("two"), right.Path("two"))});
@@ -123,12 +117,11 @@ TEST_F(SyncGuardsTest, EachPairIsCountedOnItsOwnEvenWhereTheListHidesItsRootRow)
     Switches().DontAsk = true;
 
     ASSERT_TRUE(Sync());
-    // 12 of the second pair's 12 files, not 12 of both pairs' 52 or of the first pair's 40.
+    // 12 of the second pair's 12 files, not of both pairs' 52 or of the first pair's 40.
     EXPECT_TRUE(right.Exists("two/old/x12.txt"));
     EXPECT_TRUE(::Run().Refused);
 }
 
-// ---- pairs that share folders ----
 
 TEST_F(SyncGuardsTest, PairsThatShareFoldersWithADeleteOptionRefuseUnattendedAndAskOtherwise) {
     Plant(left, {"data/a.txt", "data/inner/b.txt", "data2/c.txt"});
@@ -162,8 +155,7 @@ TEST_F(SyncGuardsTest, PairsThatShareFoldersWithADeleteOptionRefuseUnattendedAnd
     EXPECT_EQ(host.messagesShown.size(), 2);  // asked once per run
     EXPECT_FALSE(::Run().Refused);
 
-    // A folder shared through a link: two pairs that only copy from it harm nothing; a delete
-    // mask on one of them refuses the run.
+    // Shared through a link: copies only harm nothing; a delete mask on one pair refuses.
     ResetRunState();
     Switches().DontAsk = true;
     SetOptions({true, false, false, false, false});

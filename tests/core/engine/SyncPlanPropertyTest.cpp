@@ -12,13 +12,11 @@ namespace {
 using sync_run_test::New;
 using sync_run_test::Old;
 
-// A tree in memory: relative paths, folders ending with '/' (and holding no data), files with
-// their contents.
+// A tree in memory: relative paths (folders ending with '/') and file contents.
 using Model = std::map<QString, QByteArray>;
 
-// The base both sides share, then each side's own changes: edits, new files and folders,
-// deletions. Names ending in ".tmp" meet the delete mask; ".bak" files (only in the root, so that
-// no one-sided folder keeps one) meet the exclude mask.
+// A shared base, then each side's edits, new files and folders, deletions. ".tmp" meets the delete
+// mask; ".bak" (only in the root, so that no one-sided folder keeps one) the exclude mask.
 std::array<Model, 2> Generate(unsigned seed) {
     std::mt19937 random(seed);
     auto pick = [&random](qsizetype n) { return static_cast<qsizetype>(random() % static_cast<unsigned>(n)); };
@@ -44,8 +42,7 @@ std::array<Model, 2> Generate(unsigned seed) {
     return sides;
 }
 
-// The trees of the runs live in memory where it is there: each replacement batch ends with a
-// sync, which on a disk would take minutes in all. The program's path is the same.
+// The trees live in memory where it is there: each replacement batch ends with a sync.
 struct TreesInMemory : ScopedEnvironment {
     TreesInMemory() { if (QFileInfo(QStringLiteral("/dev/shm")).isWritable()) Set("TMPDIR", "/dev/shm"); }
 };
@@ -70,8 +67,7 @@ protected:
         ADD_FAILURE() << "a change outside the roots: " << qPrintable(path);
         return QString();
     }
-    // The trees the plan's actions make, taken in order as the run takes them: an entry an
-    // earlier pass removed is not copied or deleted again.
+    // The trees the plan's actions make in the run's order (a removed entry is not touched again).
     std::array<Model, 2> Predict(std::array<Model, 2> m, const RunPlan& plan) {
         for (const PlannedPass& pass : plan.Passes) {
             Model &from = m[static_cast<size_t>(pass.side)], &to = m[static_cast<size_t>(1 - pass.side)];
@@ -82,8 +78,7 @@ protected:
                 const QString file = folder + row.Name[pass.side];
                 switch (plan.Actions[a].kind) {
                 case PlannedKind::CopyFile:
-                    // A delete pass before may have taken the source, or the destination that
-                    // a copy of only the files on both sides needs.
+                    // An earlier delete pass may have taken the source, or the destination it needs.
                     if (from.count(file) && (!(pass.flags & RunFlag::OnlyOneSided) || to.count(file))) to[file] = from[file];
                     break;
                 case PlannedKind::CreateFolder:
@@ -127,8 +122,7 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
                 const std::array<Model, 2> predicted = Predict({Read(left), Read(right)}, plan);
                 SyncRun(files, plan);
 
-                // Copies and deletions count on the side of their first path; a created folder
-                // counts for the side it was copied from.
+                // Each change counts on the side of its first path; a created folder on the other.
                 std::map<QString, std::array<int, 2>> logged;
                 for (const QString& line : LogLines()) {
                     const QStringList f = line.split('\t');

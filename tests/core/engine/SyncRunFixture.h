@@ -1,7 +1,6 @@
 #pragma once
-// The fixture of the synchronisation run tests: two real temporary trees, the engine's own scan
-// and merge into a view, a log folder, a headless host whose answers a test queues, and a tree
-// outside both that no run may touch.
+// The fixture of the synchronisation run tests: two real temporary trees compared by the program
+// itself, a log folder, a headless host whose answers a test queues, and a tree no run may touch.
 
 #include "config/Profile.h"
 #include "config/ProgramSettings.h"
@@ -60,8 +59,7 @@ protected:
 
     static void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
 
-    // The program's own compare of the two trees with the delete masks, every row in the view;
-    // or of the current profile (its view options) with these pairs.
+    // The program's own compare of the two trees (every row in the view) or of these pairs.
     CompareRunResult Compare() {
         CurrentProfile().profile.View.ShowEmptyFolders = true;
         return ComparePairs({Pair(left.Path(), right.Path(), deleteMasks_)});
@@ -89,9 +87,8 @@ protected:
     }
     bool Sync() { return SyncRun(files, SyncPlan()); }
 public:
-    // Trees written compactly: "d/" is a folder, "a.txt" a file holding its own path, "a.txt=text"
-    // a file holding text. A file is modified at New when its text begins with "new", else at Old,
-    // so that equal texts on both sides compare equal. "x*12" stands for x01.txt ... x12.txt.
+    // "d/" a folder, "a.txt" a file holding its own path, "a.txt=text" one holding text, at New when
+    // it begins with "new", else at Old (equal texts compare equal); "x*12" x01.txt ... x12.txt.
     static void Plant(TempTree& tree, const QStringList& entries) {
         for (const QString& entry : entries) {
             const qsizetype star = entry.indexOf(QLatin1Char('*'));
