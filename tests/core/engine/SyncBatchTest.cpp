@@ -89,7 +89,7 @@ TEST_F(SyncBatchTest, TheLogKeepsTheWalksOrderAndReportsEachCopyOnlyOnceInPlace)
     // Replacements are logged as their batch lands; everything else in the walk's order.
     const QRegularExpression notReplaced("^(?!Copy a/)");
     EXPECT_EQ(LoggedChanges().filter(notReplaced).join(u'\n').toStdString(), walk.filter(notReplaced).join(u'\n').toStdString());
-    EXPECT_GE(syncs, ExpectedSyncsPerBatch(right.Path(), static_cast<int>(FileSystem::ReplacementBatch::kMaxFiles)) +
+    EXPECT_EQ(syncs, ExpectedSyncsPerBatch(right.Path(), static_cast<int>(FileSystem::ReplacementBatch::kMaxFiles)) +
                          ExpectedSyncsPerBatch(right.Path(), 6));
     EXPECT_EQ(::Run().Tally.Copied, n + 60);
     EXPECT_EQ(::Run().Tally.Skipped + ::Run().Tally.Failed, 1);
