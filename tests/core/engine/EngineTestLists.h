@@ -1,11 +1,11 @@
 #pragma once
-// Scan lists written by hand for the merge and view tests: "a/b.txt" is a file, "a/" a folder.
+// Scan lists written by hand for the merge tests: "a/b.txt" is a file, "a/" a folder.
 
 #include "engine/Scanner.h"
 
 #include <QString>
 
-#include <initializer_list>
+#include <vector>
 
 struct EntryDef {
     QString path;
@@ -17,8 +17,7 @@ struct EntryDef {
 };
 
 // root ends with '/'. Returns a sorted list with keys, entry 0 the root.
-template <typename Entries>
-ScanList MakeList(const QString& root, const Entries& entries) {
+inline ScanList MakeList(const QString& root, const std::vector<EntryDef>& entries) {
     ScanList list(1);
     list[0].FolderPath = root.chopped(1);
     list[0].Attributes = Attr::Directory;
@@ -44,7 +43,4 @@ ScanList MakeList(const QString& root, const Entries& entries) {
     BuildSortKeys(list, root.size() + 1);
     SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
     return list;
-}
-inline ScanList MakeList(const QString& root, std::initializer_list<EntryDef> entries) {
-    return MakeList<std::initializer_list<EntryDef>>(root, entries);
 }

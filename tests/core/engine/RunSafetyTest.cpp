@@ -5,7 +5,6 @@
 
 #include "platform/BeneathRoot.h"
 #include "platform/FileSystem.h"
-#include "platform/PathCodec.h"
 #include "support/FailingDevice.h"
 
 #include <optional>
@@ -16,13 +15,11 @@ using sync_run_test::Old;
 
 namespace {
 
-// A run over two real trees. The parameter says whether folders are opened with openat2 or by
-// the component walk of kernels without it: both must keep every write beneath the roots.
+// Folders opened with openat2 or by the component walk of kernels without it (ENOSYS).
 class RunSafetyTest : public sync_run_test::SyncRunTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {
         SyncRunTest::SetUp();
-        // A kernel without openat2 answers ENOSYS.
         if (!GetParam()) oldKernel.emplace().Fail(FailingDevice::Point::OpenBeneath, QString(), ENOSYS, 0, -1);
         Switches().DontAsk = true;
     }
@@ -40,7 +37,6 @@ protected:
 INSTANTIATE_TEST_SUITE_P(OpenedBy, RunSafetyTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "openat2" : "walk"; });
 
-// ---- links are never written through ----
 
 TEST_P(RunSafetyTest, LinkOppositeAFolderIsAConflictInATwoWayRun) {
     Link(outside.Path(), left.Path("X"));
@@ -91,7 +87,6 @@ TEST_P(RunSafetyTest, AFolderReplacedByALinkAfterTheCompareIsNotEntered) {
     EXPECT_GE(LoggedErrors(FileSystem::ErrUnsafePath), 1);
 }
 
-// ---- nothing changed after the compare is overwritten or deleted unseen ----
 
 TEST_P(RunSafetyTest, EntriesChangedAfterTheCompareAreSkippedAndReportedTheOthersReplaced) {
     Plant(left, {"edited.txt=new left", "appeared.txt=new left", "pipe.txt=new left", "fine.txt=new left"});
@@ -119,7 +114,6 @@ TEST_P(RunSafetyTest, EntriesChangedAfterTheCompareAreSkippedAndReportedTheOther
     EXPECT_EQ(LoggedErrors(FileSystem::ErrTypeConflict), 1);
 }
 
-// ---- the root scope itself ----
 
 TEST(BeneathRoot, OnlyRegisteredRootsAreWrittenAndARootMayBeALink) {
     TempTree t;

@@ -1,17 +1,16 @@
-// Replaced files in a synchronisation run go through batches: each is reported (tally, log
-// line, error) only once it is in place, a cancel or a failed sync leaves every old file, and
-// a file changed after the compare is still never overwritten.
+// The copies of a run go through batches of replacements and, for new small files, worker
+// threads; what the run reports is still exactly what is on the disk.
 
 #include "BatchSyncs.h"
 #include "SyncRunFixture.h"
 
+#include "platform/CopyWorkers.h"
 #include "platform/ReplacementBatch.h"
 #include "support/FailingDevice.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <optional>
 
 using namespace sync_run_test;
 
@@ -23,55 +22,87 @@ QByteArray NewData(int i) { return "new and longer " + QByteArray::number(i); }
 
 class SyncBatchTest : public SyncRunTest {
 protected:
-    // n files changed on the left, older on the right; compared, a left-to-right run chosen.
-    void ChangedFiles(int n) {
-        for (int i = 0; i < n; ++i) {
-            left.File(Name(i), NewData(i), New);
-            right.File(Name(i), OldData(i), Old);
-        }
-        SetOptions({true, false, false, false, false});
-        Compare();
+    void SetUp() override {
+        SyncRunTest::SetUp();
+        FileSystem::SetCopyWorkersForTests(2);  // workers even on a machine with one core
         Switches().DontAsk = true;
         Settings().LogChanges = true;
+        SetOptions({true, false, false, false, false});
     }
-    int CopyLines() const { return static_cast<int>(LogLines().filter("\tCopy\t").size()); }
-    int OldFiles(int n) const {
-        int old = 0;
-        for (int i = 0; i < n; ++i) old += right.Read(Name(i)) == OldData(i) ? 1 : 0;
-        return old;
+    void TearDown() override {
+        FileSystem::SetCopyWorkersForTests(-1);
+        SyncRunTest::TearDown();
     }
+    // n files changed on the left (older on the right, or none there), compared.
+    void ChangedFiles(int n, bool onRight = true, int size = 0) {
+        for (int i = 0; i < n; ++i) {
+            left.File(Name(i), size ? QByteArray(size, char('a' + i % 26)) : NewData(i), New);
+            if (onRight) right.File(Name(i), OldData(i), Old);
+        }
+        right.Folder("d");
+        Compare();
+    }
+    // The changes the log names, in its order: "Copy d/f000.txt", "CreateFolder e".
+    QStringList LoggedChanges() const {
+        QStringList changes;
+        for (const QString& line : LogLines()) {
+            const QStringList fields = line.split('\t');
+            if (fields.size() > 2 && (fields[1] == "Copy" || fields[1] == "CreateFolder"))
+                changes << fields[1] + ' ' + fields[2].mid((fields[1] == "Copy" ? left : right).Path().size() + 1);
+        }
+        return changes;
+    }
+    int OldFiles(int n) const { return n == 0 ? 0 : OldFiles(n - 1) + (right.Read(Name(n - 1)) == OldData(n - 1)); }
 };
 
-TEST_F(SyncBatchTest, ReplacementsAreReportedOnlyOnceInPlaceWithOneSyncPerBatch) {
+}  // namespace
+
+// New files on the workers, a large one on the walk's thread, replacements in batches (each waits
+// until its batch is in place after its sync), and a name taken after the compare.
+TEST_F(SyncBatchTest, TheLogKeepsTheWalksOrderAndReportsEachCopyOnlyOnceInPlace) {
     const int n = static_cast<int>(FileSystem::ReplacementBatch::kMaxFiles) + 6;
-    ChangedFiles(n);
-    // While the second file is being copied the first one waits: not yet replaced, counted or
-    // logged.
+    for (int i = 0; i < n; ++i) right.File(QStringLiteral("a/f%1.txt").arg(i), OldData(i), Old);
+    for (int i = 0; i < n; ++i) left.File(QStringLiteral("a/f%1.txt").arg(i), NewData(i), New);
+    left.File("d/f020.txu", QByteArray(3 << 20, 'L'), New);
+    ChangedFiles(60, false);
+    right.File(Name(33), "taken meanwhile", Old);
+    QStringList walk;
+    for (size_t i = 1; i < files.ViewList.size(); ++i) {
+        const CompareRow& r = files.ViewList[i];
+        if (!r.Exists(0)) continue;  // the pair's own row
+        if (r.IsFolder() && !r.Exists(1)) walk << "CreateFolder " + r.Folder[1].mid(right.Path().size() + 1);
+        if (!r.IsFolder() && r.Name[0] != "f033.txt") walk << "Copy " + r.Folder[0].mid(left.Path().size() + 1) + r.Name[0];
+    }
     int progressCalls = 0;
     host.onProgress = [&](int64_t, int64_t) {
-        if (++progressCalls != 2) return;
-        EXPECT_EQ(right.Read(Name(0)), OldData(0));
+        if (++progressCalls != 2) return;  // while the second replacement is copied, the first waits
+        EXPECT_EQ(right.Read("a/f0.txt"), OldData(0));
         EXPECT_EQ(::Run().Tally.Copied, 0);
-        EXPECT_EQ(CopyLines(), 0);
+        EXPECT_TRUE(LoggedChanges().isEmpty());
     };
     host.ProgressInit(0);  // progress calls reach the hook
     std::optional<FailingDevice> device(std::in_place);  // counts the syncs, fails none
     ASSERT_TRUE(Sync());
-    EXPECT_GE(progressCalls, 2);
     const int syncs = device->Count(FailingDevice::Point::Sync);
-    device.reset();
-    // A full batch and the rest.
+    EXPECT_GE(progressCalls, 2);
+
+    // Replacements are logged as their batch lands; everything else in the walk's order.
+    const QRegularExpression notReplaced("^(?!Copy a/)");
+    EXPECT_EQ(LoggedChanges().filter(notReplaced).join(u'\n').toStdString(), walk.filter(notReplaced).join(u'\n').toStdString());
     EXPECT_EQ(syncs, ExpectedSyncsPerBatch(right.Path(), static_cast<int>(FileSystem::ReplacementBatch::kMaxFiles)) +
                          ExpectedSyncsPerBatch(right.Path(), 6));
-    EXPECT_EQ(OldFiles(n), 0);
-    EXPECT_EQ(::Run().Tally.Copied, n);
-    EXPECT_EQ(CopyLines(), n);
-    EXPECT_FALSE(::Run().ErrorReported);
-    EXPECT_EQ(Entries(right.Path(QStringLiteral("d"))).size(), n);  // no temporary left
+    EXPECT_EQ(::Run().Tally.Copied, n + 60);
+    EXPECT_EQ(::Run().Tally.Skipped + ::Run().Tally.Failed, 1);
+    ASSERT_EQ(::Run().Errors.size(), 1) << qPrintable(::Run().Errors.join(u'\n'));
+    EXPECT_TRUE(::Run().Errors[0].contains(Name(33))) << qPrintable(::Run().Errors[0]);
+    EXPECT_EQ(right.Read(Name(33)), QByteArray("taken meanwhile"));
+    for (int i = 0; i < 60; ++i) EXPECT_TRUE(i == 33 || right.Read(Name(i)) == NewData(i)) << qPrintable(Name(i));
+    for (int i = 0; i < n; ++i) EXPECT_EQ(right.Read(QStringLiteral("a/f%1.txt").arg(i)), NewData(i));
+    EXPECT_EQ(Entries(right.Path("a")).size(), n);  // no temporary left
+    EXPECT_EQ(right.Read("d/f020.txu"), QByteArray(3 << 20, 'L'));
 }
 
-// While the third of three files is copied the user saves the first destination, or cancels; or
-// the batch's sync fails. What is reported is what is in place, and no temporary is left.
+// While the third of three replacements is copied: the user's edit, a cancel, a failed sync.
 TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
     enum class Event { UserEdit, Cancel, SyncFails };
     const struct {
@@ -103,11 +134,10 @@ TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
         }
         EXPECT_EQ(OldFiles(3), c.oldFiles);
         EXPECT_EQ(Entries(right.Path("d")).size(), 3);
-        EXPECT_EQ(::Run().Tally.Copied, c.copied);
-        EXPECT_EQ(::Run().Tally.Failed, c.failed);
-        EXPECT_EQ(::Run().Tally.Skipped, c.skipped);
+        EXPECT_EQ(std::make_tuple(::Run().Tally.Copied, ::Run().Tally.Failed, ::Run().Tally.Skipped),
+                  std::make_tuple(c.copied, c.failed, c.skipped));
         EXPECT_EQ(::Run().Tally.Cancelled, c.event == Event::Cancel);
-        EXPECT_EQ(CopyLines(), c.copied);
+        EXPECT_EQ(LoggedChanges().size(), c.copied);
         EXPECT_EQ(::Run().ErrorReported, c.failed + c.skipped > 0);
         if (c.event != Event::UserEdit) continue;
         EXPECT_EQ(right.Read(Name(0)), QByteArray("the user's edit"));
@@ -118,4 +148,16 @@ TEST_F(SyncBatchTest, WhatABatchReportsIsWhatIsInPlace) {
     }
 }
 
-}  // namespace
+// The cancel finds copies in work and copies not yet begun (neither copies nor failures).
+TEST_F(SyncBatchTest, ACancelAmongHandedOutCopiesCountsAndLogsExactlyTheFilesOnDisk) {
+    ChangedFiles(60, false, 256 << 10);
+    Switches().DontAsk = false;  // with the progress window, whose Cancel this is
+    host.onProgress = [&](int64_t, int64_t) { ::Run().CancelRequested = true; };
+    ASSERT_TRUE(Sync());
+    EXPECT_TRUE(::Run().Tally.Cancelled && ::Run().Tally.Failed == 0 && ::Run().Errors.isEmpty());
+    const QStringList onDisk = Entries(right.Path("d"));  // temporaries included
+    EXPECT_LT(onDisk.size(), 60);
+    EXPECT_EQ(::Run().Tally.Copied, onDisk.size());
+    EXPECT_EQ(LoggedChanges().size(), onDisk.size());
+    for (const QString& name : onDisk) EXPECT_EQ(right.Read("d/" + name), left.Read("d/" + name));
+}

@@ -1,22 +1,18 @@
 #pragma once
-// The fixture of the synchronisation run tests: two real temporary trees, the engine's own scan
-// and merge into a view, a log folder, a headless host whose answers a test queues, and a tree
-// outside both that no run may touch.
+// The fixture of the synchronisation run tests: two real temporary trees compared by the program
+// itself, a log folder, a headless host whose answers a test queues, and a tree no run may touch.
 
 #include "config/Profile.h"
 #include "config/ProgramSettings.h"
 #include "config/Registry.h"
 #include "config/StartupSwitches.h"
 #include "engine/CompareRun.h"
-#include "engine/FileOperations.h"
 #include "engine/FileView.h"
 #include "engine/HeadlessRunHost.h"
-#include "engine/RunPlan.h"
 #include "engine/RunState.h"
 #include "engine/SyncRun.h"
 #include "i18n/TextLookup.h"
 #include "platform/Clock.h"
-#include "platform/FileListing.h"
 #include "platform/PathCodec.h"
 #include "platform/SystemInfo.h"
 #include "support/QtPrinters.h"
@@ -51,12 +47,8 @@ protected:
         Clock::SetNowForTests([] { return QDateTime(QDate(2026, 4, 2), QTime(9, 0, 0)); });
         CurrentProfile().ProfilePath = QStringLiteral("/profiles/test.tdp");
         SetOptions({true, true, false, false, false});
-        SetRefreshCompare([this] {
-            ++refreshes;
-            Compare();
-        });
-        outside.File(QStringLiteral("f.txt"), "outside, never to be touched", Old);
-        outside.File(QStringLiteral("keep/deep.txt"), "deep outside", Old);
+        SetRefreshCompare([this] { ++refreshes; Compare(); });
+        Plant(outside, {"f.txt=outside, never to be touched", "keep/deep.txt=deep outside"});
     }
     void TearDown() override {
         SetRefreshCompare({});
@@ -68,15 +60,11 @@ protected:
 
     static void SetOptions(std::array<bool, 5> options) { CurrentProfile().profile.View.SyncOptions = options; }
 
-    // The program's own compare of the two trees, every row in the view (the delete masks stay
-    // for later compares).
-    CompareRunResult Compare(const QString& deleteMasks = QString()) {
-        deleteMasks_ = deleteMasks.isNull() ? deleteMasks_ : deleteMasks;
+    // The program's own compare of the two trees (every row in the view) or of these pairs.
+    CompareRunResult Compare() {
         CurrentProfile().profile.View.ShowEmptyFolders = true;
         return ComparePairs({Pair(left.Path(), right.Path(), deleteMasks_)});
     }
-    // The program's own compare of the current profile with these pairs (several pairs,
-    // AutoCreate, the view's filters).
     CompareRunResult ComparePairs(const QList<FolderPair>& pairs) {
         CurrentProfile().profile.Pairs = pairs;
         CurrentProfile().profile.Options.TimeLag = 2.0 / 86400;
@@ -87,45 +75,21 @@ protected:
     static FolderPair Pair(const QString& leftRoot, const QString& rightRoot, const QString& deleteMasks = QString()) {
         FolderPair pair;
         pair.Dir = {leftRoot, rightRoot};
-        pair.Mask[MaskIncludeDirs] = QStringLiteral("*");
-        pair.Mask[MaskIncludeFiles] = QStringLiteral("*");
+        pair.Mask[MaskIncludeDirs] = pair.Mask[MaskIncludeFiles] = QStringLiteral("*");
         pair.Mask[MaskDeleteFiles] = deleteMasks;
         return pair;
     }
-    // The plan of the Synchronize button with the profile's options.
-    RunPlan SyncPlan() const { return PlanRun(files, Request(RunRequest::Kind::Synchronize, 0, 0)); }
-    static RunRequest Request(RunRequest::Kind kind, int side, int row, bool folderOnly = false) {
+    // The plan of the Synchronize button with the profile's options, and the run of that plan.
+    RunPlan SyncPlan() const {
         RunRequest request;
-        request.kind = kind;
+        request.kind = RunRequest::Kind::Synchronize;
         request.options = CurrentProfile().profile.View.SyncOptions;
-        request.side = side;
-        request.row = row;
-        request.folderOnly = folderOnly;
-        return request;
+        return PlanRun(files, request);
     }
-    // A synchronisation of the subtree of view row r by its plan, as the Synchronize button and
-    // the popup menu run it.
-    bool Sync(int r = 0, bool folderOnly = false) {
-        return SyncRun(files, PlanRun(files, Request(RunRequest::Kind::Synchronize, 0, r, folderOnly)));
-    }
-    // The view row of a relative path (a folder "d", a file "d/x.txt").
-    int RowOf(const QString& relative) const {
-        for (size_t i = 1; i < files.ViewList.size(); ++i) {
-            const CompareRow& r = files.ViewList[i];
-            for (int s = 0; s < 2; ++s) {
-                const QString root = (s == 0 ? left : right).Path() + QLatin1Char('/');
-                const QString full = r.IsFolder() ? r.Folder[s] : r.Folder[s] + r.Name[s];
-                if (!r.Name[s].isEmpty() && full == root + relative) return static_cast<int>(i);
-            }
-        }
-        ADD_FAILURE() << "no row for " << qPrintable(relative);
-        return 0;
-    }
-
+    bool Sync() { return SyncRun(files, SyncPlan()); }
 public:
-    // Trees written compactly: "d/" is a folder, "a.txt" a file holding its own path, "a.txt=text"
-    // a file holding text. A file is modified at New when its text begins with "new", else at Old,
-    // so that equal texts on both sides compare equal. "x*12" stands for x01.txt ... x12.txt.
+    // "d/" a folder, "a.txt" a file holding its own path, "a.txt=text" one holding text, at New when
+    // it begins with "new", else at Old (equal texts compare equal); "x*12" x01.txt ... x12.txt.
     static void Plant(TempTree& tree, const QStringList& entries) {
         for (const QString& entry : entries) {
             const qsizetype star = entry.indexOf(QLatin1Char('*'));
@@ -144,10 +108,8 @@ public:
     // What a tree holds, in the same form (sorted; no counted runs).
     static QStringList Contents(const TempTree& tree) {
         QStringList out;
-        for (const QString& entry : tree.List()) {
-            const QByteArray text = entry.endsWith(QLatin1Char('/')) ? entry.toUtf8() : tree.Read(entry);
-            out << (text == entry.toUtf8() ? entry : entry + QLatin1Char('=') + QString::fromUtf8(text));
-        }
+        for (const QString& entry : tree.List())
+            out << (entry.endsWith('/') || tree.Read(entry) == entry.toUtf8() ? entry : entry + '=' + QString::fromUtf8(tree.Read(entry)));
         return out;
     }
     // Empties a tree for the next case of a table, and forgets the last run.
@@ -162,27 +124,18 @@ public:
 protected:
     // Everything outside the roots is as it was, byte for byte.
     void ExpectOutsideUntouched() const {
-        EXPECT_EQ(Contents(outside), QStringList({QStringLiteral("f.txt=outside, never to be touched"), QStringLiteral("keep/"),
-                                                  QStringLiteral("keep/deep.txt=deep outside")}));
+        EXPECT_EQ(Contents(outside), QStringList({"f.txt=outside, never to be touched", "keep/", "keep/deep.txt=deep outside"}));
         EXPECT_EQ(outside.Modified(QStringLiteral("f.txt")), Old);
     }
 
-    QString LastErrorMsg() const {
-        return ReadUserRegistryValue(QStringLiteral("Flags"), QStringLiteral("LastErrorMsg"), QString()).toString();
-    }
+    static QString LastErrorMsg() { return ReadUserRegistryValue("Flags", "LastErrorMsg", QString()).toString(); }
     // A log line as the test's clock stamps it, and the lines of today's log.
     static QString Stamped(const QString& text) { return QStringLiteral("2026-04-02 09:00:00\t") + text; }
     static QString StartLine() { return Stamped(QStringLiteral("Start\t/profiles/test.tdp")); }
     static QString EndLine() { return Stamped(QStringLiteral("End\t/profiles/test.tdp")); }
-    QStringList LogLines() const {
-        QStringList lines = QString::fromUtf8(logs.Read(QStringLiteral("20260402.log"))).split(QStringLiteral("\r\n"));
-        lines.removeAll(QString());
-        return lines;
-    }
+    QStringList LogLines() const { return QString::fromUtf8(logs.Read("20260402.log")).split("\r\n", Qt::SkipEmptyParts); }
     // How many log lines report the error number err.
-    int LoggedErrors(int err) const {
-        return static_cast<int>(LogLines().filter(QRegularExpression(QStringLiteral("^[^\t]*\t%1\t").arg(err))).size());
-    }
+    int LoggedErrors(int err) const { return int(LogLines().filter(QRegularExpression(QString("^[^\t]*\t%1\t").arg(err))).size()); }
 
     IsolatedEnvironment env;
     HeadlessRunHost host;
