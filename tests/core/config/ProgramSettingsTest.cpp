@@ -52,7 +52,7 @@ TEST_F(SettingsTest, EveryKeyTheDialogWritesIsReadBack) {
     o.CheckArchiveAttr = 32;
     o.CompareDate = o.CompareSize = false;
     o.TimeLag = MaxDateValue;
-    o.ResetArchiveAttrSource = o.ResetArchiveAttrDest = true;
+    o.ResetArchiveAttrSource = o.ResetArchiveAttrDest = o.PropagateDeletions = true;
     after.SubDirs = after.HiddenDirs = after.HiddenFiles = after.ButtonBarsWithText = false;
     after.SysDirs = after.SysFiles = after.LogToFile = after.IgnoreLockedFiles = after.AllowUndo = true;
     after.CancelAfterErrorUnattended = after.DontAutoRunAfterError = after.LogChanges = after.AutoUpdateCheck = true;

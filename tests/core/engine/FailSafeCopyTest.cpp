@@ -96,16 +96,22 @@ TEST(FailSafeCopy, HolesAndTheUsersAttributesArriveTheProgramsMarksDoNot) {
     ::close(fd);
     const std::pair<const char*, bool> attributes[] = {
         {"user.xdg.origin.url", true}, {"user.tandor.archive", false}, {"user.tandor.temporary", false}};
-    for (const auto& [name, travels] : attributes)
-        if (::setxattr(Encoded(src).constData(), name, "v", 1, 0) != 0) GTEST_SKIP() << "no user attributes here";
+    for (const auto& [name, travels] : attributes) {
+        if (::setxattr(Encoded(src).constData(), name, "v", 1, 0) != 0) {
+            GTEST_SKIP() << "no user attributes here";
+        }
+    }
     const bool keepsHoles = Stat(src).st_blocks * 512 < kMiB;
     t.File(QStringLiteral("old.img"), "old");
     for (const QString& to : {t.Path(QStringLiteral("new.img")), t.Path(QStringLiteral("old.img"))}) {
         ASSERT_TRUE(Copy(src, to)) << qPrintable(to);
         EXPECT_EQ(Stat(to).st_size, 16 * kMiB + 4);
-        if (keepsHoles) EXPECT_LT(Stat(to).st_blocks * 512, kMiB) << qPrintable(to);
-        for (const auto& [name, travels] : attributes)
+        if (keepsHoles) {
+            EXPECT_LT(Stat(to).st_blocks * 512, kMiB) << qPrintable(to);
+        }
+        for (const auto& [name, travels] : attributes) {
             EXPECT_EQ(::getxattr(Encoded(to).constData(), name, nullptr, 0) >= 0, travels) << name << qPrintable(to);
+        }
     }
     EXPECT_EQ(t.Read(QStringLiteral("old.img")), t.Read(QStringLiteral("sparse.img")));
 }

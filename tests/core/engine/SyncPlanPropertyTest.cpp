@@ -111,10 +111,7 @@ TEST_F(SyncPlanPropertyTest, ThePlanCountsWhatTheRunDoesAndPredictsTheTrees) {
         for (int masks = 0; masks < 3; ++masks) {
             for (int bits = 0; bits < 32; ++bits) {
                 SCOPED_TRACE(testing::Message() << "seed " << seed << ", masks " << masks << ", options " << bits);
-                Clear(left);
-                Clear(right);
-                // Each tree is a first run: no remembered state of the trees before.
-                QDir(env.ConfigHome() + QStringLiteral("/state")).removeRecursively();
+                ClearBoth();
                 Write(left, trees[0], New);
                 Write(right, trees[1], New.addSecs(3600));
                 QFile::remove(logs.Path("20260402.log"));

@@ -118,6 +118,12 @@ public:
         QDir().mkpath(tree.Path());
         ResetRunState();
     }
+    // Both trees made anew, as at a first run: nothing remembered of the trees before.
+    void ClearBoth() {
+        Clear(left);
+        Clear(right);
+        QDir(env.ConfigHome() + QStringLiteral("/state")).removeRecursively();
+    }
     static void Link(const QString& target, const QString& at) {
         ASSERT_EQ(::symlink(PathCodec::Encode(target).constData(), PathCodec::Encode(at).constData()), 0);
     }

@@ -55,8 +55,7 @@ TEST_F(SyncRunTest, TheOptionsMakeTheTreesTheyPromise) {
     Switches().DontAsk = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Clear(left);
-        Clear(right);
+        ClearBoth();
         Plant(left, c.left);
         Plant(right, c.right);
         std::optional<FailingDevice> device;
