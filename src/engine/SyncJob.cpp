@@ -89,7 +89,8 @@ void SyncJob::DeletePass(const RunPlan& plan, const PlannedPass& pass) {
         CompareRow& row = view[i];
         switch (action.kind) {
         case PlannedKind::TrashFolder:
-            if (Held(i, s)) break;  // its rows are held one by one
+            // A folder inside one that went to the trash whole went with it.
+            if (trashed(i) || Held(i, s)) break;  // held: its rows are held one by one
             TrashWholeFolder(*this, s, static_cast<int>(i), static_cast<int>(action.last - i));
             trashedWhole.emplace_back(i, action.last);
             break;

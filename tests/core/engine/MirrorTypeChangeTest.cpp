@@ -76,9 +76,7 @@ TEST_F(MirrorTypeChangeTest, AOneWayMirrorReplacesEachTypeChangeAndNoOtherRunTou
                 EXPECT_EQ(Contents(src), sourceBefore);
                 EXPECT_EQ(::Run().Tally.Copied, deletes ? c.copyFiles : 0);
                 EXPECT_EQ(deletes ? Contents(dst) : dst.List(), deletes ? sourceBefore : destinationBefore);
-                // With undo a folder that became a file is trashed whole, then its subfolder is
-                // reported missing: that error is not this table's to pin down.
-                EXPECT_TRUE(Settings().AllowUndo || ::Run().ErrorReported == !deletes) << qPrintable(::Run().Errors.join(u'\n'));
+                EXPECT_EQ(::Run().ErrorReported, !deletes) << qPrintable(::Run().Errors.join(u'\n'));
                 ExpectOutsideUntouched();
                 if (!deletes || s == 0) continue;
                 QStringList trashed = dataHome.List().filter(QRegularExpression("^Trash/files/."));
