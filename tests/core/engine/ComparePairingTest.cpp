@@ -24,6 +24,19 @@ void Plant(TempTree& t, const QString& folder, const QStringList& paths) {
     }
 }
 
+// A compare of one pair made of two trees below t: "l" with the paths left, "r" with right; the
+// right side folds letter case when folds.
+class PairedTrees : public CompareRunTest {
+protected:
+    void PlantPair(TempTree& t, const QStringList& left, const QStringList& right, bool folds) {
+        Plant(t, "l", left);
+        Plant(t, "r", right);
+        profile_.Pairs.clear();
+        AddPair(t.Path("l"), t.Path("r"));
+        FileSystem::SetCaseFoldingFoldersForTests(folds ? std::vector<QString>{t.Path("r")} : std::vector<QString>{});
+    }
+};
+
 }  // namespace
 
 // One file on both sides: the archive bit before the time (strict lag, both ways), the size only
@@ -81,7 +94,7 @@ TEST_F(CompareRunTest, RulesForAFileOnBothSides) {
 // side folds it and kept elsewhere. Names holding the separator, the file mark or the escape
 // character of the sort keys never give the key of another path ("x<1>y/f" is not "x/y/f"):
 // a row pairs only the same path, and every subtree stays together.
-TEST_F(CompareRunTest, RowsComeFolderFirstAndAKeyCharacterInANameNeverPairsAnotherPath) {
+TEST_F(PairedTrees, RowsComeFolderFirstAndAKeyCharacterInANameNeverPairsAnotherPath) {
     const QString smiley = QString::fromUtf8("\xF0\x9F\x98\x80.png");
     const QString one(QChar(1)), two(QChar(2)), three(QChar(3));
     const struct { QStringList left, right; bool folds; QStringList order; } cases[] = {
@@ -95,11 +108,7 @@ TEST_F(CompareRunTest, RowsComeFolderFirstAndAKeyCharacterInANameNeverPairsAnoth
     };
     for (const auto& c : cases) {
         TempTree t;
-        Plant(t, "l", c.left);
-        Plant(t, "r", c.right);
-        profile_.Pairs.clear();
-        AddPair(t.Path("l"), t.Path("r"));
-        FileSystem::SetCaseFoldingFoldersForTests(c.folds ? std::vector<QString>{t.Path("r")} : std::vector<QString>{});
+        PlantPair(t, c.left, c.right, c.folds);
         ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
         QStringList order;
         for (size_t i = 2; i < view_.Results.size(); ++i) {
@@ -132,7 +141,7 @@ TEST_F(CompareRunTest, RowsComeFolderFirstAndAKeyCharacterInANameNeverPairsAnoth
 // holding index.html and Index.html). Where one does, two different files are never paired: an
 // exact match wins, anything ambiguous is flagged, proposes nothing and is reported in every
 // compare, down to a whole folder's subtree.
-TEST_F(CompareRunTest, CaseCollisionsNeverPairTwoDifferentFiles) {
+TEST_F(PairedTrees, CaseCollisionsNeverPairTwoDifferentFiles) {
     const struct {
         QStringList left, right;
         bool folds;        // the right side folds letter case
@@ -150,11 +159,7 @@ TEST_F(CompareRunTest, CaseCollisionsNeverPairTwoDifferentFiles) {
     };
     for (const auto& c : cases) {
         TempTree t;
-        Plant(t, "l", c.left);
-        Plant(t, "r", c.right);
-        profile_.Pairs.clear();
-        AddPair(t.Path("l"), t.Path("r"));
-        FileSystem::SetCaseFoldingFoldersForTests(c.folds ? std::vector<QString>{t.Path("r")} : std::vector<QString>{});
+        PlantPair(t, c.left, c.right, c.folds);
         for (int compare = 0; compare < 2; ++compare) {
             host_.messagesShown.clear();
             ::Run().ErrorReported = false;
