@@ -251,7 +251,7 @@ TEST_F(ReaderMutation, LanguageFileReaderOnDamagedFiles) {
     IsolatedEnvironment env;
     TempTree program;
     SetProgramFolderForTests(program.Path());
-    const QByteArray seed = ReadFile(QDir::cleanPath(QStringLiteral(__FILE__ "/../../../data/English.lang")));
+    const QByteArray seed = ReadFile(QStringLiteral(TANDOR_SOURCE_DIR "/data/English.lang"));
     ASSERT_GT(seed.size(), 1000);
     int duplicates = 0;
     clsLocalizeControls::SetDuplicateSink([&duplicates](const QString&, const QString&) { ++duplicates; });

@@ -19,7 +19,7 @@
 namespace {
 
 // tests/core/i18n/<this file> -> the repository.
-QString SourceRoot() { return QDir::cleanPath(QStringLiteral(__FILE__ "/../../../..")); }
+QString SourceRoot() { return QStringLiteral(TANDOR_SOURCE_DIR); }
 
 QStringList Lines(const QString& path) {
     QFile file(path);
