@@ -88,6 +88,10 @@ struct CompareRow {
     bool IsFolder() const { return (Attributes[0] & Attr::Directory) != 0; }
     bool Exists(int side) const { return !Name[side].isEmpty(); }
     bool SideFoldsCase(int side) const { return (FoldsCase & (1u << side)) != 0; }
+    // Whether the row lies below the folder whose path on side s is folder (without '/').
+    bool LiesBelow(int s, const QString& folder) const {
+        return Folder[s].size() > folder.size() && Folder[s].startsWith(folder) && Folder[s][folder.size()] == QLatin1Char('/');
+    }
 };
 // The flags share the first word with the direction; a row is 144 bytes on 64-bit systems.
 static_assert(sizeof(CompareRow) <= 8 + 8 + 4 * sizeof(QString) + 32, "a compare row grew");

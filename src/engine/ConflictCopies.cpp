@@ -18,11 +18,6 @@ namespace {
 // More conflict copies of one name within the same minute than anyone keeps apart by hand.
 constexpr int kMaxConflictCounter = 99;
 
-QString FolderWithoutSlash(QString folder) {
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
-    return folder;
-}
-
 // A conflict name that neither side's folder holds, within both folders' name limits.
 QString FreeConflictName(const CompareRow& r, int kept, const QDateTime& now) {
     const int limit = std::min(FileSystem::NameLimitBytes(FolderWithoutSlash(r.Folder[0])),

@@ -33,11 +33,6 @@ void NoteDone(SyncJob& job, int row, uint8_t bits) {
 
 constexpr uint32_t kCleanUpBits = Attr::ReadOnly | Attr::Hidden | Attr::System;
 
-QString FolderWithoutSlash(QString folder) {
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
-    return folder;
-}
-
 // The paths block of an error text, the same with and without questions.
 QString PathsBlock(const QString& first, const QString& second) {
     const QChar lf(u'\n');
@@ -146,6 +141,11 @@ constexpr int64_t kLargestWorkerCopy = int64_t{1} << 20;
 void ReportWorkerCopies(SyncJob& job, size_t keepAtMost);
 
 }  // namespace
+
+QString FolderWithoutSlash(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    return folder;
+}
 
 QStringList RootsOfRows(const ResultList& view) {
     QStringList roots;

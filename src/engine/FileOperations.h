@@ -75,6 +75,9 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
 // switches).
 void SetArchiveSwitches(SyncJob& job, int s);
 
+// A folder path without its trailing '/' ("/" stays "/").
+QString FolderWithoutSlash(QString folder);
+
 // The root folders of the pairs in a list: the folders of the rows that name no entry on
 // either side (each pair's first row), without trailing '/'.
 QStringList RootsOfRows(const ResultList& view);

@@ -10,12 +10,6 @@ namespace {
 
 bool Replaces(int flags) { return (flags & RunFlag::ReplacesTypeChanges) != 0; }
 
-// Whether row lies below the folder whose path on side s is folder (without '/').
-bool Below(const CompareRow& row, int s, const QString& folder) {
-    return row.Folder[s].size() > folder.size() && row.Folder[s].startsWith(folder) &&
-           row.Folder[s][folder.size()] == QLatin1Char('/');
-}
-
 // For the folder of view row i on side s: the last view row below it when the view shows every
 // row of the compare below it and each of them is ticked, and 0 otherwise. Only then may the
 // folder go to the trash as one entry: a row filtered out of the view or unticked by the user
@@ -23,7 +17,7 @@ bool Below(const CompareRow& row, int s, const QString& folder) {
 size_t LastOfWholeTickedSubtree(const ResultList& view, size_t i, int s) {
     const QString folder = view[i].Folder[s];
     size_t k = i;
-    for (size_t j = view.ViewedIndex(i) + 1; j < view.ViewedSize() && Below(view.ViewedRow(j), s, folder); ++j) {
+    for (size_t j = view.ViewedIndex(i) + 1; j < view.ViewedSize() && view.ViewedRow(j).LiesBelow(s, folder); ++j) {
         ++k;
         if (k >= view.size() || view.ViewedIndex(k) != j) return 0;
         const CompareRow& row = view[k];
@@ -36,19 +30,25 @@ class Planner {
 public:
     Planner(const ResultList& view, RunPlan& plan) : view_(view), plan_(plan) {}
 
+    // Begins a pass over the request's subtree and gives its first view row, or 0 when the pass
+    // has ended already: an empty list, or a start row that is a single file, planned here as
+    // single (taken whatever its mark or direction).
+    size_t StartPass(bool copies, int s, int flags, PlannedKind single) {
+        Begin(copies, s, flags);
+        const size_t i0 = static_cast<size_t>(std::max(plan_.request.row, 1));
+        if (i0 < view_.size() && view_[i0].IsFolder()) return i0;
+        if (i0 < view_.size() && !Untouchable(view_[i0], Replaces(flags)) && view_[i0].Exists(s)) Add(single, i0, 0, true);
+        End();
+        return 0;
+    }
+
     // The rows a copy pass from side s takes, in the order it takes them.
     void CopyPass(int s, int flags) {
-        Begin(true, s, flags);
+        const size_t i0 = StartPass(true, s, flags, PlannedKind::CopyFile);
+        if (i0 == 0) return;
         const int r = plan_.request.row;
         const int d = 1 - s;
-        const size_t i0 = static_cast<size_t>(std::max(r, 1));
-        if (i0 >= view_.size()) return End();
-        const CompareRow& start = view_[i0];
-        if (!start.IsFolder()) {
-            if (!Untouchable(start, Replaces(flags)) && start.Exists(s)) Add(PlannedKind::CopyFile, i0, 0, true);
-            return End();
-        }
-        const int level0 = Level(start, s);
+        const int level0 = Level(view_[i0], s);
         const int16_t away = SyncAction::AwayFrom(s);
         for (size_t i = i0; i < view_.size(); ++i) {
             const CompareRow& row = view_[i];
@@ -71,17 +71,11 @@ public:
     // The rows a delete pass on side s takes: files forward (a mirror's replaced folder as one
     // entry where it may go whole), then folders bottom-up, so that the deepest go first.
     void DeletePass(int s, int flags) {
-        Begin(false, s, flags);
+        const size_t i0 = StartPass(false, s, flags, PlannedKind::DeleteFile);
+        if (i0 == 0) return;
         const int r = plan_.request.row;
         const int d = 1 - s;
-        const size_t i0 = static_cast<size_t>(std::max(r, 1));
-        if (i0 >= view_.size()) return End();
-        const CompareRow& start = view_[i0];
-        if (!start.IsFolder()) {
-            if (!Untouchable(start, Replaces(flags)) && start.Exists(s)) Add(PlannedKind::DeleteFile, i0, 0, true);
-            return End();
-        }
-        const int level0 = Level(start, s);
+        const int level0 = Level(view_[i0], s);
         const bool oneSided = (flags & RunFlag::OnlyOneSided) != 0;
         const bool trashesWhole = Settings().AllowUndo && Replaces(flags) && oneSided;
         size_t stop = view_.size();

@@ -10,21 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QString FolderWithoutSlash(QString folder) {
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
-    return folder;
-}
-
-// Whether row lies below the folder whose path on side s is folder (without '/').
-bool Below(const CompareRow& row, int s, const QString& folder) {
-    return row.Folder[s].size() > folder.size() && row.Folder[s].startsWith(folder) &&
-           row.Folder[s][folder.size()] == QLatin1Char('/');
-}
-
-}  // namespace
-
 SyncJob::SyncJob(ResultList& view_, RunHost& host_, std::atomic<bool>& cancel_)
     : view(view_), host(host_), cancel(cancel_), rowDone(view_.size(), 0) {}
 
@@ -164,7 +149,7 @@ void SyncJob::CopyPass(const RunPlan& plan, const PlannedPass& pass) {
         if (action.kind == PlannedKind::CreateFolder) {
             if (CreateDestinationFolder(*this, s, static_cast<int>(i)) || !row.TypeChange) continue;
             size_t j = i + 1;
-            for (; j < view.size() && Below(view[j], s, row.Folder[s]); ++j) {
+            for (; j < view.size() && view[j].LiesBelow(s, row.Folder[s]); ++j) {
                 const CompareRow& below = view[j];
                 if (!IsFolderOn(below, s) && below.Selected && below.Exists(s)) ++tally.Skipped;
             }

@@ -34,12 +34,6 @@ bool ChangedSince(const CompareRow& row, int s, const StoredEntry& stored, const
     return std::fabs(static_cast<double>(UtcSecondsOf(row.Time[s]) - stored.mtime[s])) > toleranceSeconds;
 }
 
-// Whether the row lies below the folder whose path on side s is folder (without '/').
-bool Below(const CompareRow& row, int s, const QString& folder) {
-    return row.Folder[s].size() > folder.size() && row.Folder[s].startsWith(folder) &&
-           row.Folder[s][folder.size()] == QLatin1Char('/');
-}
-
 }  // namespace
 
 QString MemoryKeyOf(const CompareRow& row, const PairMemory& pair) {
@@ -113,7 +107,7 @@ int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOpti
         CompareRow& folder = rows[*it];
         const int s = folder.Exists(0) ? 0 : 1;
         bool all = true;
-        for (size_t j = *it + 1; j < pair.EndRow && Below(rows[j], s, folder.Folder[s]) && all; ++j)
+        for (size_t j = *it + 1; j < pair.EndRow && rows[j].LiesBelow(s, folder.Folder[s]) && all; ++j)
             all = rows[j].DeletionTravels;
         folder.DeletionTravels = all;
     }
