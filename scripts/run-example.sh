@@ -9,7 +9,8 @@ scripts/build.sh program
 demo="$PWD/build/example-run"
 rm -rf "$demo"
 mkdir -p "$demo/config/Tandor" "$demo/logs" "$demo/tmp"
-export TMPDIR="$demo/tmp" XDG_CONFIG_HOME="$demo/config"
+# The remembered state of two-way runs is the example's own too: each run of this script is a first run.
+export TMPDIR="$demo/tmp" XDG_CONFIG_HOME="$demo/config" XDG_STATE_HOME="$demo/state"
 printf '[General]\r\nLanguage=English\r\nLogToFile=1\r\nDontShowHint=1\r\n[Paths]\r\nLogfiles=%s\r\n' \
   "$demo/logs" > "$demo/config/Tandor/Tandor.ini"
 sh build/RestoreEn.sh
