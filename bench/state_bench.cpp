@@ -1,9 +1,12 @@
 // What the remembered state of two-way runs costs the whole program: the program binary run
-// unattended on two trees, once with a one-way mirror profile (no state) and once with a two-way
-// profile (the state read at the compare and written after the run), interleaved in one run of
-// this benchmark so that both meet the same machine. Two measurements: a no-op run on trees in
+// unattended with one two-way profile on two pairs of trees made alike, once with its state
+// (read at the compare and written after the run) and once with a state folder that cannot be
+// made, so that it runs as two-way runs did before they remembered anything. Both are
+// interleaved in one run of this benchmark so that they meet the same machine; a one-way mirror
+// on a third pair is printed beside them for scale. Two measurements: a no-op run on trees in
 // step, and an incremental run after 1 % of the left files were edited (each repetition edits
-// them again, so both profiles copy the same files). Target: two-way within 1.10x of the mirror.
+// them again, so every profile copies the same files). Target: with state within 1.10x of
+// without.
 //
 //   state_bench [--files N] [--reps N] [--dir PATH] [--program PATH]
 
@@ -90,9 +93,13 @@ void EditLeftFiles(const std::string& left, const TreeShape& shape, int round) {
     }
 }
 
-void Report(const char* what, const std::vector<double>& mirror, const std::vector<double>& twoWay) {
-    const double m = Median(mirror), t = Median(twoWay);
-    std::printf("| %s | %.3f s | %.3f s | %.2fx | <= 1.10x | %s |\n", what, t, m, t / m, t / m <= 1.10 ? "met" : "NOT met");
+// One measurement's medians: two-way with state, without, and the mirror; the verdict compares
+// the first two.
+void Report(const std::string& what, const std::array<std::vector<double>, 3>& series) {
+    const double with = Median(series[0]), without = Median(series[1]), mirror = Median(series[2]);
+    const double ratio = with / without;
+    std::printf("| %s | %.3f s | %.3f s | %.3f s | %.2fx | <= 1.10x | %s |\n", what.c_str(), with, without, mirror, ratio,
+                ratio <= 1.10 ? "met" : "NOT met");
 }
 
 }  // namespace
@@ -101,51 +108,64 @@ int main(int argc, char** argv) {
     const Options o = ParseOptions(argc, argv);
     MakeFolders(o.dir);
     const std::string root = o.dir + "/n" + std::to_string(o.files);
-    // Each profile has trees of its own, made alike: a mirror run between two two-way runs would
-    // be an edit on the right that the remembered state never saw.
-    const std::string left = root + "/left", right = root + "/right";
-    const std::string left2 = root + "/left2", right2 = root + "/right2";
     TreeShape shape;
     shape.files = o.files;
     RemoveTree(root, o.dir);
-    for (const std::string& tree : {left, right, left2, right2}) MakeTree(tree, shape, TreeKind::Base);
-    const std::string mirror = o.dir + "/mirror.tdp", twoWay = o.dir + "/two-way.tdp";
-    if (!WriteProfile(mirror, left, right, std::array<bool, 5>{true, false, false, false, true}) ||
-        !WriteProfile(twoWay, left2, right2, std::array<bool, 5>{true, true, false, false, false})) {
-        std::printf("cannot write the profiles in %s\n", o.dir.c_str());
-        return 2;
+    // Each run has trees of its own, made alike: a run of one kind between two runs with state
+    // would be an edit that the remembered state never saw.
+    enum { WithState, WithoutState, Mirror, Kinds };
+    const char* const names[Kinds] = {"with-state", "without-state", "mirror"};
+    std::string left[Kinds], profile[Kinds];
+    for (int k = 0; k < Kinds; ++k) {
+        left[k] = root + "/" + names[k] + "-left";
+        const std::string right = root + "/" + names[k] + "-right";
+        MakeTree(left[k], shape, TreeKind::Base);
+        MakeTree(right, shape, TreeKind::Base);
+        profile[k] = o.dir + "/" + names[k] + ".tdp";
+        const SyncOptionSet options = k == Mirror ? SyncOptionSet(true, false, false, false, true)
+                                                  : SyncOptionSet(true, true, false, false, false);
+        if (!WriteProfile(profile[k], left[k], right, options)) {
+            std::printf("cannot write the profiles in %s\n", o.dir.c_str());
+            return 2;
+        }
     }
-    // Settings, logs and the remembered state stay inside the benchmark folder.
-    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + o.dir + "/xdg-config",
-                                          "XDG_DATA_HOME=" + o.dir + "/xdg-data",
-                                          "XDG_STATE_HOME=" + o.dir + "/xdg-state"};
-    const auto run = [&](const std::string& profile) {
-        const Sample s = RunCommand({o.program, profile, "-auto", "-dontask", "-hide"}, {}, env);
-        if (!s.ok) std::printf("  the program failed on %s\n", profile.c_str());
+    // Settings, logs and the remembered state stay inside the benchmark folder. The run without
+    // state gets a state folder below a plain file, which it cannot make: it then works as two-way
+    // runs did before they remembered anything.
+    const std::string blocker = o.dir + "/no-state-folder";
+    if (int fd = ::open(blocker.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644); fd >= 0) ::close(fd);
+    const auto run = [&](int kind) {
+        const std::string state = kind == WithoutState ? blocker + "/xdg-state" : o.dir + "/xdg-state";
+        const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + o.dir + "/xdg-config",
+                                              "XDG_DATA_HOME=" + o.dir + "/xdg-data", "XDG_STATE_HOME=" + state};
+        const Sample s = RunCommand({o.program, profile[kind], "-auto", "-dontask", "-hide"}, {}, env);
+        if (!s.ok) std::printf("  the program failed on %s\n", profile[kind].c_str());
         return s.seconds;
     };
     std::printf("state_bench: %lld files, %d repetitions, program %s\n", static_cast<long long>(o.files), o.reps,
                 o.program.c_str());
-    run(mirror);
-    run(twoWay);  // the first two-way run writes the state the others read
+    for (int k = 0; k < Kinds; ++k) run(k);  // the first run with state writes what the others read
 
-    std::vector<double> noopMirror, noopTwoWay, incMirror, incTwoWay;
+    std::array<std::vector<double>, Kinds> noop, incremental;
     for (int i = 0; i < o.reps; ++i) {
-        SyncFileSystem();
-        noopMirror.push_back(run(mirror));
-        noopTwoWay.push_back(run(twoWay));
-        EditLeftFiles(left, shape, i + 10);
-        SyncFileSystem();
-        incMirror.push_back(run(mirror));
-        EditLeftFiles(left2, shape, i + 10);
-        SyncFileSystem();
-        incTwoWay.push_back(run(twoWay));
-        std::printf("  rep %d: no-op mirror %.3f s, two-way %.3f s; incremental mirror %.3f s, two-way %.3f s\n", i + 1,
-                    noopMirror.back(), noopTwoWay.back(), incMirror.back(), incTwoWay.back());
+        for (int k = 0; k < Kinds; ++k) {
+            SyncFileSystem();
+            noop[k].push_back(run(k));
+        }
+        for (int k = 0; k < Kinds; ++k) {
+            EditLeftFiles(left[k], shape, i + 10);
+            SyncFileSystem();
+            incremental[k].push_back(run(k));
+        }
+        std::printf("  rep %d: no-op %.3f / %.3f / %.3f s, incremental %.3f / %.3f / %.3f s (with state / without / mirror)\n",
+                    i + 1, noop[0].back(), noop[1].back(), noop[2].back(), incremental[0].back(),
+                    incremental[1].back(), incremental[2].back());
     }
-    std::printf("\n| measurement | two-way with state | mirror | ratio | target | verdict |\n|---|---|---|---|---|---|\n");
-    Report(("no-op run, " + std::to_string(o.files) + " files").c_str(), noopMirror, noopTwoWay);
-    Report(("incremental run (1 % edited), " + std::to_string(o.files) + " files").c_str(), incMirror, incTwoWay);
+    std::printf("\n| measurement | two-way with state | two-way without | mirror | ratio with / without | target | verdict |\n"
+                "|---|---|---|---|---|---|---|\n");
+    Report("no-op run, " + std::to_string(o.files) + " files", noop);
+    Report("incremental run (1 % edited), " + std::to_string(o.files) + " files", incremental);
     RemoveTree(root, o.dir);
+    ::unlink(blocker.c_str());
     return 0;
 }

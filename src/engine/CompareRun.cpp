@@ -114,30 +114,35 @@ constexpr int ShareMountTimeoutMs = 30000;
 
 // The memory of a compare for a two-way run: the store opened (a store that cannot be opened
 // is said in the log, and the compare goes on as without memory).
-TwoWayMemory OpenMemory(const Profile& profile, SyncState::Store& store) {
+TwoWayMemory OpenMemory(const Profile& profile) {
     TwoWayMemory memory;
     if (!IsTwoWay(profile.View.SyncOptions)) return memory;
     memory.DatabasePath = SyncState::DatabasePathIn(SyncState::DefaultStateFolder());
-    if (!store.Open(memory.DatabasePath)) {
-        WriteLogLine({FormatMsg(RunMsg::MemoryUnusable, {LogPath(store.Error())})});
+    auto store = std::make_shared<SyncState::Store>();
+    if (!store->Open(memory.DatabasePath)) {
+        WriteLogLine({FormatMsg(RunMsg::MemoryUnusable, {LogPath(store->Error())})});
         return memory;
     }
+    memory.Store = std::move(store);
     memory.Active = true;
     return memory;
 }
 
 // Reads a pair's last run and judges its new rows against it.
-void RememberPair(TwoWayMemory& memory, SyncState::Store& store, const SideScan sides[2], ResultList& results,
+void RememberPair(TwoWayMemory& memory, const SideScan sides[2], ResultList& results,
                   size_t firstRow, const MergeOptions& options, const ProfileOptions& profileOptions) {
     if (!memory.Active) return;
+    SyncState::Store& store = *memory.Store;
     PairMemory& pair = memory.Pairs.emplace_back();
     for (int s = 0; s < 2; ++s) pair.Root[s] = sides[s].root;
     pair.FirstRow = firstRow;
     pair.EndRow = results.size();
-    pair.Known = store.Load(pair.Root[0], pair.Root[1], pair.Entries);
-    if (!store.Error().isEmpty()) {
+    pair.Id = store.PairId(pair.Root[0], pair.Root[1]);
+    pair.Known = pair.Id >= 0;
+    if (!store.Error().isEmpty() || !ReadMemory(store, results, pair)) {
         WriteLogLine({FormatMsg(RunMsg::MemoryUnusable, {LogPath(store.Error())})});
         memory.Active = false;  // a run that cannot read its memory must not rewrite it
+        memory.Store.reset();
         return;
     }
     JudgeAgainstMemory(results, pair, options, profileOptions.PropagateDeletions);
@@ -188,8 +193,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
     ResultList results(1);
     std::array<std::vector<QString>, 2> staleTemporaries;
     const MergeOptions mergeOptions = MergeOptionsOf(profile.Options, Run().DefaultMark);
-    SyncState::Store store;
-    TwoWayMemory memory = OpenMemory(profile, store);
+    TwoWayMemory memory = OpenMemory(profile);
 
     for (qsizetype p = 0; p < profile.Pairs.size(); ++p) {
         const FolderPair& pair = profile.Pairs[p];
@@ -266,7 +270,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
                                        sides[s].staleTemporaries.end());
         if (results.size() > before && missingRoot != 0)
             results[before].SyncAction = static_cast<int16_t>(missingRoot);
-        RememberPair(memory, store, sides, results, before, pairOptions, profile.Options);
+        RememberPair(memory, sides, results, before, pairOptions, profile.Options);
         // Reported in every compare, so that what a run leaves alone is never passed over in
         // silence: a log line, the last error of an unattended run, a question otherwise.
         for (const RowProblem& u : problems) {

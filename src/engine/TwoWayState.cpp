@@ -1,14 +1,13 @@
 #include "engine/TwoWayState.h"
 
-#include "engine/FileView.h"
 #include "engine/Merge.h"
 #include "engine/RowRules.h"
 #include "platform/FileListing.h"
 
-#include <QSet>
+#include <QScopeGuard>
 
+#include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace {
 
@@ -19,34 +18,59 @@ constexpr int64_t kEpochDays = 25569;
 
 // The compare keeps local times with the offset in force at the scan; the store keeps file
 // times, so that a change of daylight saving time between two runs changes nothing.
-int64_t UtcSecondsOf(double localDays) {
-    return static_cast<int64_t>(std::llround((localDays - kEpochDays) * 86400.0)) - FileSystem::CurrentUtcOffsetSeconds();
+int64_t UtcSecondsOf(double localDays, int64_t utcOffsetSeconds) {
+    return static_cast<int64_t>(std::llround((localDays - kEpochDays) * 86400.0)) - utcOffsetSeconds;
 }
 
 bool IsFileOn(const CompareRow& row, int s) { return row.Exists(s) && !IsFolderOn(row, s); }
 
 // Whether side s of a file row differs from what it held after the last run, by the compare's
 // own rules: the time beyond the tolerance, the size where sizes count.
-bool ChangedSince(const CompareRow& row, int s, const StoredEntry& stored, const MergeOptions& o) {
+bool ChangedSince(const CompareRow& row, int s, const StoredEntry& stored, const MergeOptions& o, int64_t utcOffset) {
     if (stored.kind != StoredEntry::Kind::File) return true;
     if (o.compareSize && row.Size[s] != stored.size[s]) return true;
     const double toleranceSeconds = std::round(o.tolerance * 86400.0);
-    return std::fabs(static_cast<double>(UtcSecondsOf(row.Time[s]) - stored.mtime[s])) > toleranceSeconds;
+    return std::fabs(static_cast<double>(UtcSecondsOf(row.Time[s], utcOffset) - stored.mtime[s])) > toleranceSeconds;
+}
+
+// Where the rows needing their remembered entries are more than one in this many, every entry
+// of the pair is read at once: one lookup costs about what reading some entries in a row does.
+constexpr size_t kWholeReadShare = 8;
+constexpr size_t kFewestWholeRead = 64;
+
+// A row that the merge found the same on both sides: judging it needs no memory.
+bool InStepAsMerged(const CompareRow& row) {
+    return row.Exists(0) && row.Exists(1) && row.SyncAction == SyncAction::NoAction && !row.Unreadable &&
+           !row.CaseConflict && !row.TypeConflict;
 }
 
 }  // namespace
 
-QString MemoryKeyOf(const CompareRow& row, const PairMemory& pair) {
-    const int s = row.Exists(0) ? 0 : 1;
-    if (!row.Exists(s)) return QString();
-    const QString& root = pair.Root[s];
-    QString key;
-    if (row.IsFolder()) key = row.Folder[s].mid(root.size());  // a folder row's folder is its own path
-    else key = row.Folder[s].mid(root.size()) + row.Name[s];
-    return row.FoldsCase != 0 ? key.toCaseFolded() : key;
+void SplitInto(QStringView path, MemoryPlace& place) {
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/')) + 1;
+    place.folder = path.left(cut);
+    place.name = path.mid(cut);
+    place.valid = true;
 }
 
-StoredEntry StoredFormOf(const CompareRow& row, const int from[2]) {
+void PlaceOf(const CompareRow& row, const PairMemory& pair, MemoryPlace& place) {
+    const int s = row.Exists(0) ? 0 : 1;
+    place.valid = row.Exists(s);
+    if (!place.valid) return;
+    // A file row's folder holds it (ending with '/'); a folder row's folder is its own path.
+    const QStringView below = QStringView(row.Folder[s]).mid(pair.Root[s].size());
+    if (row.FoldsCase != 0) {
+        place.folded = (row.IsFolder() ? below.toString() : below.toString() + row.Name[s]).toCaseFolded();
+        SplitInto(place.folded, place);
+    } else if (row.IsFolder()) {
+        SplitInto(below, place);
+    } else {
+        place.folder = below;
+        place.name = row.Name[s];
+    }
+}
+
+StoredEntry StoredFormOf(const CompareRow& row, const int from[2], int64_t utcOffsetSeconds) {
     StoredEntry e;
     if (row.IsFolder()) {
         e.kind = StoredEntry::Kind::Folder;
@@ -54,13 +78,48 @@ StoredEntry StoredFormOf(const CompareRow& row, const int from[2]) {
     }
     for (int s = 0; s < 2; ++s) {
         e.size[s] = row.Size[from[s]];
-        e.mtime[s] = UtcSecondsOf(row.Time[from[s]]);
+        e.mtime[s] = UtcSecondsOf(row.Time[from[s]], utcOffsetSeconds);
     }
     return e;
 }
 
+bool ReadMemory(SyncState::Store& store, const ResultList& rows, PairMemory& pair) {
+    const size_t count = pair.EndRow - pair.FirstRow;
+    pair.Match.assign(count, PairMemory::kAbsent);
+    if (!pair.Known) return true;
+    size_t needed = 0;
+    for (size_t i = pair.FirstRow + 1; i < pair.EndRow; ++i) needed += InStepAsMerged(rows[i]) ? 0 : 1;
+    pair.ReadWhole = needed > std::max(kFewestWholeRead, count / kWholeReadShare);
+    if (pair.ReadWhole && !store.LoadAll(pair.Id, pair.Entries)) return false;
+    store.BeginReading();
+    const auto endReading = qScopeGuard([&store] { store.EndReading(); });
+    MemoryPlace place;
+    for (size_t i = pair.FirstRow + 1; i < pair.EndRow; ++i) {
+        const CompareRow& row = rows[i];
+        int32_t& match = pair.Match[i - pair.FirstRow];
+        PlaceOf(row, pair, place);
+        if (!place.valid) continue;
+        if (pair.ReadWhole) {
+            match = static_cast<int32_t>(pair.Entries.IndexOf(place.folder, place.name));
+            continue;
+        }
+        if (InStepAsMerged(row)) {
+            match = PairMemory::kUnread;
+            continue;
+        }
+        SyncState::StoredEntry stored;
+        bool found = false;
+        if (!store.Find(pair.Id, place.folder, place.name, stored, found)) return false;
+        if (!found) continue;
+        pair.Entries.Add(place.folder, place.name, stored);
+        match = static_cast<int32_t>(pair.Entries.size() - 1);
+    }
+    return true;
+}
+
 int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOptions& o, bool propagateDeletions) {
-    if (!pair.Known || pair.FirstRow >= pair.EndRow) return 0;
+    if (!pair.Known || pair.FirstRow >= pair.EndRow || pair.Match.size() != pair.EndRow - pair.FirstRow) return 0;
+    const int64_t utcOffset = FileSystem::CurrentUtcOffsetSeconds();
     // Opposite a root that is missing every entry looks deleted: nothing travels from there.
     const CompareRow& root = rows[pair.FirstRow];
     const bool rootsPresent = root.Attributes[0] != Attr::Invalid && root.Attributes[1] != Attr::Invalid;
@@ -70,8 +129,9 @@ int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOpti
     for (size_t i = pair.FirstRow + 1; i < pair.EndRow; ++i) {
         CompareRow& row = rows[i];
         if (row.Unreadable || row.CaseConflict || row.TypeConflict) continue;
-        const auto found = pair.Entries.constFind(MemoryKeyOf(row, pair));
-        const StoredEntry* stored = found != pair.Entries.cend() ? &*found : nullptr;
+        const int32_t found = pair.Match[i - pair.FirstRow];
+        if (found == PairMemory::kUnread) continue;  // in step: nothing to judge
+        const StoredEntry* stored = found >= 0 ? &pair.Entries.At(found) : nullptr;
         if (row.IsFolder()) {
             if (stored && stored->kind == StoredEntry::Kind::Folder && row.Exists(0) != row.Exists(1))
                 deletedFolders.push_back(i);
@@ -83,7 +143,7 @@ int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOpti
                 // New on both sides since the last run, and different.
                 row.Conflict = true;
             } else {
-                const bool changed[2] = {ChangedSince(row, 0, *stored, o), ChangedSince(row, 1, *stored, o)};
+                const bool changed[2] = {ChangedSince(row, 0, *stored, o, utcOffset), ChangedSince(row, 1, *stored, o, utcOffset)};
                 if (changed[0] && changed[1]) row.Conflict = true;
                 // One side's edit is what the run copies, also where the other side is newer.
                 else if (changed[0] != changed[1]) row.SyncAction = SyncAction::AwayFrom(changed[0] ? 0 : 1);
@@ -94,7 +154,7 @@ int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOpti
         // On one side only: deleted on the other since the last run, or new here.
         const int s = row.Exists(0) ? 0 : 1;
         if (!stored || !IsFileOn(row, s)) continue;
-        if (ChangedSince(row, s, *stored, o)) {
+        if (ChangedSince(row, s, *stored, o, utcOffset)) {
             // Changed here, deleted there: copied back, and said so.
             row.Conflict = true;
             ++conflicts;
@@ -114,88 +174,3 @@ int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOpti
     return conflicts;
 }
 
-bool RememberRun(const FileView& files, const std::vector<uint8_t>* done, QString& error) {
-    const TwoWayMemory& memory = files.Memory;
-    if (!memory.Active) return true;
-    const ResultList& results = files.Results;
-    // What happened to each row of the compare's result list (the run knows its view's rows).
-    std::vector<uint8_t> doneByRow(results.size(), 0);
-    if (done) {
-        const ResultList& view = files.ViewList;
-        for (size_t i = 1; i < view.size() && i < done->size(); ++i) {
-            const size_t j = view.ViewedIndex(i);
-            if (j < doneByRow.size()) doneByRow[j] = (*done)[i];
-        }
-    }
-    SyncState::Store store;
-    if (!store.Open(memory.DatabasePath)) {
-        error = store.Error();
-        return false;
-    }
-    SyncState::Writer writer = store.Write();
-    if (!writer.Began()) {
-        error = store.Error();
-        return false;
-    }
-    for (const PairMemory& pair : memory.Pairs) {
-        if (!writer.SelectPair(pair.Root[0], pair.Root[1])) {
-            error = store.Error();
-            return false;
-        }
-        // The remembered entries the compare listed again; only when some were not listed is a
-        // set of the listed ones built (a run over an unchanged tree finds every one).
-        qsizetype listedAgain = 0;
-        std::vector<QString> listed;
-        bool ok = true;
-        for (size_t i = pair.FirstRow + 1; i < pair.EndRow && ok; ++i) {
-            const CompareRow& row = results[i];
-            const QString key = MemoryKeyOf(row, pair);
-            if (key.isEmpty()) continue;
-            const auto found = pair.Entries.constFind(key);
-            const StoredEntry* before = found != pair.Entries.cend() ? &*found : nullptr;
-            if (before) {
-                ++listedAgain;
-                listed.push_back(key);
-            }
-            const uint8_t d = doneByRow[i];
-            std::optional<StoredEntry> now;  // empty: forget the entry
-            bool keep = false;               // leave the remembered entry as it is
-            if (row.Unreadable || row.CaseConflict || row.TypeConflict) {
-                keep = true;
-            } else if (d & (RowDone::DeletedOn | RowDone::DeletedOn << 1)) {
-                // Gone from a side: what remains is new there at the next run, as without memory.
-                now.reset();
-            } else if (d & (RowDone::CopiedFrom | RowDone::CopiedFrom << 1 | RowDone::CreatedFrom | RowDone::CreatedFrom << 1)) {
-                const int s = (d & (RowDone::CopiedFrom | RowDone::CreatedFrom)) ? 0 : 1;
-                const int from[2] = {s, s};
-                now = StoredFormOf(row, from);
-            } else if (row.Exists(0) && row.Exists(1) && (row.IsFolder() || (row.SyncAction == SyncAction::NoAction && !row.Conflict))) {
-                const int from[2] = {0, 1};
-                now = StoredFormOf(row, from);
-            } else {
-                keep = true;  // the run left it as it was: judged the same way next time
-            }
-            if (keep) continue;
-            if (now) {
-                if (!before || !(*before == *now)) ok = writer.Put(key, *now);
-            } else if (before) {
-                ok = writer.Remove(key);
-            }
-        }
-        // Entries the compare no longer lists are gone from both sides.
-        if (ok && listedAgain < pair.Entries.size()) {
-            const QSet<QString> seen(listed.begin(), listed.end());
-            for (auto it = pair.Entries.cbegin(); it != pair.Entries.cend() && ok; ++it)
-                if (!seen.contains(it.key())) ok = writer.Remove(it.key());
-        }
-        if (!ok) {
-            error = store.Error();
-            return false;
-        }
-    }
-    if (!writer.Commit()) {
-        error = store.Error();
-        return false;
-    }
-    return true;
-}

@@ -12,14 +12,10 @@ namespace {
 
 // Paths are kept as the program's own UTF-16 text, byte for byte: a name that is no valid
 // Unicode (decoded by PathCodec) comes back exactly as it went in.
-int BindText(sqlite3_stmt* st, int index, const QString& text) {
+// An empty text is an empty blob, not NULL (the root folder of a pair is "").
+int BindText(sqlite3_stmt* st, int index, QStringView text) {
+    if (text.isEmpty()) return sqlite3_bind_zeroblob(st, index, 0);
     return sqlite3_bind_blob(st, index, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
-}
-
-QString ColumnText(sqlite3_stmt* st, int column) {
-    const auto* data = static_cast<const char16_t*>(sqlite3_column_blob(st, column));
-    const int bytes = sqlite3_column_bytes(st, column);
-    return data ? QString::fromUtf16(data, bytes / 2) : QString();
 }
 
 // One prepared statement, finalised when it goes.
@@ -40,12 +36,37 @@ private:
 // database before a read or the final write gives up.
 constexpr int kBusyTimeoutMs = 10000;
 
+// The form of the database; PRAGMA user_version holds it. A database of an older form is begun
+// anew (its pairs run as for the first time), one of a newer form is left alone.
+constexpr int kSchemaVersion = 2;
+
 constexpr const char* kSchema =
-    "CREATE TABLE IF NOT EXISTS pairs(id INTEGER PRIMARY KEY, left_root BLOB NOT NULL, right_root BLOB NOT NULL,"
+    "CREATE TABLE pairs(id INTEGER PRIMARY KEY, left_root BLOB NOT NULL, right_root BLOB NOT NULL,"
     " UNIQUE(left_root, right_root));"
-    "CREATE TABLE IF NOT EXISTS entries(pair INTEGER NOT NULL, path BLOB NOT NULL, kind INTEGER NOT NULL,"
+    "CREATE TABLE entries(pair INTEGER NOT NULL, folder BLOB NOT NULL, name BLOB NOT NULL, kind INTEGER NOT NULL,"
     " size0 INTEGER NOT NULL, mtime0 INTEGER NOT NULL, size1 INTEGER NOT NULL, mtime1 INTEGER NOT NULL,"
-    " PRIMARY KEY(pair, path)) WITHOUT ROWID;";
+    " PRIMARY KEY(pair, folder, name)) WITHOUT ROWID;"
+    "CREATE TABLE folders(pair INTEGER NOT NULL, folder BLOB NOT NULL, digest INTEGER NOT NULL,"
+    " PRIMARY KEY(pair, folder)) WITHOUT ROWID;"
+    "PRAGMA user_version = 2;";
+
+// The statements a store keeps prepared.
+enum StatementIndex { kFindEntry, kPutEntry, kRemoveEntry, kPutDigest, kRemoveDigest, kFindPair };
+
+StoredEntry EntryFromColumns(sqlite3_stmt* st, int first) {
+    StoredEntry e;
+    e.kind = sqlite3_column_int(st, first) == 1 ? StoredEntry::Kind::Folder : StoredEntry::Kind::File;
+    e.size[0] = sqlite3_column_int64(st, first + 1);
+    e.mtime[0] = sqlite3_column_int64(st, first + 2);
+    e.size[1] = sqlite3_column_int64(st, first + 3);
+    e.mtime[1] = sqlite3_column_int64(st, first + 4);
+    return e;
+}
+
+QStringView TextColumn(sqlite3_stmt* st, int column) {
+    const auto* data = static_cast<const char16_t*>(sqlite3_column_blob(st, column));
+    return QStringView(data, sqlite3_column_bytes(st, column) / 2);
+}
 
 }  // namespace
 
@@ -58,7 +79,20 @@ QString DefaultStateFolder() {
 
 QString DatabasePathIn(const QString& folder) { return folder + QStringLiteral("/pairs.sqlite"); }
 
-Store::~Store() { sqlite3_close(db_); }
+void Store::BeginReading() {
+    if (db_ && !reading_) reading_ = Exec("BEGIN");
+}
+
+void Store::EndReading() {
+    if (reading_) Exec("COMMIT");
+    reading_ = false;
+}
+
+Store::~Store() {
+    EndReading();
+    for (sqlite3_stmt* st : statements_) sqlite3_finalize(st);
+    sqlite3_close(db_);
+}
 
 bool Store::Fail(const char* what) {
     error_ = QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "no database"));
@@ -68,6 +102,12 @@ bool Store::Fail(const char* what) {
 bool Store::Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
 bool Store::Open(const QString& path) {
+    EndReading();
+    error_.clear();
+    for (sqlite3_stmt*& st : statements_) {
+        sqlite3_finalize(st);
+        st = nullptr;
+    }
     sqlite3_close(db_);
     db_ = nullptr;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
@@ -81,10 +121,9 @@ bool Store::Open(const QString& path) {
         return false;
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    // A file that is not a database of this form fails here (damaged, or someone else's).
-    if (!Exec(kSchema) || !Exec("SELECT pair, path, kind, size0, mtime0, size1, mtime1 FROM entries LIMIT 0")) {
+    // A file that is not a database fails here (damaged, or someone else's).
+    if (!MakeSchema()) {
         const int code = sqlite3_errcode(db_);
-        Fail("open");
         sqlite3_close(db_);
         db_ = nullptr;
         // A damaged file is set aside (kept for whoever wants to look at it), so that the next
@@ -100,36 +139,96 @@ bool Store::Open(const QString& path) {
     return true;
 }
 
-bool Store::Load(const QString& leftRoot, const QString& rightRoot, StoredEntries& out) {
-    out.clear();
-    if (!db_) return false;
-    Statement pair(db_, "SELECT id FROM pairs WHERE left_root = ?1 AND right_root = ?2");
-    if (!pair.ok()) return Fail("read");
-    BindText(pair.get(), 1, leftRoot);
-    BindText(pair.get(), 2, rightRoot);
-    const int found = sqlite3_step(pair.get());
-    if (found == SQLITE_DONE) return false;  // no state: the pair never ran two-way
-    if (found != SQLITE_ROW) return Fail("read");
-    const sqlite3_int64 id = sqlite3_column_int64(pair.get(), 0);
+bool Store::MakeSchema() {
+    int found = 0;
+    {
+        Statement version(db_, "PRAGMA user_version");
+        if (!version.ok() || sqlite3_step(version.get()) != SQLITE_ROW) return Fail("open");
+        found = sqlite3_column_int(version.get(), 0);
+    }
+    if (found == kSchemaVersion) return true;
+    if (found > kSchemaVersion) {
+        error_ = QStringLiteral("open: the state was written by a newer version of the program");
+        return false;
+    }
+    if (!Exec("BEGIN IMMEDIATE")) return Fail("open");
+    if (Exec("DROP TABLE IF EXISTS entries; DROP TABLE IF EXISTS folders; DROP TABLE IF EXISTS pairs;") && Exec(kSchema) &&
+        Exec("COMMIT"))
+        return true;
+    Fail("open");
+    Exec("ROLLBACK");
+    return false;
+}
 
-    Statement rows(db_, "SELECT path, kind, size0, mtime0, size1, mtime1 FROM entries WHERE pair = ?1");
+sqlite3_stmt* Store::Prepared(int which, const char* sql) {
+    sqlite3_stmt*& st = statements_[which];
+    if (!st) sqlite3_prepare_v2(db_, sql, -1, &st, nullptr);
+    else sqlite3_reset(st);
+    return st;
+}
+
+int64_t Store::PairId(const QString& leftRoot, const QString& rightRoot) {
+    if (!db_) return -1;
+    sqlite3_stmt* st = Prepared(kFindPair, "SELECT id FROM pairs WHERE left_root = ?1 AND right_root = ?2");
+    int found = SQLITE_ERROR;
+    if (st) {
+        BindText(st, 1, leftRoot);
+        BindText(st, 2, rightRoot);
+        found = sqlite3_step(st);
+    }
+    const int64_t id = found == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    if (st) sqlite3_reset(st);  // a statement left on a row would hold the database's read lock
+    if (found != SQLITE_ROW && found != SQLITE_DONE) Fail("read");  // done: the pair never ran two-way
+    return id;
+}
+
+bool Store::LoadDigests(int64_t pair, FolderDigests& out) {
+    out.clear();
+    Statement rows(db_, "SELECT folder, digest FROM folders WHERE pair = ?1");
     if (!rows.ok()) return Fail("read");
-    sqlite3_bind_int64(rows.get(), 1, id);
+    sqlite3_bind_int64(rows.get(), 1, pair);
     int rc;
-    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
-        StoredEntry e;
-        e.kind = sqlite3_column_int(rows.get(), 1) == 1 ? StoredEntry::Kind::Folder : StoredEntry::Kind::File;
-        e.size[0] = sqlite3_column_int64(rows.get(), 2);
-        e.mtime[0] = sqlite3_column_int64(rows.get(), 3);
-        e.size[1] = sqlite3_column_int64(rows.get(), 4);
-        e.mtime[1] = sqlite3_column_int64(rows.get(), 5);
-        out.insert(ColumnText(rows.get(), 0), e);
-    }
-    if (rc != SQLITE_DONE) {
-        out.clear();
-        return Fail("read");
-    }
-    return true;
+    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW)
+        out.insert(TextColumn(rows.get(), 0).toString(), static_cast<uint64_t>(sqlite3_column_int64(rows.get(), 1)));
+    return rc == SQLITE_DONE || Fail("read");
+}
+
+bool Store::Find(int64_t pair, QStringView folder, QStringView name, StoredEntry& out, bool& found) {
+    sqlite3_stmt* st = Prepared(kFindEntry, "SELECT kind, size0, mtime0, size1, mtime1 FROM entries"
+                                            " WHERE pair = ?1 AND folder = ?2 AND name = ?3");
+    if (!st) return Fail("read");
+    sqlite3_bind_int64(st, 1, pair);
+    BindText(st, 2, folder);
+    BindText(st, 3, name);
+    const int rc = sqlite3_step(st);
+    found = rc == SQLITE_ROW;
+    if (found) out = EntryFromColumns(st, 0);
+    sqlite3_reset(st);
+    return rc == SQLITE_ROW || rc == SQLITE_DONE || Fail("read");
+}
+
+bool Store::LoadFolder(int64_t pair, QStringView folder, StoredEntries& out) {
+    out.clear();
+    Statement rows(db_, "SELECT name, kind, size0, mtime0, size1, mtime1 FROM entries WHERE pair = ?1 AND folder = ?2");
+    if (!rows.ok()) return Fail("read");
+    sqlite3_bind_int64(rows.get(), 1, pair);
+    BindText(rows.get(), 2, folder);
+    int rc;
+    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) out.Add(TextColumn(rows.get(), 0), EntryFromColumns(rows.get(), 1));
+    return rc == SQLITE_DONE || Fail("read");
+}
+
+bool Store::LoadAll(int64_t pair, StoredEntries& out) {
+    out.clear();
+    Statement rows(db_, "SELECT folder, name, kind, size0, mtime0, size1, mtime1 FROM entries WHERE pair = ?1");
+    if (!rows.ok()) return Fail("read");
+    sqlite3_bind_int64(rows.get(), 1, pair);
+    int rc;
+    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW)
+        out.Add(TextColumn(rows.get(), 0), TextColumn(rows.get(), 1), EntryFromColumns(rows.get(), 2));
+    if (rc == SQLITE_DONE) return true;
+    out.clear();
+    return Fail("read");
 }
 
 Writer::Writer(Store& store) : store_(&store) {
@@ -138,75 +237,69 @@ Writer::Writer(Store& store) : store_(&store) {
 }
 
 Writer::Writer(Writer&& other) noexcept
-    : store_(other.store_), put_(other.put_), remove_(other.remove_), began_(other.began_), done_(other.done_),
-      pair_(other.pair_) {
+    : store_(other.store_), began_(other.began_), done_(other.done_), pair_(other.pair_) {
     other.began_ = false;
-    other.put_ = other.remove_ = nullptr;
 }
 
 Writer::~Writer() {
-    sqlite3_finalize(put_);
-    sqlite3_finalize(remove_);
     if (began_ && !done_) store_->Exec("ROLLBACK");
-}
-
-sqlite3_stmt* Writer::Prepared(sqlite3_stmt*& statement, const char* sql) {
-    if (!statement) sqlite3_prepare_v2(store_->db_, sql, -1, &statement, nullptr);
-    else sqlite3_reset(statement);
-    return statement;
 }
 
 bool Writer::SelectPair(const QString& leftRoot, const QString& rightRoot) {
     pair_ = -1;
     if (!began_ || done_) return false;
-    sqlite3* db = store_->db_;
-    {
-        Statement add(db, "INSERT OR IGNORE INTO pairs(left_root, right_root) VALUES(?1, ?2)");
-        if (!add.ok()) return store_->Fail("write");
-        BindText(add.get(), 1, leftRoot);
-        BindText(add.get(), 2, rightRoot);
-        if (sqlite3_step(add.get()) != SQLITE_DONE) return store_->Fail("write");
-    }
-    Statement find(db, "SELECT id FROM pairs WHERE left_root = ?1 AND right_root = ?2");
-    if (!find.ok()) return store_->Fail("write");
-    BindText(find.get(), 1, leftRoot);
-    BindText(find.get(), 2, rightRoot);
-    if (sqlite3_step(find.get()) != SQLITE_ROW) return store_->Fail("write");
-    pair_ = sqlite3_column_int64(find.get(), 0);
-    return true;
+    Statement add(store_->db_, "INSERT OR IGNORE INTO pairs(left_root, right_root) VALUES(?1, ?2)");
+    if (!add.ok()) return store_->Fail("write");
+    BindText(add.get(), 1, leftRoot);
+    BindText(add.get(), 2, rightRoot);
+    if (sqlite3_step(add.get()) != SQLITE_DONE) return store_->Fail("write");
+    pair_ = store_->PairId(leftRoot, rightRoot);
+    return pair_ >= 0 || store_->Fail("write");
 }
 
-bool Writer::Put(const QString& path, const StoredEntry& entry) {
+bool Writer::Put(QStringView folder, QStringView name, const StoredEntry& entry) {
     if (!began_ || done_ || pair_ < 0) return false;
-    sqlite3_stmt* put = Prepared(put_,
-                                 "INSERT OR REPLACE INTO entries(pair, path, kind, size0, mtime0, size1, mtime1)"
-                                 " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    sqlite3_stmt* put = store_->Prepared(kPutEntry,
+                                         "INSERT INTO entries(pair, folder, name, kind, size0, mtime0, size1, mtime1)"
+                                         " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT DO UPDATE SET"
+                                         " kind = ?4, size0 = ?5, mtime0 = ?6, size1 = ?7, mtime1 = ?8");
     if (!put) return store_->Fail("write");
     sqlite3_bind_int64(put, 1, pair_);
-    BindText(put, 2, path);
-    sqlite3_bind_int(put, 3, entry.kind == StoredEntry::Kind::Folder ? 1 : 0);
-    sqlite3_bind_int64(put, 4, entry.size[0]);
-    sqlite3_bind_int64(put, 5, entry.mtime[0]);
-    sqlite3_bind_int64(put, 6, entry.size[1]);
-    sqlite3_bind_int64(put, 7, entry.mtime[1]);
+    BindText(put, 2, folder);
+    BindText(put, 3, name);
+    sqlite3_bind_int(put, 4, entry.kind == StoredEntry::Kind::Folder ? 1 : 0);
+    sqlite3_bind_int64(put, 5, entry.size[0]);
+    sqlite3_bind_int64(put, 6, entry.mtime[0]);
+    sqlite3_bind_int64(put, 7, entry.size[1]);
+    sqlite3_bind_int64(put, 8, entry.mtime[1]);
     return sqlite3_step(put) == SQLITE_DONE || store_->Fail("write");
 }
 
-bool Writer::Remove(const QString& path) {
+bool Writer::Remove(QStringView folder, QStringView name) {
     if (!began_ || done_ || pair_ < 0) return false;
-    sqlite3_stmt* remove = Prepared(remove_, "DELETE FROM entries WHERE pair = ?1 AND path = ?2");
+    sqlite3_stmt* remove = store_->Prepared(kRemoveEntry, "DELETE FROM entries WHERE pair = ?1 AND folder = ?2 AND name = ?3");
     if (!remove) return store_->Fail("write");
     sqlite3_bind_int64(remove, 1, pair_);
-    BindText(remove, 2, path);
+    BindText(remove, 2, folder);
+    BindText(remove, 3, name);
     return sqlite3_step(remove) == SQLITE_DONE || store_->Fail("write");
+}
+
+bool Writer::PutDigest(QStringView folder, uint64_t digest) {
+    if (!began_ || done_ || pair_ < 0) return false;
+    sqlite3_stmt* st = digest != 0
+        ? store_->Prepared(kPutDigest, "INSERT OR REPLACE INTO folders(pair, folder, digest) VALUES(?1, ?2, ?3)")
+        : store_->Prepared(kRemoveDigest, "DELETE FROM folders WHERE pair = ?1 AND folder = ?2");
+    if (!st) return store_->Fail("write");
+    sqlite3_bind_int64(st, 1, pair_);
+    BindText(st, 2, folder);
+    if (digest != 0) sqlite3_bind_int64(st, 3, static_cast<sqlite3_int64>(digest));
+    return sqlite3_step(st) == SQLITE_DONE || store_->Fail("write");
 }
 
 bool Writer::Commit() {
     if (!began_ || done_) return false;
     done_ = true;
-    sqlite3_finalize(put_);
-    sqlite3_finalize(remove_);
-    put_ = remove_ = nullptr;
     if (store_->Exec("COMMIT")) return true;
     store_->Fail("commit");
     store_->Exec("ROLLBACK");

@@ -1,33 +1,21 @@
 #pragma once
 // The remembered state of two-way folder pairs: for every entry that was in step after a pair's
-// last run, what both sides held then. One SQLite database per user, in its state folder; each
-// pair is known by its two resolved root folders. A run reads its pairs' entries when it
-// compares and writes what changed in one transaction at its end, so that a run that is killed
-// (or fails while writing) leaves the state of the run before it as it was.
+// last run, what both sides held then, and per folder a digest of its entries. One SQLite
+// database per user, in its state folder; each pair is known by its two resolved root folders.
+// A compare reads the digests and the entries it needs; a run writes what changed in one
+// transaction at its end, so that a run that is killed (or fails while writing) leaves the
+// state of the run before it as it was.
 
-#include <QHash>
+#include "platform/StoredEntries.h"
+
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace SyncState {
-
-// What one entry looked like on both sides: sizes and modification times (seconds since the
-// epoch, UTC) per side; folders keep neither.
-struct StoredEntry {
-    enum class Kind : uint8_t { File = 0, Folder = 1 };
-    Kind kind = Kind::File;
-    int64_t size[2] = {0, 0};
-    int64_t mtime[2] = {0, 0};
-    bool operator==(const StoredEntry&) const = default;
-};
-
-// By relative path below the pair's roots ('/' between the components, no leading '/').
-using StoredEntries = QHash<QString, StoredEntry>;
 
 // $XDG_STATE_HOME/Tandor, else ~/.local/state/Tandor (a relative XDG_STATE_HOME is ignored).
 QString DefaultStateFolder();
@@ -49,10 +37,14 @@ public:
 
     // Whether the transaction began; every call below fails when it did not.
     bool Began() const { return began_; }
-    // The pair the next Put and Remove calls change (made known to the database if it is new).
+    // The pair the calls below change (made known to the database if it is new); its id.
     bool SelectPair(const QString& leftRoot, const QString& rightRoot);
-    bool Put(const QString& path, const StoredEntry& entry);
-    bool Remove(const QString& path);
+    int64_t Pair() const { return pair_; }
+    // An entry is known by its folder below the roots ("" or ending with '/') and its name.
+    bool Put(QStringView folder, QStringView name, const StoredEntry& entry);
+    bool Remove(QStringView folder, QStringView name);
+    // The digest of a folder's entries (see DigestOf); 0, the digest of no entry, forgets it.
+    bool PutDigest(QStringView folder, uint64_t digest);
     // Makes every change of the writer durable at once. False (with the store's error text)
     // when it failed: the state is then the one before the writer began.
     bool Commit();
@@ -60,11 +52,7 @@ public:
 private:
     friend class Store;
     explicit Writer(Store& store);
-    // Prepared once per writer: a first run puts every entry of its pairs.
-    sqlite3_stmt* Prepared(sqlite3_stmt*& statement, const char* sql);
     Store* store_;
-    sqlite3_stmt* put_ = nullptr;
-    sqlite3_stmt* remove_ = nullptr;
     bool began_ = false;
     bool done_ = false;
     int64_t pair_ = -1;
@@ -80,21 +68,41 @@ public:
     // Opens the database at path, creating it and its folder when missing. False, with a text
     // in Error(), when it cannot be opened or is not a database of ours: the caller then runs as
     // without any state. A damaged database is renamed to path + ".damaged", so that the next
-    // run begins a new one.
+    // run begins a new one; the state of an older form of the database is dropped (the pairs
+    // then run as for the first time).
     bool Open(const QString& path);
     bool IsOpen() const { return db_ != nullptr; }
     QString Error() const { return error_; }
 
-    // The entries of a pair; false when the pair has no state (never ran, or a read error).
-    bool Load(const QString& leftRoot, const QString& rightRoot, StoredEntries& out);
+    // The id of a pair, or -1 when it has no state (never ran two-way, or a read error: see
+    // Error()).
+    int64_t PairId(const QString& leftRoot, const QString& rightRoot);
+    // The digests of a pair's folders, by folder.
+    bool LoadDigests(int64_t pair, FolderDigests& out);
+    // One entry: found tells whether it is remembered. False on a read error.
+    bool Find(int64_t pair, QStringView folder, QStringView name, StoredEntry& out, bool& found);
+    // The entries of one folder, by name.
+    bool LoadFolder(int64_t pair, QStringView folder, StoredEntries& out);
+    // Every entry of a pair, by folder and name put together.
+    bool LoadAll(int64_t pair, StoredEntries& out);
     Writer Write() { return Writer(*this); }
+    // Many reads in one transaction (each read alone would take and give back the database's
+    // lock): until EndReading, which is also called when the store goes.
+    void BeginReading();
+    void EndReading();
 
 private:
     friend class Writer;
     bool Exec(const char* sql);
     bool Fail(const char* what);
+    bool MakeSchema();
+    // A statement prepared once for the store's life, reset for each use.
+    sqlite3_stmt* Prepared(int which, const char* sql);
     sqlite3* db_ = nullptr;
     QString error_;
+    bool reading_ = false;
+    static constexpr int kStatements = 6;
+    sqlite3_stmt* statements_[kStatements] = {};
 };
 
 }  // namespace SyncState

@@ -11,6 +11,8 @@
 
 #include <QFile>
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -73,17 +75,20 @@ protected:
         ASSERT_TRUE(store.Open(Database())) << store.Error().toStdString();
         SyncState::Writer w = store.Write();
         ASSERT_TRUE(w.SelectPair(left, right));
-        ASSERT_TRUE(w.Put(QStringLiteral("a.txt"), FileEntry(10, 1000)));
+        ASSERT_TRUE(w.Put(QString(), QStringLiteral("a.txt"), FileEntry(10, 1000)));
         // A name that is no valid UTF-8 comes back exactly.
-        ASSERT_TRUE(w.Put(PathCodec::Decode(QByteArray("caf\xe9.txt")), FileEntry(20, 2000)));
+        ASSERT_TRUE(w.Put(QStringLiteral("sub/"), PathCodec::Decode(QByteArray("caf\xe9.txt")), FileEntry(20, 2000)));
         ASSERT_TRUE(w.Commit()) << store.Error().toStdString();
     }
     SyncState::StoredEntries Read(bool* known = nullptr) {
         SyncState::Store store;
         SyncState::StoredEntries entries;
         EXPECT_TRUE(store.Open(Database())) << store.Error().toStdString();
-        const bool k = store.Load(left, right, entries);
-        if (known) *known = k;
+        const int64_t id = store.PairId(left, right);
+        if (known) *known = id >= 0;
+        if (id >= 0) {
+            EXPECT_TRUE(store.LoadAll(id, entries)) << store.Error().toStdString();
+        }
         return entries;
     }
 };
@@ -97,8 +102,8 @@ TEST_F(SyncStateStoreTest, ARunKilledWhileWritingLeavesTheStateBeforeIt) {
         SyncState::Store store;
         if (!store.Open(Database())) _exit(3);
         SyncState::Writer w = store.Write();
-        if (!w.SelectPair(left, right) || !w.Remove(QStringLiteral("a.txt")) ||
-            !w.Put(QStringLiteral("b.txt"), FileEntry(30, 3000)))
+        if (!w.SelectPair(left, right) || !w.Remove(QString(), QStringLiteral("a.txt")) ||
+            !w.Put(QString(), QStringLiteral("b.txt"), FileEntry(30, 3000)))
             _exit(4);
         _exit(0);
     }
@@ -111,18 +116,18 @@ TEST_F(SyncStateStoreTest, ARunKilledWhileWritingLeavesTheStateBeforeIt) {
     const SyncState::StoredEntries entries = Read(&known);
     EXPECT_TRUE(known);
     EXPECT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries.value(QStringLiteral("a.txt")), FileEntry(10, 1000));
-    EXPECT_EQ(entries.value(PathCodec::Decode(QByteArray("caf\xe9.txt"))), FileEntry(20, 2000));
-    EXPECT_FALSE(entries.contains(QStringLiteral("b.txt")));
+    ASSERT_TRUE(entries.Find(QStringLiteral("a.txt")));
+    EXPECT_EQ(*entries.Find(QStringLiteral("a.txt")), FileEntry(10, 1000));
+    ASSERT_TRUE(entries.Find(QStringLiteral("sub/") + PathCodec::Decode(QByteArray("caf\xe9.txt"))));
+    EXPECT_EQ(*entries.Find(QStringLiteral("sub/") + PathCodec::Decode(QByteArray("caf\xe9.txt"))), FileEntry(20, 2000));
+    EXPECT_FALSE(entries.Find(QStringLiteral("b.txt")));
 }
 
 TEST_F(SyncStateStoreTest, PairsAreKeptApartAndADamagedStoreIsRefused) {
     WriteFirstRun();
     SyncState::Store store;
-    SyncState::StoredEntries entries;
     ASSERT_TRUE(store.Open(Database()));
-    EXPECT_FALSE(store.Load(right, left, entries)) << "the same folders the other way round are another pair";
-    EXPECT_TRUE(entries.isEmpty());
+    EXPECT_LT(store.PairId(right, left), 0) << "the same folders the other way round are another pair";
 
     QFile damaged(Database());
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -135,10 +140,52 @@ TEST_F(SyncStateStoreTest, PairsAreKeptApartAndADamagedStoreIsRefused) {
     EXPECT_TRUE(QFile::exists(Database() + QStringLiteral(".damaged")));
     SyncState::Store fresh;
     ASSERT_TRUE(fresh.Open(Database())) << fresh.Error().toStdString();
-    EXPECT_FALSE(fresh.Load(left, right, entries));
+    EXPECT_LT(fresh.PairId(left, right), 0);
 }
 
 // The window's conflict filter (toolbar 1, "#5") lists the conflicts with their folders.
+// The state of an older form of the program is begun anew (its pairs run as for the first
+// time); that of a newer one is left as it is, and this run works without state.
+TEST_F(SyncStateStoreTest, AnOlderFormIsBegunAnewANewerOneIsLeftAlone) {
+    for (const int version : {1, 3}) {
+        WriteFirstRun();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(Database().toUtf8().constData(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, QByteArray("PRAGMA user_version = " + QByteArray::number(version)).constData(), nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        SyncState::Store store;
+        const bool opened = store.Open(Database());
+        EXPECT_EQ(opened, version < 2) << version << ": " << store.Error().toStdString();
+        if (opened) EXPECT_LT(store.PairId(left, right), 0) << "an older form's pairs are forgotten";
+        else EXPECT_TRUE(store.Error().contains(QLatin1String("newer"))) << store.Error().toStdString();
+        EXPECT_TRUE(QFile::exists(Database()));
+        EXPECT_FALSE(QFile::exists(Database() + QStringLiteral(".damaged")));
+        QFile::remove(Database());
+    }
+}
+
+TEST(SyncStateEntries, EveryPathIsFoundWholeOrInItsTwoPieces) {
+    SyncState::StoredEntries entries;
+    const auto pathOf = [](int i) { return QStringLiteral("d%1/sub/file%2.txt").arg(i % 37).arg(i); };
+    constexpr int kPaths = 5000;  // enough to grow the table many times
+    for (int i = 0; i < kPaths; ++i) entries.Add(pathOf(i), FileEntry(i, i));
+    entries.Add(pathOf(7), FileEntry(1, 1));  // a path that is there keeps its first entry
+    ASSERT_EQ(entries.size(), kPaths);
+    for (int i = 0; i < kPaths; ++i) {
+        const QString path = pathOf(i);
+        const qsizetype cut = path.lastIndexOf(QLatin1Char('/')) + 1;
+        const int64_t whole = entries.IndexOf(path);
+        ASSERT_NE(whole, SyncState::StoredEntries::kNone) << i;
+        EXPECT_EQ(entries.IndexOf(QStringView(path).left(cut), QStringView(path).mid(cut)), whole) << i;
+        EXPECT_EQ(entries.PathAt(whole), path);
+        EXPECT_EQ(entries.At(whole), FileEntry(i, i));
+    }
+    for (const QString& absent : {QStringLiteral("d2/sub/file38.txt"), QStringLiteral("d1/sub/"), QString()})
+        EXPECT_EQ(entries.IndexOf(absent), SyncState::StoredEntries::kNone) << absent.toStdString();
+}
+
 TEST(SyncStateView, TheConflictFilterShowsConflictsOnly) {
     FileView view;
     auto add = [&view](const char* name, bool folder, bool conflict) {

@@ -1,9 +1,14 @@
 // A replayed history of a two-way pair: between runs a "user" writes and deletes files on both
-// sides at random (seeded), edits with old times among them. Whatever a user step wrote since the
-// last run and still holds when the next run starts exists after that run, byte for byte,
-// somewhere on either side; and after every run both sides hold the same files.
+// sides at random (seeded), edits with old times among them, the same write or deletion on both
+// sides, and now and then many files at once. Whatever a user step wrote since the last run and
+// still holds when the next run starts exists after that run, byte for byte, somewhere on either
+// side; after every run both sides hold the same files, and the remembered state is exactly
+// what they hold, with every folder's digest the digest of its entries.
 
 #include "SyncRunFixture.h"
+
+#include "engine/TwoWayState.h"
+#include "platform/SyncStateStore.h"
 
 #include <QDirIterator>
 
@@ -17,6 +22,10 @@ const QStringList kNames{QStringLiteral("a.txt"),   QStringLiteral("b.odt"),   Q
                          QStringLiteral("notes.md"), QStringLiteral("d/e.txt"), QStringLiteral("d/f.txt"),
                          QStringLiteral("d/g/h.txt")};
 const QDateTime kStart(QDate(2026, 2, 1), QTime(12, 0));
+// Enough files written at once that the compare reads the whole remembered state of the pair.
+constexpr int kBulkFiles = 80;
+
+QString BulkName(int i) { return QStringLiteral("bulk/%1.txt").arg(i); }
 
 // Every file below a root: relative path -> content.
 std::map<QString, QByteArray> FilesOf(const TempTree& tree) {
@@ -30,7 +39,61 @@ std::map<QString, QByteArray> FilesOf(const TempTree& tree) {
     return out;
 }
 
-class TwoWayDifferential : public SyncRunTest, public ::testing::WithParamInterface<unsigned> {};
+bool IsConflictCopy(QStringView path) { return path.contains(QLatin1String(" (conflict ")); }
+
+// What both sides hold, in the form the remembered state keeps: by path below the roots. The
+// conflict copies a run made are new to the next run, which remembers them.
+std::map<QString, SyncState::StoredEntry> HeldBy(const TempTree& tree) {
+    std::map<QString, SyncState::StoredEntry> out;
+    QDirIterator it(tree.Path(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (IsConflictCopy(info.filePath())) continue;
+        SyncState::StoredEntry& e = out[info.filePath().mid(tree.Path().size() + 1)];
+        if (info.isDir()) {
+            e.kind = SyncState::StoredEntry::Kind::Folder;
+            continue;
+        }
+        e.size[0] = e.size[1] = info.size();
+        e.mtime[0] = e.mtime[1] = info.lastModified().toSecsSinceEpoch();
+    }
+    return out;
+}
+
+class TwoWayDifferential : public SyncRunTest, public ::testing::WithParamInterface<unsigned> {
+protected:
+    // After a run that left both sides in step: the state holds every entry as it is now, and
+    // nothing else; each folder's digest is the sum of its entries' digests.
+    void ExpectStateIsWhatBothSidesHold(int round) {
+        SyncState::Store store;
+        ASSERT_TRUE(store.Open(SyncState::DatabasePathIn(SyncState::DefaultStateFolder())));
+        const int64_t pair = store.PairId(left.Path() + QLatin1Char('/'), right.Path() + QLatin1Char('/'));
+        ASSERT_GE(pair, 0) << "round " << round;
+        SyncState::StoredEntries entries;
+        SyncState::FolderDigests digests;
+        ASSERT_TRUE(store.LoadAll(pair, entries));
+        ASSERT_TRUE(store.LoadDigests(pair, digests));
+        std::map<QString, SyncState::StoredEntry> remembered;
+        SyncState::FolderDigests summed;
+        MemoryPlace place;
+        for (int64_t e = 0; e < entries.size(); ++e) {
+            remembered[entries.PathAt(e).toString()] = entries.At(e);
+            SplitInto(entries.PathAt(e), place);
+            summed[place.folder.toString()] += SyncState::DigestOf(place.name, entries.At(e));
+        }
+        const std::map<QString, SyncState::StoredEntry> held = HeldBy(left);
+        for (const auto& [path, entry] : held) {
+            const auto found = remembered.find(path);
+            EXPECT_TRUE(found != remembered.end() && found->second == entry)
+                << "round " << round << ": " << path.toStdString()
+                << (found == remembered.end() ? " not remembered" : " remembered otherwise");
+        }
+        for (const auto& [path, entry] : remembered)
+            EXPECT_TRUE(held.count(path) || IsConflictCopy(path))
+                << "round " << round << ": " << path.toStdString() << " remembered, but gone";
+        EXPECT_EQ(digests, summed) << "round " << round;
+    }
+};
 
 TEST_P(TwoWayDifferential, NoRunLosesAnEditAndBothSidesEndInStep) {
     std::mt19937 random(GetParam());
@@ -45,6 +108,8 @@ TEST_P(TwoWayDifferential, NoRunLosesAnEditAndBothSidesEndInStep) {
         side.File(name, content, kStart.addSecs(oldTime ? -86400 - 60 * written : 60 * written));
         return content;
     };
+    // Deletions travel in half of the histories.
+    CurrentProfile().profile.Options.PropagateDeletions = GetParam() % 2 == 1;
     for (const QString& name : kNames) write(left, name);
     Compare();
     ASSERT_TRUE(Sync());
@@ -57,9 +122,28 @@ TEST_P(TwoWayDifferential, NoRunLosesAnEditAndBothSidesEndInStep) {
             const int s = static_cast<int>(random() % 2);
             TempTree& side = s == 0 ? left : right;
             const QString& name = kNames[static_cast<qsizetype>(random() % static_cast<unsigned>(kNames.size()))];
-            if (random() % 4 == 0 && side.Exists(name)) {
+            const auto kind = random() % 12;
+            if (kind < 3 && side.Exists(name)) {
                 ASSERT_TRUE(QFile::remove(side.Path(name)));
                 fresh.erase({s, name});
+            } else if (kind == 3) {
+                // The same deletion on both sides.
+                for (TempTree* both : {&left, &right}) QFile::remove(both->Path(name));
+                fresh.erase({0, name});
+                fresh.erase({1, name});
+            } else if (kind == 4) {
+                // The same write on both sides: in step without any run.
+                fresh[{0, name}] = write(left, name);
+                right.File(name, left.Read(name), left.Modified(name));
+                fresh.erase({1, name});
+            } else if (kind == 5) {
+                for (int i = 0; i < kBulkFiles; ++i) fresh[{s, BulkName(i)}] = write(side, BulkName(i));
+            } else if (kind == 6) {
+                for (TempTree* both : {&left, &right}) QDir(both->Path(QStringLiteral("bulk"))).removeRecursively();
+                for (int i = 0; i < kBulkFiles; ++i) {
+                    fresh.erase({0, BulkName(i)});
+                    fresh.erase({1, BulkName(i)});
+                }
             } else {
                 fresh[{s, name}] = write(side, name);
             }
@@ -76,6 +160,7 @@ TEST_P(TwoWayDifferential, NoRunLosesAnEditAndBothSidesEndInStep) {
             EXPECT_TRUE(found) << "round " << round << ": lost what was written to " << where.second.toStdString()
                                << " on side " << where.first << ": " << content.toStdString();
         }
+        ExpectStateIsWhatBothSidesHold(round);
         // The next compare finds nothing left to do.
         Compare();
         EXPECT_EQ(files.FileCounts[0] + files.FileCounts[2], 0) << "round " << round;
