@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -38,7 +39,7 @@ constexpr int kBusyTimeoutMs = 10000;
 
 // The form of the database; PRAGMA user_version holds it. A database of an older form is begun
 // anew (its pairs run as for the first time), one of a newer form is left alone.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 constexpr const char* kSchema =
     "CREATE TABLE pairs(id INTEGER PRIMARY KEY, left_root BLOB NOT NULL, right_root BLOB NOT NULL,"
@@ -48,10 +49,24 @@ constexpr const char* kSchema =
     " PRIMARY KEY(pair, folder, name)) WITHOUT ROWID;"
     "CREATE TABLE folders(pair INTEGER NOT NULL, folder BLOB NOT NULL, digest INTEGER NOT NULL,"
     " PRIMARY KEY(pair, folder)) WITHOUT ROWID;"
-    "PRAGMA user_version = 2;";
+    // The changes of the last runs, over entries: gone = 1 where an entry is forgotten. A run
+    // that changes one file in each of a thousand folders changes a thousand pages of entries,
+    // but only a few pages here; now and then they are folded into entries at once.
+    "CREATE TABLE recent(pair INTEGER NOT NULL, folder BLOB NOT NULL, name BLOB NOT NULL, gone INTEGER NOT NULL,"
+    " kind INTEGER NOT NULL, size0 INTEGER NOT NULL, mtime0 INTEGER NOT NULL, size1 INTEGER NOT NULL,"
+    " mtime1 INTEGER NOT NULL, PRIMARY KEY(pair, folder, name)) WITHOUT ROWID;"
+    "PRAGMA user_version = 3;";
+
+constexpr const char* kFold =
+    "INSERT INTO entries(pair, folder, name, kind, size0, mtime0, size1, mtime1)"
+    " SELECT pair, folder, name, kind, size0, mtime0, size1, mtime1 FROM recent WHERE gone = 0"
+    " ON CONFLICT DO UPDATE SET kind = excluded.kind, size0 = excluded.size0, mtime0 = excluded.mtime0,"
+    " size1 = excluded.size1, mtime1 = excluded.mtime1;"
+    "DELETE FROM entries WHERE (pair, folder, name) IN (SELECT pair, folder, name FROM recent WHERE gone = 1);"
+    "DELETE FROM recent;";
 
 // The statements a store keeps prepared.
-enum StatementIndex { kFindEntry, kPutEntry, kRemoveEntry, kPutDigest, kRemoveDigest, kFindPair };
+enum StatementIndex { kFindRecent, kFindEntry, kPutEntry, kPutDigest, kRemoveDigest, kFindPair };
 
 StoredEntry EntryFromColumns(sqlite3_stmt* st, int first) {
     StoredEntry e;
@@ -152,7 +167,8 @@ bool Store::MakeSchema() {
         return false;
     }
     if (!Exec("BEGIN IMMEDIATE")) return Fail("open");
-    if (Exec("DROP TABLE IF EXISTS entries; DROP TABLE IF EXISTS folders; DROP TABLE IF EXISTS pairs;") && Exec(kSchema) &&
+    if (Exec("DROP TABLE IF EXISTS entries; DROP TABLE IF EXISTS folders; DROP TABLE IF EXISTS recent;"
+             " DROP TABLE IF EXISTS pairs;") && Exec(kSchema) &&
         Exec("COMMIT"))
         return true;
     Fail("open");
@@ -194,41 +210,62 @@ bool Store::LoadDigests(int64_t pair, FolderDigests& out) {
 }
 
 bool Store::Find(int64_t pair, QStringView folder, QStringView name, StoredEntry& out, bool& found) {
-    sqlite3_stmt* st = Prepared(kFindEntry, "SELECT kind, size0, mtime0, size1, mtime1 FROM entries"
-                                            " WHERE pair = ?1 AND folder = ?2 AND name = ?3");
-    if (!st) return Fail("read");
-    sqlite3_bind_int64(st, 1, pair);
-    BindText(st, 2, folder);
-    BindText(st, 3, name);
-    const int rc = sqlite3_step(st);
-    found = rc == SQLITE_ROW;
-    if (found) out = EntryFromColumns(st, 0);
-    sqlite3_reset(st);
-    return rc == SQLITE_ROW || rc == SQLITE_DONE || Fail("read");
+    // A recent change stands over what entries hold.
+    sqlite3_stmt* recent = Prepared(kFindRecent, "SELECT gone, kind, size0, mtime0, size1, mtime1 FROM recent"
+                                                 " WHERE pair = ?1 AND folder = ?2 AND name = ?3");
+    sqlite3_stmt* entries = Prepared(kFindEntry, "SELECT kind, size0, mtime0, size1, mtime1 FROM entries"
+                                                 " WHERE pair = ?1 AND folder = ?2 AND name = ?3");
+    if (!recent || !entries) return Fail("read");
+    for (sqlite3_stmt* st : {recent, entries}) {
+        sqlite3_bind_int64(st, 1, pair);
+        BindText(st, 2, folder);
+        BindText(st, 3, name);
+        const int rc = sqlite3_step(st);
+        const bool fromRecent = st == recent;
+        found = rc == SQLITE_ROW && !(fromRecent && sqlite3_column_int(st, 0) == 1);
+        if (found) out = EntryFromColumns(st, fromRecent ? 1 : 0);
+        sqlite3_reset(st);  // a statement left on a row would hold the database's read lock
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Fail("read");
+        if (rc == SQLITE_ROW) return true;
+    }
+    return true;
 }
 
 bool Store::LoadFolder(int64_t pair, QStringView folder, StoredEntries& out) {
-    out.clear();
-    Statement rows(db_, "SELECT name, kind, size0, mtime0, size1, mtime1 FROM entries WHERE pair = ?1 AND folder = ?2");
-    if (!rows.ok()) return Fail("read");
-    sqlite3_bind_int64(rows.get(), 1, pair);
-    BindText(rows.get(), 2, folder);
-    int rc;
-    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) out.Add(TextColumn(rows.get(), 0), EntryFromColumns(rows.get(), 1));
-    return rc == SQLITE_DONE || Fail("read");
+    return Load(pair, &folder, out);
 }
 
-bool Store::LoadAll(int64_t pair, StoredEntries& out) {
+bool Store::LoadAll(int64_t pair, StoredEntries& out) { return Load(pair, nullptr, out); }
+
+bool Store::Load(int64_t pair, const QStringView* folder, StoredEntries& out) {
     out.clear();
-    Statement rows(db_, "SELECT folder, name, kind, size0, mtime0, size1, mtime1 FROM entries WHERE pair = ?1");
-    if (!rows.ok()) return Fail("read");
-    sqlite3_bind_int64(rows.get(), 1, pair);
-    int rc;
-    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW)
-        out.Add(TextColumn(rows.get(), 0), TextColumn(rows.get(), 1), EntryFromColumns(rows.get(), 2));
-    if (rc == SQLITE_DONE) return true;
-    out.clear();
-    return Fail("read");
+    // The recent changes first: an entry they hold is not taken again from entries (Add keeps
+    // the first), one they forget is left out.
+    QSet<QString> gone;
+    for (const char* table : {"recent", "entries"}) {
+        const bool recent = table[0] == 'r';
+        const QByteArray sql = QByteArray("SELECT folder, name, ") + (recent ? "gone" : "0") +
+                               ", kind, size0, mtime0, size1, mtime1 FROM " + table + " WHERE pair = ?1" +
+                               (folder ? " AND folder = ?2" : "");
+        Statement rows(db_, sql.constData());
+        if (!rows.ok()) return Fail("read");
+        sqlite3_bind_int64(rows.get(), 1, pair);
+        if (folder) BindText(rows.get(), 2, *folder);
+        int rc;
+        while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
+            // By name within one folder, by folder and name otherwise.
+            const QStringView head = folder ? QStringView() : TextColumn(rows.get(), 0);
+            const QStringView name = TextColumn(rows.get(), 1);
+            if (recent && sqlite3_column_int(rows.get(), 2) == 1) gone.insert(head.toString().append(name));
+            else if (recent || gone.isEmpty() || !gone.contains(head.toString().append(name)))
+                out.Add(head, name, EntryFromColumns(rows.get(), 3));
+        }
+        if (rc != SQLITE_DONE) {
+            out.clear();
+            return Fail("read");
+        }
+    }
+    return true;
 }
 
 Writer::Writer(Store& store) : store_(&store) {
@@ -237,7 +274,7 @@ Writer::Writer(Store& store) : store_(&store) {
 }
 
 Writer::Writer(Writer&& other) noexcept
-    : store_(other.store_), began_(other.began_), done_(other.done_), pair_(other.pair_) {
+    : store_(other.store_), began_(other.began_), done_(other.done_), pair_(other.pair_), changes_(other.changes_) {
     other.began_ = false;
 }
 
@@ -257,32 +294,40 @@ bool Writer::SelectPair(const QString& leftRoot, const QString& rightRoot) {
     return pair_ >= 0 || store_->Fail("write");
 }
 
-bool Writer::Put(QStringView folder, QStringView name, const StoredEntry& entry) {
+bool Writer::Put(QStringView folder, QStringView name, const StoredEntry& entry) { return Change(folder, name, &entry); }
+
+bool Writer::Remove(QStringView folder, QStringView name) { return Change(folder, name, nullptr); }
+
+bool Writer::Change(QStringView folder, QStringView name, const StoredEntry* entry) {
     if (!began_ || done_ || pair_ < 0) return false;
     sqlite3_stmt* put = store_->Prepared(kPutEntry,
-                                         "INSERT INTO entries(pair, folder, name, kind, size0, mtime0, size1, mtime1)"
-                                         " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT DO UPDATE SET"
-                                         " kind = ?4, size0 = ?5, mtime0 = ?6, size1 = ?7, mtime1 = ?8");
+                                         "INSERT INTO recent(pair, folder, name, gone, kind, size0, mtime0, size1, mtime1)"
+                                         " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9) ON CONFLICT DO UPDATE SET"
+                                         " gone = ?4, kind = ?5, size0 = ?6, mtime0 = ?7, size1 = ?8, mtime1 = ?9");
     if (!put) return store_->Fail("write");
+    const StoredEntry none;
+    const StoredEntry& e = entry ? *entry : none;
     sqlite3_bind_int64(put, 1, pair_);
     BindText(put, 2, folder);
     BindText(put, 3, name);
-    sqlite3_bind_int(put, 4, entry.kind == StoredEntry::Kind::Folder ? 1 : 0);
-    sqlite3_bind_int64(put, 5, entry.size[0]);
-    sqlite3_bind_int64(put, 6, entry.mtime[0]);
-    sqlite3_bind_int64(put, 7, entry.size[1]);
-    sqlite3_bind_int64(put, 8, entry.mtime[1]);
+    sqlite3_bind_int(put, 4, entry ? 0 : 1);
+    sqlite3_bind_int(put, 5, e.kind == StoredEntry::Kind::Folder ? 1 : 0);
+    sqlite3_bind_int64(put, 6, e.size[0]);
+    sqlite3_bind_int64(put, 7, e.mtime[0]);
+    sqlite3_bind_int64(put, 8, e.size[1]);
+    sqlite3_bind_int64(put, 9, e.mtime[1]);
+    ++changes_;
     return sqlite3_step(put) == SQLITE_DONE || store_->Fail("write");
 }
 
-bool Writer::Remove(QStringView folder, QStringView name) {
-    if (!began_ || done_ || pair_ < 0) return false;
-    sqlite3_stmt* remove = store_->Prepared(kRemoveEntry, "DELETE FROM entries WHERE pair = ?1 AND folder = ?2 AND name = ?3");
-    if (!remove) return store_->Fail("write");
-    sqlite3_bind_int64(remove, 1, pair_);
-    BindText(remove, 2, folder);
-    BindText(remove, 3, name);
-    return sqlite3_step(remove) == SQLITE_DONE || store_->Fail("write");
+bool Writer::FoldIfMany() {
+    int64_t recent = 0;
+    {
+        Statement count(store_->db_, "SELECT count(*) FROM recent");
+        if (!count.ok() || sqlite3_step(count.get()) != SQLITE_ROW) return false;
+        recent = sqlite3_column_int64(count.get(), 0);
+    }
+    return recent <= store_->foldAfter_ || store_->Exec(kFold);
 }
 
 bool Writer::PutDigest(QStringView folder, uint64_t digest) {
@@ -300,7 +345,7 @@ bool Writer::PutDigest(QStringView folder, uint64_t digest) {
 bool Writer::Commit() {
     if (!began_ || done_) return false;
     done_ = true;
-    if (store_->Exec("COMMIT")) return true;
+    if ((changes_ == 0 || FoldIfMany()) && store_->Exec("COMMIT")) return true;
     store_->Fail("commit");
     store_->Exec("ROLLBACK");
     return false;

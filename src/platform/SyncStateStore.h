@@ -2,9 +2,10 @@
 // The remembered state of two-way folder pairs: for every entry that was in step after a pair's
 // last run, what both sides held then, and per folder a digest of its entries. One SQLite
 // database per user, in its state folder; each pair is known by its two resolved root folders.
-// A compare reads the digests and the entries it needs; a run writes what changed in one
+// A compare reads the entries it needs; a run reads the digests and writes what changed in one
 // transaction at its end, so that a run that is killed (or fails while writing) leaves the
-// state of the run before it as it was.
+// state of the run before it as it was. What runs change is kept apart, over the entries, and
+// folded into them now and then: a change touches few pages of the database.
 
 #include "platform/StoredEntries.h"
 
@@ -52,15 +53,23 @@ public:
 private:
     friend class Store;
     explicit Writer(Store& store);
+    // Puts entry, or forgets the entry where it is null: among the recent changes.
+    bool Change(QStringView folder, QStringView name, const StoredEntry* entry);
+    // Folds the recent changes into the entries when they have grown many.
+    bool FoldIfMany();
     Store* store_;
     bool began_ = false;
     bool done_ = false;
     int64_t pair_ = -1;
+    int64_t changes_ = 0;
 };
 
 class Store {
 public:
-    Store() = default;
+    // The recent changes of the runs are folded into the entries once there are more than this
+    // many: few enough that a run reads them at little cost, many enough that folding is rare.
+    static constexpr int64_t kFoldAfter = 8192;
+    explicit Store(int64_t foldAfter = kFoldAfter) : foldAfter_(foldAfter) {}
     ~Store();
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
@@ -96,11 +105,13 @@ private:
     bool Exec(const char* sql);
     bool Fail(const char* what);
     bool MakeSchema();
+    bool Load(int64_t pair, const QStringView* folder, StoredEntries& out);
     // A statement prepared once for the store's life, reset for each use.
     sqlite3_stmt* Prepared(int which, const char* sql);
     sqlite3* db_ = nullptr;
     QString error_;
     bool reading_ = false;
+    int64_t foldAfter_;
     static constexpr int kStatements = 6;
     sqlite3_stmt* statements_[kStatements] = {};
 };

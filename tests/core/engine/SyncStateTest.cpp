@@ -11,6 +11,9 @@
 
 #include <QFile>
 
+#include <functional>
+#include <map>
+
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
@@ -147,22 +150,72 @@ TEST_F(SyncStateStoreTest, PairsAreKeptApartAndADamagedStoreIsRefused) {
 // The state of an older form of the program is begun anew (its pairs run as for the first
 // time); that of a newer one is left as it is, and this run works without state.
 TEST_F(SyncStateStoreTest, AnOlderFormIsBegunAnewANewerOneIsLeftAlone) {
-    for (const int version : {1, 3}) {
+    for (const int step : {-1, 1}) {
         WriteFirstRun();
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(Database().toUtf8().constData(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, QByteArray("PRAGMA user_version = " + QByteArray::number(version)).constData(), nullptr,
-                               nullptr, nullptr),
-                  SQLITE_OK);
+        const auto exec = [db](const QByteArray& sql) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+            const int result = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
+            sqlite3_finalize(st);
+            return result;
+        };
+        exec("PRAGMA user_version = " + QByteArray::number(exec("PRAGMA user_version") + step));
         sqlite3_close(db);
         SyncState::Store store;
         const bool opened = store.Open(Database());
-        EXPECT_EQ(opened, version < 2) << version << ": " << store.Error().toStdString();
+        EXPECT_EQ(opened, step < 0) << step << ": " << store.Error().toStdString();
         if (opened) EXPECT_LT(store.PairId(left, right), 0) << "an older form's pairs are forgotten";
         else EXPECT_TRUE(store.Error().contains(QLatin1String("newer"))) << store.Error().toStdString();
         EXPECT_TRUE(QFile::exists(Database()));
         EXPECT_FALSE(QFile::exists(Database() + QStringLiteral(".damaged")));
         QFile::remove(Database());
+    }
+}
+
+// A run's changes are kept apart and folded into the entries now and then: every read gives the
+// same before and after the fold, an entry forgotten since included.
+TEST_F(SyncStateStoreTest, ChangesReadTheSameWhetherFoldedOrNot) {
+    const QString d = QStringLiteral("d/");
+    for (const int64_t foldAfter : {1000, 2}) {  // never folded; folded at every commit
+        QFile::remove(Database());
+        SyncState::Store store(foldAfter);
+        ASSERT_TRUE(store.Open(Database())) << store.Error().toStdString();
+        const auto run = [&](const std::function<void(SyncState::Writer&)>& changes) {
+            SyncState::Writer w = store.Write();
+            ASSERT_TRUE(w.SelectPair(left, right));
+            changes(w);
+            ASSERT_TRUE(w.Commit()) << store.Error().toStdString();
+        };
+        run([&](SyncState::Writer& w) {
+            ASSERT_TRUE(w.Put(QString(), QStringLiteral("a.txt"), FileEntry(1, 1)));
+            ASSERT_TRUE(w.Put(d, QStringLiteral("b.txt"), FileEntry(2, 2)));
+            ASSERT_TRUE(w.Put(d, QStringLiteral("c.txt"), FileEntry(3, 3)));
+        });
+        run([&](SyncState::Writer& w) {
+            ASSERT_TRUE(w.Put(d, QStringLiteral("b.txt"), FileEntry(20, 20)));
+            ASSERT_TRUE(w.Remove(d, QStringLiteral("c.txt")));
+            ASSERT_TRUE(w.Put(d, QStringLiteral("e.txt"), FileEntry(5, 5)));
+        });
+        const int64_t pair = store.PairId(left, right);
+        SyncState::StoredEntries all, folder;
+        ASSERT_TRUE(store.LoadAll(pair, all));
+        ASSERT_TRUE(store.LoadFolder(pair, d, folder));
+        std::map<QString, StoredEntry> read;
+        for (int64_t e = 0; e < all.size(); ++e) read[all.PathAt(e).toString()] = all.At(e);
+        for (int64_t e = 0; e < folder.size(); ++e) read[QStringLiteral("in d: ").append(folder.PathAt(e))] = folder.At(e);
+        for (const QString& name : {QStringLiteral("b.txt"), QStringLiteral("c.txt")}) {
+            StoredEntry found;
+            bool there = false;
+            ASSERT_TRUE(store.Find(pair, d, name, found, there));
+            if (there) read[QStringLiteral("found ") + name] = found;
+        }
+        const std::map<QString, StoredEntry> expected = {
+            {QStringLiteral("a.txt"), FileEntry(1, 1)},          {QStringLiteral("d/b.txt"), FileEntry(20, 20)},
+            {QStringLiteral("d/e.txt"), FileEntry(5, 5)},        {QStringLiteral("in d: b.txt"), FileEntry(20, 20)},
+            {QStringLiteral("in d: e.txt"), FileEntry(5, 5)},    {QStringLiteral("found b.txt"), FileEntry(20, 20)}};
+        EXPECT_EQ(read, expected) << "folded after " << foldAfter;
     }
 }
 
