@@ -66,7 +66,7 @@ constexpr const char* kFold =
     "DELETE FROM recent;";
 
 // The statements a store keeps prepared.
-enum StatementIndex { kFindRecent, kFindEntry, kPutEntry, kPutDigest, kRemoveDigest, kFindPair };
+enum StatementIndex { kFindRecent, kFindEntry, kPutEntry, kPutNewEntry, kRemoveNewEntry, kPutDigest, kRemoveDigest, kFindPair, kStatementCount };
 
 StoredEntry EntryFromColumns(sqlite3_stmt* st, int first) {
     StoredEntry e;
@@ -177,6 +177,7 @@ bool Store::MakeSchema() {
 }
 
 sqlite3_stmt* Store::Prepared(int which, const char* sql) {
+    static_assert(kStatementCount == kStatements, "a statement without its place");
     sqlite3_stmt*& st = statements_[which];
     if (!st) sqlite3_prepare_v2(db_, sql, -1, &st, nullptr);
     else sqlite3_reset(st);
@@ -274,7 +275,8 @@ Writer::Writer(Store& store) : store_(&store) {
 }
 
 Writer::Writer(Writer&& other) noexcept
-    : store_(other.store_), began_(other.began_), done_(other.done_), pair_(other.pair_), changes_(other.changes_) {
+    : store_(other.store_), began_(other.began_), done_(other.done_), pair_(other.pair_), changes_(other.changes_),
+      newPair_(other.newPair_) {
     other.began_ = false;
 }
 
@@ -290,6 +292,8 @@ bool Writer::SelectPair(const QString& leftRoot, const QString& rightRoot) {
     BindText(add.get(), 1, leftRoot);
     BindText(add.get(), 2, rightRoot);
     if (sqlite3_step(add.get()) != SQLITE_DONE) return store_->Fail("write");
+    // A pair new to the store has no recent changes: its first run writes straight to entries.
+    newPair_ = sqlite3_changes(store_->db_) == 1;
     pair_ = store_->PairId(leftRoot, rightRoot);
     return pair_ >= 0 || store_->Fail("write");
 }
@@ -300,10 +304,27 @@ bool Writer::Remove(QStringView folder, QStringView name) { return Change(folder
 
 bool Writer::Change(QStringView folder, QStringView name, const StoredEntry* entry) {
     if (!began_ || done_ || pair_ < 0) return false;
-    sqlite3_stmt* put = store_->Prepared(kPutEntry,
-                                         "INSERT INTO recent(pair, folder, name, gone, kind, size0, mtime0, size1, mtime1)"
-                                         " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9) ON CONFLICT DO UPDATE SET"
-                                         " gone = ?4, kind = ?5, size0 = ?6, mtime0 = ?7, size1 = ?8, mtime1 = ?9");
+    sqlite3_stmt* put = nullptr;
+    if (newPair_ && !entry) {
+        put = store_->Prepared(kRemoveNewEntry, "DELETE FROM entries WHERE pair = ?1 AND folder = ?2 AND name = ?3");
+        if (!put) return store_->Fail("write");
+        sqlite3_bind_int64(put, 1, pair_);
+        BindText(put, 2, folder);
+        BindText(put, 3, name);
+        return sqlite3_step(put) == SQLITE_DONE || store_->Fail("write");
+    }
+    if (newPair_) {
+        put = store_->Prepared(kPutNewEntry,
+                               "INSERT INTO entries(pair, folder, name, kind, size0, mtime0, size1, mtime1)"
+                               " VALUES(?1, ?2, ?3, ?5, ?6, ?7, ?8, ?9) ON CONFLICT DO UPDATE SET"
+                               " kind = ?5, size0 = ?6, mtime0 = ?7, size1 = ?8, mtime1 = ?9");
+    } else {
+        put = store_->Prepared(kPutEntry,
+                               "INSERT INTO recent(pair, folder, name, gone, kind, size0, mtime0, size1, mtime1)"
+                               " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9) ON CONFLICT DO UPDATE SET"
+                               " gone = ?4, kind = ?5, size0 = ?6, mtime0 = ?7, size1 = ?8, mtime1 = ?9");
+        ++changes_;
+    }
     if (!put) return store_->Fail("write");
     const StoredEntry none;
     const StoredEntry& e = entry ? *entry : none;
@@ -316,7 +337,6 @@ bool Writer::Change(QStringView folder, QStringView name, const StoredEntry* ent
     sqlite3_bind_int64(put, 7, e.mtime[0]);
     sqlite3_bind_int64(put, 8, e.size[1]);
     sqlite3_bind_int64(put, 9, e.mtime[1]);
-    ++changes_;
     return sqlite3_step(put) == SQLITE_DONE || store_->Fail("write");
 }
 

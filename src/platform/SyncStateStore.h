@@ -61,7 +61,8 @@ private:
     bool began_ = false;
     bool done_ = false;
     int64_t pair_ = -1;
-    int64_t changes_ = 0;
+    int64_t changes_ = 0;   // among the recent changes
+    bool newPair_ = false;  // the selected pair was made by this writer
 };
 
 class Store {
@@ -112,7 +113,7 @@ private:
     QString error_;
     bool reading_ = false;
     int64_t foldAfter_;
-    static constexpr int kStatements = 6;
+    static constexpr int kStatements = 8;
     sqlite3_stmt* statements_[kStatements] = {};
 };
 
