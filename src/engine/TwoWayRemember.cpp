@@ -103,7 +103,9 @@ private:
         const StoredEntry* before = match >= 0 ? &pair_.Entries.At(match) : nullptr;
         FolderTally& tally = TallyOf(place.folder);
         if (intent.kind == Intent::Keep) {
-            if (before) tally.wanted += DigestOf(place.name, *before);
+            // Two rows of a case conflict meet the same entry: it is wanted once.
+            if (before && !kept_[static_cast<size_t>(match)]) tally.wanted += DigestOf(place.name, *before);
+            if (before) kept_[static_cast<size_t>(match)] = true;
             return true;
         }
         if (intent.kind == Intent::Set) tally.wanted += DigestOf(place.name, intent.now);
@@ -184,6 +186,7 @@ private:
     const std::vector<uint8_t>& done_;
     const int64_t utcOffset_;
     QHash<QString, FolderTally> tallies_;
+    std::vector<bool> kept_ = std::vector<bool>(static_cast<size_t>(pair_.Entries.size()), false);
     QString lastFolder_;
     FolderTally* last_ = nullptr;
 };

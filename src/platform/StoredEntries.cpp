@@ -54,7 +54,7 @@ uint64_t DigestOf(QStringView name, const StoredEntry& entry) {
         h = Round(h, word);
     }
     uint64_t rest = 0;
-    std::memcpy(&rest, units, static_cast<size_t>(left) * sizeof(char16_t));
+    if (left > 0) std::memcpy(&rest, units, static_cast<size_t>(left) * sizeof(char16_t));  // an empty name has no units
     h = Round(Round(h, rest), static_cast<uint64_t>(entry.kind));
     for (int s = 0; s < 2; ++s) h = Round(Round(h, static_cast<uint64_t>(entry.size[s])), static_cast<uint64_t>(entry.mtime[s]));
     return Mixed(h);
@@ -68,9 +68,8 @@ void StoredEntries::clear() {
 
 bool StoredEntries::Matches(const Item& item, QStringView head, QStringView tail) const {
     if (item.length != static_cast<uint32_t>(head.size() + tail.size())) return false;
-    const char16_t* path = text_.data() + item.offset;
-    return std::memcmp(path, head.utf16(), head.size() * sizeof(char16_t)) == 0 &&
-           std::memcmp(path + head.size(), tail.utf16(), tail.size() * sizeof(char16_t)) == 0;
+    const QStringView path(text_.data() + item.offset, item.length);
+    return path.left(head.size()) == head && path.mid(head.size()) == tail;
 }
 
 void StoredEntries::Grow() {
