@@ -243,8 +243,8 @@ bool Store::Load(int64_t pair, const QStringView* folder, StoredEntries& out) {
     // The recent changes first: an entry they hold is not taken again from entries (Add keeps
     // the first), one they forget is left out.
     QSet<QString> gone;
-    for (const char* table : {"recent", "entries"}) {
-        const bool recent = table[0] == 'r';
+    for (const bool recent : {true, false}) {
+        const char* table = recent ? "recent" : "entries";
         const QByteArray sql = QByteArray("SELECT folder, name, ") + (recent ? "gone" : "0") +
                                ", kind, size0, mtime0, size1, mtime1 FROM " + table + " WHERE pair = ?1" +
                                (folder ? " AND folder = ?2" : "");
