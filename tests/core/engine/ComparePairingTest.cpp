@@ -9,7 +9,9 @@
 
 #include <QSet>
 
+#include <map>
 #include <optional>
+#include <random>
 
 namespace {
 
@@ -176,6 +178,102 @@ TEST_F(PairedTrees, CaseCollisionsNeverPairTwoDifferentFiles) {
         rows.sort();
         expected.sort();
         EXPECT_EQ(rows, expected);
+    }
+}
+
+namespace {
+
+// The order and pairing rules told plainly: a path's key is its path below the root with '/' as
+// chr(1), a key character in a name escaped by chr(3), and letters in upper case where a side
+// folds case; a folder's key ends with chr(1), a file's has chr(2) before its name. Rows are the
+// keys of both sides in ordinal order, a key on both sides one row.
+QString ModelKey(const QString& path, bool folder, bool fold) {
+    const auto part = [fold](QStringView text) {
+        QString out;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u == u'/') out += QChar(1);
+            else if (u <= 3) out += QChar(3), out += c;
+            else if (!fold || QChar::isSurrogate(u)) out += c;
+            else out += u < 0x80 ? QChar(u >= u'a' && u <= u'z' ? char16_t(u - 32) : u) : QChar(QChar::toUpper(u));
+        }
+        return out;
+    };
+    if (folder) return part(path) + QChar(1);
+    const qsizetype cut = path.lastIndexOf('/') + 1;
+    return part(QStringView(path).left(cut)) + QChar(2) + part(QStringView(path).mid(cut));
+}
+
+// A random name from pieces that stress the rules: letter case, key characters, a separator of
+// another system, non-ASCII letters, a character outside the basic plane, now and then a long one.
+QString RandomName(std::mt19937& random) {
+    static const QStringList pieces = {"a", "A", "b", "z", "Z", "_", "~", " ", ".", "0", "\\", QString(QChar(1)),
+                                       QString(QChar(2)), QString(QChar(3)), QString(QChar(4)), "é", "É", "ä", "ÿ", "ā",
+                                       QString::fromUtf8("\xF0\x9F\x98\x80")};
+    if (random() % 20 == 0) return QString(200, QChar(static_cast<char16_t>(u'a' + random() % 3)));
+    QString name;
+    for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) name += pieces[static_cast<qsizetype>(random() % pieces.size())];
+    return name == "." || name == ".." ? name + "x" : name;
+}
+
+// The same name with some letters in the other case.
+QString CaseVariant(const QString& name, std::mt19937& random) {
+    QString out = name;
+    for (QChar& c : out)
+        if (!c.isSurrogate() && c.isLetter() && random() % 2) c = c.isUpper() ? c.toLower() : c.toUpper();
+    return out;
+}
+
+}  // namespace
+
+// Seeded random trees compared against the plain rules: every row in its place, every pair of
+// entries in one row, with and without a side that folds letter case.
+TEST_F(PairedTrees, RandomTreesFollowThePlainOrderRules) {
+    for (const unsigned seed : {3u, 17u, 2026u, 4096u}) {
+        std::mt19937 random(seed);
+        const bool folds = seed % 2 == 1;
+        // The universe of entries: a path per side (the right one maybe in another case), a kind.
+        struct Node { QString path[2]; bool folder; bool on[2]; };
+        std::vector<Node> nodes;
+        std::vector<int> folders = {-1};  // -1: the root
+        QSet<QString> taken;              // folded paths, so that no side holds two that fold alike
+        for (int n = 0; n < 200; ++n) {
+            const int parent = folders[random() % folders.size()];
+            const QString name = RandomName(random);
+            Node node;
+            node.folder = random() % 3 == 0;
+            for (int s = 0; s < 2; ++s) {
+                const QString base = parent < 0 ? QString() : nodes[static_cast<size_t>(parent)].path[s] + '/';
+                node.path[s] = base + (s == 1 && random() % 3 == 0 ? CaseVariant(name, random) : name);
+                node.on[s] = (parent < 0 || nodes[static_cast<size_t>(parent)].on[s]) && random() % 4 != 0;
+            }
+            if (taken.contains(ModelKey(node.path[0], false, true))) continue;
+            taken.insert(ModelKey(node.path[0], false, true));
+            if (node.folder) folders.push_back(static_cast<int>(nodes.size()));
+            nodes.push_back(node);
+        }
+        QStringList planted[2];
+        std::map<QString, QString[2]> model;
+        for (const Node& node : nodes)
+            for (int s = 0; s < 2; ++s) {
+                if (!node.on[s]) continue;
+                const QString shown = node.path[s] + (node.folder ? "/" : "");
+                planted[s] << shown;
+                model[ModelKey(node.path[s], node.folder, folds)][s] = shown;
+            }
+        TempTree t;
+        PlantPair(t, planted[0], planted[1], folds);
+        ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+        QStringList rows, expected;
+        for (const auto& [key, paths] : model) expected << paths[0] + " | " + paths[1];
+        for (size_t i = 2; i < view_.Results.size(); ++i) {
+            const CompareRow& r = view_.Results[i];
+            QString path[2];
+            for (int s = 0; s < 2; ++s)
+                if (r.Exists(s)) path[s] = r.Folder[s].mid(t.Path(s ? "r" : "l").size() + 1) + (r.IsFolder() ? "/" : r.Name[s]);
+            rows << path[0] + " | " + path[1];
+        }
+        EXPECT_EQ(rows, expected) << "seed " << seed;
     }
 }
 
