@@ -6,6 +6,7 @@
 // what they hold, with every folder's digest the digest of its entries.
 
 #include "SyncRunFixture.h"
+#include "support/FailingDevice.h"
 
 #include "engine/TwoWayState.h"
 #include "platform/SyncStateStore.h"
@@ -168,6 +169,30 @@ TEST_P(TwoWayDifferential, NoRunLosesAnEditAndBothSidesEndInStep) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, TwoWayDifferential, ::testing::Values(7u, 1234u, 99991u));
+
+// A version that cannot be kept under its conflict name (beside itself, or on the other side) is
+// not overwritten either: the row is left as it is and the run reports the failure.
+TEST_F(SyncRunTest, AConflictCopyThatFailsLeavesBothVersionsWhereTheyAre) {
+    const QString conflictName = QStringLiteral("a (conflict 2026-04-02 0900).txt");  // the fixture's clock
+    for (const int copiesBefore : {0, 1}) {  // the copy beside the version fails, or the one opposite
+        ClearBoth();
+        left.File(QStringLiteral("a.txt"), "base", Old);
+        Compare();
+        ASSERT_TRUE(Sync());
+        left.File(QStringLiteral("a.txt"), "left edit", New);
+        right.File(QStringLiteral("a.txt"), "right edit", New.addDays(1));
+        Compare();
+        FailingDevice device;
+        device.Fail(FailingDevice::Point::Name, conflictName, EIO, copiesBefore);
+        ::Run().ErrorReported = false;
+        EXPECT_TRUE(Sync()) << copiesBefore;  // no check or guard stopped it
+        EXPECT_TRUE(::Run().ErrorReported) << copiesBefore;
+        EXPECT_EQ(::Run().Tally.Failed, 1) << copiesBefore;
+        EXPECT_EQ(left.Read(QStringLiteral("a.txt")), "left edit") << copiesBefore;
+        EXPECT_EQ(right.Read(QStringLiteral("a.txt")), "right edit") << copiesBefore;
+        EXPECT_FALSE(right.Exists(conflictName)) << copiesBefore;
+    }
+}
 
 }  // namespace
 }  // namespace sync_run_test
