@@ -138,7 +138,6 @@ void RememberPair(TwoWayMemory& memory, const SideScan sides[2], ResultList& res
     pair.FirstRow = firstRow;
     pair.EndRow = results.size();
     pair.Id = store.PairId(pair.Root[0], pair.Root[1]);
-    pair.Known = pair.Id >= 0;
     if (!store.Error().isEmpty() || !ReadMemory(store, results, pair)) {
         WriteLogLine({FormatMsg(RunMsg::MemoryUnusable, {LogPath(store.Error())})});
         memory.Active = false;  // a run that cannot read its memory must not rewrite it

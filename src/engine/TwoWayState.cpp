@@ -86,7 +86,7 @@ StoredEntry StoredFormOf(const CompareRow& row, const int from[2], int64_t utcOf
 bool ReadMemory(SyncState::Store& store, const ResultList& rows, PairMemory& pair) {
     const size_t count = pair.EndRow - pair.FirstRow;
     pair.Match.assign(count, PairMemory::kAbsent);
-    if (!pair.Known) return true;
+    if (!pair.Known()) return true;
     size_t needed = 0;
     for (size_t i = pair.FirstRow + 1; i < pair.EndRow; ++i) needed += InStepAsMerged(rows[i]) ? 0 : 1;
     pair.ReadWhole = needed > std::max(kFewestWholeRead, count / kWholeReadShare);
@@ -118,7 +118,7 @@ bool ReadMemory(SyncState::Store& store, const ResultList& rows, PairMemory& pai
 }
 
 int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOptions& o, bool propagateDeletions) {
-    if (!pair.Known || pair.FirstRow >= pair.EndRow || pair.Match.size() != pair.EndRow - pair.FirstRow) return 0;
+    if (!pair.Known() || pair.FirstRow >= pair.EndRow || pair.Match.size() != pair.EndRow - pair.FirstRow) return 0;
     const int64_t utcOffset = FileSystem::CurrentUtcOffsetSeconds();
     // Opposite a root that is missing every entry looks deleted: nothing travels from there.
     const CompareRow& root = rows[pair.FirstRow];

@@ -30,8 +30,8 @@ struct PairMemory {
     QString Root[2];      // the resolved roots, ending with '/'
     size_t FirstRow = 0;  // the pair's rows in the compare's result list: [FirstRow, EndRow)
     size_t EndRow = 0;
-    bool Known = false;   // the store held state for the pair (it ran two-way before)
-    int64_t Id = -1;      // the pair's id in the store
+    int64_t Id = -1;      // the pair's id in the store; -1 where it has no state (never ran two-way)
+    bool Known() const { return Id >= 0; }
     SyncState::StoredEntries Entries;  // the entries read, by path below the roots
     bool ReadWhole = false;            // Entries holds every remembered entry of the pair
     // Per row of the pair (from FirstRow on): an index into Entries, or one of these.
@@ -70,7 +70,7 @@ void SplitInto(QStringView path, MemoryPlace& place);
 // of the row.
 SyncState::StoredEntry StoredFormOf(const CompareRow& row, const int from[2], int64_t utcOffsetSeconds);
 
-// Reads what the compare needs of a pair's memory (pair.Id and Known set) for its rows, and
+// Reads what the compare needs of a pair's memory (pair.Id set) for its rows, and
 // fills pair.Match. False when the store could not be read.
 bool ReadMemory(SyncState::Store& store, const ResultList& rows, PairMemory& pair);
 
