@@ -439,13 +439,12 @@ void SectionNoOp(const Options& o, const Trees& t) {
     Verdict("no-op program run " + std::to_string(o.files), ours, peer, ours / peer, " s", "<= 0.45x", ours / peer <= 0.45);
 }
 
-// One side listed alone in a child, as the compare lists it; seconds: the listing; values: the
-// sort keys and sort after it (s), entries.
+// One side walked alone in a child, as the compare walks it; seconds: the walk; values: entries.
 Sample OursListing(const std::string& root, const std::string& otherRoot) {
     return RunInChild([&](Sample& s) {
         const SideListing l = ListOneSide(Q(root), Q(otherRoot));
         s.seconds = l.listSeconds;
-        s.values = {l.keySortSeconds, static_cast<double>(l.entries)};
+        s.values = {static_cast<double>(l.entries)};
         if (!l.ok) s.error = "cannot list " + root;
     });
 }
@@ -527,10 +526,8 @@ void SectionShare(const Options& o, const Trees& t) {
         return;
     const double left = MedianSeconds(listLeft), right = MedianSeconds(listRight);
     const double slower = std::max(left, right), both = MedianSeconds(compare);
-    std::printf("  listing alone (ScanFolderTree): left %.3f s, right %.3f s; then keys and sort: left %.3f s, right %.3f s;"
-                " %.0f + %.0f entries\n",
-                left, right, MedianValue(listLeft, 0), MedianValue(listRight, 0), MedianValue(listLeft, 1),
-                MedianValue(listRight, 1));
+    std::printf("  walk alone (SideWalk): left %.3f s, right %.3f s; %.0f + %.0f entries\n", left, right,
+                MedianValue(listLeft, 0), MedianValue(listRight, 0));
     std::printf("  find -printf: left %.3f s, right %.3f s\n", MedianSeconds(findLeft), MedianSeconds(findRight));
     std::printf("  compare / slower listing, each repetition: %s\n", ratios.c_str());
     Verdict("share: compare vs the slower side's listing alone", both, slower, both / slower, " s", "<= 1.10x",

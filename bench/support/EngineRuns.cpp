@@ -68,24 +68,29 @@ SideListing ListOneSide(const QString& root, const QString& otherRoot) {
     const MaskSet files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
     const QStringList deletes = SplitMasks(pair.Mask[MaskDeleteFiles]);
     const QString side = WithSlash(root), other = WithSlash(otherRoot);
-    const KeyCase keyCase =
+    ScanRules rules;
+    rules.dirs = BuildMaskSet(pair.Mask[MaskIncludeDirs], pair.Mask[MaskExcludeDirs]);
+    rules.files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
+    rules.deletes = SplitMasks(pair.Mask[MaskDeleteFiles]);
+    rules.switches = SwitchesOf(pair);
+    rules.keyCase =
         FileSystem::FolderFoldsCase(side) || FileSystem::FolderFoldsCase(other) ? KeyCase::Folded : KeyCase::Exact;
     FileSystem::FolderIdentity otherIdentity;
-    ScanList list, specials;
     ScanOptions options;
     options.readArchive = false;  // the benchmark's profile has no archive rule
-    options.specials = &specials;
     options.skipFolder = FileSystem::IdentityOfFolder(other, otherIdentity) ? &otherIdentity : nullptr;
     const double start = NowSeconds();
-    t.ok = !ScanFolderTree(side, dirs, files, deletes, SwitchesOf(pair), list, nullptr, options);
-    const double listed = NowSeconds();
-    std::vector<QChar> keys;
-    BuildSortKeys(list, side.size() + 1, keys, keyCase);
-    BuildSortKeys(specials, side.size() + 1, keyCase);
-    SortScanList(list, 0, static_cast<qsizetype>(list.size()) - 1);
-    t.listSeconds = listed - start;
-    t.keySortSeconds = NowSeconds() - listed;
-    t.entries = static_cast<int64_t>(list.size());
+    SideWalk walk(side, rules, options);
+    walk.Start();
+    ListedNode node;
+    t.entries = 1;  // the root
+    bool first = true;
+    while (walk.Next(node)) {
+        if (first) t.ok = !node.errors.empty() && node.errors[0] == 0;
+        first = false;
+        t.entries += static_cast<int64_t>(node.entries.size());
+    }
+    t.listSeconds = NowSeconds() - start;
     return t;
 }
 

@@ -32,12 +32,11 @@ struct EngineTiming {
 // benchmark folder, -auto -dontask -hide) with a profile holding the one pair.
 void PrepareUnattendedRun(const QString& left, const QString& right, const Directions& directions,
                           bool dontAsk = true);
-// One side's listing on its own, as the compare lists that side of the pair set up by
-// PrepareUnattendedRun (same masks, switches and options, the other root left out), timed apart
-// from the sort keys and the sort that the compare's thread for that side adds after it.
+// One side's walk on its own, as the compare walks that side of the pair set up by
+// PrepareUnattendedRun (same masks, switches and options, the other root left out): every
+// folder listed and put in order, without a merge.
 struct SideListing {
-    double listSeconds = 0;     // ScanFolderTree
-    double keySortSeconds = 0;  // BuildSortKeys and SortScanList
+    double listSeconds = 0;
     int64_t entries = 0;
     bool ok = false;            // the root could be listed
 };

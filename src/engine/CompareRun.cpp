@@ -11,7 +11,6 @@
 #include "engine/Scanner.h"
 #include "i18n/TextLookup.h"
 #include "engine/TwoWayState.h"
-#include "engine/TypeConflicts.h"
 #include "engine/LogFile.h"
 #include "engine/RunMessages.h"
 #include "platform/FileListing.h"
@@ -25,9 +24,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <memory>
+#include <system_error>
 #include <thread>
 
 #include <sys/stat.h>
@@ -35,77 +35,67 @@
 
 namespace {
 
-// ---- the two scans of a pair ----
+// ---- the two walks of a pair ----
 
 struct SideScan {
     QString root;  // ending with '/'
-    FileSystem::FolderIdentity otherRoot;  // the other side's root, left out of this scan
+    FileSystem::FolderIdentity otherRoot;  // the other side's root, left out of this walk
     bool otherRootKnown = false;
-    ScanList list;
-    ScanList specials;  // sockets, pipes and devices, with keys like files
-    std::vector<QString> staleTemporaries;  // folders holding stale temporary files of the copy
-    std::vector<QChar> keys;  // the characters of every SortKey of list
+    std::unique_ptr<SideWalk> walk;
+    ListedNode rootNode;
     bool failed = false;
     int error = 0;
 };
 
-struct PairMasks {
-    MaskSet dirs;
-    MaskSet files;
-    QStringList deletes;
-    ScanSwitches switches;
-    ScanOptions options;
-    KeyCase keyCase = KeyCase::Folded;
-};
-
-void ScanSide(SideScan& side, const PairMasks& m) {
-    ScanOptions options = m.options;
-    options.specials = &side.specials;
-    options.staleTemporaryFolders = &side.staleTemporaries;
-    options.skipFolder = side.otherRootKnown ? &side.otherRoot : nullptr;
-    side.failed = ScanFolderTree(side.root, m.dirs, m.files, m.deletes, m.switches, side.list, &side.error, options);
-    BuildSortKeys(side.list, side.root.size() + 1, side.keys, m.keyCase);
-    BuildSortKeys(side.specials, side.root.size() + 1, m.keyCase);
-    SortScanList(side.list, 0, static_cast<qsizetype>(side.list.size()) - 1);
+// Starts the walks of both sides (each on a thread of its own: a walk is pure file-system work,
+// and the two sides usually live on different disks) and waits for their roots' listings.
+void StartWalks(SideScan sides[2], const ScanRules& rules, const ScanOptions& options) {
+    for (int s = 0; s < 2; ++s) {
+        ScanOptions own = options;
+        own.skipFolder = sides[s].otherRootKnown ? &sides[s].otherRoot : nullptr;
+        sides[s].walk = std::make_unique<SideWalk>(sides[s].root, rules, own);
+        sides[s].walk->Start();
+    }
+    for (int s = 0; s < 2; ++s) {
+        SideScan& side = sides[s];
+        if (!side.walk->Next(side.rootNode, [] { Host().LetEventsRun(); })) side.rootNode.errors.assign(1, EIO);
+        side.error = side.rootNode.errors.empty() ? EIO : side.rootNode.errors[0];
+        side.failed = side.error != 0;
+    }
 }
 
-// Scans both sides at once: a scan is pure file-system work, and the two sides usually live on
-// different disks. Only this (the user-interface) thread talks to the host meanwhile.
-void ScanBothSides(SideScan sides[2], const PairMasks& m) {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool done[2] = {false, false};
-    auto work = [&](int s) {
-        ScanSide(sides[s], m);
-        std::lock_guard<std::mutex> lock(mutex);
-        done[s] = true;
-        changed.notify_all();
-    };
-    std::thread workers[2];
+// Merges the walks of both sides into results on a thread of its own while this (the
+// user-interface) thread keeps the window alive; only this thread talks to the host.
+std::vector<RowProblem> MergeWalks(SideScan sides[2], const MergeOptions& options, ResultList& results) {
+    MergeSide merge[2];
     for (int s = 0; s < 2; ++s) {
-        try {
-            workers[s] = std::thread(work, s);
-        } catch (const std::system_error&) {
-            work(s);  // no thread to be had: scan here
-        }
+        SideWalk& walk = *sides[s].walk;
+        merge[s].root = sides[s].root;
+        merge[s].rootEntry = walk.RootEntry();
+        merge[s].rootNode = std::move(sides[s].rootNode);
+        merge[s].next = [&walk](ListedNode& node) { return walk.Next(node); };
     }
-    bool leftReported = false;
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait_for(lock, std::chrono::milliseconds(20), [&] { return done[0] && done[1]; });
-            if (done[0] && !leftReported) {
-                leftReported = true;
-                lock.unlock();
-                Host().SetCompareStage(2);
-                lock.lock();
-            }
-            if (done[0] && done[1]) break;
-        }
+    std::vector<RowProblem> problems;
+    std::atomic<bool> merged = false;
+    auto work = [&] {
+        problems = MergePair(merge, options, results);
+        merged = true;
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(work);
+    } catch (const std::system_error&) {
+        work();  // no thread to be had: merge here
+    }
+    int stage = 1;
+    while (!merged) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const int now = sides[1].walk->Finished() && sides[0].walk->Finished() ? 3 : sides[0].walk->Finished() ? 2 : 1;
+        if (now > stage) Host().SetCompareStage(stage = now);
         Host().LetEventsRun();
     }
-    for (std::thread& t : workers)
-        if (t.joinable()) t.join();
+    if (worker.joinable()) worker.join();
+    return problems;
 }
 
 // How long the mount of a network share may take before the root counts as unreadable: an
@@ -213,22 +203,23 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
             result.errorFlag += s + 1;
         }
         if (result.errorFlag != 0) break;
-        PairMasks masks;
-        masks.dirs = BuildMaskSet(pair.Mask[MaskIncludeDirs], pair.Mask[MaskExcludeDirs]);
-        masks.files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
-        masks.deletes = SplitMasks(pair.Mask[MaskDeleteFiles]);
-        masks.switches = SwitchesOf(pair);
+        ScanRules rules;
+        rules.dirs = BuildMaskSet(pair.Mask[MaskIncludeDirs], pair.Mask[MaskExcludeDirs]);
+        rules.files = BuildMaskSet(pair.Mask[MaskIncludeFiles], pair.Mask[MaskExcludeFiles]);
+        rules.deletes = SplitMasks(pair.Mask[MaskDeleteFiles]);
+        rules.switches = SwitchesOf(pair);
+        ScanOptions options;
         // The archive bit costs a call per file; without the archive rule nothing reads it.
-        masks.options.readArchive = profile.Options.CheckArchiveAttr != 0;
+        options.readArchive = profile.Options.CheckArchiveAttr != 0;
         // Names pair by exact spelling unless a side's file system folds letter case.
         uint8_t foldsCase = 0;
         for (int s = 0; s < 2; ++s)
             if (FileSystem::FolderFoldsCase(sides[s].root)) foldsCase |= static_cast<uint8_t>(1u << s);
-        masks.keyCase = foldsCase != 0 ? KeyCase::Folded : KeyCase::Exact;
-        // A root inside the other side's root is left out of that side's scan.
+        rules.keyCase = foldsCase != 0 ? KeyCase::Folded : KeyCase::Exact;
+        // A root inside the other side's root is left out of that side's walk.
         for (int s = 0; s < 2; ++s)
             sides[s].otherRootKnown = FileSystem::IdentityOfFolder(sides[1 - s].root, sides[s].otherRoot);
-        ScanBothSides(sides, masks);
+        StartWalks(sides, rules, options);
 
         for (int s = 0; s < 2; ++s) {
             if (!sides[s].failed) continue;
@@ -238,6 +229,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
                 // that leads nowhere or a file in its place is no missing root: no folder can
                 // be made there, so it is reported as a root that cannot be used.
                 missingRoot = s == 0 ? SyncAction::RightToLeft : SyncAction::LeftToRight;
+                sides[s].rootNode = ListedNode();
                 continue;
             }
             // Row 0 of the view list quotes the root in the report: the left one as folder 1
@@ -252,21 +244,17 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         if (result.errorFlag != 0) break;
 
         Host().SetStatus(1, FormatMsg(851));
-        Host().SetCompareStage(3);
         Host().LetEventsRun();
         const size_t before = results.size();
         MergeOptions pairOptions = mergeOptions;
         pairOptions.foldsCase = foldsCase;
         pairOptions.replacesTypeChanges = ReplacesTypeChanges(profile.View.SyncOptions);
-        const TypeConflictKeys typeConflicts =
-            FindTypeConflicts(sides[0].list, sides[1].list, sides[0].specials, sides[1].specials);
-        const std::vector<RowProblem> problems =
-            MergeAndReleaseScanLists(sides[0].list, sides[1].list, sides[0].root, sides[1].root, pairOptions,
-                                     results, &typeConflicts);
-        for (SideScan& side : sides) std::vector<QChar>().swap(side.keys);
-        for (size_t s = 0; s < 2; ++s)
-            staleTemporaries[s].insert(staleTemporaries[s].end(), sides[s].staleTemporaries.begin(),
-                                       sides[s].staleTemporaries.end());
+        const std::vector<RowProblem> problems = MergeWalks(sides, pairOptions, results);
+        Run().IgnoredErrors.clear();
+        for (size_t s = 0; s < 2; ++s) {
+            const std::vector<QString> stale = sides[s].walk->StaleTemporaryFolders();
+            staleTemporaries[s].insert(staleTemporaries[s].end(), stale.begin(), stale.end());
+        }
         if (results.size() > before && missingRoot != 0)
             results[before].SyncAction = static_cast<int16_t>(missingRoot);
         RememberPair(memory, sides, results, before, pairOptions, profile.Options);

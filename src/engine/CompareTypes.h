@@ -1,5 +1,5 @@
 #pragma once
-// The records of a compare: one side's scan list and the merged rows of all pairs.
+// The records of a compare: an entry of one side and the merged rows of all pairs.
 
 #include "engine/ChunkedList.h"
 #include "engine/IndexIterator.h"
@@ -22,22 +22,23 @@ constexpr int16_t RightToLeft = 1;
 constexpr int16_t AwayFrom(int s) { return static_cast<int16_t>(s - (1 - s)); }
 }  // namespace SyncAction
 
+// An entry of one side as the walk lists it.
 struct ScanEntry {
-    QString SortKey;
     QString FolderPath;  // file: holding folder with trailing '/'; folder: its own path, no '/'
     QString Name;
+    // The name as it is ordered and matched, where that differs from Name (letter case folded);
+    // null otherwise. Kept only while the entry's folder is merged.
+    QString Key;
     uint32_t Attributes = 0;
     double Modified = 0;  // local time, whole seconds, days since 30 Dec 1899; 0 for folders
     int64_t Size = 0;     // full 64-bit size; 0 for folders
     bool DeleteMatch = false;
     // For a folder that could not be listed: the error number (its contents are unknown).
     int ListError = 0;
-};
 
-// Entry 0 is the root of the side. The lists of both sides are the largest part of a compare's
-// memory: chunked, so that they never move while they grow and the merge gives them back as it
-// consumes them.
-using ScanList = ChunkedList<ScanEntry>;
+    QStringView KeyView() const { return Key.isNull() ? QStringView(Name) : QStringView(Key); }
+    bool IsFolder() const { return (Attributes & Attr::Directory) != 0; }
+};
 
 struct CompareRow {
     // The small fields first, so that they share one word instead of padding two (the result

@@ -1,11 +1,11 @@
 #include "engine/Merge.h"
 
 #include "config/Profile.h"
-#include "engine/RunState.h"
 #include "platform/FileSystem.h"
 
 #include <QSet>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -22,55 +22,87 @@ void FillSide(CompareRow& row, int s, const ScanEntry& e) {
 // removes the error that the subtraction of two large day values brings.
 double SecondsOf(double days) { return std::round(days * 86400.0 * 1000.0) / 1000.0; }
 
+// What the rows at and below a folder take from the folders above them.
+struct Inherited {
+    bool unreadable = false;    // a folder here or above could not be listed on either side
+    bool caseConflict = false;  // the pairing of a folder above was ambiguous
+    bool typeConflict = false;  // a folder above stands opposite something that is no folder
+    bool typeChange = false;    // ... opposite a file or link
+};
+
+using Group = std::vector<ScanEntry*>;
+
 class PairMerger {
 public:
-    static constexpr size_t ReleaseStep = 4096;
+    PairMerger(MergeSide sides[2], const MergeOptions& options, ResultList& rows)
+        : sides_(sides), options_(options), rows_(rows) {}
 
-    PairMerger(const QString& leftRoot, const QString& rightRoot, const MergeOptions& options, ResultList& rows,
-               const TypeConflictKeys* typeConflicts)
-        : options_(options), rows_(rows),
-          typeConflicts_(typeConflicts && !typeConflicts->isEmpty() ? typeConflicts : nullptr) {
-        root_[0] = leftRoot;
-        root_[1] = rightRoot;
-    }
-
-    // release: the lists belong to the caller's compare run and are dropped after the merge, so
-    // the entries that have become rows are freed while the merge goes on.
-    void Merge(const ScanList& left, const ScanList& right, bool release) {
-        const ScanList* lists[2] = {&left, &right};
-        size_t at[2] = {0, 0};
-        size_t released[2] = {0, 0};
-        std::vector<const ScanEntry*> group[2];
-        while (at[0] < left.size() || at[1] < right.size()) {
-            // The smallest key still ahead, and the entries of both sides that carry it.
-            const QString* key;
-            if (at[0] >= left.size()) key = &right[at[1]].SortKey;
-            else if (at[1] >= right.size()) key = &left[at[0]].SortKey;
-            else key = right[at[1]].SortKey < left[at[0]].SortKey ? &right[at[1]].SortKey : &left[at[0]].SortKey;
-            const QString groupKey = *key;
-            for (int s = 0; s < 2; ++s) {
-                group[s].clear();
-                while (at[s] < lists[s]->size() && (*lists[s])[at[s]].SortKey == groupKey)
-                    group[s].push_back(&(*lists[s])[at[s]++]);
-            }
-            MergeGroup(groupKey, group[0], group[1]);
-            if (release) {
-                // The rows hold what they need: the entries merged so far go, a chunk of the
-                // list at a time (a right-hand name equal to the left one goes with them).
-                for (int s = 0; s < 2; ++s)
-                    if (at[s] >= released[s] + ReleaseStep) {
-                        const_cast<ScanList*>(lists[s])->ReleaseFront(at[s]);
-                        released[s] = at[s];
-                    }
-            }
-        }
+    void Merge() {
+        Group roots[2] = {{&sides_[0].rootEntry}, {&sides_[1].rootEntry}};
+        const Inherited below = MergeGroup(roots[0], roots[1], true, Inherited(), TypeConflictKeys(), nullptr);
+        MergeNode(&sides_[0].rootNode, &sides_[1].rootNode, below);
     }
 
     std::vector<RowProblem> problems;
 
 private:
+    // The rows of a folder (on one side or both; a missing side has no node): its files, then
+    // its subfolders, each followed by what lies below it.
+    void MergeNode(ListedNode* left, ListedNode* right, const Inherited& in) {
+        ListedNode* nodes[2] = {left, right};
+        const TypeConflictKeys conflicts = FindTypeConflicts(left, right);
+        QSet<QString> reported;  // each conflict once, at its first row (the file's)
+        size_t at[2], end[2];
+        for (int part = 0; part < 2; ++part) {
+            for (int s = 0; s < 2; ++s) {
+                const ListedNode* n = nodes[s];
+                at[s] = n ? (part == 0 ? 0 : n->firstFolder) : 0;
+                end[s] = n ? (part == 0 ? n->firstFolder : n->entries.size()) : 0;
+            }
+            Group group[2];
+            while (at[0] < end[0] || at[1] < end[1]) {
+                // The smallest key still ahead, and the entries of both sides that carry it.
+                QStringView key;
+                if (at[0] >= end[0]) key = nodes[1]->entries[at[1]].KeyView();
+                else if (at[1] >= end[1]) key = nodes[0]->entries[at[0]].KeyView();
+                else {
+                    const QStringView l = nodes[0]->entries[at[0]].KeyView(), r = nodes[1]->entries[at[1]].KeyView();
+                    key = CompareKeys(r, l) < 0 ? r : l;
+                }
+                for (int s = 0; s < 2; ++s) {
+                    group[s].clear();
+                    while (at[s] < end[s] && nodes[s]->entries[at[s]].KeyView() == key)
+                        group[s].push_back(&nodes[s]->entries[at[s]++]);
+                }
+                if (part == 0) {
+                    MergeGroup(group[0], group[1], false, in, conflicts, &reported);
+                    continue;
+                }
+                ListedNode below[2];
+                bool listed[2] = {false, false};
+                for (int s = 0; s < 2; ++s)
+                    if (!group[s].empty()) listed[s] = TakeNode(s, group[s], below[s]);
+                const Inherited inherited = MergeGroup(group[0], group[1], true, in, conflicts, &reported);
+                MergeNode(listed[0] ? &below[0] : nullptr, listed[1] ? &below[1] : nullptr, inherited);
+            }
+        }
+    }
+
+    // Takes the node of the folders of group from side s's walk and gives each folder its
+    // listing error. A walk that ended before the node came counts as a failed listing: an
+    // empty node would claim folders empty that were never listed.
+    bool TakeNode(int s, Group& group, ListedNode& node) {
+        if (!sides_[s].next || !sides_[s].next(node)) {
+            for (ScanEntry* e : group) e->ListError = EIO;
+            return false;
+        }
+        for (size_t k = 0; k < group.size(); ++k) group[k]->ListError = k < node.errors.size() ? node.errors[k] : EIO;
+        return true;
+    }
+
     QStringView Relative(int s, const QString& folderPath) const {
-        return folderPath.size() > root_[s].size() ? QStringView(folderPath).mid(root_[s].size()) : QStringView();
+        const QString& root = sides_[s].root;
+        return folderPath.size() > root.size() ? QStringView(folderPath).mid(root.size()) : QStringView();
     }
 
     bool SamePath(const ScanEntry& l, const ScanEntry& r) const {
@@ -84,7 +116,7 @@ private:
         const bool same = c.source != nullptr && ((present.constData() == c.source && present.size() == c.sourceSize) ||
                                                   present == c.keep);
         if (!same) {
-            c.result = root_[missing];
+            c.result = sides_[missing].root;
             c.result.append(Relative(1 - missing, present));
             c.source = present.constData();
             c.sourceSize = present.size();
@@ -123,53 +155,45 @@ private:
 
     void Flag(CompareRow& row, bool conflict) {
         if (conflict) row.CaseConflict = true;
-        if (inUnreadable_) row.Unreadable = true;
-        if (inTypeConflict_ || typeConflictHere_) {
+        if (flags_.unreadable) row.Unreadable = true;
+        if (flags_.typeConflict || typeConflictHere_) {
             row.TypeConflict = true;
             row.TypeChange = options_.replacesTypeChanges && !row.CaseConflict && !row.Unreadable &&
-                             (!typeConflictHere_ || typeChangeHere_) && (!inTypeConflict_ || inTypeChange_);
+                             (!typeConflictHere_ || typeChangeHere_) && (!flags_.typeConflict || flags_.typeChange);
         }
         // A type change that the run replaces keeps the proposal of its one-sided row.
         if ((row.CaseConflict || row.Unreadable || row.TypeConflict) && !row.TypeChange) {
             row.SyncAction = SyncAction::NoAction;
             row.Selected = false;
         }
+        row.ProposedMark = row.Selected;
     }
 
-    void MergeGroup(const QString& key, const std::vector<const ScanEntry*>& l, const std::vector<const ScanEntry*>& r) {
-        // Leaving the subtree of an unreadable or ambiguous folder?
-        if (inUnreadable_ && !key.startsWith(unreadablePrefix_)) inUnreadable_ = false;
-        if (inConflict_ && !key.startsWith(conflictPrefix_)) inConflict_ = false;
-        if (inTypeConflict_ && !key.startsWith(typeConflictPrefix_)) inTypeConflict_ = false;
-        const bool isFolder = ((l.empty() ? r[0] : l[0])->Attributes & Attr::Directory) != 0;
-        typeConflictHere_ = false;
-        if (typeConflicts_) {
-            // The conflict set names paths in the form of a file's key; each is reported once,
-            // at its first row (the file's, which sorts before the folder's).
-            const QString pathKey = isFolder ? FileFormOfFolderKey(key) : key;
-            const auto conflict = typeConflicts_->constFind(pathKey);
-            typeConflictHere_ = conflict != typeConflicts_->cend();
+    // The rows of the entries of both sides that share one key; returns what the rows below
+    // them take from them (for a folder).
+    Inherited MergeGroup(const Group& l, const Group& r, bool isFolder, const Inherited& in,
+                         const TypeConflictKeys& conflicts, QSet<QString>* reported) {
+        typeConflictHere_ = typeChangeHere_ = false;
+        if (!conflicts.isEmpty()) {
+            const QString key = (l.empty() ? r[0] : l[0])->KeyView().toString();
+            const auto conflict = conflicts.constFind(key);
+            typeConflictHere_ = conflict != conflicts.cend();
             typeChangeHere_ = typeConflictHere_ && *conflict == TypeConflictKind::FileOrLink;
-            if (typeConflictHere_ && !reportedTypeConflicts_.contains(pathKey)) {
-                reportedTypeConflicts_.insert(pathKey);
+            if (typeConflictHere_ && !reported->contains(key)) {
+                reported->insert(key);
                 // What the run replaces is no conflict it leaves behind.
                 if (!(typeChangeHere_ && options_.replacesTypeChanges))
                     problems.push_back({rows_.size(), l.empty() ? 1 : 0, FileSystem::ErrTypeConflict});
             }
         }
+        flags_ = in;
+        for (const Group* side : {&l, &r})
+            for (const ScanEntry* e : *side)
+                if (e->ListError != 0) flags_.unreadable = true;
 
         const size_t first = rows_.size();
-        for (const auto* side : {&l, &r}) {
-            for (const ScanEntry* e : *side) {
-                if (e->ListError != 0 && !inUnreadable_) {
-                    inUnreadable_ = true;
-                    unreadablePrefix_ = key;
-                }
-            }
-        }
-
         bool ambiguous = false;
-        if (l.size() == 1 && r.size() == 1 && (!inConflict_ || SamePath(*l[0], *r[0]))) {
+        if (l.size() == 1 && r.size() == 1 && (!in.caseConflict || SamePath(*l[0], *r[0]))) {
             // The ordinary case, letter case differences included; below an ambiguous folder
             // only an exact match can be trusted.
             Paired(*l[0], *r[0], false);
@@ -177,9 +201,9 @@ private:
             OneSided(0, *l[0], true);
             OneSided(1, *r[0], true);
         } else if (r.empty()) {
-            for (const ScanEntry* e : l) OneSided(0, *e, inConflict_);
+            for (const ScanEntry* e : l) OneSided(0, *e, in.caseConflict);
         } else if (l.empty()) {
-            for (const ScanEntry* e : r) OneSided(1, *e, inConflict_);
+            for (const ScanEntry* e : r) OneSided(1, *e, in.caseConflict);
         } else {
             // Several names that differ only in case: pair exact matches, keep the rest apart.
             std::vector<bool> usedRight(r.size(), false);
@@ -194,7 +218,7 @@ private:
                 }
             }
             // Each ambiguous name is reported, unless the folder above it already was.
-            const bool report = !inConflict_;
+            const bool report = !in.caseConflict;
             for (size_t a = 0; a < l.size(); ++a) {
                 if (usedLeft[a]) continue;
                 if (report) problems.push_back({rows_.size(), 0, FileSystem::ErrCaseConflict});
@@ -208,26 +232,25 @@ private:
                 ambiguous = true;
             }
         }
-        if (ambiguous && isFolder && !inConflict_) {
-            inConflict_ = true;
-            conflictPrefix_ = key;
-        }
-        if (typeConflictHere_ && isFolder && !inTypeConflict_) {
-            inTypeConflict_ = true;
-            inTypeChange_ = typeChangeHere_;
-            typeConflictPrefix_ = key;
-        }
 
         // The rows of folders that could not be listed, for the error report.
         for (size_t k = first; k < rows_.size(); ++k) {
             for (int s = 0; s < 2; ++s) {
                 if (!rows_[k].Exists(s) || !rows_[k].IsFolder()) continue;
-                const auto& side = s == 0 ? l : r;
-                for (const ScanEntry* e : side)
+                for (const ScanEntry* e : s == 0 ? l : r)
                     if (e->ListError != 0 && e->Name == rows_[k].Name[s] && e->FolderPath == rows_[k].Folder[s])
                         problems.push_back({k, s, e->ListError});
             }
         }
+
+        Inherited below = flags_;
+        if (!isFolder) return below;
+        if (ambiguous && !in.caseConflict) below.caseConflict = true;
+        if (typeConflictHere_ && !in.typeConflict) {
+            below.typeConflict = true;
+            below.typeChange = typeChangeHere_;
+        }
+        return below;
     }
 
     struct Cache {
@@ -237,21 +260,13 @@ private:
         QString result;
     };
 
-    QString root_[2];
+    MergeSide* sides_;
     const MergeOptions& options_;
     ResultList& rows_;
     Cache cache_[2];
-    bool inUnreadable_ = false;
-    QString unreadablePrefix_;
-    bool inConflict_ = false;
-    QString conflictPrefix_;
-    const TypeConflictKeys* typeConflicts_;
+    Inherited flags_;                // what the rows of the group being merged take from above
     bool typeConflictHere_ = false;  // the group being merged is a conflict itself
     bool typeChangeHere_ = false;    // ... of a folder and a file or link
-    bool inTypeConflict_ = false;
-    bool inTypeChange_ = false;      // the folder of that conflict stands opposite a file or link
-    QString typeConflictPrefix_;
-    QSet<QString> reportedTypeConflicts_;
 };
 
 }  // namespace
@@ -285,37 +300,9 @@ void ClassifyRow(CompareRow& row, const MergeOptions& o) {
     propose(SyncAction::NoAction, false);
 }
 
-namespace {
-
-std::vector<RowProblem> MergeLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
-                                   const QString& rightRoot, const MergeOptions& options, ResultList& rows,
-                                   bool release, const TypeConflictKeys* typeConflicts) {
+std::vector<RowProblem> MergePair(MergeSide sides[2], const MergeOptions& options, ResultList& rows) {
     if (rows.empty()) rows.emplace_back();  // the unused row 0
-    // One reservation for the most rows the pair can give (every entry one-sided). The part a
-    // typical pair leaves unused is never touched and costs no resident memory, while growing
-    // step by step would copy the whole list at its largest and a final shrink_to_fit once more.
-    rows.reserve(rows.size() + left.size() + right.size());
-    const size_t first = rows.size();
-    PairMerger merger(leftRoot, rightRoot, options, rows, typeConflicts);
-    merger.Merge(left, right, release);
-    for (size_t i = first; i < rows.size(); ++i) rows[i].ProposedMark = rows[i].Selected;
-    Run().IgnoredErrors.clear();
+    PairMerger merger(sides, options, rows);
+    merger.Merge();
     return std::move(merger.problems);
-}
-
-}  // namespace
-
-std::vector<RowProblem> MergeScanLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
-                                       const QString& rightRoot, const MergeOptions& options, ResultList& rows,
-                                       const TypeConflictKeys* typeConflicts) {
-    return MergeLists(left, right, leftRoot, rightRoot, options, rows, false, typeConflicts);
-}
-
-std::vector<RowProblem> MergeAndReleaseScanLists(ScanList& left, ScanList& right, const QString& leftRoot,
-                                                 const QString& rightRoot, const MergeOptions& options,
-                                                 ResultList& rows, const TypeConflictKeys* typeConflicts) {
-    std::vector<RowProblem> problems = MergeLists(left, right, leftRoot, rightRoot, options, rows, true, typeConflicts);
-    ScanList().swap(left);
-    ScanList().swap(right);
-    return problems;
 }

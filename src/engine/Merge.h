@@ -1,13 +1,15 @@
 #pragma once
-// The merge of the two sorted scan lists of one folder pair into compare rows, and the rules
-// that propose a direction for every row.
+// The merge of the two walks of one folder pair into compare rows, and the rules that propose a
+// direction for every row.
 
 #include "engine/CompareTypes.h"
+#include "engine/Scanner.h"
 #include "engine/TypeConflicts.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct ProfileOptions;
@@ -35,26 +37,32 @@ struct RowProblem {
     int error = 0;
 };
 
-// Appends the rows of one pair to rows (which holds at least its unused row 0). leftRoot and
-// rightRoot are the two roots with their trailing '/'. Entries whose keys are equal are paired.
+// Where the merge takes the next node of a side's walk (SideWalk::Next); false when none is left.
+using NextNode = std::function<bool(ListedNode& node)>;
+
+// The start of one side for the merge: its root ending with '/', the root's entry, the root's
+// node (empty for a side whose root is missing and to be created), and its later nodes.
+struct MergeSide {
+    QString root;
+    ScanEntry rootEntry;
+    ListedNode rootNode;
+    NextNode next;
+};
+
+// Appends the rows of one pair to rows (which holds at least its unused row 0), taking the
+// nodes of both walks as it goes: the root's row, then each folder's files, then its
+// subfolders, each followed by what lies below it. Entries whose keys are equal are paired.
 // With keys that fold case, names that differ only in case are paired when each side holds
 // exactly one of them, an exact-case match first otherwise, and what cannot be paired
 // unambiguously becomes one-sided rows flagged CaseConflict. Every row at or below a folder that
-// could not be listed on either side is flagged Unreadable; every row whose key is in
-// typeConflicts (see FindTypeConflicts), and every row below such a folder, TypeConflict.
-// Flagged rows propose nothing and are unselected, except the rows of a type change that the
-// options replace (TypeChange as well): they propose what one-sided rows propose. Empties the
-// run's IgnoredErrors. Returns the rows to report: each folder that could not be listed, each
-// ambiguous name, each type conflict once unless the options replace it.
-std::vector<RowProblem> MergeScanLists(const ScanList& left, const ScanList& right, const QString& leftRoot,
-                                       const QString& rightRoot, const MergeOptions& options, ResultList& rows,
-                                       const TypeConflictKeys* typeConflicts = nullptr);
-
-// The same for a compare run that drops the lists afterwards: each entry's sort key is freed as
-// soon as it is merged, and both lists are empty on return.
-std::vector<RowProblem> MergeAndReleaseScanLists(ScanList& left, ScanList& right, const QString& leftRoot,
-                                                 const QString& rightRoot, const MergeOptions& options,
-                                                 ResultList& rows, const TypeConflictKeys* typeConflicts = nullptr);
+// could not be listed on either side is flagged Unreadable; every row of a name that is a folder
+// on one side and something else on the other (see FindTypeConflicts), and every row below such
+// a folder, TypeConflict. Flagged rows propose nothing and are unselected, except the rows of a
+// type change that the options replace (TypeChange as well): they propose what one-sided rows
+// propose. Each row's ProposedMark is its mark. Returns the rows to report: each folder that
+// could not be listed, each ambiguous name, each type conflict once unless the options replace
+// it.
+std::vector<RowProblem> MergePair(MergeSide sides[2], const MergeOptions& options, ResultList& rows);
 
 // The direction of a row present on both sides (first matching rule wins).
 void ClassifyRow(CompareRow& row, const MergeOptions& options);

@@ -1,7 +1,9 @@
 #pragma once
-// Listing one side of a folder pair into a flat, sortable ScanList; the sort keys and the sort.
-// A scan is pure file-system work and touches no shared state, so the two sides of a pair can
-// be scanned on two threads at once.
+// The walk of one side of a folder pair: each folder is listed, its entries put in the order of
+// the result rows, and handed on as one node, before the walk goes down into its subfolders. The
+// merge takes the nodes of both sides in the same order, so neither side's whole tree is ever
+// held in memory. A walk is pure file-system work and touches no shared state: it runs on a
+// thread of its own and reads ahead of the merge, up to a bound.
 
 #include "engine/CompareTypes.h"
 #include "engine/Masks.h"
@@ -10,8 +12,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 struct FolderPair;
@@ -25,55 +31,111 @@ struct ScanSwitches {
 };
 ScanSwitches SwitchesOf(const FolderPair& pair);
 
+// Whether names are compared with letter case folded: they are where a root of the pair lies on
+// a file system that folds case (names that differ only in case then meet and are paired, or
+// flagged where that is ambiguous); elsewhere names are paired by exact spelling.
+enum class KeyCase { Folded, Exact };
+
+// The form in which a name is ordered and matched: the name itself, or with KeyCase::Folded
+// every letter in upper case. Names are compared by UTF-16 code unit.
+QString NameKey(const QString& name, KeyCase keyCase);
+// The order of keys: ordinal, by UTF-16 code unit; negative, 0 or positive.
+int CompareKeys(QStringView a, QStringView b);
+
+struct ScanRules {
+    MaskSet dirs;
+    MaskSet files;
+    QStringList deletes;
+    ScanSwitches switches;
+    KeyCase keyCase = KeyCase::Folded;
+};
+
 struct ScanOptions {
     // Read the archive bit of every file (one extra call per file); a compare that ignores the
     // bit does without.
     bool readArchive = true;
-    // A folder that is left out wherever the scan meets it: the other root of the pair, when it
+    // A folder that is left out wherever the walk meets it: the other root of the pair, when it
     // lies inside this one, is never this side's content.
     const FileSystem::FolderIdentity* skipFolder = nullptr;
-    // When set, receives the sockets, pipes and devices met by the scan, as file entries with
-    // folder and name only (they are never rows, but nothing may take their place).
-    ScanList* specials = nullptr;
-    // When set, receives every folder (ending with '/') that holds stale temporary files of a
-    // killed copy. Like every temporary file of the copy, they are never listed.
-    std::vector<QString>* staleTemporaryFolders = nullptr;
     // When set, called with each folder below the root (ending with '/') right before it is
     // listed: the moment at which another program may swap the folder for a link, which the
-    // listing must then refuse to follow.
+    // listing must then refuse to follow. Called on the walk's thread.
     std::function<void(const QString& folder)> beforeListing;
 };
 
-// Lists the tree below rootPath (ending with '/') into list, entry 0 the root itself. Returns
-// true when the root cannot be listed; rootError then receives the error number. A subfolder
-// that cannot be listed keeps its entry, with its error number in ListError.
-bool ScanFolderTree(const QString& rootPath, const MaskSet& subfolderMasks, const MaskSet& fileMasks,
-                    const QStringList& deleteMasks, const ScanSwitches& switches, ScanList& list,
-                    int* rootError = nullptr, const ScanOptions& options = {});
+// The entries of one folder of a side, or of several folders whose names meet in one key (a
+// case-folding compare of a side that holds "Docs" and "docs"): files first, then folders, each
+// part in key order, equal keys by name. The walk of a side yields the root's node first; each
+// later node belongs to the next folder key of the walk, depth first, in the order of the rows.
+struct ListedNode {
+    std::vector<ScanEntry> entries;
+    size_t firstFolder = 0;  // entries[firstFolder...] are the folders
+    // The keys of the sockets, pipes and devices of the folders, in order. They are never rows,
+    // but nothing may take their place.
+    std::vector<QString> specialKeys;
+    // Per folder of the node, in the order of their entries in the node above: the error number
+    // of a folder that could not be listed (its contents are unknown), else 0.
+    std::vector<int> errors;
+};
+
+// The walk of one side. Started once; the merge takes its nodes with Next.
+class SideWalk {
+public:
+    // How many entries the walk may list ahead of the merge before it waits.
+    static constexpr size_t ReadAheadEntries = size_t{1} << 16;
+
+    SideWalk(const QString& root, const ScanRules& rules, const ScanOptions& options);
+    ~SideWalk();
+    SideWalk(const SideWalk&) = delete;
+    SideWalk& operator=(const SideWalk&) = delete;
+
+    // Starts the walk on a thread of its own; where no thread is to be had, walks the whole
+    // side at once (without the bound).
+    void Start();
+    // Waits for the next node; false when the walk is over and every node was taken. Waits in
+    // steps of waitStepMs, calling whileWaiting after each (when set).
+    bool Next(ListedNode& node, const std::function<void()>& whileWaiting = {}, int waitStepMs = 20);
+    // Ends the walk early: it lists nothing more.
+    void Stop();
+    bool Finished() const;
+    // The folders (ending with '/') that hold stale temporary files of a killed copy, which
+    // are never listed; complete once the walk has finished.
+    std::vector<QString> StaleTemporaryFolders() const;
+    // The root ending with '/'; entry 0 of the first node's folder.
+    const QString& Root() const { return root_; }
+    // The root entry as a row takes it: the path without its '/', the attributes of the folder.
+    ScanEntry RootEntry() const;
+
+private:
+    void Walk();
+    void WalkNode(const std::vector<QString>& folders, int depth);
+    bool ListInto(const QString& path, int depth, ListedNode& node);
+    bool Keep(const FileSystem::ListedEntry& e, const QString& path, bool& isFolder);
+    void Hand(ListedNode&& node);
+
+    QString root_;
+    ScanRules rules_;
+    ScanOptions options_;
+    int64_t offset_ = 0;
+    bool allFiles_ = true;
+    bool allDirs_ = true;
+    bool noDeletes_ = true;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<ListedNode> ready_;
+    size_t readyEntries_ = 0;
+    bool bounded_ = true;
+    bool stop_ = false;
+    bool finished_ = false;
+    std::vector<QString> staleFolders_;
+    std::thread thread_;
+    std::vector<FileSystem::ListedEntry> names_;  // the walk's listing buffer, reused
+    std::vector<QString> specialNames_;
+};
 
 // A file time (seconds since the epoch, universal time) as a local day-based date value in
 // whole seconds, with the offset of local time in force now (so that two times keep their
 // distance across a change of daylight saving time).
 double FileTimeToLocalDate(int64_t utcSeconds);
 double FileTimeToLocalDate(int64_t utcSeconds, int64_t offsetSeconds);
-
-// Whether sort keys fold letter case: they do where a root of the pair lies on a file system
-// that folds case (names that differ only in case then meet in one key and are paired, or
-// flagged where that is ambiguous); elsewhere names are paired by exact spelling.
-enum class KeyCase { Folded, Exact };
-
-// Fills SortKey of every entry. startPosition is the length of the root path with its '/'
-// plus 1: the key is built from the path below the root, '/' replaced by chr(1), a file's name
-// joined with chr(2), a chr(1), chr(2) or chr(3) in a name preceded by chr(3) (so that no two
-// paths share a key), all in upper case with KeyCase::Folded; a folder's key ends with chr(1).
-// Sorted by code unit, a folder's row comes first, then its files, then its subfolders each
-// followed by what lies below it.
-void BuildSortKeys(ScanList& list, qsizetype startPosition, KeyCase keyCase = KeyCase::Folded);
-// The same keys, written one after the other into buffer, which every SortKey then points into
-// (no allocation per entry; the characters of all keys take one block). buffer must outlive
-// the keys and stay untouched while they are in use.
-void BuildSortKeys(ScanList& list, qsizetype startPosition, std::vector<QChar>& buffer,
-                   KeyCase keyCase = KeyCase::Folded);
-
-// Sorts entries low..high in place by SortKey, ordinal comparison.
-void SortScanList(ScanList& list, qsizetype low, qsizetype high);

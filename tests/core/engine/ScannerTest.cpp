@@ -116,12 +116,19 @@ TEST(Scanner, AFolderSwappedForALinkAfterItsParentWasListedIsNotFollowed) {
         ASSERT_TRUE(QDir().rename(t.Path("root/sub"), t.Path("moved")));
         t.Link("root/sub", t.Path("outside"));
     };
-    ScanList list;
-    int error = 0;
-    ASSERT_FALSE(ScanFolderTree(t.Path("root/"), BuildMaskSet("*", ""), BuildMaskSet("*", ""), {}, {}, list, &error, options));
-    ASSERT_EQ(list.size(), 2u);  // the root and sub, nothing below it
-    EXPECT_EQ(list[1].Name, "sub");
-    EXPECT_NE(list[1].ListError, 0);
+    ScanRules rules;
+    rules.dirs = rules.files = BuildMaskSet("*", "");
+    SideWalk walk(t.Path("root/"), rules, options);
+    walk.Start();
+    std::vector<ListedNode> nodes(1);
+    while (walk.Next(nodes.back())) nodes.emplace_back();
+    nodes.pop_back();
+    ASSERT_EQ(nodes.size(), 2u);  // the root and sub, nothing below it
+    ASSERT_EQ(nodes[0].entries.size(), 1u);
+    EXPECT_EQ(nodes[0].entries[0].Name, "sub");
+    EXPECT_TRUE(nodes[1].entries.empty());
+    ASSERT_EQ(nodes[1].errors.size(), 1u);
+    EXPECT_NE(nodes[1].errors[0], 0);
 }
 
 // The other root of a pair inside a root, under any spelling (a link outside the tree included),
