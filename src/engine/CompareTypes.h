@@ -128,7 +128,8 @@ public:
     // A list of rows of its own (what every operation below makes of a view).
     void assign(size_t n, const CompareRow& row) {
         DropView();
-        rows_.assign(n, row);
+        rows_.clear();
+        for (size_t i = 0; i < n; ++i) rows_.push_back(row);
     }
     void push_back(const CompareRow& row) {
         StopViewing();
@@ -142,22 +143,18 @@ public:
         StopViewing();
         return rows_.emplace_back();
     }
-    void reserve(size_t n) { rows_.reserve(n); }
+    void reserve(size_t) {}  // the rows grow in chunks; nothing is ever moved
     void resize(size_t n) {
         StopViewing();
         rows_.resize(n);
     }
     void clear() { assign(0, CompareRow()); }
-    void erase(iterator first, iterator last) {
-        StopViewing();
-        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(first.Index()),
-                    rows_.begin() + static_cast<std::ptrdiff_t>(last.Index()));
-    }
 
     // Makes this list a view of base with its own row 0 and no other row yet.
     void ViewRowsOf(ResultList& base) {
         base_ = &base;
-        rows_.assign(1, CompareRow());
+        rows_.clear();
+        rows_.emplace_back();
         index_.assign(1, 0);
     }
     // Appends row i of the viewed list.
@@ -185,7 +182,6 @@ private:
     // A view that is grown or cut like a list of its own becomes one: a copy of its rows.
     void StopViewing() {
         if (!base_) return;
-        rows_.reserve(index_.size());
         for (size_t i = 1; i < index_.size(); ++i) rows_.push_back(base_->rows_[index_[i]]);
         DropView();
     }
@@ -194,7 +190,9 @@ private:
         std::vector<uint32_t>().swap(index_);
     }
 
-    std::vector<CompareRow> rows_;
+    // Chunks rather than one block: a list of a million rows grows without being copied whole
+    // (and without the memory of a second copy at the moment it is largest).
+    ChunkedList<CompareRow> rows_;
     ResultList* base_ = nullptr;
     std::vector<uint32_t> index_;
 };

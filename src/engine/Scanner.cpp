@@ -72,10 +72,10 @@ ScanSwitches SwitchesOf(const FolderPair& pair) {
     return s;
 }
 
-SideWalk::SideWalk(const QString& root, const ScanRules& rules, const ScanOptions& options)
+SideWalk::SideWalk(const QString& root, const ScanRules& rules, const ScanOptions& options, size_t readAhead)
     : root_(root), rules_(rules), options_(options), offset_(FileSystem::CurrentUtcOffsetSeconds()),
       allFiles_(PassesEveryName(rules.files)), allDirs_(PassesEveryName(rules.dirs)),
-      noDeletes_(MatchesNoName(rules.deletes)) {}
+      noDeletes_(MatchesNoName(rules.deletes)), readAhead_(readAhead) {}
 
 SideWalk::~SideWalk() {
     Stop();
@@ -137,7 +137,7 @@ void SideWalk::Hand(ListedNode&& node) {
     std::unique_lock<std::mutex> lock(mutex_);
     // Waits while the merge has enough to go on with; a node is never held back from an empty
     // queue, however large it is.
-    changed_.wait(lock, [this] { return stop_ || !bounded_ || ready_.empty() || readyEntries_ < ReadAheadEntries; });
+    changed_.wait(lock, [this] { return stop_ || !bounded_ || ready_.empty() || readyEntries_ < readAhead_; });
     if (stop_) return;
     readyEntries_ += node.entries.size();
     ready_.push_back(std::move(node));

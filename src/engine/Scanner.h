@@ -84,7 +84,8 @@ public:
     // How many entries the walk may list ahead of the merge before it waits.
     static constexpr size_t ReadAheadEntries = size_t{1} << 16;
 
-    SideWalk(const QString& root, const ScanRules& rules, const ScanOptions& options);
+    SideWalk(const QString& root, const ScanRules& rules, const ScanOptions& options,
+             size_t readAhead = ReadAheadEntries);
     ~SideWalk();
     SideWalk(const SideWalk&) = delete;
     SideWalk& operator=(const SideWalk&) = delete;
@@ -125,6 +126,7 @@ private:
     std::condition_variable changed_;
     std::deque<ListedNode> ready_;
     size_t readyEntries_ = 0;
+    size_t readAhead_;
     bool bounded_ = true;
     bool stop_ = false;
     bool finished_ = false;

@@ -9,6 +9,10 @@
 
 #include <QRegularExpression>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <sys/xattr.h>
 
 namespace {
@@ -129,6 +133,31 @@ TEST(Scanner, AFolderSwappedForALinkAfterItsParentWasListedIsNotFollowed) {
     EXPECT_TRUE(nodes[1].entries.empty());
     ASSERT_EQ(nodes[1].errors.size(), 1u);
     EXPECT_NE(nodes[1].errors[0], 0);
+}
+
+// A walk lists ahead of the merge only up to its bound, whatever the size of the tree, and
+// hands every node in order once the merge takes them: the tree is never held whole.
+TEST(Scanner, AWalkWaitsForTheMergeOnceItIsFarEnoughAhead) {
+    TempTree t;
+    for (int f = 0; f < 40; ++f)
+        for (int i = 0; i < 5; ++i) t.File(QString("root/d%1/f%2").arg(f, 2, 10, QChar('0')).arg(i), "");
+    std::atomic<int> listed = 0;
+    ScanOptions options;
+    options.beforeListing = [&](const QString&) { ++listed; };
+    ScanRules rules;
+    rules.dirs = rules.files = BuildMaskSet("*", "");
+    SideWalk walk(t.Path("root/"), rules, options, 10);
+    walk.Start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LE(listed.load(), 4);  // the root's 40 entries alone are past the bound
+    EXPECT_FALSE(walk.Finished());
+    QStringList order;
+    ListedNode node;
+    while (walk.Next(node))
+        for (const ScanEntry& e : node.entries) order << e.FolderPath.mid(t.Path("root").size()) + (e.IsFolder() ? "/" : e.Name);
+    EXPECT_EQ(listed.load(), 40);
+    ASSERT_EQ(order.size(), 240);
+    EXPECT_EQ(order.mid(38, 4), (QStringList{"/d38/", "/d39/", "/d00/f0", "/d00/f1"}));
 }
 
 // The other root of a pair inside a root, under any spelling (a link outside the tree included),
