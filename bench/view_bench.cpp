@@ -42,17 +42,18 @@ void BuildResults(ResultList& results, int rows) {
         if (i % 100 == 0) {
             left = QStringLiteral("/data/left/folder%1/").arg(i / 100);
             right = QStringLiteral("/data/right/folder%1/").arg(i / 100);
-            row.Folder[0] = left.chopped(1);
-            row.Folder[1] = right.chopped(1);
-            row.Name[0] = row.Name[1] = QStringLiteral("folder%1").arg(i / 100);
+            row.SetFolder(0, left.chopped(1));
+            row.SetFolder(1, right.chopped(1));
+            row.SetName(0, QStringLiteral("folder%1").arg(i / 100));
+            row.SetName(1, row.Name(0));
             row.Attributes[0] = row.Attributes[1] = Attr::Directory;
         } else {
-            row.Folder[0] = left;
-            row.Folder[1] = right;
+            row.SetFolder(0, left);
+            row.SetFolder(1, right);
             const QString name = QStringLiteral("file number %1.txt").arg(i);
             const int kind = i % 7;
-            if (kind != 5) row.Name[0] = name;
-            if (kind != 6) row.Name[1] = name;
+            if (kind != 5) row.SetName(0, name);
+            if (kind != 6) row.SetName(1, name);
             row.Size[0] = i;
             row.Size[1] = i + kind;
             row.Time[0] = 40000.0 + i / 86400.0;

@@ -197,7 +197,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
             // Not a folder at all: reported as a root that cannot be read, with the text the
             // user wrote, and never scanned (AutoCreate does not apply either).
             CompareRow& quote = view.ViewList.empty() ? view.ViewList.emplace_back() : view.ViewList[0];
-            quote.Folder[s] = pair.Dir[static_cast<size_t>(s)];
+            quote.SetFolder(s, pair.Dir[static_cast<size_t>(s)]);
             FileSystem::SetLastError(ENOENT);
             ReportOperationError(0, s == 0 ? OpCode::FirstFolder : OpCode::SecondFolder, 0, 0, view.ViewList);
             result.errorFlag += s + 1;
@@ -235,7 +235,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
             // Row 0 of the view list quotes the root in the report: the left one as folder 1
             // (code 1), the right one as folder 2 (code 4).
             CompareRow& quote = view.ViewList.empty() ? view.ViewList.emplace_back() : view.ViewList[0];
-            quote.Folder[s] = sides[s].root;
+            quote.SetFolder(s, sides[s].root);
             FileSystem::SetLastError(sides[s].error);
             ReportOperationError(0, s == 0 ? OpCode::FirstFolder : OpCode::SecondFolder, 0, 0, view.ViewList);
             result.errorFlag += s + 1;

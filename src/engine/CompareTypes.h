@@ -5,6 +5,8 @@
 #include "engine/IndexIterator.h"
 #include "platform/Attributes.h"
 
+#include <QExplicitlySharedDataPointer>
+#include <QSharedData>
 #include <QString>
 #include <QList>
 
@@ -38,6 +40,15 @@ struct ScanEntry {
 
     QStringView KeyView() const { return Key.isNull() ? QStringView(Name) : QStringView(Key); }
     bool IsFolder() const { return (Attributes & Attr::Directory) != 0; }
+};
+
+// Where a row's entries lie: the folder of each side (a folder row: the folder itself, without
+// '/'; a file row: its holding folder, with '/'), shared by the rows of the same folders, and the
+// right side's spelling of the name where it differs from the left's (names paired across letter
+// case), which makes the record the row's own.
+struct RowPlace : QSharedData {
+    QString folder[2];
+    QString otherName;
 };
 
 struct CompareRow {
@@ -80,22 +91,51 @@ struct CompareRow {
     // The mark the compare proposed (Selected as the merge set it): a view built anew starts
     // from it, so that ticks given in one view do not outlive a change of filter.
     bool ProposedMark : 1 = false;
+
+private:
+    // Whether the entry is there on the left and on the right (see Exists).
+    bool existsLeft_ : 1 = false;
+    bool existsRight_ : 1 = false;
+
+public:
     uint32_t Attributes[2] = {0, 0};
-    QString Folder[2];
-    QString Name[2];
     double Time[2] = {0, 0};
     int64_t Size[2] = {0, 0};
 
+    // The folder of side s (see RowPlace); empty where none was set.
+    const QString& Folder(int s) const { return place_ ? place_->folder[s] : NoText(); }
+    // The name on side s; empty where the entry is missing on that side.
+    const QString& Name(int s) const {
+        if (!Exists(s)) return NoText();
+        return s == 1 && place_ && !place_->otherName.isNull() ? place_->otherName : name_;
+    }
+    bool Exists(int side) const { return side == 0 ? existsLeft_ : existsRight_; }
+    void SetFolder(int s, const QString& folder);
+    // An empty name makes the entry missing on that side.
+    void SetName(int s, const QString& name);
+    void SetNames(const QString& left, const QString& right);
+    // Both folders from a record that other rows of the same folders share.
+    void SharePlace(const QExplicitlySharedDataPointer<RowPlace>& place) { place_ = place; }
+
     bool IsFolder() const { return (Attributes[0] & Attr::Directory) != 0; }
-    bool Exists(int side) const { return !Name[side].isEmpty(); }
     bool SideFoldsCase(int side) const { return (FoldsCase & (1u << side)) != 0; }
     // Whether the row lies below the folder whose path on side s is folder (without '/').
     bool LiesBelow(int s, const QString& folder) const {
-        return Folder[s].size() > folder.size() && Folder[s].startsWith(folder) && Folder[s][folder.size()] == QLatin1Char('/');
+        const QString& f = Folder(s);
+        return f.size() > folder.size() && f.startsWith(folder) && f[folder.size()] == QLatin1Char('/');
     }
+
+private:
+    static const QString& NoText();
+
+    QExplicitlySharedDataPointer<RowPlace> place_;
+    // The left name, or the right one where the left entry is missing; one string for both
+    // sides where they are spelt alike.
+    QString name_;
 };
-// The flags share the first word with the direction; a row is 144 bytes on 64-bit systems.
-static_assert(sizeof(CompareRow) <= 8 + 8 + 4 * sizeof(QString) + 32, "a compare row grew");
+// The flags share the first word with the direction; a row is 80 bytes on 64-bit systems (the
+// result list holds one per entry).
+static_assert(sizeof(CompareRow) <= 8 + 8 + 8 + sizeof(QString) + 32, "a compare row grew");
 
 // Index 0 holds no row of its own (the compare run uses its folders to quote unreadable roots);
 // rows 1..n are the rows of all pairs.

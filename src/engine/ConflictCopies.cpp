@@ -20,13 +20,13 @@ constexpr int kMaxConflictCounter = 99;
 
 // A conflict name that neither side's folder holds, within both folders' name limits.
 QString FreeConflictName(const CompareRow& r, int kept, const QDateTime& now) {
-    const int limit = std::min(FileSystem::NameLimitBytes(FolderWithoutSlash(r.Folder[0])),
-                               FileSystem::NameLimitBytes(FolderWithoutSlash(r.Folder[1])));
+    const int limit = std::min(FileSystem::NameLimitBytes(FolderWithoutSlash(r.Folder(0))),
+                               FileSystem::NameLimitBytes(FolderWithoutSlash(r.Folder(1))));
     for (int counter = 1; counter <= kMaxConflictCounter; ++counter) {
-        const QString name = ConflictName(r.Name[kept], now, counter, limit);
+        const QString name = ConflictName(r.Name(kept), now, counter, limit);
         if (name.isEmpty()) return QString();
-        if (FileSystem::GetAttributes(r.Folder[0] + name) == Attr::Invalid &&
-            FileSystem::GetAttributes(r.Folder[1] + name) == Attr::Invalid)
+        if (FileSystem::GetAttributes(r.Folder(0) + name) == Attr::Invalid &&
+            FileSystem::GetAttributes(r.Folder(1) + name) == Attr::Invalid)
             return name;
     }
     return QString();
@@ -55,25 +55,25 @@ bool KeepConflictVersions(SyncJob& job, int row) {
     if (!r.Exists(0) || !r.Exists(1)) {
         // Deleted on one side, changed on the other: the copy pass brings it back.
         const int s = r.Exists(0) ? 0 : 1;
-        WriteLogLine({FormatMsg(RunMsg::ConflictCopiedBack, {LogPath(r.Folder[s] + r.Name[s])})});
+        WriteLogLine({FormatMsg(RunMsg::ConflictCopiedBack, {LogPath(r.Folder(s) + r.Name(s))})});
         ++Run().ConflictsKept;
         return true;
     }
     const int s = r.SyncAction == SyncAction::LeftToRight ? 0 : 1;  // the side the run copies from
     const int kept = 1 - s;                                          // the version it overwrites
-    const QString older = r.Folder[kept] + r.Name[kept];
+    const QString older = r.Folder(kept) + r.Name(kept);
     const QString name = FreeConflictName(r, kept, Clock::Now());
     if (name.isEmpty()) {
         FileSystem::SetLastError(EEXIST);
         ++job.tally.Failed;
         ReportOperationError(0, OpCode::CopyFile, kept, row, view);
-        WriteLogLine({FormatMsg(RunMsg::ConflictNotKept, {LogPath(older), LogPath(r.Folder[kept] + r.Name[kept])})});
+        WriteLogLine({FormatMsg(RunMsg::ConflictNotKept, {LogPath(older), LogPath(r.Folder(kept) + r.Name(kept))})});
         return false;
     }
     // Beside the version itself first, then on the other side; the original stays in place
     // until the run's copy replaces it (and only if both of these exist).
     for (const int side : {kept, s}) {
-        const QString target = r.Folder[side] + name;
+        const QString target = r.Folder(side) + name;
         FileSystem::SeenEntry absent;
         absent.kind = FileSystem::SeenEntry::Kind::Absent;
         RunHost& host = job.host;
@@ -89,7 +89,7 @@ bool KeepConflictVersions(SyncJob& job, int row) {
             return false;
         }
     }
-    WriteLogLine({FormatMsg(RunMsg::ConflictKept, {LogPath(r.Folder[s] + r.Name[s]), name})});
+    WriteLogLine({FormatMsg(RunMsg::ConflictKept, {LogPath(r.Folder(s) + r.Name(s)), name})});
     ++Run().ConflictsKept;
     return true;
 }

@@ -152,8 +152,8 @@ QStringList RootsOfRows(const ResultList& view) {
     for (size_t i = 1; i < view.size(); ++i) {
         const CompareRow& row = view[i];
         if (row.Exists(0) || row.Exists(1)) continue;
-        for (const QString& folder : row.Folder) {
-            const QString root = FolderWithoutSlash(folder);
+        for (int s = 0; s < 2; ++s) {
+            const QString root = FolderWithoutSlash(row.Folder(s));
             if (!root.isEmpty() && !roots.contains(root)) roots << root;
         }
     }
@@ -165,9 +165,9 @@ QString CopyDestinationPath(const CompareRow& row, int s) {
     // On a case-sensitive file system "a.txt" and "A.txt" are two files. When the compare
     // matched them as one entry, the copy replaces the file that is there (as a copy onto a
     // case-insensitive file system would) rather than adding a second file beside it.
-    if (row.Exists(d) && row.Name[d] != row.Name[s] && row.Name[d].compare(row.Name[s], Qt::CaseInsensitive) == 0)
-        return row.Folder[d] + row.Name[d];
-    return row.Folder[d] + row.Name[s];
+    if (row.Exists(d) && row.Name(d) != row.Name(s) && row.Name(d).compare(row.Name(s), Qt::CaseInsensitive) == 0)
+        return row.Folder(d) + row.Name(d);
+    return row.Folder(d) + row.Name(s);
 }
 
 void SetArchiveSwitches(SyncJob& job, int s) {
@@ -196,10 +196,10 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
     QString first, second;
     if (row >= 0 && static_cast<size_t>(row) < view.size() && (side == 0 || side == 1)) {
         const CompareRow& r = view[static_cast<size_t>(row)];
-        if (operationCode & OpCode::FirstFolder) first = r.Folder[side];
-        if (operationCode & OpCode::FirstName) first += r.Name[side];
-        if (operationCode & OpCode::SecondFolder) second = r.Folder[1 - side];
-        if (operationCode & OpCode::SecondName) second += r.Name[side];
+        if (operationCode & OpCode::FirstFolder) first = r.Folder(side);
+        if (operationCode & OpCode::FirstName) first += r.Name(side);
+        if (operationCode & OpCode::SecondFolder) second = r.Folder(1 - side);
+        if (operationCode & OpCode::SecondName) second += r.Name(side);
     }
     if (CancelledByRequest(err)) {
         // The user's Cancel is no error to acknowledge; the log still shows where it stopped.
@@ -241,7 +241,7 @@ int ReportOperationError(int result, int operationCode, int side, int row, Resul
 void DeleteOneFile(SyncJob& job, int side, int row) {
     ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
-    const QString path = r.Folder[side] + r.Name[side];
+    const QString path = r.Folder(side) + r.Name(side);
     const FileSystem::SeenEntry seen = SeenOn(r, side);
     if (Settings().AllowUndo) {
         const bool ok = FileSystem::MoveToTrash(path, seen);
@@ -280,7 +280,7 @@ void DeleteOneFile(SyncJob& job, int side, int row) {
 void RemoveOneFolder(SyncJob& job, int side, int row) {
     ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
-    const QString folder = FolderWithoutSlash(r.Folder[side]);
+    const QString folder = FolderWithoutSlash(r.Folder(side));
     const bool ok = FileSystem::RemoveFolder(folder);
     const int err = FileSystem::LastError();
     // A folder that still holds something stays, and that is no failure.
@@ -294,7 +294,7 @@ void RemoveOneFolder(SyncJob& job, int side, int row) {
 bool TrashWholeFolder(SyncJob& job, int side, int row, int entriesBelow) {
     ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
-    const QString folder = FolderWithoutSlash(r.Folder[side]);
+    const QString folder = FolderWithoutSlash(r.Folder(side));
     const bool ok = FileSystem::MoveToTrash(folder, SeenOn(r, side));
     if (ok) job.tally.Deleted += 1 + entriesBelow;
     else CountNotDone(job, FileSystem::LastError() == 0 ? EIO : FileSystem::LastError());
@@ -310,8 +310,8 @@ bool CreateDestinationFolder(SyncJob& job, int s, int row) {
     ReportWorkerCopies(job, 0);
     if (job.Cancelled()) return false;
     const CompareRow& r = view[static_cast<size_t>(row)];
-    const QString target = FolderWithoutSlash(r.Folder[1 - s]);
-    bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder[s]));
+    const QString target = FolderWithoutSlash(r.Folder(1 - s));
+    bool ok = FileSystem::CreateFolderFrom(target, FolderWithoutSlash(r.Folder(s)));
     const bool created = ok;
     if (!ok && FileSystem::LastError() == EEXIST) {
         // Someone created it since the compare: the folder the run wants is there.
@@ -344,7 +344,7 @@ namespace {
 void FinishCopy(SyncJob& job, int s, int row, bool ok) {
     ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
-    const QString source = r.Folder[s] + r.Name[s];
+    const QString source = r.Folder(s) + r.Name(s);
     const QString destination = CopyDestinationPath(r, s);
     ++job.tally.CopiesEnded;
     if (ok) NoteDone(job, row, static_cast<uint8_t>(RowDone::CopiedFrom << s));
@@ -449,7 +449,7 @@ void CopyOneFile(SyncJob& job, int s, int row) {
     const int d = 1 - s;
     ResultList& view = job.view;
     const CompareRow& r = view[static_cast<size_t>(row)];
-    const QString source = r.Folder[s] + r.Name[s];
+    const QString source = r.Folder(s) + r.Name(s);
     const QString destination = CopyDestinationPath(r, s);
     RunHost& host = job.host;
 
@@ -472,7 +472,7 @@ void CopyOneFile(SyncJob& job, int s, int row) {
             return;
         }
     }
-    if (host.ProgressVisible()) host.ProgressShowFile(r.Folder[s], r.Folder[d], r.Name[s]);
+    if (host.ProgressVisible()) host.ProgressShowFile(r.Folder(s), r.Folder(d), r.Name(s));
     if (toWorkers && HandToWorkers(job, s, row, source, destination, destinationSeen)) return;
 
     bool ok;
@@ -482,9 +482,9 @@ void CopyOneFile(SyncJob& job, int s, int row) {
     QString variant;
     if (r.SideFoldsCase(d)) {
         const QString destinationName = destination.mid(destination.lastIndexOf(QLatin1Char('/')) + 1);
-        variant = FileSystem::FindCaseVariant(FolderWithoutSlash(r.Folder[d]), destinationName);
+        variant = FileSystem::FindCaseVariant(FolderWithoutSlash(r.Folder(d)), destinationName);
     }
-    if (!variant.isEmpty() && variant != r.Name[d]) {
+    if (!variant.isEmpty() && variant != r.Name(d)) {
         // Another file whose name differs only in case: writing would leave two files where
         // the user sees one, or replace the wrong one on a case-insensitive file system.
         FileSystem::SetLastError(EEXIST);

@@ -22,8 +22,8 @@ bool PassesFilter1(const CompareRow& row, int filter) {
 bool PassesFilter2(const CompareRow& row, int filter) {
     // Names compared exactly: rows whose names differ in case only count as one-sided here.
     switch (filter) {
-    case 1: return row.Name[0] == row.Name[1] || IsFolderRow(row);
-    case 2: return row.Name[0] != row.Name[1] || IsFolderRow(row);
+    case 1: return row.Name(0) == row.Name(1) || IsFolderRow(row);
+    case 2: return row.Name(0) != row.Name(1) || IsFolderRow(row);
     default: return true;
     }
 }
@@ -99,9 +99,9 @@ const std::vector<TreeRow>& FileView::TreeRows() {
         const CompareRow& row = Results[i];
         if (!PassesFilters(row, i, treeFilter1_, treeFilter2_)) continue;
         TreeRow& t = treeRows_.emplace_back();
-        t.LeftFolder = row.Folder[0];
-        t.RightFolder = row.Folder[1];
-        t.Name = row.Name[0].isEmpty() ? row.Name[1] : row.Name[0];
+        t.LeftFolder = row.Folder(0);
+        t.RightFolder = row.Folder(1);
+        t.Name = row.Name(0).isEmpty() ? row.Name(1) : row.Name(0);
         t.Attributes = row.Attributes[0] | row.Attributes[1];
     }
     // Each entry leads to the view row it stands for; a dropped empty folder to the next row
@@ -111,7 +111,7 @@ const std::vector<TreeRow>& FileView::TreeRows() {
         while (t < treeRows_.size()) {
             TreeRow& entry = treeRows_[t++];
             entry.ViewIndex = static_cast<int>(i);
-            if (entry.LeftFolder == ViewList[i].Folder[0]) break;
+            if (entry.LeftFolder == ViewList[i].Folder(0)) break;
         }
     }
     return treeRows_;

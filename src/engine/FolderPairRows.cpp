@@ -5,8 +5,8 @@
 namespace {
 
 bool SameEntry(const CompareRow& a, const CompareRow& b) {
-    return a.Name[0] == b.Name[0] && a.Name[1] == b.Name[1] && a.Folder[0] == b.Folder[0] &&
-           a.Folder[1] == b.Folder[1];
+    return a.Name(0) == b.Name(0) && a.Name(1) == b.Name(1) && a.Folder(0) == b.Folder(0) &&
+           a.Folder(1) == b.Folder(1);
 }
 
 bool IsFileOn(const CompareRow& row, int s) { return row.Exists(s) && (row.Attributes[s] & Attr::Directory) == 0; }
@@ -22,7 +22,7 @@ std::vector<int> SplitIntoPairs(const ResultList& list, std::vector<FolderPairRo
             FolderPairRows::Pair& g = pairs.emplace_back();
             if (IsRootRow(row)) {
                 for (int s = 0; s < 2; ++s) {
-                    g.Root[s] = row.Folder[s];
+                    g.Root[s] = row.Folder(s);
                     g.RootMissing[s] = row.Attributes[s] == Attr::Invalid;
                 }
             }

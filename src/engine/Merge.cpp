@@ -11,8 +11,6 @@
 namespace {
 
 void FillSide(CompareRow& row, int s, const ScanEntry& e) {
-    row.Folder[s] = e.FolderPath;
-    row.Name[s] = e.Name;
     row.Attributes[s] = e.Attributes;
     row.Time[s] = e.Modified;
     row.Size[s] = e.Size;
@@ -125,6 +123,20 @@ private:
         return c.result;
     }
 
+    // The folders of a row, shared with the rows before it where they are the same folders
+    // (every file of a folder, one-sided or not, takes the same strings).
+    const QExplicitlySharedDataPointer<RowPlace>& PlaceOf(const QString& left, const QString& right) {
+        const auto same = [](const QString& a, const QString& b) {
+            return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+        };
+        if (!place_ || !same(place_->folder[0], left) || !same(place_->folder[1], right)) {
+            place_ = new RowPlace;
+            place_->folder[0] = left;
+            place_->folder[1] = right;
+        }
+        return place_;
+    }
+
     CompareRow& NewRow() {
         CompareRow& row = rows_.emplace_back();
         row.FoldsCase = options_.foldsCase;
@@ -135,7 +147,8 @@ private:
         CompareRow& row = NewRow();
         FillSide(row, 0, l);
         FillSide(row, 1, r);
-        if (r.Name == l.Name) row.Name[1] = row.Name[0];  // one string for both sides
+        row.SharePlace(PlaceOf(l.FolderPath, r.FolderPath));
+        row.SetNames(l.Name, r.Name);  // one string for both sides where they are spelt alike
         row.DeleteMatch = l.DeleteMatch;
         ClassifyRow(row, options_);
         Flag(row, conflict);
@@ -146,7 +159,9 @@ private:
         FillSide(row, s, e);
         const int o = 1 - s;
         row.Attributes[o] = e.Attributes;
-        row.Folder[o] = OtherFolder(o, e.FolderPath);
+        const QString& other = OtherFolder(o, e.FolderPath);
+        row.SharePlace(s == 0 ? PlaceOf(e.FolderPath, other) : PlaceOf(other, e.FolderPath));
+        row.SetNames(s == 0 ? e.Name : QString(), s == 0 ? QString() : e.Name);
         row.DeleteMatch = e.DeleteMatch;
         row.SyncAction = SyncAction::AwayFrom(s);
         row.Selected = options_.defaultMark;
@@ -238,7 +253,7 @@ private:
             for (int s = 0; s < 2; ++s) {
                 if (!rows_[k].Exists(s) || !rows_[k].IsFolder()) continue;
                 for (const ScanEntry* e : s == 0 ? l : r)
-                    if (e->ListError != 0 && e->Name == rows_[k].Name[s] && e->FolderPath == rows_[k].Folder[s])
+                    if (e->ListError != 0 && e->Name == rows_[k].Name(s) && e->FolderPath == rows_[k].Folder(s))
                         problems.push_back({k, s, e->ListError});
             }
         }
@@ -264,6 +279,7 @@ private:
     const MergeOptions& options_;
     ResultList& rows_;
     Cache cache_[2];
+    QExplicitlySharedDataPointer<RowPlace> place_;
     Inherited flags_;                // what the rows of the group being merged take from above
     bool typeConflictHere_ = false;  // the group being merged is a conflict itself
     bool typeChangeHere_ = false;    // ... of a folder and a file or link

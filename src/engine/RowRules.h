@@ -7,7 +7,7 @@
 #include <array>
 
 // A folder row's depth on side s: the separators in its folder path.
-inline int Level(const CompareRow& row, int s) { return static_cast<int>(row.Folder[s].count(QLatin1Char('/'))); }
+inline int Level(const CompareRow& row, int s) { return static_cast<int>(row.Folder(s).count(QLatin1Char('/'))); }
 
 inline bool IsFolderOn(const CompareRow& row, int s) { return (row.Attributes[s] & Attr::Directory) != 0; }
 
@@ -42,4 +42,4 @@ inline bool Untouchable(const CompareRow& row, bool replacesTypeChanges) {
 }
 
 // A pair's root row is the only row without a name on either side.
-inline bool IsRootRow(const CompareRow& row) { return row.Name[0].isEmpty() && row.Name[1].isEmpty(); }
+inline bool IsRootRow(const CompareRow& row) { return row.Name(0).isEmpty() && row.Name(1).isEmpty(); }

@@ -15,7 +15,7 @@ bool Replaces(int flags) { return (flags & RunFlag::ReplacesTypeChanges) != 0; }
 // folder go to the trash as one entry: a row filtered out of the view or unticked by the user
 // would go with it, unplanned and uncounted by the guards.
 size_t LastOfWholeTickedSubtree(const ResultList& view, size_t i, int s) {
-    const QString folder = view[i].Folder[s];
+    const QString folder = view[i].Folder(s);
     size_t k = i;
     for (size_t j = view.ViewedIndex(i) + 1; j < view.ViewedSize() && view.ViewedRow(j).LiesBelow(s, folder); ++j) {
         ++k;

@@ -88,7 +88,7 @@ void SyncJob::DeletePass(const RunPlan& plan, const PlannedPass& pass) {
             }
             DeleteOneFile(*this, s, static_cast<int>(i));
             // The later copy pass must not copy what this pass deleted (delete masks).
-            row.Name[s].clear();
+            row.SetName(s, QString());
             break;
         case PlannedKind::RemoveFolder:
             // A folder that still holds something stays (the report ignores "folder not empty").
@@ -138,7 +138,7 @@ void SyncJob::CopyPass(const RunPlan& plan, const PlannedPass& pass) {
         const size_t i = action.row;
         if (action.single) {
             // A single file row is copied whatever its direction and mark, into its folder.
-            if (!FileSystem::FolderExists(FolderWithoutSlash(view[i].Folder[d])))
+            if (!FileSystem::FolderExists(FolderWithoutSlash(view[i].Folder(d))))
                 CreateDestinationFolder(*this, s, static_cast<int>(i));
             CopyOneFile(*this, s, static_cast<int>(i));
             continue;
@@ -149,7 +149,7 @@ void SyncJob::CopyPass(const RunPlan& plan, const PlannedPass& pass) {
         if (action.kind == PlannedKind::CreateFolder) {
             if (CreateDestinationFolder(*this, s, static_cast<int>(i)) || !row.TypeChange) continue;
             size_t j = i + 1;
-            for (; j < view.size() && view[j].LiesBelow(s, row.Folder[s]); ++j) {
+            for (; j < view.size() && view[j].LiesBelow(s, row.Folder(s)); ++j) {
                 const CompareRow& below = view[j];
                 if (!IsFolderOn(below, s) && below.Selected && below.Exists(s)) ++tally.Skipped;
             }

@@ -46,7 +46,7 @@ void LogRunLine(const QString& what, const ResultList& view, int r) {
     // Row 0 stands for the whole list and carries no paths.
     if (r >= 1 && static_cast<size_t>(r) < view.size()) {
         const CompareRow& row = view[static_cast<size_t>(r)];
-        values << LogPath(row.Folder[0]) << LogPath(row.Folder[1]);
+        values << LogPath(row.Folder(0)) << LogPath(row.Folder(1));
     }
     WriteLogLine(values);
 }

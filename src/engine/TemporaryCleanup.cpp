@@ -37,7 +37,7 @@ void RemoveStaleTemporaries(const FileView& files, int r, bool folderOnly, const
     if (start && !start->IsFolder()) return;  // a single file: no folder of it was listed
     for (int s = 0; s < 2; ++s) {
         if (!RunWritesOn(s, syncOptions, profile)) continue;
-        const QString subtree = start ? WithSlash(start->Folder[s]) : QString();
+        const QString subtree = start ? WithSlash(start->Folder(s)) : QString();
         for (const QString& folder : files.StaleTemporaryFolders[static_cast<size_t>(s)]) {
             if (start && (folderOnly ? folder != subtree : !folder.startsWith(subtree))) continue;
             int removed = 0;

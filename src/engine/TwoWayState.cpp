@@ -58,15 +58,15 @@ void PlaceOf(const CompareRow& row, const PairMemory& pair, MemoryPlace& place) 
     place.valid = row.Exists(s);
     if (!place.valid) return;
     // A file row's folder holds it (ending with '/'); a folder row's folder is its own path.
-    const QStringView below = QStringView(row.Folder[s]).mid(pair.Root[s].size());
+    const QStringView below = QStringView(row.Folder(s)).mid(pair.Root[s].size());
     if (row.FoldsCase != 0) {
-        place.folded = (row.IsFolder() ? below.toString() : below.toString() + row.Name[s]).toCaseFolded();
+        place.folded = (row.IsFolder() ? below.toString() : below.toString() + row.Name(s)).toCaseFolded();
         SplitInto(place.folded, place);
     } else if (row.IsFolder()) {
         SplitInto(below, place);
     } else {
         place.folder = below;
-        place.name = row.Name[s];
+        place.name = row.Name(s);
     }
 }
 
@@ -167,7 +167,7 @@ int JudgeAgainstMemory(ResultList& rows, const PairMemory& pair, const MergeOpti
         CompareRow& folder = rows[*it];
         const int s = folder.Exists(0) ? 0 : 1;
         bool all = true;
-        for (size_t j = *it + 1; j < pair.EndRow && rows[j].LiesBelow(s, folder.Folder[s]) && all; ++j)
+        for (size_t j = *it + 1; j < pair.EndRow && rows[j].LiesBelow(s, folder.Folder(s)) && all; ++j)
             all = rows[j].DeletionTravels;
         folder.DeletionTravels = all;
     }

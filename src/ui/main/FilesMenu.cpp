@@ -58,7 +58,7 @@ FilesMenuPlan PlanFilesMenu(const ResultList& viewList, int scrollValue, int mou
     } else if (!title) {
         plan.copyOffset = {2, 2, 0, 0};
         plan.deleteOffset = {2, 2, 0, 0};
-        plan.captionArgs << MenuDisplayName(hasLeft ? row->Name[0] : row->Name[1]);
+        plan.captionArgs << MenuDisplayName(hasLeft ? row->Name(0) : row->Name(1));
     }
     plan.outcome = FilesMenuOutcome::Menu;
     return plan;

@@ -46,7 +46,7 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
             marker = Marker::Delete;
         } else {
             // Exact comparison: names that differ in case only are a difference worth seeing.
-            colour = row.Name[0] != row.Name[1] ? FilesColor::CaseOnly : FilesColor::Same;
+            colour = row.Name(0) != row.Name(1) ? FilesColor::CaseOnly : FilesColor::Same;
         }
         break;
     case SyncAction::LeftToRight:
@@ -57,7 +57,7 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
         }
         colour = ArchiveOnlyOn(row.Attributes[0], row.Attributes[1], mask) ? FilesColor::ToRightArchive
                                                                            : FilesColor::ToRight;
-        if (row.Name[1].isEmpty() && (IsOn(options, SyncOption::DeleteInLeft) || row.DeletionTravels))
+        if (row.Name(1).isEmpty() && (IsOn(options, SyncOption::DeleteInLeft) || row.DeletionTravels))
             marker = Marker::Delete;
         else if (IsOn(options, SyncOption::CopyToRight)) marker = Marker::ToRight;
         break;
@@ -69,7 +69,7 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
         }
         colour = ArchiveOnlyOn(row.Attributes[1], row.Attributes[0], mask) ? FilesColor::ToLeftArchive
                                                                            : FilesColor::ToLeft;
-        if (row.Name[0].isEmpty() && (IsOn(options, SyncOption::DeleteInRight) || row.DeletionTravels))
+        if (row.Name(0).isEmpty() && (IsOn(options, SyncOption::DeleteInRight) || row.DeletionTravels))
             marker = Marker::Delete;
         else if (IsOn(options, SyncOption::CopyToLeft)) marker = Marker::ToLeft;
         break;
@@ -84,13 +84,13 @@ void FormatFileCells(const CompareRow& row, const std::array<bool, 5>& options, 
         if (row.Conflict && c != 4) out.cells[c].bold = true;
     }
     out.cells[4].text = marker;
-    if (!row.Name[0].isEmpty()) {
-        out.cells[1].text = row.Name[0];
+    if (!row.Name(0).isEmpty()) {
+        out.cells[1].text = row.Name(0);
         out.cells[2].text = ReadableSize(row.Size[0]);
         out.cells[3].text = FormatFileTime(row.Time[0]);
     }
-    if (!row.Name[1].isEmpty()) {
-        out.cells[7].text = row.Name[1];
+    if (!row.Name(1).isEmpty()) {
+        out.cells[7].text = row.Name(1);
         out.cells[6].text = ReadableSize(row.Size[1]);
         out.cells[5].text = FormatFileTime(row.Time[1]);
     }
@@ -124,8 +124,8 @@ void FormatFolderCells(const CompareRow& row, const std::array<bool, 5>& options
     }
     for (int c = 1; c < 8; ++c) out.cells[c].fore = colour;
     out.cells[4].text = marker;
-    for (int c = 1; c <= 3; ++c) out.cells[c].text = row.Folder[0];
-    for (int c = 5; c <= 7; ++c) out.cells[c].text = row.Folder[1];
+    for (int c = 1; c <= 3; ++c) out.cells[c].text = row.Folder(0);
+    for (int c = 5; c <= 7; ++c) out.cells[c].text = row.Folder(1);
 }
 
 }  // namespace
@@ -148,12 +148,12 @@ QString FilesRowSentence(const CompareRow& row, const std::array<bool, 5>& syncO
     const FilesPageRow shown = FormatFilesRow(row, syncOptions, archiveMask);
     QStringList parts;
     if (shown.folder) {
-        parts << (row.Folder[0].isEmpty() ? row.Folder[1] : row.Folder[0]) << words.folder;
+        parts << (row.Folder(0).isEmpty() ? row.Folder(1) : row.Folder(0)) << words.folder;
     } else {
-        parts << (row.Name[0].isEmpty() ? row.Name[1] : row.Name[0]);
-        if (row.Name[0].isEmpty()) parts << words.notLeft;
+        parts << (row.Name(0).isEmpty() ? row.Name(1) : row.Name(0));
+        if (row.Name(0).isEmpty()) parts << words.notLeft;
         else parts << words.leftSide.arg(shown.cells[2].text, shown.cells[3].text);
-        if (row.Name[1].isEmpty()) parts << words.notRight;
+        if (row.Name(1).isEmpty()) parts << words.notRight;
         else parts << words.rightSide.arg(shown.cells[6].text, shown.cells[5].text);
     }
     const QString& marker = shown.cells[4].text;

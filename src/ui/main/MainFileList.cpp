@@ -310,12 +310,13 @@ void MainFileList::OpenRow(int index, size_t side) {
     const FileView& files = CurrentFileView();
     if (index < 1 || index > files.LastIndex() || side > 1) return;
     const CompareRow& row = files.ViewList[static_cast<size_t>(index)];
+    const int s = static_cast<int>(side);
     QString path;
     if (row.Attributes[side] & Attr::Directory) {
-        path = row.Folder[side];
+        path = row.Folder(s);
         if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
     } else {
-        path = row.Folder[side] + row.Name[side];
+        path = row.Folder(s) + row.Name(s);
     }
     const bool opened = openWithShell ? openWithShell(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     if (!opened) Host().Beep();

@@ -85,7 +85,7 @@ void MainFileList::OpenMenuAtCursor() {
     MoveCursor(cursor);  // the row comes onto the page
     const CompareRow& row = CurrentFileView().ViewList[static_cast<size_t>(cursor)];
     size_t side = static_cast<size_t>(cursorSide_);
-    if (!row.IsFolder() && row.Name[side].isEmpty()) side = 1 - side;
+    if (!row.IsFolder() && !row.Exists(static_cast<int>(side))) side = 1 - side;
     const int gridRow = AccessiblePageRow(cursor);
     const int col = side == 0 ? 1 : 7;
     const QRect cell = grid_->CellRect(gridRow, col);
@@ -122,7 +122,7 @@ bool MainFileList::Key(QKeyEvent* event) {
         if (cursor < 1 || lock_.Refused()) return true;
         const CompareRow& row = files.ViewList[static_cast<size_t>(cursor)];
         size_t side = static_cast<size_t>(cursorSide_);
-        if (!row.IsFolder() && row.Name[side].isEmpty()) side = 1 - side;
+        if (!row.IsFolder() && !row.Exists(static_cast<int>(side))) side = 1 - side;
         OpenRow(cursor, side);
         return true;
     }

@@ -117,7 +117,7 @@ TEST_F(PairedTrees, RowsComeFolderFirstAndAKeyCharacterInANameNeverPairsAnotherP
             const CompareRow& r = view_.Results[i];
             QString path[2];
             for (int s = 0; s < 2; ++s)
-                if (r.Exists(s)) path[s] = r.Folder[s].mid(t.Path(s ? "r" : "l").size() + 1) + (r.IsFolder() ? "/" : r.Name[s]);
+                if (r.Exists(s)) path[s] = r.Folder(s).mid(t.Path(s ? "r" : "l").size() + 1) + (r.IsFolder() ? "/" : r.Name(s));
             order << (path[0].isEmpty() ? path[1] : path[0]);
             EXPECT_FALSE(r.CaseConflict) << qPrintable(order.last());
             if (r.Exists(0) && r.Exists(1)) {
@@ -172,7 +172,7 @@ TEST_F(PairedTrees, CaseCollisionsNeverPairTwoDifferentFiles) {
         QStringList rows, expected = c.rows;
         for (size_t i = 2; i < view_.Results.size(); ++i) {
             const CompareRow& r = view_.Results[i];
-            rows << QString("%1|%2|%3|%4|%5").arg(r.Name[0], r.Name[1]).arg(r.SyncAction).arg(r.Selected ? 1 : 0)
+            rows << QString("%1|%2|%3|%4|%5").arg(r.Name(0), r.Name(1)).arg(r.SyncAction).arg(r.Selected ? 1 : 0)
                         .arg(r.CaseConflict ? "c" : "");
         }
         rows.sort();
@@ -270,7 +270,7 @@ TEST_F(PairedTrees, RandomTreesFollowThePlainOrderRules) {
             const CompareRow& r = view_.Results[i];
             QString path[2];
             for (int s = 0; s < 2; ++s)
-                if (r.Exists(s)) path[s] = r.Folder[s].mid(t.Path(s ? "r" : "l").size() + 1) + (r.IsFolder() ? "/" : r.Name[s]);
+                if (r.Exists(s)) path[s] = r.Folder(s).mid(t.Path(s ? "r" : "l").size() + 1) + (r.IsFolder() ? "/" : r.Name(s));
             rows << path[0] + " | " + path[1];
         }
         EXPECT_EQ(rows, expected) << "seed " << seed;
@@ -292,10 +292,10 @@ TEST_F(CompareRunTest, PairsFollowEachOtherWithTheirRootsResolvedOrCreated) {
     EXPECT_EQ(Compare().outcome, CompareOutcome::Done);
     EXPECT_TRUE(::Run().IgnoredErrors.empty());
     EXPECT_EQ(Rows(), (QStringList{"||0", "new.txt||-1", "x.txt|x.txt|0", "||0", "f.txt|f.txt|0", "||-1", "b||-1", "sub||-1", "c||-1"}));
-    EXPECT_EQ(view_.Results[1].Folder[1], t.Path("r"));
-    EXPECT_EQ(view_.Results[3].Folder[1], t.Path("r/"));
-    EXPECT_EQ(view_.Results[4].Folder[1], t.Path("r3"));
-    EXPECT_EQ(view_.Results[9].Folder[1], t.Path("r2-missing/sub/"));
+    EXPECT_EQ(view_.Results[1].Folder(1), t.Path("r"));
+    EXPECT_EQ(view_.Results[3].Folder(1), t.Path("r/"));
+    EXPECT_EQ(view_.Results[4].Folder(1), t.Path("r3"));
+    EXPECT_EQ(view_.Results[9].Folder(1), t.Path("r2-missing/sub/"));
     EXPECT_EQ(view_.LastIndex(), 9);
     EXPECT_FALSE(::Run().ErrorReported);
 }

@@ -55,7 +55,7 @@ protected:
         QStringList out;
         for (size_t i = 1; i < view_.Results.size(); ++i) {
             const CompareRow& r = view_.Results[i];
-            out << QString("%1|%2|%3").arg(r.Name[0], r.Name[1]).arg(r.SyncAction);
+            out << QString("%1|%2|%3").arg(r.Name(0), r.Name(1)).arg(r.SyncAction);
         }
         return out;
     }

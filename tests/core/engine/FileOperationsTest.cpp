@@ -44,7 +44,7 @@ protected:
     int RowOf(const QString& name) {
         EXPECT_EQ(Compare().outcome, CompareOutcome::Done);
         for (size_t i = 1; i < view_.ViewList.size(); ++i)
-            if (view_.ViewList[i].Name[0] == name || (view_.ViewList[i].Name[0].isEmpty() && view_.ViewList[i].Name[1] == name))
+            if (view_.ViewList[i].Name(0) == name || (view_.ViewList[i].Name(0).isEmpty() && view_.ViewList[i].Name(1) == name))
                 return static_cast<int>(i);
         ADD_FAILURE() << "no row " << qPrintable(name);
         return 0;
@@ -179,9 +179,10 @@ TEST_F(FileOperationsTest, TheErrorReportAsksOrLogsEachFailure) {
         if (given.contains('i')) ::Run().IgnoredErrors.insert(c.err);
         host_.queuedAnswers = {c.answer};
         ResultList rows(2);
-        rows[1].Folder[0] = "/l/";
-        rows[1].Folder[1] = "/r/";
-        rows[1].Name[0] = rows[1].Name[1] = "x";
+        rows[1].SetFolder(0, "/l/");
+        rows[1].SetFolder(1, "/r/");
+        rows[1].SetName(0, "x");
+        rows[1].SetName(1, rows[1].Name(0));
         FileSystem::SetLastError(c.err);
         EXPECT_EQ(ReportOperationError(c.result, c.op, 0, 1, rows), c.returned);
         EXPECT_EQ(host_.messagesShown.size(), outcome.contains('a') ? 1 : 0);

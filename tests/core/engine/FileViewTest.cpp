@@ -11,9 +11,9 @@ namespace {
 CompareRow Row(const QString& folder, const QString& left, const QString& right = QString(), int16_t action = 0, bool deleteMatch = false) {
     CompareRow r;
     const bool isFolder = left.endsWith('/');
-    for (int s = 0; s < 2; ++s) r.Folder[s] = (s == 0 ? "/l" : "/r") + folder + (isFolder ? "" : "/");
-    r.Name[0] = isFolder ? folder.section('/', -1) : left;
-    r.Name[1] = isFolder ? r.Name[0] : (right.isNull() ? left : right);
+    for (int s = 0; s < 2; ++s) r.SetFolder(s, (s == 0 ? "/l" : "/r") + folder + (isFolder ? "" : "/"));
+    r.SetName(0, isFolder ? folder.section('/', -1) : left);
+    r.SetName(1, isFolder ? r.Name(0) : (right.isNull() ? left : right));
     if (isFolder) r.Attributes[0] = r.Attributes[1] = Attr::Directory;
     r.SyncAction = action;
     r.DeleteMatch = deleteMatch;
@@ -25,7 +25,7 @@ QStringList Shown(const FileView& v) {
     QStringList out;
     for (size_t i = 1; i < v.ViewList.size(); ++i) {
         const CompareRow& r = v.ViewList[i];
-        out << (r.IsFolder() ? r.Folder[0].mid(2) + "/" : (r.Name[0].isEmpty() ? r.Name[1] : r.Name[0]));
+        out << (r.IsFolder() ? r.Folder(0).mid(2) + "/" : (r.Name(0).isEmpty() ? r.Name(1) : r.Name(0)));
     }
     return out;
 }

@@ -24,8 +24,8 @@ QStringList Listed(const FileView& view, const QString& root, int s = 0) {
     for (size_t i = 2; i < view.Results.size(); ++i) {
         const CompareRow& r = view.Results[i];
         if (!r.Exists(s)) continue;
-        const QString relative = r.Folder[s].mid(root.size() + 1);
-        out << (r.IsFolder() ? relative + "/" : relative + r.Name[s]) + (r.DeleteMatch ? "!" : "");
+        const QString relative = r.Folder(s).mid(root.size() + 1);
+        out << (r.IsFolder() ? relative + "/" : relative + r.Name(s)) + (r.DeleteMatch ? "!" : "");
     }
     out.sort();
     return out;
@@ -96,7 +96,7 @@ TEST_F(CompareRunTest, LinksAndTypeConflictsAreListedAsWhatTheyAreAndFlagged) {
     for (size_t i = 2; i < view_.Results.size(); ++i) {
         const CompareRow& r = view_.Results[i];
         const int s = r.Exists(0) ? 0 : 1;
-        const QString rel = (r.IsFolder() ? r.Folder[s] : r.Folder[s] + r.Name[s]).mid(t.Path("l").size() + 1);
+        const QString rel = (r.IsFolder() ? r.Folder(s) : r.Folder(s) + r.Name(s)).mid(t.Path("l").size() + 1);
         const bool conflict = QRegularExpression("^([dkq](/.*)?|p)$").match(rel).hasMatch();
         EXPECT_EQ(r.TypeConflict, conflict) << qPrintable(rel);
         EXPECT_EQ(r.SyncAction, conflict ? SyncAction::NoAction : SyncAction::LeftToRight) << qPrintable(rel);
@@ -172,7 +172,7 @@ TEST_F(CompareRunTest, TheOtherRootInsideARootIsNoContentOfIt) {
             AddPair(outerSide ? inner : t.Path("X"), outerSide ? t.Path("X") : inner);
             ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
             EXPECT_EQ(Listed(view_, t.Path("X"), outerSide), (QStringList{"a.txt", "sub/", "sub/b.txt"})) << qPrintable(inner);
-            EXPECT_EQ(Listed(view_, view_.Results[1].Folder[1 - outerSide], 1 - outerSide), QStringList{"archived.txt"});
+            EXPECT_EQ(Listed(view_, view_.Results[1].Folder(1 - outerSide), 1 - outerSide), QStringList{"archived.txt"});
         }
     }
 }

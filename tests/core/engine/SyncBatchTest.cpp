@@ -70,8 +70,8 @@ TEST_F(SyncBatchTest, TheLogKeepsTheWalksOrderAndReportsEachCopyOnlyOnceInPlace)
     for (size_t i = 1; i < files.ViewList.size(); ++i) {
         const CompareRow& r = files.ViewList[i];
         if (!r.Exists(0)) continue;  // the pair's own row
-        if (r.IsFolder() && !r.Exists(1)) walk << "CreateFolder " + r.Folder[1].mid(right.Path().size() + 1);
-        if (!r.IsFolder() && r.Name[0] != "f033.txt") walk << "Copy " + r.Folder[0].mid(left.Path().size() + 1) + r.Name[0];
+        if (r.IsFolder() && !r.Exists(1)) walk << "CreateFolder " + r.Folder(1).mid(right.Path().size() + 1);
+        if (!r.IsFolder() && r.Name(0) != "f033.txt") walk << "Copy " + r.Folder(0).mid(left.Path().size() + 1) + r.Name(0);
     }
     int progressCalls = 0;
     host.onProgress = [&](int64_t, int64_t) {

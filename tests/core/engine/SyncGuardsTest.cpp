@@ -112,7 +112,7 @@ TEST_F(SyncGuardsTest, EachPairIsCountedOnItsOwnEvenWhereTheListHidesItsRootRow)
     ComparePairs({Pair(left.Path("one"), right.Path("one")), Pair(left.Path("two"), right.Path("two"))});
     // Neither root holds a file of its own: the view drops both root rows as empty folders.
     for (size_t i = 1; i < files.ViewList.size(); ++i)
-        ASSERT_FALSE(files.ViewList[i].Name[0].isEmpty() && files.ViewList[i].Name[1].isEmpty()) << "a root row is shown";
+        ASSERT_FALSE(files.ViewList[i].Name(0).isEmpty() && files.ViewList[i].Name(1).isEmpty()) << "a root row is shown";
     SetOptions({true, false, false, false, true});
     Switches().DontAsk = true;
 

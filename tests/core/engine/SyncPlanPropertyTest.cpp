@@ -74,8 +74,8 @@ protected:
             for (size_t a = pass.begin; a < pass.end; ++a) {
                 const CompareRow& row = files.ViewList[plan.Actions[a].row];
                 int side = 0;
-                const QString folder = Relative(row.Folder[pass.side].endsWith('/') ? row.Folder[pass.side] : row.Folder[pass.side] + '/', side);
-                const QString file = folder + row.Name[pass.side];
+                const QString folder = Relative(row.Folder(pass.side).endsWith('/') ? row.Folder(pass.side) : row.Folder(pass.side) + '/', side);
+                const QString file = folder + row.Name(pass.side);
                 switch (plan.Actions[a].kind) {
                 case PlannedKind::CopyFile:
                     // An earlier delete pass may have taken the source, or the destination it needs.

@@ -107,7 +107,7 @@ TEST_F(SyncRunTest, VanishedRootIsReportedPerItemAndCreatesNothing) {
     Compare();
     // Point the rows at a right root that then disappears, as an unplugged disk would.
     for (ResultList* list : {&files.ViewList, &files.Results})
-        for (CompareRow& r : *list) r.Folder[1].replace(right.Path(), rightRoot);
+        for (CompareRow& r : *list) r.SetFolder(1, QString(r.Folder(1)).replace(right.Path(), rightRoot));
     ASSERT_TRUE(QDir(rightRoot).removeRecursively());
     Switches().DontAsk = true;
     ASSERT_TRUE(Sync());

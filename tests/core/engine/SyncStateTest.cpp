@@ -243,8 +243,10 @@ TEST(SyncStateView, TheConflictFilterShowsConflictsOnly) {
     FileView view;
     auto add = [&view](const char* name, bool folder, bool conflict) {
         CompareRow& row = view.Results.emplace_back();
-        row.Name[0] = row.Name[1] = QString::fromLatin1(name);
-        row.Folder[0] = row.Folder[1] = QStringLiteral("/r/");
+        row.SetName(0, QString::fromLatin1(name));
+        row.SetName(1, row.Name(0));
+        row.SetFolder(0, QStringLiteral("/r/"));
+        row.SetFolder(1, row.Folder(0));
         if (folder) row.Attributes[0] = row.Attributes[1] = Attr::Directory;
         row.SyncAction = conflict || !folder ? SyncAction::LeftToRight : SyncAction::NoAction;
         row.Conflict = conflict;
@@ -256,7 +258,7 @@ TEST(SyncStateView, TheConflictFilterShowsConflictsOnly) {
     options.ShowEmptyFolders = true;
     view.UpdateFilesView(5, options);
     QStringList shown;
-    for (size_t i = 1; i < view.ViewList.size(); ++i) shown << view.ViewList[i].Name[0];
+    for (size_t i = 1; i < view.ViewList.size(); ++i) shown << view.ViewList[i].Name(0);
     EXPECT_EQ(shown, (QStringList{QStringLiteral("sub"), QStringLiteral("both.txt")}));
 }
 

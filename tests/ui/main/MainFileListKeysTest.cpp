@@ -24,17 +24,17 @@ TEST_F(MainWindowFixture, TheMainKeysMoveTickOpenAndSwitchAndTabReachesEveryButt
     view.Results = ResultList(1);
     // A folder whose files copy to the right, all on the left only.
     CompareRow folder;
-    folder.Folder[0] = QStringLiteral("/l/sub/");
-    folder.Folder[1] = QStringLiteral("/r/sub/");
-    folder.Name[0] = folder.Name[1] = QStringLiteral("sub");
+    folder.SetFolder(0, QStringLiteral("/l/sub/"));
+    folder.SetFolder(1, QStringLiteral("/r/sub/"));
+    folder.SetName(0, QStringLiteral("sub"));
+    folder.SetName(1, folder.Name(0));
     folder.Attributes[0] = folder.Attributes[1] = Attr::Directory;
     view.Results.push_back(folder);
     for (int i = 1; i <= FileRows; ++i) {
         CompareRow row = folder;
         row.SyncAction = -1;
         row.Attributes[0] = row.Attributes[1] = 0;
-        row.Name[0] = Name(i);
-        row.Name[1].clear();
+        row.SetNames(Name(i), QString());
         view.Results.push_back(row);
     }
     view.Stale = false;

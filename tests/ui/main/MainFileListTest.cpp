@@ -12,12 +12,12 @@ CompareRow Folder(int16_t action, const QString& left, const QString& right, boo
                   bool rightExists = true) {
     CompareRow row;
     row.SyncAction = action;
-    row.Folder[0] = left;
-    row.Folder[1] = right;
+    row.SetFolder(0, left);
+    row.SetFolder(1, right);
     // A folder on one side only carries its attributes on both, as the merge gives it.
     row.Attributes[0] = row.Attributes[1] = Attr::Directory;
-    if (leftExists) row.Name[0] = QStringLiteral("d");
-    if (rightExists) row.Name[1] = QStringLiteral("d");
+    if (leftExists) row.SetName(0, QStringLiteral("d"));
+    if (rightExists) row.SetName(1, QStringLiteral("d"));
     return row;
 }
 
@@ -25,10 +25,10 @@ CompareRow File(int16_t action, const QString& folder, const QString& left, cons
                 bool deleteMatch = false) {
     CompareRow row;
     row.SyncAction = action;
-    row.Folder[0] = QStringLiteral("/l/") + folder;
-    row.Folder[1] = QStringLiteral("/r/") + folder;
-    row.Name[0] = left;
-    row.Name[1] = right;
+    row.SetFolder(0, QStringLiteral("/l/") + folder);
+    row.SetFolder(1, QStringLiteral("/r/") + folder);
+    row.SetName(0, left);
+    row.SetName(1, right);
     row.DeleteMatch = deleteMatch;
     return row;
 }
@@ -89,7 +89,7 @@ TEST(FilesSelectionTest, FolderTicksCarryTheirFilesAndWithShiftTheirSubfolders) 
              {0, "/l/ab", nullptr}, {-1, "/l/ab", "f3"}}) {
         CompareRow row = name ? File(action, QString(), QString::fromLatin1(name), QString::fromLatin1(name))
                               : Folder(action, QString::fromLatin1(folder), QString::fromLatin1(folder));
-        row.Folder[0] = QString::fromLatin1(folder);
+        row.SetFolder(0, QString::fromLatin1(folder));
         row.Selected = false;
         view.push_back(row);
     }

@@ -50,7 +50,7 @@ inline QString WriteLeftRightProfile(TempTree& tree) {
 inline int ViewIndexOf(const QString& name) {
     const FileView& view = CurrentFileView();
     for (int i = 1; i <= view.LastIndex(); ++i)
-        if (view.ViewList[static_cast<size_t>(i)].Name[0] == name || view.ViewList[static_cast<size_t>(i)].Name[1] == name)
+        if (view.ViewList[static_cast<size_t>(i)].Name(0) == name || view.ViewList[static_cast<size_t>(i)].Name(1) == name)
             return i;
     return 0;
 }

@@ -129,7 +129,7 @@ TEST_F(SyncFixture, PopupDeleteAsksAndActsOnTheMenusRowAndNoLeavesAll) {
     const auto folderRow = [](int side, const QString& end) {
         const FileView& view = CurrentFileView();
         for (int i = 1; i <= view.LastIndex(); ++i)
-            if (view.ViewList[static_cast<size_t>(i)].IsFolder() && view.ViewList[static_cast<size_t>(i)].Folder[side].endsWith(end)) return i;
+            if (view.ViewList[static_cast<size_t>(i)].IsFolder() && view.ViewList[static_cast<size_t>(i)].Folder(side).endsWith(end)) return i;
         return 0;
     };
     ASSERT_EQ(files.RowMenu(folderRow(1, QStringLiteral("/gone")), 7, QPoint()).outcome, FilesMenuOutcome::Menu);
