@@ -277,6 +277,27 @@ TEST_F(PairedTrees, RandomTreesFollowThePlainOrderRules) {
     }
 }
 
+// The rows of one folder share its folders: a row given another folder or name keeps the
+// others where they are (a run then never writes beside the wrong folder).
+TEST_F(PairedTrees, ARowGivenAnotherFolderOrNameLeavesItsNeighboursAlone) {
+    TempTree t;
+    PlantPair(t, {"d/a", "d/b", "d/c"}, {"d/a", "d/b"}, false);
+    ASSERT_EQ(Compare().outcome, CompareOutcome::Done);
+    ResultList& rows = view_.Results;
+    ASSERT_EQ(rows.size(), 6u);  // row 0, the root, d, a, b, c
+    const QString folders[2] = {rows[4].Folder(0), rows[4].Folder(1)};
+    rows[3].SetFolder(1, "/elsewhere/");
+    rows[3].SetName(1, "A");
+    rows[5].SetName(1, "c");
+    for (size_t i : {4u, 5u}) {
+        EXPECT_EQ(rows[i].Folder(0), folders[0]);
+        EXPECT_EQ(rows[i].Folder(1), folders[1]);
+    }
+    EXPECT_EQ(rows[3].Folder(0), folders[0]);
+    EXPECT_EQ(rows[4].Name(1), "b");
+    EXPECT_EQ(rows[3].Name(0) + rows[3].Name(1) + rows[5].Name(0) + rows[5].Name(1), "aAcc");
+}
+
 // Pairs follow each other, each starting with its root row, once their roots are resolved (a
 // trailing '/', a placeholder; volume labels are the unreadable roots' and the folder dialog's); a missing root with AutoCreate
 // becomes a copy of the other side (what a run copies into it is the run's own test).
