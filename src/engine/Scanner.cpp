@@ -190,6 +190,7 @@ bool SideWalk::ListInto(const QString& path, int depth, ListedNode& node) {
     if (options_.beforeListing && depth > 0) options_.beforeListing(path);
     if (!FileSystem::ListFolder(path, names_, opts)) return false;
     for (const QString& name : specialNames_) node.specialKeys.push_back(NameKey(name, rules_.keyCase));
+    node.entries.reserve(node.entries.size() + names_.size());
     for (FileSystem::ListedEntry& e : names_) {
         bool isFolder = false;
         if (!Keep(e, path, isFolder)) continue;

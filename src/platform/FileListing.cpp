@@ -26,6 +26,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <vector>
 
 #include <dirent.h>
 #include <sys/syscall.h>
@@ -323,6 +324,43 @@ int64_t CurrentUtcOffsetSeconds() {
     return static_cast<int64_t>(local.tm_gmtoff);
 }
 
+namespace {
+
+// The entries of an open folder, read straight from the kernel in large blocks: one call for
+// most folders (and one that finds the end), without the calls a directory stream adds when it
+// is opened (a stat and two of fcntl per folder).
+class FolderEntries {
+public:
+    explicit FolderEntries(int fd) : fd_(fd) {
+        thread_local std::vector<char> block(BlockBytes);
+        buffer_ = block.data();
+    }
+    // The next entry; null at the end (errno 0) or on an error (errno set).
+    const dirent64* Next() {
+        if (at_ >= filled_) {
+            const ssize_t n = ::getdents64(fd_, buffer_, BlockBytes);
+            if (n <= 0) {
+                if (n == 0) errno = 0;
+                return nullptr;
+            }
+            filled_ = static_cast<size_t>(n);
+            at_ = 0;
+        }
+        const auto* e = reinterpret_cast<const dirent64*>(buffer_ + at_);
+        at_ += e->d_reclen;
+        return e;
+    }
+
+private:
+    static constexpr size_t BlockBytes = 64 * 1024;
+    int fd_;
+    char* buffer_ = nullptr;
+    size_t filled_ = 0;
+    size_t at_ = 0;
+};
+
+}  // namespace
+
 bool ListFolder(const QString& folder, std::vector<ListedEntry>& out) {
     return ListFolder(folder, out, ListOptions{});
 }
@@ -338,12 +376,7 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (options.followLink ? 0 : O_NOFOLLOW);
     const int fd = ::open(dir.constData(), flags);
     if (fd < 0) return Fail(errno == ELOOP ? ENOTDIR : errno);
-    DIR* d = ::fdopendir(fd);
-    if (!d) {
-        const int err = errno;
-        ::close(fd);
-        return Fail(err);
-    }
+    FolderEntries entries(fd);
 
     AttrContext ctx;
     ctx.readArchive = options.readArchive;
@@ -358,7 +391,7 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
     const qsizetype base = full.size();
 
     errno = 0;
-    while (const dirent* e = ::readdir(d)) {
+    while (const dirent64* e = entries.Next()) {
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
         if (const int injected = Faults::At(FaultPoint::ReadListing, dir)) {
@@ -383,8 +416,11 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
             static_cast<uint64_t>(st.st_dev) == options.skipFolder->device)
             continue;
 
-        full.truncate(base);
-        full.append(name, static_cast<qsizetype>(len));
+        // The whole path only serves the calls that read attributes by path.
+        if (ctx.dos != DosKind::None || ctx.readArchive) {
+            full.truncate(base);
+            full.append(name, static_cast<qsizetype>(len));
+        }
 
         ListedEntry entry;
         entry.name = PathCodec::Decode(name, static_cast<qsizetype>(len));
@@ -397,7 +433,7 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>& out, const List
         errno = 0;
     }
     const int readErr = errno;
-    ::closedir(d);
+    ::close(fd);
     if (readErr != 0) {
         // A listing that broke off in the middle is not a listing: the caller must not take
         // the missing names for deleted ones.
