@@ -1,7 +1,7 @@
 // The compare on real folder trees: its roots (resolved, created, or unreadable and then
 // stopping it), how it pairs and orders entries and what it proposes for them: the rules for a
-// file on both sides, the order of the rows, letter case, and names holding the characters the
-// sort keys use.
+// file on both sides, the order of the rows, letter case, and names holding characters that
+// sort before every other (chr 1 to 3).
 
 #include "CompareRunFixture.h"
 #include "platform/VolumeLabels.h"
@@ -94,7 +94,7 @@ TEST_F(CompareRunTest, RulesForAFileOnBothSides) {
 // A folder's row first, then its files, then each subfolder followed by its tree (the separator
 // sorts before a blank); code units are compared, not by locale; letter case is folded where a
 // side folds it and kept elsewhere. Names holding the separator, the file mark or the escape
-// character of the sort keys never give the key of another path ("x<1>y/f" is not "x/y/f"):
+// character of a path key never give the key of another path ("x<1>y/f" is not "x/y/f"):
 // a row pairs only the same path, and every subtree stays together.
 TEST_F(PairedTrees, RowsComeFolderFirstAndAKeyCharacterInANameNeverPairsAnotherPath) {
     const QString smiley = QString::fromUtf8("\xF0\x9F\x98\x80.png");
