@@ -24,9 +24,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -76,10 +77,14 @@ std::vector<RowProblem> MergeWalks(SideScan sides[2], const MergeOptions& option
         merge[s].next = [&walk](ListedNode& node) { return walk.Next(node); };
     }
     std::vector<RowProblem> problems;
-    std::atomic<bool> merged = false;
+    std::mutex mutex;
+    std::condition_variable done;
+    bool merged = false;
     auto work = [&] {
         problems = MergePair(merge, options, results);
+        std::lock_guard<std::mutex> lock(mutex);
         merged = true;
+        done.notify_all();
     };
     std::thread worker;
     try {
@@ -88,8 +93,11 @@ std::vector<RowProblem> MergeWalks(SideScan sides[2], const MergeOptions& option
         work();  // no thread to be had: merge here
     }
     int stage = 1;
-    while (!merged) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (done.wait_for(lock, std::chrono::milliseconds(20), [&] { return merged; })) break;
+        }
         const int now = sides[1].walk->Finished() && sides[0].walk->Finished() ? 3 : sides[0].walk->Finished() ? 2 : 1;
         if (now > stage) Host().SetCompareStage(stage = now);
         Host().LetEventsRun();
