@@ -208,14 +208,15 @@ void MainFileList::ShowCounts() {
     const bool compared = files.LastIndex() > 0 || lastCompareOk_;
     RunRequest request;
     request.options = CurrentProfile().profile.View.SyncOptions;
-    const RunPlan plan = compared ? PlanRun(files, request) : RunPlan();
+    // The counts alone: the run itself plans again from the list as it is then.
+    const RunCounts counts = compared ? CountRun(files, request) : RunCounts();
     const QString design = Localizer().ControlText(QString::number(MainKey::NotYetCompared));
     for (size_t b = 0; b < countBoxes_.size(); ++b) {
         QLineEdit* box = countBoxes_[b];
-        box->setText(compared ? PlannedCountText(files, plan, static_cast<int>(b))
+        box->setText(compared ? PlannedCountText(files, counts, static_cast<int>(b))
                               : (design.isEmpty() ? tr("Not yet compared") : design));
         box->setCursorPosition(0);  // a text longer than its box shows its beginning
-        box->setToolTip(compared && b != 1 ? box->text() + QLatin1Char('\n') + ExactSize(plan.CopyBytes[b == 0 ? 0 : 1])
+        box->setToolTip(compared && b != 1 ? box->text() + QLatin1Char('\n') + ExactSize(counts.CopyBytes[b == 0 ? 0 : 1])
                                            : QString());
     }
 }
