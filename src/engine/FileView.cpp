@@ -70,7 +70,9 @@ void FileView::UpdateFilesView(int filter, ViewOptions& view, RunCounter* counte
         if (dropsEmptyFolders && folder && row.SyncAction == SyncAction::NoAction) waiting = j;
         else show(j);
     }
-    ViewList.ShrinkViewRows();
+    // The index list keeps its room for every row of the result (four bytes a row): the next
+    // refresh, a filter change say, writes into memory it has instead of a fresh allocation
+    // whose pages the system must clear first.
     treeRows_.assign(1, TreeRow());
     treeRowsCurrent_ = false;
     treeFilter1_ = filter;

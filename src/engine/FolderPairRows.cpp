@@ -60,8 +60,6 @@ bool MapViewOntoResults(const ResultList& results, const std::vector<int>& resul
 
 }  // namespace
 
-bool FolderPairRows::BeginsPair(const CompareRow& row, bool first) { return first || IsRootRow(row); }
-
 FolderPairRows::Pair FolderPairRows::Begun(const CompareRow& row) {
     Pair pair;
     if (!IsRootRow(row)) return pair;
