@@ -215,8 +215,6 @@ public:
     void MoveViewOnto(ResultList& base) {
         if (base_) base_ = &base;
     }
-    // Gives back the unused capacity of a view's index list.
-    void ShrinkViewRows() { index_.shrink_to_fit(); }
 
 private:
     // A view that is grown or cut like a list of its own becomes one: a copy of its rows.

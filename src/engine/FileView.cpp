@@ -1,6 +1,7 @@
 #include "engine/FileView.h"
 
 #include "config/Profile.h"
+#include "engine/RunCounter.h"
 #include "i18n/TextLookup.h"
 
 namespace {
@@ -40,55 +41,56 @@ bool PassesFilters(const CompareRow& row, size_t i, int filter, int filter2) {
 
 }  // namespace
 
-void FileView::UpdateFilesView(int filter, ViewOptions& view) {
+void FileView::UpdateFilesView(int filter, ViewOptions& view, RunCounter* counter) {
     view.Filter1 = filter;
     ViewList.ViewRowsOf(Results);
     ViewList.ReserveViewRows(Results.size());
-    for (size_t i = 1; i < Results.size(); ++i) {
-        CompareRow& row = Results[i];
-        if (!PassesFilters(row, i, filter, view.Filter2)) continue;
+    FileCounts = {0, 0, 0};
+    FolderCounts = {0, 0, 0};
+    // One walk over the rows builds the view, marks and counts it: a long list is read once.
+    auto show = [&](size_t j) {
+        CompareRow& row = Results[j];
+        ViewList.AddViewedRow(j);
+        ApplySelectAllTo(row);
+        CountRow(row);
+        if (counter) counter->Take(ViewList.size() - 1, j, row);
+    };
+    // A folder row that proposes nothing waits for the next row that passes the filters: when
+    // that is a folder row too (or there is none), it has no file to show below it.
+    size_t waiting = 0;
+    const bool dropsEmptyFolders = !view.ShowEmptyFolders;
+    for (size_t j = 1; j < Results.size(); ++j) {
+        CompareRow& row = Results[j];
+        if (!PassesFilters(row, j, filter, view.Filter2)) continue;
         // Ticks given in an earlier view do not carry over: the view starts from the compare's.
         row.Selected = row.ProposedMark;
-        ViewList.AddViewedRow(i);
+        const bool folder = IsFolderRow(row);
+        if (waiting != 0 && !folder) show(waiting);
+        waiting = 0;
+        if (dropsEmptyFolders && folder && row.SyncAction == SyncAction::NoAction) waiting = j;
+        else show(j);
     }
+    // The index list keeps its room for every row of the result (four bytes a row): the next
+    // refresh, a filter change say, writes into memory it has instead of a fresh allocation
+    // whose pages the system must clear first.
     treeRows_.assign(1, TreeRow());
     treeRowsCurrent_ = false;
     treeFilter1_ = filter;
     treeFilter2_ = view.Filter2;
+}
 
-    if (!view.ShowEmptyFolders) {
-        // A folder row that proposes nothing and is followed by another folder row (or by
-        // nothing) has no file to show below it.
-        size_t out = 1;
-        const size_t n = ViewList.size();
-        for (size_t i = 1; i < n; ++i) {
-            const bool nextIsFolder = i + 1 >= n || IsFolderRow(ViewList[i + 1]);
-            const bool drop = IsFolderRow(ViewList[i]) && ViewList[i].SyncAction == SyncAction::NoAction && nextIsFolder;
-            if (drop) continue;
-            if (out != i) ViewList.SetViewedRow(out, ViewList.ViewedIndex(i));
-            ++out;
-        }
-        ViewList.KeepViewRows(out);
+void FileView::CountRow(const CompareRow& row) {
+    const int a = row.SyncAction;
+    if (a < -1 || a > 1) return;
+    if (IsFolderRow(row)) {
+        ++FolderCounts[static_cast<size_t>(a + 1)];
+    } else if (row.DeleteMatch && a == SyncAction::NoAction) {
+        // Deleted on whichever side the run copies from: counts toward both directions.
+        ++FileCounts[0];
+        ++FileCounts[2];
+    } else {
+        ++FileCounts[static_cast<size_t>(a + 1)];
     }
-    ViewList.ShrinkViewRows();
-
-    FileCounts = {0, 0, 0};
-    FolderCounts = {0, 0, 0};
-    for (size_t i = 1; i < ViewList.size(); ++i) {
-        const CompareRow& row = ViewList[i];
-        const int a = row.SyncAction;
-        if (a < -1 || a > 1) continue;
-        if (IsFolderRow(row)) {
-            ++FolderCounts[static_cast<size_t>(a + 1)];
-        } else if (row.DeleteMatch && a == SyncAction::NoAction) {
-            // Deleted on whichever side the run copies from: counts toward both directions.
-            ++FileCounts[0];
-            ++FileCounts[2];
-        } else {
-            ++FileCounts[static_cast<size_t>(a + 1)];
-        }
-    }
-    ApplySelectAll();
 }
 
 const std::vector<TreeRow>& FileView::TreeRows() {
@@ -118,14 +120,15 @@ const std::vector<TreeRow>& FileView::TreeRows() {
 }
 
 void FileView::ApplySelectAll() {
-    for (size_t i = 1; i < ViewList.size(); ++i) {
-        CompareRow& row = ViewList[i];
-        if (!SelectAll) {
-            row.Selected = false;
-        } else if (!row.Unreadable && !row.CaseConflict && !(row.TypeConflict && !row.TypeChange) &&
-                   (row.SyncAction != SyncAction::NoAction || row.DeleteMatch || IsFolderRow(row))) {
-            row.Selected = true;
-        }
+    for (size_t i = 1; i < ViewList.size(); ++i) ApplySelectAllTo(ViewList[i]);
+}
+
+void FileView::ApplySelectAllTo(CompareRow& row) const {
+    if (!SelectAll) {
+        row.Selected = false;
+    } else if (!row.Unreadable && !row.CaseConflict && !(row.TypeConflict && !row.TypeChange) &&
+               (row.SyncAction != SyncAction::NoAction || row.DeleteMatch || IsFolderRow(row))) {
+        row.Selected = true;
     }
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+class RunCounter;
 struct ViewOptions;
 
 // One entry of the tree view's source list.
@@ -52,7 +53,8 @@ public:
 
     // Rebuilds the view list and the counts from Results with the view options (Filter1 :=
     // filter, then Filter2 unless filter is 4, then the empty folders), and applies SelectAll.
-    void UpdateFilesView(int filter, ViewOptions& view);
+    // A counter handed in is given each row of the new view, marked, in order.
+    void UpdateFilesView(int filter, ViewOptions& view, RunCounter* counter = nullptr);
     // The tree view's source list, numbered from 1 like the view list: every row of the view
     // before empty folders were dropped, each leading to the view row it stands for. Built on
     // first use after each UpdateFilesView (from Results with the same filters), since only the
@@ -74,6 +76,9 @@ public:
     void Clear();
 
 private:
+    void ApplySelectAllTo(CompareRow& row) const;
+    void CountRow(const CompareRow& row);
+
     std::vector<TreeRow> treeRows_ = std::vector<TreeRow>(1);
     bool treeRowsCurrent_ = true;
     int treeFilter1_ = 0;

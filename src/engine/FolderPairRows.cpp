@@ -18,15 +18,7 @@ std::vector<int> SplitIntoPairs(const ResultList& list, std::vector<FolderPairRo
     pairs.clear();
     for (size_t i = 1; i < list.size(); ++i) {
         const CompareRow& row = list[i];
-        if (IsRootRow(row) || pairs.empty()) {
-            FolderPairRows::Pair& g = pairs.emplace_back();
-            if (IsRootRow(row)) {
-                for (int s = 0; s < 2; ++s) {
-                    g.Root[s] = row.Folder(s);
-                    g.RootMissing[s] = row.Attributes[s] == Attr::Invalid;
-                }
-            }
-        }
+        if (FolderPairRows::BeginsPair(row, pairs.empty())) pairs.push_back(FolderPairRows::Begun(row));
         const int p = static_cast<int>(pairs.size()) - 1;
         rowPair[i] = p;
         for (int s = 0; s < 2; ++s)
@@ -67,6 +59,16 @@ bool MapViewOntoResults(const ResultList& results, const std::vector<int>& resul
 }
 
 }  // namespace
+
+FolderPairRows::Pair FolderPairRows::Begun(const CompareRow& row) {
+    Pair pair;
+    if (!IsRootRow(row)) return pair;
+    for (int s = 0; s < 2; ++s) {
+        pair.Root[s] = row.Folder(s);
+        pair.RootMissing[s] = row.Attributes[s] == Attr::Invalid;
+    }
+    return pair;
+}
 
 FolderPairRows FolderPairRows::Of(const ResultList& results, const ResultList& view) {
     FolderPairRows rows;

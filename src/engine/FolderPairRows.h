@@ -4,6 +4,7 @@
 // folders), so the pairs are split on the compare's full list and the view's rows mapped onto it.
 
 #include "engine/CompareTypes.h"
+#include "engine/RowRules.h"
 
 #include <QString>
 
@@ -27,6 +28,12 @@ struct FolderPairRows {
         const auto p = static_cast<size_t>(RowPair[row]);
         return p < Pairs.size() ? &Pairs[p] : nullptr;
     }
+    // A pair begins at each root row of a list, and at its first row when that is none; the
+    // rows before the next begin belong to it. Rows that begin no pair are given to the one
+    // before; Begun says what the pair of a row that begins one knows from it.
+    static bool BeginsPair(const CompareRow& row, bool first) { return first || IsRootRow(row); }
+    static Pair Begun(const CompareRow& row);
+
     // The root on side s of the row's pair was missing at the compare: the run creates it.
     bool CreatesRootOf(size_t row, int side) const {
         const Pair* p = PairOf(row);

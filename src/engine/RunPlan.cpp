@@ -2,13 +2,13 @@
 
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
-#include "engine/RowRules.h"
+#include "engine/PlanRules.h"
 
 #include <algorithm>
 
 namespace {
 
-bool Replaces(int flags) { return (flags & RunFlag::ReplacesTypeChanges) != 0; }
+using PassRule::Replaces;
 
 // For the folder of view row i on side s: the last view row below it when the view shows every
 // row of the compare below it and each of them is ticked, and 0 otherwise. Only then may the
@@ -49,20 +49,14 @@ public:
         const int r = plan_.request.row;
         const int d = 1 - s;
         const int level0 = Level(view_[i0], s);
-        const int16_t away = SyncAction::AwayFrom(s);
         for (size_t i = i0; i < view_.size(); ++i) {
             const CompareRow& row = view_[i];
             if (IsFolderOn(row, s)) {
                 // The start folder itself is at level0 and never ends the walk.
-                if (i > static_cast<size_t>(r) && EndsFolderWalk(row, s, r, level0, plan_.request.folderOnly)) break;
-                if (!OnlyOneSidedFor(flags, i, d) && row.SyncAction == away && row.Selected &&
-                    !Untouchable(row, Replaces(flags)) && !row.DeletionTravels)
-                    Add(PlannedKind::CreateFolder, i);
+                if (i > static_cast<size_t>(r) && EndsWalk(row, s, level0)) break;
+                if (PassRule::CreatesFolder(row, s, flags, OnlyOneSidedFor(flags, i, d))) Add(PlannedKind::CreateFolder, i);
             } else if (row.Selected) {
-                if ((row.SyncAction == away || (flags & RunFlag::AnyDirection)) &&
-                    !(!row.Exists(d) && OnlyOneSidedFor(flags, i, d)) && row.Exists(s) && !Untouchable(row, Replaces(flags)) &&
-                    !row.DeletionTravels)
-                    Add(PlannedKind::CopyFile, i);
+                if (PassRule::CopiesFile(row, s, flags, OnlyOneSidedFor(flags, i, d))) Add(PlannedKind::CopyFile, i);
             }
         }
         End();
@@ -82,7 +76,7 @@ public:
         for (size_t i = static_cast<size_t>(std::max(r + 1, 2)); i < view_.size(); ++i) {
             const CompareRow& row = view_[i];
             if (IsFolderOn(row, s)) {
-                if (EndsFolderWalk(row, s, r, level0, plan_.request.folderOnly)) {
+                if (EndsWalk(row, s, level0)) {
                     stop = i;
                     break;
                 }
@@ -94,16 +88,12 @@ public:
                     if (const size_t last = LastOfWholeTickedSubtree(view_, i, s)) Add(PlannedKind::TrashFolder, i, last);
                 continue;
             }
-            if (row.Exists(s) && row.Selected && !(row.Exists(d) && oneSided) &&
-                !((flags & RunFlag::DeleteMatchOnly) && !row.DeleteMatch) && !Untouchable(row, Replaces(flags)))
-                Add(PlannedKind::DeleteFile, i);
+            if (PassRule::DeletesFile(row, s, flags)) Add(PlannedKind::DeleteFile, i);
         }
         if (!(flags & RunFlag::DeleteMatchOnly)) {
             for (size_t i = stop; i-- > i0;) {
                 const CompareRow& row = view_[i];
-                if (IsFolderOn(row, s) && row.Exists(s) && row.Selected && !(row.Exists(d) && oneSided) &&
-                    !Untouchable(row, Replaces(flags)))
-                    Add(PlannedKind::RemoveFolder, i);
+                if (IsFolderOn(row, s) && PassRule::RemovesFolder(row, s, flags)) Add(PlannedKind::RemoveFolder, i);
             }
         }
         End();
@@ -114,8 +104,7 @@ public:
     void ConflictPass() {
         Begin(false, 0, RunFlag::KeepsConflicts);
         WalkSubtree(0, [this](size_t i, const CompareRow& row) {
-            if (row.Conflict && row.Selected && !row.IsFolder() && !Untouchable(row, false))
-                Add(PlannedKind::KeepConflict, i);
+            if (PassRule::KeepsConflict(row)) Add(PlannedKind::KeepConflict, i);
         });
         End();
     }
@@ -123,13 +112,9 @@ public:
     // The deletions that travel to side s: files forward, then folders bottom-up.
     void TravelPass(int s) {
         Begin(false, s, RunFlag::TravellingDeletions);
-        const int d = 1 - s;
-        auto travels = [s, d](const CompareRow& row) {
-            return row.DeletionTravels && row.Exists(s) && !row.Exists(d) && row.Selected && !Untouchable(row, false);
-        };
         std::vector<size_t> folders;
         WalkSubtree(s, [&](size_t i, const CompareRow& row) {
-            if (!travels(row)) return;
+            if (!PassRule::Travels(row, s)) return;
             if (IsFolderOn(row, s)) folders.push_back(i);
             else Add(PlannedKind::DeleteTravelledFile, i);
         });
@@ -137,39 +122,16 @@ public:
         End();
     }
 
-    // The question's counts: every deletion once, none opposite a missing root (the run holds
-    // those), and no copy of a file that a deletion before it removes.
+    // The question's counts, in the order the run takes the actions.
     void Count() {
         const bool guarded = plan_.request.kind == RunRequest::Kind::Synchronize;
         std::vector<uint8_t> gone(view_.size(), 0);
         for (const PlannedPass& pass : plan_.Passes) {
             const int s = pass.side;
-            const auto side = static_cast<size_t>(s);
-            const auto bit = static_cast<uint8_t>(1u << s);
             for (size_t a = pass.begin; a < pass.end; ++a) {
                 const PlannedAction& action = plan_.Actions[a];
-                const CompareRow& row = view_[action.row];
                 const bool held = guarded && plan_.Pairs.CreatesRootOf(action.row, 1 - s);
-                switch (action.kind) {
-                case PlannedKind::CopyFile:
-                    if (gone[action.row] & bit) break;
-                    ++plan_.CopyFiles[side];
-                    plan_.CopyBytes[side] += row.Size[s];
-                    break;
-                case PlannedKind::CreateFolder: ++plan_.CreateFolders[side]; break;
-                case PlannedKind::DeleteFile:
-                    if (held || (gone[action.row] & bit)) break;
-                    gone[action.row] |= bit;
-                    ++plan_.DeleteFiles[side];
-                    break;
-                case PlannedKind::RemoveFolder:
-                    if (!held) ++plan_.DeleteFolders[side];
-                    break;
-                case PlannedKind::TrashFolder: break;  // its rows are counted one by one
-                case PlannedKind::KeepConflict: ++plan_.Conflicts; break;
-                case PlannedKind::DeleteTravelledFile: ++plan_.DeleteFiles[side]; break;
-                case PlannedKind::RemoveTravelledFolder: ++plan_.DeleteFolders[side]; break;
-                }
+                CountAction(plan_, action.kind, view_[action.row], s, held, gone[action.row]);
             }
         }
     }
@@ -187,12 +149,17 @@ private:
         const int level0 = Level(start, s);
         for (size_t i = i0; i < view_.size(); ++i) {
             const CompareRow& row = view_[i];
-            if (i > static_cast<size_t>(r) && IsFolderOn(row, s) && EndsFolderWalk(row, s, r, level0, plan_.request.folderOnly))
-                break;
+            if (i > static_cast<size_t>(r) && IsFolderOn(row, s) && EndsWalk(row, s, level0)) break;
             visit(i, row);
         }
     }
 
+    // Whether a folder row ends the walk of the request's subtree. A walk of the whole list
+    // ends nowhere: the depth of its folders (a count of separators) is not asked for.
+    bool EndsWalk(const CompareRow& folderRow, int s, int level0) const {
+        const RunRequest& q = plan_.request;
+        return (q.row >= 1 || q.folderOnly) && EndsFolderWalk(folderRow, s, q.row, level0, q.folderOnly);
+    }
     // The "only one-sided" restriction of a copy pass, except toward a root folder that this run
     // creates: the entries opposite it are copied where the direction allows, never deleted.
     bool OnlyOneSidedFor(int flags, size_t row, int destination) const {
@@ -217,29 +184,13 @@ RunPlan PlanRun(const ResultList& results, const ResultList& view, const RunRequ
     plan.request = request;
     plan.Pairs = FolderPairRows::Of(results, view);
     Planner planner(view, plan);
-    switch (request.kind) {
-    case RunRequest::Kind::Synchronize: {
-        const SyncOptionSet& option = request.options;
-        const int mirror = ReplacesTypeChanges(option) ? RunFlag::ReplacesTypeChanges : 0;
-        // A two-way run keeps the versions its copies overwrite before anything changes, and
-        // deletes what the other side deleted since the last run (rows the compare marked).
-        if (option.CopiesFrom(0) && option.CopiesFrom(1)) {
-            planner.ConflictPass();
-            for (int s = 0; s < 2; ++s) planner.TravelPass(s);
+    for (const PassSpec& pass : PassesOf(request)) {
+        switch (pass.kind) {
+        case PassSpec::Kind::Conflicts: planner.ConflictPass(); break;
+        case PassSpec::Kind::Travel: planner.TravelPass(pass.side); break;
+        case PassSpec::Kind::Delete: planner.DeletePass(pass.side, pass.flags); break;
+        case PassSpec::Kind::Copy: planner.CopyPass(pass.side, pass.flags); break;
         }
-        // One-sided entries deleted where they are, instead of being copied; then per direction
-        // the delete masks on the source side; then the copies, left to right always first.
-        for (int s = 0; s < 2; ++s)
-            if (option.DeletesOneSidedOn(s)) planner.DeletePass(s, mirror | RunFlag::OnlyOneSided);
-        for (int s = 0; s < 2; ++s)
-            if (option.CopiesFrom(s)) planner.DeletePass(s, mirror | RunFlag::DeleteMatchOnly);
-        for (int s = 0; s < 2; ++s)
-            if (option.CopiesFrom(s))
-                planner.CopyPass(s, mirror | (option.DeletesOneSidedOn(s) ? RunFlag::OnlyOneSided : 0));
-        break;
-    }
-    case RunRequest::Kind::Copy: planner.CopyPass(request.side, RunFlag::AnyDirection); break;
-    case RunRequest::Kind::Delete: planner.DeletePass(request.side, 0); break;
     }
     planner.Count();
     return plan;

@@ -65,14 +65,9 @@ struct RunRequest {
     bool folderOnly = false;
 };
 
-struct RunPlan {
-    RunRequest request;
-    std::vector<PlannedAction> Actions;
-    std::vector<PlannedPass> Passes;
-    FolderPairRows Pairs;
-
-    // The counts the question states. Indexed by the side copied from: 0 left to right, 1 right
-    // to left.
+// The counts the question states. Indexed by the side copied from: 0 left to right, 1 right to
+// left.
+struct RunCounts {
     std::array<int, 2> CopyFiles{0, 0};
     std::array<int, 2> CreateFolders{0, 0};  // created on the other side
     std::array<int64_t, 2> CopyBytes{0, 0};
@@ -86,6 +81,14 @@ struct RunPlan {
     bool Copies(int s) const { return CopyFiles[static_cast<size_t>(s)] + CreateFolders[static_cast<size_t>(s)] > 0; }
     bool Deletes(int s) const { return DeleteFiles[static_cast<size_t>(s)] + DeleteFolders[static_cast<size_t>(s)] > 0; }
     bool Empty() const { return !Copies(0) && !Copies(1) && !Deletes(0) && !Deletes(1) && Conflicts == 0; }
+    bool operator==(const RunCounts&) const = default;
+};
+
+struct RunPlan : RunCounts {
+    RunRequest request;
+    std::vector<PlannedAction> Actions;
+    std::vector<PlannedPass> Passes;
+    FolderPairRows Pairs;
 };
 
 // The plan of a request over the files' view list (files.Results tells the pairs). Every walk of a
@@ -94,3 +97,9 @@ struct RunPlan {
 RunPlan PlanRun(const FileView& files, const RunRequest& request);
 // The same over a list that is its own compare result (tests, the popup on a list of its own).
 RunPlan PlanRun(const ResultList& results, const ResultList& view, const RunRequest& request);
+
+// The counts of PlanRun's plan, without the plan: the count boxes ask for them after every
+// refresh, tick and option change. A request over the whole list is counted in one walk over the
+// rows by the planner's rules, holding no action and nothing per row; any other is planned.
+RunCounts CountRun(const FileView& files, const RunRequest& request);
+RunCounts CountRun(const ResultList& results, const ResultList& view, const RunRequest& request);

@@ -32,7 +32,7 @@ QString WithPlan(const QString& question, const RunPlan& plan) {
     return lines.isEmpty() ? question : question + QStringLiteral("\n\n") + lines;
 }
 
-QString PlannedCountText(const FileView& files, const RunPlan& plan, int box) {
+QString PlannedCountText(const FileView& files, const RunCounts& plan, int box) {
     if (box == 1) return files.CountText(1);
     if (box != 0 && box != 2) return QString();
     const size_t from = box == 0 ? 0 : 1;  // the side copied from

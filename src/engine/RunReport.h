@@ -16,7 +16,7 @@ QString PlanLines(const RunPlan& plan);
 QString WithPlan(const QString& question, const RunPlan& plan);
 // Count box 0 (what folder 2 gets: copies from folder 1, deletions in folder 2) and box 2 (the
 // same for folder 1); box 1 counts the identical entries of the view.
-QString PlannedCountText(const FileView& files, const RunPlan& plan, int box);
+QString PlannedCountText(const FileView& files, const RunCounts& plan, int box);
 // "Done: 3 copied, 1 folder(s) created, ..." from the counts of the last command (Run().Tally),
 // worded for a run that ended well, with errors, or at a Cancel.
 QString RunOutcomeText();

@@ -2,7 +2,7 @@
 
 #include "config/ProgramSettings.h"
 #include "engine/FileView.h"
-#include "engine/RunPlan.h"
+#include "engine/RunCounter.h"
 #include "engine/RunReport.h"
 #include "i18n/SizeText.h"
 #include "i18n/TextLookup.h"
@@ -162,12 +162,16 @@ void MainFileList::ResetScroll() {
 }
 
 void MainFileList::UpdateView(int filter) {
-    CurrentFileView().UpdateFilesView(filter, CurrentProfile().profile.View);
+    FileView& files = CurrentFileView();
+    // The run's counts are taken while the view is built, in the same walk over the rows.
+    const RunRequest request = CountedRequest();
+    RunCounter counter(files.Results, request);
+    files.UpdateFilesView(filter, CurrentProfile().profile.View, &counter);
     // The rows are others now: the cursor starts again when the list gets the keys.
     cursor_ = 0;
     anchor_ = 0;
     ResetScroll();
-    ShowCounts();
+    ShowCounts(counter.Counted() ? counter.Counts() : CountRun(files, request));
     Display();
 }
 
@@ -203,19 +207,30 @@ void MainFileList::ShowCompareResult(bool succeeded) {
     Display();
 }
 
-void MainFileList::ShowCounts() {
-    const FileView& files = CurrentFileView();
-    const bool compared = files.LastIndex() > 0 || lastCompareOk_;
+RunRequest MainFileList::CountedRequest() {
     RunRequest request;
     request.options = CurrentProfile().profile.View.SyncOptions;
-    const RunPlan plan = compared ? PlanRun(files, request) : RunPlan();
+    return request;
+}
+
+void MainFileList::ShowCounts() {
+    const FileView& files = CurrentFileView();
+    // The counts alone: the run itself plans again from the list as it is then.
+    ShowCounts(Compared() ? CountRun(files, CountedRequest()) : RunCounts());
+}
+
+bool MainFileList::Compared() const { return CurrentFileView().LastIndex() > 0 || lastCompareOk_; }
+
+void MainFileList::ShowCounts(const RunCounts& counts) {
+    const FileView& files = CurrentFileView();
+    const bool compared = Compared();
     const QString design = Localizer().ControlText(QString::number(MainKey::NotYetCompared));
     for (size_t b = 0; b < countBoxes_.size(); ++b) {
         QLineEdit* box = countBoxes_[b];
-        box->setText(compared ? PlannedCountText(files, plan, static_cast<int>(b))
+        box->setText(compared ? PlannedCountText(files, counts, static_cast<int>(b))
                               : (design.isEmpty() ? tr("Not yet compared") : design));
         box->setCursorPosition(0);  // a text longer than its box shows its beginning
-        box->setToolTip(compared && b != 1 ? box->text() + QLatin1Char('\n') + ExactSize(plan.CopyBytes[b == 0 ? 0 : 1])
+        box->setToolTip(compared && b != 1 ? box->text() + QLatin1Char('\n') + ExactSize(counts.CopyBytes[b == 0 ? 0 : 1])
                                            : QString());
     }
 }

@@ -3,6 +3,7 @@
 // counts of what a run would do, the clicks that tick rows, the row cursor that keys move
 // through the whole list, and the list as a screen reader reads it.
 
+#include "engine/RunPlan.h"
 #include "ui/main/FilesListAccessible.h"
 #include "ui/main/FilesMenu.h"
 #include "ui/main/FilesPage.h"
@@ -90,6 +91,10 @@ signals:
     void RowMenuRequested(const FilesMenuPlan& plan, const QPoint& globalPos);
 
 private:
+    // The request whose counts the boxes show: a synchronisation of the whole list.
+    static RunRequest CountedRequest();
+    bool Compared() const;
+    void ShowCounts(const RunCounts& counts);
     void PrepareTitle();
     void SetCell(int row, int col, const FilesCell& cell);
     void ResetScroll();
