@@ -148,7 +148,9 @@ private:
         FillSide(row, 0, l);
         FillSide(row, 1, r);
         row.SharePlace(PlaceOf(l.FolderPath, r.FolderPath));
-        row.SetNames(l.Name, r.Name);  // one string for both sides where they are spelt alike
+        // One string for both sides where they are spelt alike, as they always are where names
+        // are matched by exact spelling.
+        row.SetNames(l.Name, options_.foldsCase == 0 ? l.Name : r.Name);
         row.DeleteMatch = l.DeleteMatch;
         ClassifyRow(row, options_);
         Flag(row, conflict);

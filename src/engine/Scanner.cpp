@@ -94,7 +94,8 @@ void SideWalk::Start() {
 void SideWalk::Stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
-    changed_.notify_all();
+    room_.notify_all();
+    taken_.notify_all();
 }
 
 bool SideWalk::Finished() const {
@@ -117,11 +118,16 @@ ScanEntry SideWalk::RootEntry() const {
 
 bool SideWalk::Next(ListedNode& node, const std::function<void()>& whileWaiting, int waitStepMs) {
     std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-        if (!ready_.empty()) break;
+    while (ready_.empty()) {
         if (finished_) return false;
-        changed_.wait_for(lock, std::chrono::milliseconds(waitStepMs));
-        if (!ready_.empty() || finished_ || !whileWaiting) continue;
+        // The walk wakes the merge only once a batch of nodes is ready (or it is done): the merge
+        // is much faster than the listing, and a wake-up per folder would cost more than the
+        // merge itself. After a step without one, whatever is ready is taken.
+        takerWaiting_ = true;
+        const bool batch = taken_.wait_for(lock, std::chrono::milliseconds(waitStepMs),
+                                           [this] { return finished_ || BatchReady(); });
+        takerWaiting_ = false;
+        if (batch || !ready_.empty() || !whileWaiting) continue;
         lock.unlock();
         whileWaiting();
         lock.lock();
@@ -129,26 +135,32 @@ bool SideWalk::Next(ListedNode& node, const std::function<void()>& whileWaiting,
     node = std::move(ready_.front());
     ready_.pop_front();
     readyEntries_ -= node.entries.size();
-    changed_.notify_all();
+    if (walkerWaiting_) room_.notify_one();
     return true;
+}
+
+bool SideWalk::BatchReady() const {
+    return ready_.size() >= WakeNodes || readyEntries_ >= std::min(WakeEntries, readAhead_);
 }
 
 void SideWalk::Hand(ListedNode&& node) {
     std::unique_lock<std::mutex> lock(mutex_);
     // Waits while the merge has enough to go on with; a node is never held back from an empty
     // queue, however large it is.
-    changed_.wait(lock, [this] { return stop_ || !bounded_ || ready_.empty() || readyEntries_ < readAhead_; });
+    walkerWaiting_ = true;
+    room_.wait(lock, [this] { return stop_ || !bounded_ || ready_.empty() || readyEntries_ < readAhead_; });
+    walkerWaiting_ = false;
     if (stop_) return;
     readyEntries_ += node.entries.size();
     ready_.push_back(std::move(node));
-    changed_.notify_all();
+    if (takerWaiting_ && BatchReady()) taken_.notify_one();
 }
 
 void SideWalk::Walk() {
     WalkNode({root_}, 0);
     std::lock_guard<std::mutex> lock(mutex_);
     finished_ = true;
-    changed_.notify_all();
+    taken_.notify_all();
 }
 
 void SideWalk::WalkNode(const std::vector<QString>& folders, int depth) {

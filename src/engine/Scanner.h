@@ -83,6 +83,9 @@ class SideWalk {
 public:
     // How many entries the walk may list ahead of the merge before it waits.
     static constexpr size_t ReadAheadEntries = size_t{1} << 16;
+    // A merge waiting for the walk is woken once this many nodes or entries are ready.
+    static constexpr size_t WakeNodes = 64;
+    static constexpr size_t WakeEntries = 4096;
 
     SideWalk(const QString& root, const ScanRules& rules, const ScanOptions& options,
              size_t readAhead = ReadAheadEntries);
@@ -113,6 +116,7 @@ private:
     bool ListInto(const QString& path, int depth, ListedNode& node);
     bool Keep(const FileSystem::ListedEntry& e, const QString& path, bool& isFolder);
     void Hand(ListedNode&& node);
+    bool BatchReady() const;
 
     QString root_;
     ScanRules rules_;
@@ -123,11 +127,14 @@ private:
     bool noDeletes_ = true;
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable taken_;  // the merge waits here for nodes
+    std::condition_variable room_;   // the walk waits here for room below the bound
     std::deque<ListedNode> ready_;
     size_t readyEntries_ = 0;
     size_t readAhead_;
     bool bounded_ = true;
+    bool takerWaiting_ = false;
+    bool walkerWaiting_ = false;
     bool stop_ = false;
     bool finished_ = false;
     std::vector<QString> staleFolders_;

@@ -29,6 +29,13 @@ void ForEachCommonKey(const std::vector<QStringView>& a, const std::vector<QStri
 TypeConflictKeys FindTypeConflicts(const ListedNode* left, const ListedNode* right) {
     TypeConflictKeys conflicts;
     if (!left || !right) return conflicts;
+    // Most folders hold no special entries; then a conflict needs files on one side and
+    // subfolders on the other.
+    const auto hasFiles = [](const ListedNode* n) { return n->firstFolder > 0; };
+    const auto hasFolders = [](const ListedNode* n) { return n->firstFolder < n->entries.size(); };
+    if (left->specialKeys.empty() && right->specialKeys.empty() && !(hasFiles(left) && hasFolders(right)) &&
+        !(hasFiles(right) && hasFolders(left)))
+        return conflicts;
     const ListedNode* nodes[2] = {left, right};
     std::vector<QStringView> files[2], folders[2];
     std::vector<QStringView> specials[2];
