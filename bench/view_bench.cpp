@@ -47,6 +47,7 @@ void BuildResults(ResultList& results, int rows) {
     root.Attributes[0] = root.Attributes[1] = Attr::Directory;
     results.push_back(root);
     QString left, right;
+    CompareRow inFolder;  // the folders of the current folder's files, shared as the merge shares them
     for (int i = 1; i < rows; ++i) {
         CompareRow row;
         const int block = (i - 1) / (FilesPerFolder + 1);
@@ -62,9 +63,11 @@ void BuildResults(ResultList& results, int rows) {
             row.SetNames(name, name);
             row.Attributes[0] = row.Attributes[1] = Attr::Directory;
             row.SyncAction = static_cast<int16_t>(block % 3 == 0 ? -1 : 0);
+            inFolder = CompareRow();
+            inFolder.SetFolder(0, left);
+            inFolder.SetFolder(1, right);
         } else {
-            row.SetFolder(0, left);
-            row.SetFolder(1, right);
+            row = inFolder;
             const QString name = QStringLiteral("file number %1.txt").arg(i);
             const int kind = i % 7;
             if (kind != 5) row.SetName(0, name);

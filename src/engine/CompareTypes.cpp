@@ -1,10 +1,5 @@
 #include "engine/CompareTypes.h"
 
-const QString& CompareRow::NoText() {
-    static const QString none;
-    return none;
-}
-
 void CompareRow::SetFolder(int s, const QString& folder) {
     if (!place_) place_ = new RowPlace;
     else place_.detach();  // the other rows of the old folders keep theirs
@@ -22,10 +17,19 @@ void CompareRow::SetNames(const QString& left, const QString& right) {
     existsRight_ = !right.isEmpty();
     name_ = existsLeft_ ? left : right;
     const bool differ = existsLeft_ && existsRight_ && right != left;
-    const bool hasOther = place_ && !place_->otherName.isNull();
-    if (!differ && !hasOther) return;
-    if (differ && hasOther && place_->otherName == right) return;
+    const bool hadOther = otherRightName_;
+    otherRightName_ = differ;
+    if (!differ && !hadOther) return;
+    if (differ && hadOther && place_->otherName == right) return;
     if (!place_) place_ = new RowPlace;
     else place_.detach();  // the other rows of the same folders keep the shared record
     place_->otherName = differ ? right : QString();
+}
+
+void CompareRow::SharePlace(const QExplicitlySharedDataPointer<RowPlace>& place) {
+    const QString other = otherRightName_ ? place_->otherName : QString();
+    place_ = place;
+    if (!otherRightName_) return;
+    place_.detach();  // the right name spelt otherwise is the row's own
+    place_->otherName = other;
 }

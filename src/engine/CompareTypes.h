@@ -96,6 +96,8 @@ private:
     // Whether the entry is there on the left and on the right (see Exists).
     bool existsLeft_ : 1 = false;
     bool existsRight_ : 1 = false;
+    // The right name is spelt otherwise than the left one: it is RowPlace::otherName.
+    bool otherRightName_ : 1 = false;
 
 public:
     uint32_t Attributes[2] = {0, 0};
@@ -107,7 +109,7 @@ public:
     // The name on side s; empty where the entry is missing on that side.
     const QString& Name(int s) const {
         if (!Exists(s)) return NoText();
-        return s == 1 && place_ && !place_->otherName.isNull() ? place_->otherName : name_;
+        return s == 1 && otherRightName_ ? place_->otherName : name_;
     }
     bool Exists(int side) const { return side == 0 ? existsLeft_ : existsRight_; }
     void SetFolder(int s, const QString& folder);
@@ -115,7 +117,7 @@ public:
     void SetName(int s, const QString& name);
     void SetNames(const QString& left, const QString& right);
     // Both folders from a record that other rows of the same folders share.
-    void SharePlace(const QExplicitlySharedDataPointer<RowPlace>& place) { place_ = place; }
+    void SharePlace(const QExplicitlySharedDataPointer<RowPlace>& place);
 
     bool IsFolder() const { return (Attributes[0] & Attr::Directory) != 0; }
     bool SideFoldsCase(int side) const { return (FoldsCase & (1u << side)) != 0; }
@@ -126,7 +128,10 @@ public:
     }
 
 private:
-    static const QString& NoText();
+    static const QString& NoText() {
+        static const QString none;
+        return none;
+    }
 
     QExplicitlySharedDataPointer<RowPlace> place_;
     // The left name, or the right one where the left entry is missing; one string for both

@@ -42,4 +42,4 @@ inline bool Untouchable(const CompareRow& row, bool replacesTypeChanges) {
 }
 
 // A pair's root row is the only row without a name on either side.
-inline bool IsRootRow(const CompareRow& row) { return row.Name(0).isEmpty() && row.Name(1).isEmpty(); }
+inline bool IsRootRow(const CompareRow& row) { return !row.Exists(0) && !row.Exists(1); }
