@@ -3,6 +3,7 @@
 // the scanner; the other root inside a root. (An unreadable folder is the run's own test.)
 
 #include "CompareRunFixture.h"
+#include "engine/Merge.h"
 #include "engine/Scanner.h"
 #include "platform/CopyNames.h"
 #include "platform/PathCodec.h"
@@ -158,6 +159,42 @@ TEST(Scanner, AWalkWaitsForTheMergeOnceItIsFarEnoughAhead) {
     EXPECT_EQ(listed.load(), 40);
     ASSERT_EQ(order.size(), 240);
     EXPECT_EQ(order.mid(38, 4), (QStringList{"/d38/", "/d39/", "/d00/f0", "/d00/f1"}));
+}
+
+// A walk that ends before the merge has a folder's node (it was stopped) never passes for an
+// empty folder: the folder counts as unreadable, and nothing below it on the other side is
+// proposed for deletion or copy.
+TEST(Scanner, AFolderWhoseNodeNeverCameIsUnreadableNotEmpty) {
+    auto entry = [](const QString& folder, const QString& name, bool isFolder) {
+        ScanEntry e;
+        e.FolderPath = isFolder ? folder + name : folder;
+        e.Name = name;
+        e.Attributes = isFolder ? Attr::Directory : 0;
+        return e;
+    };
+    MergeSide sides[2];
+    for (int s = 0; s < 2; ++s) {
+        sides[s].root = s == 0 ? "/l/" : "/r/";
+        sides[s].rootEntry = entry(sides[s].root.chopped(1), QString(), true);
+        sides[s].rootNode.entries = {entry(sides[s].root, "d", true)};
+        sides[s].rootNode.errors = {0};
+    }
+    sides[0].next = [](ListedNode&) { return false; };  // the left walk was stopped
+    sides[1].next = [&](ListedNode& node) {
+        node.entries = {entry("/r/d/", "x", false)};
+        node.firstFolder = 1;  // x is a file
+        node.errors = {0};
+        return true;
+    };
+    ResultList rows;
+    const std::vector<RowProblem> problems = MergePair(sides, MergeOptions(), rows);
+    ASSERT_EQ(rows.size(), 4u);  // row 0, the root, d, x
+    EXPECT_TRUE(rows[2].Unreadable && rows[3].Unreadable);
+    EXPECT_EQ(rows[3].SyncAction, SyncAction::NoAction);
+    EXPECT_FALSE(rows[3].Selected);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].side, 0);
+    EXPECT_NE(problems[0].error, 0);
 }
 
 // The other root of a pair inside a root, under any spelling (a link outside the tree included),
