@@ -1,8 +1,7 @@
 #pragma once
 // A list that grows in chunks of memory of their own: what it holds never moves (a growing list
 // of a million entries is never copied whole, and never needs a second list's memory for the
-// copy), and a consumer that walks it from the front can give back the chunks it is done with
-// while it goes on (ReleaseFront). Indices stay those of the whole list.
+// copy).
 
 #include "engine/IndexIterator.h"
 #include "platform/PageBlocks.h"
@@ -51,9 +50,9 @@ public:
     const T& operator[](size_t i) const { return chunks_[i / PerChunk][i % PerChunk]; }
     T& back() { return (*this)[size_ - 1]; }
     const T& back() const { return (*this)[size_ - 1]; }
-    iterator begin() { return {this, released_}; }
+    iterator begin() { return {this, 0}; }
     iterator end() { return {this, size_}; }
-    const_iterator begin() const { return {this, released_}; }
+    const_iterator begin() const { return {this, 0}; }
     const_iterator end() const { return {this, size_}; }
 
     template <typename... Args>
@@ -81,42 +80,21 @@ public:
         while (size_ < n) emplace_back();
     }
     void clear() {
-        for (size_t i = released_; i < size_; ++i) (*this)[i].~T();
+        for (size_t i = 0; i < size_; ++i) (*this)[i].~T();
         for (T* chunk : chunks_) FileSystem::FreePageBlock(chunk, ChunkBytes);
         chunks_.clear();
         size_ = 0;
-        released_ = 0;
     }
     void swap(ChunkedList& other) noexcept {
         std::swap(chunks_, other.chunks_);
         std::swap(size_, other.size_);
-        std::swap(released_, other.released_);
-    }
-
-    // Destroys the entries before index n and gives back every chunk that held only those.
-    // Those entries must not be used again; the others keep their indices.
-    void ReleaseFront(size_t n) {
-        if (n > size_) n = size_;
-        for (; released_ < n; ++released_) {
-            (*this)[released_].~T();
-            if ((released_ + 1) % PerChunk == 0) {
-                T*& chunk = chunks_[released_ / PerChunk];
-                FileSystem::FreePageBlock(chunk, ChunkBytes);
-                chunk = nullptr;
-            }
-        }
     }
 
 private:
     void CopyFrom(const ChunkedList& other) {
-        for (size_t i = 0; i < other.size_; ++i) {
-            if (i < other.released_) emplace_back();
-            else push_back(other[i]);
-        }
-        released_ = 0;
+        for (size_t i = 0; i < other.size_; ++i) push_back(other[i]);
     }
 
     std::vector<T*> chunks_;
     size_t size_ = 0;
-    size_t released_ = 0;
 };

@@ -44,8 +44,7 @@ struct SideScan {
     bool otherRootKnown = false;
     std::unique_ptr<SideWalk> walk;
     ListedNode rootNode;
-    bool failed = false;
-    int error = 0;
+    int error = 0;  // the root could not be listed (the error number), else 0
 };
 
 // Starts the walks of both sides (each on a thread of its own: a walk is pure file-system work,
@@ -61,7 +60,6 @@ void StartWalks(SideScan sides[2], const ScanRules& rules, const ScanOptions& op
         SideScan& side = sides[s];
         if (!side.walk->Next(side.rootNode, [] { Host().LetEventsRun(); })) side.rootNode.errors.assign(1, EIO);
         side.error = side.rootNode.errors.empty() ? EIO : side.rootNode.errors[0];
-        side.failed = side.error != 0;
     }
 }
 
@@ -230,7 +228,7 @@ CompareRunResult CompareRun(Profile& profile, FileView& view) {
         StartWalks(sides, rules, options);
 
         for (int s = 0; s < 2; ++s) {
-            if (!sides[s].failed) continue;
+            if (sides[s].error == 0) continue;
             if (FileSystem::IsPathNotFound(sides[s].error) && pair.AutoCreate[static_cast<size_t>(s)] &&
                 NothingNamedAsRoot(sides[s].root)) {
                 // Missing root to be created: the root row proposes the copy toward it. A link

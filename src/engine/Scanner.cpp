@@ -86,7 +86,7 @@ void SideWalk::Start() {
     try {
         thread_ = std::thread([this] { Walk(); });
     } catch (const std::system_error&) {
-        bounded_ = false;  // no thread to be had: walk here, all at once
+        readAhead_ = SIZE_MAX;  // no thread to be had: walk here, all at once
         Walk();
     }
 }
@@ -148,7 +148,7 @@ void SideWalk::Hand(ListedNode&& node) {
     // Waits while the merge has enough to go on with; a node is never held back from an empty
     // queue, however large it is.
     walkerWaiting_ = true;
-    room_.wait(lock, [this] { return stop_ || !bounded_ || ready_.empty() || readyEntries_ < readAhead_; });
+    room_.wait(lock, [this] { return stop_ || ready_.empty() || readyEntries_ < readAhead_; });
     walkerWaiting_ = false;
     if (stop_) return;
     readyEntries_ += node.entries.size();
@@ -248,10 +248,6 @@ bool SideWalk::Keep(const FileSystem::ListedEntry& e, const QString& path, bool&
         }
     }
     return allFiles_ || MatchesMaskSet(UpperName(e.name), rules_.files);
-}
-
-double FileTimeToLocalDate(int64_t utcSeconds) {
-    return FileTimeToLocalDate(utcSeconds, FileSystem::CurrentUtcOffsetSeconds());
 }
 
 double FileTimeToLocalDate(int64_t utcSeconds, int64_t offsetSeconds) {

@@ -105,8 +105,6 @@ public:
     // The folders (ending with '/') that hold stale temporary files of a killed copy, which
     // are never listed; complete once the walk has finished.
     std::vector<QString> StaleTemporaryFolders() const;
-    // The root ending with '/'; entry 0 of the first node's folder.
-    const QString& Root() const { return root_; }
     // The root entry as a row takes it: the path without its '/', the attributes of the folder.
     ScanEntry RootEntry() const;
 
@@ -132,7 +130,6 @@ private:
     std::deque<ListedNode> ready_;
     size_t readyEntries_ = 0;
     size_t readAhead_;
-    bool bounded_ = true;
     bool takerWaiting_ = false;
     bool walkerWaiting_ = false;
     bool stop_ = false;
@@ -146,5 +143,4 @@ private:
 // A file time (seconds since the epoch, universal time) as a local day-based date value in
 // whole seconds, with the offset of local time in force now (so that two times keep their
 // distance across a change of daylight saving time).
-double FileTimeToLocalDate(int64_t utcSeconds);
 double FileTimeToLocalDate(int64_t utcSeconds, int64_t offsetSeconds);
